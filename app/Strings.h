@@ -1,0 +1,35 @@
+// Localized messages: the selected language file first, then the built-in string table.
+#pragma once
+
+#include <string>
+
+namespace pennoria {
+
+// Message ids of the built-in table.
+enum StringId : int {
+    IDS_OVERWRITE_PROMPT = 2,
+    IDS_CREATED_BY = 3,
+    IDS_EMBED_TIP = 5,
+    IDS_PLAYER_MISSING = 6,
+    IDS_APP_TITLE = 7,
+    IDS_HELP_NOT_FOUND = 8,
+};
+
+// Where the player's download page is, shown with message 6.
+extern const char* const kPlayerDownloadPage;
+
+// The built-in text of an id; empty when the table has none.
+std::string BuiltInString(int id);
+
+// The language file's name is read from this setting at every lookup, so a changed setting
+// takes effect at the next one. Unbound (or bound to nullptr) means "lang_eng.ini".
+void BindLanguageSetting(const std::string* languageIni);
+
+// The value of key in section of the current language file, with \n and \t escapes turned into
+// a line feed and a tab; empty when the file, section or key is missing.
+std::string GetLanguageText(const std::string& section, const std::string& key);
+
+// The localized text of a string id, falling back to the built-in table.
+std::string LoadAppString(int id);
+
+} // namespace pennoria

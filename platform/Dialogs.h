@@ -1,0 +1,53 @@
+// Dialogs the host shows: file Open/Save, the folder chooser, message boxes and prompts.
+// Implementations: GTK (desktop) and scripted (tests and headless runs).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pennoria::platform {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+struct OpenFileRequest {
+    std::string filter;      // framework filter form: "Desc(*.a;*.b)|*.a;*.b||"
+    std::string initialFile; // full path or empty
+};
+
+struct SaveFileRequest {
+    std::string filter;
+    std::string defaultExtension; // without the dot, e.g. "pbf"
+    std::string initialFile;      // full path or empty
+    bool confirmOverwrite = true;
+};
+
+struct FolderRequest {
+    std::string title;
+    std::string initialFolder;
+    // Gives the status-line text for the folder currently selected (the dialog shows it under
+    // the tree and updates it as the selection moves). May be empty.
+    std::function<std::string(const std::string& selectedFolder)> statusText;
+};
+
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    // nullopt: cancelled.
+    virtual std::optional<std::string> ChooseOpenFile(const OpenFileRequest& request) = 0;
+    virtual std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) = 0;
+    virtual std::optional<std::string> ChooseFolder(const FolderRequest& request) = 0;
+    virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
+                                      MessageIcon icon) = 0;
+};
+
+// One filter of the framework's filter form.
+struct FileFilter {
+    std::string description;           // "Project files(*.pbf;*.xml)"
+    std::vector<std::string> patterns; // "*.pbf", "*.xml"
+};
+
+} // namespace pennoria::platform

@@ -1,0 +1,162 @@
+// POSIX implementation of the file helpers.
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pennoria::platform {
+
+std::string LastErrorText() { return std::strerror(errno); }
+
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class FdGuard {
+public:
+    explicit FdGuard(int fd) : m_fd(fd) {}
+    ~FdGuard() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int Get() const { return m_fd; }
+    int Release() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
+                                         std::uint64_t maxBytes) {
+    auto fail = [&](std::string reason) -> std::optional<std::string> {
+        if (error)
+            *error = std::move(reason);
+        return std::nullopt;
+    };
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return fail(LastErrorText());
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
+        return fail(LastErrorText());
+    if (!S_ISREG(st.st_mode))
+        return fail("not a regular file");
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return fail("file too large");
+    std::string data;
+    data.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(LastErrorText());
+        }
+        if (n == 0)
+            break;
+        if (data.size() + static_cast<size_t>(n) > maxBytes)
+            return fail("file too large");
+        data.append(buffer, static_cast<size_t>(n));
+    }
+    return data;
+}
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
+    std::string tempPath = path + ".XXXXXX";
+    FdGuard fd(::mkstemp(tempPath.data()));
+    if (fd.Get() < 0)
+        return FileResult::Failure("cannot create a file in " + FolderOf(path) + ": " +
+                                   LastErrorText());
+    auto abandon = [&](std::string reason) {
+        ::unlink(tempPath.c_str());
+        return FileResult::Failure(std::move(reason));
+    };
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    struct stat st {};
+    mode_t mode;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd.Get(), mode);
+    if (!WriteAll(fd.Get(), data))
+        return abandon("cannot write " + path + ": " + LastErrorText());
+    if (::fsync(fd.Get()) != 0)
+        return abandon("cannot write " + path + ": " + LastErrorText());
+    if (::close(fd.Release()) != 0)
+        return abandon("cannot write " + path + ": " + LastErrorText());
+    if (::rename(tempPath.c_str(), path.c_str()) != 0)
+        return abandon("cannot replace " + path + ": " + LastErrorText());
+    return FileResult::Success();
+}
+
+FileResult CopyFileAtomically(const std::string& source, const std::string& target) {
+    std::string error;
+    auto data = ReadWholeFile(source, &error);
+    if (!data)
+        return FileResult::Failure("cannot read " + source + ": " + error);
+    return WriteFileAtomically(target, *data);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool CreateOneDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    return errno == EEXIST && DirectoryExists(path);
+}
+
+} // namespace pennoria::platform

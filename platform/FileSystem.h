@@ -1,0 +1,43 @@
+// File helpers shared by every subsystem: whole-file reads, atomic replacement, folders, copies.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pennoria::platform {
+
+// The outcome of a file operation: success, or a one-line reason a user can read.
+struct FileResult {
+    bool ok = true;
+    std::string error;
+
+    static FileResult Success() { return {}; }
+    static FileResult Failure(std::string reason) { return {false, std::move(reason)}; }
+    explicit operator bool() const { return ok; }
+};
+
+// Reads a whole file into memory. Files larger than maxBytes are refused rather than read.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error = nullptr,
+                                         std::uint64_t maxBytes = std::uint64_t{1} << 31);
+
+// Replaces the file at path with data: the bytes go to a temporary file in the same folder,
+// are flushed to disk, and the temporary file is renamed over the target. Either the old file
+// stays whole or the new one is complete; never a mix. An existing file keeps its permissions.
+FileResult WriteFileAtomically(const std::string& path, std::string_view data);
+
+// Copies source to target, replacing target atomically.
+FileResult CopyFileAtomically(const std::string& source, const std::string& target);
+
+bool FileExists(const std::string& path);      // a regular file (links followed)
+bool DirectoryExists(const std::string& path); // a directory (links followed)
+bool PathExists(const std::string& path);      // anything at all
+
+// Creates one folder level; true when it exists afterwards.
+bool CreateOneDirectory(const std::string& path);
+
+// The last error of the C library as text ("Permission denied").
+std::string LastErrorText();
+
+} // namespace pennoria::platform

@@ -1,0 +1,63 @@
+// Linux implementation of the program and per-user folders.
+#include "platform/Paths.h"
+
+#include "platform/FileSystem.h"
+
+#include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace pennoria::platform {
+
+namespace {
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return {};
+}
+
+std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
+    if (const char* value = std::getenv(variable); value && value[0] == '/')
+        return value;
+    std::string home = HomeFolder();
+    if (home.empty())
+        return {};
+    return home + "/" + fallbackBelowHome;
+}
+
+// Creates every missing level of an absolute folder path.
+bool CreateFolderTree(const std::string& path) {
+    if (path.empty())
+        return false;
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        CreateOneDirectory(path.substr(0, slash));
+    return CreateOneDirectory(path);
+}
+
+} // namespace
+
+std::string GetModuleFileName() {
+    if (const char* forced = std::getenv("PENNORIA_MODULE_PATH"); forced && *forced)
+        return forced;
+    char buffer[PATH_MAX + 1];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return {};
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string GetUserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+std::string GetUserDataFolder() {
+    std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share");
+    if (folder.empty() || !CreateFolderTree(folder))
+        return {};
+    return folder;
+}
+
+} // namespace pennoria::platform

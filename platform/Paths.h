@@ -1,0 +1,19 @@
+// Where the program and the user's files live.
+#pragma once
+
+#include <string>
+
+namespace pennoria::platform {
+
+// The running executable's full path, links resolved; empty when it cannot be read.
+// PENNORIA_MODULE_PATH overrides it (tests use it to stand a program folder anywhere).
+std::string GetModuleFileName();
+
+// $XDG_CONFIG_HOME, or ~/.config when unset or not absolute. No trailing separator.
+std::string GetUserConfigFolder();
+
+// $XDG_DATA_HOME, or ~/.local/share when unset or not absolute, created when missing.
+// Empty when it cannot be created. No trailing separator.
+std::string GetUserDataFolder();
+
+} // namespace pennoria::platform

@@ -1,0 +1,158 @@
+// UTF-8/UTF-16 conversion and small text helpers.
+#include "platform/Text.h"
+
+#include <cstdint>
+
+namespace pennoria::platform {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at text[i]; advances i by the bytes consumed (at least one).
+char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    std::size_t length;
+    char32_t cp;
+    char32_t minimum;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, cp = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, cp = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, cp = lead & 0x07, minimum = 0x10000;
+    } else {
+        ++i;
+        return kReplacement;
+    }
+    if (i + length > text.size()) {
+        ++i;
+        return kReplacement;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        unsigned char c = byte(i + k);
+        if ((c & 0xC0) != 0x80) {
+            ++i;
+            return kReplacement;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return kReplacement;
+    }
+    i += length;
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+} // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = DecodeUtf8(text, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            char32_t cp = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            AppendUtf8(out, cp);
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            AppendUtf8(out, kReplacement);
+        } else {
+            AppendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+std::size_t CountCodePoints(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count)
+        DecodeUtf8(text, i);
+    return count;
+}
+
+std::size_t PrefixBytesForCodePoints(std::string_view text, std::size_t maxCodePoints) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < maxCodePoints && i < text.size(); ++n)
+        DecodeUtf8(text, i);
+    return i;
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string Trim(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsSpace(text[begin]))
+        ++begin;
+    while (end > begin && IsSpace(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+} // namespace pennoria::platform

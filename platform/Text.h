@@ -1,0 +1,27 @@
+// Text conversions: UTF-8 inside the program, UTF-16 where stored bytes demand it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pennoria::platform {
+
+// Malformed UTF-8 sequences become U+FFFD; nothing is read past the input.
+std::u16string Utf8ToUtf16(std::string_view text);
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// The number of code points in a UTF-8 text (a malformed byte counts as one).
+std::size_t CountCodePoints(std::string_view text);
+// The byte length of the first maxCodePoints code points, never splitting a sequence.
+std::size_t PrefixBytesForCodePoints(std::string_view text, std::size_t maxCodePoints);
+
+// ASCII-only case folding, for names that the program compares without regard to case.
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// White space (space, tab, CR, LF, VT, FF) removed at both ends.
+std::string Trim(std::string_view text);
+
+} // namespace pennoria::platform

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds, and then starts the program or runs the test suite.
+#   tools/setup.sh run     install, build, start the desktop host
+#   tools/setup.sh test    install, build, run every test
+#   tools/setup.sh build   install and build only
+# Environment: BUILD_DIR (default build), SANITIZE=1 for AddressSanitizer + UBSan,
+# SKIP_INSTALL=1 to skip the package step.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+action=${1:-run}
+build_dir=${BUILD_DIR:-build}
+
+install_packages() {
+    [ "${SKIP_INSTALL:-0}" = 1 ] && return 0
+    mapfile -t wanted < <(sed -e 's/#.*//' -e '/^\s*$/d' tools/debian-packages.txt)
+    missing=()
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local options=(-G Ninja -DPENNORIA_WERROR=ON)
+    [ "${SANITIZE:-0}" = 1 ] && options+=(-DPENNORIA_SANITIZE=ON -DPENNORIA_BUILD_BENCH=OFF)
+    cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
+    cmake --build "$build_dir"
+}
+
+install_packages
+build
+case "$action" in
+    build) ;;
+    test)
+        ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+        ;;
+    run)
+        shift || true
+        exec "$build_dir/pennoria/pennoria" "$@"
+        ;;
+    *) echo "usage: tools/setup.sh run|test|build" >&2; exit 2 ;;
+esac
