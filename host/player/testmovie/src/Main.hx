@@ -46,6 +46,12 @@ class Main {
 		ExternalInterface.addCallback("EchoVC", function(a:Dynamic, b:Dynamic, c:Dynamic):Dynamic {
 			return [a, b, c];
 		});
+		ExternalInterface.addCallback("TimeCallsVC", function(name:String, count:Int):Int {
+			var start = flash.Lib.getTimer();
+			for (i in 0...count)
+				ExternalInterface.call(name);
+			return flash.Lib.getTimer() - start;
+		});
 		ExternalInterface.addCallback("ThrowVC", function():Dynamic {
 			throw "ThrowVC fails on purpose";
 		});
