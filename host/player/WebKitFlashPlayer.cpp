@@ -446,7 +446,6 @@ CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
                          "typewriter: [\"DejaVu Sans Mono\"]}};";
 
     s.context = webkit_web_context_new_ephemeral();
-    webkit_web_context_set_cache_model(s.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
     std::vector<std::string> languages = PreferredLanguages();
     std::vector<const gchar*> languageList;
     for (const std::string& tag : languages)
