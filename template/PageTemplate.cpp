@@ -21,8 +21,12 @@ constexpr std::size_t kMaxPageBytes = std::size_t{256} << 20;
 constexpr std::int32_t kDefaultMovieWidth = 720;
 constexpr std::int32_t kDefaultMovieHeight = 540;
 
-bool IsTemplateSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsTemplateSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -116,8 +120,8 @@ bool CPageTemplate::Generate(const std::string& templatePath, const std::string&
     std::string error;
     auto bytes = platform::ReadWholeFile(templatePath, &error, kMaxTemplateBytes);
     if (!bytes) {
-        m_lastWriteError =
-            "cannot write " + outputPath + ": cannot read the template " + templatePath + ": " + error;
+        m_lastWriteError = "cannot write " + outputPath + ": cannot read the template " +
+                           templatePath + ": " + error;
         return true;
     }
     BeginTemplate(std::move(*bytes));
