@@ -170,13 +170,6 @@ TEST(TemplateVariables, CreatorSiteIsReplacedBeforeCreator) {
               R"(<a href="https://example.org/">Slidora</a>)");
 }
 
-TEST(TemplateBlocks, FindExpressionTag) {
-    EXPECT_EQ(FindExpressionTag("a;%><%= 1 ;%> <%= 2 ;%>"), std::string_view("<%= 1 ;%>"));
-    EXPECT_EQ(FindExpressionTag("<%=;%>"), std::string_view("<%=;%>"));
-    EXPECT_FALSE(FindExpressionTag("<%= 1 %>"));
-    EXPECT_FALSE(FindExpressionTag(";%> <% 1"));
-}
-
 TEST(TemplateBlocks, TagWithCountlessExpressionsStillEnds) {
     // Every expression tag differs, so each needs its own pass over the rest of the tag.
     std::string tag = "<b w=\"<%= MovieWidth ;%>\"";
