@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace pennoria {
@@ -157,6 +158,32 @@ TEST_F(PlayerGuiTest, ReportsRufflesFlashVersionAndTheMoviesFirstRequestArrives)
               std::string::npos)
         << log;
     EXPECT_NE(log.find(" reply <string>new</string>\n"), std::string::npos) << log;
+}
+
+TEST_F(PlayerGuiTest, WithoutRuffleOrWithoutThePageThereIsNoPlayerVersion) {
+    testing::ScratchFolder program;
+    ::mkdir((program / "player").c_str(), 0755);
+    WebKitPlayerOptions options;
+    options.programFolder = program.Path() + "/";
+    options.startTimeoutMs = 120000;
+    std::size_t logBefore = testing::ReadFileText(*logFolder / "bridge.log").size();
+    {
+        CWebKitFlashPlayer noPage(options);
+        EXPECT_EQ(noPage.GetFlashVersion(), 0);
+        EXPECT_EQ(noPage.CallEditor(Invoke("EchoVC", {})), std::nullopt);
+    }
+    for (const char* file : {"player.html", "player.js"})
+        testing::WriteFileText(
+            program / "player/" + file,
+            testing::ReadFileText(std::string(PENNORIA_PROGRAM_DIR) + "/player/" + file));
+    {
+        CWebKitFlashPlayer noRuffle(options);
+        EXPECT_EQ(noRuffle.GetFlashVersion(), 0);
+    }
+    // Both failures are noticed, not waited out.
+    std::string log = testing::ReadFileText(*logFolder / "bridge.log").substr(logBefore);
+    EXPECT_NE(log.find(" pagefailed the player page is not installed\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" pagefailed Ruffle could not be loaded\n"), std::string::npos) << log;
 }
 
 TEST_F(PlayerGuiTest, ArgumentsOfEveryKindAreWrittenAsTheExternalApiWritesThem) {

@@ -253,7 +253,12 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
         policy.extraFiles.push_back(movieFile);
     policy.localFilesAllowed = localFilesAllowed;
     std::string file;
-    switch (ResolveSchemePath(encodedPath, policy, file)) {
+    SchemeAccess access = ResolveSchemePath(encodedPath, policy, file);
+    if (access != SchemeAccess::Granted && kPlayerOrigin + encodedPath == pageUrl) {
+        log.Write("pagefailed", "the player page is not installed");
+        pageFailed = true;
+    }
+    switch (access) {
     case SchemeAccess::Granted:
         break;
     case SchemeAccess::BadRequest:
