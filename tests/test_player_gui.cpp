@@ -291,21 +291,27 @@ TEST_F(PlayerGuiTest, AHostCallMadeWhileTheMovieIsBusyWaitsForItsTurn) {
                          "<property id=\"2\"><undefined/></property></array>");
 }
 
-TEST_F(PlayerGuiTest, MissingMovieFunctionsArePlayerErrors) {
+TEST_F(PlayerGuiTest, MissingAndFailingMovieFunctionsArePlayerErrors) {
     EXPECT_EQ(player->CallEditor(Invoke("NoSuchFunctionVC", {"x"})), std::nullopt);
+    EXPECT_EQ(player->CallEditor(Invoke("ThrowVC", {})), std::nullopt);
     // Methods of the page's player element are not movie functions.
     EXPECT_EQ(player->CallEditor(Invoke("remove", {})), std::nullopt);
     EXPECT_EQ(player->CallEditor("<invoke name=\"EchoVC\"><arguments><string>&</arguments>"),
               std::nullopt);
 
     // Inside a request the error leaves the request itself intact.
-    std::optional<std::string> missing = std::string("unset");
+    std::optional<std::string> missing = std::string("unset"), failed = missing, fine;
     handlers["AskMissingVC"] = [&](const std::string&) {
         missing = player->CallEditor(Invoke("NoSuchFunctionVC", {}));
+        failed = player->CallEditor(Invoke("ThrowVC", {}));
+        fine = player->CallEditor(Invoke("ControlAppWindowVC", {"unknownAppButton"}));
         player->SetReturnValue("<string>still answered</string>");
     };
     EXPECT_EQ(MovieRequests("AskMissingVC"), "<string>still answered</string>");
     EXPECT_EQ(missing, std::nullopt);
+    EXPECT_EQ(failed, std::nullopt);
+    // A function that answers null on purpose is no failure.
+    EXPECT_EQ(fine, "<null/>");
     std::string log = testing::ReadFileText(*logFolder / "bridge.log");
     EXPECT_NE(log.find(" hosterror the movie has no function NoSuchFunctionVC\n"),
               std::string::npos);
