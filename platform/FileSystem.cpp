@@ -10,7 +10,9 @@
 
 namespace pennoria::platform {
 
-std::string LastErrorText() { return std::strerror(errno); }
+std::string LastErrorText() {
+    return std::strerror(errno);
+}
 
 namespace {
 
