@@ -16,12 +16,8 @@ std::string ProgramFolderOf(const std::string& moduleFileName) {
     return name.substr(0, cut + 1);
 }
 
-std::string GetProgramFolder() {
-    return ProgramFolderOf(platform::GetModuleFileName());
-}
+std::string GetProgramFolder() { return ProgramFolderOf(platform::GetModuleFileName()); }
 
-std::string GetResourceBaseFolder() {
-    return {};
-}
+std::string GetResourceBaseFolder() { return {}; }
 
 } // namespace pennoria

@@ -18,8 +18,7 @@ public:
     virtual void OnAfterSave(bool /*ok*/) {}
     virtual void OnBeforeLoad(bool /*opened*/) {}
     virtual void OnAfterLoad(bool /*ok*/) {}
-    virtual bool Exchange(bool tolerant, CSettingsStore& store, bool saving,
-                          bool resetDefaults) = 0;
+    virtual bool Exchange(bool tolerant, CSettingsStore& store, bool saving, bool resetDefaults) = 0;
     virtual bool Load(CSettingsStore& store);
     virtual bool Save(CSettingsStore& store);
 };

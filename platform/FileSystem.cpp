@@ -10,9 +10,7 @@
 
 namespace pennoria::platform {
 
-std::string LastErrorText() {
-    return std::strerror(errno);
-}
+std::string LastErrorText() { return std::strerror(errno); }
 
 namespace {
 

@@ -51,9 +51,7 @@ std::string GetModuleFileName() {
     return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-std::string GetUserConfigFolder() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config");
-}
+std::string GetUserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string GetUserDataFolder() {
     std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share");
