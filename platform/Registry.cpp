@@ -170,10 +170,14 @@ RegStatus Flush(Hive& hive) {
         DebugOutput("registry: the hive would exceed the size limit; not written");
         return kErrorRegistryIoFailed;
     }
+    bool isNew = !PathExists(path);
     if (FileResult written = WriteFileAtomically(path, text); !written) {
         DebugOutput("registry: " + written.error);
         return kErrorRegistryIoFailed;
     }
+    if (isNew)
+        ::chmod(path.c_str(), 0600); // the settings may hold a password; later saves keep this
+
     hive.tree = std::move(merged);
     hive.pending.clear();
     return kErrorSuccess;

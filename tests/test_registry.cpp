@@ -263,6 +263,18 @@ TEST_F(RegistryCalls, ReadingAMissingKeyCreatesNothing) {
     EXPECT_FALSE(PathExists(m_dir / "config"));
 }
 
+TEST_F(RegistryCalls, TheFirstSaveMakesAPrivateFolderAndFile) {
+    RegKey key = Create("Software\\Private");
+    ASSERT_EQ(RegSetValue(key, "Password", kRegSz, "s\0", 2), kErrorSuccess);
+    ASSERT_EQ(RegCloseKey(key), kErrorSuccess);
+    struct stat folder {
+    }, file{};
+    ASSERT_EQ(::stat((m_dir / "config/Oskarel").c_str(), &folder), 0);
+    ASSERT_EQ(::stat(HivePath().c_str(), &file), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_EQ(file.st_mode & 0777, 0600u);
+}
+
 TEST_F(RegistryCalls, ADamagedFileIsKeptAsideAndTheNextSaveWritesAGoodOne) {
     const std::string good = "Windows Registry Editor Version 5.00\n\n"
                              "[HKEY_CURRENT_USER\\Software\\Kept]\n"
