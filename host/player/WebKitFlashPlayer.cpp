@@ -11,7 +11,9 @@
 #include <webkit2/webkit2.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>

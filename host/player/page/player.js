@@ -118,7 +118,6 @@
         const request = new XMLHttpRequest();
         try {
             request.open("POST", bridgeUrl, false);
-            request.setRequestHeader("Content-Type", "text/plain;charset=utf-8");
             request.send(body);
         } catch (error) {
             return null;
