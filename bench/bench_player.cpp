@@ -210,52 +210,67 @@ GtkWidget* NewWindow() {
     return window;
 }
 
+bool StartBare(double& ms) {
+    GtkWidget* window = NewWindow();
+    Clock::time_point start = Clock::now();
+    auto bare = std::make_unique<BarePage>();
+    gtk_container_add(GTK_CONTAINER(window), bare->Widget());
+    gtk_widget_show_all(window);
+    bare->Load();
+    bool ok = Spin([&] { return bare->firstCall; }, 120);
+    ms = Ms(start, bare->firstCallAt);
+    bare.reset();
+    gtk_widget_destroy(window);
+    return ok;
+}
+
+bool StartOurs(double& ms) {
+    GtkWidget* window = NewWindow();
+    Clock::time_point start = Clock::now();
+    Clock::time_point firstAt;
+    bool first = false;
+    {
+        pennoria::WebKitPlayerOptions options;
+        options.programFolder = kProgram;
+        options.startTimeoutMs = 120000;
+        CWebKitFlashPlayer player(options);
+        gtk_container_add(GTK_CONTAINER(window), player.Widget());
+        gtk_widget_show_all(window);
+        player.SetFlashCallHandler([&](const std::string&) {
+            if (!first)
+                firstAt = Clock::now();
+            first = true;
+            player.SetReturnValue("<string>new</string>");
+        });
+        player.GetFlashVersion();
+        player.SetMovie(PENNORIA_PLAYER_TEST_MOVIE);
+        Spin([&] { return first; }, 120);
+    }
+    gtk_widget_destroy(window);
+    ms = Ms(start, firstAt);
+    return first;
+}
+
 // Start (web view created) to the movie's first request reaching the host, ours against the bare
 // page; both run in every iteration, one after the other.
 void BM_StartToFirstRequest(benchmark::State& state) {
     double bareTotal = 0, oursTotal = 0;
+    bool bareFirst = true;
     for (auto _ : state) {
-        GtkWidget* bareWindow = NewWindow();
-        Clock::time_point bareStart = Clock::now();
-        auto bare = std::make_unique<BarePage>();
-        gtk_container_add(GTK_CONTAINER(bareWindow), bare->Widget());
-        gtk_widget_show_all(bareWindow);
-        bare->Load();
-        if (!Spin([&] { return bare->firstCall; }, 120)) {
-            state.SkipWithError("the bare page never called");
+        // Alternate which page starts first: a page's start must not pay for the other's exit.
+        double bareMs = 0, oursMs = 0;
+        bool ok = true;
+        for (int turn = 0; turn < 2 && ok; ++turn) {
+            if ((turn == 0) == bareFirst)
+                ok = StartBare(bareMs);
+            else
+                ok = StartOurs(oursMs);
+        }
+        bareFirst = !bareFirst;
+        if (!ok) {
+            state.SkipWithError("a page never made its first request");
             break;
         }
-        double bareMs = Ms(bareStart, bare->firstCallAt);
-        bare.reset();
-        gtk_widget_destroy(bareWindow);
-
-        GtkWidget* window = NewWindow();
-        Clock::time_point start = Clock::now();
-        Clock::time_point firstAt;
-        bool first = false;
-        {
-            pennoria::WebKitPlayerOptions options;
-            options.programFolder = kProgram;
-            options.startTimeoutMs = 300000;
-            CWebKitFlashPlayer player(options);
-            gtk_container_add(GTK_CONTAINER(window), player.Widget());
-            gtk_widget_show_all(window);
-            player.SetFlashCallHandler([&](const std::string&) {
-                if (!first)
-                    firstAt = Clock::now();
-                first = true;
-                player.SetReturnValue("<string>new</string>");
-            });
-            player.GetFlashVersion();
-            player.SetMovie(PENNORIA_PLAYER_TEST_MOVIE);
-            Spin([&] { return first; }, 300);
-        }
-        gtk_widget_destroy(window);
-        if (!first) {
-            state.SkipWithError("the player never raised FlashCall");
-            break;
-        }
-        double oursMs = Ms(start, firstAt);
         state.SetIterationTime(oursMs / 1000.0);
         bareTotal += bareMs;
         oursTotal += oursMs;
@@ -266,7 +281,7 @@ void BM_StartToFirstRequest(benchmark::State& state) {
         state.counters["ratio"] = oursTotal / bareTotal;
     }
 }
-BENCHMARK(BM_StartToFirstRequest)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartToFirstRequest)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The movie's ExternalInterface.call round trip through our bridge, against the floor: the same
 // movie on the bare page calling a function that makes one synchronous request answered at once.

@@ -7,7 +7,6 @@
 #include "host/player/PlayerScheme.h"
 #include "platform/DebugLog.h"
 
-#include <gio/gunixinputstream.h>
 #include <webkit2/webkit2.h>
 
 #include <chrono>
@@ -283,10 +282,21 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
         FinishText(request, "not found", 404);
         return;
     }
-    GInputStream* stream = g_unix_input_stream_new(fd, TRUE);
-    FinishWithStream(request, stream, static_cast<gint64>(info.st_size), 200,
+    // Served from a read-only mapping: WebKit reads the stream in small pieces, and memory
+    // reads keep that cheap for Ruffle's large WebAssembly files.
+    GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
+    ::close(fd);
+    if (!mapped) {
+        FinishText(request, "not readable", 404);
+        return;
+    }
+    GBytes* bytes = g_mapped_file_get_bytes(mapped);
+    g_mapped_file_unref(mapped);
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
+    FinishWithStream(request, stream, static_cast<gint64>(g_bytes_get_size(bytes)), 200,
                      MimeTypeForPath(file));
     g_object_unref(stream);
+    g_bytes_unref(bytes);
 }
 
 void CWebKitFlashPlayer::State::HandleBridge(WebKitURISchemeRequest* request) {
@@ -461,7 +471,6 @@ CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
     webkit_web_context_set_preferred_languages(s.context, languageList.data());
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(s.context);
     webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
-    webkit_security_manager_register_uri_scheme_as_cors_enabled(security, kPlayerScheme);
     webkit_web_context_register_uri_scheme(
         s.context, kPlayerScheme,
         [](WebKitURISchemeRequest* request, gpointer data) {
