@@ -11,4 +11,6 @@ namespace pennoria::cli {
 // exit code through SetExitCode.
 void SetExitCode(int code);
 
+void RegisterSwfCommands(CLI::App& app);
+
 } // namespace pennoria::cli
