@@ -133,6 +133,9 @@ def main():
                 check(len(resize.stderr.strip().splitlines()) == 1,
                       f"{name} cut at {cut}: reason {resize.stderr!r}")
                 check(open(copy, "rb").read() == data[:cut], f"{name} cut at {cut}: touched")
+                info = run(options.cli, "swf", "info", copy)
+                check(info.returncode == 1 and info.stderr.count("\n") == 1,
+                      f"{name} cut at {cut}: info exit {info.returncode}, {info.stderr!r}")
     finally:
         shutil.rmtree(work)
     print(f"{len(options.movies)} movies checked, {len(failures)} failures")
