@@ -11,6 +11,9 @@ namespace pennoria::cli {
 // exit code through SetExitCode.
 void SetExitCode(int code);
 
+// page: generates a web page from a page template.
+void RegisterPageCommands(CLI::App& app);
+// swf: movie information and stage resizing.
 void RegisterSwfCommands(CLI::App& app);
 
 } // namespace pennoria::cli
