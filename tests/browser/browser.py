@@ -5,6 +5,7 @@ take screenshots until the expected picture appears (or a generous limit passes)
 """
 
 import base64
+import fcntl
 import functools
 import http.server
 import json
@@ -46,13 +47,20 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         super().end_headers()
 
 
+class _Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # A page left while it still loads drops its connections; that is no failure.
+        pass
+
+
 class Server:
     """Serves one folder on an ephemeral port of 127.0.0.1 until stopped."""
 
     def __init__(self, root):
         handler = functools.partial(_QuietHandler, directory=root)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.httpd.daemon_threads = True
+        self.httpd = _Server(("127.0.0.1", 0), handler)
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
@@ -85,12 +93,18 @@ class Browser:
         # Chromium reads commands from descriptor 3 and answers on 4; our pipe ends are
         # close-on-exec, the duplicates made here are not.
         def wire_pipes():
-            os.dup2(to_browser_r, 3)
-            os.dup2(from_browser_w, 4)
+            # Move both ends out of the way first: dup2 onto the same number would keep the
+            # close-on-exec flag.
+            read_end = fcntl.fcntl(to_browser_r, fcntl.F_DUPFD, 10)
+            write_end = fcntl.fcntl(from_browser_w, fcntl.F_DUPFD, 10)
+            os.dup2(read_end, 3)
+            os.dup2(write_end, 4)
 
+        self.log_path = os.path.join(self.profile, "chromium.log")
+        self._log = open(self.log_path, "wb")
         self.proc = subprocess.Popen(args, preexec_fn=wire_pipes,
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, close_fds=False)
+                                     stdin=subprocess.DEVNULL, stdout=self._log,
+                                     stderr=subprocess.STDOUT, close_fds=False)
         os.close(to_browser_r)
         os.close(from_browser_w)
         self._buffer = b""
@@ -106,10 +120,20 @@ class Browser:
         self.call("Emulation.setDeviceMetricsOverride", session=True, width=width,
                   height=height, deviceScaleFactor=1, mobile=False)
 
+    def log_tail(self, lines=30):
+        try:
+            with open(self.log_path, "rb") as f:
+                return b"\n".join(f.read().splitlines()[-lines:]).decode(errors="replace")
+        except OSError:
+            return ""
+
     def _send(self, message):
         data = json.dumps(message).encode() + b"\0"
-        while data:
-            data = data[os.write(self._to_browser, data):]
+        try:
+            while data:
+                data = data[os.write(self._to_browser, data):]
+        except BrokenPipeError:
+            raise RuntimeError("chromium is gone:\n" + self.log_tail()) from None
 
     def _receive(self, deadline):
         while b"\0" not in self._buffer:
@@ -117,7 +141,7 @@ class Browser:
                 raise TimeoutError("no answer from chromium")
             chunk = os.read(self._from_browser, 1 << 16)
             if not chunk:
-                raise RuntimeError("chromium closed its pipe")
+                raise RuntimeError("chromium closed its pipe:\n" + self.log_tail())
             self._buffer += chunk
         raw, self._buffer = self._buffer.split(b"\0", 1)
         return json.loads(raw)
@@ -174,19 +198,26 @@ class Browser:
         with open(path, "wb") as out:
             out.write(base64.b64decode(data))
 
-    def pixel(self, x, y):
-        """The colour shown at (x, y) of the page, from a one-pixel screenshot."""
+    def screenshot(self, scale=0.5):
+        """The viewport, scaled down (cheap to take and to decode on a busy machine)."""
         data = self.call("Page.captureScreenshot", session=True, format="png",
-                         clip={"x": x, "y": y, "width": 1, "height": 1, "scale": 1})["data"]
-        return Image.from_png(base64.b64decode(data)).pixel(0, 0)
+                         captureBeyondViewport=False,
+                         clip={"x": 0, "y": 0, "width": self.width, "height": self.height,
+                               "scale": scale})["data"]
+        return Image.from_png(base64.b64decode(data))
 
-    def wait_for_pixels(self, expected, limit=45.0, pause=0.3):
-        """Polls until every (x, y) -> colour of expected is shown; returns the mismatches."""
+    def wait_for_pixels(self, expected, limit=90.0, pause=0.3, scale=0.5):
+        """Polls until every (x, y) -> colour of expected is shown; returns the mismatches.
+
+        Points should lie inside areas of one colour, a few pixels from their edges, since the
+        screenshots are scaled down."""
         deadline = time.monotonic() + limit
         while True:
+            image = self.screenshot(scale)
             wrong = {}
             for (x, y), colour in expected.items():
-                seen = self.pixel(x, y)
+                seen = image.pixel(min(int(x * scale), image.width - 1),
+                                   min(int(y * scale), image.height - 1))
                 if not near(seen, colour):
                     wrong[(x, y)] = (seen, colour)
             if not wrong or time.monotonic() > deadline:
@@ -202,6 +233,7 @@ class Browser:
             self.proc.wait()
         os.close(self._to_browser)
         os.close(self._from_browser)
+        self._log.close()
         shutil.rmtree(self.profile, ignore_errors=True)
 
 

@@ -39,10 +39,7 @@ class ThemeMain {
 
 	function new() {
 		root = flash.Lib.current;
-		// The banner is centred when a page gives the player more room than the stage asks for.
-		try {
-			root.stage.align = cast "";
-		} catch (e:Dynamic) {}
+		centreStage();
 		folder = MovieUrls.folderOf(root.loaderInfo.url);
 		var params:Dynamic = root.loaderInfo.parameters;
 		var xmlName:String = (params != null && params.xml != null && params.xml != "") ? params.xml : DEFAULT_XML;
@@ -80,6 +77,8 @@ class ThemeMain {
 		component = new Loader();
 		var shared = component.contentLoaderInfo.sharedEvents;
 		shared.addEventListener(READY_EVENT, function(_) {
+			// The component's start-up code aligns the stage top-left; undo that.
+			centreStage();
 			componentReady = true;
 			deliver();
 		});
@@ -87,6 +86,14 @@ class ThemeMain {
 		holder.addChild(component);
 		// A domain of its own keeps the component's runtime classes apart from ours.
 		component.load(new URLRequest(MovieUrls.resolve(folder, componentUrl)), new LoaderContext(false, new ApplicationDomain()));
+	}
+
+	// The stage is centred when a page gives the player more or less room than the stage asks
+	// for (an empty alignment means centred).
+	function centreStage() {
+		try {
+			root.stage.align = cast "";
+		} catch (e:Dynamic) {}
 	}
 
 	// Scales the banner rectangle into the stage rectangle of this movie's header, centred.
