@@ -45,7 +45,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {
@@ -193,8 +194,10 @@ int PngDifference(const std::string& a, const std::string& b) {
         const int h = cairo_image_surface_get_height(x);
         const int bytes = cairo_image_surface_get_width(x) * 4;
         for (int row = 0; row < h; ++row) {
-            const unsigned char* p = cairo_image_surface_get_data(x) + row * cairo_image_surface_get_stride(x);
-            const unsigned char* q = cairo_image_surface_get_data(y) + row * cairo_image_surface_get_stride(y);
+            const unsigned char* p =
+                cairo_image_surface_get_data(x) + row * cairo_image_surface_get_stride(x);
+            const unsigned char* q =
+                cairo_image_surface_get_data(y) + row * cairo_image_surface_get_stride(y);
             for (int i = 0; i < bytes; ++i)
                 worst = std::max(worst, std::abs(int(p[i]) - int(q[i])));
         }
@@ -210,8 +213,12 @@ struct IconEntry {
 };
 
 std::vector<IconEntry> ReadIconDirectory(const std::string& data) {
-    auto u16 = [&](std::size_t at) { return unsigned(std::uint8_t(data[at])) | unsigned(std::uint8_t(data[at + 1])) << 8; };
-    auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16; };
+    auto u16 = [&](std::size_t at) {
+        return unsigned(std::uint8_t(data[at])) | unsigned(std::uint8_t(data[at + 1])) << 8;
+    };
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16;
+    };
     std::vector<IconEntry> entries;
     if (data.size() < 6 || u16(0) != 0 || u16(2) != 1)
         return entries;
@@ -232,12 +239,12 @@ TEST(Skin, DescriptionNamesTwelveImagesThatLoad) {
         const char* query;
         int width, height; // 0: any
     } pieces[] = {
-        {"//skins/frame/LeftTop", 4, 24},   {"//skins/frame/Top", 0, 24},
-        {"//skins/frame/RightTop", 4, 24},  {"//skins/frame/Left", 4, 0},
-        {"//skins/frame/Right", 4, 0},      {"//skins/frame/LeftBottom", 4, 4},
+        {"//skins/frame/LeftTop", 4, 24},    {"//skins/frame/Top", 0, 24},
+        {"//skins/frame/RightTop", 4, 24},   {"//skins/frame/Left", 4, 0},
+        {"//skins/frame/Right", 4, 0},       {"//skins/frame/LeftBottom", 4, 4},
         {"//skins/frame/RightBottom", 4, 4}, {"//skins/frame/Bottom", 0, 4},
-        {"//skins/button/Close", 0, 0},     {"//skins/button/Max", 0, 0},
-        {"//skins/button/Restore", 0, 0},   {"//skins/button/Min", 0, 0},
+        {"//skins/button/Close", 0, 0},      {"//skins/button/Max", 0, 0},
+        {"//skins/button/Restore", 0, 0},    {"//skins/button/Min", 0, 0},
     };
     for (const auto& piece : pieces) {
         std::string name = doc.select_node(piece.query).node().text().get();
@@ -259,7 +266,8 @@ TEST(Skin, ButtonStripsFitTheCaption) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file((kProgram + "skins/frame/skins.xml").c_str()));
     for (const char* button : {"Close", "Max", "Restore", "Min"}) {
-        std::string name = doc.select_node((std::string("//skins/button/") + button).c_str()).node().text().get();
+        std::string name =
+            doc.select_node((std::string("//skins/button/") + button).c_str()).node().text().get();
         PngSize size = LoadPngSize(kProgram + "skins/frame/" + name);
         EXPECT_EQ(size.height % 4, 0) << name;
         EXPECT_LE(size.height / 4, 24) << name;
@@ -300,7 +308,8 @@ TEST(Skin, CommittedImagesMatchTheDrawingProgram) {
             ASSERT_EQ(a.size(), b.size()) << image.fileName;
             int worst = 0;
             for (std::size_t i = 0; i < a.size(); ++i)
-                worst = std::max(worst, std::abs(int(std::uint8_t(a[i])) - int(std::uint8_t(b[i]))));
+                worst =
+                    std::max(worst, std::abs(int(std::uint8_t(a[i])) - int(std::uint8_t(b[i]))));
             EXPECT_LE(worst, 2) << image.fileName;
         }
     }
@@ -324,8 +333,9 @@ bool ReadMovieHeader(const std::string& file, MovieHeader& header) {
         return false;
     header.signature = file[0];
     header.version = std::uint8_t(file[3]);
-    header.length = std::uint32_t(std::uint8_t(file[4])) | std::uint32_t(std::uint8_t(file[5])) << 8 |
-                    std::uint32_t(std::uint8_t(file[6])) << 16 | std::uint32_t(std::uint8_t(file[7])) << 24;
+    header.length =
+        std::uint32_t(std::uint8_t(file[4])) | std::uint32_t(std::uint8_t(file[5])) << 8 |
+        std::uint32_t(std::uint8_t(file[6])) << 16 | std::uint32_t(std::uint8_t(file[7])) << 24;
     std::string body;
     if (header.signature == 'C') {
         if (header.length < 8 || header.length > (64u << 20))
@@ -365,7 +375,8 @@ bool ReadMovieHeader(const std::string& file, MovieHeader& header) {
 } // namespace
 
 TEST(Movies, BothAreCompressedWithA720By540Stage) {
-    for (const char* movie : {"editor/templateEditor/theme.swf", "editor/templateEditor/res/template.swf"}) {
+    for (const char* movie :
+         {"editor/templateEditor/theme.swf", "editor/templateEditor/res/template.swf"}) {
         MovieHeader header;
         ASSERT_TRUE(ReadMovieHeader(ReadFileText(kProgram + movie), header)) << movie;
         EXPECT_EQ(header.signature, 'C') << movie;

@@ -5,11 +5,11 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <memory>
 
 namespace pennoria::skinart {
@@ -69,8 +69,8 @@ Surface DrawWholeFrame() {
             bool cut = (cx == 0 && cy < 3) || (cy == 0 && cx < 3);
             if (cut)
                 continue; // stays transparent
-            Rgb colour = y < kBand ? Mix(kCaptionTop, kBackground, y / double(kBand - 1))
-                                   : kBackground;
+            Rgb colour =
+                y < kBand ? Mix(kCaptionTop, kBackground, y / double(kBand - 1)) : kBackground;
             int ring = std::min(cx, cy);
             if (ring == 0 || (cx == 1 && cy == 1))
                 colour = kOutline;
@@ -203,9 +203,10 @@ Surface DrawLogo(int size) {
     return surface;
 }
 
+// Little-endian, in a field of the given size (bytes past the fourth are zero).
 void PutLe(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 255));
+        out.push_back(i < 4 ? static_cast<char>((value >> (8 * i)) & 255) : '\0');
 }
 
 // An icon file with one 32-bit image per size (straight alpha, bottom-up rows, AND mask).
@@ -299,8 +300,8 @@ bool DrawSkin(const std::string& folder, std::string& error) {
     struct Cut {
         int x, y;
     };
-    const Cut cuts[] = {{0, 0},   {middle, 0},  {far, 0},   {0, kBand},
-                        {far, kBand}, {0, far}, {far, far}, {middle, far}};
+    const Cut cuts[] = {{0, 0},       {middle, 0}, {far, 0},   {0, kBand},
+                        {far, kBand}, {0, far},    {far, far}, {middle, far}};
     const auto& images = SkinImages();
     for (int i = 0; i < 8; ++i) {
         if (!WritePiece(frame.get(), cuts[i].x, cuts[i].y, images[i].width, images[i].height,
