@@ -170,6 +170,25 @@ class Browser:
         while not any(e.get("method") == "Page.loadEventFired" for e in self.events[seen:]):
             self.events.append(self._receive(deadline))
 
+    def click(self, x, y):
+        for kind in ("mousePressed", "mouseReleased"):
+            self.call("Input.dispatchMouseEvent", session=True, type=kind, x=x, y=y,
+                      button="left", clickCount=1)
+
+    def wait_for_new_page(self, url_part, limit=60.0):
+        """Waits until a page whose address contains url_part is opened (a popup, say)."""
+        self.call("Target.setDiscoverTargets", discover=True)
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            for event in self.events:
+                info = event.get("params", {}).get("targetInfo", {})
+                if event.get("method") in ("Target.targetCreated", "Target.targetInfoChanged") \
+                        and info.get("type") == "page" and url_part in info.get("url", ""):
+                    return True
+            self.call("Target.getTargets")  # lets the events arrive
+            time.sleep(0.2)
+        return False
+
     def evaluate(self, expression):
         result = self.call("Runtime.evaluate", session=True, expression=expression,
                            returnByValue=True)

@@ -51,11 +51,6 @@ def main():
         banner_site.copy(theme, os.path.join(site, "banner.swf"))
         how = banner_site.resize(cli, os.path.join(site, "banner.swf"), 300, 250)
         print("resized with", how)
-        # Another project, named by FlashVars: a wide picture fitted whole on a background.
-        with open(os.path.join(site, "other.xml"), "w") as f:
-            f.write(banner_site.project_xml(300, 250, "res\\wide.png",
-                                            '  <effect type="zoom" duration="300"/>\n',
-                                            ' bgColor="#FF00FF" fit="contain"'))
 
         cases = [
             ("stage.html", page("stage", "stage.swf", 720, 540), {
@@ -77,6 +72,14 @@ def main():
                 f.write(text)
 
         server = browser.Server(site)
+        # Another project, named by FlashVars: a wide picture fitted whole on a background,
+        # and a link (clicked below).
+        with open(os.path.join(site, "other.xml"), "w") as f:
+            f.write(banner_site.project_xml(
+                300, 250, "res\\wide.png",
+                '  <effect type="zoom" duration="300"/>\n'
+                '  <link url="%s" target="_blank"/>\n' % server.url("clicked.html?from=banner"),
+                ' bgColor="#FF00FF" fit="contain"'))
         chromium = browser.Browser(720, 540)
         failures = 0
         try:
@@ -94,6 +97,10 @@ def main():
                         print("  pixel (%d, %d) is %s, expected %s" % (x, y, seen, want))
                     for error in errors:
                         print("  script error:", error)
+                elif name == "flashvars.html" and not (chromium.click(150, 125) or
+                                                       chromium.wait_for_new_page("from=banner")):
+                    failures += 1
+                    print("FAIL %s: a click on the banner opened no page" % name)
                 else:
                     print("ok   %s" % name)
         finally:
