@@ -60,6 +60,10 @@ def main():
             ("scaled.html", page("scaled", "banner.swf", 720, 540), {
                 (10, 270): STAGE_BACKGROUND, (710, 270): STAGE_BACKGROUND,
                 (200, 150): RED, (520, 150): GREEN, (200, 400): BLUE, (520, 400): YELLOW}),
+            # The component movie on its own reads the project from the folder above its own.
+            ("component.html", page("component", "res/template.swf", 720, 540), {
+                (100, 60): RED, (250, 60): GREEN, (100, 190): BLUE, (250, 190): YELLOW,
+                (500, 400): (255, 255, 255)}),
             ("resized.html", page("resized", "banner.swf", 300, 250), {
                 (4, 4): RED, (295, 4): GREEN, (4, 245): BLUE, (295, 245): YELLOW,
                 (310, 100): (0x80, 0x80, 0x80)}),
