@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
@@ -96,6 +97,73 @@ TEST(InstalledData, SwfobjectScriptRunsOutsideModuleLoaders) {
     std::size_t exportAt = script.find("module.exports=swfobject");
     ASSERT_NE(exportAt, std::string::npos);
     EXPECT_NE(script.rfind("typeof module!==\"undefined\"", exportAt), std::string::npos);
+}
+
+// ---- Page templates ---------------------------------------------------------------------------
+
+namespace {
+
+struct PageTemplate {
+    const char* path;
+    bool mainPage;
+    bool scriptPage;
+};
+
+const PageTemplate kPageTemplates[] = {
+    {"embed/index.htt", true, false},
+    {"embed/fs_aux.htt", false, false},
+    {"swfObject/index.htt", true, true},
+    {"swfObject/fs_aux.htt", false, true},
+};
+
+// The page variables, longest first so that a reference is matched whole.
+const char* const kPageVariables[] = {
+    "Mosaiq_Footer", "ResourcePath", "CreatorSite", "SponsorSite", "MovieHeight",
+    "MovieWidth",    "AlbumTitle",   "StylePath",   "Copyright",   "EmbedTip",
+    "Encoding",      "Creator",      "MainSWF",
+};
+
+} // namespace
+
+// What the template language cannot report: misspelt variables stay in the page as they are,
+// unbalanced blocks swallow the rest of it. And the pages may only refer to files that
+// publishing writes (there is no style sheet).
+TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
+    for (const auto& page : kPageTemplates) {
+        SCOPED_TRACE(page.path);
+        std::string text =
+            ReadFileText(kProgram + "editor/templateEditor/common/normal_screen/" + page.path);
+        ASSERT_FALSE(text.empty());
+        for (unsigned char c : text)
+            ASSERT_LT(c, 0x80) << "templates are 7-bit ASCII";
+        for (std::size_t at = text.find('$'); at != std::string::npos;
+             at = text.find('$', at + 1)) {
+            bool known = false;
+            for (const char* name : kPageVariables)
+                known = known || text.compare(at + 1, std::strlen(name), name) == 0;
+            EXPECT_TRUE(known) << "unknown reference " << text.substr(at, 16);
+        }
+        EXPECT_EQ(Count(text, "<ca:if "), Count(text, "</ca:if>"));
+        EXPECT_EQ(Count(text, "<ca:else>"), Count(text, "</ca:else>"));
+        EXPECT_EQ(Count(text, "StylePath"), 0u);
+        EXPECT_EQ(Count(text, ".css"), 0u);
+        EXPECT_EQ(Count(text, "<!DOCTYPE html>"), 1u);
+        EXPECT_NE(text.find("$MainSWF"), std::string::npos);
+        if (page.mainPage) {
+            EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
+            EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);
+            EXPECT_NE(text.find("&lt;"), std::string::npos) << "the embed code is shown as text";
+        }
+        if (page.scriptPage) {
+            EXPECT_NE(text.find("<script src=\"swfobject.js\"></script>"), std::string::npos);
+            EXPECT_NE(text.find("swfobject.embedSWF(\"$MainSWF\""), std::string::npos);
+            EXPECT_EQ(text.find("<object"), std::string::npos);
+        } else {
+            EXPECT_NE(text.find("<object"), std::string::npos);
+            EXPECT_NE(text.find("<embed"), std::string::npos);
+            EXPECT_EQ(text.find("swfobject"), std::string::npos);
+        }
+    }
 }
 
 // ---- Language files ---------------------------------------------------------------------------
