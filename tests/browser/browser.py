@@ -42,10 +42,6 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def end_headers(self):
-        self.send_header("Cache-Control", "no-store")
-        super().end_headers()
-
 
 class _Server(http.server.ThreadingHTTPServer):
     daemon_threads = True

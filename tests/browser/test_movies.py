@@ -44,7 +44,8 @@ def main():
 
         # The installed movie as it is: a 300 x 250 banner inside the 720 x 540 stage.
         banner_site.copy(theme, os.path.join(site, "stage.swf"))
-        with open(os.path.join(site, "template.xml"), "w") as f:
+        # Written with a byte-order mark, as some editors save XML.
+        with open(os.path.join(site, "template.xml"), "w", encoding="utf-8-sig") as f:
             f.write(banner_site.project_xml(300, 250, "res/quads.png",
                                             '  <effect type="fade" duration="300"/>\n'))
         # A copy resized to the banner, as publishing makes it.

@@ -1,4 +1,5 @@
-// URL helpers shared by the banner and component movies: where relative names are resolved.
+// Helpers shared by the banner and component movies: where relative names are resolved, and
+// fetched text cleaned for the XML parser.
 
 class MovieUrls {
 	// The folder part of a movie's URL, with its trailing '/', query and fragment dropped.
@@ -29,6 +30,11 @@ class MovieUrls {
 				return false;
 		}
 		return true;
+	}
+
+	// The text of a fetched document without a leading byte-order mark.
+	public static function withoutBom(text:String):String {
+		return (text != null && text.length > 0 && text.charCodeAt(0) == 0xFEFF) ? text.substr(1) : text;
 	}
 
 	// Resolves a name written in a project (slashes or backslashes) against a folder URL.

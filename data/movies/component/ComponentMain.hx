@@ -39,7 +39,7 @@ class ComponentMain {
 			var own = MovieUrls.folderOf(root.loaderInfo.url);
 			var parentFolder = MovieUrls.folderOf(own.substr(0, own.length - 1));
 			var request = new URLLoader();
-			request.addEventListener(Event.COMPLETE, function(_) show(parentFolder, Std.string(request.data)));
+			request.addEventListener(Event.COMPLETE, function(_) show(parentFolder, MovieUrls.withoutBom(Std.string(request.data))));
 			request.addEventListener(IOErrorEvent.IO_ERROR, function(_) {});
 			request.load(new URLRequest(parentFolder + "template.xml"));
 		} else {

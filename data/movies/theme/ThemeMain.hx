@@ -48,7 +48,7 @@ class ThemeMain {
 		root.addChild(holder);
 
 		var request = new URLLoader();
-		request.addEventListener(Event.COMPLETE, function(_) onProject(Std.string(request.data)));
+		request.addEventListener(Event.COMPLETE, function(_) onProject(MovieUrls.withoutBom(Std.string(request.data))));
 		request.addEventListener(IOErrorEvent.IO_ERROR, function(_) {});
 		request.addEventListener(SecurityErrorEvent.SECURITY_ERROR, function(_) {});
 		request.load(new URLRequest(MovieUrls.resolve(folder, xmlName)));
