@@ -150,7 +150,7 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
             page.Generate(*templatePath, pagePath);
             if (!page.LastWriteError().empty()) {
                 m_dialogs.ShowTitledMessage("Publish",
-                                            "The page " + pagePath + " could not be written: " +
+                                            "The page could not be written: " +
                                                 page.LastWriteError(),
                                             platform::MessageButtons::Ok,
                                             platform::MessageIcon::Error);
