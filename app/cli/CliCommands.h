@@ -18,5 +18,7 @@ void RegisterPageCommands(CLI::App& app);
 void RegisterServeCommands(CLI::App& app);
 // publish: publishes a saved project into a folder without the editor.
 void RegisterPublishCommands(CLI::App& app);
+// swf: inspects and edits movie files.
+void RegisterSwfCommands(CLI::App& app);
 
 } // namespace pennoria::cli

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     pennoria::cli::RegisterPageCommands(app);
     pennoria::cli::RegisterServeCommands(app);
     pennoria::cli::RegisterPublishCommands(app);
+    pennoria::cli::RegisterSwfCommands(app);
     CLI11_PARSE(app, argc, argv);
     if (app.get_subcommands().empty()) {
         std::fputs(app.help().c_str(), stdout);
