@@ -1,13 +1,15 @@
 // The headless host's serving loop.
 #include "bridge/HeadlessHost.h"
 
-#include <cstdio>
 #include "platform/scripted/ScriptedHost.h"
+#include <cstdio>
 
 namespace pennoria {
 
 namespace {
-bool IsRequest(const std::string& message) { return message.compare(0, 7, "<invoke") == 0; }
+bool IsRequest(const std::string& message) {
+    return message.compare(0, 7, "<invoke") == 0;
+}
 } // namespace
 
 std::optional<std::string> CServePlayer::CallEditor(const std::string& invokeText) {

@@ -10,7 +10,6 @@
 
 namespace pennoria {
 
-
 namespace platform {
 class ScriptedHostWindow;
 }

@@ -64,8 +64,8 @@ const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, st
 CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::IShell& shell,
                    platform::IHostWindow& window, CAppSettings& settings,
                    std::string commandLineProject)
-    : m_player(player), m_dialogs(dialogs), m_shell(shell), m_window(window),
-      m_settings(settings), m_commandLineProject(std::move(commandLineProject)),
+    : m_player(player), m_dialogs(dialogs), m_shell(shell), m_window(window), m_settings(settings),
+      m_commandLineProject(std::move(commandLineProject)),
       m_project(dialogs, window,
                 [this](const std::string& kind, std::string& text) {
                     return RequestProjectXml(kind, text);
@@ -77,9 +77,13 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
 }
 
-CHostDlg::~CHostDlg() { m_player.SetFlashCallHandler({}); }
+CHostDlg::~CHostDlg() {
+    m_player.SetFlashCallHandler({});
+}
 
-bool CHostDlg::PlayerUsable() { return m_player.GetFlashVersion() >= kMinimumFlashVersion; }
+bool CHostDlg::PlayerUsable() {
+    return m_player.GetFlashVersion() >= kMinimumFlashVersion;
+}
 
 void CHostDlg::RefusePlayer() {
     m_dialogs.ShowMessage(LoadAppString(IDS_PLAYER_MISSING), platform::MessageButtons::Ok,
@@ -221,9 +225,9 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 }
 
 void CHostDlg::NotifyOutputSettings() {
-    CallEditorReporting(
-        "SettingOutputFilesVC",
-        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile}, nullptr);
+    CallEditorReporting("SettingOutputFilesVC",
+                        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile},
+                        nullptr);
 }
 
 bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {

@@ -73,9 +73,7 @@ public:
     bool PublishProject(const CPublishRequest& request, std::string& reply) {
         return m_publisher.PublishProject(request, reply);
     }
-    void OpenOutputFolder(const CPublishRequest& request) {
-        m_publisher.OpenOutputFolder(request);
-    }
+    void OpenOutputFolder(const CPublishRequest& request) { m_publisher.OpenOutputFolder(request); }
 
     const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
     bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }

@@ -70,9 +70,8 @@ void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& windo
         shell.OpenFolder(path);
 }
 
-CPublisher::CPublisher(CAppSettings& settings, platform::IDialogs& dialogs,
-                       platform::IShell& shell, platform::IHostWindow& window,
-                       ProjectXmlSource projectXml)
+CPublisher::CPublisher(CAppSettings& settings, platform::IDialogs& dialogs, platform::IShell& shell,
+                       platform::IHostWindow& window, ProjectXmlSource projectXml)
     : m_settings(settings), m_dialogs(dialogs), m_shell(shell), m_window(window),
       m_projectXml(std::move(projectXml)) {}
 
@@ -132,7 +131,9 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
     CopyOrLog(sources.themeMovie, bannerMovie);
     if (width != kDefaultWidth || height != kDefaultHeight) {
         std::string reason;
-        if (!TryResizeMovieStage(bannerMovie, width, height, &reason))
+        // The movie layer traces to standard output only when asked; the headless host
+        // speaks its protocol there.
+        if (!TryResizeMovieStage(bannerMovie, width, height, &reason, nullptr))
             platform::DebugOutput("publish: stage not resized: " + reason);
     }
 
@@ -149,11 +150,9 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
         for (const auto& [templatePath, pagePath] : pages) {
             page.Generate(*templatePath, pagePath);
             if (!page.LastWriteError().empty()) {
-                m_dialogs.ShowTitledMessage("Publish",
-                                            "The page could not be written: " +
-                                                page.LastWriteError(),
-                                            platform::MessageButtons::Ok,
-                                            platform::MessageIcon::Error);
+                m_dialogs.ShowTitledMessage(
+                    "Publish", "The page could not be written: " + page.LastWriteError(),
+                    platform::MessageButtons::Ok, platform::MessageIcon::Error);
                 reply = kReplyPageFailed;
                 return false;
             }

@@ -49,7 +49,8 @@ inline std::string MakeTinySwf(std::int32_t width, std::int32_t height) {
     for (std::size_t i = 0; i < bits.size(); ++i)
         if (bits[i])
             rect[i / 8] = static_cast<char>(rect[i / 8] | (0x80 >> (i % 8)));
-    std::string body = rect + std::string("\x00\x18\x01\x00", 4) + std::string("\x40\x00\x00\x00", 4);
+    std::string body =
+        rect + std::string("\x00\x18\x01\x00", 4) + std::string("\x40\x00\x00\x00", 4);
     std::uint32_t length = static_cast<std::uint32_t>(8 + body.size());
     std::string swf = "FWS";
     swf += static_cast<char>(10);
@@ -98,8 +99,7 @@ class HostTestBed {
 public:
     HostTestBed()
         : m_module("PENNORIA_MODULE_PATH", m_root / "prog/pennoria-cli"),
-          m_config("XDG_CONFIG_HOME", m_root / "config"),
-          m_data("XDG_DATA_HOME", m_root / "data") {
+          m_config("XDG_CONFIG_HOME", m_root / "config"), m_data("XDG_DATA_HOME", m_root / "data") {
         MakeFolders(m_root / "prog");
         MakeFolders(m_root / "config");
         MakeFolders(m_root / "data");
@@ -115,8 +115,7 @@ public:
         for (const char* set : {"embed", "swfObject"}) {
             const std::string pages = base + "common/normal_screen/" + set + "/";
             WriteFileMakingFolders(pages + "index.htt",
-                                   std::string(set) +
-                                       " main $MainSWF $MovieWidth x $MovieHeight");
+                                   std::string(set) + " main $MainSWF $MovieWidth x $MovieHeight");
             WriteFileMakingFolders(pages + "fs_aux.htt", std::string(set) + " aux $MainSWF");
         }
     }
@@ -133,9 +132,9 @@ public:
     // answer "<undefined/>". Every call is also recorded by the player.
     void MovieAnswers(std::map<std::string, std::string> projectTexts) {
         player.SetMovieFunction(
-            [this, texts = std::move(projectTexts)](const std::string& function,
-                                                    const std::vector<std::string>& args)
-                -> std::optional<std::string> {
+            [this, texts = std::move(projectTexts)](
+                const std::string& function,
+                const std::vector<std::string>& args) -> std::optional<std::string> {
                 if (onCall)
                     onCall(function, args);
                 if (function != "GetProjectFileXmlDataVC")

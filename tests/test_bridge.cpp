@@ -1,4 +1,5 @@
 // The invoke codec and the editor command dispatcher, driven through the scripted player.
+#include "app/Strings.h"
 #include "bridge/Invoke.h"
 #include "tests/BridgeTestSupport.h"
 
@@ -20,9 +21,9 @@ TEST(InvokeCodec, ArgumentsOfAnyElementKindInDocumentOrder) {
 }
 
 TEST(InvokeCodec, RequestsWithoutInvokeOrNameFail) {
-    for (const char* text : {"", "not xml", "<call name=\"MaximizeApplicationVC\"/>",
-                             "<invoke returntype=\"xml\"><arguments/></invoke>",
-                             "<invoke name=\"x\"><arguments>"}) {
+    for (const char* text :
+         {"", "not xml", "<call name=\"MaximizeApplicationVC\"/>",
+          "<invoke returntype=\"xml\"><arguments/></invoke>", "<invoke name=\"x\"><arguments>"}) {
         InvokeRequest request;
         std::string error;
         EXPECT_FALSE(ParseInvokeRequest(text, request, error)) << text;
@@ -218,8 +219,7 @@ TEST_F(Dispatcher, OpenOutputFolderOpensOnlyExistingFolders) {
     bed.Start();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {file}, {bed.Scratch("missing")}, {""}, {folder + "/"}}) {
-        EXPECT_EQ(bed.player.Command("OpenOutputFolderVC", args),
-                  "<string>NoDefine Call</string>");
+        EXPECT_EQ(bed.player.Command("OpenOutputFolderVC", args), "<string>NoDefine Call</string>");
     }
     EXPECT_EQ(bed.shell.Opened(), (std::vector<std::string>{folder, folder + "/"}));
     EXPECT_EQ(bed.window.BusyDepth(), 0);

@@ -12,9 +12,9 @@ using namespace pennoria::testing;
 
 TEST(ProjectName, LastSeparatorRule) {
     const std::pair<std::string, std::string> cases[] = {
-        {"C:\\Work\\ad.pbf", "ad.pbf"},   {"C:\\Work/sub\\ad.pbf", "sub\\ad.pbf"},
-        {"/home/u/ad.pbf", "ad.pbf"},     {"ad.pbf", "ad.pbf"},
-        {"/ad.pbf", "/ad.pbf"},           {"\\ad.pbf", "\\ad.pbf"},
+        {"C:\\Work\\ad.pbf", "ad.pbf"}, {"C:\\Work/sub\\ad.pbf", "sub\\ad.pbf"},
+        {"/home/u/ad.pbf", "ad.pbf"},   {"ad.pbf", "ad.pbf"},
+        {"/ad.pbf", "/ad.pbf"},         {"\\ad.pbf", "\\ad.pbf"},
     };
     for (const auto& [path, name] : cases)
         EXPECT_EQ(ProjectNameOf(path), name) << path;

@@ -37,10 +37,8 @@ TEST(PublishRequest, BaseNames) {
 
 TEST(PublishRequest, ResourcePaths) {
     const std::pair<std::string, std::string> cases[] = {
-        {"C:\\Art\\sky.jpg", "res/sky.jpg"},
-        {"images/sky.jpg", "res/sky.jpg"},
-        {"C:\\Art/x\\sky.jpg", "res/sky.jpg"},
-        {"sky.jpg", "res/sky.jpg"},
+        {"C:\\Art\\sky.jpg", "res/sky.jpg"},   {"images/sky.jpg", "res/sky.jpg"},
+        {"C:\\Art/x\\sky.jpg", "res/sky.jpg"}, {"sky.jpg", "res/sky.jpg"},
         {"/sky.jpg", "res/sky.jpg"},
     };
     for (auto [in, out] : cases) {
@@ -146,11 +144,11 @@ TEST_F(PublishFolder, MissingParentsAreCreated) {
 
 TEST_F(PublishFolder, NamesThatLeaveTheFolderAreRefused) {
     const std::string web = bed.Scratch("web");
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"1", "0", web, "../evil.swf"},
-             {"1", "0", web, "a.swf", "sub/page.html"},
-             {"1", "0", web, "a.swf", "p.html", "..\\x.xml"},
-             {"1", "0", web, "a.swf", "p.html", ".."}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"1", "0", web, "../evil.swf"},
+                                               {"1", "0", web, "a.swf", "sub/page.html"},
+                                               {"1", "0", web, "a.swf", "p.html", "..\\x.xml"},
+                                               {"1", "0", web, "a.swf", "p.html", ".."}}) {
         CPublishRequest request(args);
         std::string reply = "ok";
         EXPECT_FALSE(request.PrepareOutputFolder(reply, dialogs));
@@ -196,8 +194,8 @@ protected:
 
 TEST_F(Publish, EmbedPagesMovieProjectAndImage) {
     WriteFileMakingFolders(bed.ProgramFolder() + "editor/templates/sky.jpg", "JPEG");
-    bed.MovieAnswers({{"photoEditor", kProject},
-                      {"customTemplate", "<template img=\"templates\\sky.jpg\"/>"}});
+    bed.MovieAnswers(
+        {{"photoEditor", kProject}, {"customTemplate", "<template img=\"templates\\sky.jpg\"/>"}});
     EXPECT_EQ(Run({"1", "0", web}), "ok");
 
     pugi::xml_document xml;

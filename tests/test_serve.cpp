@@ -68,8 +68,7 @@ public:
         std::vector<std::string> lines;
         std::string text = ReadFileText(m_dir / "stderr.txt");
         std::size_t start = 0;
-        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos;
-             start = end + 1)
+        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(text.substr(start, end - start));
         return lines;
     }
@@ -211,8 +210,8 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     WriteFileText(project, "<template demoWidth=\"200\" img=\"art/pic.png\"/>");
     const std::string web = setup.Path("web");
 
-    ASSERT_TRUE(setup.Start({"publish", project, "--folder", web, "--embed-mode", "1", "--swf",
-                             "ad.swf"}));
+    ASSERT_TRUE(
+        setup.Start({"publish", project, "--folder", web, "--embed-mode", "1", "--swf", "ad.swf"}));
     EXPECT_EQ(setup.ReadAllOutput(), "ok\n");
     EXPECT_EQ(setup.Finish(), 0);
     EXPECT_EQ(ReadStageSize(ReadFileText(web + "/ad/ad.swf")), std::make_pair(200, 540));
@@ -221,8 +220,7 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     EXPECT_EQ(ReadFileText(web + "/ad/res/pic.png"), "PNG");
 
     CliRun again;
-    ASSERT_TRUE(again.Start({"publish", project, "--folder", web, "--swf",
-                             "ad.swf"}));
+    ASSERT_TRUE(again.Start({"publish", project, "--folder", web, "--swf", "ad.swf"}));
     EXPECT_EQ(again.ReadAllOutput(), "user cancel\n");
     EXPECT_EQ(again.Finish(), 1);
 }

@@ -65,25 +65,25 @@ void RunPublish(const PublishOptions& options) {
     platform::ScriptedHostWindow window;
     CScriptedPlayer player;
     // The project file plays the editor's part: it answers the requests for project data.
-    player.SetMovieFunction([&](const std::string& function,
-                                const std::vector<std::string>& arguments)
-                                -> std::optional<std::string> {
-        if (function != "GetProjectFileXmlDataVC" || arguments.empty())
+    player.SetMovieFunction(
+        [&](const std::string& function,
+            const std::vector<std::string>& arguments) -> std::optional<std::string> {
+            if (function != "GetProjectFileXmlDataVC" || arguments.empty())
+                return std::nullopt;
+            if (arguments[0] == "photoEditor")
+                return BuildReply(*projectText);
+            if (arguments[0] == "customTemplate")
+                return BuildReply(*customText);
             return std::nullopt;
-        if (arguments[0] == "photoEditor")
-            return BuildReply(*projectText);
-        if (arguments[0] == "customTemplate")
-            return BuildReply(*customText);
-        return std::nullopt;
-    });
+        });
 
     std::string word;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
-        auto reply = player.Command(
-            "OutPutProjectFilesVC",
-            {std::to_string(options.outMode), std::to_string(options.embedMode), options.folder,
-             options.swfName, options.pageName, options.xmlName});
+        auto reply =
+            player.Command("OutPutProjectFilesVC",
+                           {std::to_string(options.outMode), std::to_string(options.embedMode),
+                            options.folder, options.swfName, options.pageName, options.xmlName});
         word = reply ? UnwrapStringResult(*reply) : std::string();
     }
     BindLanguageSetting(nullptr);
@@ -97,8 +97,7 @@ void RegisterPublishCommands(CLI::App& app) {
     auto options = std::make_shared<PublishOptions>();
     CLI::App* publish =
         app.add_subcommand("publish", "Publish a saved project into a folder, without the editor");
-    publish->add_option("PROJECT", options->project, "The project file (.pbf or .xml)")
-        ->required();
+    publish->add_option("PROJECT", options->project, "The project file (.pbf or .xml)")->required();
     publish->add_option("--folder", options->folder, "The output folder")->required();
     publish->add_option("--out-mode", options->outMode, "1: movie and pages; 2 or 3: movie only");
     publish->add_option("--embed-mode", options->embedMode,

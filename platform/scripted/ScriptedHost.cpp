@@ -67,9 +67,8 @@ MessageAnswer ScriptedDialogs::ShowMessage(const std::string& text, MessageButto
     return ShowTitledMessage({}, text, buttons, icon);
 }
 
-MessageAnswer ScriptedDialogs::ShowTitledMessage(const std::string& title,
-                                                 const std::string& text, MessageButtons buttons,
-                                                 MessageIcon /*icon*/) {
+MessageAnswer ScriptedDialogs::ShowTitledMessage(const std::string& title, const std::string& text,
+                                                 MessageButtons buttons, MessageIcon /*icon*/) {
     std::optional<std::string> answer = TakeAnswer();
     if (buttons == MessageButtons::YesNo) {
         bool yes = answer && *answer == "yes";
@@ -115,7 +114,9 @@ void ScriptedHostWindow::Minimize() {
     SetState(WindowState::Minimized);
 }
 
-void ScriptedHostWindow::Maximize() { SetState(WindowState::Maximized); }
+void ScriptedHostWindow::Maximize() {
+    SetState(WindowState::Maximized);
+}
 
 // Restoring a minimised window brings back the state it had before; restoring a maximised
 // one makes it normal.
