@@ -269,6 +269,8 @@ private:
                     if (line[i] != ',')
                         return Reason("malformed hex data");
                     ++i;
+                    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+                        ++i;
                     // Only a continuation may follow a trailing comma.
                     if (i == line.size() && !more)
                         return Reason("malformed hex data");
