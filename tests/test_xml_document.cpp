@@ -262,6 +262,9 @@ TEST(XmlEncoding, SaveWritesTheDeclaredEncodingOrUtf8) {
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "\xE2\x82\xAC"},
         {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "caf\xC3\xA9",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "caf\xC3\xA9"},
+        // Only a pseudo-attribute named exactly "encoding" names the encoding.
+        {"<?xml version=\"1.0\" xencoding=\"latin9\"?>", "caf\xC3\xA9",
+         "<?xml version=\"1.0\" xencoding=\"latin9\"?>", "caf\xC3\xA9"},
         {"<?xml version=\"1.0\" encoding=\"utf-16\"?>", "\xC3\xA9",
          std::string("\xFF\xFE<\0?\0x\0m\0l\0", 12), std::string("\xE9\0", 2)},
     };

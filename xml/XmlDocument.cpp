@@ -98,32 +98,44 @@ std::string Lower(std::string text) {
 }
 
 // The encoding named by an XML declaration at the very start of 8-bit text ("" when none).
+// The declaration is read as name="value" pairs, the way the parser reads it.
 std::string DeclaredEncoding(std::string_view bytes) {
-    size_t start = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    if (bytes.substr(start, 5) != "<?xml")
+    size_t at = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    if (bytes.substr(at, 5) != "<?xml")
         return {};
-    size_t end = bytes.find("?>", start);
-    if (end == std::string_view::npos)
+    at += 5;
+    auto isSpace = [&](size_t i) {
+        return i < bytes.size() &&
+               (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n');
+    };
+    if (!isSpace(at))
         return {};
-    std::string_view decl = bytes.substr(start, end - start);
-    size_t at = decl.find("encoding");
-    if (at == std::string_view::npos)
-        return {};
-    at += 8;
-    while (at < decl.size() && std::isspace(static_cast<unsigned char>(decl[at])))
+    for (;;) {
+        while (isSpace(at))
+            ++at;
+        size_t nameStart = at;
+        while (at < bytes.size() && !isSpace(at) && bytes[at] != '=' && bytes[at] != '?')
+            ++at;
+        std::string_view name = bytes.substr(nameStart, at - nameStart);
+        if (name.empty())
+            return {};
+        while (isSpace(at))
+            ++at;
+        if (at >= bytes.size() || bytes[at] != '=')
+            return {};
         ++at;
-    if (at >= decl.size() || decl[at] != '=')
-        return {};
-    ++at;
-    while (at < decl.size() && std::isspace(static_cast<unsigned char>(decl[at])))
-        ++at;
-    if (at >= decl.size() || (decl[at] != '"' && decl[at] != '\''))
-        return {};
-    char quote = decl[at++];
-    size_t close = decl.find(quote, at);
-    if (close == std::string_view::npos)
-        return {};
-    return Lower(std::string(decl.substr(at, close - at)));
+        while (isSpace(at))
+            ++at;
+        if (at >= bytes.size() || (bytes[at] != '"' && bytes[at] != '\''))
+            return {};
+        char quote = bytes[at++];
+        size_t close = bytes.find(quote, at);
+        if (close == std::string_view::npos)
+            return {};
+        if (name == "encoding")
+            return Lower(std::string(bytes.substr(at, close - at)));
+        at = close + 1;
+    }
 }
 
 bool IsUtf8Name(const std::string& e) {
