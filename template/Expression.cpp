@@ -14,8 +14,12 @@ namespace {
 // Variables may make an expression longer than its tag, but not without bound.
 constexpr std::size_t kMaxExpressionGrowth = std::size_t{1} << 20;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // Removes the characters "<", "%" and "=" from the start and ";", "%" and ">" from the end, as
 // sets of characters: "<%==5;%>" leaves "5".
@@ -195,7 +199,8 @@ std::optional<double> EvaluatePostfix(const std::vector<ExprToken>& postfix) {
             else if (token.kind == ExprTokenKind::Times)
                 left = left * right;
             else
-                left = left / right; // a zero divisor gives an infinity or NaN, which ToInt32 maps to 0
+                left = left /
+                       right; // a zero divisor gives an infinity or NaN, which ToInt32 maps to 0
             break;
         }
         case ExprTokenKind::LeftParen:

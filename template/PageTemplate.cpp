@@ -6,6 +6,7 @@
 #include "template/Expression.h"
 #include "template/TextReplace.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 
@@ -21,8 +22,12 @@ constexpr std::size_t kMaxPageBytes = std::size_t{256} << 20;
 constexpr std::int32_t kDefaultMovieWidth = 720;
 constexpr std::int32_t kDefaultMovieHeight = 540;
 
-bool IsTemplateSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsTemplateSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -116,8 +121,8 @@ bool CPageTemplate::Generate(const std::string& templatePath, const std::string&
     std::string error;
     auto bytes = platform::ReadWholeFile(templatePath, &error, kMaxTemplateBytes);
     if (!bytes) {
-        m_lastWriteError =
-            "cannot write " + outputPath + ": cannot read the template " + templatePath + ": " + error;
+        m_lastWriteError = "cannot write " + outputPath + ": cannot read the template " +
+                           templatePath + ": " + error;
         return true;
     }
     BeginTemplate(std::move(*bytes));
@@ -158,6 +163,10 @@ void CPageTemplate::BeginTemplate(std::string templateBytes) {
     m_scan = 0;
     m_conditions.assign(1, true);
     m_output.clear();
+    // A page is usually about as long as its template; growing it step by step costs more than
+    // generating it.
+    m_output.reserve(
+        std::min<std::size_t>(m_template.size() + m_template.size() / 4, kMaxPageBytes));
     m_pageTooLarge = false;
 }
 
@@ -277,9 +286,19 @@ void CPageTemplate::EmitToken(const TemplateToken& token) {
         m_output += ' ';
         return;
     }
-    std::string text = token.text;
     const std::size_t room = kMaxPageBytes - m_output.size();
-    if (text.find('$') != std::string::npos) {
+    const bool hasReference = token.text.find('$') != std::string::npos;
+    if (!hasReference && token.kind != TemplateTokenKind::Tag) {
+        // Nothing to substitute: most text and white space goes straight to the page.
+        if (token.text.size() > room) {
+            m_pageTooLarge = true;
+            return;
+        }
+        m_output += token.text;
+        return;
+    }
+    std::string text = token.text;
+    if (hasReference) {
         std::string reference;
         for (const auto& [name, value] : m_variables) {
             if (name.empty())

@@ -93,8 +93,8 @@ private:
     void SetPageVariables(const std::string& outputPath);
     void ResolveExpressionTags(std::string& text) const;
 
-    std::string m_template;      // the template's bytes up to its first zero byte
-    std::size_t m_scan = 0;      // scan position in m_template
+    std::string m_template; // the template's bytes up to its first zero byte
+    std::size_t m_scan = 0; // scan position in m_template
     std::vector<bool> m_conditions;
     bool m_lastClosedResult = false; // the top of the stack when </ca:if> last closed a block
     TemplateVariables m_variables;

@@ -9,9 +9,9 @@ namespace pennoria {
 namespace {
 
 constexpr std::array<std::string_view, 13> kPageVariableOrder = {
-    "MainSWF",    "CreatorSite", "Creator",  "StylePath", "ResourcePath",
-    "MovieHeight", "Mosaiq_Footer", "MovieWidth", "AlbumTitle", "EmbedTip",
-    "Encoding",   "Copyright",   "SponsorSite",
+    "MainSWF",     "CreatorSite",   "Creator",     "StylePath",  "ResourcePath",
+    "MovieHeight", "Mosaiq_Footer", "MovieWidth",  "AlbumTitle", "EmbedTip",
+    "Encoding",    "Copyright",     "SponsorSite",
 };
 
 // The position of a page variable in the fixed order, or the count for any other name.
