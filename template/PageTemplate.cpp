@@ -125,13 +125,7 @@ bool CPageTemplate::Generate(const std::string& templatePath, const std::string&
                            templatePath + ": " + error;
         return true;
     }
-    BeginTemplate(std::move(*bytes));
-    TemplateToken token;
-    while (ScanToken(token))
-        ProcessToken(token);
-    m_template.clear();
-    m_template.shrink_to_fit();
-
+    RunTemplate(std::move(*bytes));
     if (m_pageTooLarge)
         m_lastWriteError = "cannot write " + outputPath + ": the page would exceed " +
                            std::to_string(kMaxPageBytes >> 20) + " MiB";
@@ -170,12 +164,17 @@ void CPageTemplate::BeginTemplate(std::string templateBytes) {
     m_pageTooLarge = false;
 }
 
-std::string CPageTemplate::RenderTemplate(std::string templateBytes) {
+void CPageTemplate::RunTemplate(std::string templateBytes) {
     BeginTemplate(std::move(templateBytes));
     TemplateToken token;
     while (ScanToken(token))
         ProcessToken(token);
     m_template.clear();
+    m_template.shrink_to_fit();
+}
+
+std::string CPageTemplate::RenderTemplate(std::string templateBytes) {
+    RunTemplate(std::move(templateBytes));
     std::string page;
     page.swap(m_output);
     return page;
@@ -323,16 +322,28 @@ void CPageTemplate::ResolveExpressionTags(std::string& text) const {
     // Each pass takes the first expression tag and replaces every copy of it. Nothing before the
     // first tag can contain "<%=", and a result (digits and a sign) cannot form one with its
     // neighbours, so the next search may start right after the result.
+    //
+    // Every pass reads the rest of the text, so a single tag holding a great many different
+    // expression tags would take time growing with the square of its length. Real tags hold a
+    // handful; past a generous amount of work the remaining expression tags stay as written,
+    // just like a tag whose ";%>" is missing.
+    std::size_t work = 0;
+    const std::size_t workLimit = 16 * text.size() + (std::size_t{64} << 20);
     std::size_t from = 0;
     for (;;) {
         auto tag = FindExpressionTag(std::string_view(text).substr(from));
         if (!tag)
             return;
         std::size_t at = static_cast<std::size_t>(tag->data() - text.data());
+        work += text.size() - at;
+        if (work > workLimit)
+            return;
         std::string tagText(*tag);
         std::string result = EvaluateExpressionTag(tagText, m_variables);
         // A result is at most 11 characters and a tag at least 6, so the text at most doubles.
-        template_detail::ReplaceAll(text, tagText, result, std::numeric_limits<std::size_t>::max());
+        std::string rest = text.substr(at);
+        template_detail::ReplaceAll(rest, tagText, result, std::numeric_limits<std::size_t>::max());
+        text.replace(at, std::string::npos, rest);
         from = at + result.size();
     }
 }

@@ -91,6 +91,7 @@ public:
 
 private:
     void SetPageVariables(const std::string& outputPath);
+    void RunTemplate(std::string templateBytes);
     void ResolveExpressionTags(std::string& text) const;
 
     std::string m_template; // the template's bytes up to its first zero byte

@@ -90,47 +90,6 @@ TEST(TemplateExpressions, VariablesAreReplacedByBareNameInTableOrder) {
     EXPECT_EQ(EvaluateExpressionTag("<%= MovieWidth ;%>", variables), "720");
 }
 
-TEST(TemplateExpressions, LexerSpansAndValues) {
-    struct LexCase {
-        const char* text;
-        std::size_t span;
-        ExprTokenKind kind;
-        double value;
-    };
-    const LexCase cases[] = {
-        {"12.5+", 4, ExprTokenKind::Number, 12.5}, {"1.2.3", 5, ExprTokenKind::Number, 1.2},
-        {"7.", 2, ExprTokenKind::Number, 7.0},     {"Float(", 5, ExprTokenKind::FloatCast, 0},
-        {"int)", 3, ExprTokenKind::IntCast, 0},    {"/", 1, ExprTokenKind::Divide, 0},
-        {")", 1, ExprTokenKind::RightParen, 0},
-    };
-    for (const LexCase& c : cases) {
-        ExprToken token;
-        ASSERT_EQ(NextExprToken(c.text, token), c.span) << c.text;
-        EXPECT_EQ(token.kind, c.kind) << c.text;
-        EXPECT_DOUBLE_EQ(token.value, c.value) << c.text;
-    }
-    ExprToken token;
-    for (const char* bad : {"", "fl", "in", ".5", " 1", "x", "%"})
-        EXPECT_EQ(NextExprToken(bad, token), 0u) << bad;
-}
-
-TEST(TemplateExpressions, PostfixOrderAndUnclosedParenthesis) {
-    auto postfix = ToPostfix("2+3*4-1");
-    ASSERT_TRUE(postfix);
-    std::vector<ExprTokenKind> kinds;
-    for (const ExprToken& token : *postfix)
-        kinds.push_back(token.kind);
-    using K = ExprTokenKind;
-    EXPECT_EQ(kinds, (std::vector<K>{K::Number, K::Number, K::Number, K::Times, K::Plus, K::Number,
-                                     K::Minus}));
-    EXPECT_EQ(EvaluatePostfix(*postfix), 13.0);
-
-    auto unclosed = ToPostfix("(1+2");
-    ASSERT_TRUE(unclosed);
-    EXPECT_FALSE(EvaluatePostfix(*unclosed));
-    EXPECT_FALSE(ToPostfix("1+2)"));
-}
-
 TEST(TemplateExpressions, ToInt32TruncatesAndWraps) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
