@@ -1,20 +1,32 @@
-// Start-up of the desktop program: the display, the window and its modal loop.
+// Start-up of the desktop program: the player check, the settings, then the main window run
+// modally on the GTK main loop. The program ends when the window's loop ends.
 #include "host/HostApp.h"
 
+#include "app/AppProfile.h"
+#include "app/AppSettings.h"
+#include "app/HostApp.h"
+#include "app/ProgramPaths.h"
+#include "app/Strings.h"
 #include "host/HostDlg.h"
 #include "host/StandInPlayer.h"
 #include "platform/DebugLog.h"
+#include "platform/PlayerProbe.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
+#include <csignal>
 #include <cstdio>
-#include <map>
 
 namespace pennoria::host {
 
 namespace {
+
+const char* const kNoDisplay =
+    "pennoria: no display could be opened. The desktop host needs a graphical session "
+    "($DISPLAY or $WAYLAND_DISPLAY); pennoria-cli needs none.\n";
 
 // Until the window is connected to the editor core, window actions go to the debug channel.
 class LoggingEditorCore : public IEditorCore {
@@ -27,21 +39,25 @@ public:
     }
 };
 
-// A profile kept for the run only, until the per-application profile is connected.
-class MemoryProfile : public IWindowProfile {
+// The application's profile in the per-user registry.
+class RegistryWindowProfile : public IWindowProfile {
 public:
     std::string GetProfileString(const std::string& section, const std::string& entry) override {
-        auto it = m_values.find(section + "\n" + entry);
-        return it == m_values.end() ? std::string() : it->second;
+        return pennoria::GetProfileString(section, entry);
     }
     bool WriteProfileString(const std::string& section, const std::string& entry,
                             const std::string& value) override {
-        m_values[section + "\n" + entry] = value;
-        return true;
+        return pennoria::WriteProfileString(section, entry, value);
     }
+};
 
-private:
-    std::map<std::string, std::string> m_values;
+// Keeps the language lookups bound to the settings for as long as they live.
+class LanguageBinding {
+public:
+    explicit LanguageBinding(const std::string& languageIni) { BindLanguageSetting(&languageIni); }
+    ~LanguageBinding() { BindLanguageSetting(nullptr); }
+    LanguageBinding(const LanguageBinding&) = delete;
+    LanguageBinding& operator=(const LanguageBinding&) = delete;
 };
 
 // The command line's one optional project path: the first argument that is not an option.
@@ -52,17 +68,19 @@ std::optional<std::string> ProjectFromCommandLine(const std::vector<std::string>
     return std::nullopt;
 }
 
+// The session ending (SIGTERM, or Ctrl+C from a terminal) closes the window in order, so its
+// placement is kept.
+gboolean OnTerminate(gpointer dialog) {
+    platform::DebugOutput("window: end requested by signal");
+    static_cast<CHostDlg*>(dialog)->Close();
+    return G_SOURCE_CONTINUE;
+}
+
 } // namespace
 
 int CHostApp::Run(int argc, char** argv) {
     g_set_prgname("pennoria");
-    g_set_application_name("Pennoria");
-    if (!gtk_init_check(&argc, &argv)) {
-        std::fputs("pennoria: cannot open a display; the desktop host needs a graphical session "
-                   "(DISPLAY or WAYLAND_DISPLAY)\n",
-                   stderr);
-        return 1;
-    }
+    m_hasDisplay = HasDisplay() && gtk_init_check(&argc, &argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     m_exitCode = 0;
     InitInstance(arguments);
@@ -70,10 +88,36 @@ int CHostApp::Run(int argc, char** argv) {
 }
 
 bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
+    CAppSettings settings; // the defaults, so message 6 already comes in the default language
+    LanguageBinding binding(settings.languageIni);
     platform::GtkDialogs dialogs;
     platform::GtkShell shell;
+    g_set_application_name(LoadAppString(IDS_APP_TITLE).c_str());
+
+    const std::string programFolder = GetProgramFolder();
+    if (!IsUsablePlayerVersion(platform::QueryFlashOCXVersion(programFolder))) {
+        if (m_hasDisplay) {
+            dialogs.ShowMessage(LoadAppString(IDS_PLAYER_MISSING), platform::MessageButtons::Ok,
+                                platform::MessageIcon::None);
+            shell.OpenUri(kPlayerDownloadPage);
+        } else {
+            std::fprintf(stderr, "%s\n", LoadAppString(IDS_PLAYER_MISSING).c_str());
+            std::fputs(kNoDisplay, stderr);
+        }
+        m_exitCode = 1;
+        return false;
+    }
+
+    LoadAppSettings(settings); // a missing key leaves the defaults and creates nothing
+
+    if (!m_hasDisplay) {
+        std::fputs(kNoDisplay, stderr);
+        m_exitCode = 1;
+        return false;
+    }
+
     LoggingEditorCore core;
-    MemoryProfile profile;
+    RegistryWindowProfile profile;
     CStandInPlayer player;
 
     CHostDlg::Services services;
@@ -84,8 +128,12 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     services.dialogs = &dialogs;
     services.shell = &shell;
     CHostDlg dialog(services, ProjectFromCommandLine(arguments));
+    const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &dialog);
+    const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &dialog);
     if (dialog.DoModal() < 0)
         m_exitCode = 1;
+    g_source_remove(term);
+    g_source_remove(interrupt);
     return false;
 }
 

@@ -15,6 +15,7 @@ public:
 private:
     bool InitInstance(const std::vector<std::string>& arguments);
     int m_exitCode = 0;
+    bool m_hasDisplay = false;
 };
 
 } // namespace pennoria::host
