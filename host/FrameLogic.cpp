@@ -115,6 +115,43 @@ void AdjustSizingBounds(EdgeCode edge, Bounds& b, int minWidth, int minHeight) {
         b.bottom = std::max(b.bottom, b.top + minHeight);
 }
 
+Bounds KeepUndraggedSides(EdgeCode edge, const Bounds& start, const Bounds& now, int minWidth,
+                          int minHeight) {
+    const bool left =
+        edge == EdgeCode::Left || edge == EdgeCode::TopLeft || edge == EdgeCode::BottomLeft;
+    const bool right =
+        edge == EdgeCode::Right || edge == EdgeCode::TopRight || edge == EdgeCode::BottomRight;
+    const bool top =
+        edge == EdgeCode::Top || edge == EdgeCode::TopLeft || edge == EdgeCode::TopRight;
+    const bool bottom =
+        edge == EdgeCode::Bottom || edge == EdgeCode::BottomLeft || edge == EdgeCode::BottomRight;
+    Bounds b = now;
+    const int width = now.right - now.left;
+    const int height = now.bottom - now.top;
+    if (left) {
+        b.right = start.right;
+        b.left = b.right - width;
+    } else if (right) {
+        b.left = start.left;
+        b.right = b.left + width;
+    } else {
+        b.left = start.left;
+        b.right = start.right;
+    }
+    if (top) {
+        b.bottom = start.bottom;
+        b.top = b.bottom - height;
+    } else if (bottom) {
+        b.top = start.top;
+        b.bottom = b.top + height;
+    } else {
+        b.top = start.top;
+        b.bottom = start.bottom;
+    }
+    AdjustSizingBounds(edge, b, minWidth, minHeight);
+    return b;
+}
+
 int MinTrackWidthForScreen(int screenWidth, int screenHeight) {
     if (screenHeight <= 0 || screenWidth <= 0)
         return 800; // no usable screen size: a 4:3 screen's value

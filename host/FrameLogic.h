@@ -96,6 +96,12 @@ bool WindowRegionContains(int width, int height, int x, int y);
 // dragged sides.
 void AdjustSizingBounds(EdgeCode edge, Bounds& bounds, int minWidth, int minHeight);
 
+// The bounds a resize by an edge should end with, given the bounds when the drag started and the
+// bounds the desktop produced: the sides that were not dragged stay where they were (a desktop
+// that keeps the minimum size by moving the far side is corrected), at the minimum size or more.
+Bounds KeepUndraggedSides(EdgeCode edge, const Bounds& start, const Bounds& now, int minWidth,
+                          int minHeight);
+
 // Minimum track width for a screen: 600 scaled by the screen's aspect ratio, fraction dropped.
 int MinTrackWidthForScreen(int screenWidth, int screenHeight);
 constexpr int kMinTrackHeight = 600;

@@ -164,7 +164,7 @@ bool CHostDlg::PreTranslateEvent(GdkEvent* event) {
     if (event->type == GDK_KEY_PRESS &&
         (event->key.keyval == GDK_KEY_Return || event->key.keyval == GDK_KEY_KP_Enter)) {
         // Return belongs to the editor: it goes to the player, wherever the focus was.
-        if (player) {
+        if (player && m_window) {
             GtkWidget* focus = gtk_window_get_focus(Window());
             if (!focus || (focus != player && !gtk_widget_is_ancestor(focus, player))) {
                 if (gtk_widget_get_can_focus(player))

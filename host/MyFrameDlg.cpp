@@ -62,8 +62,10 @@ CMyFrameDlg::~CMyFrameDlg() {
     m_btnMax.reset();
     m_btnRestore.reset();
     m_btnMin.reset();
-    if (m_window)
+    if (m_window) {
+        g_signal_handlers_disconnect_by_data(m_window, this);
         gtk_widget_destroy(m_window);
+    }
     if (m_loop)
         g_main_loop_unref(m_loop);
 }
@@ -99,6 +101,7 @@ bool CMyFrameDlg::OnCreate() {
     g_signal_connect(m_window, "configure-event", G_CALLBACK(OnConfigure), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(m_window, "window-state-event", G_CALLBACK(OnWindowState), this);
+    g_signal_connect(m_window, "destroy", G_CALLBACK(OnWindowDestroyed), this);
 
     // The window starts at the minimum size; the owner places it later.
     gtk_window_resize(GTK_WINDOW(m_window), m_nMinTrackWidth, m_nMinTrackHeight);
@@ -142,8 +145,11 @@ int CMyFrameDlg::DoModal() {
     OnDestroy();
     gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr,
                           nullptr);
-    gtk_widget_destroy(m_window);
-    m_window = nullptr;
+    if (m_window) {
+        g_signal_handlers_disconnect_by_data(m_window, this);
+        gtk_widget_destroy(m_window);
+        m_window = nullptr;
+    }
     return m_ended ? m_result : -1;
 }
 
@@ -155,12 +161,16 @@ void CMyFrameDlg::EndDialog(int code) {
 }
 
 void CMyFrameDlg::ShowMaximized() {
+    if (!m_window)
+        return;
     m_stateTracker.Requested(ShownState::Maximized);
     gtk_window_deiconify(Window());
     gtk_window_maximize(Window());
 }
 
 void CMyFrameDlg::ShowRestored() {
+    if (!m_window)
+        return;
     if (m_state == ShownState::Minimized) {
         gtk_window_deiconify(Window());
         gtk_window_present(Window());
@@ -171,11 +181,15 @@ void CMyFrameDlg::ShowRestored() {
 }
 
 void CMyFrameDlg::ShowMinimized() {
+    if (!m_window)
+        return;
     m_stateTracker.Requested(ShownState::Minimized);
     gtk_window_iconify(Window());
 }
 
 void CMyFrameDlg::MoveWindow(const Bounds& b) {
+    if (!m_window)
+        return;
     gtk_window_move(Window(), b.left, b.top);
     gtk_window_resize(Window(), std::max(1, b.right - b.left), std::max(1, b.bottom - b.top));
 }
@@ -219,6 +233,21 @@ void CMyFrameDlg::OnSize(int, int) {
     LayoutButtons();
 }
 
+void CMyFrameDlg::OnWindowDestroyed(GtkWidget*, gpointer data) {
+    // The window went away from outside (its X window destroyed): the dialog ends with it.
+    auto* self = static_cast<CMyFrameDlg*>(data);
+    self->m_window = nullptr;
+    self->m_overlay = nullptr;
+    self->EndDialog(2);
+}
+
+Bounds CMyFrameDlg::CurrentBounds() const {
+    int x = 0, y = 0, w = 0, h = 0;
+    gtk_window_get_position(GTK_WINDOW(m_window), &x, &y);
+    gtk_window_get_size(GTK_WINDOW(m_window), &w, &h);
+    return {x, y, x + w, y + h};
+}
+
 bool CMyFrameDlg::IsOurs(GdkWindow* window) const {
     if (!window || !m_window)
         return false;
@@ -234,7 +263,12 @@ void CMyFrameDlg::EventFilter(GdkEvent* event, gpointer data) {
             return;
         if (!*alive)
             return;
-        if (event->any.window == gtk_widget_get_window(self->m_window)) {
+        // A resize in progress ends with the button; the next press or plain move says so.
+        if (event->type == GDK_BUTTON_PRESS ||
+            (event->type == GDK_MOTION_NOTIFY &&
+             !(event->motion.state & (GDK_BUTTON1_MASK | GDK_BUTTON2_MASK | GDK_BUTTON3_MASK))))
+            self->m_resizingEdge = EdgeCode::None;
+        if (self->m_window && event->any.window == gtk_widget_get_window(self->m_window)) {
             switch (event->type) {
             case GDK_MOTION_NOTIFY:
                 self->OnFrameMouseMove(event->motion);
@@ -307,6 +341,7 @@ void CMyFrameDlg::OnFrameButtonDown(const GdkEventButton& event) {
     switch (DecideFrameClick(m_nHitTest, x, y, ClientWidth())) {
     case FrameClick::ResizeFromEdge:
         m_resizingEdge = m_nHitTest;
+        m_resizeStart = CurrentBounds();
         gtk_window_begin_resize_drag(Window(), ToGdkEdge(m_nHitTest), GDK_BUTTON_PRIMARY,
                                      Truncate(event.x_root), Truncate(event.y_root), event.time);
         break;
@@ -366,15 +401,15 @@ gboolean CMyFrameDlg::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer
     if (self->m_state == ShownState::Normal)
         self->m_normalBounds = {event->x, event->y, event->x + event->width,
                                 event->y + event->height};
-    // A desktop that ignores the size hints still gets the minimum size, kept by the sides that
-    // were not dragged.
+    // While an edge is dragged the other sides stay put and the minimum size holds, also on a
+    // desktop that keeps the minimum by moving the far side or ignores the size hints.
     if (self->m_bResizable && self->m_state == ShownState::Normal &&
-        (event->width < self->m_nMinTrackWidth || event->height < self->m_nMinTrackHeight)) {
-        Bounds b{event->x, event->y, event->x + event->width, event->y + event->height};
-        EdgeCode edge =
-            self->m_resizingEdge == EdgeCode::None ? EdgeCode::BottomRight : self->m_resizingEdge;
-        AdjustSizingBounds(edge, b, self->m_nMinTrackWidth, self->m_nMinTrackHeight);
-        self->MoveWindow(b);
+        self->m_resizingEdge != EdgeCode::None) {
+        const Bounds now{event->x, event->y, event->x + event->width, event->y + event->height};
+        const Bounds wanted = KeepUndraggedSides(self->m_resizingEdge, self->m_resizeStart, now,
+                                                 self->m_nMinTrackWidth, self->m_nMinTrackHeight);
+        if (!(wanted == now))
+            self->MoveWindow(wanted);
     }
     if (resized) {
         self->m_width = event->width;

@@ -88,6 +88,8 @@ private:
     static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnWindowState(GtkWidget*, GdkEventWindowState*, gpointer self);
+    static void OnWindowDestroyed(GtkWidget*, gpointer self);
+    Bounds CurrentBounds() const;
 
     bool IsOurs(GdkWindow* window) const;
     void OnFrameMouseMove(const GdkEventMotion& event);
@@ -104,7 +106,8 @@ private:
     int m_width = 0, m_height = 0;
     Bounds m_normalBounds; // the last rectangle seen while neither maximized nor minimized
     bool m_ended = false;
-    EdgeCode m_resizingEdge = EdgeCode::None;
+    EdgeCode m_resizingEdge = EdgeCode::None; // the edge of a resize in progress
+    Bounds m_resizeStart;                     // the window's bounds when it started
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -105,6 +105,23 @@ TEST(MinimumSize, DraggedSidesStopAtTheMinimumAndTheOthersStay) {
     EXPECT_EQ(none, (Bounds{0, 0, 10, 10}));
 }
 
+TEST(MinimumSize, UndraggedSidesStayWhereTheyWere) {
+    const Bounds start{100, 100, 1300, 800};
+    // The desktop kept the minimum width by moving the right side along with the left one.
+    EXPECT_EQ(KeepUndraggedSides(EdgeCode::Left, start, {800, 100, 1466, 800}, 666, 480),
+              (Bounds{634, 100, 1300, 800}));
+    // A size below the minimum is raised, from the dragged side.
+    EXPECT_EQ(KeepUndraggedSides(EdgeCode::TopLeft, start, {900, 500, 1300, 800}, 666, 480),
+              (Bounds{634, 320, 1300, 800}));
+    EXPECT_EQ(KeepUndraggedSides(EdgeCode::BottomRight, start, {120, 130, 520, 330}, 666, 480),
+              (Bounds{100, 100, 766, 580}));
+    // A correct result stays as it is.
+    EXPECT_EQ(KeepUndraggedSides(EdgeCode::Right, start, {100, 100, 1500, 800}, 666, 480),
+              (Bounds{100, 100, 1500, 800}));
+    EXPECT_EQ(KeepUndraggedSides(EdgeCode::Bottom, start, {100, 100, 1300, 900}, 666, 480),
+              (Bounds{100, 100, 1300, 900}));
+}
+
 TEST(MinimumSize, WidthFollowsTheScreensAspect) {
     EXPECT_EQ(MinTrackWidthForScreen(1920, 1080), 1066);
     EXPECT_EQ(MinTrackWidthForScreen(1280, 1024), 750);
