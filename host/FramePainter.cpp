@@ -96,16 +96,30 @@ void ExecutePaintPlan(cairo_t* cr, const std::vector<PaintStep>& plan) {
     }
 }
 
-cairo_surface_t* ComposeFrame(int width, int height, bool clientCaption,
-                              const std::string& programFolder, const std::string& title) {
+bool ComposeFrameInto(cairo_surface_t* target, bool clientCaption, const std::string& programFolder,
+                      const std::string& title) {
+    const int width = cairo_image_surface_get_width(target);
+    const int height = cairo_image_surface_get_height(target);
     SkinDescription skin;
     if (width <= 0 || height <= 0 || !skin.LoadFile(SkinDescriptionPath(programFolder)))
-        return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(surface);
+        return false;
+    cairo_t* cr = cairo_create(target);
     ExecutePaintPlan(cr,
                      BuildFramePaintPlan(width, height, clientCaption, skin, programFolder, title));
     cairo_destroy(cr);
+    cairo_surface_flush(target);
+    return true;
+}
+
+cairo_surface_t* ComposeFrame(int width, int height, bool clientCaption,
+                              const std::string& programFolder, const std::string& title) {
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (!ComposeFrameInto(surface, clientCaption, programFolder, title)) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
     return surface;
 }
 

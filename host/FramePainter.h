@@ -15,6 +15,12 @@ namespace pennoria::host {
 // does not load is skipped.
 void ExecutePaintPlan(cairo_t* cr, const std::vector<PaintStep>& plan);
 
+// Reads the skin description and its images afresh and composes the whole frame into an ARGB32
+// surface of the frame's size (kept by the caller between paints, so that no paint pays for a
+// fresh buffer). False, with the surface untouched, when the skin description does not load.
+bool ComposeFrameInto(cairo_surface_t* target, bool clientCaption, const std::string& programFolder,
+                      const std::string& title);
+
 // Reads the skin description and its images afresh and composes the whole W x H frame in a new
 // ARGB32 surface (the caller destroys it). Nullptr when the skin description does not load: the
 // frame then draws nothing.

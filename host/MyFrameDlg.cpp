@@ -68,6 +68,8 @@ CMyFrameDlg::~CMyFrameDlg() {
     }
     if (m_loop)
         g_main_loop_unref(m_loop);
+    if (m_offscreen)
+        cairo_surface_destroy(m_offscreen);
 }
 
 void CMyFrameDlg::SetMinTrackSize(int width, int height) {
@@ -380,17 +382,26 @@ void CMyFrameDlg::OnFrameDoubleClick(const GdkEventButton& event) {
 
 gboolean CMyFrameDlg::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
     auto* self = static_cast<CMyFrameDlg*>(data);
+    const int w = self->ClientWidth(), h = self->ClientHeight();
+    if (w <= 0 || h <= 0)
+        return FALSE;
+    cairo_surface_t*& offscreen = self->m_offscreen;
+    if (offscreen && (cairo_image_surface_get_width(offscreen) != w ||
+                      cairo_image_surface_get_height(offscreen) != h)) {
+        cairo_surface_destroy(offscreen);
+        offscreen = nullptr;
+    }
+    if (!offscreen)
+        offscreen = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     const char* title = gtk_window_get_title(self->Window());
-    cairo_surface_t* frame =
-        ComposeFrame(self->ClientWidth(), self->ClientHeight(), self->m_bClientCaption,
-                     GetProgramFolder(), title ? title : "");
-    if (frame) {
+    // The skin is read afresh for every paint; only the buffer is kept.
+    if (ComposeFrameInto(offscreen, self->m_bClientCaption,
+                         GetProgramFolder() + GetResourceBaseFolder(), title ? title : "")) {
         cairo_save(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(cr, frame, 0, 0);
+        cairo_set_source_surface(cr, offscreen, 0, 0);
         cairo_paint(cr);
         cairo_restore(cr);
-        cairo_surface_destroy(frame);
     }
     return FALSE; // the children are drawn on top
 }

@@ -102,6 +102,7 @@ private:
     void ApplyMinimumSize();
 
     GMainLoop* m_loop = nullptr;
+    cairo_surface_t* m_offscreen = nullptr; // the frame is composed here, then copied at once
     int m_result = -1;
     int m_width = 0, m_height = 0;
     Bounds m_normalBounds; // the last rectangle seen while neither maximized nor minimized
