@@ -9,6 +9,7 @@
 #include "app/Strings.h"
 #include "host/HostDlg.h"
 #include "host/StandInPlayer.h"
+#include "host/player/WebKitFlashPlayer.h"
 #include "platform/DebugLog.h"
 #include "platform/PlayerProbe.h"
 #include "platform/gtk/GtkDialogs.h"
@@ -19,6 +20,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace pennoria::host {
 
@@ -66,6 +69,12 @@ std::optional<std::string> ProjectFromCommandLine(const std::vector<std::string>
         if (!a.empty() && a.front() != '-')
             return a;
     return std::nullopt;
+}
+
+// Tests of the window alone run it around an empty stand-in instead of the web view.
+bool UseStandInPlayer() {
+    const char* flag = std::getenv("PENNORIA_STAND_IN_PLAYER");
+    return flag && std::string(flag) == "1";
 }
 
 // The session ending (SIGTERM, or Ctrl+C from a terminal) closes the window in order, so its
@@ -118,11 +127,24 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
 
     LoggingEditorCore core;
     RegistryWindowProfile profile;
-    CStandInPlayer player;
+    // The player starts loading at once: Ruffle's start-up is the slow part of ours.
+    std::unique_ptr<CStandInPlayer> standIn;
+    std::unique_ptr<CWebKitFlashPlayer> webPlayer;
+    IFlashPlayer* player = nullptr;
+    GtkWidget* playerWidget = nullptr;
+    if (UseStandInPlayer()) {
+        standIn = std::make_unique<CStandInPlayer>();
+        player = standIn.get();
+        playerWidget = standIn->Widget();
+    } else {
+        webPlayer = std::make_unique<CWebKitFlashPlayer>();
+        player = webPlayer.get();
+        playerWidget = webPlayer->Widget();
+    }
 
     CHostDlg::Services services;
-    services.player = &player;
-    services.playerWidget = player.Widget();
+    services.player = player;
+    services.playerWidget = playerWidget;
     services.core = &core;
     services.profile = &profile;
     services.dialogs = &dialogs;

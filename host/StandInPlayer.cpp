@@ -3,9 +3,6 @@
 
 #include "platform/DebugLog.h"
 
-#include <cstdlib>
-#include <cstring>
-
 namespace pennoria::host {
 
 namespace {
@@ -53,8 +50,7 @@ void CStandInPlayer::SetMovie(const std::string& moviePathOrUrl) {
 }
 
 std::int32_t CStandInPlayer::GetFlashVersion() {
-    const char* flag = std::getenv("PENNORIA_STAND_IN_PLAYER");
-    return flag && std::strcmp(flag, "1") == 0 ? kMinimumFlashVersion : 0;
+    return kMinimumFlashVersion;
 }
 
 std::optional<std::string> CStandInPlayer::CallEditor(const std::string& invokeText) {

@@ -1,6 +1,5 @@
-// A stand-in for the player while the desktop window is built without the real one: an empty
-// widget that reports no player version, so the window takes its "no player" path. Tests of the
-// window alone set PENNORIA_STAND_IN_PLAYER=1 to let it report a usable version instead.
+// A stand-in for the player in tests of the window alone (PENNORIA_STAND_IN_PLAYER=1): an empty
+// widget that logs the keys and buttons reaching it to the debug channel and has no movie.
 #pragma once
 
 #include "bridge/FlashPlayer.h"

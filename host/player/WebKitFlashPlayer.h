@@ -1,0 +1,60 @@
+// The desktop player: the editor movie played by Ruffle inside a WebKitGTK 4.1 web view.
+//
+// The web view loads our player page through the "pennoria:" URI scheme; the page runs Ruffle and
+// turns every ExternalInterface.call of the movie into an invoke request sent to the host with a
+// synchronous request, so FlashCall is raised while the movie waits. Calls into the movie travel
+// back on the outstanding request when there is one, else through the page's script API; every
+// wait runs a nested main loop with a timeout.
+#pragma once
+
+#include "bridge/FlashPlayer.h"
+
+#include <memory>
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace pennoria {
+
+struct WebKitPlayerOptions {
+    // The folder the page, Ruffle's files and the movie are served from, with its trailing '/'.
+    // Empty: GetProgramFolder().
+    std::string programFolder;
+    // The longest wait for the result of a movie function (CallEditor).
+    int callTimeoutMs = 20000;
+    // The longest wait for the page and Ruffle to come up (GetFlashVersion, the first SetMovie).
+    int startTimeoutMs = 30000;
+};
+
+class CWebKitFlashPlayer : public IFlashPlayer {
+public:
+    // Creates the web view and starts loading the player page at once (Ruffle's start-up is the
+    // slow part: the earlier it begins the better). Needs an initialised GTK.
+    explicit CWebKitFlashPlayer(WebKitPlayerOptions options = {});
+    ~CWebKitFlashPlayer() override;
+    CWebKitFlashPlayer(const CWebKitFlashPlayer&) = delete;
+    CWebKitFlashPlayer& operator=(const CWebKitFlashPlayer&) = delete;
+
+    // The web view to pack into a container. The player keeps its own reference: the widget
+    // lives as long as the player, whatever its parent does.
+    GtkWidget* Widget() const;
+
+    // Loads a movie: an absolute path (served by the player's scheme) or a URL. Does not wait.
+    void SetMovie(const std::string& moviePathOrUrl) override;
+    // The Flash Player version Ruffle reports, packed major << 16 | minor; 0 when the page or
+    // Ruffle cannot be started (waits for the page, at most startTimeoutMs).
+    std::int32_t GetFlashVersion() override;
+    // Lets the movie read local files outside the program folder (never write them).
+    void DisableLocalSecurity() override;
+    std::optional<std::string> CallEditor(const std::string& invokeText) override;
+    void SetReturnValue(const std::string& reply) override;
+
+    // True while a FlashCall is being handled (the movie waits for its reply).
+    bool IsHandlingRequest() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace pennoria

@@ -1,0 +1,258 @@
+// The player page's script: runs the movie in Ruffle and links its external calls to the host.
+//
+// Every ExternalInterface.call of the movie becomes an invoke text sent to the host with a
+// synchronous request; the host answers with the reply, or asks for a movie function to be called
+// first (its result goes back in a new request, and so on until the reply comes).
+(function () {
+    "use strict";
+
+    const config = window.pennoriaPlayerConfig || {};
+    const bridgeUrl = config.bridgeUrl || "pennoria://player/?bridge";
+    let player = null;
+
+    function escapeXml(text) {
+        return String(text)
+            .replace(/&/g, "&amp;")
+            .replace(/</g, "&lt;")
+            .replace(/>/g, "&gt;")
+            .replace(/"/g, "&quot;")
+            .replace(/'/g, "&apos;");
+    }
+
+    // A value in the external API's XML form.
+    function toXml(value, seen) {
+        switch (typeof value) {
+            case "string":
+                return "<string>" + escapeXml(value) + "</string>";
+            case "number":
+                return "<number>" + String(value) + "</number>";
+            case "boolean":
+                return value ? "<true/>" : "<false/>";
+            case "undefined":
+                return "<undefined/>";
+            case "object":
+                break;
+            default:
+                return "<null/>";
+        }
+        if (value === null)
+            return "<null/>";
+        seen = seen || new Set();
+        if (seen.has(value))
+            return "<null/>";
+        seen.add(value);
+        let text;
+        if (Array.isArray(value)) {
+            text = "<array>";
+            for (let i = 0; i < value.length; ++i)
+                text += '<property id="' + i + '">' + toXml(value[i], seen) + "</property>";
+            text += "</array>";
+        } else {
+            text = "<object>";
+            for (const key of Object.keys(value))
+                text += '<property id="' + escapeXml(key) + '">' + toXml(value[key], seen) + "</property>";
+            text += "</object>";
+        }
+        seen.delete(value);
+        return text;
+    }
+
+    // A value from an element of the external API's XML form.
+    function fromXml(element) {
+        switch (element.nodeName) {
+            case "string":
+                return element.textContent;
+            case "number":
+                return Number(element.textContent);
+            case "true":
+                return true;
+            case "false":
+                return false;
+            case "null":
+                return null;
+            case "date":
+                return new Date(Number(element.textContent));
+            case "array":
+            case "object": {
+                const result = element.nodeName === "array" ? [] : {};
+                for (const property of element.children) {
+                    if (property.nodeName !== "property")
+                        continue;
+                    const inner = property.firstElementChild;
+                    result[property.getAttribute("id")] = inner ? fromXml(inner) : undefined;
+                }
+                return result;
+            }
+            default:
+                return undefined;
+        }
+    }
+
+    const kEntities = { lt: "<", gt: ">", amp: "&", quot: '"', apos: "'" };
+
+    function decodeEntities(text) {
+        return text.replace(/&(lt|gt|amp|quot|apos|#[0-9]{1,7}|#x[0-9a-fA-F]{1,6});/g, function (all, name) {
+            if (name[0] !== "#")
+                return kEntities[name];
+            const code = name[1] === "x" ? parseInt(name.substring(2), 16) : parseInt(name.substring(1), 10);
+            return code > 0 && code <= 0x10ffff ? String.fromCodePoint(code) : all;
+        });
+    }
+
+    // The host's reply as a value for the movie. A string reply is taken between its tags as it
+    // stands, so a path or text with a bare "&" or "<" still arrives whole.
+    function decodeReply(text) {
+        const wrapped = /^\s*<string>([\s\S]*)<\/string>\s*$/.exec(text);
+        if (wrapped)
+            return decodeEntities(wrapped[1]);
+        if (/^\s*<string\s*\/>\s*$/.test(text))
+            return "";
+        const doc = new DOMParser().parseFromString(text, "text/xml");
+        if (!doc.documentElement || doc.getElementsByTagName("parsererror").length)
+            return undefined;
+        return fromXml(doc.documentElement);
+    }
+
+    // One synchronous exchange with the host; null when the host cannot be reached.
+    function post(body) {
+        const request = new XMLHttpRequest();
+        try {
+            request.open("POST", bridgeUrl, false);
+            request.setRequestHeader("Content-Type", "text/plain;charset=utf-8");
+            request.send(body);
+        } catch (error) {
+            return null;
+        }
+        return request.status === 200 ? request.responseText : null;
+    }
+
+    // A message that needs no answer.
+    function notify(body) {
+        fetch(bridgeUrl, { method: "POST", body: body }).catch(function () {});
+    }
+
+    function splitLines(text, count) {
+        const parts = [];
+        let rest = text;
+        for (let i = 0; i < count; ++i) {
+            const end = rest.indexOf("\n");
+            if (end < 0)
+                return null;
+            parts.push(rest.substring(0, end));
+            rest = rest.substring(end + 1);
+        }
+        parts.push(rest);
+        return parts;
+    }
+
+    // Calls the movie function an invoke text names; "ok\n<result xml>" or "error\n<why>".
+    function callMovie(invokeText) {
+        if (!player)
+            return "error\nno movie is loaded";
+        const doc = new DOMParser().parseFromString(invokeText, "text/xml");
+        const root = doc.documentElement;
+        if (!root || root.nodeName !== "invoke" || doc.getElementsByTagName("parsererror").length)
+            return "error\nthe invoke text is not well-formed";
+        const name = root.getAttribute("name") || "";
+        if (!Object.prototype.hasOwnProperty.call(player, name) || typeof player[name] !== "function")
+            return "error\nthe movie has no function " + name;
+        const args = [];
+        for (const list of root.children) {
+            if (list.nodeName !== "arguments")
+                continue;
+            for (const argument of list.children)
+                args.push(fromXml(argument));
+        }
+        try {
+            return "ok\n" + toXml(player[name].apply(player, args));
+        } catch (error) {
+            return "error\n" + String((error && error.message) || error);
+        }
+    }
+
+    // The movie's ExternalInterface.call(name, ...args).
+    function externalCall(name, args) {
+        const invoke = '<invoke name="' + escapeXml(name) + '" returntype="xml"><arguments>' +
+            args.map(function (arg) { return toXml(arg); }).join("") + "</arguments></invoke>";
+        let answer = post("call\n" + invoke);
+        while (answer !== null) {
+            const kind = answer.substring(0, answer.indexOf("\n"));
+            if (kind === "reply")
+                return decodeReply(answer.substring(6));
+            if (kind !== "callmovie")
+                break;
+            const parts = splitLines(answer, 3);
+            if (!parts)
+                break;
+            answer = post("result\n" + parts[1] + "\n" + parts[2] + "\n" + callMovie(parts[3]));
+        }
+        return undefined;
+    }
+
+    // Ruffle runs ExternalInterface.call(name, ...) as new Function("return (name)(...arguments);")
+    // on the page; every such call goes to the host instead, under the name the movie gave.
+    const NativeFunction = window.Function;
+    const externalPattern = /^return \(([\s\S]*)\)\(\.\.\.arguments\);$/;
+    function externalTrampoline(args) {
+        if (args.length !== 1 || typeof args[0] !== "string")
+            return null;
+        const match = externalPattern.exec(args[0]);
+        if (!match)
+            return null;
+        const name = match[1];
+        return function () { return externalCall(name, Array.prototype.slice.call(arguments)); };
+    }
+    window.Function = new Proxy(NativeFunction, {
+        construct: function (target, args) {
+            return externalTrampoline(args) || Reflect.construct(target, args);
+        },
+        apply: function (target, self, args) {
+            return externalTrampoline(args) || Reflect.apply(target, self, args);
+        },
+    });
+
+    function loadOptions(url) {
+        return {
+            url: url,
+            allowScriptAccess: true,
+            autoplay: "on",
+            unmuteOverlay: "hidden",
+            splashScreen: false,
+            letterbox: "on",
+            scale: "showAll",
+            quality: "high",
+            wmode: "window",
+            menu: true,
+            warnOnUnsupportedContent: false,
+            showSwfDownload: false,
+            openUrlMode: "deny",
+            logLevel: "error",
+            fontSources: config.fontSources || [],
+            defaultFonts: config.defaultFonts || {},
+        };
+    }
+
+    window.pennoriaLoadMovie = function (url) {
+        if (!player) {
+            player = window.RufflePlayer.newest().createPlayer();
+            player.id = "player";
+            document.body.appendChild(player);
+        }
+        player.ruffle().load(loadOptions(url)).then(
+            function () { player.focus(); notify("loaded\n" + url); },
+            function (error) { notify("failed\n" + String(error)); });
+    };
+    window.pennoriaCallMovie = callMovie;
+
+    window.pennoriaRuffleLoaded = function () {
+        let version = 0;
+        const plugin = navigator.plugins && navigator.plugins.namedItem("Shockwave Flash");
+        const match = plugin && /(\d+)\.(\d+)/.exec(plugin.description || "");
+        if (match)
+            version = (Number(match[1]) << 16) | Number(match[2]);
+        notify("ready\n" + version);
+    };
+    window.pennoriaRuffleFailed = function () {
+        notify("failed\nRuffle could not be loaded");
+    };
+})();
