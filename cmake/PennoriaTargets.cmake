@@ -2,8 +2,10 @@
 
 # Warnings apply to our own targets only, never to third-party headers.
 function(pennoria_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
-                                             -Wnon-virtual-dtor -Wold-style-cast)
+    # GCC's -Wshadow=local is spelled -Wshadow-uncaptured-local in clang (fuzz builds).
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+        $<IF:$<CXX_COMPILER_ID:GNU>,-Wshadow=local,-Wshadow-uncaptured-local>
+        -Wnon-virtual-dtor -Wold-style-cast)
     if(PENNORIA_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -1,0 +1,59 @@
+// pennoria-cli swf: movie information and stage resizing from the command line.
+#include "app/cli/CliCommands.h"
+#include "swf/SwfMovie.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+namespace pennoria::cli {
+
+void RegisterSwfCommands(CLI::App& app) {
+    CLI::App* swf = app.add_subcommand("swf", "SWF movie files");
+    swf->require_subcommand(1);
+
+    struct InfoOptions {
+        std::string file;
+    };
+    auto info = std::make_shared<InfoOptions>();
+    CLI::App* infoCommand = swf->add_subcommand("info", "Load a movie and print its trace");
+    infoCommand->add_option("FILE", info->file, "the movie")->required();
+    infoCommand->callback([info]() {
+        SWFMovie movie(info->file, &std::cout);
+        std::cout.flush();
+        if (!movie.IsLoaded()) {
+            std::fprintf(stderr, "%s\n", movie.LoadError().c_str());
+            SetExitCode(1);
+            return;
+        }
+        SetExitCode(0);
+    });
+
+    struct ResizeOptions {
+        std::string file;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+    };
+    auto resize = std::make_shared<ResizeOptions>();
+    CLI::App* resizeCommand =
+        swf->add_subcommand("resize", "Set a movie's stage size in pixels, rewriting it in place");
+    resizeCommand->add_option("FILE", resize->file, "the movie")->required();
+    resizeCommand->add_option("WIDTH", resize->width, "stage width in pixels")->required();
+    resizeCommand->add_option("HEIGHT", resize->height, "stage height in pixels")->required();
+    resizeCommand->callback([resize]() {
+        std::string reason;
+        bool done =
+            TryResizeMovieStage(resize->file, resize->width, resize->height, &reason, &std::cout);
+        std::cout.flush();
+        if (!done) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
+            SetExitCode(1);
+            return;
+        }
+        SetExitCode(0);
+    });
+}
+
+} // namespace pennoria::cli
