@@ -7,6 +7,7 @@
 #include "app/HostApp.h"
 #include "app/ProgramPaths.h"
 #include "app/Strings.h"
+#include "bridge/HostDialog.h"
 #include "host/HostDlg.h"
 #include "host/StandInPlayer.h"
 #include "host/player/WebKitFlashPlayer.h"
@@ -31,15 +32,19 @@ const char* const kNoDisplay =
     "pennoria: no display could be opened. The desktop host needs a graphical session "
     "($DISPLAY or $WAYLAND_DISPLAY); pennoria-cli needs none.\n";
 
-// Until the window is connected to the editor core, window actions go to the debug channel.
-class LoggingEditorCore : public IEditorCore {
+// The window's view of the editor core.
+class EditorCoreLink : public IEditorCore {
 public:
-    void NotifyWindowControl(const std::string& word) override {
-        platform::DebugOutput("core: NotifyWindowControl " + word);
-    }
-    void StartProject(const std::optional<std::string>& path) override {
-        platform::DebugOutput("core: StartProject " + path.value_or("(new)"));
-    }
+    explicit EditorCoreLink(pennoria::CHostDlg& core) : m_core(core) {}
+    bool PlayerUsable() override { return m_core.PlayerUsable(); }
+    void RefusePlayer() override { m_core.RefusePlayer(); }
+    void ApplyCommandLine() override { m_core.ApplyCommandLine(); }
+    void BringEditorUp() override { m_core.BringEditorUp(); }
+    void NotifyWindowControl(const std::string& word) override { m_core.NotifyWindowControl(word); }
+    void OnHelp() override { m_core.OnHelp(); }
+
+private:
+    pennoria::CHostDlg& m_core;
 };
 
 // The application's profile in the per-user registry.
@@ -125,7 +130,6 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
     }
 
-    LoggingEditorCore core;
     RegistryWindowProfile profile;
     // The player starts loading at once: Ruffle's start-up is the slow part of ours.
     std::unique_ptr<CStandInPlayer> standIn;
@@ -143,17 +147,21 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     }
 
     CHostDlg::Services services;
-    services.player = player;
     services.playerWidget = playerWidget;
-    services.core = &core;
     services.profile = &profile;
-    services.dialogs = &dialogs;
-    services.shell = &shell;
-    CHostDlg dialog(services, ProjectFromCommandLine(arguments));
+    services.windowCreated = [&dialogs](GtkWindow* window) { dialogs.SetParent(window); };
+    CHostDlg dialog(services);
+    pennoria::CHostDlg core(*player, dialogs, shell, dialog, settings,
+                            ProjectFromCommandLine(arguments).value_or(""));
+    EditorCoreLink link(core);
+    dialog.SetEditorCore(&link);
+    player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });
+
     const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &dialog);
     const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &dialog);
     if (dialog.DoModal() < 0)
         m_exitCode = 1;
+    player->SetFlashCallHandler(nullptr);
     g_source_remove(term);
     g_source_remove(interrupt);
     return false;

@@ -3,7 +3,6 @@
 #include "host/HostDlg.h"
 
 #include "app/ProgramPaths.h"
-#include "app/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 
@@ -38,8 +37,7 @@ std::vector<MonitorArea> AllMonitorAreas() {
     return areas;
 }
 
-CHostDlg::CHostDlg(const Services& services, std::optional<std::string> commandLineProject)
-    : m_services(services), m_commandLineProject(std::move(commandLineProject)) {
+CHostDlg::CHostDlg(const Services& services) : m_services(services) {
     SetClientDrawsCaption(true);
 }
 
@@ -61,29 +59,25 @@ bool CHostDlg::OnCreate() {
 }
 
 bool CHostDlg::OnInitDialog() {
-    const std::string programFolder = GetProgramFolder();
-    const std::string icon = programFolder + "skins/frame/logo.ico";
+    const std::string icon = GetProgramFolder() + "skins/frame/logo.ico";
     if (platform::FileExists(icon))
         gtk_window_set_icon_from_file(Window(), icon.c_str(), nullptr);
+    if (m_services.windowCreated)
+        m_services.windowCreated(Window());
 
-    IFlashPlayer* player = m_services.player;
-    if (player && m_services.playerWidget && player->GetFlashVersion() >= kMinimumFlashVersion) {
-        if (m_services.core)
-            m_services.core->StartProject(m_commandLineProject);
+    IEditorCore* core = m_services.core;
+    if (core && m_services.playerWidget && core->PlayerUsable()) {
+        core->ApplyCommandLine();
         // The window always opens in its normal state, whatever state was stored.
         const WindowPlacement placement = LoadWindowPlacement();
         MoveWindow(placement.normal);
         LayoutPlayer();
         m_laidOut = true;
-        player->DisableLocalSecurity();
-        player->SetMovie(programFolder + "editor/Pennoria.swf");
+        core->BringEditorUp();
         return true;
     }
-    if (m_services.dialogs)
-        m_services.dialogs->ShowMessage(LoadAppString(IDS_PLAYER_MISSING),
-                                        platform::MessageButtons::Ok, platform::MessageIcon::None);
-    if (m_services.shell)
-        m_services.shell->OpenUri(kPlayerDownloadPage);
+    if (core)
+        core->RefusePlayer();
     EndDialog(2);
     return false;
 }
@@ -139,8 +133,8 @@ void CHostDlg::OnClientStripDoubleClick() {
 }
 
 void CHostDlg::OnHelp() {
-    if (m_services.shell && m_services.dialogs)
-        OpenHelpFile(GetProgramFolder(), *m_services.shell, *m_services.dialogs);
+    if (m_services.core)
+        m_services.core->OnHelp();
 }
 
 void CHostDlg::StorePlacement(const WindowPlacement& placement) {

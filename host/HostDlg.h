@@ -4,12 +4,11 @@
 // (IHostWindow).
 #pragma once
 
-#include "bridge/FlashPlayer.h"
 #include "host/HostServices.h"
 #include "host/MyFrameDlg.h"
 #include "platform/HostWindow.h"
 
-#include <optional>
+#include <functional>
 #include <string>
 
 namespace pennoria::host {
@@ -17,15 +16,16 @@ namespace pennoria::host {
 class CHostDlg : public CMyFrameDlg, public platform::IHostWindow {
 public:
     struct Services {
-        IFlashPlayer* player = nullptr;    // the editor's player; nullptr when none could start
-        GtkWidget* playerWidget = nullptr; // its widget, placed inside the frame
+        GtkWidget* playerWidget = nullptr; // the player's widget, placed inside the frame
         IEditorCore* core = nullptr;
         IWindowProfile* profile = nullptr;
-        platform::IDialogs* dialogs = nullptr;
-        platform::IShell* shell = nullptr;
+        // Called once the window exists (dialogs take it as their parent).
+        std::function<void(GtkWindow*)> windowCreated;
     };
 
-    CHostDlg(const Services& services, std::optional<std::string> commandLineProject);
+    explicit CHostDlg(const Services& services);
+    // The editor core is made after the window it reports to; it is set before DoModal.
+    void SetEditorCore(IEditorCore* core) { m_services.core = core; }
     ~CHostDlg() override;
 
     // IHostWindow: the window commands of the movie.
@@ -60,7 +60,6 @@ private:
     void StorePlacement(const WindowPlacement& placement);
 
     Services m_services;
-    std::optional<std::string> m_commandLineProject;
     bool m_laidOut = false;
     int m_busy = 0;
 };

@@ -2,22 +2,27 @@
 // that the window's actions are reported to, and the profile that keeps the placement.
 #pragma once
 
-#include "platform/Dialogs.h"
-#include "platform/Shell.h"
-
-#include <optional>
 #include <string>
 
 namespace pennoria::host {
 
-// The editor side of the main window.
+// The editor side of the main window: the start-up steps that involve the movie, the window
+// actions reported to it, and the help request.
 class IEditorCore {
 public:
     virtual ~IEditorCore() = default;
+    // The player reports at least 10.2.
+    virtual bool PlayerUsable() = 0;
+    // Message 6 and the player's download page.
+    virtual void RefusePlayer() = 0;
+    // Opens the project named on the command line, or starts a new one when there is none.
+    virtual void ApplyCommandLine() = 0;
+    // Allows local files and loads the editor movie.
+    virtual void BringEditorUp() = 0;
     // Reports a window action to the movie ("minimizeAppButton", "closeAppButton", ...).
     virtual void NotifyWindowControl(const std::string& word) = 0;
-    // Opens the project named on the command line, or starts a new one when there is none.
-    virtual void StartProject(const std::optional<std::string>& commandLineProject) = 0;
+    // Opens the help file, or says it is missing.
+    virtual void OnHelp() = 0;
 };
 
 // The per-application profile: one text per section and entry.
@@ -28,10 +33,5 @@ public:
     virtual bool WriteProfileString(const std::string& section, const std::string& entry,
                                     const std::string& value) = 0;
 };
-
-// Opens the help file "Pennoria Help.chm" of the program folder, or says it is missing
-// (message 8).
-void OpenHelpFile(const std::string& programFolder, platform::IShell& shell,
-                  platform::IDialogs& dialogs);
 
 } // namespace pennoria::host

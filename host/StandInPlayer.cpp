@@ -55,7 +55,7 @@ std::int32_t CStandInPlayer::GetFlashVersion() {
 
 std::optional<std::string> CStandInPlayer::CallEditor(const std::string& invokeText) {
     platform::DebugOutput("player: call " + invokeText);
-    return std::nullopt; // there is no movie to answer
+    return std::string("<undefined/>"); // what a movie function without a result answers
 }
 
 } // namespace pennoria::host

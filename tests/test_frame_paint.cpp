@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 #include "host/FramePaint.h"
 #include "host/FramePainter.h"
-#include "host/HostServices.h"
 
 #include <gtest/gtest.h>
 
@@ -193,54 +192,4 @@ TEST(FrameComposition, PixelsOfTheBandsAndTheBackground) {
     cairo_surface_destroy(frame);
     ASSERT_EQ(std::remove((skins + "skins.xml").c_str()), 0);
     EXPECT_EQ(ComposeFrame(800, 600, true, prog.Path() + "/", ""), nullptr);
-}
-
-namespace {
-
-class RecordingShell : public pennoria::platform::IShell {
-public:
-    bool OpenFolder(const std::string&) override { return false; }
-    bool OpenDocument(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    bool OpenUri(const std::string&) override { return false; }
-    std::vector<std::string> opened;
-};
-
-class RecordingDialogs : public pennoria::platform::IDialogs {
-public:
-    std::optional<std::string> ChooseOpenFile(const pennoria::platform::OpenFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseSaveFile(const pennoria::platform::SaveFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseFolder(const pennoria::platform::FolderRequest&) override {
-        return std::nullopt;
-    }
-    pennoria::platform::MessageAnswer ShowMessage(const std::string& text,
-                                                  pennoria::platform::MessageButtons,
-                                                  pennoria::platform::MessageIcon) override {
-        messages.push_back(text);
-        return pennoria::platform::MessageAnswer::Ok;
-    }
-    std::vector<std::string> messages;
-};
-
-} // namespace
-
-TEST(HelpFile, OpensTheFileOrSaysItIsMissing) {
-    ScratchFolder prog;
-    RecordingShell shell;
-    RecordingDialogs dialogs;
-    OpenHelpFile(prog.Path() + "/", shell, dialogs);
-    EXPECT_TRUE(shell.opened.empty());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Help file no found!");
-    { std::ofstream(prog / "Pennoria Help.chm") << "help"; }
-    OpenHelpFile(prog.Path() + "/", shell, dialogs);
-    ASSERT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(shell.opened[0], prog / "Pennoria Help.chm");
-    EXPECT_EQ(dialogs.messages.size(), 1u);
 }

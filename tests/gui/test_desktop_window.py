@@ -128,6 +128,16 @@ class Host:
             time.sleep(0.05)
         return False
 
+    def movie_called(self, function, argument, timeout=10):
+        """Whether the editor core called a movie function with a string argument."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if any(line.startswith("player: call ") and f'name="{function}"' in line and
+                   f"<string>{argument}</string>" in line for line in self.log_lines()):
+                return True
+            time.sleep(0.05)
+        return False
+
     def wait_for_geometry(self, expected, timeout=10):
         deadline = time.time() + timeout
         while time.time() < deadline:
@@ -255,7 +265,8 @@ class DesktopWindow(unittest.TestCase):
         run("xdotool", "mousemove", str(X + 500), str(Y + 300), "click", "1")
         self.assertTrue(host.wait_for_log("player: button 1"), host.log_lines())
         run("xdotool", "key", "--clearmodifiers", "alt+F4")
-        self.assertTrue(host.wait_for_log("core: NotifyWindowControl closeAppButton"),
+        self.assertTrue(host.wait_for_log("window: notify closeAppButton"), host.log_lines())
+        self.assertTrue(host.movie_called("ControlAppWindowVC", "closeAppButton"),
                         host.log_lines())
         time.sleep(0.3)
         self.assertIsNone(host.process.poll())
@@ -272,7 +283,8 @@ class DesktopWindow(unittest.TestCase):
         # A double-click in the strip asks the movie to maximize; the window stays as it is.
         run("xdotool", "mousemove", str(X + 300), str(Y + 12), "click", "--repeat", "2",
             "--delay", "60", "1")
-        self.assertTrue(host.wait_for_log("core: NotifyWindowControl maximizeAppButton"),
+        self.assertTrue(host.wait_for_log("window: notify maximizeAppButton"), host.log_lines())
+        self.assertTrue(host.movie_called("ControlAppWindowVC", "maximizeAppButton"),
                         host.log_lines())
         self.assertEqual(host.geometry(), (X, Y, W, H))
 
