@@ -75,21 +75,25 @@ class Screen:
 class Host:
     """One run of the desktop program in a scratch program folder."""
 
-    def __init__(self, home):
+    def __init__(self, home, stand_in=True):
         self.home = home
         self.log = os.path.join(home, "debug.log")
         env = dict(os.environ)
         env.update({
             "PENNORIA_MODULE_PATH": os.path.join(home, "program", "pennoria"),
-            "PENNORIA_STAND_IN_PLAYER": "1",
+            "PENNORIA_BRIDGE_LOG": os.path.join(home, "bridge.log"),
+            "WEBKIT_DISABLE_COMPOSITING_MODE": "1",
             "PENNORIA_DEBUG_LOG": self.log,
             "XDG_CONFIG_HOME": os.path.join(home, "config"),
             "XDG_DATA_HOME": os.path.join(home, "data"),
             "ASAN_OPTIONS": "detect_leaks=0",
             "NO_AT_BRIDGE": "1",
         })
+        if stand_in:
+            env["PENNORIA_STAND_IN_PLAYER"] = "1"
         if os.path.exists(self.log):
             os.remove(self.log)
+        self.started = time.time()
         self.errors = os.path.join(home, "stderr.txt")
         with open(self.errors, "w") as errors:
             self.process = subprocess.Popen([ARGS.program], env=env, stderr=errors)
@@ -312,11 +316,96 @@ class DesktopWindow(unittest.TestCase):
         self.assertEqual(third.geometry(), (427, 240, 1066, 600))
 
 
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def descendants(pid):
+    out = run("ps", "-e", "-o", "pid=,ppid=,comm=", check=False)
+    table = [line.split(None, 2) for line in out.splitlines() if line.strip()]
+    found, frontier = [], {str(pid)}
+    while frontier:
+        children = [row for row in table if row[1] in frontier]
+        found += children
+        frontier = {row[0] for row in children}
+    return [(int(row[0]), row[2]) for row in found]
+
+
+class DesktopWithPlayer(unittest.TestCase):
+    """The program with the real player and the test movie: Alt+F4 reaches the movie, which
+    answers with the exit command, and the program ends in order."""
+
+    def setUp(self):
+        if not ARGS.ruffle or not os.path.exists(os.path.join(ARGS.ruffle, "ruffle.js")):
+            self.skipTest("Ruffle is not installed in the program folder")
+        self.home = tempfile.mkdtemp(prefix="pennoria-gui-player-")
+        program = os.path.join(self.home, "program")
+        make_skin(os.path.join(program, "skins", "frame"))
+        shutil.copy(ARGS.probe, program)
+        shutil.copytree(ARGS.ruffle, os.path.join(program, "ruffle"))
+        shutil.copytree(ARGS.player_page, os.path.join(program, "player"))
+        os.makedirs(os.path.join(program, "editor"))
+        shutil.copy(ARGS.test_movie, os.path.join(program, "editor", "Pennoria.swf"))
+        self.host = None
+
+    def tearDown(self):
+        if self.host:
+            self.host.stop()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def bridge_lines(self):
+        path = os.path.join(self.home, "bridge.log")
+        if not os.path.exists(path):
+            return []
+        with open(path) as f:
+            return f.read().splitlines()
+
+    def wait_bridge(self, predicate, timeout):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for line in self.bridge_lines():
+                if predicate(line):
+                    return line
+            time.sleep(0.05)
+        return None
+
+    def test_close_request_reaches_the_movie_which_ends_the_program(self):
+        self.host = host = Host(self.home, stand_in=False)
+        first = self.wait_bridge(lambda line: " request " in line, 120)
+        self.assertIsNotNone(first, self.bridge_lines())
+        print(f"\nstart to the movie's first request: {time.time() - host.started:.2f} s "
+              "(measured when it was seen)", file=sys.stderr)
+        memory = [("pennoria", rss_kib(host.process.pid))]
+        memory += [(name, rss_kib(pid)) for pid, name in descendants(host.process.pid)]
+        print("memory (RSS): " + ", ".join(f"{name} {kib // 1024} MiB" for name, kib in memory),
+              file=sys.stderr)
+        X, Y, W, H = host.geometry()
+        run("xdotool", "mousemove", str(X + 500), str(Y + 300), "click", "1")
+        run("xdotool", "key", "--clearmodifiers", "alt+F4")
+        # The movie gets "closeAppButton" and answers with the exit command.
+        self.assertIsNotNone(self.wait_bridge(
+            lambda line: " hostcall " in line and "ControlAppWindowVC" in line and
+            "closeAppButton" in line, 30), self.bridge_lines())
+        self.assertIsNotNone(self.wait_bridge(
+            lambda line: " request " in line and "ExitApplicationVC" in line, 30),
+            self.bridge_lines())
+        self.assertEqual(host.process.wait(timeout=60), 0)
+        self.assertIn("window: placement 0,1,-1,-1,-1,-1,%d,%d,%d,%d" % (X, Y, X + W, Y + H),
+                      host.log_lines())
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--probe", required=True)
+    parser.add_argument("--ruffle", help="Ruffle's files, when installed")
+    parser.add_argument("--player-page", help="the player page's folder")
+    parser.add_argument("--test-movie", help="the movie that stands in for the editor")
     ARGS, rest = parser.parse_known_args()
     if not os.environ.get("DISPLAY"):
         print("needs a display: run through xvfb-run", file=sys.stderr)
