@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "host/PngButton.h"
 #include "platform/gtk/GtkDialogs.h"
+#include "platform/gtk/GtkShell.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -302,4 +303,17 @@ TEST(DefaultExtension, AddedOnlyToNamesWithoutOne) {
     EXPECT_EQ(WithDefaultExtension("/a/banner.xml", "pbf"), "/a/banner.xml");
     EXPECT_EQ(WithDefaultExtension("/a.b/banner", "pbf"), "/a.b/banner.pbf");
     EXPECT_EQ(WithDefaultExtension("/a/banner", ""), "/a/banner");
+}
+
+TEST(GtkShellTest, OnlyExistingPlacesAndWebAddressesAreHandedOn) {
+    ScratchFolder folder;
+    platform::GtkShell shell;
+    EXPECT_EQ(platform::FileUriForPath("/tmp/a b#c"), "file:///tmp/a%20b%23c");
+    EXPECT_EQ(platform::FileUriForPath("relative/path"), "");
+    EXPECT_FALSE(shell.OpenFolder(folder / "missing"));
+    std::ofstream(folder / "file.txt") << "not a folder";
+    EXPECT_FALSE(shell.OpenFolder(folder / "file.txt"));
+    EXPECT_FALSE(shell.OpenDocument(folder / "missing.chm"));
+    EXPECT_FALSE(shell.OpenUri("file:///etc/passwd"));
+    EXPECT_FALSE(shell.OpenUri("/usr/bin/xterm"));
 }
