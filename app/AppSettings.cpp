@@ -40,11 +40,11 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
 
     bool result = true;
     bool stopped = false;
-    // One value's outcome. A failed value stops an intolerant exchange; a tolerant load gives
-    // the field its default (when it has one) and goes on; a tolerant save goes on but the
-    // whole save reports failure.
-    auto settle = [&](bool ok, auto&& applyDefault) {
-        if (stopped || ok)
+    // One value: exchange it, then settle a failure. An intolerant exchange stops at the first
+    // failed value; a tolerant load gives the field its default (when it has one) and goes on;
+    // a tolerant save goes on but the whole save reports failure.
+    auto step = [&](auto&& exchange, auto&& applyDefault) {
+        if (stopped || exchange())
             return;
         if (!tolerant) {
             stopped = true;
@@ -56,28 +56,23 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
         }
     };
     auto keep = [] {};
-    auto text = [&](const char* name, std::string& field, auto&& applyDefault) {
-        if (!stopped)
-            settle(store.ExchangeString(name, field, saving), applyDefault);
-    };
 
-    text("OutputFolder", OutputFolder, keep);
-    text("SWFFile", SWFFile, [&] { SWFFile = kDefaultSWFFile; });
-    text("HTMLFile", HTMLFile, [&] { HTMLFile = kDefaultHTMLFile; });
-    text("AlbumID", AlbumID, keep);
-    text("AlbumPassword", AlbumPassword, keep);
-    if (!stopped)
-        settle(store.ExchangeUInt32("OutMode", OutMode, saving),
-               [&] { OutMode = kDefaultOutMode; });
-    if (!stopped)
-        settle(store.ExchangeUInt32("EmbedMode", EmbedMode, saving),
-               [&] { EmbedMode = kDefaultEmbedMode; });
-    if (!stopped)
-        settle(store.ExchangeUInt16("Language", Language, saving), keep);
-    if (!stopped)
-        settle(store.ExchangeInt32("AutoSelectLang", AutoSelectLang, saving),
-               [&] { AutoSelectLang = kDefaultAutoSelectLang; });
-    text("languageIni", languageIni, [&] { languageIni = kDefaultLanguageIni; });
+    step([&] { return store.ExchangeString("OutputFolder", OutputFolder, saving); }, keep);
+    step([&] { return store.ExchangeString("SWFFile", SWFFile, saving); },
+         [&] { SWFFile = kDefaultSWFFile; });
+    step([&] { return store.ExchangeString("HTMLFile", HTMLFile, saving); },
+         [&] { HTMLFile = kDefaultHTMLFile; });
+    step([&] { return store.ExchangeString("AlbumID", AlbumID, saving); }, keep);
+    step([&] { return store.ExchangeString("AlbumPassword", AlbumPassword, saving); }, keep);
+    step([&] { return store.ExchangeUInt32("OutMode", OutMode, saving); },
+         [&] { OutMode = kDefaultOutMode; });
+    step([&] { return store.ExchangeUInt32("EmbedMode", EmbedMode, saving); },
+         [&] { EmbedMode = kDefaultEmbedMode; });
+    step([&] { return store.ExchangeUInt16("Language", Language, saving); }, keep);
+    step([&] { return store.ExchangeInt32("AutoSelectLang", AutoSelectLang, saving); },
+         [&] { AutoSelectLang = kDefaultAutoSelectLang; });
+    step([&] { return store.ExchangeString("languageIni", languageIni, saving); },
+         [&] { languageIni = kDefaultLanguageIni; });
     return result;
 }
 

@@ -2,10 +2,8 @@
 
 # Warnings apply to our own targets only, never to third-party headers.
 function(pennoria_warnings target)
-    # GCC's -Wshadow=local is spelled -Wshadow-uncaptured-local in clang (fuzz builds).
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
-        $<IF:$<CXX_COMPILER_ID:GNU>,-Wshadow=local,-Wshadow-uncaptured-local>
-        -Wnon-virtual-dtor -Wold-style-cast)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
+                                             -Wnon-virtual-dtor -Wold-style-cast)
     if(PENNORIA_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

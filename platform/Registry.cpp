@@ -170,10 +170,14 @@ RegStatus Flush(Hive& hive) {
         DebugOutput("registry: the hive would exceed the size limit; not written");
         return kErrorRegistryIoFailed;
     }
+    bool isNew = !PathExists(path);
     if (FileResult written = WriteFileAtomically(path, text); !written) {
         DebugOutput("registry: " + written.error);
         return kErrorRegistryIoFailed;
     }
+    if (isNew)
+        ::chmod(path.c_str(), 0600); // the settings may hold a password; later saves keep this
+
     hive.tree = std::move(merged);
     hive.pending.clear();
     return kErrorSuccess;
@@ -198,6 +202,16 @@ void Reload(Hive& hive) {
 
 bool IsValidHandle(Hive& hive, RegKey key) {
     return key == &g_currentUser || (key && hive.handles.count(key) > 0);
+}
+
+// The key behind a handle opened for writing.
+RegStatus FindWritableKey(Hive& hive, RegKey key, RegistryKey*& node) {
+    if (!IsValidHandle(hive, key))
+        return kErrorInvalidHandle;
+    if (!key->writable)
+        return kErrorAccessDenied;
+    node = hive.tree.Find(key->path);
+    return node ? kErrorSuccess : kErrorKeyDeleted;
 }
 
 RegKey NewHandle(Hive& hive, std::string path, bool writable) {
@@ -288,15 +302,11 @@ RegStatus RegSetValue(RegKey key, std::string_view name, std::uint32_t type, con
                       std::uint32_t size) {
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
-    if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
-    if (!key->writable)
-        return kErrorAccessDenied;
+    RegistryKey* node = nullptr;
+    if (RegStatus status = FindWritableKey(hive, key, node); status != kErrorSuccess)
+        return status;
     if (!IsValidValueName(name) || size > kMaxValueDataSize || (size > 0 && !data))
         return kErrorInvalidParameter;
-    RegistryKey* node = hive.tree.Find(key->path);
-    if (!node)
-        return kErrorKeyDeleted;
     std::string bytes =
         size > 0 ? std::string(static_cast<const char*>(data), size) : std::string();
     node->SetValue(name, type, bytes);
@@ -308,13 +318,9 @@ RegStatus RegSetValue(RegKey key, std::string_view name, std::uint32_t type, con
 RegStatus RegDeleteValue(RegKey key, std::string_view name) {
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
-    if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
-    if (!key->writable)
-        return kErrorAccessDenied;
-    RegistryKey* node = hive.tree.Find(key->path);
-    if (!node)
-        return kErrorKeyDeleted;
+    RegistryKey* node = nullptr;
+    if (RegStatus status = FindWritableKey(hive, key, node); status != kErrorSuccess)
+        return status;
     if (!node->DeleteValue(name))
         return kErrorFileNotFound;
     hive.pending.push_back(

@@ -38,10 +38,6 @@ int HexDigit(char c) {
     return -1;
 }
 
-std::string Lower(std::string_view path) {
-    return AsciiLower(path);
-}
-
 // ---- Parsing --------------------------------------------------------------------------------
 
 // Walks the text one line at a time; knows whether the line just returned had its line break.
@@ -111,13 +107,9 @@ public:
             return Fail(error, "the header line is missing");
         while (m_lines.Next(line)) {
             std::string_view trimmed = TrimView(line);
-            bool ok = true;
             if (trimmed.empty() || trimmed.front() == ';')
-                ok = true;
-            else if (trimmed.front() == '[')
-                ok = KeyLine(trimmed);
-            else
-                ok = ValueLine(trimmed);
+                continue;
+            bool ok = trimmed.front() == '[' ? KeyLine(trimmed) : ValueLine(trimmed);
             if (!ok)
                 return Fail(error, m_reason.empty() ? "malformed line" : m_reason);
         }
@@ -161,7 +153,7 @@ private:
     }
 
     void RemoveTree(std::string_view path) {
-        std::string lower = Lower(path);
+        std::string lower = AsciiLower(path);
         std::vector<std::string> doomed;
         for (const auto& [key, node] : m_tree.Keys())
             if (key == lower ||
@@ -423,7 +415,7 @@ RegistryTree::RegistryTree() {
 }
 
 RegistryKey* RegistryTree::Find(std::string_view path) {
-    auto it = m_keys.find(Lower(path));
+    auto it = m_keys.find(AsciiLower(path));
     return it == m_keys.end() ? nullptr : &it->second;
 }
 
@@ -439,7 +431,7 @@ RegistryKey& RegistryTree::Create(std::string_view path) {
         if (slash == std::string_view::npos)
             slash = path.size();
         std::string_view prefix = path.substr(0, slash);
-        std::string lower = Lower(prefix);
+        std::string lower = AsciiLower(prefix);
         auto it = m_keys.find(lower);
         if (it == m_keys.end()) {
             RegistryKey key;
@@ -453,7 +445,7 @@ RegistryKey& RegistryTree::Create(std::string_view path) {
 }
 
 bool RegistryTree::HasSubkeys(std::string_view path) const {
-    std::string prefix = Lower(path);
+    std::string prefix = AsciiLower(path);
     if (!prefix.empty())
         prefix += '\\';
     auto it = m_keys.upper_bound(prefix);
@@ -465,7 +457,7 @@ bool RegistryTree::HasSubkeys(std::string_view path) const {
 bool RegistryTree::Remove(std::string_view path) {
     if (path.empty())
         return false;
-    return m_keys.erase(Lower(path)) > 0;
+    return m_keys.erase(AsciiLower(path)) > 0;
 }
 
 bool RegistryTree::operator==(const RegistryTree& other) const {

@@ -46,6 +46,13 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
+// The bytes of a value, or "(missing)".
+std::string DataOf(const RegistryTree& tree, const char* key, const std::string& name) {
+    const RegistryKey* node = tree.Find(key);
+    const RegistryValue* value = node ? node->FindValue(name) : nullptr;
+    return value ? value->data : "(missing)";
+}
+
 RegistryTree SampleTree() {
     RegistryTree tree;
     RegistryKey& key = tree.Create("Software\\Oskarel\\PennoriaFree");
@@ -256,6 +263,18 @@ TEST_F(RegistryCalls, ReadingAMissingKeyCreatesNothing) {
     EXPECT_FALSE(PathExists(m_dir / "config"));
 }
 
+TEST_F(RegistryCalls, TheFirstSaveMakesAPrivateFolderAndFile) {
+    RegKey key = Create("Software\\Private");
+    ASSERT_EQ(RegSetValue(key, "Password", kRegSz, "s\0", 2), kErrorSuccess);
+    ASSERT_EQ(RegCloseKey(key), kErrorSuccess);
+    struct stat folder {
+    }, file{};
+    ASSERT_EQ(::stat((m_dir / "config/Oskarel").c_str(), &folder), 0);
+    ASSERT_EQ(::stat(HivePath().c_str(), &file), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_EQ(file.st_mode & 0777, 0600u);
+}
+
 TEST_F(RegistryCalls, ADamagedFileIsKeptAsideAndTheNextSaveWritesAGoodOne) {
     const std::string good = "Windows Registry Editor Version 5.00\n\n"
                              "[HKEY_CURRENT_USER\\Software\\Kept]\n"
@@ -287,7 +306,7 @@ TEST_F(RegistryCalls, ADamagedFileIsKeptAsideAndTheNextSaveWritesAGoodOne) {
         RegistryTree tree;
         std::string error;
         ASSERT_TRUE(ParseRegistryText(ReadFileText(HivePath()), tree, &error)) << error;
-        EXPECT_EQ(tree.Find("Software\\Kept")->FindValue("A")->data, Bytes({7, 0, 0, 0}));
+        EXPECT_EQ(DataOf(tree, "Software\\Kept", "A"), Bytes({7, 0, 0, 0}));
         EXPECT_EQ(ReadFileText(HivePath() + ".bad"), damaged);
     }
 }
@@ -319,11 +338,9 @@ TEST_F(RegistryCalls, ASaveMergesWithWhatAnotherProcessWroteMeanwhile) {
 
     RegistryTree tree;
     ASSERT_TRUE(ParseRegistryText(ReadFileText(HivePath()), tree));
-    const RegistryKey* shared = tree.Find("Software\\Shared");
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(shared->FindValue("Theirs")->data, Bytes({9, 0, 0, 0}));
-    EXPECT_EQ(shared->FindValue("Mine")->data, Bytes({5, 0, 0, 0})); // their later write wins
-    EXPECT_EQ(shared->FindValue("Also mine")->data, Bytes({2, 0, 0, 0}));
+    EXPECT_EQ(DataOf(tree, "Software\\Shared", "Theirs"), Bytes({9, 0, 0, 0}));
+    EXPECT_EQ(DataOf(tree, "Software\\Shared", "Mine"), Bytes({5, 0, 0, 0})); // their later write
+    EXPECT_EQ(DataOf(tree, "Software\\Shared", "Also mine"), Bytes({2, 0, 0, 0}));
 }
 
 TEST_F(RegistryCalls, ProcessesSavingAtOnceKeepEveryValueAndAWholeFile) {
@@ -356,18 +373,16 @@ TEST_F(RegistryCalls, ProcessesSavingAtOnceKeepEveryValueAndAWholeFile) {
     RegistryTree tree;
     std::string error;
     ASSERT_TRUE(ParseRegistryText(ReadFileText(HivePath()), tree, &error)) << error;
-    const RegistryKey* race = tree.Find("Software\\Race");
-    ASSERT_NE(race, nullptr);
     for (int p = 0; p < kProcesses; ++p) {
-        const RegistryValue* own = race->FindValue("Process " + std::to_string(p));
-        ASSERT_NE(own, nullptr) << p;
-        std::uint32_t value = 0;
-        std::memcpy(&value, own->data.data(), 4);
-        EXPECT_EQ(value, static_cast<std::uint32_t>(p * 1000 + kRounds));
+        std::uint32_t expected = static_cast<std::uint32_t>(p * 1000 + kRounds);
+        EXPECT_EQ(DataOf(tree, "Software\\Race", "Process " + std::to_string(p)),
+                  std::string(reinterpret_cast<const char*>(&expected), 4));
     }
-    std::uint32_t last = 0;
-    std::memcpy(&last, race->FindValue("Last")->data.data(), 4);
-    EXPECT_EQ(last % 1000, static_cast<std::uint32_t>(kRounds)); // some process's final write
+    std::string last = DataOf(tree, "Software\\Race", "Last");
+    ASSERT_EQ(last.size(), 4u);
+    std::uint32_t lastValue = 0;
+    std::memcpy(&lastValue, last.data(), 4);
+    EXPECT_EQ(lastValue % 1000, static_cast<std::uint32_t>(kRounds)); // a process's final write
     EXPECT_EQ(FilesIn(m_dir / "config/Oskarel"),
               (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
