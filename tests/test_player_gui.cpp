@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace pennoria {
@@ -159,6 +160,32 @@ TEST_F(PlayerGuiTest, ReportsRufflesFlashVersionAndTheMoviesFirstRequestArrives)
     EXPECT_NE(log.find(" reply <string>new</string>\n"), std::string::npos) << log;
 }
 
+TEST_F(PlayerGuiTest, WithoutRuffleOrWithoutThePageThereIsNoPlayerVersion) {
+    testing::ScratchFolder program;
+    ::mkdir((program / "player").c_str(), 0755);
+    WebKitPlayerOptions options;
+    options.programFolder = program.Path() + "/";
+    options.startTimeoutMs = 120000;
+    std::size_t logBefore = testing::ReadFileText(*logFolder / "bridge.log").size();
+    {
+        CWebKitFlashPlayer noPage(options);
+        EXPECT_EQ(noPage.GetFlashVersion(), 0);
+        EXPECT_EQ(noPage.CallEditor(Invoke("EchoVC", {})), std::nullopt);
+    }
+    for (const char* file : {"player.html", "player.js"})
+        testing::WriteFileText(
+            program / "player/" + file,
+            testing::ReadFileText(std::string(PENNORIA_PROGRAM_DIR) + "/player/" + file));
+    {
+        CWebKitFlashPlayer noRuffle(options);
+        EXPECT_EQ(noRuffle.GetFlashVersion(), 0);
+    }
+    // Both failures are noticed, not waited out.
+    std::string log = testing::ReadFileText(*logFolder / "bridge.log").substr(logBefore);
+    EXPECT_NE(log.find(" pagefailed the player page is not installed\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" pagefailed Ruffle could not be loaded\n"), std::string::npos) << log;
+}
+
 TEST_F(PlayerGuiTest, ArgumentsOfEveryKindAreWrittenAsTheExternalApiWritesThem) {
     std::string echoed;
     handlers["EchoKindsVC"] = [&](const std::string&) {
@@ -264,21 +291,27 @@ TEST_F(PlayerGuiTest, AHostCallMadeWhileTheMovieIsBusyWaitsForItsTurn) {
                          "<property id=\"2\"><undefined/></property></array>");
 }
 
-TEST_F(PlayerGuiTest, MissingMovieFunctionsArePlayerErrors) {
+TEST_F(PlayerGuiTest, MissingAndFailingMovieFunctionsArePlayerErrors) {
     EXPECT_EQ(player->CallEditor(Invoke("NoSuchFunctionVC", {"x"})), std::nullopt);
+    EXPECT_EQ(player->CallEditor(Invoke("ThrowVC", {})), std::nullopt);
     // Methods of the page's player element are not movie functions.
     EXPECT_EQ(player->CallEditor(Invoke("remove", {})), std::nullopt);
     EXPECT_EQ(player->CallEditor("<invoke name=\"EchoVC\"><arguments><string>&</arguments>"),
               std::nullopt);
 
     // Inside a request the error leaves the request itself intact.
-    std::optional<std::string> missing = std::string("unset");
+    std::optional<std::string> missing = std::string("unset"), failed = missing, fine;
     handlers["AskMissingVC"] = [&](const std::string&) {
         missing = player->CallEditor(Invoke("NoSuchFunctionVC", {}));
+        failed = player->CallEditor(Invoke("ThrowVC", {}));
+        fine = player->CallEditor(Invoke("ControlAppWindowVC", {"unknownAppButton"}));
         player->SetReturnValue("<string>still answered</string>");
     };
     EXPECT_EQ(MovieRequests("AskMissingVC"), "<string>still answered</string>");
     EXPECT_EQ(missing, std::nullopt);
+    EXPECT_EQ(failed, std::nullopt);
+    // A function that answers null on purpose is no failure.
+    EXPECT_EQ(fine, "<null/>");
     std::string log = testing::ReadFileText(*logFolder / "bridge.log");
     EXPECT_NE(log.find(" hosterror the movie has no function NoSuchFunctionVC\n"),
               std::string::npos);

@@ -11,7 +11,9 @@
 #include <webkit2/webkit2.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
@@ -253,7 +255,12 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
         policy.extraFiles.push_back(movieFile);
     policy.localFilesAllowed = localFilesAllowed;
     std::string file;
-    switch (ResolveSchemePath(encodedPath, policy, file)) {
+    SchemeAccess access = ResolveSchemePath(encodedPath, policy, file);
+    if (access != SchemeAccess::Granted && kPlayerOrigin + encodedPath == pageUrl) {
+        log.Write("pagefailed", "the player page is not installed");
+        pageFailed = true;
+    }
+    switch (access) {
     case SchemeAccess::Granted:
         break;
     case SchemeAccess::BadRequest:
@@ -446,7 +453,6 @@ CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
                          "typewriter: [\"DejaVu Sans Mono\"]}};";
 
     s.context = webkit_web_context_new_ephemeral();
-    webkit_web_context_set_cache_model(s.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
     std::vector<std::string> languages = PreferredLanguages();
     std::vector<const gchar*> languageList;
     for (const std::string& tag : languages)

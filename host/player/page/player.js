@@ -118,7 +118,6 @@
         const request = new XMLHttpRequest();
         try {
             request.open("POST", bridgeUrl, false);
-            request.setRequestHeader("Content-Type", "text/plain;charset=utf-8");
             request.send(body);
         } catch (error) {
             return null;
@@ -164,10 +163,39 @@
                 args.push(fromXml(argument));
         }
         try {
-            return "ok\n" + toXml(player[name].apply(player, args));
+            return "ok\n" + toXml(callReportingFailure(player[name], args));
         } catch (error) {
             return "error\n" + String((error && error.message) || error);
         }
+    }
+
+    // Ruffle catches an error thrown by a movie function, logs it and answers null; the log line
+    // is how the failure is told from a real null.
+    const failurePattern = /error in avm\d? external interface callback/i;
+    function callReportingFailure(fn, args) {
+        let failure = null;
+        const saved = {};
+        for (const level of ["log", "error", "warn"]) {
+            saved[level] = console[level];
+            console[level] = function () {
+                const text = Array.prototype.join.call(arguments, " ");
+                if (failure === null && failurePattern.test(text)) {
+                    failure = text.substring(text.search(failurePattern)).split("\n")[0];
+                    return;
+                }
+                return saved[level].apply(console, arguments);
+            };
+        }
+        let result;
+        try {
+            result = fn.apply(player, args);
+        } finally {
+            for (const level in saved)
+                console[level] = saved[level];
+        }
+        if (failure !== null)
+            throw new Error(failure);
+        return result;
     }
 
     // The movie's ExternalInterface.call(name, ...args).
