@@ -93,11 +93,22 @@ class Host:
             env["PENNORIA_STAND_IN_PLAYER"] = "1"
         if os.path.exists(self.log):
             os.remove(self.log)
-        self.started = time.time()
         self.errors = os.path.join(home, "stderr.txt")
-        with open(self.errors, "w") as errors:
-            self.process = subprocess.Popen([ARGS.program], env=env, stderr=errors)
-        self.window = self._find_window()
+        # On a machine where several virtual servers start and stop at once, opening the display
+        # now and then fails at the first try; the program then says so and ends, and is started
+        # again.
+        for attempt in range(3):
+            self.started = time.time()
+            with open(self.errors, "w") as errors:
+                self.process = subprocess.Popen([ARGS.program], env=env, stderr=errors)
+            try:
+                self.window = self._find_window()
+                return
+            except AssertionError as error:
+                if "no display" not in str(error) or attempt == 2:
+                    raise
+                print(f"\nretrying after: {error}", file=sys.stderr)
+                time.sleep(1)
 
     def _find_window(self):
         deadline = time.time() + 30
@@ -410,6 +421,13 @@ def main():
     if not os.environ.get("DISPLAY"):
         print("needs a display: run through xvfb-run", file=sys.stderr)
         return 2
+    # The server may still be coming up when the script starts.
+    deadline = time.time() + 30
+    while subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode:
+        if time.time() > deadline:
+            print("the display does not answer", file=sys.stderr)
+            return 2
+        time.sleep(0.2)
     result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
     return 0 if result.wasSuccessful() else 1
 
