@@ -22,7 +22,22 @@ bool ParseInvokeRequest(const std::string& text, InvokeRequest& request, std::st
     return true;
 }
 
+namespace {
+bool IsXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+} // namespace
+
 void AppendXmlEscaped(std::string& out, std::string_view text) {
+    // A text of white space alone would be dropped by the reader as formatting; a character
+    // reference in front keeps it.
+    bool onlySpace = !text.empty();
+    for (char c : text)
+        onlySpace = onlySpace && IsXmlSpace(c);
+    if (onlySpace) {
+        out += "&#" + std::to_string(static_cast<int>(text[0])) + ";";
+        text.remove_prefix(1);
+    }
     for (char c : text) {
         switch (c) {
         case '&':
@@ -33,6 +48,9 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
             break;
         case '>':
             out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
             break;
         case '\r':
             // A bare carriage return would be folded into a line feed by the reader.

@@ -21,8 +21,9 @@ extern const char* const kNoDefineCall; // "NoDefine Call"
 // "invoke/arguments", in document order ("<true/>" gives "").
 bool ParseInvokeRequest(const std::string& text, InvokeRequest& request, std::string& errorText);
 
-// Text escaped for XML character data, so that a parser gives back exactly the same text:
-// '&', '<', '>' become entities and a carriage return a character reference.
+// Text escaped for XML character data or attribute values, so that a parser gives back exactly
+// the same text: '&', '<', '>', '"' become entities, a carriage return a character reference,
+// and a text of white space alone starts with a character reference.
 std::string EscapeXmlText(std::string_view text);
 void AppendXmlEscaped(std::string& out, std::string_view text);
 

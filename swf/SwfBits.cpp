@@ -32,7 +32,6 @@ void SwfTrace::Line(const char* format, ...) const {
     }
     va_end(copy);
     m_out->put('\n');
-    m_out->flush();
 }
 
 SwfImage::SwfImage(std::string bytes) : m_text(std::move(bytes)) {

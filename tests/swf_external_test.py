@@ -123,6 +123,17 @@ def main():
                 check(result["frame_count"] == original["frame_count"], f"{label}: frame count")
                 check(result["tags"] == original["tags"], f"{label}: tag bodies differ")
 
+            # Sizes that cannot be set are refused, the file untouched.
+            copy = os.path.join(work, name)
+            shutil.copyfile(movie, copy)
+            for width, height in [("-5", "10"), ("10", "-1"), ("99999999999", "1"),
+                                  ("60000000", "1"), ("12px", "3")]:
+                resize = run(options.cli, "swf", "resize", copy, width, height)
+                check(resize.returncode == 1 and resize.stderr.count("\n") == 1,
+                      f"{name} at {width}x{height}: exit {resize.returncode}, {resize.stderr!r}")
+                check(open(copy, "rb").read() == open(movie, "rb").read(),
+                      f"{name} at {width}x{height}: touched")
+
             # A damaged copy is refused and left exactly as it was.
             data = open(movie, "rb").read()
             for cut in (5, 8 + 3, len(data) // 2, len(data) - 1):
@@ -133,6 +144,9 @@ def main():
                 check(len(resize.stderr.strip().splitlines()) == 1,
                       f"{name} cut at {cut}: reason {resize.stderr!r}")
                 check(open(copy, "rb").read() == data[:cut], f"{name} cut at {cut}: touched")
+                info = run(options.cli, "swf", "info", copy)
+                check(info.returncode == 1 and info.stderr.count("\n") == 1,
+                      f"{name} cut at {cut}: info exit {info.returncode}, {info.stderr!r}")
     finally:
         shutil.rmtree(work)
     print(f"{len(options.movies)} movies checked, {len(failures)} failures")

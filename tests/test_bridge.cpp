@@ -35,9 +35,11 @@ TEST(InvokeCodec, EscapedTextRoundTripsThroughTheParser) {
     const std::string nasty = "C:\\a&b<c>d\"e'f\r\ng ]]> \xC3\xA9";
     InvokeRequest request;
     std::string error;
-    ASSERT_TRUE(ParseInvokeRequest(BuildInvokeCall("F", {nasty, ""}), request, error));
+    const std::vector<std::string> args{nasty, "", " ", "\n\t", " x "};
+    ASSERT_TRUE(ParseInvokeRequest(BuildInvokeCall("F", args), request, error));
     EXPECT_EQ(request.name, "F");
-    EXPECT_EQ(request.arguments, (std::vector<std::string>{nasty, ""}));
+    EXPECT_EQ(request.arguments, args);
+    EXPECT_EQ(UnwrapStringResult(BuildReply(" ")), " ");
     // The reply unwraps to exactly the text (no backslash-n in it to translate).
     EXPECT_EQ(UnwrapStringResult(BuildReply(nasty)), nasty);
 }

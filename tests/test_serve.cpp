@@ -224,3 +224,42 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     EXPECT_EQ(again.ReadAllOutput(), "user cancel\n");
     EXPECT_EQ(again.Finish(), 1);
 }
+
+TEST(Framing, HeadersAndBrokenInput) {
+    struct Case {
+        std::string input;
+        std::vector<std::string> messages;
+        FrameStatus last;
+    };
+    const Case cases[] = {
+        {"Content-Length: 3\r\n\r\nabcContent-Length: 0\r\n\r\n",
+         {"abc", ""},
+         FrameStatus::EndOfInput},
+        {"content-length:2\n\nhi\r\nX-Other: 1\r\nCONTENT-LENGTH: 1\r\n\r\n!",
+         {"hi", "!"},
+         FrameStatus::EndOfInput},
+        {"Content-Length: 5\r\n\r\nabc", {}, FrameStatus::Malformed},
+        {"Content-Length: -1\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 1x\r\n\r\na", {}, FrameStatus::Malformed},
+        {"X-Other: 1\r\n\r\nabc", {}, FrameStatus::Malformed},
+        {"no colon here\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 3\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: " + std::string(2000, '1') + "\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 999999999999\r\n\r\n", {}, FrameStatus::Malformed},
+    };
+    for (const auto& c : cases) {
+        std::FILE* in = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        std::fwrite(c.input.data(), 1, c.input.size(), in);
+        std::rewind(in);
+        CFramedChannel channel(in, nullptr);
+        std::vector<std::string> got;
+        std::string message;
+        FrameStatus status;
+        while ((status = channel.Read(message)) == FrameStatus::Message)
+            got.push_back(message);
+        EXPECT_EQ(got, c.messages) << c.input.substr(0, 60);
+        EXPECT_EQ(status, c.last) << c.input.substr(0, 60);
+        std::fclose(in);
+    }
+}

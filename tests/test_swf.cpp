@@ -56,13 +56,13 @@ std::uint32_t ReadLe32(const std::string& s, size_t at) {
     return v;
 }
 
-struct TagSpec {
+struct TagRecipe {
     unsigned code;
     std::string body;
     bool longForm = false;
 };
 
-std::string TagRecord(const TagSpec& tag) {
+std::string TagRecord(const TagRecipe& tag) {
     if (tag.longForm || tag.body.size() >= 63)
         return Le16(tag.code << 6 | 63) + Le32(static_cast<std::uint32_t>(tag.body.size())) +
                tag.body;
@@ -70,16 +70,16 @@ std::string TagRecord(const TagSpec& tag) {
 }
 
 // A movie file: a 720 × 540 stage at 24.5 fps unless told otherwise.
-struct MovieSpec {
+struct MovieRecipe {
     bool compressed = false;
     std::uint8_t version = 10;
     std::string rect = Rect(15, 0, 14400, 0, 10800);
-    std::vector<TagSpec> tags = {
+    std::vector<TagRecipe> tags = {
         {9, std::string("\xFF\x80\x00", 3)}, {27, std::string("unknown", 7)}, {1, ""}, {0, ""}};
 
     std::string Plain() const {
         std::string body = rect + "\x80\x18" + Le16(3);
-        for (const TagSpec& tag : tags)
+        for (const TagRecipe& tag : tags)
             body += TagRecord(tag);
         return std::string(compressed ? "CWS" : "FWS") + static_cast<char>(version) +
                Le32(static_cast<std::uint32_t>(body.size() + 8)) + body;
@@ -197,7 +197,7 @@ TEST(SwfRect, SizesAndNegativeValues) {
 }
 
 TEST(SwfLoad, TraceOfALoad) {
-    Loaded loaded(MovieSpec().File());
+    Loaded loaded(MovieRecipe().File());
     ASSERT_TRUE(loaded.movie.IsLoaded()) << loaded.movie.LoadError();
     EXPECT_EQ(loaded.trace.str(), "Signature   : FWS\n"
                                   "Version     : 10\n"
@@ -226,12 +226,12 @@ TEST(SwfTagNames, CatalogueHasSeventyTwoNames) {
 }
 
 TEST(SwfSave, TagFormsFollowTheBodyLength) {
-    MovieSpec spec;
-    spec.tags = {{12, "short body", true}, // long form on file, short body
-                 {77, std::string(63, 'm')},
-                 {2, std::string(62, 's')},
-                 {0, ""}};
-    std::string file = spec.File();
+    MovieRecipe recipe;
+    recipe.tags = {{12, "short body", true}, // long form on file, short body
+                   {77, std::string(63, 'm')},
+                   {2, std::string(62, 's')},
+                   {0, ""}};
+    std::string file = recipe.File();
     Loaded loaded(file);
     ASSERT_TRUE(loaded.movie.IsLoaded()) << loaded.movie.LoadError();
     std::string saved;
@@ -251,7 +251,7 @@ TEST(SwfSave, TagFormsFollowTheBodyLength) {
 }
 
 TEST(SwfSave, TraceOfASaveAndNoSaveWithoutALoad) {
-    Loaded loaded(MovieSpec().File());
+    Loaded loaded(MovieRecipe().File());
     loaded.trace.str("");
     std::string saved;
     ASSERT_TRUE(loaded.movie.SaveToData(saved));
@@ -260,7 +260,7 @@ TEST(SwfSave, TraceOfASaveAndNoSaveWithoutALoad) {
                                   "Tag : UnKnown (length : 7)\n"
                                   "Tag : ShowFrame (V1.0) (length : 0)\n"
                                   "Tag : End (V1.0) (length : 0)\n");
-    EXPECT_EQ(saved, MovieSpec().File());
+    EXPECT_EQ(saved, MovieRecipe().File());
 
     SWFMovie empty(nullptr);
     EXPECT_FALSE(empty.SaveToData(saved));
@@ -277,13 +277,13 @@ TEST(SwfResize, StageSizesAndRectangleBytes) {
         {1638, 1, 16, 0},  {1639, 1, 17, 1},  {53687091, 0, 31, 8},
     };
     for (bool compressed : {false, true}) {
-        MovieSpec spec;
-        spec.compressed = compressed;
-        spec.version = 17;
-        spec.rect = Rect(16, -200, 14400, 20, 10800); // non-zero origin becomes 0
-        std::string original = spec.Plain();
+        MovieRecipe recipe;
+        recipe.compressed = compressed;
+        recipe.version = 17;
+        recipe.rect = Rect(16, -200, 14400, 20, 10800); // non-zero origin becomes 0
+        std::string original = recipe.Plain();
         for (const Case& c : cases) {
-            Loaded loaded(spec.File());
+            Loaded loaded(recipe.File());
             ASSERT_TRUE(loaded.movie.IsLoaded());
             ASSERT_TRUE(loaded.movie.SetStageSize(c.width, c.height));
             std::string saved;
@@ -304,9 +304,9 @@ TEST(SwfResize, StageSizesAndRectangleBytes) {
 TEST(SwfResize, FileRewrittenInPlaceOrRefusedUntouched) {
     ScratchFolder dir;
     std::string path = dir / "theme.swf";
-    MovieSpec spec;
-    spec.compressed = true;
-    WriteFileText(path, spec.File());
+    MovieRecipe recipe;
+    recipe.compressed = true;
+    WriteFileText(path, recipe.File());
     std::ostringstream trace;
     std::string reason;
     ASSERT_TRUE(TryResizeMovieStage(path, 300, 250, &reason, &trace)) << reason;
@@ -327,10 +327,10 @@ TEST(SwfMalformed, EveryTruncationFailsAndLeavesTheFileUntouched) {
     ScratchFolder dir;
     std::string path = dir / "cut.swf";
     for (bool compressed : {false, true}) {
-        MovieSpec spec;
-        spec.compressed = compressed;
-        spec.tags = {{9, "abc"}, {77, std::string(70, 'x')}, {1, ""}, {0, ""}};
-        std::string file = spec.File();
+        MovieRecipe recipe;
+        recipe.compressed = compressed;
+        recipe.tags = {{9, "abc"}, {77, std::string(70, 'x')}, {1, ""}, {0, ""}};
+        std::string file = recipe.File();
         for (size_t length = 0; length < file.size(); ++length) {
             std::string cut = file.substr(0, length);
             WriteFileText(path, cut);
@@ -343,11 +343,11 @@ TEST(SwfMalformed, EveryTruncationFailsAndLeavesTheFileUntouched) {
 }
 
 TEST(SwfMalformed, DamagedFilesAreRefusedWithAReason) {
-    MovieSpec plainSpec;
-    std::string plain = plainSpec.Plain();
-    MovieSpec compressedSpec;
-    compressedSpec.compressed = true;
-    std::string packed = compressedSpec.File();
+    MovieRecipe plainRecipe;
+    std::string plain = plainRecipe.Plain();
+    MovieRecipe compressedRecipe;
+    compressedRecipe.compressed = true;
+    std::string packed = compressedRecipe.File();
 
     auto withLength = [](std::string file, std::uint32_t length) {
         std::string field = Le32(length);
@@ -359,7 +359,7 @@ TEST(SwfMalformed, DamagedFilesAreRefusedWithAReason) {
     std::string noEnd = plain.substr(0, plain.size() - 2);
     std::string longTag =
         plain.substr(0, plain.size() - 2) + Le16(12 << 6 | 63) + Le32(0xFFFFFFF0u) + "abc";
-    std::string badInnerSignature = MovieSpec::Compress("CWX" + plain.substr(3));
+    std::string badInnerSignature = MovieRecipe::Compress("CWX" + plain.substr(3));
 
     struct Case {
         const char* name;
@@ -399,11 +399,11 @@ TEST(SwfMalformed, DamagedFilesAreRefusedWithAReason) {
 }
 
 TEST(SwfMalformed, TrailingBytesAfterTheEndTagAreDropped) {
-    std::string file = MovieSpec().Plain() + "garbage";
+    std::string file = MovieRecipe().Plain() + "garbage";
     Loaded loaded(file);
     ASSERT_TRUE(loaded.movie.IsLoaded());
     std::string saved;
     ASSERT_TRUE(loaded.movie.SaveToData(saved));
-    EXPECT_EQ(saved, MovieSpec().Plain());
+    EXPECT_EQ(saved, MovieRecipe().Plain());
     EXPECT_EQ(Bodies(loaded.movie).size(), 4u);
 }

@@ -4,11 +4,24 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 
 namespace pennoria::cli {
+
+namespace {
+
+// A decimal 32-bit integer and nothing else (negative values are refused later, with a reason).
+bool ParsePixels(const std::string& text, std::int32_t& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && ptr == end && !text.empty();
+}
+
+} // namespace
 
 void RegisterSwfCommands(CLI::App& app) {
     CLI::App* swf = app.add_subcommand("swf", "SWF movie files");
@@ -33,8 +46,8 @@ void RegisterSwfCommands(CLI::App& app) {
 
     struct ResizeOptions {
         std::string file;
-        std::int32_t width = 0;
-        std::int32_t height = 0;
+        std::string width;
+        std::string height;
     };
     auto resize = std::make_shared<ResizeOptions>();
     CLI::App* resizeCommand =
@@ -43,9 +56,16 @@ void RegisterSwfCommands(CLI::App& app) {
     resizeCommand->add_option("WIDTH", resize->width, "stage width in pixels")->required();
     resizeCommand->add_option("HEIGHT", resize->height, "stage height in pixels")->required();
     resizeCommand->callback([resize]() {
+        std::int32_t width = 0;
+        std::int32_t height = 0;
         std::string reason;
-        bool done =
-            TryResizeMovieStage(resize->file, resize->width, resize->height, &reason, &std::cout);
+        bool done = false;
+        if (!ParsePixels(resize->width, width))
+            reason = "WIDTH is not a whole number of pixels: " + resize->width;
+        else if (!ParsePixels(resize->height, height))
+            reason = "HEIGHT is not a whole number of pixels: " + resize->height;
+        else
+            done = TryResizeMovieStage(resize->file, width, height, &reason, &std::cout);
         std::cout.flush();
         if (!done) {
             std::fprintf(stderr, "%s\n", reason.c_str());
