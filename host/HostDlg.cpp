@@ -1,0 +1,212 @@
+// GTK side of the main window: start-up of the editor, player layout, window actions reported
+// to the movie, placement kept in the profile.
+#include "host/HostDlg.h"
+
+#include "app/ProgramPaths.h"
+#include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
+
+#include <memory>
+
+namespace pennoria::host {
+
+MonitorArea PrimaryMonitorArea() {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display)
+        return {};
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor && gdk_display_get_n_monitors(display) > 0)
+        monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor)
+        return {};
+    GdkRectangle r;
+    gdk_monitor_get_geometry(monitor, &r);
+    return {r.x, r.y, r.width, r.height};
+}
+
+std::vector<MonitorArea> AllMonitorAreas() {
+    std::vector<MonitorArea> areas;
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display)
+        return areas;
+    for (int i = 0, n = gdk_display_get_n_monitors(display); i < n; ++i) {
+        GdkRectangle r;
+        gdk_monitor_get_geometry(gdk_display_get_monitor(display, i), &r);
+        areas.push_back({r.x, r.y, r.width, r.height});
+    }
+    return areas;
+}
+
+CHostDlg::CHostDlg(const Services& services) : m_services(services) {
+    SetClientDrawsCaption(true);
+}
+
+CHostDlg::~CHostDlg() = default;
+
+bool CHostDlg::OnCreate() {
+    if (!CMyFrameDlg::OnCreate())
+        return false;
+    const MonitorArea screen = PrimaryMonitorArea();
+    SetMinTrackSize(MinTrackWidthForScreen(screen.width, screen.height), kMinTrackHeight);
+    SetResizable(true);
+    gtk_window_set_title(Window(), "");
+    if (m_services.playerWidget) {
+        gtk_widget_set_hexpand(m_services.playerWidget, TRUE);
+        gtk_widget_set_vexpand(m_services.playerWidget, TRUE);
+        SetClientWidget(m_services.playerWidget);
+    }
+    return true;
+}
+
+bool CHostDlg::OnInitDialog() {
+    const std::string icon = GetProgramFolder() + "skins/frame/logo.ico";
+    if (platform::FileExists(icon))
+        gtk_window_set_icon_from_file(Window(), icon.c_str(), nullptr);
+    if (m_services.windowCreated)
+        m_services.windowCreated(Window());
+
+    IEditorCore* core = m_services.core;
+    if (core && m_services.playerWidget && core->PlayerUsable()) {
+        core->ApplyCommandLine();
+        // The window always opens in its normal state, whatever state was stored.
+        const WindowPlacement placement = LoadWindowPlacement();
+        MoveWindow(placement.normal);
+        LayoutPlayer();
+        m_laidOut = true;
+        core->BringEditorUp();
+        return true;
+    }
+    if (core)
+        core->RefusePlayer();
+    EndDialog(2);
+    return false;
+}
+
+WindowPlacement CHostDlg::LoadWindowPlacement() {
+    std::string stored;
+    if (m_services.profile)
+        stored = m_services.profile->GetProfileString(kPlacementSection, kPlacementEntry);
+    return ChooseStartPlacement(stored, m_nMinTrackWidth, m_nMinTrackHeight, PrimaryMonitorArea(),
+                                AllMonitorAreas());
+}
+
+void CHostDlg::LayoutPlayer() {
+    GtkWidget* widget = m_services.playerWidget;
+    if (!widget)
+        return;
+    const int w = ClientWidth(), h = ClientHeight();
+    const Rect r = PlayerLayout(w, h, m_bClientCaption);
+    gtk_widget_set_margin_start(widget, r.x);
+    gtk_widget_set_margin_top(widget, r.y);
+    gtk_widget_set_margin_end(widget, std::max(0, w - r.x - r.width));
+    gtk_widget_set_margin_bottom(widget, std::max(0, h - r.y - r.height));
+    gtk_widget_queue_draw(widget);
+}
+
+void CHostDlg::OnSize(int width, int height) {
+    CMyFrameDlg::OnSize(width, height);
+    if (m_laidOut)
+        LayoutPlayer();
+}
+
+void CHostDlg::Notify(const char* word) {
+    platform::DebugOutput(std::string("window: notify ") + word);
+    if (m_services.core)
+        m_services.core->NotifyWindowControl(word);
+}
+
+void CHostDlg::OnClose() {
+    Notify(kCloseAppButton);
+}
+
+void CHostDlg::OnSysCommand(SystemCommand command, bool wasMaximized, bool wasMinimized) {
+    if (command == SystemCommand::Other) {
+        CMyFrameDlg::OnSysCommand(command, wasMaximized, wasMinimized);
+        return;
+    }
+    for (const char* word : NotificationsForSystemCommand(command, wasMaximized, wasMinimized))
+        Notify(word);
+}
+
+void CHostDlg::OnClientStripDoubleClick() {
+    Notify(NotificationForStripDoubleClick(CMyFrameDlg::IsMaximized()));
+}
+
+void CHostDlg::OnHelp() {
+    if (m_services.core)
+        m_services.core->OnHelp();
+}
+
+void CHostDlg::StorePlacement(const WindowPlacement& placement) {
+    const std::string text = FormatWindowPlacement(placement);
+    platform::DebugOutput("window: placement " + text);
+    if (m_services.profile)
+        m_services.profile->WriteProfileString(kPlacementSection, kPlacementEntry, text);
+}
+
+void CHostDlg::SaveWindowPlacement() {
+    StorePlacement(GetWindowPlacement());
+}
+
+void CHostDlg::OnDestroy() {
+    if (m_bMaximizable && m_window)
+        StorePlacement(PlacementToStore(GetWindowPlacement(), CMyFrameDlg::IsMinimized()));
+}
+
+bool CHostDlg::PreTranslateEvent(GdkEvent* event) {
+    GtkWidget* player = m_services.playerWidget;
+    if (event->type == GDK_KEY_PRESS &&
+        (event->key.keyval == GDK_KEY_Return || event->key.keyval == GDK_KEY_KP_Enter)) {
+        // Return belongs to the editor: it goes to the player, wherever the focus was.
+        if (player && m_window) {
+            GtkWidget* focus = gtk_window_get_focus(Window());
+            if (!focus || (focus != player && !gtk_widget_is_ancestor(focus, player))) {
+                if (gtk_widget_get_can_focus(player))
+                    gtk_widget_grab_focus(player);
+                else
+                    gtk_widget_child_focus(player, GTK_DIR_TAB_FORWARD);
+            }
+            gtk_window_propagate_key_event(Window(), &event->key);
+        }
+        return true;
+    }
+    // The player never sees a right-button press (no context menu over the editor).
+    if ((event->type == GDK_BUTTON_PRESS || event->type == GDK_2BUTTON_PRESS ||
+         event->type == GDK_3BUTTON_PRESS) &&
+        event->button.button == GDK_BUTTON_SECONDARY)
+        return true;
+    return CMyFrameDlg::PreTranslateEvent(event);
+}
+
+void CHostDlg::SetTitle(const std::string& title) {
+    gtk_window_set_title(Window(), title.c_str());
+}
+
+void CHostDlg::Post(std::function<void()> work) {
+    auto* job = new std::function<void()>(std::move(work));
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        [](gpointer data) -> gboolean {
+            std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(data));
+            (*owned)();
+            return G_SOURCE_REMOVE;
+        },
+        job, nullptr);
+}
+
+void CHostDlg::BeginBusy() {
+    if (m_busy++ == 0 && m_window && gtk_widget_get_window(m_window)) {
+        GdkWindow* window = gtk_widget_get_window(m_window);
+        GdkCursor* cursor = gdk_cursor_new_from_name(gdk_window_get_display(window), "wait");
+        gdk_window_set_cursor(window, cursor);
+        if (cursor)
+            g_object_unref(cursor);
+    }
+}
+
+void CHostDlg::EndBusy() {
+    if (m_busy > 0 && --m_busy == 0 && m_window && gtk_widget_get_window(m_window))
+        gdk_window_set_cursor(gtk_widget_get_window(m_window), nullptr);
+}
+
+} // namespace pennoria::host
