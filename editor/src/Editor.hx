@@ -1,0 +1,905 @@
+// The editor: caption strip, toolbar, properties, preview and publish panel, and the flows behind them.
+import flash.display.Sprite;
+import flash.display.Stage;
+import flash.events.Event;
+import flash.events.KeyboardEvent;
+import flash.text.TextField;
+import haxe.Timer;
+import ui.Button;
+import ui.Modal;
+import ui.TextInput;
+import ui.Theme;
+
+class Editor extends Sprite {
+    // Layout. The host moves the window when the pointer is pressed in the caption strip, which it
+    // takes to be y 5 to 23 and left of the last 65 pixels; the caption buttons sit in those pixels.
+    static inline var CAPTION_H = 28;
+    static inline var CAPTION_BUTTONS_W = 63;
+    static inline var TOOLBAR_H = 42;
+    static inline var STATUS_H = 24;
+    static inline var PANEL_W = 330;
+
+    static var PRESETS:Array<{id:String, label:String, w:Int, h:Int}> = [
+        {id: "preset300x250", label: Strings.PRESET_MEDIUM, w: 300, h: 250},
+        {id: "preset728x90", label: Strings.PRESET_LEADERBOARD, w: 728, h: 90},
+        {id: "preset160x600", label: Strings.PRESET_SKYSCRAPER, w: 160, h: 600}
+    ];
+
+    static var EFFECT_LABELS:Array<String> = [Strings.EFFECT_NONE, Strings.EFFECT_FADE, Strings.EFFECT_SLIDE, Strings.EFFECT_ZOOM];
+
+    var host:HostLink;
+    var model:ProjectModel;
+    var savedXml:String;
+    var projectPath:String = "";
+    var maximized = false;
+    var busy = false;
+    var status:String = "";
+    var lastServedXml:String = null;
+
+    // Output settings: pushed by the host, then what the user chose in the publish panel.
+    var outputFolder:String = "";
+    var swfName:String = "banner.swf";
+    var pageName:String = "banner.html";
+    var xmlName:String = "template.xml";
+    var withPages = true;
+    var scriptPages = false;
+    var publishReply:String = "";
+    var lastPublishFolder:String = "";
+
+    // Widgets.
+    var buttons = new Map<String, Button>();
+    var inputs = new Map<String, TextInput>();
+    var caption:Sprite;
+    var titleText:TextField;
+    var toolbar:Sprite;
+    var panel:Sprite;
+    var previewBox:Sprite;
+    var preview:Preview;
+    var statusBar:Sprite;
+    var statusText:TextField;
+    var imageName:TextField;
+    var modals:Array<Modal> = [];
+    var publishPanel:Modal;
+    var publishStatus:TextField;
+    var stageW:Float = 800;
+    var stageH:Float = 600;
+
+    public function new(host:HostLink) {
+        super();
+        this.host = host;
+        model = new ProjectModel();
+        savedXml = model.toXml();
+        buildCaption();
+        buildToolbar();
+        buildPanel();
+        buildPreview();
+        buildStatusBar();
+        syncFields();
+        refresh();
+        setStatus(host.available ? Strings.READY : Strings.STATUS_NO_HOST);
+    }
+
+    /** Wires the stage, offers the host functions and asks the host how the editor was started. */
+    public function start(stage:Stage, testMode:Bool) {
+        stage.addEventListener(Event.RESIZE, function(_) layout(stage.stageWidth, stage.stageHeight));
+        stage.addEventListener(KeyboardEvent.KEY_DOWN, function(e:KeyboardEvent) {
+            if (handleKey(e.keyCode, e.ctrlKey, e.shiftKey)) {
+                e.preventDefault();
+                e.stopImmediatePropagation();
+            }
+        });
+        layout(stage.stageWidth, stage.stageHeight);
+
+        host.offer(HostLink.FN_OUTPUT_SETTINGS, onOutputSettings);
+        host.offer(HostLink.FN_PROJECT_XML, onProjectXmlRequest);
+        host.offer(HostLink.FN_WINDOW_CONTROL, onWindowControl);
+        if (testMode)
+            host.offer("editorTest", testDrive);
+
+        var started = host.send(HostLink.START_INFO, []);
+        if (HostLink.isPath(started) && started != HostLink.REPLY_NEW)
+            openFile(started);
+    }
+
+    // ---- Functions the host calls. They only read or store state, so they are safe to run while one
+    // of the editor's own commands is still waiting for its reply.
+
+    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic):String {
+        if (folder != null)
+            outputFolder = Std.string(folder);
+        if (swf != null && Std.string(swf) != "")
+            swfName = Std.string(swf);
+        if (html != null && Std.string(html) != "")
+            pageName = Std.string(html);
+        return HostLink.REPLY_OK;
+    }
+
+    function onProjectXmlRequest(kind:Dynamic):String {
+        // The project, the publish copy and the custom template are one text: its img names the image.
+        lastServedXml = model.toXml();
+        return lastServedXml;
+    }
+
+    function onWindowControl(action:Dynamic):String {
+        // Answered after the host's call has returned, so that the host is never re-entered from inside it.
+        var word = Std.string(action);
+        Timer.delay(function() {
+            switch (word) {
+                case "minimizeAppButton": minimize();
+                case "maximizeAppButton": maximize();
+                case "restoreAppButton": restore();
+                case "closeAppButton": exitApplication();
+                default:
+            }
+        }, 1);
+        return HostLink.REPLY_OK;
+    }
+
+    // ---- Commands.
+
+    public function newProject() {
+        if (!canAct()) return;
+        confirmDiscard(function() {
+            host.send(HostLink.NEW_PROJECT, []);
+            model = new ProjectModel();
+            savedXml = model.toXml();
+            projectPath = "";
+            syncFields();
+            refresh();
+            setStatus(Strings.STATUS_NEW);
+        });
+    }
+
+    public function openProject() {
+        if (!canAct()) return;
+        confirmDiscard(function() {
+            var chosen = host.send(HostLink.SELECT_FILE, [Strings.PROJECT_FILTER, HostLink.OPEN_PROJECT_MODE, ""]);
+            if (HostLink.isPath(chosen))
+                openFile(chosen);
+        });
+    }
+
+    /** Reads a project file the host has made current, and shows it. */
+    function openFile(path:String) {
+        busy = true;
+        setStatus(Strings.format(Strings.STATUS_OPENING, [ProjectModel.fileName(path)]));
+        LocalFiles.readText(path, function(text:String) {
+            busy = false;
+            var opened:ProjectModel = null;
+            try {
+                opened = ProjectModel.fromXml(text);
+            } catch (e:Dynamic) {
+                openFailed(Strings.NOT_A_PROJECT, path);
+                return;
+            }
+            model = opened;
+            savedXml = model.toXml();
+            projectPath = path;
+            syncFields();
+            refresh();
+            preview.playEffect();
+            setStatus(Strings.format(Strings.STATUS_OPENED, [path]));
+        }, function(reason:String) {
+            busy = false;
+            openFailed(Strings.OPEN_FAILED, path);
+        });
+    }
+
+    /**
+        The host already made the unreadable file its current project; a later Save would overwrite it
+        with what the editor shows. So the host is told to start a new project, and the editor's content
+        stays as an unsaved banner.
+    **/
+    function openFailed(pattern:String, path:String) {
+        host.send(HostLink.NEW_PROJECT, []);
+        projectPath = "";
+        savedXml = new ProjectModel().toXml();
+        refresh();
+        showMessage(Strings.ERROR_TITLE, Strings.format(pattern, [path]));
+    }
+
+    public function save(saveAs:Bool, ?after:Bool->Void) {
+        lastServedXml = null;
+        var reply = host.send(HostLink.SAVE_PROJECT, saveAs ? [HostLink.SAVE_AS_MODE] : []);
+        var saved = false;
+        if (reply == null) {
+            setStatus(Strings.STATUS_NO_HOST);
+        } else if (reply == HostLink.REPLY_FALSE || reply == "") {
+            setStatus(Strings.STATUS_SAVE_CANCELLED);
+        } else if (reply == HostLink.REPLY_SAVE_FAILED || reply == HostLink.REPLY_NONE) {
+            showMessage(Strings.ERROR_TITLE, Strings.SAVE_FAILED);
+        } else {
+            projectPath = reply;
+            // What was written is the text handed over during the save, even if the user typed since.
+            savedXml = lastServedXml != null ? lastServedXml : model.toXml();
+            saved = true;
+            setStatus(Strings.format(Strings.STATUS_SAVED, [reply]));
+        }
+        refresh();
+        if (after != null)
+            after(saved);
+    }
+
+    public function saveCommand(saveAs:Bool) {
+        if (!canAct()) return;
+        save(saveAs);
+    }
+
+    public function chooseImage() {
+        if (!canAct()) return;
+        var chosen = host.send(HostLink.SELECT_FILE, [Strings.IMAGE_FILTER, "", model.image]);
+        if (HostLink.isPath(chosen)) {
+            model.image = chosen;
+            refresh();
+        }
+    }
+
+    function removeImage() {
+        model.image = "";
+        refresh();
+    }
+
+    public function help() {
+        host.send(HostLink.OPEN_HELP, []);
+    }
+
+    function minimize() {
+        host.send(HostLink.MINIMIZE, []);
+    }
+
+    function maximize() {
+        var reply = host.send(HostLink.MAXIMIZE, []);
+        if (reply != null)
+            maximized = true;
+        updateWindowButton();
+    }
+
+    function restore() {
+        var reply = host.send(HostLink.RESTORE, []);
+        if (reply != null)
+            maximized = reply == HostLink.REPLY_MAXIMIZE;
+        updateWindowButton();
+    }
+
+    function toggleMaximize() {
+        if (maximized) restore(); else maximize();
+    }
+
+    public function exitApplication() {
+        if (busy) return;
+        // A question already on screen about this is enough.
+        for (m in modals)
+            if (m.name == "askSave")
+                return;
+        confirmDiscard(function() host.send(HostLink.EXIT, []));
+    }
+
+    function confirmDiscard(then:Void->Void) {
+        if (!isDirty()) {
+            then();
+            return;
+        }
+        var m = Modal.message(Strings.ASK_SAVE_TITLE, Strings.format(Strings.ASK_SAVE, [projectName()]), [
+            {id: "askSave.save", label: Strings.YES_SAVE, action: function() save(false, function(ok) if (ok) then())},
+            {id: "askSave.discard", label: Strings.NO_DISCARD, action: then},
+            {id: "askSave.cancel", label: Strings.CANCEL, action: null}
+        ], closeModal);
+        m.name = "askSave";
+        m.onEscape = function() closeModal(m);
+        openModal(m);
+    }
+
+    function showMessage(title:String, text:String) {
+        var m = Modal.message(title, text, [{id: "message.ok", label: Strings.OK, action: null}], closeModal);
+        m.name = "message";
+        m.onEscape = function() closeModal(m);
+        openModal(m);
+    }
+
+    function openModal(m:Modal) {
+        modals.push(m);
+        addChild(m);
+        m.layout(stageW, stageH);
+    }
+
+    function closeModal(m:Modal) {
+        modals.remove(m);
+        if (m.parent != null)
+            m.parent.removeChild(m);
+        if (m == publishPanel)
+            publishPanel = null;
+    }
+
+    function canAct():Bool {
+        return !busy && modals.length == 0;
+    }
+
+    // ---- Publishing.
+
+    public function openPublishPanel() {
+        if (!canAct()) return;
+        var m = new Modal(Strings.PUBLISH_TITLE, 520, 430);
+        m.name = "publish";
+        publishPanel = m;
+        var b = m.box;
+        var intro = Theme.paragraph(Strings.PUBLISH_INTRO, 490, 12, Theme.MUTED);
+        intro.x = 15;
+        intro.y = 40;
+        b.addChild(intro);
+
+        var y = 82.0;
+        var folder = addField(b, "publish.folder", Strings.OUTPUT_FOLDER, 15, y, 370, outputFolder);
+        var browse = register(new Button("publish.browse", Strings.BROWSE, browseOutputFolder, 110));
+        browse.x = 395;
+        browse.y = y + 16;
+        b.addChild(browse);
+        y += 52;
+        addField(b, "publish.swf", Strings.MOVIE_NAME, 15, y, 155, swfName);
+        addField(b, "publish.page", Strings.PAGE_NAME, 182, y, 155, pageName);
+        addField(b, "publish.xml", Strings.XML_NAME, 349, y, 156, xmlName);
+        y += 58;
+
+        var what = Theme.label(Strings.WHAT_TO_WRITE, 12, Theme.TEXT, true);
+        what.x = 15;
+        what.y = y;
+        b.addChild(what);
+        var only = register(new Button("publish.movieOnly", Strings.MOVIE_ONLY, function() { withPages = false; syncPublishChoices(); }, 160));
+        var pages = register(new Button("publish.withPages", Strings.MOVIE_AND_PAGES, function() { withPages = true; syncPublishChoices(); }, 180));
+        only.x = 15;
+        pages.x = 183;
+        only.y = pages.y = y + 20;
+        b.addChild(only);
+        b.addChild(pages);
+        y += 56;
+        var kind = Theme.label(Strings.PAGE_KIND, 12, Theme.TEXT, true);
+        kind.x = 15;
+        kind.y = y;
+        b.addChild(kind);
+        var embed = register(new Button("publish.embed", Strings.PAGES_EMBED, function() { scriptPages = false; syncPublishChoices(); }, 160));
+        var script = register(new Button("publish.script", Strings.PAGES_SCRIPT, function() { scriptPages = true; syncPublishChoices(); }, 210));
+        embed.x = 15;
+        script.x = 183;
+        embed.y = script.y = y + 20;
+        b.addChild(embed);
+        b.addChild(script);
+        y += 60;
+
+        publishStatus = Theme.paragraph("", 490, 12, Theme.TEXT);
+        publishStatus.x = 15;
+        publishStatus.y = y;
+        b.addChild(publishStatus);
+
+        var openFolder = register(new Button("publish.openFolder", Strings.OPEN_FOLDER, openOutputFolder, 150));
+        openFolder.x = 15;
+        openFolder.y = m.boxHeight - 38;
+        openFolder.enabled = false;
+        b.addChild(openFolder);
+        m.addButtonRow([
+            register(new Button("publish.go", Strings.DO_PUBLISH, publish, 100)),
+            register(new Button("publish.close", Strings.CLOSE, function() closeModal(m), 90))
+        ]);
+        m.onEscape = function() closeModal(m);
+        syncPublishChoices();
+        openModal(m);
+        stage.focus = folder.field;
+    }
+
+    function addField(parent:Sprite, id:String, label:String, x:Float, y:Float, width:Float, value:String):TextInput {
+        var l = Theme.label(label, 12, Theme.TEXT, true);
+        l.x = x;
+        l.y = y;
+        parent.addChild(l);
+        var f = new TextInput(id, width);
+        f.x = x;
+        f.y = y + 18;
+        f.text = value;
+        parent.addChild(f);
+        inputs.set(id, f);
+        return f;
+    }
+
+    function syncPublishChoices() {
+        setSelected("publish.movieOnly", !withPages);
+        setSelected("publish.withPages", withPages);
+        setSelected("publish.embed", !scriptPages);
+        setSelected("publish.script", scriptPages);
+        if (buttons.exists("publish.embed")) {
+            buttons.get("publish.embed").enabled = withPages;
+            buttons.get("publish.script").enabled = withPages;
+        }
+    }
+
+    function browseOutputFolder() {
+        var field = inputs.get("publish.folder");
+        var chosen = host.send(HostLink.SELECT_FOLDER, [StringTools.trim(field.text)]);
+        if (HostLink.isPath(chosen))
+            field.typeText(chosen);
+    }
+
+    function readPublishFields():Bool {
+        outputFolder = StringTools.trim(inputs.get("publish.folder").text);
+        swfName = StringTools.trim(inputs.get("publish.swf").text);
+        pageName = StringTools.trim(inputs.get("publish.page").text);
+        xmlName = StringTools.trim(inputs.get("publish.xml").text);
+        if (outputFolder == "") {
+            showPublishStatus(Strings.PUBLISH_NEED_FOLDER, true);
+            return false;
+        }
+        for (n in [swfName, pageName, xmlName]) {
+            if (!isPlainFileName(n)) {
+                showPublishStatus(Strings.format(Strings.PUBLISH_BAD_NAME, [n]), true);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    /** A name for a file inside the publish folder: no folder part, not hidden, not a parent reference. */
+    public static function isPlainFileName(n:String):Bool {
+        return n == "" || (n.indexOf("/") < 0 && n.indexOf("\\") < 0 && n.charAt(0) != ".");
+    }
+
+    function publish() {
+        if (!readPublishFields())
+            return;
+        showPublishStatus(Strings.PUBLISHING, false);
+        var reply = host.send(HostLink.PUBLISH, [
+            withPages ? "1" : "2",
+            scriptPages ? "1" : "0",
+            outputFolder,
+            swfName,
+            pageName,
+            xmlName
+        ]);
+        publishReply = reply == null ? "" : reply;
+        lastPublishFolder = publishFolder();
+        var ok = reply == HostLink.REPLY_OK;
+        showPublishStatus(describePublishReply(reply, lastPublishFolder), !ok);
+        if (buttons.exists("publish.openFolder"))
+            buttons.get("publish.openFolder").enabled = ok;
+    }
+
+    /** The folder the host publishes into: the output folder and the movie's name without extension. */
+    function publishFolder():String {
+        var movie = swfName == "" ? "banner.swf" : swfName;
+        var dot = movie.lastIndexOf(".");
+        var base = dot > 0 ? movie.substr(0, dot) : movie;
+        var sep = StringTools.endsWith(outputFolder, "/") || StringTools.endsWith(outputFolder, "\\") ? "" : "/";
+        return outputFolder + sep + base;
+    }
+
+    public static function describePublishReply(reply:String, folder:String):String {
+        return switch (reply) {
+            case HostLink.REPLY_OK: Strings.format(Strings.PUBLISH_OK, [folder]);
+            case HostLink.REPLY_USER_CANCEL: Strings.PUBLISH_USER_CANCEL;
+            case HostLink.REPLY_CREATE_DIR_FAILED: Strings.PUBLISH_CREATE_DIR_FAILED;
+            case HostLink.REPLY_NO_CONTENT: Strings.PUBLISH_NO_CONTENT;
+            case null: Strings.STATUS_NO_HOST;
+            default: Strings.format(Strings.PUBLISH_UNKNOWN, [reply]);
+        }
+    }
+
+    function openOutputFolder() {
+        host.send(HostLink.OPEN_FOLDER, [lastPublishFolder != "" ? lastPublishFolder : outputFolder]);
+    }
+
+    function showPublishStatus(text:String, problem:Bool) {
+        if (publishStatus != null) {
+            publishStatus.textColor = problem ? Theme.ERROR : Theme.ACCENT;
+            publishStatus.text = text;
+        }
+        setStatus(text);
+    }
+
+    // ---- Keyboard.
+
+    public function handleKey(keyCode:Int, ctrl:Bool, shift:Bool):Bool {
+        if (modals.length > 0) {
+            if (keyCode == 27) {
+                var top = modals[modals.length - 1];
+                if (top.onEscape != null)
+                    top.onEscape();
+                return true;
+            }
+            return false;
+        }
+        if (keyCode == 112) {
+            help();
+            return true;
+        }
+        if (!ctrl)
+            return false;
+        switch (keyCode) {
+            case 78: newProject();
+            case 79: openProject();
+            case 83: saveCommand(shift);
+            case 80: openPublishPanel();
+            default: return false;
+        }
+        return true;
+    }
+
+    // ---- Building the screen.
+
+    function register(b:Button):Button {
+        buttons.set(b.id, b);
+        return b;
+    }
+
+    function setSelected(id:String, on:Bool) {
+        if (buttons.exists(id))
+            buttons.get(id).selected = on;
+    }
+
+    function buildCaption() {
+        caption = new Sprite();
+        titleText = Theme.label("", 13, Theme.CAPTION_TEXT, true);
+        titleText.x = 10;
+        titleText.y = 5;
+        caption.addChild(titleText);
+        for (b in [
+            Button.icon("caption.minimize", 20, 24, Icons.minimize, minimize),
+            Button.icon("caption.maximize", 20, 24, Icons.maximize, toggleMaximize),
+            Button.icon("caption.close", 20, 24, Icons.close, exitApplication)
+        ]) {
+            register(b);
+            b.y = 2;
+            caption.addChild(b);
+        }
+        addChild(caption);
+    }
+
+    function updateWindowButton() {
+        buttons.get("caption.maximize").setIcon(maximized ? Icons.restore : Icons.maximize);
+    }
+
+    function buildToolbar() {
+        toolbar = new Sprite();
+        var x = 8.0;
+        for (spec in [
+            {id: "toolbar.new", label: Strings.NEW, action: newProject, gap: 0},
+            {id: "toolbar.open", label: Strings.OPEN, action: openProject, gap: 0},
+            {id: "toolbar.save", label: Strings.SAVE, action: function() saveCommand(false), gap: 0},
+            {id: "toolbar.saveAs", label: Strings.SAVE_AS, action: function() saveCommand(true), gap: 16},
+            {id: "toolbar.publish", label: Strings.PUBLISH, action: openPublishPanel, gap: 16},
+            {id: "toolbar.help", label: Strings.HELP, action: help, gap: 0}
+        ]) {
+            var b = register(new Button(spec.id, spec.label, spec.action, 0, 28));
+            b.x = x;
+            b.y = 7;
+            toolbar.addChild(b);
+            x += b.buttonWidth + 6 + spec.gap;
+        }
+        addChild(toolbar);
+    }
+
+    function heading(parent:Sprite, text:String, y:Float):Float {
+        var t = Theme.label(text, 13, Theme.CAPTION, true);
+        t.x = 14;
+        t.y = y;
+        parent.addChild(t);
+        return y + 22;
+    }
+
+    function buildPanel() {
+        panel = new Sprite();
+        var y = heading(panel, Strings.STEP_SIZE, 10);
+        var x = 14.0;
+        for (p in PRESETS) {
+            var w = p.w;
+            var h = p.h;
+            var b = register(new Button(p.id, p.label, function() setSize(w, h, true), 72));
+            b.x = x;
+            b.y = y;
+            panel.addChild(b);
+            x += 76;
+        }
+        var custom = register(new Button("presetCustom", Strings.PRESET_CUSTOM, function() stage.focus = inputs.get("width").field, 72));
+        custom.x = x;
+        custom.y = y;
+        panel.addChild(custom);
+        y += 34;
+        var wl = Theme.label(Strings.WIDTH, 12);
+        wl.x = 14;
+        wl.y = y + 3;
+        panel.addChild(wl);
+        var wf = new TextInput("width", 60, 1, "0-9", 4);
+        wf.x = 62;
+        wf.y = y;
+        panel.addChild(wf);
+        var hl = Theme.label(Strings.HEIGHT, 12);
+        hl.x = 136;
+        hl.y = y + 3;
+        panel.addChild(hl);
+        var hf = new TextInput("height", 60, 1, "0-9", 4);
+        hf.x = 184;
+        hf.y = y;
+        panel.addChild(hf);
+        var px = Theme.label(Strings.PIXELS, 12, Theme.MUTED);
+        px.x = 250;
+        px.y = y + 3;
+        panel.addChild(px);
+        inputs.set("width", wf);
+        inputs.set("height", hf);
+        wf.onChange = sizeTyped;
+        hf.onChange = sizeTyped;
+        y += 36;
+
+        y = heading(panel, Strings.STEP_IMAGE, y);
+        var choose = register(new Button("chooseImage", Strings.CHOOSE_IMAGE, chooseImage, 130));
+        choose.x = 14;
+        choose.y = y;
+        panel.addChild(choose);
+        var remove = register(new Button("removeImage", Strings.REMOVE_IMAGE, removeImage, 80));
+        remove.x = 150;
+        remove.y = y;
+        panel.addChild(remove);
+        y += 32;
+        imageName = Theme.paragraph(Strings.NO_IMAGE, PANEL_W - 28, 11, Theme.MUTED);
+        imageName.x = 14;
+        imageName.y = y;
+        panel.addChild(imageName);
+        y += 34;
+
+        y = heading(panel, Strings.STEP_TEXT, y);
+        var hl2 = Theme.label(Strings.HEADLINE, 12);
+        hl2.x = 14;
+        hl2.y = y;
+        panel.addChild(hl2);
+        var headline = new TextInput("headline", PANEL_W - 28, 3);
+        headline.x = 14;
+        headline.y = y + 18;
+        headline.onChange = function() { model.headline = headline.text; refresh(); };
+        panel.addChild(headline);
+        inputs.set("headline", headline);
+        y += 18 + 56;
+        var ll = Theme.label(Strings.LINK, 12);
+        ll.x = 14;
+        ll.y = y;
+        panel.addChild(ll);
+        var link = new TextInput("link", PANEL_W - 28);
+        link.x = 14;
+        link.y = y + 18;
+        link.onChange = function() { model.link = StringTools.trim(link.text); refresh(); };
+        panel.addChild(link);
+        inputs.set("link", link);
+        y += 52;
+
+        y = heading(panel, Strings.STEP_EFFECT, y);
+        x = 14;
+        for (i in 0...ProjectModel.EFFECTS.length) {
+            var kind = ProjectModel.EFFECTS[i];
+            var b = register(new Button("effect." + kind, EFFECT_LABELS[i], function() {
+                model.effect = kind;
+                refresh();
+                preview.playEffect();
+            }, 72));
+            b.x = x;
+            b.y = y;
+            panel.addChild(b);
+            x += 76;
+        }
+        y += 40;
+        var hint = Theme.paragraph(Strings.STEP_PUBLISH, PANEL_W - 28, 12, Theme.MUTED);
+        hint.x = 14;
+        hint.y = y;
+        panel.addChild(hint);
+        addChild(panel);
+    }
+
+    function buildPreview() {
+        previewBox = new Sprite();
+        var t = Theme.label(Strings.PREVIEW, 13, Theme.CAPTION, true);
+        t.x = 14;
+        t.y = 10;
+        previewBox.addChild(t);
+        var replay = register(new Button("replay", Strings.REPLAY, function() preview.playEffect(), 100));
+        replay.y = 6;
+        previewBox.addChild(replay);
+        preview = new Preview();
+        preview.x = 14;
+        preview.y = 40;
+        previewBox.addChild(preview);
+        addChild(previewBox);
+    }
+
+    function buildStatusBar() {
+        statusBar = new Sprite();
+        statusText = Theme.label("", 12, Theme.MUTED);
+        statusText.x = 10;
+        statusText.y = 4;
+        statusBar.addChild(statusText);
+        addChild(statusBar);
+    }
+
+    function layout(w:Float, h:Float) {
+        stageW = Math.max(w, 400);
+        stageH = Math.max(h, 300);
+        var g = graphics;
+        g.clear();
+        g.beginFill(Theme.BACKGROUND);
+        g.drawRect(0, 0, stageW, stageH);
+        g.endFill();
+
+        caption.graphics.clear();
+        caption.graphics.beginFill(Theme.CAPTION);
+        caption.graphics.drawRect(0, 0, stageW, CAPTION_H);
+        caption.graphics.endFill();
+        var right = stageW - CAPTION_BUTTONS_W;
+        buttons.get("caption.minimize").x = right;
+        buttons.get("caption.maximize").x = right + 21;
+        buttons.get("caption.close").x = right + 42;
+
+        toolbar.y = CAPTION_H;
+        toolbar.graphics.clear();
+        toolbar.graphics.beginFill(Theme.PANEL);
+        toolbar.graphics.drawRect(0, 0, stageW, TOOLBAR_H);
+        toolbar.graphics.endFill();
+        toolbar.graphics.lineStyle(1, Theme.PANEL_LINE);
+        toolbar.graphics.moveTo(0, TOOLBAR_H - 0.5);
+        toolbar.graphics.lineTo(stageW, TOOLBAR_H - 0.5);
+
+        var top = CAPTION_H + TOOLBAR_H;
+        var bodyH = stageH - top - STATUS_H;
+        panel.y = top;
+        panel.graphics.clear();
+        panel.graphics.beginFill(Theme.PANEL);
+        panel.graphics.drawRect(0, 0, PANEL_W, bodyH);
+        panel.graphics.endFill();
+        panel.graphics.lineStyle(1, Theme.PANEL_LINE);
+        panel.graphics.moveTo(PANEL_W - 0.5, 0);
+        panel.graphics.lineTo(PANEL_W - 0.5, bodyH);
+
+        previewBox.x = PANEL_W;
+        previewBox.y = top;
+        var previewW = stageW - PANEL_W;
+        buttons.get("replay").x = previewW - 114;
+        preview.setArea(previewW - 28, bodyH - 50);
+
+        statusBar.y = stageH - STATUS_H;
+        statusBar.graphics.clear();
+        statusBar.graphics.beginFill(Theme.PANEL);
+        statusBar.graphics.drawRect(0, 0, stageW, STATUS_H);
+        statusBar.graphics.endFill();
+        statusBar.graphics.lineStyle(1, Theme.PANEL_LINE);
+        statusBar.graphics.moveTo(0, 0.5);
+        statusBar.graphics.lineTo(stageW, 0.5);
+
+        for (m in modals)
+            m.layout(stageW, stageH);
+    }
+
+    // ---- Model and view.
+
+    function setSize(w:Int, h:Int, updateFields:Bool) {
+        model.width = ProjectModel.clampSize(w);
+        model.height = ProjectModel.clampSize(h);
+        if (updateFields) {
+            inputs.get("width").text = Std.string(model.width);
+            inputs.get("height").text = Std.string(model.height);
+        }
+        refresh();
+    }
+
+    function sizeTyped() {
+        var w = Std.parseInt(inputs.get("width").text);
+        var h = Std.parseInt(inputs.get("height").text);
+        if (w == null || h == null || w < ProjectModel.MIN_SIZE || h < ProjectModel.MIN_SIZE || w > ProjectModel.MAX_SIZE
+            || h > ProjectModel.MAX_SIZE) {
+            setStatus(Strings.format(Strings.SIZE_LIMITS, [Std.string(ProjectModel.MIN_SIZE), Std.string(ProjectModel.MAX_SIZE)]));
+            return;
+        }
+        setSize(w, h, false);
+    }
+
+    /** Puts the model's values into the input fields (after new and open). */
+    function syncFields() {
+        inputs.get("width").text = Std.string(model.width);
+        inputs.get("height").text = Std.string(model.height);
+        inputs.get("headline").text = model.headline;
+        inputs.get("link").text = model.link;
+    }
+
+    function refresh() {
+        var preset = "presetCustom";
+        for (p in PRESETS)
+            if (p.w == model.width && p.h == model.height)
+                preset = p.id;
+        for (p in PRESETS)
+            setSelected(p.id, p.id == preset);
+        setSelected("presetCustom", preset == "presetCustom");
+        for (kind in ProjectModel.EFFECTS)
+            setSelected("effect." + kind, kind == model.effect);
+        imageName.text = model.image == "" ? Strings.NO_IMAGE : model.image;
+        buttons.get("removeImage").enabled = model.image != "";
+        titleText.text = Strings.APP_TITLE + " - " + projectName() + (isDirty() ? Strings.MODIFIED_MARK : "");
+        preview.show(model);
+    }
+
+    function projectName():String {
+        return projectPath == "" ? Strings.NEW_PROJECT_NAME : ProjectModel.fileName(projectPath);
+    }
+
+    function isDirty():Bool {
+        return model.toXml() != savedXml;
+    }
+
+    function setStatus(text:String) {
+        status = text;
+        statusText.text = StringTools.replace(text, "\n", " ");
+    }
+
+    // ---- Test-only entry point, offered to the page only when the movie runs in test mode.
+
+    function testDrive(op:Dynamic, a:Dynamic, b:Dynamic):String {
+        var arg = a == null ? "" : Std.string(a);
+        var value = b == null ? "" : Std.string(b);
+        switch (Std.string(op)) {
+            case "click":
+                var button = modals.length > 0 ? modals[modals.length - 1].findButton(arg) : null;
+                if (button == null && buttons.exists(arg) && reachable(buttons.get(arg)))
+                    button = buttons.get(arg);
+                if (button == null)
+                    return "missing";
+                return button.press() ? "ok" : "disabled";
+            case "type":
+                if (!inputs.exists(arg) || !reachable(inputs.get(arg)))
+                    return "missing";
+                inputs.get(arg).typeText(value);
+                return "ok";
+            case "key":
+                var parts = arg.toLowerCase().split("+");
+                var key = parts[parts.length - 1];
+                var code = key == "f1" ? 112 : (key == "esc" ? 27 : key.toUpperCase().charCodeAt(0));
+                return handleKey(code, parts.indexOf("ctrl") >= 0, parts.indexOf("shift") >= 0) ? "ok" : "ignored";
+            case "state":
+                return haxe.Json.stringify({
+                    title: titleText.text,
+                    dirty: isDirty(),
+                    busy: busy,
+                    path: projectPath,
+                    status: status,
+                    dialog: modals.length > 0 ? modals[modals.length - 1].name : "",
+                    dialogText: modals.length > 0 ? modals[modals.length - 1].messageText : "",
+                    width: model.width,
+                    height: model.height,
+                    image: model.image,
+                    headline: model.headline,
+                    link: model.link,
+                    effect: model.effect,
+                    imageState: preview.imageState,
+                    imageSize: preview.imageSize,
+                    previewScale: preview.scale,
+                    maximized: maximized,
+                    outputFolder: outputFolder,
+                    swfName: swfName,
+                    pageName: pageName,
+                    publishReply: publishReply,
+                    publishStatus: publishStatus != null ? publishStatus.text : "",
+                    fields: {
+                        width: inputs.get("width").text,
+                        height: inputs.get("height").text,
+                        headline: inputs.get("headline").text,
+                        link: inputs.get("link").text
+                    },
+                    selected: [for (k in buttons.keys()) if (buttons.get(k).selected && reachable(buttons.get(k))) k]
+                });
+            default:
+                return "unknown";
+        }
+    }
+
+    /** Whether a widget can be reached by the user now: on screen, and not under a modal box. */
+    function reachable(w:flash.display.DisplayObject):Bool {
+        var top:flash.display.DisplayObject = modals.length > 0 ? modals[modals.length - 1] : this;
+        var o = w;
+        while (o != null) {
+            if (!o.visible)
+                return false;
+            if (o == top)
+                return true;
+            o = o.parent;
+        }
+        return false;
+    }
+}
