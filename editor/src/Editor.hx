@@ -7,6 +7,7 @@ import flash.text.TextField;
 import haxe.Timer;
 import ui.Button;
 import ui.Modal;
+import ui.Swatch;
 import ui.TextInput;
 import ui.Theme;
 
@@ -581,110 +582,204 @@ class Editor extends Sprite {
         return y + 22;
     }
 
+    function place<T:flash.display.DisplayObject>(parent:Sprite, item:T, x:Float, y:Float):T {
+        item.x = x;
+        item.y = y;
+        parent.addChild(item);
+        return item;
+    }
+
+    /** A row of buttons that choose one value of a list; returns the y below it. */
+    function choiceRow(parent:Sprite, prefix:String, values:Array<String>, labels:Array<String>, x:Float, y:Float, width:Float,
+            choose:String->Void):Float {
+        for (i in 0...values.length) {
+            var value = values[i];
+            place(parent, register(new Button(prefix + value, labels[i], function() choose(value), width)), x, y);
+            x += width + 4;
+        }
+        return y + 32;
+    }
+
+    /** Swatches of common colours and a field for any other; returns the y below them. */
+    function colourRow(parent:Sprite, id:String, palette:Array<Int>, y:Float, choose:Int->Void):Float {
+        var x = 14.0;
+        for (c in palette) {
+            var colour = c;
+            place(parent, register(new Swatch(id + "." + ProjectModel.colourText(c), c, function() {
+                choose(colour);
+                inputs.get(id).text = ProjectModel.colourText(colour);
+            })), x, y + 2);
+            x += 26;
+        }
+        var field = place(parent, new TextInput(id, 70, 1, "#0-9a-fA-F", 7), x + 8, y);
+        inputs.set(id, field);
+        field.onChange = function() {
+            var colour = ProjectModel.parseColour(field.text, -1);
+            if (colour < 0 || !StringTools.startsWith(field.text, "#")) {
+                setStatus(Strings.BAD_COLOUR);
+                return;
+            }
+            choose(colour);
+        };
+        return y + 32;
+    }
+
+    /** A numeric field that applies its value when it lies in the range, else explains the range. */
+    function numberField(parent:Sprite, id:String, x:Float, y:Float, low:Int, high:Int, limits:String, apply:Int->Void):TextInput {
+        var field = place(parent, new TextInput(id, 56, 1, "0-9", 5), x, y);
+        inputs.set(id, field);
+        field.onChange = function() {
+            var v = Std.parseInt(field.text);
+            if (v == null || v < low || v > high) {
+                setStatus(limits);
+                return;
+            }
+            apply(v);
+        };
+        return field;
+    }
+
     function buildPanel() {
         panel = new Sprite();
-        var y = heading(panel, Strings.STEP_SIZE, 10);
+        var x = 14.0;
+        for (tab in [{id: "tab.banner", label: Strings.TAB_BANNER}, {id: "tab.text", label: Strings.TAB_TEXT}]) {
+            var id = tab.id;
+            var b = place(panel, register(new Button(id, tab.label, function() showTab(id), 148, 28)), x, 10);
+            x += 152;
+        }
+        pages.set("tab.banner", buildBannerPage());
+        pages.set("tab.text", buildTextPage());
+        for (page in pages) {
+            page.y = 48;
+            panel.addChild(page);
+        }
+        hint = Theme.paragraph(Strings.STEP_PUBLISH, PANEL_W - 28, 12, Theme.MUTED);
+        hint.x = 14;
+        panel.addChild(hint);
+        showTab("tab.banner");
+        addChild(panel);
+    }
+
+    var pages = new Map<String, Sprite>();
+    var hint:TextField;
+
+    function showTab(id:String) {
+        for (key in pages.keys()) {
+            pages.get(key).visible = key == id;
+            setSelected(key, key == id);
+        }
+    }
+
+    function buildBannerPage():Sprite {
+        var page = new Sprite();
+        var y = heading(page, Strings.STEP_SIZE, 0);
         var x = 14.0;
         for (p in PRESETS) {
             var w = p.w;
             var h = p.h;
-            var b = register(new Button(p.id, p.label, function() setSize(w, h, true), 72));
-            b.x = x;
-            b.y = y;
-            panel.addChild(b);
+            place(page, register(new Button(p.id, p.label, function() setSize(w, h, true), 72)), x, y);
             x += 76;
         }
-        var custom = register(new Button("presetCustom", Strings.PRESET_CUSTOM, function() stage.focus = inputs.get("width").field, 72));
-        custom.x = x;
-        custom.y = y;
-        panel.addChild(custom);
+        place(page, register(new Button("presetCustom", Strings.PRESET_CUSTOM, function() stage.focus = inputs.get("width").field, 72)), x, y);
         y += 34;
-        var wl = Theme.label(Strings.WIDTH, 12);
-        wl.x = 14;
-        wl.y = y + 3;
-        panel.addChild(wl);
-        var wf = new TextInput("width", 60, 1, "0-9", 4);
-        wf.x = 62;
-        wf.y = y;
-        panel.addChild(wf);
-        var hl = Theme.label(Strings.HEIGHT, 12);
-        hl.x = 136;
-        hl.y = y + 3;
-        panel.addChild(hl);
-        var hf = new TextInput("height", 60, 1, "0-9", 4);
-        hf.x = 184;
-        hf.y = y;
-        panel.addChild(hf);
-        var px = Theme.label(Strings.PIXELS, 12, Theme.MUTED);
-        px.x = 250;
-        px.y = y + 3;
-        panel.addChild(px);
+        place(page, Theme.label(Strings.WIDTH, 12), 14, y + 3);
+        var wf = place(page, new TextInput("width", 60, 1, "0-9", 4), 62, y);
+        place(page, Theme.label(Strings.HEIGHT, 12), 136, y + 3);
+        var hf = place(page, new TextInput("height", 60, 1, "0-9", 4), 184, y);
+        place(page, Theme.label(Strings.PIXELS, 12, Theme.MUTED), 250, y + 3);
         inputs.set("width", wf);
         inputs.set("height", hf);
         wf.onChange = sizeTyped;
         hf.onChange = sizeTyped;
-        y += 36;
-
-        y = heading(panel, Strings.STEP_IMAGE, y);
-        var choose = register(new Button("chooseImage", Strings.CHOOSE_IMAGE, chooseImage, 130));
-        choose.x = 14;
-        choose.y = y;
-        panel.addChild(choose);
-        var remove = register(new Button("removeImage", Strings.REMOVE_IMAGE, removeImage, 80));
-        remove.x = 150;
-        remove.y = y;
-        panel.addChild(remove);
-        y += 32;
-        imageName = Theme.paragraph(Strings.NO_IMAGE, PANEL_W - 28, 11, Theme.MUTED);
-        imageName.x = 14;
-        imageName.y = y;
-        panel.addChild(imageName);
         y += 34;
 
-        y = heading(panel, Strings.STEP_TEXT, y);
-        var hl2 = Theme.label(Strings.HEADLINE, 12);
-        hl2.x = 14;
-        hl2.y = y;
-        panel.addChild(hl2);
-        var headline = new TextInput("headline", PANEL_W - 28, 3);
-        headline.x = 14;
-        headline.y = y + 18;
-        headline.onChange = function() { model.headline = headline.text; refresh(); };
-        panel.addChild(headline);
-        inputs.set("headline", headline);
-        y += 18 + 56;
-        var ll = Theme.label(Strings.LINK, 12);
-        ll.x = 14;
-        ll.y = y;
-        panel.addChild(ll);
-        var link = new TextInput("link", PANEL_W - 28);
-        link.x = 14;
-        link.y = y + 18;
-        link.onChange = function() { model.link = StringTools.trim(link.text); refresh(); };
-        panel.addChild(link);
-        inputs.set("link", link);
-        y += 52;
+        y = heading(page, Strings.BACKGROUND, y);
+        y = colourRow(page, "bgColor", [0xFFFFFF, 0x000000, 0x1E3A5F, 0xB3261E, 0x2E7D32, 0xF2A900], y, function(c) {
+            model.background = c;
+            refresh();
+        });
+        y += 4;
 
-        y = heading(panel, Strings.STEP_EFFECT, y);
-        x = 14;
-        for (i in 0...ProjectModel.EFFECTS.length) {
-            var kind = ProjectModel.EFFECTS[i];
-            var b = register(new Button("effect." + kind, EFFECT_LABELS[i], function() {
-                model.effect = kind;
+        y = heading(page, Strings.STEP_IMAGE, y);
+        place(page, register(new Button("chooseImage", Strings.CHOOSE_IMAGE, chooseImage, 130)), 14, y);
+        place(page, register(new Button("removeImage", Strings.REMOVE_IMAGE, removeImage, 80)), 150, y);
+        y += 32;
+        imageName = place(page, Theme.paragraph(Strings.NO_IMAGE, PANEL_W - 28, 11, Theme.MUTED), 14, y);
+        y += 32;
+        place(page, Theme.label(Strings.FIT, 12), 14, y + 5);
+        y = choiceRow(page, "fit.", ProjectModel.FITS, [Strings.FIT_COVER, Strings.FIT_CONTAIN, Strings.FIT_STRETCH], 62, y, 80, function(v) {
+            model.fit = v;
+            refresh();
+        });
+        y += 4;
+
+        y = heading(page, Strings.STEP_EFFECT, y);
+        y = choiceRow(page, "effect.", ProjectModel.EFFECTS, EFFECT_LABELS, 14, y, 72, function(v) {
+            model.effect = v;
+            refresh();
+            preview.playEffect();
+        });
+        place(page, Theme.label(Strings.DURATION, 12), 14, y + 3);
+        numberField(page, "duration", 80, y, 0, ProjectModel.MAX_DURATION,
+            Strings.format(Strings.DURATION_LIMITS, [Std.string(ProjectModel.MAX_DURATION)]), function(v) {
+                model.duration = v;
                 refresh();
-                preview.playEffect();
-            }, 72));
-            b.x = x;
-            b.y = y;
-            panel.addChild(b);
-            x += 76;
-        }
-        y += 40;
-        var hint = Theme.paragraph(Strings.STEP_PUBLISH, PANEL_W - 28, 12, Theme.MUTED);
-        hint.x = 14;
-        hint.y = y;
-        panel.addChild(hint);
-        addChild(panel);
+            });
+        place(page, Theme.label(Strings.MILLISECONDS, 12, Theme.MUTED), 142, y + 3);
+        return page;
+    }
+
+    function buildTextPage():Sprite {
+        var page = new Sprite();
+        var y = heading(page, Strings.HEADLINE, 0);
+        var headline = place(page, new TextInput("headline", PANEL_W - 28, 3), 14, y);
+        headline.onChange = function() {
+            model.headline = headline.text;
+            refresh();
+        };
+        inputs.set("headline", headline);
+        y += 62;
+        place(page, Theme.label(Strings.TEXT_COLOUR, 12), 14, y - 18 + 18);
+        y += 18;
+        y = colourRow(page, "headlineColor", [0xFFFFFF, 0x000000, 0x1E3A5F, 0xF2A900, 0xB3261E], y, function(c) {
+            model.headlineColor = c;
+            refresh();
+        });
+        place(page, Theme.label(Strings.TEXT_SIZE, 12), 14, y + 3);
+        numberField(page, "headlineSize", 62, y, ProjectModel.MIN_FONT, ProjectModel.MAX_FONT,
+            Strings.format(Strings.FONT_LIMITS, [Std.string(ProjectModel.MIN_FONT), Std.string(ProjectModel.MAX_FONT)]), function(v) {
+                model.headlineSize = v;
+                refresh();
+            });
+        place(page, Theme.label(Strings.PIXELS, 12, Theme.MUTED), 124, y + 3);
+        place(page, register(new Button("headlineBold", Strings.BOLD, function() {
+            model.headlineBold = !model.headlineBold;
+            refresh();
+        }, 70)), 170, y);
+        y += 34;
+        place(page, Theme.label(Strings.ALIGN, 12), 14, y + 5);
+        y = choiceRow(page, "align.", ProjectModel.ALIGNS, [Strings.ALIGN_LEFT, Strings.ALIGN_CENTER, Strings.ALIGN_RIGHT], 62, y, 74,
+            function(v) {
+                model.headlineAlign = v;
+                refresh();
+            });
+        place(page, Theme.label(Strings.POSITION, 12), 14, y + 5);
+        y = choiceRow(page, "valign.", ProjectModel.VALIGNS, [Strings.VALIGN_TOP, Strings.VALIGN_MIDDLE, Strings.VALIGN_BOTTOM], 62, y,
+            74, function(v) {
+                model.headlineVAlign = v;
+                refresh();
+            });
+        y += 6;
+        y = heading(page, Strings.LINK, y);
+        var link = place(page, new TextInput("link", PANEL_W - 28), 14, y);
+        link.onChange = function() {
+            model.link = StringTools.trim(link.text);
+            refresh();
+        };
+        inputs.set("link", link);
+        y += 28;
+        place(page, Theme.paragraph(Strings.LINK_HINT, PANEL_W - 28, 11, Theme.MUTED), 14, y);
+        return page;
     }
 
     function buildPreview() {
@@ -749,6 +844,7 @@ class Editor extends Sprite {
         panel.graphics.lineStyle(1, Theme.PANEL_LINE);
         panel.graphics.moveTo(PANEL_W - 0.5, 0);
         panel.graphics.lineTo(PANEL_W - 0.5, bodyH);
+        hint.y = Math.max(430, bodyH - hint.height - 10);
 
         previewBox.x = PANEL_W;
         previewBox.y = top;
@@ -798,6 +894,10 @@ class Editor extends Sprite {
         inputs.get("height").text = Std.string(model.height);
         inputs.get("headline").text = model.headline;
         inputs.get("link").text = model.link;
+        inputs.get("bgColor").text = ProjectModel.colourText(model.background);
+        inputs.get("headlineColor").text = ProjectModel.colourText(model.headlineColor);
+        inputs.get("headlineSize").text = Std.string(model.headlineSize);
+        inputs.get("duration").text = Std.string(model.duration);
     }
 
     function refresh() {
@@ -808,12 +908,27 @@ class Editor extends Sprite {
         for (p in PRESETS)
             setSelected(p.id, p.id == preset);
         setSelected("presetCustom", preset == "presetCustom");
-        for (kind in ProjectModel.EFFECTS)
-            setSelected("effect." + kind, kind == model.effect);
+        selectOne("effect.", ProjectModel.EFFECTS, model.effect);
+        selectOne("fit.", ProjectModel.FITS, model.fit);
+        selectOne("align.", ProjectModel.ALIGNS, model.headlineAlign);
+        selectOne("valign.", ProjectModel.VALIGNS, model.headlineVAlign);
+        setSelected("headlineBold", model.headlineBold);
+        for (key in buttons.keys()) {
+            var b = buttons.get(key);
+            if (Std.isOfType(b, Swatch)) {
+                var colour = StringTools.startsWith(key, "bgColor.") ? model.background : model.headlineColor;
+                b.selected = cast(b, Swatch).colour == colour;
+            }
+        }
         imageName.text = model.image == "" ? Strings.NO_IMAGE : model.image;
         buttons.get("removeImage").enabled = model.image != "";
         titleText.text = Strings.APP_TITLE + " - " + projectName() + (isDirty() ? Strings.MODIFIED_MARK : "");
         preview.show(model);
+    }
+
+    function selectOne(prefix:String, values:Array<String>, chosen:String) {
+        for (v in values)
+            setSelected(prefix + v, v == chosen);
     }
 
     function projectName():String {
@@ -867,6 +982,7 @@ class Editor extends Sprite {
                     headline: model.headline,
                     link: model.link,
                     effect: model.effect,
+                    xml: model.toXml(),
                     imageState: preview.imageState,
                     imageSize: preview.imageSize,
                     previewScale: preview.scale,

@@ -1,4 +1,5 @@
 // The live preview: the banner drawn at its own size (scaled down to fit), with image, headline and effect.
+import flash.Lib;
 import flash.display.Bitmap;
 import flash.display.DisplayObject;
 import flash.display.Loader;
@@ -28,9 +29,7 @@ class Preview extends Sprite {
     var request:Int = 0;
     var areaW:Float = 100;
     var areaH:Float = 100;
-    var effectFrame:Int = -1;
-
-    static inline var EFFECT_FRAMES = 24;
+    var effectStart:Float = -1;
 
     public function new() {
         super();
@@ -79,7 +78,7 @@ class Preview extends Sprite {
 
         var g = content.graphics;
         g.clear();
-        g.beginFill(0xFFFFFF);
+        g.beginFill(m.background);
         g.drawRect(0, 0, w, h);
         g.endFill();
         bannerMask.graphics.clear();
@@ -103,8 +102,8 @@ class Preview extends Sprite {
 
     /** Plays the entrance effect once from the start. */
     public function playEffect() {
-        effectFrame = 0;
-        applyEffect();
+        effectStart = Lib.getTimer();
+        applyEffect(0);
     }
 
     function loadImage() {
@@ -124,13 +123,17 @@ class Preview extends Sprite {
             if (mine != request)
                 return;
             var shown:DisplayObject = loader;
+            var w:Float = loader.contentLoaderInfo.width;
+            var h:Float = loader.contentLoaderInfo.height;
             try {
                 var bitmap = cast(loader.content, Bitmap);
                 bitmap.smoothing = true;
+                w = bitmap.bitmapData.width;
+                h = bitmap.bitmapData.height;
             } catch (e:Dynamic) {}
             image = shown;
             imageState = "loaded";
-            imageSize = Std.int(loader.contentLoaderInfo.width) + "x" + Std.int(loader.contentLoaderInfo.height);
+            imageSize = Std.int(w) + "x" + Std.int(h);
             note.text = "";
             imageLayer.addChild(image);
             if (model != null)
@@ -144,7 +147,7 @@ class Preview extends Sprite {
         });
     }
 
-    /** The image covers the whole banner, centred, keeping its proportions; what overflows is cut off. */
+    /** The image fitted as the component movie fits it: cover (cut to fill), contain, or stretch. */
     function fitImage() {
         if (image == null || model == null)
             return;
@@ -153,65 +156,84 @@ class Preview extends Sprite {
         var ih = image.height;
         if (iw <= 0 || ih <= 0)
             return;
-        var s = Math.max(model.width / iw, model.height / ih);
-        image.scaleX = image.scaleY = s;
-        image.x = (model.width - iw * s) / 2;
-        image.y = (model.height - ih * s) / 2;
+        var sx = model.width / iw;
+        var sy = model.height / ih;
+        switch (model.fit) {
+            case "stretch":
+            case "contain":
+                sx = sy = Math.min(sx, sy);
+            default:
+                sx = sy = Math.max(sx, sy);
+        }
+        image.scaleX = sx;
+        image.scaleY = sy;
+        image.x = (model.width - iw * sx) / 2;
+        image.y = (model.height - ih * sy) / 2;
     }
 
-    /** The headline sits on a dark band along the bottom of the banner. */
+    /** The headline as the component movie draws it: wrapped inside a margin of 6 % of the shorter side. */
     function drawHeadline() {
         while (headlineLayer.numChildren > 0)
             headlineLayer.removeChildAt(0);
-        headlineLayer.graphics.clear();
-        var text = model.headline;
-        if (StringTools.trim(text) == "")
+        var text = StringTools.trim(model.headline);
+        if (text == "")
             return;
-        var size = Std.int(Math.max(10, Math.min(28, Math.min(model.height / 6, model.width / 12))));
-        var t = Theme.label(text, size, 0xFFFFFF, true);
-        t.wordWrap = true;
+        var margin = Math.round(Math.min(model.width, model.height) * 0.06);
+        var format = Theme.format(model.headlineSize, model.headlineColor, model.headlineBold);
+        format.align = switch (model.headlineAlign) {
+            case "left": TextFormatAlign.LEFT;
+            case "right": TextFormatAlign.RIGHT;
+            default: TextFormatAlign.CENTER;
+        };
+        var t = new TextField();
+        t.selectable = false;
+        t.mouseEnabled = false;
         t.multiline = true;
-        t.width = model.width - 2 * 8;
-        var f = t.getTextFormat();
-        f.align = TextFormatAlign.CENTER;
-        t.setTextFormat(f);
-        t.x = 8;
-        var bandH = Math.min(model.height, t.height + 8);
-        t.y = model.height - bandH + 4;
-        headlineLayer.graphics.beginFill(0x000000, 0.55);
-        headlineLayer.graphics.drawRect(0, model.height - bandH, model.width, bandH);
-        headlineLayer.graphics.endFill();
+        t.wordWrap = true;
+        t.width = Math.max(1, model.width - 2 * margin);
+        t.defaultTextFormat = format;
+        t.autoSize = flash.text.TextFieldAutoSize.LEFT;
+        t.text = text;
+        t.x = margin;
+        t.y = switch (model.headlineVAlign) {
+            case "top": margin;
+            case "middle": (model.height - t.height) / 2;
+            default: model.height - margin - t.height;
+        };
         headlineLayer.addChild(t);
     }
 
     function step(_:Event) {
-        if (effectFrame < 0)
+        if (effectStart < 0)
             return;
-        effectFrame++;
-        applyEffect();
-        if (effectFrame >= EFFECT_FRAMES)
-            effectFrame = -1;
+        var duration = model == null ? 0 : model.duration;
+        var t = duration <= 0 ? 1.0 : (Lib.getTimer() - effectStart) / duration;
+        if (t >= 1) {
+            t = 1;
+            effectStart = -1;
+        }
+        applyEffect(t);
     }
 
-    function applyEffect() {
-        var p = effectFrame < 0 ? 1.0 : Math.min(1.0, effectFrame / EFFECT_FRAMES);
-        var eased = 1 - (1 - p) * (1 - p);
-        var kind = model == null ? "none" : model.effect;
+    /** Places the content at progress t (0 to 1) of the entrance effect, eased out as the banner does. */
+    function applyEffect(t:Float) {
+        var e = 1 - (1 - t) * (1 - t) * (1 - t);
         content.alpha = 1;
         content.x = content.y = 0;
         content.scaleX = content.scaleY = 1;
         if (model == null)
             return;
-        switch (kind) {
+        switch (model.effect) {
             case "fade":
-                content.alpha = eased;
+                content.alpha = e;
             case "slide":
-                content.x = -model.width * (1 - eased);
+                content.x = -model.width * (1 - e);
             case "zoom":
-                var s = 0.2 + 0.8 * eased;
+                var s = 1.25 - 0.25 * e;
                 content.scaleX = content.scaleY = s;
                 content.x = model.width * (1 - s) / 2;
                 content.y = model.height * (1 - s) / 2;
+                content.alpha = e;
             default:
         }
     }

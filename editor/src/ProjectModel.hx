@@ -1,17 +1,32 @@
 // The banner being edited and its project XML: written exactly as the banner and component movies read it.
 class ProjectModel {
     public static inline var MIN_SIZE = 10;
-    public static inline var MAX_SIZE = 2880;
+    public static inline var MAX_SIZE = 8191;
     public static inline var DEFAULT_COMPONENT_URL = "res/template.swf";
     public static var EFFECTS:Array<String> = ["none", "fade", "slide", "zoom"];
+    public static var FITS:Array<String> = ["cover", "contain", "stretch"];
+    public static var ALIGNS:Array<String> = ["left", "center", "right"];
+    public static var VALIGNS:Array<String> = ["top", "middle", "bottom"];
+    public static inline var MIN_FONT = 6;
+    public static inline var MAX_FONT = 200;
+    public static inline var MAX_DURATION = 10000;
 
     public var width:Int = 300;
     public var height:Int = 250;
     /** Path of the image file, as the host's file dialog gave it; empty when none is chosen. */
     public var image:String = "";
+    public var background:Int = 0x1E3A5F;
+    public var fit:String = "cover";
     public var headline:String = "";
+    public var headlineColor:Int = 0xFFFFFF;
+    public var headlineSize:Int = 28;
+    public var headlineBold:Bool = true;
+    public var headlineAlign:String = "center";
+    public var headlineVAlign:String = "bottom";
     public var link:String = "";
+    public var linkTarget:String = "_blank";
     public var effect:String = "fade";
+    public var duration:Int = 800;
     public var componentUrl:String = DEFAULT_COMPONENT_URL;
 
     public function new() {}
@@ -21,9 +36,18 @@ class ProjectModel {
         m.width = width;
         m.height = height;
         m.image = image;
+        m.background = background;
+        m.fit = fit;
         m.headline = headline;
+        m.headlineColor = headlineColor;
+        m.headlineSize = headlineSize;
+        m.headlineBold = headlineBold;
+        m.headlineAlign = headlineAlign;
+        m.headlineVAlign = headlineVAlign;
         m.link = link;
+        m.linkTarget = linkTarget;
         m.effect = effect;
+        m.duration = duration;
         m.componentUrl = componentUrl;
         return m;
     }
@@ -40,13 +64,15 @@ class ProjectModel {
     public function toXml():String {
         var b = new StringBuf();
         b.add('<?xml version="1.0" encoding="UTF-8"?>\n');
-        b.add('<template demoWidth="' + width + '" demoHeight="' + height + '" img="' + escape(image, true) + '">\n');
+        b.add('<template demoWidth="' + width + '" demoHeight="' + height + '" img="' + escape(image, true) + '" bgColor="'
+            + colourText(background) + '" fit="' + fit + '">\n');
         b.add('  <component>\n');
         b.add('    <info url="' + escape(componentUrl, true) + '"/>\n');
         b.add('  </component>\n');
-        b.add('  <headline>' + escape(headline, false) + '</headline>\n');
-        b.add('  <link url="' + escape(link, true) + '" target="_blank"/>\n');
-        b.add('  <effect type="' + escape(effect, true) + '"/>\n');
+        b.add('  <headline color="' + colourText(headlineColor) + '" size="' + headlineSize + '" bold="' + headlineBold + '" align="'
+            + headlineAlign + '" valign="' + headlineVAlign + '">' + escape(headline, false) + '</headline>\n');
+        b.add('  <link url="' + escape(link, true) + '" target="' + escape(linkTarget, true) + '"/>\n');
+        b.add('  <effect type="' + effect + '" duration="' + duration + '"/>\n');
         b.add('</template>\n');
         return b.toString();
     }
@@ -66,30 +92,74 @@ class ProjectModel {
         }
         if (root == null || root.nodeName != "template")
             throw "no template element";
+        // Values outside their range count as missing, as the banner movies read them.
         var m = new ProjectModel();
-        m.width = readSize(root.get("demoWidth"), 720);
-        m.height = readSize(root.get("demoHeight"), 540);
+        m.width = readInt(root.get("demoWidth"), 1, MAX_SIZE, 720);
+        m.height = readInt(root.get("demoHeight"), 1, MAX_SIZE, 540);
         m.image = orEmpty(root.get("img"));
+        m.background = parseColour(root.get("bgColor"), 0xFFFFFF);
+        m.fit = oneOf(root.get("fit"), FITS, "cover");
         for (c in root.elementsNamed("component"))
             for (info in c.elementsNamed("info"))
                 if (info.get("url") != null)
                     m.componentUrl = info.get("url");
-        for (h in root.elementsNamed("headline"))
-            m.headline = textOf(h);
-        for (l in root.elementsNamed("link"))
-            m.link = l.get("url") != null ? l.get("url") : textOf(l);
-        for (ef in root.elementsNamed("effect")) {
-            var kind = ef.get("type") != null ? ef.get("type") : textOf(ef);
-            m.effect = EFFECTS.indexOf(kind) >= 0 ? kind : "none";
+        var headline = first(root, "headline");
+        if (headline != null) {
+            m.headline = StringTools.trim(textOf(headline));
+            m.headlineColor = parseColour(headline.get("color"), 0xFFFFFF);
+            m.headlineSize = readInt(headline.get("size"), MIN_FONT, MAX_FONT, 28);
+            m.headlineBold = headline.get("bold") != "false";
+            m.headlineAlign = oneOf(headline.get("align"), ALIGNS, "center");
+            m.headlineVAlign = oneOf(headline.get("valign"), VALIGNS, "bottom");
         }
+        var link = first(root, "link");
+        if (link != null) {
+            m.link = orEmpty(link.get("url"));
+            if (link.get("target") != null && link.get("target") != "")
+                m.linkTarget = link.get("target");
+        }
+        var effect = first(root, "effect");
+        m.effect = effect == null ? "fade" : oneOf(effect.get("type"), EFFECTS, "fade");
+        m.duration = effect == null ? 800 : readInt(effect.get("duration"), 0, MAX_DURATION, 800);
         return m;
     }
 
-    static function readSize(value:String, fallback:Int):Int {
+    static function readInt(value:String, low:Int, high:Int, fallback:Int):Int {
         if (value == null)
             return fallback;
         var n = Std.parseInt(StringTools.trim(value));
-        return n == null ? fallback : clampSize(n);
+        return (n == null || n < low || n > high) ? fallback : n;
+    }
+
+    static function oneOf(value:String, allowed:Array<String>, fallback:String):String {
+        return value != null && allowed.indexOf(value) >= 0 ? value : fallback;
+    }
+
+    static function first(root:Xml, name:String):Xml {
+        for (e in root.elementsNamed(name))
+            return e;
+        return null;
+    }
+
+    /** "#RRGGBB", "0xRRGGBB" or "RRGGBB"; the fallback for anything else. */
+    public static function parseColour(text:String, fallback:Int):Int {
+        if (text == null)
+            return fallback;
+        var t = StringTools.trim(text);
+        if (StringTools.startsWith(t, "#"))
+            t = t.substr(1);
+        else if (StringTools.startsWith(t.toLowerCase(), "0x"))
+            t = t.substr(2);
+        if (t.length != 6)
+            return fallback;
+        for (i in 0...6)
+            if ("0123456789abcdefABCDEF".indexOf(t.charAt(i)) < 0)
+                return fallback;
+        return Std.parseInt("0x" + t);
+    }
+
+    public static function colourText(colour:Int):String {
+        return "#" + StringTools.hex(colour & 0xFFFFFF, 6);
     }
 
     static function orEmpty(s:String):String {

@@ -23,7 +23,7 @@ class Strings {
     public static inline var TIP_CLOSE = "Close";
 
     // Properties panel
-    public static inline var STEP_SIZE = "1. Banner size";
+    public static inline var STEP_SIZE = "Banner size";
     public static inline var PRESET_MEDIUM = "300 x 250";
     public static inline var PRESET_LEADERBOARD = "728 x 90";
     public static inline var PRESET_SKYSCRAPER = "160 x 600";
@@ -31,19 +31,42 @@ class Strings {
     public static inline var WIDTH = "Width";
     public static inline var HEIGHT = "Height";
     public static inline var PIXELS = "px";
-    public static inline var STEP_IMAGE = "2. Image";
+    public static inline var STEP_IMAGE = "Image";
     public static inline var CHOOSE_IMAGE = "Choose image...";
     public static inline var REMOVE_IMAGE = "Remove";
     public static inline var NO_IMAGE = "No image chosen yet.";
-    public static inline var STEP_TEXT = "3. Headline and link";
     public static inline var HEADLINE = "Headline";
-    public static inline var LINK = "Link (opened on click)";
-    public static inline var STEP_EFFECT = "4. Entrance effect";
+    public static inline var LINK = "Link (web address opened on click)";
+    public static inline var STEP_EFFECT = "Entrance effect";
     public static inline var EFFECT_NONE = "None";
     public static inline var EFFECT_FADE = "Fade";
     public static inline var EFFECT_SLIDE = "Slide";
     public static inline var EFFECT_ZOOM = "Zoom";
-    public static inline var STEP_PUBLISH = "5. Save your project, then publish it.";
+    public static inline var STEP_PUBLISH = "When the banner is ready, save the project and publish it.";
+    public static inline var TAB_BANNER = "1. Banner";
+    public static inline var TAB_TEXT = "2. Headline and link";
+    public static inline var BACKGROUND = "Background colour";
+    public static inline var FIT = "Fit";
+    public static inline var FIT_COVER = "Fill";
+    public static inline var FIT_CONTAIN = "Fit inside";
+    public static inline var FIT_STRETCH = "Stretch";
+    public static inline var TEXT_COLOUR = "Colour";
+    public static inline var TEXT_SIZE = "Size";
+    public static inline var BOLD = "Bold";
+    public static inline var ALIGN = "Align";
+    public static inline var ALIGN_LEFT = "Left";
+    public static inline var ALIGN_CENTER = "Centre";
+    public static inline var ALIGN_RIGHT = "Right";
+    public static inline var POSITION = "Place";
+    public static inline var VALIGN_TOP = "Top";
+    public static inline var VALIGN_MIDDLE = "Middle";
+    public static inline var VALIGN_BOTTOM = "Bottom";
+    public static inline var DURATION = "Duration";
+    public static inline var MILLISECONDS = "ms";
+    public static inline var LINK_HINT = "The page opens in a new window when the banner is clicked.";
+    public static inline var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
+    public static inline var FONT_LIMITS = "The text size must be between %s and %s.";
+    public static inline var DURATION_LIMITS = "The duration must be between 0 and %s milliseconds.";
 
     // Preview
     public static inline var PREVIEW = "Preview";

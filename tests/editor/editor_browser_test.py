@@ -105,7 +105,7 @@ class Server:
              "--user-data-dir=" + profile, "--window-size=1000,640", "--remote-debugging-port=0", url],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            finished = self.done.wait(120)
+            finished = self.done.wait(240)
         finally:
             browser.terminate()
             try:
@@ -171,10 +171,13 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(image["imageSize"], "40x30")
         self.assertIn("preset728x90", image["selected"])
 
-    def test_out_of_range_size_is_not_applied(self):
+    def test_out_of_range_values_are_not_applied(self):
+        self.assertEqual(self.snaps["headline-hidden"]["extra"]["typed"], "missing")  # on the other tab
         edited = self.snaps["edited"]["state"]
         self.assertEqual((edited["width"], edited["height"]), (728, 90))
         self.assertIn("between", edited["status"])
+        root = ET.fromstring(edited["xml"])
+        self.assertEqual(root.get("bgColor"), "#B3261E")  # "#12" was refused
         self.assertTrue(edited["dirty"])
         self.assertTrue(edited["title"].endswith("*"))
 
@@ -202,10 +205,15 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(root.get("demoWidth"), "728")
         self.assertEqual(root.get("demoHeight"), "90")
         self.assertEqual(root.get("img"), self.scratch + "/sky.png")
+        self.assertEqual((root.get("bgColor"), root.get("fit")), ("#B3261E", "contain"))
         self.assertEqual(root.find("component/info").get("url"), "res/template.swf")
-        self.assertEqual(root.find("headline").text, self.expected_headline())
+        headline = root.find("headline")
+        self.assertEqual(headline.text, self.expected_headline())
+        self.assertEqual({k: headline.get(k) for k in ("color", "size", "bold", "align", "valign")},
+                         {"color": "#F2A900", "size": "20", "bold": "false", "align": "left", "valign": "top"})
         self.assertEqual(root.find("link").get("url"), "https://example.com/?a=1&b=2")
-        self.assertEqual(root.find("effect").get("type"), "slide")
+        self.assertEqual(root.find("link").get("target"), "_blank")
+        self.assertEqual((root.find("effect").get("type"), root.find("effect").get("duration")), ("slide", "1200"))
         saved = self.snaps["saved"]["state"]
         self.assertFalse(saved["dirty"])
         self.assertEqual(saved["path"], self.scratch + "/first.pbf")
@@ -222,6 +230,11 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(call["args"][:2], ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "openprj"])
         opened = self.snaps["reopened"]["state"]
         self.assertEqual((opened["width"], opened["height"], opened["effect"]), (728, 90, "slide"))
+        # Every value read back is written again unchanged.
+        with open(os.path.join(self.scratch, "first.pbf"), encoding="utf-8") as f:
+            self.assertEqual(opened["xml"], f.read())
+        self.assertIn("fit.contain", opened["selected"])
+        self.assertIn("bgColor.#B3261E", opened["selected"])
         self.assertEqual(opened["headline"], self.expected_headline())
         self.assertEqual(opened["fields"]["headline"], self.expected_headline())
         self.assertEqual(opened["fields"]["link"], "https://example.com/?a=1&b=2")

@@ -111,7 +111,7 @@ async function startPlayer(params) {
     await player.load({ url: "/editor/Pennoria.swf", parameters: params, allowScriptAccess: true,
                         autoplay: "on", unmuteOverlay: "hidden", splashScreen: false, logLevel: "error",
                         letterbox: "off" });
-    await waitFor("the editor's test entry point", function () { return typeof player.editorTest === "function"; }, 60);
+    await waitFor("the editor's test entry point", function () { return typeof player.editorTest === "function"; }, 150);
     await waitFor("the start-up question", function () { return callNames().indexOf("GetOutputFielsInfoVC") >= 0; });
 }
 

@@ -22,9 +22,21 @@ const scenarios = {
         await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("image");
 
+        snap("headline-hidden", { typed: drive("type", "headline", "x") });
+        drive("click", "bgColor.#B3261E");
+        drive("type", "bgColor", "#12");
+        drive("click", "fit.contain");
+        drive("click", "tab.text");
         drive("type", "headline", HEADLINE);
+        drive("click", "headlineColor.#F2A900");
+        drive("type", "headlineSize", "20");
+        drive("click", "headlineBold");
+        drive("click", "align.left");
+        drive("click", "valign.top");
         drive("type", "link", "  https://example.com/?a=1&b=2  ");
+        drive("click", "tab.banner");
         drive("click", "effect.slide");
+        drive("type", "duration", "1200");
         drive("type", "width", "5");
         snap("edited");
 
@@ -100,8 +112,11 @@ const scenarios = {
         await startPlayer({ testMode: "1" });
         answers.file.push(dir + "/sky.png");
         drive("click", "chooseImage");
+        drive("click", "tab.text");
         drive("type", "headline", "Spring sale: 50% off everything");
-        if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
+        drive("click", "tab.banner");
+        if (query.get("panel") === "t") drive("click", "tab.text");
+        else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
         document.title = "ready";
         await new Promise(function () {});
     },
