@@ -91,14 +91,14 @@ class Editor extends Sprite {
         });
         layout(stage.stageWidth, stage.stageHeight);
 
-        host.offer(HostLink.FN_OUTPUT_SETTINGS, onOutputSettings);
-        host.offer(HostLink.FN_PROJECT_XML, onProjectXmlRequest);
-        host.offer(HostLink.FN_WINDOW_CONTROL, onWindowControl);
+        host.offer(Wire.FN_OUTPUT_SETTINGS, onOutputSettings);
+        host.offer(Wire.FN_PROJECT_XML, onProjectXmlRequest);
+        host.offer(Wire.FN_WINDOW_CONTROL, onWindowControl);
         if (testMode)
             host.offer("editorTest", testDrive);
 
-        var started = host.send(HostLink.START_INFO, []);
-        if (HostLink.isPath(started) && started != HostLink.REPLY_NEW)
+        var started = host.send(Wire.START_INFO, []);
+        if (Wire.isPath(started) && started != Wire.REPLY_NEW)
             openFile(started);
     }
 
@@ -112,7 +112,7 @@ class Editor extends Sprite {
             swfName = Std.string(swf);
         if (html != null && Std.string(html) != "")
             pageName = Std.string(html);
-        return HostLink.REPLY_OK;
+        return Wire.REPLY_OK;
     }
 
     function onProjectXmlRequest(kind:Dynamic):String {
@@ -133,7 +133,7 @@ class Editor extends Sprite {
                 default:
             }
         }, 1);
-        return HostLink.REPLY_OK;
+        return Wire.REPLY_OK;
     }
 
     // ---- Commands.
@@ -141,7 +141,7 @@ class Editor extends Sprite {
     public function newProject() {
         if (!canAct()) return;
         confirmDiscard(function() {
-            host.send(HostLink.NEW_PROJECT, []);
+            host.send(Wire.NEW_PROJECT, []);
             model = new ProjectModel();
             savedXml = model.toXml();
             projectPath = "";
@@ -154,8 +154,8 @@ class Editor extends Sprite {
     public function openProject() {
         if (!canAct()) return;
         confirmDiscard(function() {
-            var chosen = host.send(HostLink.SELECT_FILE, [Strings.PROJECT_FILTER, HostLink.OPEN_PROJECT_MODE, ""]);
-            if (HostLink.isPath(chosen))
+            var chosen = host.send(Wire.SELECT_FILE, [Strings.PROJECT_FILTER, Wire.OPEN_PROJECT_MODE, ""]);
+            if (Wire.isPath(chosen))
                 openFile(chosen);
         });
     }
@@ -192,7 +192,7 @@ class Editor extends Sprite {
         stays as an unsaved banner.
     **/
     function openFailed(pattern:String, path:String) {
-        host.send(HostLink.NEW_PROJECT, []);
+        host.send(Wire.NEW_PROJECT, []);
         projectPath = "";
         savedXml = new ProjectModel().toXml();
         refresh();
@@ -201,13 +201,13 @@ class Editor extends Sprite {
 
     public function save(saveAs:Bool, ?after:Bool->Void) {
         lastServedXml = null;
-        var reply = host.send(HostLink.SAVE_PROJECT, saveAs ? [HostLink.SAVE_AS_MODE] : []);
+        var reply = host.send(Wire.SAVE_PROJECT, saveAs ? [Wire.SAVE_AS_MODE] : []);
         var saved = false;
         if (reply == null) {
             setStatus(Strings.STATUS_NO_HOST);
-        } else if (reply == HostLink.REPLY_FALSE || reply == "") {
+        } else if (reply == Wire.REPLY_FALSE || reply == "") {
             setStatus(Strings.STATUS_SAVE_CANCELLED);
-        } else if (reply == HostLink.REPLY_SAVE_FAILED || reply == HostLink.REPLY_NONE) {
+        } else if (reply == Wire.REPLY_SAVE_FAILED || reply == Wire.REPLY_NONE) {
             showMessage(Strings.ERROR_TITLE, Strings.SAVE_FAILED);
         } else {
             projectPath = reply;
@@ -228,8 +228,8 @@ class Editor extends Sprite {
 
     public function chooseImage() {
         if (!canAct()) return;
-        var chosen = host.send(HostLink.SELECT_FILE, [Strings.IMAGE_FILTER, "", model.image]);
-        if (HostLink.isPath(chosen)) {
+        var chosen = host.send(Wire.SELECT_FILE, [Strings.IMAGE_FILTER, "", model.image]);
+        if (Wire.isPath(chosen)) {
             model.image = chosen;
             refresh();
         }
@@ -241,24 +241,24 @@ class Editor extends Sprite {
     }
 
     public function help() {
-        host.send(HostLink.OPEN_HELP, []);
+        host.send(Wire.OPEN_HELP, []);
     }
 
     function minimize() {
-        host.send(HostLink.MINIMIZE, []);
+        host.send(Wire.MINIMIZE, []);
     }
 
     function maximize() {
-        var reply = host.send(HostLink.MAXIMIZE, []);
+        var reply = host.send(Wire.MAXIMIZE, []);
         if (reply != null)
             maximized = true;
         updateWindowButton();
     }
 
     function restore() {
-        var reply = host.send(HostLink.RESTORE, []);
+        var reply = host.send(Wire.RESTORE, []);
         if (reply != null)
-            maximized = reply == HostLink.REPLY_MAXIMIZE;
+            maximized = reply == Wire.REPLY_MAXIMIZE;
         updateWindowButton();
     }
 
@@ -272,7 +272,7 @@ class Editor extends Sprite {
         for (m in modals)
             if (m.name == "askSave")
                 return;
-        confirmDiscard(function() host.send(HostLink.EXIT, []));
+        confirmDiscard(function() host.send(Wire.EXIT, []));
     }
 
     function confirmDiscard(then:Void->Void) {
@@ -412,8 +412,8 @@ class Editor extends Sprite {
 
     function browseOutputFolder() {
         var field = inputs.get("publish.folder");
-        var chosen = host.send(HostLink.SELECT_FOLDER, [StringTools.trim(field.text)]);
-        if (HostLink.isPath(chosen))
+        var chosen = host.send(Wire.SELECT_FOLDER, [StringTools.trim(field.text)]);
+        if (Wire.isPath(chosen))
             field.typeText(chosen);
     }
 
@@ -427,7 +427,7 @@ class Editor extends Sprite {
             return false;
         }
         for (n in [swfName, pageName, xmlName]) {
-            if (!isPlainFileName(n)) {
+            if (!PublishRules.isPlainFileName(n)) {
                 showPublishStatus(Strings.format(Strings.PUBLISH_BAD_NAME, [n]), true);
                 return false;
             }
@@ -435,16 +435,11 @@ class Editor extends Sprite {
         return true;
     }
 
-    /** A name for a file inside the publish folder: no folder part, not hidden, not a parent reference. */
-    public static function isPlainFileName(n:String):Bool {
-        return n == "" || (n.indexOf("/") < 0 && n.indexOf("\\") < 0 && n.charAt(0) != ".");
-    }
-
     function publish() {
         if (!readPublishFields())
             return;
         showPublishStatus(Strings.PUBLISHING, false);
-        var reply = host.send(HostLink.PUBLISH, [
+        var reply = host.send(Wire.PUBLISH, [
             withPages ? "1" : "2",
             scriptPages ? "1" : "0",
             outputFolder,
@@ -454,34 +449,18 @@ class Editor extends Sprite {
         ]);
         publishReply = reply == null ? "" : reply;
         lastPublishFolder = publishFolder();
-        var ok = reply == HostLink.REPLY_OK;
-        showPublishStatus(describePublishReply(reply, lastPublishFolder), !ok);
+        var ok = reply == Wire.REPLY_OK;
+        showPublishStatus(PublishRules.describeReply(reply, lastPublishFolder), !ok);
         if (buttons.exists("publish.openFolder"))
             buttons.get("publish.openFolder").enabled = ok;
     }
 
-    /** The folder the host publishes into: the output folder and the movie's name without extension. */
     function publishFolder():String {
-        var movie = swfName == "" ? "banner.swf" : swfName;
-        var dot = movie.lastIndexOf(".");
-        var base = dot > 0 ? movie.substr(0, dot) : movie;
-        var sep = StringTools.endsWith(outputFolder, "/") || StringTools.endsWith(outputFolder, "\\") ? "" : "/";
-        return outputFolder + sep + base;
-    }
-
-    public static function describePublishReply(reply:String, folder:String):String {
-        return switch (reply) {
-            case HostLink.REPLY_OK: Strings.format(Strings.PUBLISH_OK, [folder]);
-            case HostLink.REPLY_USER_CANCEL: Strings.PUBLISH_USER_CANCEL;
-            case HostLink.REPLY_CREATE_DIR_FAILED: Strings.PUBLISH_CREATE_DIR_FAILED;
-            case HostLink.REPLY_NO_CONTENT: Strings.PUBLISH_NO_CONTENT;
-            case null: Strings.STATUS_NO_HOST;
-            default: Strings.format(Strings.PUBLISH_UNKNOWN, [reply]);
-        }
+        return PublishRules.publishFolder(outputFolder, swfName);
     }
 
     function openOutputFolder() {
-        host.send(HostLink.OPEN_FOLDER, [lastPublishFolder != "" ? lastPublishFolder : outputFolder]);
+        host.send(Wire.OPEN_FOLDER, [lastPublishFolder != "" ? lastPublishFolder : outputFolder]);
     }
 
     function showPublishStatus(text:String, problem:Bool) {
@@ -496,10 +475,15 @@ class Editor extends Sprite {
 
     public function handleKey(keyCode:Int, ctrl:Bool, shift:Bool):Bool {
         if (modals.length > 0) {
+            var top = modals[modals.length - 1];
             if (keyCode == 27) {
-                var top = modals[modals.length - 1];
                 if (top.onEscape != null)
                     top.onEscape();
+                return true;
+            }
+            // Return chooses the box's first button: Save, OK or Publish.
+            if (keyCode == 13 && top.buttons.length > 0) {
+                top.buttons[0].press();
                 return true;
             }
             return false;
@@ -965,7 +949,7 @@ class Editor extends Sprite {
             case "key":
                 var parts = arg.toLowerCase().split("+");
                 var key = parts[parts.length - 1];
-                var code = key == "f1" ? 112 : (key == "esc" ? 27 : key.toUpperCase().charCodeAt(0));
+                var code = key == "f1" ? 112 : (key == "esc" ? 27 : (key == "enter" ? 13 : key.toUpperCase().charCodeAt(0)));
                 return handleKey(code, parts.indexOf("ctrl") >= 0, parts.indexOf("shift") >= 0) ? "ok" : "ignored";
             case "state":
                 return haxe.Json.stringify({

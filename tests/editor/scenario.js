@@ -81,7 +81,7 @@ const scenarios = {
         drive("click", "publish.go");
         snap("bad-name");
         drive("type", "publish.page", "index.html");
-        drive("click", "publish.go");
+        drive("key", "enter");
         snap("published");
         drive("click", "publish.openFolder");
         answers.publish.push("user cancel");
