@@ -173,6 +173,7 @@ class Editor extends Sprite {
                 openFailed(Strings.NOT_A_PROJECT, path);
                 return;
             }
+            opened.image = ProjectModel.resolveAgainst(opened.image, path);
             model = opened;
             savedXml = model.toXml();
             projectPath = path;

@@ -120,6 +120,17 @@ class Server:
         return self.result
 
 
+# A project as another tool may write it: the image beside the project, named relative to it.
+RELATIVE_PROJECT = """<?xml version="1.0" encoding="UTF-8"?>
+<template demoWidth="300" demoHeight="250" img="sky.png" bgColor="#1E3A5F" fit="cover">
+  <component><info url="res/template.swf"/></component>
+  <headline color="#FFFFFF" size="24" bold="true" align="center" valign="top">Summer sale</headline>
+  <link url="https://example.org/summer-sale" target="_blank"/>
+  <effect type="slide" duration="600"/>
+</template>
+"""
+
+
 def snapshots(result):
     return {s["label"]: s for s in result["snapshots"]}
 
@@ -131,6 +142,8 @@ class EditorSession(unittest.TestCase):
         write_png(os.path.join(cls.scratch, "sky.png"), 40, 30, (30, 120, 220))
         with open(os.path.join(cls.scratch, "broken.pbf"), "w") as f:
             f.write("<template demoWidth='1'")
+        with open(os.path.join(cls.scratch, "relative.pbf"), "w") as f:
+            f.write(RELATIVE_PROJECT)
         cls.server = Server(cls.scratch)
         cls.main = cls.server.run("main")
         cls.snaps = snapshots(cls.main)
@@ -286,12 +299,14 @@ class EditorSession(unittest.TestCase):
                                  "MinimizeApplicationVC", "ExitApplicationVC"])
         self.assertEqual(self.snaps["ask-on-close"]["calls"], self.snaps["exit"]["calls"] - 1)
 
-    def test_started_with_a_project_opens_it(self):
+    def test_started_with_a_project_opens_it_and_finds_its_image(self):
         snaps = snapshots(self.start)
         started = snaps["started"]["state"]
-        self.assertEqual(started["path"], self.scratch + "/first.pbf")
-        self.assertEqual((started["width"], started["height"]), (728, 90))
-        self.assertEqual(started["headline"], self.expected_headline())
+        self.assertEqual(started["path"], self.scratch + "/relative.pbf")
+        self.assertEqual((started["width"], started["height"], started["effect"]), (300, 250, "slide"))
+        self.assertEqual(started["headline"], "Summer sale")
+        # The image is named relative to the project; the editor hands the host its full path.
+        self.assertEqual(started["image"], self.scratch + "/sky.png")
         self.assertEqual(started["imageState"], "loaded")
         self.assertFalse(started["dirty"])
         # Nothing changed, so closing asks nothing.

@@ -123,7 +123,7 @@ const scenarios = {
 
     // Started with a project file: the editor opens it by itself.
     startWithFile: async function () {
-        answers.startInfo = dir + "/first.pbf";
+        answers.startInfo = dir + "/relative.pbf";
         hostState.currentPath = answers.startInfo;
         await startPlayer({ testMode: "1" });
         await waitFor("the project to open", function () { return state().path !== "" || state().dialog !== ""; });

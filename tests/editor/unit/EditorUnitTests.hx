@@ -24,6 +24,7 @@ class EditorUnitTests {
         colours();
         publishRules();
         formatting();
+        relativeImages();
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
     }
@@ -157,6 +158,21 @@ class EditorUnitTests {
         }
         check("ok names the folder", PublishRules.describeReply("ok", "/web/banner").indexOf("/web/banner") >= 0);
         check("an unknown reply is shown", PublishRules.describeReply("odd", "").indexOf("odd") >= 0);
+    }
+
+    static function relativeImages() {
+        var cases = [
+            {img: "beach.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/sale/beach.png"},
+            {img: "./art/beach.png", project: "/p/x.pbf", expected: "/p/art/beach.png"},
+            {img: "art\\beach.png", project: "/p/x.pbf", expected: "/p/art/beach.png"},
+            {img: "/abs/beach.png", project: "/p/x.pbf", expected: "/abs/beach.png"},
+            {img: "C:\\Art\\beach.png", project: "/p/x.pbf", expected: "C:\\Art\\beach.png"},
+            {img: "https://example.org/b.png", project: "/p/x.pbf", expected: "https://example.org/b.png"},
+            {img: "", project: "/p/x.pbf", expected: ""},
+            {img: "beach.png", project: "x.pbf", expected: "beach.png"}
+        ];
+        for (c in cases)
+            same("image " + c.img + " of " + c.project, c.expected, ProjectModel.resolveAgainst(c.img, c.project));
     }
 
     static function formatting() {
