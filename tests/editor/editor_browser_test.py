@@ -38,8 +38,9 @@ def write_png(path, width, height, rgb):
 class Server:
     """Serves the page, Ruffle, the movie and the scratch folder's files at their absolute paths."""
 
-    def __init__(self, scratch):
+    def __init__(self, scratch, bridge=None):
         self.scratch = scratch
+        self.bridge = bridge
         self.done = threading.Event()
         self.result = None
         outer = self
@@ -67,7 +68,7 @@ class Server:
                     self.send_file(os.path.join(ARGS.ruffle, os.path.basename(path)))
                 elif path == "/editor/Pennoria.swf":
                     self.send_file(ARGS.swf)
-                elif path in ("/harness.html", "/host.js", "/scenario.js"):
+                elif path in ("/harness.html", "/common.js", "/host.js", "/serve_host.js", "/scenario.js"):
                     self.send_file(os.path.join(HERE, path[1:]))
                 elif os.path.realpath(path).startswith(outer.scratch + os.sep):
                     self.send_file(os.path.realpath(path))
@@ -78,6 +79,14 @@ class Server:
             def do_POST(self):
                 url = urllib.parse.urlsplit(self.path)
                 body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                if url.path == "/bridge" and outer.bridge is not None:
+                    answer = outer.bridge.exchange(url.query, body.decode("utf-8")).encode("utf-8")
+                    self.send_response(200)
+                    self.send_header("Content-Type", "text/plain; charset=utf-8")
+                    self.send_header("Content-Length", str(len(answer)))
+                    self.end_headers()
+                    self.wfile.write(answer)
+                    return
                 if url.path == "/write":
                     target = urllib.parse.parse_qs(url.query)["path"][0]
                     assert os.path.realpath(target).startswith(outer.scratch + os.sep)
@@ -93,12 +102,16 @@ class Server:
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
-    def run(self, scenario):
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+    def run(self, scenario, host="host"):
         self.done.clear()
         self.result = None
         profile = tempfile.mkdtemp(prefix="editor-chromium-")
-        url = "http://127.0.0.1:%d/harness.html?scenario=%s&dir=%s" % (
-            self.httpd.server_address[1], scenario, urllib.parse.quote(self.scratch))
+        url = "http://127.0.0.1:%d/harness.html?scenario=%s&host=%s&dir=%s" % (
+            self.httpd.server_address[1], scenario, host, urllib.parse.quote(self.scratch))
         browser = subprocess.Popen(
             ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -154,7 +167,7 @@ class EditorSession(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.httpd.shutdown()
+        cls.server.close()
         shutil.rmtree(cls.scratch, ignore_errors=True)
 
     def calls_between(self, first, last):

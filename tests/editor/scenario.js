@@ -121,6 +121,40 @@ const scenarios = {
         await new Promise(function () {});
     },
 
+    // With the real host behind the page (serve_host.js): the dialogs are answered by the host's
+    // answer file, in this order: the image, where to save, the project to open, the output folder,
+    // and Yes to publishing over the folder made by the first publish.
+    realHost: async function () {
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; }, 60);
+        snap("start");
+        drive("click", "preset728x90");
+        drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        drive("click", "tab.text");
+        drive("type", "headline", "Spring sale");
+        drive("click", "tab.banner");
+        drive("key", "ctrl+s");
+        snap("saved");
+        drive("key", "ctrl+n");
+        drive("key", "ctrl+o");
+        await waitFor("the project to open", function () { return !state().busy; });
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("reopened");
+        drive("key", "ctrl+p");
+        drive("click", "publish.browse");
+        drive("click", "publish.withPages");
+        drive("click", "publish.script");
+        drive("click", "publish.go");
+        snap("published");
+        drive("click", "publish.embed");
+        drive("click", "publish.go");
+        snap("republished");
+        drive("key", "esc");
+        drive("click", "caption.close");
+        snap("exit");
+    },
+
     // Started with a project file: the editor opens it by itself.
     startWithFile: async function () {
         answers.startInfo = dir + "/relative.pbf";
