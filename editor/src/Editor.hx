@@ -75,6 +75,9 @@ class Editor extends Sprite {
         buildPanel();
         buildPreview();
         buildStatusBar();
+        // A field left with a value that was refused shows the value in effect again.
+        for (id in ["width", "height", "duration", "headlineSize", "bgColor", "headlineColor"])
+            inputs.get(id).onLeave = syncFields;
         syncFields();
         refresh();
         setStatus(host.available ? Strings.READY : Strings.STATUS_NO_HOST);

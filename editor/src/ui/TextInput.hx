@@ -3,6 +3,7 @@ package ui;
 
 import flash.display.Sprite;
 import flash.events.Event;
+import flash.events.FocusEvent;
 import flash.text.TextField;
 import flash.text.TextFieldType;
 
@@ -10,6 +11,8 @@ class TextInput extends Sprite {
     public var id(default, null):String;
     public var field(default, null):TextField;
     public var onChange:Void->Void;
+    /** Run when the field loses the keyboard focus. */
+    public var onLeave:Void->Void;
 
     public function new(id:String, width:Float, lines:Int = 1, restrict:String = null, maxChars:Int = 0) {
         super();
@@ -31,6 +34,7 @@ class TextInput extends Sprite {
         if (maxChars > 0)
             field.maxChars = maxChars;
         field.addEventListener(Event.CHANGE, function(_) changed());
+        field.addEventListener(FocusEvent.FOCUS_OUT, function(_) if (onLeave != null) onLeave());
         addChild(field);
     }
 
