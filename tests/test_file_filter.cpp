@@ -6,7 +6,8 @@
 using pennoria::platform::ParseFilterForm;
 
 TEST(FileFilter, PairsUntilDoubleBar) {
-    auto filters = ParseFilterForm("Project files(*.pbf;*.xml)|*.pbf; *.xml|All files|*.*||ignored|*.x");
+    auto filters =
+        ParseFilterForm("Project files(*.pbf;*.xml)|*.pbf; *.xml|All files|*.*||ignored|*.x");
     ASSERT_EQ(filters.size(), 2u);
     EXPECT_EQ(filters[0].description, "Project files(*.pbf;*.xml)");
     EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.pbf", "*.xml"}));

@@ -37,8 +37,7 @@ TEST_F(LanguageFiles, MissingFileFallsBackToBuiltInTable) {
 }
 
 TEST_F(LanguageFiles, EscapesEmptyValuesAndSettingChanges) {
-    WriteFileText(m_dir / "lang/lang_test.ini",
-                  "[STRING]\n8=Hilfe\\nfehlt\\tjetzt\\x\n7=\n");
+    WriteFileText(m_dir / "lang/lang_test.ini", "[STRING]\n8=Hilfe\\nfehlt\\tjetzt\\x\n7=\n");
     EXPECT_EQ(LoadAppString(8), "Hilfe\nfehlt\tjetzt\\x");
     EXPECT_EQ(LoadAppString(7), "Pennoria"); // an empty value falls back
     m_languageIni = "lang_other.ini";        // read again at every lookup

@@ -11,4 +11,7 @@ namespace pennoria::cli {
 // exit code through SetExitCode.
 void SetExitCode(int code);
 
+// page: generates a web page from a page template.
+void RegisterPageCommands(CLI::App& app);
+
 } // namespace pennoria::cli
