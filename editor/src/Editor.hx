@@ -910,7 +910,7 @@ class Editor extends Sprite {
         }
         imageName.text = model.image == "" ? Strings.NO_IMAGE : model.image;
         buttons.get("removeImage").enabled = model.image != "";
-        titleText.text = Strings.APP_TITLE + " - " + projectName() + (isDirty() ? Strings.MODIFIED_MARK : "");
+        titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, projectName()]) + (isDirty() ? Strings.MODIFIED_MARK : "");
         preview.show(model);
     }
 

@@ -93,7 +93,7 @@ class Preview extends Sprite {
         drawHeadline();
 
         var percent = Math.round(scale * 100);
-        scaleLabel.text = m.width + " x " + m.height + " " + Strings.PIXELS + "   " + Strings.format(Strings.PREVIEW_SCALE, [Std.string(percent)]);
+        scaleLabel.text = Strings.format(Strings.PREVIEW_SIZE, [Std.string(m.width), Std.string(m.height), Std.string(percent)]);
         scaleLabel.x = Math.round((areaW - scaleLabel.width) / 2);
         scaleLabel.y = banner.y + h * scale + 6;
         note.x = banner.x + 6;

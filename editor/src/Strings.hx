@@ -3,6 +3,7 @@ class Strings {
     public static inline var APP_TITLE = "Pennoria Banner Editor";
     public static inline var NEW_PROJECT_NAME = "new project";
     public static inline var MODIFIED_MARK = " *";
+    public static inline var TITLE = "%s - %s";
 
     // Toolbar
     public static inline var NEW = "New";
@@ -71,7 +72,7 @@ class Strings {
     // Preview
     public static inline var PREVIEW = "Preview";
     public static inline var REPLAY = "Play effect";
-    public static inline var PREVIEW_SCALE = "Shown at %s%";
+    public static inline var PREVIEW_SIZE = "%s x %s px   Shown at %s%";
     public static inline var IMAGE_LOADING = "Loading the image...";
     public static inline var IMAGE_FAILED = "The image could not be shown.";
 
