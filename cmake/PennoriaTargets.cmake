@@ -2,7 +2,7 @@
 
 # Warnings apply to our own targets only, never to third-party headers.
 function(pennoria_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
                                              -Wnon-virtual-dtor -Wold-style-cast)
     if(PENNORIA_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
