@@ -27,6 +27,9 @@ public:
     std::string languageIni;
     std::string AlbumID;
     std::string AlbumPassword;
+
+private:
+    void ApplyDefaults();
 };
 
 // Loads the settings from the per-user registry hive (defaults where values are missing) and

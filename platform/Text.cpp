@@ -109,6 +109,25 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::string Utf16ToLittleEndianBytes(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::u16string Utf16FromLittleEndianBytes(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+}
+
 std::size_t CountCodePoints(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++count)

@@ -12,6 +12,11 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// UTF-16 as little-endian bytes (two per unit), as the registry stores texts, and back; an odd
+// last byte is ignored.
+std::string Utf16ToLittleEndianBytes(std::u16string_view text);
+std::u16string Utf16FromLittleEndianBytes(std::string_view bytes);
+
 // The number of code points in a UTF-8 text (a malformed byte counts as one).
 std::size_t CountCodePoints(std::string_view text);
 // The byte length of the first maxCodePoints code points, never splitting a sequence.
