@@ -42,6 +42,11 @@ public:
     virtual std::optional<std::string> ChooseFolder(const FolderRequest& request) = 0;
     virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
                                       MessageIcon icon) = 0;
+    // A message box with its own title ("Folder Existed"); backends without titles may ignore it.
+    virtual MessageAnswer ShowTitledMessage(const std::string& /*title*/, const std::string& text,
+                                            MessageButtons buttons, MessageIcon icon) {
+        return ShowMessage(text, buttons, icon);
+    }
 };
 
 // One filter of the framework's filter form.

@@ -17,6 +17,9 @@ install_packages() {
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
+    # The build runs `npm ci`; Debian's Node.js and npm only when no npm is on the PATH, since a
+    # machine may already have its own Node.js, which Debian's npm package would conflict with.
+    command -v npm >/dev/null 2>&1 || missing+=(nodejs npm)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     sudo_cmd=()

@@ -14,4 +14,11 @@ void SetExitCode(int code);
 // page: generates a web page from a page template.
 void RegisterPageCommands(CLI::App& app);
 
+// serve: the host without a window, serving an editor over standard input and output.
+void RegisterServeCommands(CLI::App& app);
+// publish: publishes a saved project into a folder without the editor.
+void RegisterPublishCommands(CLI::App& app);
+// swf: inspects and edits movie files.
+void RegisterSwfCommands(CLI::App& app);
+
 } // namespace pennoria::cli

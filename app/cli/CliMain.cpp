@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("pennoria-cli ") + PENNORIA_VERSION);
     app.require_subcommand(0, 1);
     pennoria::cli::RegisterPageCommands(app);
+    pennoria::cli::RegisterServeCommands(app);
+    pennoria::cli::RegisterPublishCommands(app);
+    pennoria::cli::RegisterSwfCommands(app);
     CLI11_PARSE(app, argc, argv);
     if (app.get_subcommands().empty()) {
         std::fputs(app.help().c_str(), stdout);

@@ -1,0 +1,259 @@
+// The editor command dispatcher and the host's calls into the movie.
+#include "bridge/HostDialog.h"
+
+#include "app/EditorPath.h"
+#include "app/ProgramPaths.h"
+#include "app/Strings.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "publish/FolderChooser.h"
+
+namespace pennoria {
+
+const char* const kMinimizeAppButton = "minimizeAppButton";
+const char* const kMaximizeAppButton = "maximizeAppButton";
+const char* const kRestoreAppButton = "restoreAppButton";
+const char* const kCloseAppButton = "closeAppButton";
+
+namespace {
+
+// The editor's commands, matched without regard to case in this order.
+enum class Command {
+    GetSelectedFilePath,
+    CreateNewProject,
+    SaveProjectFile,
+    OutputProjectFiles,
+    ExitApplication,
+    MinimizeApplication,
+    MaximizeApplication,
+    RestoreApplication,
+    GetOutputFilesInfo,
+    GetOutputFolderPath,
+    OpenOutputFolder,
+    OpenHelpFile,
+};
+
+struct CommandName {
+    const char* name;
+    Command command;
+};
+
+// Wire names, spelt exactly as the movie sends them.
+constexpr CommandName kCommands[] = {
+    {"GetSelectedFilePathVC", Command::GetSelectedFilePath},
+    {"CreateNewProjectVC", Command::CreateNewProject},
+    {"SaveProjectFileVC", Command::SaveProjectFile},
+    {"OutPutProjectFilesVC", Command::OutputProjectFiles},
+    {"ExitApplicationVC", Command::ExitApplication},
+    {"MinimizeApplicationVC", Command::MinimizeApplication},
+    {"MaximizeApplicationVC", Command::MaximizeApplication},
+    {"RestoreApplicationVC", Command::RestoreApplication},
+    {"GetOutputFielsInfoVC", Command::GetOutputFilesInfo},
+    {"GetOutputFolderPathVC", Command::GetOutputFolderPath},
+    {"OpenOutputFolderVC", Command::OpenOutputFolder},
+    {"OpenHelpFileVC", Command::OpenHelpFile},
+};
+
+const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
+    static const std::string empty;
+    return index < arguments.size() ? arguments[index] : empty;
+}
+
+} // namespace
+
+CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::IShell& shell,
+                   platform::IHostWindow& window, CAppSettings& settings,
+                   std::string commandLineProject)
+    : m_player(player), m_dialogs(dialogs), m_shell(shell), m_window(window), m_settings(settings),
+      m_commandLineProject(std::move(commandLineProject)),
+      m_project(dialogs, window,
+                [this](const std::string& kind, std::string& text) {
+                    return RequestProjectXml(kind, text);
+                }),
+      m_publisher(settings, dialogs, shell, window,
+                  [this](const std::string& kind, std::string& text) {
+                      return RequestProjectXml(kind, text);
+                  }) {
+    m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
+}
+
+CHostDlg::~CHostDlg() {
+    m_player.SetFlashCallHandler({});
+}
+
+bool CHostDlg::PlayerUsable() {
+    return m_player.GetFlashVersion() >= kMinimumFlashVersion;
+}
+
+void CHostDlg::RefusePlayer() {
+    m_dialogs.ShowMessage(LoadAppString(IDS_PLAYER_MISSING), platform::MessageButtons::Ok,
+                          platform::MessageIcon::None);
+    m_shell.OpenUri(kPlayerDownloadPage);
+}
+
+void CHostDlg::ApplyCommandLine() {
+    m_openedFromCommandLine = !m_commandLineProject.empty();
+    if (m_openedFromCommandLine)
+        OpenProject(m_commandLineProject);
+    else
+        NewProject();
+}
+
+void CHostDlg::BringEditorUp() {
+    m_player.DisableLocalSecurity();
+    m_moviePath = GetProgramFolder() + "editor/Pennoria.swf";
+    m_player.SetMovie(m_moviePath);
+}
+
+bool CHostDlg::StartEditor() {
+    if (!PlayerUsable()) {
+        RefusePlayer();
+        return false;
+    }
+    ApplyCommandLine();
+    BringEditorUp();
+    return true;
+}
+
+void CHostDlg::OnFlashCall(const std::string& requestText) {
+    std::string reply = kNoDefineCall;
+    InvokeRequest request;
+    std::string error;
+    if (!ParseInvokeRequest(requestText, request, error))
+        return;
+    if (!DispatchEditorCommand(request, reply))
+        return;
+    m_player.SetReturnValue(BuildReply(reply));
+}
+
+bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& reply) {
+    const CommandName* match = nullptr;
+    for (const auto& entry : kCommands) {
+        if (platform::EqualsIgnoreCase(request.name, entry.name)) {
+            match = &entry;
+            break;
+        }
+    }
+    if (!match)
+        return false;
+
+    const auto& args = request.arguments;
+    switch (match->command) {
+    case Command::GetSelectedFilePath:
+        GetSelectedFilePath(request, reply);
+        break;
+    case Command::CreateNewProject:
+        NewProject();
+        break;
+    case Command::SaveProjectFile:
+        reply = SaveProject(platform::EqualsIgnoreCase(ArgumentOrEmpty(args, 0), "saveas"));
+        break;
+    case Command::OutputProjectFiles:
+        reply = OnOutputProjectFiles(args);
+        break;
+    case Command::ExitApplication:
+        m_window.SaveWindowPlacement();
+        m_window.Close();
+        break;
+    case Command::MinimizeApplication:
+        m_window.Minimize();
+        break;
+    case Command::MaximizeApplication:
+        m_window.Maximize();
+        reply = "true";
+        break;
+    case Command::RestoreApplication:
+        m_window.Restore();
+        reply = m_window.IsMaximized() ? "maximize" : "restore";
+        break;
+    case Command::GetOutputFilesInfo:
+        // The settings follow in a call of their own once this reply has gone back.
+        m_window.Post([this] { NotifyOutputSettings(); });
+        reply = m_openedFromCommandLine ? CurrentProjectPath() : std::string("new");
+        break;
+    case Command::GetOutputFolderPath: {
+        CFolderChooser chooser(m_dialogs, args.empty() ? m_settings.OutputFolder : args[0]);
+        reply = chooser.DoModal() == kChooserOk ? chooser.GetFolder() : std::string("false");
+        break;
+    }
+    case Command::OpenOutputFolder:
+        OpenFolderIfDirectory(m_shell, m_window, args.empty() ? m_settings.OutputFolder : args[0]);
+        break;
+    case Command::OpenHelpFile:
+        OnHelp();
+        break;
+    }
+    return true;
+}
+
+void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& reply) {
+    const std::string& filter = ArgumentOrEmpty(request.arguments, 0);
+    const std::string& mode = ArgumentOrEmpty(request.arguments, 1);
+    const std::string& initialFile = ArgumentOrEmpty(request.arguments, 2);
+
+    platform::OpenFileRequest dialog;
+    dialog.filter = filter;
+    if (!initialFile.empty()) {
+        dialog.initialFile = MakeEditorPath(initialFile);
+        for (char& c : dialog.initialFile)
+            if (c == '\\')
+                c = '/';
+    }
+    auto chosen = m_dialogs.ChooseOpenFile(dialog);
+    if (!chosen) {
+        reply = kReplyFalse;
+        return;
+    }
+    reply = *chosen;
+    // A project filter (its "xml" after the first character) or the "openprj" mode makes the
+    // choice the current project.
+    if (platform::EqualsIgnoreCase(mode, "openprj") || filter.find("xml", 1) != std::string::npos)
+        OpenProject(*chosen);
+}
+
+bool CHostDlg::CallEditorReporting(const std::string& function,
+                                   const std::vector<std::string>& args, std::string* result) {
+    std::optional<std::string> answer = m_player.CallEditor(BuildInvokeCall(function, args));
+    if (!answer) {
+        m_dialogs.ShowMessage("The editor could not answer the call " + function + ".",
+                              platform::MessageButtons::Ok, platform::MessageIcon::Error);
+        return false;
+    }
+    if (result)
+        *result = std::move(*answer);
+    return true;
+}
+
+void CHostDlg::NotifyOutputSettings() {
+    CallEditorReporting("SettingOutputFilesVC",
+                        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile},
+                        nullptr);
+}
+
+bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {
+    std::string result;
+    text.clear();
+    if (!CallEditorReporting("GetProjectFileXmlDataVC", {kind}, &result))
+        return false;
+    text = UnwrapStringResult(result);
+    return true;
+}
+
+void CHostDlg::NotifyWindowControl(const std::string& action) {
+    CallEditorReporting("ControlAppWindowVC", {action}, nullptr);
+}
+
+void CHostDlg::OnHelp() {
+    const std::string helpFile = GetProgramFolder() + "Pennoria Help.chm";
+    if (platform::FileExists(helpFile))
+        m_shell.OpenDocument(helpFile);
+    else
+        m_dialogs.ShowMessage(LoadAppString(IDS_HELP_NOT_FOUND), platform::MessageButtons::Ok,
+                              platform::MessageIcon::None);
+}
+
+void CHostDlg::OnCaptionDoubleClick() {
+    NotifyWindowControl(m_window.IsMaximized() ? kRestoreAppButton : kMaximizeAppButton);
+}
+
+} // namespace pennoria

@@ -1,0 +1,100 @@
+// CHostDlg's portable core: the host's state and every operation the editor drives, without a
+// display. The desktop window and the headless host both wrap this class unchanged.
+#pragma once
+
+#include "app/AppSettings.h"
+#include "bridge/FlashPlayer.h"
+#include "bridge/Invoke.h"
+#include "platform/Dialogs.h"
+#include "platform/HostWindow.h"
+#include "platform/Shell.h"
+#include "project/ProjectFiles.h"
+#include "publish/Publisher.h"
+
+#include <string>
+#include <vector>
+
+namespace pennoria {
+
+// The words the host sends with "ControlAppWindowVC".
+extern const char* const kMinimizeAppButton; // "minimizeAppButton"
+extern const char* const kMaximizeAppButton; // "maximizeAppButton"
+extern const char* const kRestoreAppButton;  // "restoreAppButton"
+extern const char* const kCloseAppButton;    // "closeAppButton"
+
+class CHostDlg {
+public:
+    // commandLineProject: the one optional project path the program was started with.
+    CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::IShell& shell,
+             platform::IHostWindow& window, CAppSettings& settings,
+             std::string commandLineProject = {});
+    ~CHostDlg();
+    CHostDlg(const CHostDlg&) = delete;
+    CHostDlg& operator=(const CHostDlg&) = delete;
+
+    // Start-up, in the order the window performs it. PlayerUsable checks the player version
+    // (at least 10.2); when it is not usable, RefusePlayer shows message 6 and the download
+    // page. ApplyCommandLine opens the start-up project (or a new one); BringEditorUp allows
+    // local files and loads the editor movie.
+    bool PlayerUsable();
+    void RefusePlayer();
+    void ApplyCommandLine();
+    void BringEditorUp();
+    // All three in order; false (after RefusePlayer) when the player is not usable.
+    bool StartEditor();
+
+    // The player's request event: parse, dispatch, answer through SetReturnValue. Unknown or
+    // malformed requests get no answer.
+    void OnFlashCall(const std::string& requestText);
+    // Runs a parsed request; false when its name is not a command (no reply is sent then).
+    bool DispatchEditorCommand(const InvokeRequest& request, std::string& reply);
+
+    // Calls into the movie.
+    void NotifyOutputSettings();
+    bool RequestProjectXml(const std::string& kind, std::string& text);
+    void NotifyWindowControl(const std::string& action);
+
+    // Window events that concern the core: the help request, and a double-click in the
+    // caption strip (reported as maximise or restore).
+    void OnHelp();
+    void OnCaptionDoubleClick();
+
+    // Projects.
+    void NewProject() { m_project.NewProject(); }
+    void OpenProject(const std::string& path) { m_project.OpenProject(path); }
+    void SetProjectTitle(const std::string& name) { m_project.SetProjectTitle(name); }
+    std::string SaveProject(bool saveAs) { return m_project.SaveProject(saveAs); }
+    bool WriteProjectFile(const std::string& path) { return m_project.WriteProjectFile(path); }
+
+    // Publishing.
+    std::string OnOutputProjectFiles(const std::vector<std::string>& arguments) {
+        return m_publisher.OnOutputProjectFiles(arguments);
+    }
+    bool PublishProject(const CPublishRequest& request, std::string& reply) {
+        return m_publisher.PublishProject(request, reply);
+    }
+    void OpenOutputFolder(const CPublishRequest& request) { m_publisher.OpenOutputFolder(request); }
+
+    const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
+    bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }
+    const std::string& MoviePath() const { return m_moviePath; }
+    CAppSettings& Settings() { return m_settings; }
+
+private:
+    bool CallEditorReporting(const std::string& function, const std::vector<std::string>& args,
+                             std::string* result);
+    void GetSelectedFilePath(const InvokeRequest& request, std::string& reply);
+
+    IFlashPlayer& m_player;
+    platform::IDialogs& m_dialogs;
+    platform::IShell& m_shell;
+    platform::IHostWindow& m_window;
+    CAppSettings& m_settings;
+    std::string m_commandLineProject;
+    std::string m_moviePath;
+    bool m_openedFromCommandLine = false;
+    CProjectFiles m_project;
+    CPublisher m_publisher;
+};
+
+} // namespace pennoria

@@ -1,0 +1,62 @@
+// The open project around the editor's document: its path, the window title, save and save-as,
+// and writing the text the movie produces.
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/HostWindow.h"
+
+#include <functional>
+#include <string>
+
+namespace pennoria {
+
+// The save dialog's filter (framework form) and default extension.
+extern const char* const kProjectFileFilter;       // "Banner Project File(*.pbf;*.xml)|..."
+extern const char* const kProjectDefaultExtension; // "pbf"
+
+// Replies of SaveProject besides the saved path.
+extern const char* const kReplyFalse;      // "false"
+extern const char* const kReplySaveFailed; // "saveFailed"
+
+// Asks the movie for its project text of a kind ("customTemplate", "photoEditor"); false when
+// the movie could not deliver it.
+using ProjectXmlSource = std::function<bool(const std::string& kind, std::string& text)>;
+
+// The name shown in the title for a project path: the part after the last '/', or when there
+// is none after the last '\'; the whole path when that separator is missing or comes first.
+std::string ProjectNameOf(const std::string& path);
+
+// The window title for a project name: application title + "-[" + name + "]".
+std::string MakeProjectTitle(const std::string& name);
+
+// Writes the text as UTF-8 (no byte-order mark) by atomic replacement: on failure the old file
+// stays whole and the reason is returned.
+platform::FileResult WriteUtf8File(const std::string& path, const std::string& text);
+
+class CProjectFiles {
+public:
+    CProjectFiles(platform::IDialogs& dialogs, platform::IHostWindow& window,
+                  ProjectXmlSource projectXml);
+
+    void NewProject();
+    void OpenProject(const std::string& path);
+    void SetProjectTitle(const std::string& name);
+    // The saved full path, "false" when the save dialog was cancelled, or "saveFailed".
+    std::string SaveProject(bool saveAs);
+    // True when the movie delivered the project text and it was written to path.
+    bool WriteProjectFile(const std::string& path);
+
+    const std::string& CurrentProjectPath() const { return m_currentPath; }
+    // Why the last write failed; empty after a successful one.
+    const std::string& LastWriteError() const { return m_lastWriteError; }
+
+private:
+    platform::IDialogs& m_dialogs;
+    platform::IHostWindow& m_window;
+    ProjectXmlSource m_projectXml;
+    std::string m_currentPath;
+    std::string m_lastWriteError;
+};
+
+} // namespace pennoria

@@ -1,0 +1,163 @@
+// Publish request parsing, the publish folder check and recursive folder creation.
+#include "publish/PublishRequest.h"
+
+#include "app/Strings.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace pennoria {
+
+const char* const kReplyOk = "ok";
+const char* const kReplyUserCancel = "user cancel";
+const char* const kReplyCreateDirFailed = "create dir failed";
+const char* const kReplyNoContent = "no content";
+
+namespace {
+
+bool IsScanSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The localized text with its one "%s" replaced.
+std::string FormatWithPath(std::string text, const std::string& path) {
+    std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, path);
+    return text;
+}
+
+} // namespace
+
+bool ScanDecimal(const std::string& text, std::int32_t& value) {
+    std::size_t i = 0;
+    while (i < text.size() && IsScanSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return false;
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (magnitude <= std::int64_t{INT32_MAX} + 1)
+            magnitude = magnitude * 10 + (text[i] - '0');
+    }
+    std::int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT32_MAX)
+        signedValue = INT32_MAX;
+    if (signedValue < INT32_MIN)
+        signedValue = INT32_MIN;
+    value = static_cast<std::int32_t>(signedValue);
+    return true;
+}
+
+CPublishRequest::CPublishRequest(const std::vector<std::string>& arguments) {
+    ParseArguments(arguments);
+}
+
+void CPublishRequest::ParseArguments(const std::vector<std::string>& arguments) {
+    const std::size_t count = arguments.size();
+    if (count > 0)
+        ScanDecimal(arguments[0], outMode);
+    if (count > 1)
+        ScanDecimal(arguments[1], embedMode);
+    if (count > 2)
+        folder = platform::Trim(arguments[2]);
+    if (count > 3)
+        swfName = platform::Trim(arguments[3]);
+    if (count > 4)
+        pageName = platform::Trim(arguments[4]);
+    if (count > 5)
+        xmlName = platform::Trim(arguments[5]);
+}
+
+std::string PublishBaseName(const std::string& swfName) {
+    std::size_t dot = swfName.find_last_of('.');
+    if (dot == std::string::npos || dot == 0)
+        return swfName;
+    return swfName.substr(0, dot);
+}
+
+std::string CheckPublishFileName(const std::string& name) {
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
+        return "The file name \"" + name +
+               "\" contains a folder separator; publishing writes only into its own folder.";
+    if (name.find("..") != std::string::npos || name == ".")
+        return "The file name \"" + name +
+               "\" contains \"..\"; publishing writes only into its own folder.";
+    return {};
+}
+
+bool CPublishRequest::PrepareOutputFolder(std::string& reply, platform::IDialogs& dialogs) {
+    if (embedMode == 0)
+        embedPages = true;
+    writePages = outMode == 1;
+    if (pageName.empty())
+        pageName = "banner.html";
+    if (swfName.empty())
+        swfName = "banner.swf";
+    if (xmlName.empty())
+        xmlName = "template.xml";
+
+    // A name that would lead out of the publish folder is refused before anything happens.
+    for (const std::string* name : {&swfName, &pageName, &xmlName}) {
+        std::string why = CheckPublishFileName(*name);
+        if (!why.empty()) {
+            dialogs.ShowTitledMessage("Publish", why, platform::MessageButtons::Ok,
+                                      platform::MessageIcon::Error);
+            reply = kReplyCreateDirFailed;
+            return false;
+        }
+    }
+
+    outputFolder = folder;
+    if (outputFolder.empty() || (outputFolder.back() != '\\' && outputFolder.back() != '/'))
+        outputFolder += '/';
+    outputFolder += PublishBaseName(swfName);
+
+    if (platform::DirectoryExists(outputFolder)) {
+        std::string prompt = FormatWithPath(LoadAppString(IDS_OVERWRITE_PROMPT), outputFolder);
+        if (dialogs.ShowTitledMessage("Folder Existed", prompt, platform::MessageButtons::YesNo,
+                                      platform::MessageIcon::Question) !=
+            platform::MessageAnswer::Yes) {
+            reply = kReplyUserCancel;
+            return false;
+        }
+    }
+    outputFolder += '/';
+    if (!EnsureDirectory(outputFolder)) {
+        reply = kReplyCreateDirFailed;
+        return false;
+    }
+    return true;
+}
+
+bool EnsureDirectory(const std::string& path) {
+    std::string target = path;
+    if (!target.empty() && target.back() == '/')
+        target.pop_back();
+    if (platform::PathExists(target))
+        return true;
+    // Walk up to the first level that exists, then create the missing ones top-down.
+    std::vector<std::string> missing{target};
+    for (;;) {
+        std::size_t slash = missing.back().find_last_of('/');
+        if (slash == std::string::npos)
+            return false; // a relative name whose first level is missing
+        std::string parent = missing.back().substr(0, slash);
+        if (parent.empty() || platform::PathExists(parent))
+            break;
+        missing.push_back(std::move(parent));
+    }
+    bool created = false;
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+        created = platform::CreateOneDirectory(*level);
+    return created;
+}
+
+} // namespace pennoria

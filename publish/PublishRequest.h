@@ -1,0 +1,58 @@
+// A publish request from the editor, the publish folder it decides, and folder creation.
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pennoria {
+
+// Replies of a publish besides "ok".
+extern const char* const kReplyOk;              // "ok"
+extern const char* const kReplyUserCancel;      // "user cancel"
+extern const char* const kReplyCreateDirFailed; // "create dir failed"
+extern const char* const kReplyNoContent;       // "no content"
+
+class CPublishRequest {
+public:
+    explicit CPublishRequest(const std::vector<std::string>& arguments);
+    virtual ~CPublishRequest() = default;
+    CPublishRequest(const CPublishRequest&) = default;
+    CPublishRequest& operator=(const CPublishRequest&) = default;
+
+    // Arguments in order: out mode, embed mode, folder, movie, page and XML file names. Missing
+    // trailing arguments leave their fields as they are; the modes read like a "%d" scan.
+    void ParseArguments(const std::vector<std::string>& arguments);
+
+    // Sets the page flags and default names, asks before publishing over an existing folder
+    // and creates the publish folder. False with reply "user cancel" or "create dir failed".
+    bool PrepareOutputFolder(std::string& reply, platform::IDialogs& dialogs);
+
+    std::int32_t outMode = 0;
+    std::int32_t embedMode = 0;
+    std::string folder;
+    bool writePages = false;
+    bool embedPages = false;
+    std::string outputFolder; // ends in '/' once prepared
+    std::string swfName;
+    std::string pageName;
+    std::string xmlName;
+};
+
+// The movie name up to its last '.', or the whole name when it has none or it comes first.
+std::string PublishBaseName(const std::string& swfName);
+
+// Why a publish file name cannot be used (it holds a separator or ".."), or empty when it can.
+std::string CheckPublishFileName(const std::string& name);
+
+// Reads a decimal integer as "%d" does: white space skipped, optional sign, digits. False (and
+// value untouched) when no digit follows; values beyond 32 bits saturate.
+bool ScanDecimal(const std::string& text, std::int32_t& value);
+
+// Creates the folder and every missing parent; '/' separates levels and one trailing '/' is
+// ignored. True when something exists at the path afterwards.
+bool EnsureDirectory(const std::string& path);
+
+} // namespace pennoria

@@ -1,0 +1,67 @@
+// SWF tag records held as opaque bodies, and the catalogue of tag names for the trace.
+#pragma once
+
+#include "swf/SwfBits.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pennoria {
+
+// The raw body of a tag: its bytes as in the file, never interpreted.
+class SWFTagBody {
+public:
+    SWFTagBody() = default;
+    SWFTagBody(const SWFTagBody&) = delete;
+    SWFTagBody& operator=(const SWFTagBody&) = delete;
+
+    virtual ~SWFTagBody();
+    // Takes length bytes from the reader; false when the image holds fewer.
+    virtual bool ReadBody(SWFBitReader& reader, std::uint32_t length);
+    // Writes the first length bytes of the body.
+    virtual void WriteBody(SWFBitWriter& writer, std::uint32_t length) const;
+    virtual std::uint32_t GetLength() const { return m_length; }
+    virtual void SetLength(std::uint32_t length) { m_length = length; }
+    // Reserved for kinds of body that interpret their bytes; the raw body has none.
+    virtual int Reserved() const { return 0; }
+
+    const std::uint8_t* Data() const { return m_bytes.data; }
+    void SetBytes(SwfBytes bytes);
+
+private:
+    SwfBytes m_bytes;
+    std::uint32_t m_length = 0;
+};
+
+// One tag record: the header word as read and the body.
+class SWFTag {
+public:
+    SWFTag() = default;
+    SWFTag(std::uint16_t code, std::unique_ptr<SWFTagBody> body);
+
+    // Reads one record (header word, long length when the short one is 63, trace line, body).
+    // Null when the record runs past the end of the image.
+    static std::unique_ptr<SWFTag> Read(SWFBitReader& reader);
+    // Writes the record: short form below 63 body bytes, long form from 63 on.
+    void Write(SWFBitWriter& writer) const;
+    // The size the record takes in a written file: length + 2 below 63, length + 6 from 63 on.
+    std::uint64_t OnFileSize(const SwfTrace& trace) const;
+
+    std::uint16_t HeaderWord() const { return m_headerWord; }
+    std::uint16_t Code() const { return m_code; }
+    const SWFTagBody* Body() const { return m_body.get(); }
+
+private:
+    std::uint16_t m_headerWord = 0;
+    std::uint16_t m_code = 0;
+    std::unique_ptr<SWFTagBody> m_body;
+};
+
+// Display names of the tag codes, "UnKnown" for codes without one.
+class SWFTagNames {
+public:
+    static const char* Lookup(std::uint16_t code);
+};
+
+} // namespace pennoria
