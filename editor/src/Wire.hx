@@ -1,0 +1,40 @@
+// Names and words on the wire between the editor and the host: commands, movie functions, replies.
+class Wire {
+    // Command names exactly as the host knows them.
+    public static inline var SELECT_FILE = "GetSelectedFilePathVC";
+    public static inline var NEW_PROJECT = "CreateNewProjectVC";
+    public static inline var SAVE_PROJECT = "SaveProjectFileVC";
+    public static inline var PUBLISH = "OutPutProjectFilesVC";
+    public static inline var EXIT = "ExitApplicationVC";
+    public static inline var MINIMIZE = "MinimizeApplicationVC";
+    public static inline var MAXIMIZE = "MaximizeApplicationVC";
+    public static inline var RESTORE = "RestoreApplicationVC";
+    public static inline var START_INFO = "GetOutputFielsInfoVC";
+    public static inline var SELECT_FOLDER = "GetOutputFolderPathVC";
+    public static inline var OPEN_FOLDER = "OpenOutputFolderVC";
+    public static inline var OPEN_HELP = "OpenHelpFileVC";
+
+    // Functions the host calls in the movie.
+    public static inline var FN_OUTPUT_SETTINGS = "SettingOutputFilesVC";
+    public static inline var FN_PROJECT_XML = "GetProjectFileXmlDataVC";
+    public static inline var FN_WINDOW_CONTROL = "ControlAppWindowVC";
+
+    // Reply words.
+    public static inline var REPLY_FALSE = "false";
+    public static inline var REPLY_NEW = "new";
+    public static inline var REPLY_SAVE_FAILED = "saveFailed";
+    public static inline var REPLY_MAXIMIZE = "maximize";
+    public static inline var REPLY_OK = "ok";
+    public static inline var REPLY_USER_CANCEL = "user cancel";
+    public static inline var REPLY_CREATE_DIR_FAILED = "create dir failed";
+    public static inline var REPLY_NO_CONTENT = "no content";
+    public static inline var REPLY_NONE = "NoDefine Call";
+
+    public static inline var OPEN_PROJECT_MODE = "openprj";
+    public static inline var SAVE_AS_MODE = "saveas";
+
+    /** A reply that carries a chosen path (not a cancel, not empty, not the placeholder word). */
+    public static function isPath(reply:String):Bool {
+        return reply != null && reply != "" && reply != REPLY_FALSE && reply != REPLY_NONE && reply != REPLY_SAVE_FAILED;
+    }
+}

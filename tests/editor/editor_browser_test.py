@@ -1,0 +1,340 @@
+#!/usr/bin/env python3
+"""Plays the editor movie in headless Chromium with Ruffle beside a stand-in host and checks what it
+sends: the command sequence, the project XML it saves and publishes, and how it reads projects back.
+
+usage: editor_browser_test.py --swf PATH --ruffle DIR [--ruffle DIR ...]
+The first Ruffle folder that exists is used; exit 77 (skipped) when Chromium or Ruffle is missing.
+"""
+import argparse
+import http.server
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+import urllib.parse
+import xml.etree.ElementTree as ET
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ARGS = None
+CONTENT_TYPES = {".js": "text/javascript", ".wasm": "application/wasm", ".html": "text/html",
+                 ".swf": "application/x-shockwave-flash", ".png": "image/png", ".pbf": "application/xml"}
+
+
+def write_png(path, width, height, rgb):
+    rows = b"".join(b"\x00" + bytes(rgb) * width for _ in range(height))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+class Server:
+    """Serves the page, Ruffle, the movie and the scratch folder's files at their absolute paths."""
+
+    def __init__(self, scratch, bridge=None):
+        self.scratch = scratch
+        self.bridge = bridge
+        self.done = threading.Event()
+        self.result = None
+        outer = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def send_file(self, path):
+                if not os.path.isfile(path):
+                    self.send_response(404)
+                    self.end_headers()
+                    return
+                with open(path, "rb") as f:
+                    data = f.read()
+                self.send_response(200)
+                self.send_header("Content-Type", CONTENT_TYPES.get(os.path.splitext(path)[1], "application/octet-stream"))
+                self.send_header("Content-Length", str(len(data)))
+                self.end_headers()
+                self.wfile.write(data)
+
+            def do_GET(self):
+                path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+                if path.startswith("/ruffle/"):
+                    self.send_file(os.path.join(ARGS.ruffle, os.path.basename(path)))
+                elif path == "/editor/Pennoria.swf":
+                    self.send_file(ARGS.swf)
+                elif path in ("/harness.html", "/common.js", "/host.js", "/serve_host.js", "/scenario.js"):
+                    self.send_file(os.path.join(HERE, path[1:]))
+                elif os.path.realpath(path).startswith(outer.scratch + os.sep):
+                    self.send_file(os.path.realpath(path))
+                else:
+                    self.send_response(404)
+                    self.end_headers()
+
+            def do_POST(self):
+                url = urllib.parse.urlsplit(self.path)
+                body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                if url.path == "/bridge" and outer.bridge is not None:
+                    answer = outer.bridge.exchange(url.query, body.decode("utf-8")).encode("utf-8")
+                    self.send_response(200)
+                    self.send_header("Content-Type", "text/plain; charset=utf-8")
+                    self.send_header("Content-Length", str(len(answer)))
+                    self.end_headers()
+                    self.wfile.write(answer)
+                    return
+                if url.path == "/write":
+                    target = urllib.parse.parse_qs(url.query)["path"][0]
+                    assert os.path.realpath(target).startswith(outer.scratch + os.sep)
+                    with open(target, "wb") as f:
+                        f.write(body)
+                elif url.path == "/done":
+                    outer.result = json.loads(body.decode("utf-8"))
+                    outer.done.set()
+                self.send_response(200)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+    def run(self, scenario, host="host"):
+        self.done.clear()
+        self.result = None
+        profile = tempfile.mkdtemp(prefix="editor-chromium-")
+        url = "http://127.0.0.1:%d/harness.html?scenario=%s&host=%s&dir=%s" % (
+            self.httpd.server_address[1], scenario, host, urllib.parse.quote(self.scratch))
+        browser = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--user-data-dir=" + profile, "--window-size=1000,640", "--remote-debugging-port=0", url],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            finished = self.done.wait(240)
+        finally:
+            browser.terminate()
+            try:
+                browser.wait(10)
+            except subprocess.TimeoutExpired:
+                browser.kill()
+            shutil.rmtree(profile, ignore_errors=True)
+        if not finished:
+            raise AssertionError("the scenario %s did not finish" % scenario)
+        if self.result["error"]:
+            raise AssertionError("scenario %s failed: %s" % (scenario, self.result["error"]))
+        return self.result
+
+
+# A project as another tool may write it: the image beside the project, named relative to it.
+RELATIVE_PROJECT = """<?xml version="1.0" encoding="UTF-8"?>
+<template demoWidth="300" demoHeight="250" img="sky.png" bgColor="#1E3A5F" fit="cover">
+  <component><info url="res/template.swf"/></component>
+  <headline color="#FFFFFF" size="24" bold="true" align="center" valign="top">Summer sale</headline>
+  <link url="https://example.org/summer-sale" target="_blank"/>
+  <effect type="slide" duration="600"/>
+</template>
+"""
+
+
+def snapshots(result):
+    return {s["label"]: s for s in result["snapshots"]}
+
+
+class EditorSession(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-test-"))
+        write_png(os.path.join(cls.scratch, "sky.png"), 40, 30, (30, 120, 220))
+        with open(os.path.join(cls.scratch, "broken.pbf"), "w") as f:
+            f.write("<template demoWidth='1'")
+        with open(os.path.join(cls.scratch, "relative.pbf"), "w") as f:
+            f.write(RELATIVE_PROJECT)
+        cls.server = Server(cls.scratch)
+        cls.main = cls.server.run("main")
+        cls.snaps = snapshots(cls.main)
+        cls.start = cls.server.run("startWithFile")
+        snaps = cls.snaps
+        print("main scenario: movie ready after %d ms, finished after %d ms" % (
+            snaps["start"]["extra"]["loadedAfterMs"], snaps["exit"]["extra"]["totalMs"]), file=sys.stderr)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def calls_between(self, first, last):
+        return self.main["calls"][self.snaps[first]["calls"]:self.snaps[last]["calls"]]
+
+    def names_between(self, first, last):
+        return [c["name"] for c in self.calls_between(first, last)]
+
+    def test_start_asks_the_host_and_takes_the_output_settings(self):
+        self.assertEqual(self.main["calls"][0]["name"], "GetOutputFielsInfoVC")
+        start = self.snaps["start"]["state"]
+        self.assertEqual(start["outputFolder"], self.scratch + "/out")
+        self.assertEqual(start["swfName"], "Banner.swf")
+        self.assertFalse(start["dirty"])
+        self.assertIn("new project", start["title"])
+
+    def test_image_is_chosen_with_an_image_filter_and_previewed(self):
+        call = self.calls_between("start", "image")[0]
+        self.assertEqual(call["name"], "GetSelectedFilePathVC")
+        self.assertIn("*.png", call["args"][0])
+        # The host makes the file its project when the filter mentions xml after its first letter.
+        self.assertNotIn("xml", call["args"][0][1:])
+        self.assertNotEqual(call["args"][1].lower(), "openprj")
+        image = self.snaps["image"]["state"]
+        self.assertEqual((image["width"], image["height"]), (728, 90))
+        self.assertEqual(image["imageState"], "loaded")
+        self.assertEqual(image["imageSize"], "40x30")
+        self.assertIn("preset728x90", image["selected"])
+
+    def test_out_of_range_values_are_not_applied(self):
+        self.assertEqual(self.snaps["headline-hidden"]["extra"]["typed"], "missing")  # on the other tab
+        edited = self.snaps["edited"]["state"]
+        self.assertEqual((edited["width"], edited["height"]), (728, 90))
+        self.assertIn("between", edited["status"])
+        root = ET.fromstring(edited["xml"])
+        self.assertEqual(root.get("bgColor"), "#B3261E")  # "#12" was refused
+        self.assertTrue(edited["dirty"])
+        self.assertTrue(edited["title"].endswith("*"))
+
+    def test_unsaved_changes_are_asked_about_and_cancel_keeps_them(self):
+        self.assertEqual(self.snaps["ask-on-new"]["state"]["dialog"], "askSave")
+        self.assertEqual(self.names_between("edited", "cancelled-new"), [])
+        self.assertTrue(self.snaps["cancelled-new"]["state"]["dirty"])
+        self.assertEqual(self.snaps["cancelled-new"]["state"]["headline"], self.expected_headline())
+
+    def expected_headline(self):
+        return "Spring sale \\n 50% off & <more>\nC:\\new\\temp"
+
+    def saved_tree(self, name):
+        with open(os.path.join(self.scratch, name), "rb") as f:
+            data = f.read()
+        return data, ET.fromstring(data)
+
+    def test_saved_project_has_the_format_and_exact_texts(self):
+        self.assertEqual(self.names_between("cancelled-new", "saved"), ["SaveProjectFileVC"])
+        self.assertEqual(self.calls_between("cancelled-new", "saved")[0]["args"], [])
+        data, root = self.saved_tree("first.pbf")
+        # Nothing the host's line-break unwrapping could change: no backslash in the text at all.
+        self.assertNotIn(b"\\", data)
+        self.assertEqual(root.tag, "template")
+        self.assertEqual(root.get("demoWidth"), "728")
+        self.assertEqual(root.get("demoHeight"), "90")
+        self.assertEqual(root.get("img"), self.scratch + "/sky.png")
+        self.assertEqual((root.get("bgColor"), root.get("fit")), ("#B3261E", "contain"))
+        self.assertEqual(root.find("component/info").get("url"), "res/template.swf")
+        headline = root.find("headline")
+        self.assertEqual(headline.text, self.expected_headline())
+        self.assertEqual({k: headline.get(k) for k in ("color", "size", "bold", "align", "valign")},
+                         {"color": "#F2A900", "size": "20", "bold": "false", "align": "left", "valign": "top"})
+        self.assertEqual(root.find("link").get("url"), "https://example.com/?a=1&b=2")
+        self.assertEqual(root.find("link").get("target"), "_blank")
+        self.assertEqual((root.find("effect").get("type"), root.find("effect").get("duration")), ("slide", "1200"))
+        saved = self.snaps["saved"]["state"]
+        self.assertFalse(saved["dirty"])
+        self.assertEqual(saved["path"], self.scratch + "/first.pbf")
+        self.assertIn("first.pbf", saved["title"])
+
+    def test_new_after_saving_asks_nothing_and_resets(self):
+        self.assertEqual(self.names_between("saved", "new"), ["CreateNewProjectVC"])
+        new = self.snaps["new"]["state"]
+        self.assertEqual((new["width"], new["height"], new["image"], new["headline"]), (300, 250, "", ""))
+        self.assertEqual(new["fields"]["width"], "300")
+
+    def test_open_reads_the_chosen_file_and_fills_the_editor(self):
+        call = self.calls_between("new", "reopened")[0]
+        self.assertEqual(call["args"][:2], ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "openprj"])
+        opened = self.snaps["reopened"]["state"]
+        self.assertEqual((opened["width"], opened["height"], opened["effect"]), (728, 90, "slide"))
+        # Every value read back is written again unchanged.
+        with open(os.path.join(self.scratch, "first.pbf"), encoding="utf-8") as f:
+            self.assertEqual(opened["xml"], f.read())
+        self.assertIn("fit.contain", opened["selected"])
+        self.assertIn("bgColor.#B3261E", opened["selected"])
+        self.assertEqual(opened["headline"], self.expected_headline())
+        self.assertEqual(opened["fields"]["headline"], self.expected_headline())
+        self.assertEqual(opened["fields"]["link"], "https://example.com/?a=1&b=2")
+        self.assertEqual(opened["imageState"], "loaded")
+        self.assertFalse(opened["dirty"])
+
+    def test_save_as_sends_the_mode_and_a_cancel_keeps_the_project_unsaved(self):
+        calls = self.calls_between("reopened", "saved-as")
+        self.assertEqual([c["args"] for c in calls], [["saveas"], ["saveas"]])
+        self.assertTrue(self.snaps["save-as-cancelled"]["state"]["dirty"])
+        self.assertFalse(self.snaps["saved-as"]["state"]["dirty"])
+        _, root = self.saved_tree("second.pbf")
+        self.assertEqual(root.find("effect").get("type"), "zoom")
+
+    def test_a_broken_project_is_reported_and_the_host_drops_it(self):
+        broken = self.snaps["broken"]["state"]
+        self.assertEqual(broken["dialog"], "message")
+        self.assertIn("broken.pbf", broken["dialogText"])
+        self.assertEqual(self.names_between("saved-as", "broken"), ["GetSelectedFilePathVC", "CreateNewProjectVC"])
+        self.assertEqual(broken["path"], "")
+        self.assertEqual(broken["effect"], "zoom")  # what was on screen stays, as an unsaved banner
+        self.assertTrue(broken["dirty"])
+
+    def test_publish_panel_sends_the_arguments_and_explains_the_reply(self):
+        self.assertEqual(self.snaps["publish-panel"]["state"]["dialog"], "publish")
+        self.assertEqual(self.names_between("broken", "bad-name"), ["GetOutputFolderPathVC"])
+        self.assertEqual(self.calls_between("broken", "bad-name")[0]["args"], [self.scratch + "/out"])
+        self.assertIn("../escape.html", self.snaps["bad-name"]["state"]["publishStatus"])
+        publish = self.calls_between("bad-name", "published")
+        self.assertEqual([c["name"] for c in publish], ["OutPutProjectFilesVC"])
+        self.assertEqual(publish[0]["args"],
+                         ["1", "1", self.scratch + "/web", "promo.swf", "index.html", "template.xml"])
+        self.assertIn(self.scratch + "/web/promo", self.snaps["published"]["state"]["publishStatus"])
+        photo = ET.fromstring(self.main["published"]["photoEditor"])
+        self.assertEqual(photo.get("img"), self.scratch + "/sky.png")
+        self.assertEqual(photo.get("demoWidth"), "728")
+        custom = ET.fromstring(self.main["published"]["customTemplate"])
+        self.assertEqual(custom.get("img"), self.scratch + "/sky.png")
+        after = self.calls_between("published", "publish-cancelled")
+        self.assertEqual(after[0], {"name": "OpenOutputFolderVC", "args": [self.scratch + "/web/promo"]})
+        self.assertIn("cancelled", self.snaps["publish-cancelled"]["state"]["publishStatus"])
+        failed = self.calls_between("publish-cancelled", "publish-failed")
+        self.assertEqual(failed[0]["args"][:2], ["2", "1"])
+        self.assertIn("could not be created", self.snaps["publish-failed"]["state"]["publishStatus"])
+
+    def test_help_window_commands_and_exit(self):
+        names = self.names_between("publish-failed", "exit")
+        self.assertEqual(names, ["OpenHelpFileVC", "MaximizeApplicationVC", "RestoreApplicationVC",
+                                 "MinimizeApplicationVC", "ExitApplicationVC"])
+        self.assertEqual(self.snaps["ask-on-close"]["calls"], self.snaps["exit"]["calls"] - 1)
+
+    def test_started_with_a_project_opens_it_and_finds_its_image(self):
+        snaps = snapshots(self.start)
+        started = snaps["started"]["state"]
+        self.assertEqual(started["path"], self.scratch + "/relative.pbf")
+        self.assertEqual((started["width"], started["height"], started["effect"]), (300, 250, "slide"))
+        self.assertEqual(started["headline"], "Summer sale")
+        # The image is named relative to the project; the editor hands the host its full path.
+        self.assertEqual(started["image"], self.scratch + "/sky.png")
+        self.assertEqual(started["imageState"], "loaded")
+        self.assertFalse(started["dirty"])
+        # Nothing changed, so closing asks nothing.
+        self.assertEqual([c["name"] for c in self.start["calls"]], ["GetOutputFielsInfoVC", "ExitApplicationVC"])
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--swf", required=True)
+    parser.add_argument("--ruffle", action="append", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if os.environ.get("PENNORIA_RUFFLE_DIR"):
+        ARGS.ruffle.insert(0, os.environ["PENNORIA_RUFFLE_DIR"])
+    ARGS.ruffle = next((d for d in ARGS.ruffle if os.path.isfile(os.path.join(d, "ruffle.js"))), None)
+    if shutil.which("chromium") is None or ARGS.ruffle is None:
+        print("chromium or Ruffle is not installed; skipping")
+        sys.exit(77)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,0 +1,71 @@
+// Stand-in for the desktop host: answers the editor's commands as the host does, records every call,
+// keeps the host's current project path, and writes saved projects through the test server.
+"use strict";
+
+const answers = { file: [], save: [], folder: [], publish: [], startInfo: "new",
+                  settings: ["", "Banner.swf", "Banner.html"] };
+const hostState = { currentPath: "", projectXml: {}, served: [] };
+
+function hostReport() { return { served: hostState.served, published: hostState.projectXml }; }
+
+function fetchProject(kind) {
+    const xml = player.GetProjectFileXmlDataVC(kind);
+    hostState.served.push({ kind: kind, xml: String(xml) });
+    // The host turns every backslash + "n" of the text into a line feed.
+    return String(xml).split("\\n").join("\n");
+}
+
+window.GetSelectedFilePathVC = function (filter, mode, initial) {
+    record("GetSelectedFilePathVC", arguments);
+    const chosen = answers.file.shift();
+    if (chosen === undefined) return "false";
+    if (String(mode).toLowerCase() === "openprj" || String(filter).indexOf("xml") > 0)
+        hostState.currentPath = chosen;
+    return chosen;
+};
+window.CreateNewProjectVC = function () {
+    record("CreateNewProjectVC", arguments);
+    hostState.currentPath = "";
+    return "NoDefine Call";
+};
+window.SaveProjectFileVC = function (mode) {
+    record("SaveProjectFileVC", arguments);
+    let path = hostState.currentPath;
+    if (path === "" || String(mode || "").toLowerCase() === "saveas") {
+        const chosen = answers.save.shift();
+        if (chosen === undefined) return "false";
+        path = chosen;
+    }
+    hostState.currentPath = path;
+    const text = fetchProject("customTemplate");
+    post("/write?path=" + encodeURIComponent(path), text);
+    return path;
+};
+window.OutPutProjectFilesVC = function () {
+    record("OutPutProjectFilesVC", arguments);
+    const reply = answers.publish.shift() || "ok";
+    if (reply === "ok") {
+        hostState.projectXml.photoEditor = fetchProject("photoEditor");
+        hostState.projectXml.customTemplate = fetchProject("customTemplate");
+    }
+    return reply;
+};
+window.GetOutputFielsInfoVC = function () {
+    record("GetOutputFielsInfoVC", arguments);
+    // The settings reach the movie after this reply, through a separate call.
+    setTimeout(function () {
+        player.SettingOutputFilesVC(answers.settings[0], answers.settings[1], answers.settings[2]);
+    }, 0);
+    return answers.startInfo;
+};
+window.GetOutputFolderPathVC = function () {
+    record("GetOutputFolderPathVC", arguments);
+    const chosen = answers.folder.shift();
+    return chosen === undefined ? "false" : chosen;
+};
+window.MaximizeApplicationVC = function () { record("MaximizeApplicationVC", arguments); return "true"; };
+window.RestoreApplicationVC = function () { record("RestoreApplicationVC", arguments); return "restore"; };
+for (const name of ["ExitApplicationVC", "MinimizeApplicationVC", "OpenOutputFolderVC", "OpenHelpFileVC"]) {
+    window[name] = function () { record(name, arguments); return "NoDefine Call"; };
+}
+

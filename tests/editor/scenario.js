@@ -1,0 +1,172 @@
+// Scenarios the editor test runs in the page, chosen by the query string; each records snapshots
+// that editor_browser_test.py checks afterwards.
+"use strict";
+
+const query = new URLSearchParams(location.search);
+const dir = query.get("dir");
+const pageStart = Date.now();
+const HEADLINE = "Spring sale \\n 50% off & <more>\nC:\\new\\temp";
+
+const scenarios = {
+    // A whole editing session: size, image, text, effect, unsaved-changes question, save, new, open,
+    // a broken file, publishing, window control and exit.
+    main: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; });
+        snap("start", { loadedAfterMs: Date.now() - pageStart });
+
+        drive("click", "preset728x90");
+        answers.file.push(dir + "/sky.png");
+        drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("image");
+
+        snap("headline-hidden", { typed: drive("type", "headline", "x") });
+        drive("click", "bgColor.#B3261E");
+        drive("type", "bgColor", "#12");
+        drive("click", "fit.contain");
+        drive("click", "tab.text");
+        drive("type", "headline", HEADLINE);
+        drive("click", "headlineColor.#F2A900");
+        drive("type", "headlineSize", "20");
+        drive("click", "headlineBold");
+        drive("click", "align.left");
+        drive("click", "valign.top");
+        drive("type", "link", "  https://example.com/?a=1&b=2  ");
+        drive("click", "tab.banner");
+        drive("click", "effect.slide");
+        drive("type", "duration", "1200");
+        drive("type", "width", "5");
+        snap("edited");
+
+        drive("key", "ctrl+n");
+        snap("ask-on-new");
+        drive("click", "askSave.cancel");
+        snap("cancelled-new");
+
+        answers.save.push(dir + "/first.pbf");
+        drive("key", "ctrl+s");
+        snap("saved");
+
+        drive("key", "ctrl+n");
+        snap("new");
+
+        answers.file.push(dir + "/first.pbf");
+        drive("click", "toolbar.open");
+        await waitFor("the project to open", function () { return !state().busy; });
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("reopened");
+
+        drive("click", "effect.zoom");
+        drive("key", "ctrl+shift+s");
+        snap("save-as-cancelled");
+        answers.save.push(dir + "/second.pbf");
+        drive("key", "ctrl+shift+s");
+        snap("saved-as");
+
+        answers.file.push(dir + "/broken.pbf");
+        drive("key", "ctrl+o");
+        await waitFor("the broken file", function () { return !state().busy; });
+        snap("broken");
+        drive("click", "message.ok");
+
+        drive("key", "ctrl+p");
+        snap("publish-panel");
+        answers.folder.push(dir + "/web");
+        drive("click", "publish.browse");
+        drive("click", "publish.script");
+        drive("type", "publish.swf", "promo.swf");
+        drive("type", "publish.page", "../escape.html");
+        drive("click", "publish.go");
+        snap("bad-name");
+        drive("type", "publish.page", "index.html");
+        drive("key", "enter");
+        snap("published");
+        drive("click", "publish.openFolder");
+        answers.publish.push("user cancel");
+        drive("click", "publish.go");
+        snap("publish-cancelled");
+        drive("click", "publish.movieOnly");
+        answers.publish.push("create dir failed");
+        drive("click", "publish.go");
+        snap("publish-failed");
+        drive("key", "esc");
+
+        drive("key", "f1");
+        player.ControlAppWindowVC("maximizeAppButton");
+        await waitFor("maximize", function () { return state().maximized; });
+        player.ControlAppWindowVC("restoreAppButton");
+        await waitFor("restore", function () { return !state().maximized; });
+        drive("click", "caption.minimize");
+        player.ControlAppWindowVC("closeAppButton");
+        await waitFor("the question on close", function () { return state().dialog === "askSave"; });
+        snap("ask-on-close");
+        drive("click", "askSave.discard");
+        snap("exit", { totalMs: Date.now() - pageStart });
+    },
+
+    // For looking at: a banner being edited, left on screen (no result is posted).
+    show: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1" });
+        answers.file.push(dir + "/sky.png");
+        drive("click", "chooseImage");
+        drive("click", "tab.text");
+        drive("type", "headline", "Spring sale: 50% off everything");
+        drive("click", "tab.banner");
+        if (query.get("panel") === "t") drive("click", "tab.text");
+        else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
+        document.title = "ready";
+        await new Promise(function () {});
+    },
+
+    // With the real host behind the page (serve_host.js): the dialogs are answered by the host's
+    // answer file, in this order: the image, where to save, the project to open, the output folder,
+    // and Yes to publishing over the folder made by the first publish.
+    realHost: async function () {
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; }, 60);
+        snap("start");
+        drive("click", "preset728x90");
+        drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        drive("click", "tab.text");
+        drive("type", "headline", "Spring sale");
+        drive("click", "tab.banner");
+        drive("key", "ctrl+s");
+        snap("saved");
+        drive("key", "ctrl+n");
+        drive("key", "ctrl+o");
+        await waitFor("the project to open", function () { return !state().busy; });
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("reopened");
+        drive("key", "ctrl+p");
+        drive("click", "publish.browse");
+        drive("click", "publish.withPages");
+        drive("click", "publish.script");
+        drive("click", "publish.go");
+        snap("published");
+        drive("click", "publish.embed");
+        drive("click", "publish.go");
+        snap("republished");
+        drive("key", "esc");
+        drive("click", "caption.close");
+        snap("exit");
+    },
+
+    // Started with a project file: the editor opens it by itself.
+    startWithFile: async function () {
+        answers.startInfo = dir + "/relative.pbf";
+        hostState.currentPath = answers.startInfo;
+        await startPlayer({ testMode: "1" });
+        await waitFor("the project to open", function () { return state().path !== "" || state().dialog !== ""; });
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("started");
+        player.ControlAppWindowVC("closeAppButton");
+        await waitFor("exit", function () { return callNames().indexOf("ExitApplicationVC") >= 0; });
+        snap("exit");
+    }
+};
+
+window.addEventListener("load", function () { runScenario(scenarios[query.get("scenario")]); });
