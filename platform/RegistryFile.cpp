@@ -28,16 +28,6 @@ bool IsValidUtf8(std::string_view text) {
     return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // ---- Parsing --------------------------------------------------------------------------------
 
 // Walks the text one line at a time; knows whether the line just returned had its line break.

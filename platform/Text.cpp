@@ -165,6 +165,16 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string Trim(std::string_view text) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && IsSpace(text[begin]))

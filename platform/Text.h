@@ -26,6 +26,9 @@ std::size_t PrefixBytesForCodePoints(std::string_view text, std::size_t maxCodeP
 std::string AsciiLower(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// The value of a hexadecimal digit, or -1 when c is none.
+int HexDigit(char c);
+
 // White space (space, tab, CR, LF, VT, FF) removed at both ends.
 std::string Trim(std::string_view text);
 

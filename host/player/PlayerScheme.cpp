@@ -1,22 +1,14 @@
 // The player scheme's URL and path rules: decoding, canonical resolution, access checks, types.
 #include "host/player/PlayerScheme.h"
 
+#include "platform/Text.h"
+
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 
 namespace pennoria {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // True when path equals folder or lies below it (folder without trailing '/').
 bool IsWithin(const std::string& path, std::string folder) {
@@ -53,8 +45,8 @@ bool PercentDecodePath(std::string_view encoded, std::string& decoded) {
         if (c == '%') {
             if (i + 2 >= encoded.size())
                 return false;
-            int high = HexValue(encoded[i + 1]);
-            int low = HexValue(encoded[i + 2]);
+            int high = platform::HexDigit(encoded[i + 1]);
+            int low = platform::HexDigit(encoded[i + 2]);
             if (high < 0 || low < 0)
                 return false;
             c = static_cast<char>(high * 16 + low);
