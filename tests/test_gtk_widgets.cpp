@@ -162,6 +162,16 @@ void Settle() {
     }
 }
 
+// The file chooser selects asynchronously, after it has listed the folder: waits (at most a few
+// seconds) until a label shows the expected text, and gives what it shows then.
+std::string LabelTextOnceSettled(GtkWidget* label, const std::string& expected) {
+    for (int i = 0; i < 500 && gtk_label_get_text(GTK_LABEL(label)) != expected; ++i) {
+        Pump();
+        g_usleep(10000);
+    }
+    return gtk_label_get_text(GTK_LABEL(label));
+}
+
 struct PendingDialogWork {
     GType type;
     std::function<void(GtkWidget*)> work;
@@ -262,10 +272,9 @@ TEST(GtkDialogsTest, FolderChooserShowsAndFollowsTheStatusLine) {
     WhenChooserShows([&](GtkWidget* d) {
         GtkWidget* label = FindByName(d, "folder-status");
         ASSERT_NE(label, nullptr);
-        initialStatus = gtk_label_get_text(GTK_LABEL(label));
+        initialStatus = LabelTextOnceSettled(label, "status:" + (folder / "first"));
         gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(d), (folder / "second").c_str());
-        Settle();
-        movedStatus = gtk_label_get_text(GTK_LABEL(label));
+        movedStatus = LabelTextOnceSettled(label, "status:" + (folder / "second"));
         gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_ACCEPT);
     });
     EXPECT_EQ(dialogs.ChooseFolder(request), folder / "second");
