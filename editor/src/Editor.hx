@@ -3,6 +3,7 @@ import flash.display.Sprite;
 import flash.display.Stage;
 import flash.events.Event;
 import flash.events.KeyboardEvent;
+import flash.events.TextEvent;
 import flash.text.TextField;
 import haxe.Timer;
 import ui.Button;
@@ -60,6 +61,8 @@ class Editor extends Sprite {
     var statusText:TextField;
     var imageName:TextField;
     var modals:Array<Modal> = [];
+    /** Whether the last key went down with Ctrl (and without Alt, which with Ctrl is AltGr). */
+    var ctrlChord = false;
     var publishPanel:Modal;
     var publishStatus:TextField;
     var stageW:Float = 800;
@@ -86,6 +89,14 @@ class Editor extends Sprite {
     /** Wires the stage, offers the host functions and asks the host how the editor was started. */
     public function start(stage:Stage, testMode:Bool) {
         stage.addEventListener(Event.RESIZE, function(_) layout(stage.stageWidth, stage.stageHeight));
+        // A Ctrl chord is a command, never text: the player still hands its letter to the focused
+        // field once the key is handled (after a shortcut's dialog has closed, say), where it would
+        // land as a stray character and mark the project changed.
+        stage.addEventListener(KeyboardEvent.KEY_DOWN, function(e:KeyboardEvent) ctrlChord = e.ctrlKey && !e.altKey, true);
+        stage.addEventListener(TextEvent.TEXT_INPUT, function(e:TextEvent) {
+            if (ctrlChord)
+                e.preventDefault();
+        }, true);
         stage.addEventListener(KeyboardEvent.KEY_DOWN, function(e:KeyboardEvent) {
             if (handleKey(e.keyCode, e.ctrlKey, e.shiftKey)) {
                 e.preventDefault();

@@ -19,7 +19,7 @@ import xml.etree.ElementTree as ET
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import editor_browser_test as harness  # noqa: E402
-from editor_serve_test import swf_stage  # noqa: E402
+from editor_serve_test import SKY, banner_image_pixels, swf_stage  # noqa: E402
 
 PROGRAM = None
 
@@ -90,6 +90,13 @@ class Desktop:
         xdotool("click", "1")
         time.sleep(0.8)
 
+    def screenshot(self, name):
+        """Keeps a picture of the screen when PENNORIA_TEST_SCREENSHOTS names a folder."""
+        folder = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
+        if folder and shutil.which("import"):
+            os.makedirs(folder, exist_ok=True)
+            subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=False)
+
     def focus(self):
         xdotool("windowfocus", "--sync", self.window)
         time.sleep(0.3)
@@ -133,7 +140,7 @@ class DesktopSession(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editordesktop"))
-        harness.write_png(os.path.join(cls.scratch, "sky.png"), 64, 48, (30, 120, 220))
+        harness.write_png(os.path.join(cls.scratch, "sky.png"), 64, 48, SKY)
         os.makedirs(os.path.join(cls.scratch, "web"))
         app = Desktop(cls.scratch)
         cls.app = app
@@ -170,8 +177,12 @@ class DesktopSession(unittest.TestCase):
             mark = len(app.bridge_log())
             app.key("Return")
             app.wait_log("reply <string>ok</string>", seconds=120, after=mark)
-            app.key("Escape")
+            time.sleep(1.5)
+            app.screenshot("published")
+            # The panel's Close button: the window keeps Escape from the movie.
+            app.click((box_x + 463, box_y + 404))
             app.click((app.width - 11, 14))
+            app.screenshot("closing")
         finally:
             cls.exit_code = app.close()
         cls.log = app.bridge_log()
@@ -195,6 +206,10 @@ class DesktopSession(unittest.TestCase):
         # The project was opened again before publishing: its values came back from the file.
         self.assertEqual(root.find("headline").text, "Spring sale")
         self.assertEqual(root.get("img"), "res/sky.png")
+
+    def test_the_published_banner_shows_the_image(self):
+        seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
+        self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
 
     def test_the_close_button_ends_the_program(self):
         self.assertIn("ExitApplicationVC", self.log)

@@ -134,6 +134,38 @@ def swf_stage(path):
     return (xmax - xmin) // 20, (ymax - ymin) // 20
 
 
+def banner_image_pixels(folder, name, program, width, height):
+    """Plays a published banner folder's page in headless Chromium with Ruffle and counts the pixels
+    of the sky image; returns (seen, wanted), wanted being half the banner's area as sampled."""
+    import browser
+    import bannersite
+    site = tempfile.mkdtemp(prefix="editor-site-")
+    wanted = width * height / 4 / 2 / 2  # half the area, at half scale and every second column
+    try:
+        shutil.copytree(folder, os.path.join(site, name))
+        bannersite.link_ruffle(site, program)
+        bannersite.add_ruffle(os.path.join(site, name, name + ".html"))
+        server = browser.Server(site)
+        chromium = browser.Browser(1000, 700)
+        try:
+            chromium.navigate(server.url(name + "/" + name + ".html"))
+            deadline = time.monotonic() + 120
+            seen = 0
+            while time.monotonic() < deadline:
+                image = chromium.screenshot(0.5)
+                seen = sum(1 for y in range(image.height) for x in range(0, image.width, 2)
+                           if browser.near(image.pixel(x, y), SKY))
+                if seen >= wanted:
+                    break
+                time.sleep(0.5)
+            return seen, wanted
+        finally:
+            chromium.close()
+            server.stop()
+    finally:
+        shutil.rmtree(site, ignore_errors=True)
+
+
 class RealHostSession(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -201,34 +233,8 @@ class RealHostSession(unittest.TestCase):
         self.assertIn("Banner.swf", page)
 
     def test_the_published_banner_shows_the_image(self):
-        import browser
-        import bannersite
-        site = tempfile.mkdtemp(prefix="editor-site-")
-        try:
-            shutil.copytree(self.folder, os.path.join(site, "Banner"))
-            bannersite.link_ruffle(site, PROGRAM)
-            bannersite.add_ruffle(os.path.join(site, "Banner", "Banner.html"))
-            server = browser.Server(site)
-            chromium = browser.Browser(1000, 700)
-            try:
-                chromium.navigate(server.url("Banner/Banner.html"))
-                deadline = time.monotonic() + 120
-                seen = 0
-                while time.monotonic() < deadline:
-                    image = chromium.screenshot(0.5)
-                    seen = sum(1 for y in range(image.height) for x in range(0, image.width, 2)
-                               if browser.near(image.pixel(x, y), SKY))
-                    # Half the banner's area, at half scale and every second column.
-                    if seen >= 728 * 90 / 4 / 2 / 2:
-                        break
-                    time.sleep(0.5)
-                self.assertGreaterEqual(seen, 728 * 90 / 4 / 2 / 2, "the banner's image is not on the page")
-            finally:
-                chromium.close()
-                server.stop()
-        finally:
-            shutil.rmtree(site, ignore_errors=True)
-
+        seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
+        self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
