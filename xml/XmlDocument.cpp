@@ -191,18 +191,13 @@ bool HasSingleRoot(const pugi::xml_document& doc) {
     return elements == 1;
 }
 
-// No element carries the same attribute name twice.
-bool HasUniqueAttributes(const pugi::xml_document& doc) {
-    std::unordered_set<std::string_view> seen;
-    pugi::xml_node node = doc.document_element();
-    const pugi::xml_node root = node;
+// Visits every node below root in document order, without recursion so that a deeply nested
+// document cannot exhaust the stack; stops at the first node for which visit returns false.
+template <typename Visit> bool VisitDescendants(const pugi::xml_node& root, Visit visit) {
+    pugi::xml_node node = root.first_child();
     while (node) {
-        if (node.first_attribute() && node.first_attribute().next_attribute()) {
-            seen.clear();
-            for (pugi::xml_attribute attribute : node.attributes())
-                if (!seen.insert(attribute.name()).second)
-                    return false;
-        }
+        if (!visit(node))
+            return false;
         if (node.first_child()) {
             node = node.first_child();
             continue;
@@ -214,6 +209,22 @@ bool HasUniqueAttributes(const pugi::xml_document& doc) {
         node = node.next_sibling();
     }
     return true;
+}
+
+// No element carries the same attribute name twice.
+bool HasUniqueAttributes(const pugi::xml_document& doc) {
+    std::unordered_set<std::string_view> seen;
+    auto unique = [&seen](const pugi::xml_node& node) {
+        if (!node.first_attribute() || !node.first_attribute().next_attribute())
+            return true;
+        seen.clear();
+        for (pugi::xml_attribute attribute : node.attributes())
+            if (!seen.insert(attribute.name()).second)
+                return false;
+        return true;
+    };
+    const pugi::xml_node root = doc.document_element();
+    return unique(root) && VisitDescendants(root, unique);
 }
 
 bool Parse(pugi::xml_document& doc, const void* data, size_t size, pugi::xml_encoding encoding) {
@@ -234,20 +245,11 @@ std::string TextContent(const pugi::xpath_node& match) {
         root.type() == pugi::node_comment || root.type() == pugi::node_pi)
         return root.value();
     std::string text;
-    pugi::xml_node node = root.first_child();
-    while (node) {
+    VisitDescendants(root, [&text](const pugi::xml_node& node) {
         if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
             text += node.value();
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != root && !node.next_sibling())
-            node = node.parent();
-        if (!node || node == root)
-            break;
-        node = node.next_sibling();
-    }
+        return true;
+    });
     return text;
 }
 
