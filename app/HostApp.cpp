@@ -24,15 +24,6 @@ bool IsSet(const char* name) {
     return value && *value;
 }
 
-// Keeps the language lookups bound to the settings for as long as they live.
-class LanguageBinding {
-public:
-    explicit LanguageBinding(const std::string& languageIni) { BindLanguageSetting(&languageIni); }
-    ~LanguageBinding() { BindLanguageSetting(nullptr); }
-    LanguageBinding(const LanguageBinding&) = delete;
-    LanguageBinding& operator=(const LanguageBinding&) = delete;
-};
-
 } // namespace
 
 bool IsUsablePlayerVersion(std::int32_t packedVersion) {
@@ -45,7 +36,7 @@ bool HasDisplay() {
 
 int RunHostStartup(std::FILE* errors) {
     CAppSettings settings; // the defaults, so message 6 already comes from the default language
-    LanguageBinding binding(settings.languageIni);
+    ScopedLanguageBinding binding(settings.languageIni);
     bool display = HasDisplay();
 
     if (!IsUsablePlayerVersion(platform::QueryFlashOCXVersion(GetProgramFolder()))) {

@@ -25,6 +25,17 @@ std::string BuiltInString(int id);
 // takes effect at the next one. Unbound (or bound to nullptr) means "lang_eng.ini".
 void BindLanguageSetting(const std::string* languageIni);
 
+// Keeps the language lookups bound to a setting for as long as it lives.
+class ScopedLanguageBinding {
+public:
+    explicit ScopedLanguageBinding(const std::string& languageIni) {
+        BindLanguageSetting(&languageIni);
+    }
+    ~ScopedLanguageBinding() { BindLanguageSetting(nullptr); }
+    ScopedLanguageBinding(const ScopedLanguageBinding&) = delete;
+    ScopedLanguageBinding& operator=(const ScopedLanguageBinding&) = delete;
+};
+
 // The value of key in section of the current language file, with \n and \t escapes turned into
 // a line feed and a tab; empty when the file, section or key is missing.
 std::string GetLanguageText(const std::string& section, const std::string& key);

@@ -59,15 +59,6 @@ public:
     }
 };
 
-// Keeps the language lookups bound to the settings for as long as they live.
-class LanguageBinding {
-public:
-    explicit LanguageBinding(const std::string& languageIni) { BindLanguageSetting(&languageIni); }
-    ~LanguageBinding() { BindLanguageSetting(nullptr); }
-    LanguageBinding(const LanguageBinding&) = delete;
-    LanguageBinding& operator=(const LanguageBinding&) = delete;
-};
-
 // The command line's one optional project path: the first argument that is not an option.
 std::optional<std::string> ProjectFromCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& a : arguments)
@@ -103,7 +94,7 @@ int CHostApp::Run(int argc, char** argv) {
 
 bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     CAppSettings settings; // the defaults, so message 6 already comes in the default language
-    LanguageBinding binding(settings.languageIni);
+    ScopedLanguageBinding binding(settings.languageIni);
     platform::GtkDialogs dialogs;
     platform::GtkShell shell;
     g_set_application_name(LoadAppString(IDS_APP_TITLE).c_str());

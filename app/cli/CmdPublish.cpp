@@ -57,7 +57,7 @@ void RunPublish(const PublishOptions& options) {
 
     CAppSettings settings;
     LoadAppSettings(settings);
-    BindLanguageSetting(&settings.languageIni);
+    ScopedLanguageBinding binding(settings.languageIni);
 
     platform::ScriptedDialogs dialogs(WriteEvent);
     dialogs.AddAnswer(options.overwrite);
@@ -86,7 +86,6 @@ void RunPublish(const PublishOptions& options) {
                             options.folder, options.swfName, options.pageName, options.xmlName});
         word = reply ? UnwrapStringResult(*reply) : std::string();
     }
-    BindLanguageSetting(nullptr);
     std::printf("%s\n", word.c_str());
     SetExitCode(word == "ok" ? 0 : 1);
 }

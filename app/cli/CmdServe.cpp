@@ -60,7 +60,7 @@ void RunServe(const ServeOptions& options) {
     }
     CAppSettings settings;
     LoadAppSettings(settings);
-    BindLanguageSetting(&settings.languageIni);
+    ScopedLanguageBinding binding(settings.languageIni);
 
     platform::ScriptedDialogs dialogs(WriteEvent);
     dialogs.AddAnswers(answers);
@@ -79,7 +79,6 @@ void RunServe(const ServeOptions& options) {
         else
             code = RunHeadlessHost(player, channel, window);
     }
-    BindLanguageSetting(nullptr);
     SetExitCode(code);
 }
 
