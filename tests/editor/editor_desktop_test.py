@@ -185,6 +185,8 @@ class DesktopSession(unittest.TestCase):
             app.screenshot("closing")
         finally:
             cls.exit_code = app.close()
+            with open(os.path.join(cls.scratch, "host.log"), encoding="utf-8", errors="replace") as f:
+                cls.host_output = f.read()
         cls.log = app.bridge_log()
         cls.folder = os.path.join(cls.scratch, "web", "Banner")
 
@@ -213,7 +215,7 @@ class DesktopSession(unittest.TestCase):
 
     def test_the_close_button_ends_the_program(self):
         self.assertIn("ExitApplicationVC", self.log)
-        self.assertEqual(self.exit_code, 0)
+        self.assertEqual(self.exit_code, 0, self.host_output[-4000:])
 
 
 if __name__ == "__main__":
