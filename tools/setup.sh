@@ -31,8 +31,11 @@ install_packages() {
 build() {
     local options=(-G Ninja -DPENNORIA_WERROR=ON)
     [ "${SANITIZE:-0}" = 1 ] && options+=(-DPENNORIA_SANITIZE=ON -DPENNORIA_BUILD_BENCH=OFF)
+    # A compiler cache, where one is installed, makes rebuilds of several trees cheap.
+    command -v ccache >/dev/null 2>&1 &&
+        options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
-    cmake --build "$build_dir"
+    cmake --build "$build_dir" --parallel "${BUILD_JOBS:-$(nproc)}"
 }
 
 install_packages
