@@ -1,5 +1,5 @@
 // pennoria-cli: the host's operations without a window.
-#include "app/cli/CliCommands.h"
+#include "cli/CliCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -11,7 +11,9 @@ namespace {
 int g_exitCode = 0;
 }
 
-void SetExitCode(int code) { g_exitCode = code; }
+void SetExitCode(int code) {
+    g_exitCode = code;
+}
 
 } // namespace pennoria::cli
 

@@ -1,5 +1,5 @@
 // pennoria-cli page: generates a web page from a page template.
-#include "app/cli/CliCommands.h"
+#include "cli/CliCommands.h"
 #include "template/PageTemplate.h"
 
 #include <CLI/CLI.hpp>

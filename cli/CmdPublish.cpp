@@ -1,10 +1,10 @@
 // pennoria-cli publish: publishes a saved project without the editor, through the dispatcher.
-#include "app/AppSettings.h"
-#include "app/Strings.h"
-#include "app/cli/CliCommands.h"
 #include "bridge/HostDialog.h"
 #include "bridge/Invoke.h"
 #include "bridge/ScriptedPlayer.h"
+#include "cli/CliCommands.h"
+#include "core/AppSettings.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
 

@@ -1,10 +1,10 @@
 // pennoria-cli serve: the host without a window, serving an editor over standard input and
 // output with Content-Length framing; events go to standard error, one line each.
-#include "app/AppSettings.h"
-#include "app/Strings.h"
-#include "app/cli/CliCommands.h"
 #include "bridge/HeadlessHost.h"
 #include "bridge/HostDialog.h"
+#include "cli/CliCommands.h"
+#include "core/AppSettings.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
 

@@ -1,5 +1,5 @@
 // pennoria-cli swf: movie information and stage resizing from the command line.
-#include "app/cli/CliCommands.h"
+#include "cli/CliCommands.h"
 #include "swf/SwfMovie.h"
 
 #include <CLI/CLI.hpp>

@@ -1,7 +1,7 @@
 // Profile entries as registry texts below the application's profile key.
-#include "app/AppProfile.h"
+#include "core/AppProfile.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"

@@ -1,7 +1,7 @@
 // The application's settings record: fields, defaults, exchange order and where it is kept.
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
-#include "app/RegistryStore.h"
+#include "core/RegistryStore.h"
 #include "platform/Paths.h"
 
 namespace pennoria {

@@ -1,7 +1,7 @@
 // The application's settings record and where it is stored.
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <cstdint>
 #include <string>

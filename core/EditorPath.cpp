@@ -1,7 +1,7 @@
 // Editor path rule.
-#include "app/EditorPath.h"
+#include "core/EditorPath.h"
 
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 
 namespace pennoria {
 

@@ -1,5 +1,5 @@
 // Program folder lookup.
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 
 #include "platform/Paths.h"
 
@@ -16,8 +16,12 @@ std::string ProgramFolderOf(const std::string& moduleFileName) {
     return name.substr(0, cut + 1);
 }
 
-std::string GetProgramFolder() { return ProgramFolderOf(platform::GetModuleFileName()); }
+std::string GetProgramFolder() {
+    return ProgramFolderOf(platform::GetModuleFileName());
+}
 
-std::string GetResourceBaseFolder() { return {}; }
+std::string GetResourceBaseFolder() {
+    return {};
+}
 
 } // namespace pennoria

@@ -1,6 +1,6 @@
 // Settings values as registry values: texts as REG_SZ without a terminating zero, 32-bit
 // integers as REG_DWORD, everything else as REG_BINARY of its exact size.
-#include "app/RegistryStore.h"
+#include "core/RegistryStore.h"
 
 #include "platform/Text.h"
 

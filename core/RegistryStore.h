@@ -1,7 +1,7 @@
 // The settings store that keeps a record's values in one key of the per-user registry.
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "platform/Registry.h"
 
 #include <string>

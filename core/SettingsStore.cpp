@@ -1,6 +1,6 @@
 // The base behaviours of settings records and stores: load and save framing, the text exchange,
 // and the integer and floating kinds expressed through the store's 32-bit and raw operations.
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include "platform/Text.h"
 

@@ -1,7 +1,7 @@
 // String lookup through the language files and the built-in table.
-#include "app/Strings.h"
+#include "core/Strings.h"
 
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -50,7 +50,9 @@ std::string BuiltInString(int id) {
     }
 }
 
-void BindLanguageSetting(const std::string* languageIni) { g_languageIni = languageIni; }
+void BindLanguageSetting(const std::string* languageIni) {
+    g_languageIni = languageIni;
+}
 
 std::string GetLanguageText(const std::string& section, const std::string& key) {
     std::string file = g_languageIni ? *g_languageIni : std::string("lang_eng.ini");
@@ -58,7 +60,8 @@ std::string GetLanguageText(const std::string& section, const std::string& key) 
     auto value = platform::GetPrivateProfileString(path, section, key);
     if (!value || value->empty())
         return {};
-    std::string text = value->substr(0, platform::PrefixBytesForCodePoints(*value, kMaxValueCodePoints));
+    std::string text =
+        value->substr(0, platform::PrefixBytesForCodePoints(*value, kMaxValueCodePoints));
     ReplaceAll(text, "\\n", "\n");
     ReplaceAll(text, "\\t", "\t");
     return text;

@@ -2,9 +2,9 @@
 // installed data, private settings, and the scripted player, dialogs, shell and window.
 #pragma once
 
-#include "app/AppSettings.h"
 #include "bridge/HostDialog.h"
 #include "bridge/ScriptedPlayer.h"
+#include "core/AppSettings.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "tests/TestSupport.h"
 

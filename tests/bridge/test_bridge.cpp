@@ -1,7 +1,7 @@
 // The invoke codec and the editor command dispatcher, driven through the scripted player.
-#include "app/Strings.h"
 #include "bridge/Invoke.h"
-#include "tests/BridgeTestSupport.h"
+#include "core/Strings.h"
+#include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
 

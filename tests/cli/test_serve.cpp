@@ -2,7 +2,7 @@
 #include "bridge/Invoke.h"
 #include "bridge/MessageFraming.h"
 #include "platform/ChildProcess.h"
-#include "tests/BridgeTestSupport.h"
+#include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
 

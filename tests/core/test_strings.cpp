@@ -1,6 +1,6 @@
 // Program folder rules and localized string lookup.
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

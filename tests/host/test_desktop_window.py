@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The desktop window under a virtual X server: frame pixels, real drags and resizes with
 xdotool, the minimum size, window actions reported instead of carried out, and the placement
-kept across runs. Run through xvfb-run with a 1920x1080 screen (see tests/CMakeLists.txt)."""
+kept across runs. Run through xvfb-run with a 1920x1080 screen (see tests/host/CMakeLists.txt)."""
 
 import argparse
 import os

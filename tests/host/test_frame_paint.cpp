@@ -1,7 +1,7 @@
 // The frame's paint plan from a skin description, and the composed frame's pixels.
-#include "TestSupport.h"
 #include "host/FramePaint.h"
 #include "host/FramePainter.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The GTK pieces on a real display (run through xvfb-run): the skin image button's slices,
 // clicks and Enter, and the native dialogs' default extension, overwrite question and folder
 // chooser status line.
-#include "TestSupport.h"
 #include "host/PngButton.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

@@ -1,7 +1,7 @@
 // The installed data in the program folder of the build tree: layout, language files, skin
 // description and images, movie headers, scripts and the help file.
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "data/skins/draw/SkinArt.h"
 #include "platform/Profile.h"
 #include "tests/TestSupport.h"

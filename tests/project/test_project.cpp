@@ -1,6 +1,6 @@
 // Project save and save-as, titles and the project file, through the dispatcher.
 #include "project/ProjectFiles.h"
-#include "tests/BridgeTestSupport.h"
+#include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "publish/FolderChooser.h"
 #include "publish/PublishRequest.h"
 #include "publish/Publisher.h"
-#include "tests/BridgeTestSupport.h"
+#include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

@@ -4,7 +4,7 @@
 #include "host/player/PlayerScheme.h"
 #include "host/player/WebKitFlashPlayer.h"
 
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <webkit2/webkit2.h>

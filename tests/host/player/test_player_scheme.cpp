@@ -2,7 +2,7 @@
 #include "host/player/BridgeMessages.h"
 #include "host/player/PlayerScheme.h"
 
-#include "TestSupport.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
