@@ -309,7 +309,6 @@ bool CMyFrameDlg::PreTranslateEvent(GdkEvent* event) {
         return false;
     if (event->type == GDK_BUTTON_PRESS && event->button.button == GDK_BUTTON_PRIMARY &&
         InClientCaptionStrip(Truncate(event->button.x), Truncate(event->button.y), ClientWidth())) {
-        m_bCaptionDragged = true;
         gtk_window_begin_move_drag(Window(), GDK_BUTTON_PRIMARY, Truncate(event->button.x_root),
                                    Truncate(event->button.y_root), event->button.time);
         // The press started a move and is not delivered further: a client below that also saw

@@ -75,7 +75,6 @@ protected:
     bool m_bMaximizable = true;
     bool m_bNoCaptionButtons = false;
     bool m_bClientCaption = false;
-    bool m_bCaptionDragged = false;
 
     GtkWidget* m_window = nullptr;
     GtkWidget* m_overlay = nullptr;
