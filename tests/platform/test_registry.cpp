@@ -1,7 +1,6 @@
 // The per-user registry hive: its text file, the registry calls, recovery from damaged files
 // and processes that save at the same time.
 #include "platform/FileSystem.h"
-#include "platform/PlayerProbe.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "tests/TestSupport.h"
@@ -10,7 +9,6 @@
 
 #include <cstring>
 #include <dirent.h>
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -382,21 +380,4 @@ TEST_F(RegistryCalls, ProcessesSavingAtOnceKeepEveryValueAndAWholeFile) {
     EXPECT_EQ(lastValue % 1000, static_cast<std::uint32_t>(kRounds)); // a process's final write
     EXPECT_EQ(FilesIn(m_dir / "config/Oskarel"),
               (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
-}
-
-// ---- The player probe library ----------------------------------------------------------------
-
-TEST(PlayerProbe, ReportsRuffleOnlyWhenItsFilesAndTheWebViewAreThere) {
-    ScratchFolder folder;
-    std::string programFolder = folder.Path() + "/";
-    EXPECT_EQ(QueryFlashOCXVersion(programFolder), 0); // no library at all
-
-    ASSERT_TRUE(CopyFileAtomically(std::string(PENNORIA_PROGRAM_DIR) + "/libFlashProbe.so",
-                                   folder / "libFlashProbe.so"));
-    EXPECT_EQ(QueryFlashOCXVersion(programFolder), 0); // no player files beside it
-
-    ::mkdir((folder / "ruffle").c_str(), 0755);
-    WriteFileText(folder / "ruffle/ruffle.js", "// player");
-    bool webViewLoadable = ::dlopen("libwebkit2gtk-4.1.so.0", RTLD_LAZY) != nullptr;
-    EXPECT_EQ(QueryFlashOCXVersion(programFolder), webViewLoadable ? 0x00200000 : 0);
 }
