@@ -5,7 +5,6 @@
 #include "core/ProgramPaths.h"
 #include "core/Strings.h"
 #include "platform/FileSystem.h"
-#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "publish/FolderChooser.h"
 

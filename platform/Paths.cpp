@@ -51,22 +51,13 @@ std::string GetModuleFileName() {
     return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-std::string GetUserConfigFolder() {
-    return XdgFolder("XDG_CONFIG_HOME", ".config");
-}
+std::string GetUserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string GetUserDataFolder() {
     std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share");
     if (folder.empty() || !CreateFolderTree(folder))
         return {};
     return folder;
-}
-
-std::string ToForwardSlashes(std::string path) {
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
 }
 
 } // namespace pennoria::platform

@@ -16,7 +16,4 @@ std::string GetUserConfigFolder();
 // Empty when it cannot be created. No trailing separator.
 std::string GetUserDataFolder();
 
-// The path with every "\" turned into "/": the editor writes its paths with either separator.
-std::string ToForwardSlashes(std::string path);
-
 } // namespace pennoria::platform

@@ -6,7 +6,7 @@
 #include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
-#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
