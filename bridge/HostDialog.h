@@ -74,6 +74,7 @@ public:
         return m_publisher.PublishProject(request, reply);
     }
     void OpenOutputFolder(const CPublishRequest& request) { m_publisher.OpenOutputFolder(request); }
+    CPublisher& Publisher() { return m_publisher; }
 
     const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
     bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }

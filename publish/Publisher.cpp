@@ -12,6 +12,7 @@
 namespace pennoria {
 
 const char* const kReplyPageFailed = "saveFailed";
+const char* const kBundledPlayerVariable = "BundledPlayer";
 
 namespace {
 
@@ -57,8 +58,21 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
     const std::string base = programFolder + "editor/templateEditor/";
     const std::string pages =
         base + (embedPages ? "common/normal_screen/embed/" : "common/normal_screen/swfObject/");
-    return {base + "theme.swf", base + "res/template.swf", base + "common/swfobject.js",
-            pages + "index.htt", pages + "fs_aux.htt"};
+    return {base + "theme.swf",        base + "res/template.swf", base + "common/swfobject.js",
+            pages + "index.htt",       pages + "fs_aux.htt",      programFolder + kPlayerFolderName,
+            base + "html5/creative.js"};
+}
+
+PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings) {
+    if (auto chosen = ParsePlayerMode(request.playerMode))
+        return *chosen;
+    return ParsePlayerMode(settings.PlayerMode).value_or(PlayerMode::Bundled);
+}
+
+bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& settings) {
+    if (request.html5 == "yes" || request.html5 == "no")
+        return request.html5 == "yes";
+    return settings.Html5Creative != 0;
 }
 
 void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& window,
@@ -86,8 +100,14 @@ std::string CPublisher::OnOutputProjectFiles(const std::vector<std::string>& arg
 bool CPublisher::PublishProject(const CPublishRequest& request, std::string& reply) {
     const std::string& out = request.outputFolder;
 
-    // 1. The settings are stored before anything is published.
+    // 1. The settings are stored before anything is published, with the choices the request
+    // made about the player and the HTML5 creative.
+    const PlayerMode playerMode = ChosenPlayerMode(request, m_settings);
+    const bool writeCreative = ChosenHtml5Creative(request, m_settings);
+    m_settings.PlayerMode = PlayerModeName(playerMode);
+    m_settings.Html5Creative = writeCreative ? 1 : 0;
     SaveAppSettings(m_settings);
+    m_lastCreative = CreativeReport();
 
     // 2. The project from the editor.
     std::string projectXml;
@@ -144,6 +164,10 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
     // 9. The web pages.
     if (request.writePages) {
         CPageTemplate page(request.swfName, width, height);
+        page.Variables().Set(kBundledPlayerVariable,
+                             playerMode == PlayerMode::Bundled
+                                 ? std::string(kPlayerFolderName) + "/ruffle.js"
+                                 : std::string());
         const std::pair<const std::string*, std::string> pages[] = {
             {&sources.mainPageTemplate, out + request.pageName},
             {&sources.auxPageTemplate, out + "fs_aux.html"}};
@@ -177,7 +201,69 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
                 c = '/';
         CopyOrLog(source, target);
     }
+
+    // 11. The player beside the pages.
+    if (playerMode == PlayerMode::Bundled)
+        PublishPlayer(request);
+
+    // 12. The HTML5 creative, its zip and the backup image, from the project as written.
+    if (writeCreative) {
+        auto written = platform::ReadWholeFile(out + request.xmlName);
+        PublishCreative(request, written ? *written : projectXml,
+                        hasImage ? out + imageReference : std::string());
+    }
     return true;
+}
+
+void CPublisher::Report(const std::string& line) {
+    platform::DebugOutput("publish: " + line);
+    if (m_report)
+        m_report(line);
+}
+
+void CPublisher::PublishPlayer(const CPublishRequest& request) {
+    const PublishSources sources = GetPublishSources(GetProgramFolder(), request.embedPages);
+    PlayerCopyResult copied =
+        CopyPlayerFiles(sources.playerFolder, request.outputFolder + kPlayerFolderName);
+    if (!copied.result)
+        Report("the player was not copied: " + copied.result.error);
+}
+
+void CPublisher::PublishCreative(const CPublishRequest& request, const std::string& projectXml,
+                                 const std::string& imagePath) {
+    const PublishSources sources = GetPublishSources(GetProgramFolder(), request.embedPages);
+    std::string scriptError;
+    auto script = platform::ReadWholeFile(sources.creativeScript, &scriptError);
+    if (!script) {
+        Report("the HTML5 creative was not written: " + scriptError);
+        return;
+    }
+    CreativeInput input{projectXml, imagePath, *script, request.outputFolder,
+                        PublishBaseName(request.swfName)};
+    JpegOfferHandler offer = [this](const JpegOffer& jpeg) {
+        if (m_jpegChoice != JpegChoice::Ask)
+            return m_jpegChoice == JpegChoice::Accept ? OfferAnswer::Accept : OfferAnswer::Decline;
+        const auto kb = [](std::uint64_t bytes) { return std::to_string((bytes + 1023) / 1024); };
+        platform::MessageAnswer answer = m_dialogs.ShowTitledMessage(
+            "Publish",
+            "The HTML5 ad is " + kb(jpeg.zipBytes) + " KB; ad networks accept at most " +
+                kb(kCreativeSizeLimit) + " KB. Re-encode its image as JPEG (quality " +
+                std::to_string(jpeg.quality) + ") to make it " + kb(jpeg.reencodedZipBytes) +
+                " KB?",
+            platform::MessageButtons::YesNo, platform::MessageIcon::Question);
+        return answer == platform::MessageAnswer::Yes ? OfferAnswer::Accept : OfferAnswer::Decline;
+    };
+    m_lastCreative = WriteHtml5Creative(input, offer);
+    if (!m_lastCreative.result) {
+        Report("the HTML5 creative was not written: " + m_lastCreative.result.error);
+        return;
+    }
+    Report(DescribeCreativeSize(m_lastCreative));
+    // Over the limit with no re-encode that fits (one that fits was just offered).
+    if (m_lastCreative.overLimit && m_lastCreative.offeredQuality == 0 &&
+        m_jpegChoice == JpegChoice::Ask)
+        m_dialogs.ShowTitledMessage("Publish", DescribeCreativeSize(m_lastCreative),
+                                    platform::MessageButtons::Ok, platform::MessageIcon::Warning);
 }
 
 void CPublisher::OpenOutputFolder(const CPublishRequest& request) {

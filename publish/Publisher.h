@@ -7,8 +7,11 @@
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
 #include "project/ProjectFiles.h"
+#include "publish/Html5Creative.h"
+#include "publish/PlayerBundle.h"
 #include "publish/PublishRequest.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +33,21 @@ struct PublishSources {
     std::string swfObjectScript;
     std::string mainPageTemplate;
     std::string auxPageTemplate;
+    std::string playerFolder;   // ruffle/ (the program's own player)
+    std::string creativeScript; // editor/templateEditor/html5/creative.js
 };
 PublishSources GetPublishSources(const std::string& programFolder, bool embedPages);
+
+// The page variable naming the bundled player's script ("ruffle/ruffle.js"); empty when the
+// pages get no player.
+extern const char* const kBundledPlayerVariable; // "BundledPlayer"
+
+// How a publish answers the offer to re-encode the creative's image as JPEG.
+enum class JpegChoice { Ask, Accept, Decline };
+
+// The publish choices beside the request's: the stored settings unless the request names them.
+PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings);
+bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& settings);
 
 class CPublisher {
 public:
@@ -47,7 +63,24 @@ public:
     // Opens the publish folder in the file manager, when it is a folder.
     void OpenOutputFolder(const CPublishRequest& request);
 
+    // Where the publish's report lines go (the creative's size against the limit, problems
+    // with the files beside the banner); none: only the debug channel.
+    void SetReportSink(std::function<void(const std::string&)> sink) { m_report = std::move(sink); }
+    // Whether to re-encode the creative's image when that makes its zip fit: Ask shows a
+    // Yes/No prompt, and a creative that stays too large is then shown in a message.
+    void SetJpegChoice(JpegChoice choice) { m_jpegChoice = choice; }
+    // The last publish's creative, when one was written.
+    const CreativeReport& LastCreative() const { return m_lastCreative; }
+
 private:
+    void Report(const std::string& line);
+    void PublishPlayer(const CPublishRequest& request);
+    void PublishCreative(const CPublishRequest& request, const std::string& projectXml,
+                         const std::string& imagePath);
+
+    std::function<void(const std::string&)> m_report;
+    JpegChoice m_jpegChoice = JpegChoice::Ask;
+    CreativeReport m_lastCreative;
     CAppSettings& m_settings;
     platform::IDialogs& m_dialogs;
     platform::IShell& m_shell;
