@@ -15,6 +15,10 @@ extern const char* const kReplyUserCancel;      // "user cancel"
 extern const char* const kReplyCreateDirFailed; // "create dir failed"
 extern const char* const kReplyNoContent;       // "no content"
 
+// A publish for the user's folder, or a preview into a private one: a preview neither stores
+// the settings nor asks about the creative's image.
+enum class PublishPurpose { Publish, Preview };
+
 class CPublishRequest {
 public:
     explicit CPublishRequest(const std::vector<std::string>& arguments);
@@ -42,6 +46,7 @@ public:
     std::string xmlName;
     std::string playerMode; // empty: the stored setting
     std::string html5;      // empty: the stored setting
+    PublishPurpose purpose = PublishPurpose::Publish;
 };
 
 // The movie name up to its last '.', or the whole name when it has none or it comes first.

@@ -5,9 +5,12 @@
 #include "core/ProgramPaths.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 #include "xml/XmlDocument.h"
+
+#include <filesystem>
 
 namespace pennoria {
 
@@ -104,9 +107,11 @@ bool CPublisher::PublishProject(const CPublishRequest& request, std::string& rep
     // made about the player and the HTML5 creative.
     const PlayerMode playerMode = ChosenPlayerMode(request, m_settings);
     const bool writeCreative = ChosenHtml5Creative(request, m_settings);
-    m_settings.PlayerMode = PlayerModeName(playerMode);
-    m_settings.Html5Creative = writeCreative ? 1 : 0;
-    SaveAppSettings(m_settings);
+    if (request.purpose == PublishPurpose::Publish) {
+        m_settings.PlayerMode = PlayerModeName(playerMode);
+        m_settings.Html5Creative = writeCreative ? 1 : 0;
+        SaveAppSettings(m_settings);
+    }
     m_lastCreative = CreativeReport();
 
     // 2. The project from the editor.
@@ -264,6 +269,30 @@ void CPublisher::PublishCreative(const CPublishRequest& request, const std::stri
         m_jpegChoice == JpegChoice::Ask)
         m_dialogs.ShowTitledMessage("Publish", DescribeCreativeSize(m_lastCreative),
                                     platform::MessageButtons::Ok, platform::MessageIcon::Warning);
+}
+
+std::string CPublisher::PreviewInBrowser() {
+    const std::string root = platform::GetPreviewFolder();
+    if (root.empty())
+        return kReplyCreateDirFailed;
+    // The last preview goes first, so no question about an existing folder is asked.
+    std::error_code ignored;
+    std::filesystem::remove_all(root + "/preview", ignored);
+    CPublishRequest request(
+        {"1", "0", root, "preview.swf", "preview.html", "template.xml", "bundled", "yes"});
+    request.purpose = PublishPurpose::Preview;
+    std::string reply = kReplyOk;
+    const JpegChoice choice = m_jpegChoice;
+    m_jpegChoice = JpegChoice::Decline;
+    const bool published =
+        request.PrepareOutputFolder(reply, m_dialogs) && PublishProject(request, reply);
+    m_jpegChoice = choice;
+    if (!published)
+        return reply;
+    const std::string address = m_shell.BrowserAddressOf(request.outputFolder);
+    m_shell.OpenUri(address + "html5/index.html");
+    m_shell.OpenUri(address + request.pageName);
+    return reply;
 }
 
 void CPublisher::OpenOutputFolder(const CPublishRequest& request) {

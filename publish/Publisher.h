@@ -62,6 +62,10 @@ public:
     bool PublishProject(const CPublishRequest& request, std::string& reply);
     // Opens the publish folder in the file manager, when it is a folder.
     void OpenOutputFolder(const CPublishRequest& request);
+    // Publishes the editor's banner (pages, player, HTML5 creative) into a private preview
+    // folder and opens the creative and the page in the browser. The publish replies, or
+    // "create dir failed" when there is no preview folder.
+    std::string PreviewInBrowser();
 
     // Where the publish's report lines go (the creative's size against the limit, problems
     // with the files beside the banner); none: only the debug channel.

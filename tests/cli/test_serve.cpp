@@ -116,7 +116,7 @@ TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
     EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
-    ASSERT_EQ(parsed.arguments.size(), 3u);
+    ASSERT_EQ(parsed.arguments.size(), 5u); // folder, movie, page, player, HTML5 creative
     EXPECT_EQ(parsed.arguments[0], run.Path("data") + "/Pennoria");
     run.Send("<undefined/>");
     EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");
