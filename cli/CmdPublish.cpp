@@ -83,6 +83,8 @@ void RunPublish(const PublishOptions& options) {
     std::string word;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
+        // The project path is known, so that a relative image is found beside the project.
+        host.ApplyCommandLine();
         // The creative's size and any file beside the banner that could not be written.
         host.Publisher().SetReportSink(
             [](const std::string& line) { WriteEvent("pennoria-cli publish: " + line); });

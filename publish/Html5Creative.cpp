@@ -3,7 +3,6 @@
 
 #include "platform/Raster.h"
 #include "publish/BannerStill.h"
-#include "publish/PublishRequest.h"
 
 #include <zip.h>
 
@@ -226,9 +225,9 @@ std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error)
 CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer) {
     CreativeReport report;
     const BannerLook look = ReadBannerLook(input.projectXml);
-    const std::string folder = input.publishFolder + kFolder;
-    report.zipPath = input.publishFolder + input.baseName + "_html5.zip";
-    report.backupPath = input.publishFolder + input.baseName + "_backup.png";
+    const std::string folder = kFolder;
+    report.zipPath = input.baseName + "_html5.zip";
+    report.backupPath = input.baseName + "_backup.png";
 
     // The image travels under a fixed name in a format every ad server takes.
     std::string imageName, imageBytes;
@@ -274,26 +273,21 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     }
 
     // The folder holds exactly the zip's files: pictures of an earlier publish go.
-    if (!EnsureDirectory(folder)) {
-        report.result = platform::FileResult::Failure("cannot create " + folder);
-        return report;
-    }
     for (const char* old : {"image.png", "image.jpg", "image.jpeg", "image.gif"}) {
         const bool current = std::any_of(creative.files.begin(), creative.files.end(),
                                          [old](const CreativeFile& f) { return f.name == old; });
-        if (!current)
-            std::remove((folder + old).c_str());
+        if (!current && input.remove)
+            input.remove(folder + old);
     }
     for (const CreativeFile& file : creative.files) {
         report.files.push_back(file.name);
-        platform::FileResult written =
-            platform::WriteFileAtomically(folder + file.name, file.bytes);
+        platform::FileResult written = input.write(folder + file.name, file.bytes);
         if (!written) {
             report.result = written;
             return report;
         }
     }
-    platform::FileResult zipped = platform::WriteFileAtomically(report.zipPath, creative.zip);
+    platform::FileResult zipped = input.write(report.zipPath, creative.zip);
     if (!zipped) {
         report.result = zipped;
         return report;
@@ -306,19 +300,17 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
         report.result = platform::FileResult::Failure("cannot draw the backup image: " + error);
         return report;
     }
-    report.result = platform::WriteFileAtomically(report.backupPath, *backup);
+    report.result = input.write(report.backupPath, *backup);
     return report;
 }
 
+std::string Kilobytes(std::uint64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
+}
+
 std::string DescribeCreativeSize(const CreativeReport& report) {
-    const std::size_t slash = report.zipPath.find_last_of('/');
-    const std::string name =
-        slash == std::string::npos ? report.zipPath : report.zipPath.substr(slash + 1);
-    const auto kilobytes = [](std::uint64_t bytes) {
-        return std::to_string((bytes + 1023) / 1024);
-    };
-    std::string text = name + ": " + kilobytes(report.zipBytes) + " KB of " +
-                       kilobytes(kCreativeSizeLimit) + " KB";
+    std::string text = report.zipPath + ": " + Kilobytes(report.zipBytes) + " KB of " +
+                       Kilobytes(kCreativeSizeLimit) + " KB";
     if (report.jpegQuality > 0)
         text += " (image re-encoded as JPEG, quality " + std::to_string(report.jpegQuality) + ")";
     if (report.overLimit) {

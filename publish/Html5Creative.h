@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pennoria {
@@ -25,17 +26,24 @@ struct JpegOffer {
 enum class OfferAnswer { Accept, Decline };
 using JpegOfferHandler = std::function<OfferAnswer(const JpegOffer& offer)>;
 
+// Writes a file of the publish folder (a path relative to it), replacing it atomically.
+using PublishedFileWriter =
+    std::function<platform::FileResult(const std::string& relativePath, std::string_view data)>;
+// Removes a file of the publish folder, when there is one.
+using PublishedFileRemover = std::function<void(const std::string& relativePath)>;
+
 struct CreativeInput {
     std::string projectXml;     // the project as published
     std::string imagePath;      // the published image file; empty or missing: none
     std::string creativeScript; // the installed creative.js
-    std::string publishFolder;  // ends in '/'
     std::string baseName;       // "banner" for banner.swf
+    PublishedFileWriter write;
+    PublishedFileRemover remove;
 };
 
 struct CreativeReport {
     platform::FileResult result;
-    std::string zipPath;
+    std::string zipPath; // relative to the publish folder, as are the other paths
     std::uint64_t zipBytes = 0;
     bool overLimit = false;
     int jpegQuality = 0;            // the quality the image was re-encoded at; 0: kept as it was
@@ -63,6 +71,9 @@ std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error)
 // zip is over the size limit and a JPEG re-encode of the image would bring it under, offer is
 // asked (no handler: declined).
 CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer);
+
+// Kilobytes as the reports give them (rounded up).
+std::string Kilobytes(std::uint64_t bytes);
 
 // "banner_html5.zip: 42 KB of 150 KB" (with a warning when over).
 std::string DescribeCreativeSize(const CreativeReport& report);

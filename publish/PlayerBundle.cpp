@@ -30,6 +30,12 @@ PlayerCopyResult CopyPlayerFiles(const std::string& source, const std::string& t
         outcome.result = platform::FileResult::Failure("the player is not installed: " + source);
         return outcome;
     }
+    // The folder is ours inside the publish folder: a link planted there is not followed.
+    if (fs::is_symlink(target, error)) {
+        outcome.result = platform::FileResult::Failure(
+            target + ": it is a link, and publishing never writes through a link");
+        return outcome;
+    }
     fs::create_directories(target, error);
     if (!fs::is_directory(target, error)) {
         outcome.result = platform::FileResult::Failure("cannot create " + target);

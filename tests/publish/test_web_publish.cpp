@@ -1,5 +1,6 @@
 // What publishing writes beside the banner movie: the player copy, the HTML5 creative and its
 // zip, the backup image.
+#include "platform/ConfinedFolder.h"
 #include "platform/FileSystem.h"
 #include "publish/BannerStill.h"
 #include "publish/Html5Creative.h"
@@ -161,11 +162,22 @@ TEST(Html5Creative, PageKeepsProjectTextInsideItsScriptAndMeetsAdRules) {
 
 class Creative : public ::testing::Test {
 protected:
+    void SetUp() override {
+        fs::create_directories(Site(""));
+        folder = platform::ConfinedFolder::Open(Site(""), nullptr);
+        ASSERT_TRUE(folder);
+    }
     CreativeInput Input(const std::string& project, const std::string& image) {
-        return {project, image, "// creative", std::string(root / "site") + "/", "promo"};
+        CreativeInput input{project, image, "// creative", "promo", {}, {}};
+        input.write = [this](const std::string& path, std::string_view data) {
+            return folder->WriteFile(path, data);
+        };
+        input.remove = [this](const std::string& path) { folder->RemoveFile(path); };
+        return input;
     }
     std::string Site(const std::string& name) { return root / ("site/" + name); }
     ScratchFolder root;
+    std::optional<platform::ConfinedFolder> folder;
 };
 
 TEST_F(Creative, FolderZipAndBackupOfASmallBanner) {
@@ -176,22 +188,22 @@ TEST_F(Creative, FolderZipAndBackupOfASmallBanner) {
         "<link url=\"https://example.org/\"/></template>";
     CreativeReport report = WriteHtml5Creative(Input(project, root / "halves.png"), nullptr);
     ASSERT_TRUE(report.result) << report.result.error;
-    EXPECT_EQ(report.zipPath, Site("promo_html5.zip"));
+    EXPECT_EQ(report.zipPath, "promo_html5.zip");
     EXPECT_FALSE(report.overLimit);
     EXPECT_EQ(report.offeredQuality, 0);
 
-    const auto entries = ZipEntries(report.zipPath);
+    const auto entries = ZipEntries(Site(report.zipPath));
     ASSERT_EQ(entries.size(), 3u);
     for (const char* name : {"index.html", "creative.js", "image.png"}) {
         ASSERT_EQ(entries.count(name), 1u) << name;
         EXPECT_EQ(entries.at(name), fs::file_size(Site(std::string("html5/") + name))) << name;
     }
-    EXPECT_EQ(report.zipBytes, fs::file_size(report.zipPath));
+    EXPECT_EQ(report.zipBytes, fs::file_size(Site(report.zipPath)));
     EXPECT_EQ(DescribeCreativeSize(report).rfind("promo_html5.zip: ", 0), 0u);
 
     // The backup: the image contained (150 x 75 centred, red then blue), green beside it, the
     // headline at the top in yellow.
-    Picture backup = DecodePng(ReadFileText(report.backupPath));
+    Picture backup = DecodePng(ReadFileText(Site(report.backupPath)));
     ASSERT_EQ(backup.width, 300);
     ASSERT_EQ(backup.height, 250);
     EXPECT_TRUE(Near(backup.At(5, 245), 0x00FF00));
@@ -211,7 +223,7 @@ TEST_F(Creative, FolderZipAndBackupOfASmallBanner) {
     // Published again without an image: the folder loses the old picture, like the zip.
     CreativeReport plain = WriteHtml5Creative(Input(project, ""), nullptr);
     ASSERT_TRUE(plain.result);
-    EXPECT_EQ(ZipEntries(plain.zipPath).size(), 2u);
+    EXPECT_EQ(ZipEntries(Site(plain.zipPath)).size(), 2u);
     EXPECT_FALSE(platform::PathExists(Site("html5/image.png")));
 }
 
@@ -232,7 +244,7 @@ TEST_F(Creative, LargeImageIsOfferedAsJpegThatFits) {
     EXPECT_TRUE(declined.overLimit);
     EXPECT_EQ(declined.jpegQuality, 0);
     EXPECT_NE(DescribeCreativeSize(declined).find("over the size"), std::string::npos);
-    EXPECT_EQ(ZipEntries(declined.zipPath).count("image.png"), 1u);
+    EXPECT_EQ(ZipEntries(Site(declined.zipPath)).count("image.png"), 1u);
 
     CreativeReport accepted = WriteHtml5Creative(
         Input(project, root / "noise.png"), [](const JpegOffer&) { return OfferAnswer::Accept; });
@@ -240,7 +252,7 @@ TEST_F(Creative, LargeImageIsOfferedAsJpegThatFits) {
     EXPECT_FALSE(accepted.overLimit);
     EXPECT_EQ(accepted.jpegQuality, offers[0].quality);
     EXPECT_EQ(accepted.zipBytes, offers[0].reencodedZipBytes);
-    const auto entries = ZipEntries(accepted.zipPath);
+    const auto entries = ZipEntries(Site(accepted.zipPath));
     EXPECT_EQ(entries.count("image.jpg"), 1u);
     EXPECT_EQ(entries.count("image.png"), 0u);
     EXPECT_FALSE(platform::PathExists(Site("html5/image.png")));
