@@ -234,16 +234,21 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     const bool hasImage = !input.imagePath.empty() && platform::FileExists(input.imagePath) &&
                           platform::ReadImageSize(input.imagePath).has_value();
     if (hasImage) {
+        // Web pictures travel as they are; other formats, and pictures too large to read
+        // whole, as JPEG.
         const std::string extension = Extension(input.imagePath);
         if (extension == "png" || extension == "gif" || extension == "jpg" || extension == "jpeg") {
-            auto bytes = platform::ReadWholeFile(input.imagePath, nullptr, kCreativeSizeLimit * 64);
-            if (bytes) {
+            if (auto bytes =
+                    platform::ReadWholeFile(input.imagePath, nullptr, kCreativeSizeLimit * 64)) {
                 imageName = "image." + extension;
                 imageBytes = std::move(*bytes);
             }
-        } else if (auto jpeg = platform::EncodeJpeg(input.imagePath, kJpegQualities[0])) {
-            imageName = "image.jpg";
-            imageBytes = std::move(*jpeg);
+        }
+        if (imageName.empty()) {
+            if (auto jpeg = platform::EncodeJpeg(input.imagePath, kJpegQualities[0])) {
+                imageName = "image.jpg";
+                imageBytes = std::move(*jpeg);
+            }
         }
     }
 
