@@ -12,13 +12,14 @@ import re
 import sys
 
 # Bottom first. A folder may include its own headers and those of any folder with a lower rank.
-# The two backends (platform/gtk, platform/scripted) sit just above the portable seam and are
-# independent of each other; the documents (xml, swf, template, project) form one level whose
-# members may use the ones listed before them; host/player sits below the window code.
+# The backends (platform/gtk, platform/scripted, platform/raster) sit just above the portable
+# seam and are independent of each other; the documents (xml, swf, template, project) form one
+# level whose members may use the ones listed before them; host/player sits below the window.
 LAYERS = [
     ("platform", 0),
     ("platform/gtk", 0.5),
     ("platform/scripted", 0.5),
+    ("platform/raster", 0.5),
     ("core", 1),
     ("xml", 2),
     ("swf", 2.1),
