@@ -13,6 +13,8 @@ enum StringId : int {
     IDS_PLAYER_MISSING = 6,
     IDS_APP_TITLE = 7,
     IDS_HELP_NOT_FOUND = 8,
+    // The help files exist but the desktop has no program to show them; %s: where they are.
+    IDS_HELP_NO_VIEWER = 30,
 };
 
 // Where the player's download page is, shown with message 6.

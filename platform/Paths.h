@@ -1,6 +1,7 @@
 // Where the program and the user's files live.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace pennoria::platform {
@@ -15,5 +16,16 @@ std::string GetUserConfigFolder();
 // $XDG_DATA_HOME, or ~/.local/share when unset or not absolute, created when missing.
 // Empty when it cannot be created. No trailing separator.
 std::string GetUserDataFolder();
+
+// The user's documents folder as `xdg-user-dir DOCUMENTS` names it: XDG_DOCUMENTS_DIR from
+// $XDG_CONFIG_HOME/user-dirs.dirs, else the home folder. Empty when no home folder is known.
+// Nothing is created.
+std::string GetUserDocumentsFolder();
+
+// The value of one XDG_<NAME>_DIR line of a user-dirs.dirs text: "$HOME/Documents" or
+// "/absolute/path", double-quoted, with backslash escapes. nullopt when the key is absent or its
+// value has neither form. No trailing slash.
+std::optional<std::string> UserDirsEntry(const std::string& text, const std::string& key,
+                                         const std::string& home);
 
 } // namespace pennoria::platform

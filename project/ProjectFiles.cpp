@@ -57,6 +57,8 @@ std::string CProjectFiles::SaveProject(bool saveAs) {
         request.filter = kProjectFileFilter;
         request.defaultExtension = kProjectDefaultExtension;
         request.initialFile = m_currentPath;
+        if (m_startFolder)
+            request.startFolder = *m_startFolder;
         request.confirmOverwrite = true;
         auto chosen = m_dialogs.ChooseSaveFile(request);
         if (!chosen)

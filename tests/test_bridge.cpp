@@ -1,6 +1,7 @@
 // The invoke codec and the editor command dispatcher, driven through the scripted player.
 #include "app/Strings.h"
 #include "bridge/Invoke.h"
+#include "platform/FileSystem.h"
 #include "tests/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -227,16 +228,40 @@ TEST_F(Dispatcher, OpenOutputFolderOpensOnlyExistingFolders) {
     EXPECT_EQ(bed.window.BusyDepth(), 0);
 }
 
-TEST_F(Dispatcher, HelpOpensTheHelpFileOrSaysItIsMissing) {
+// The compiled help when the desktop can show it, else the web pages, else a message naming
+// where the help is; a missing help says so. Never silent.
+TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     bed.Start();
     EXPECT_EQ(bed.player.Command("OpenHelpFileVC"), "<string>NoDefine Call</string>");
     ASSERT_EQ(bed.dialogs.History().size(), 1u);
     EXPECT_EQ(bed.dialogs.History()[0].text, "Help file no found!");
     EXPECT_TRUE(bed.shell.Opened().empty());
-    WriteFileText(bed.ProgramFolder() + "Pennoria Help.chm", "help");
+
+    const std::string chm = bed.ProgramFolder() + "Pennoria Help.chm";
+    const std::string pages = bed.ProgramFolder() + "help/index.html";
+    WriteFileText(chm, "help");
     bed.player.Command("openhelpfilevc");
-    EXPECT_EQ(bed.shell.Opened(),
-              std::vector<std::string>{bed.ProgramFolder() + "Pennoria Help.chm"});
+    EXPECT_EQ(bed.shell.Opened(), std::vector<std::string>{chm});
+
+    // No viewer for the compiled help: the web pages, or the message when they are missing.
+    bed.shell.RemoveHandlerFor(".chm");
+    bed.player.Command("OpenHelpFileVC");
+    ASSERT_EQ(bed.dialogs.History().size(), 2u);
+    EXPECT_NE(bed.dialogs.History()[1].text.find(chm), std::string::npos)
+        << bed.dialogs.History()[1].text;
+    ASSERT_TRUE(platform::CreateOneDirectory(bed.ProgramFolder() + "help"));
+    WriteFileText(pages, "<html></html>");
+    bed.player.Command("OpenHelpFileVC");
+    EXPECT_EQ(bed.shell.Opened(), (std::vector<std::string>{chm, pages}));
+
+    // Nothing can show either: one message naming both files, on lines of their own.
+    bed.shell.RemoveHandlerFor(".html");
+    bed.player.Command("OpenHelpFileVC");
+    ASSERT_EQ(bed.dialogs.History().size(), 3u);
+    EXPECT_NE(bed.dialogs.History()[2].text.find("\n" + chm + "\n" + pages),
+              std::string::npos)
+        << bed.dialogs.History()[2].text;
+    EXPECT_EQ(bed.shell.Opened().size(), 2u);
 }
 
 TEST_F(Dispatcher, WindowNotificationsAndPlayerErrors) {

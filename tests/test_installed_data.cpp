@@ -180,7 +180,7 @@ TEST_P(LanguageFile, HasEveryMessageId) {
     std::string text = ReadFileText(kProgram + "lang/" + m_languageIni);
     ASSERT_FALSE(text.empty());
     for (int id : {IDS_OVERWRITE_PROMPT, IDS_CREATED_BY, IDS_EMBED_TIP, IDS_PLAYER_MISSING,
-                   IDS_APP_TITLE, IDS_HELP_NOT_FOUND}) {
+                   IDS_APP_TITLE, IDS_HELP_NOT_FOUND, IDS_HELP_NO_VIEWER}) {
         auto raw = platform::LookupProfileText(text, "STRING", std::to_string(id));
         ASSERT_TRUE(raw.has_value()) << "id " << id;
         std::string value = GetLanguageText("STRING", std::to_string(id));

@@ -4,7 +4,9 @@
 #include "app/AppSettings.h"
 #include "app/HostApp.h"
 #include "app/RegistryStore.h"
+#include "app/Strings.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/PlayerProbe.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
@@ -373,7 +375,7 @@ TEST_F(SettingsInHive, MissingValuesTakeTheirDefaultsOrKeepTheField) {
     EXPECT_EQ(settings.OutMode, 2u);
     EXPECT_EQ(settings.EmbedMode, 0u);
     EXPECT_EQ(settings.AutoSelectLang, 1);
-    EXPECT_EQ(settings.languageIni, "lang_eng.ini");
+    EXPECT_EQ(settings.languageIni, LanguageIniFromEnvironment());
     EXPECT_EQ(settings.OutputFolder, "/keep/out");
     EXPECT_EQ(settings.AlbumID, "id");
     EXPECT_EQ(settings.AlbumPassword, "pw");
@@ -396,25 +398,77 @@ TEST_F(SettingsInHive, AMissingKeyChangesNothingAndCreatesNothing) {
     EXPECT_FALSE(PathExists(m_dir / "config"));
 }
 
-TEST_F(SettingsInHive, AnEmptyOutputFolderBecomesTheDataFolderWhichIsCreated) {
+TEST_F(SettingsInHive, AnEmptyOutputFolderBecomesPennoriaInTheDocumentsFolder) {
+    ScopedEnv home("HOME", m_dir / "home");
     SetRaw("OutputFolder", kRegSz, "");
     CAppSettings settings;
     LoadAppSettings(settings);
-    EXPECT_EQ(settings.OutputFolder, m_dir / "data/share/Pennoria");
-    EXPECT_TRUE(DirectoryExists(m_dir / "data/share"));
-    EXPECT_FALSE(PathExists(m_dir / "data/share/Pennoria"));
+    EXPECT_EQ(settings.OutputFolder, m_dir / "home/Pennoria"); // no user-dirs.dirs
+    EXPECT_FALSE(PathExists(m_dir / "home"));                  // nothing is created
     EXPECT_EQ(Stored("OutputFolder").second, ""); // written back only by the next save
 
-    {
-        ScopedEnv slash("XDG_DATA_HOME", m_dir / "data/");
-        CAppSettings again;
-        LoadAppSettings(again);
-        EXPECT_EQ(again.OutputFolder, m_dir / "data/Pennoria");
-    }
+    ::mkdir((m_dir / "config").c_str(), 0700);
+    WriteFileText(m_dir / "config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n  XDG_DOCUMENTS_DIR=\"$HOME/Dokumente/\"\n");
+    CAppSettings documents;
+    LoadAppSettings(documents);
+    EXPECT_EQ(documents.OutputFolder, m_dir / "home/Dokumente/Pennoria");
+
     SetRaw("OutputFolder", kRegSz, Utf16Bytes(u"/mine"));
     CAppSettings kept;
     LoadAppSettings(kept);
     EXPECT_EQ(kept.OutputFolder, "/mine");
+}
+
+// The user-dirs file is shell text written by xdg-user-dirs-update: only "$HOME/..." and
+// absolute paths count, quoted, the last assignment winning.
+TEST(UserDirs, EntriesAreReadAsXdgUserDirReadsThem) {
+    const std::string home = "/home/u";
+    auto entry = [&](const std::string& text) {
+        return UserDirsEntry(text, "XDG_DOCUMENTS_DIR", home).value_or("<none>");
+    };
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/Documents\""), "/home/u/Documents");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME\""), "/home/u");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"/srv/docs/\"\r\n"), "/srv/docs");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/a \\\"b\\\" \\\\c\""), "/home/u/a \"b\" \\c");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/x\"\nXDG_DOCUMENTS_DIR=\"$HOME/y\""), "/home/u/y");
+    EXPECT_EQ(entry("# XDG_DOCUMENTS_DIR=\"$HOME/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR_OLD=\"$HOME/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"relative/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOMEWARD/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/unclosed"), "<none>");
+    EXPECT_EQ(UserDirsEntry("XDG_DOCUMENTS_DIR=\"$HOME/d\"", "XDG_DOCUMENTS_DIR", ""), std::nullopt);
+}
+
+// Until a language is stored, the locale chooses it: LC_ALL, then LC_MESSAGES, then LANG.
+TEST_F(SettingsInHive, TheLanguageComesFromTheLocaleUntilOneIsStored) {
+    EXPECT_EQ(LanguageIniForLocale("de_DE.UTF-8"), "lang_deu.ini");
+    EXPECT_EQ(LanguageIniForLocale("de_AT@euro"), "lang_deu.ini");
+    EXPECT_EQ(LanguageIniForLocale("fr"), "lang_fra.ini");
+    EXPECT_EQ(LanguageIniForLocale("fr_CA.UTF-8"), "lang_fra.ini");
+    for (const char* other : {"C.UTF-8", "POSIX", "", "en_GB.UTF-8", "dsb_DE", "frr_DE", "nl_NL"})
+        EXPECT_EQ(LanguageIniForLocale(other), "lang_eng.ini") << other;
+    EXPECT_EQ(LanguageCode("lang_deu.ini"), "deu");
+    EXPECT_EQ(LanguageCode("mine.ini"), "eng");
+
+    ScopedEnv all("LC_ALL", "");
+    ScopedEnv messages("LC_MESSAGES", "fr_FR.UTF-8");
+    ScopedEnv lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(CAppSettings().languageIni, "lang_fra.ini"); // an empty LC_ALL does not count
+    {
+        ScopedEnv set("LC_ALL", "de_CH.UTF-8");
+        CAppSettings settings;
+        LoadAppSettings(settings); // no key: the locale's language
+        EXPECT_EQ(settings.languageIni, "lang_deu.ini");
+        SetRaw("SWFFile", kRegSz, Utf16Bytes(u"x.swf"));
+        CAppSettings missing;
+        LoadAppSettings(missing); // a key without the value: the same
+        EXPECT_EQ(missing.languageIni, "lang_deu.ini");
+    }
+    SetRaw("languageIni", kRegSz, Utf16Bytes(u"lang_eng.ini"));
+    CAppSettings stored;
+    LoadAppSettings(stored);
+    EXPECT_EQ(stored.languageIni, "lang_eng.ini");
 }
 
 TEST_F(SettingsInHive, ALoadFromADamagedHiveStartsFromDefaultsAndTheNextSaveIsGood) {
@@ -465,6 +519,9 @@ TEST(HostStartup, ThePlayerMustBeAtLeastTenPointTwo) {
 class HostProcess : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifndef PENNORIA_HAS_DESKTOP_HOST
+        GTEST_SKIP() << "the desktop program is not part of this build (PENNORIA_BUILD_GUI=OFF)";
+#endif
         std::string command = "cp '" + std::string(PENNORIA_PROGRAM_DIR) + "/pennoria' '" +
                               std::string(PENNORIA_PROGRAM_DIR) + "/libFlashProbe.so' '" +
                               m_program.Path() + "/'";
@@ -474,8 +531,8 @@ protected:
     // Runs the copied host with scratch per-user folders; the exit status and standard error.
     std::pair<int, std::string> Run(const std::string& display) {
         std::string errors = m_home / "stderr.txt";
-        std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + display +
-                              " XDG_CONFIG_HOME='" + (m_home / "config") + "' XDG_DATA_HOME='" +
+        std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_MESSAGES " +
+                              display + " XDG_CONFIG_HOME='" + (m_home / "config") + "' XDG_DATA_HOME='" +
                               (m_home / "data") + "' '" + (m_program / "pennoria") + "' 2>'" +
                               errors + "'";
         int status = std::system(command.c_str());
@@ -511,6 +568,17 @@ TEST_F(HostProcess, WithoutAPlayerItShowsTheLocalizedMessageAndEnds) {
     EXPECT_FALSE(PathExists(m_home / "data")); // the settings were never loaded
 }
 
+TEST_F(HostProcess, TheMessageComesInTheLocalesLanguage) {
+    ::mkdir((m_program / "lang").c_str(), 0755);
+    WriteFileText(m_program / "lang/lang_eng.ini", "[STRING]\n6=No player\n");
+    WriteFileText(m_program / "lang/lang_deu.ini", "[STRING]\n6=Kein Player\n");
+    WriteFileText(m_program / "lang/lang_fra.ini", "[STRING]\n7=Pennoria\n");
+    EXPECT_EQ(Run("LANG=de_DE.UTF-8").second.rfind("Kein Player\n", 0), 0u);
+    EXPECT_EQ(Run("LANG=C.UTF-8").second.rfind("No player\n", 0), 0u);
+    // A language file without the message falls back to the built-in text.
+    EXPECT_EQ(Run("LANG=fr_FR.UTF-8").second.rfind(BuiltInString(IDS_PLAYER_MISSING), 0), 0u);
+}
+
 TEST_F(HostProcess, WithAPlayerItLoadsTheSettingsAndNeedsADisplay) {
     if (!WebViewAvailable())
         GTEST_SKIP() << "WebKitGTK 4.1 cannot be loaded here";
@@ -519,8 +587,7 @@ TEST_F(HostProcess, WithAPlayerItLoadsTheSettingsAndNeedsADisplay) {
     EXPECT_NE(status, 0);
     EXPECT_EQ(errors.find("Flash Player"), std::string::npos) << errors;
     EXPECT_NE(errors.find("no display"), std::string::npos) << errors;
-    EXPECT_TRUE(DirectoryExists(m_home / "data"));
-    EXPECT_FALSE(PathExists(m_home / "data/Pennoria"));
+    EXPECT_FALSE(PathExists(m_home / "data")); // the default output folder is not created
     EXPECT_FALSE(PathExists(m_home / "config"));
 
     // A display that cannot be reached is no display either.

@@ -10,6 +10,7 @@ class GtkShell : public IShell {
 public:
     bool OpenFolder(const std::string& path) override;
     bool OpenDocument(const std::string& path) override;
+    bool HasHandlerFor(const std::string& path) override;
     bool OpenUri(const std::string& uri) override;
 };
 
