@@ -43,7 +43,8 @@ std::string BuiltInString(int id) {
                            "installed. Reinstall Pennoria (on Debian: sudo apt install "
                            "--reinstall pennoria), or get the self-hosted web version of Ruffle "
                            "from ") +
-               kPlayerDownloadPage + " and unpack it into the folder \"ruffle\" beside the program.";
+               kPlayerDownloadPage +
+               " and unpack it into the folder \"ruffle\" beside the program.";
     case IDS_APP_TITLE:
         return "Pennoria";
     case IDS_HELP_NOT_FOUND:

@@ -12,15 +12,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Pennoria developers <packages@pennoria.org>
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://pennoria.org/)
+# The long description; CPack puts the summary above it as the synopsis.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Pennoria designs animated web banners: a size, an image, a headline, colours,
- a link and an effect. Projects are saved as .pbf files; publishing writes a
- folder ready for a web site with the banner movie and, optionally, a page
- that shows it with the code to embed it.
- .
- The package holds the desktop program (pennoria) and the command-line tool
- (pennoria-cli), which publishes saved projects without a display.")
+    "Pennoria designs animated web banners: a size, an image, a headline, colours,
+a link and an effect. Projects are saved as .pbf files; publishing writes a
+folder ready for a web site with the banner movie and, optionally, a page
+that shows it with the code to embed it.
+
+The package holds the desktop program (pennoria) and the command-line tool
+(pennoria-cli), which publishes saved projects without a display.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read at run time rather than linked, so dpkg-shlibdeps cannot see it: the fonts given to the
 # player.

@@ -258,8 +258,7 @@ TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     bed.shell.RemoveHandlerFor(".html");
     bed.player.Command("OpenHelpFileVC");
     ASSERT_EQ(bed.dialogs.History().size(), 3u);
-    EXPECT_NE(bed.dialogs.History()[2].text.find("\n" + chm + "\n" + pages),
-              std::string::npos)
+    EXPECT_NE(bed.dialogs.History()[2].text.find("\n" + chm + "\n" + pages), std::string::npos)
         << bed.dialogs.History()[2].text;
     EXPECT_EQ(bed.shell.Opened().size(), 2u);
 }

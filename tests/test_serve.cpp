@@ -111,8 +111,9 @@ TEST(Serve, RequestsRepliesAndSilenceForUnknownOrMalformed) {
 TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     CliRun run;
     // The default output folder lies in the documents folder the desktop names.
-    WriteFileText(run.Path("config/user-dirs.dirs"),
-                  "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n");
+    WriteFileText(
+        run.Path("config/user-dirs.dirs"),
+        "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n");
     ASSERT_TRUE(run.Start({"serve", "--project", "/p/a&b.pbf"}));
     EXPECT_EQ(run.Request("GetOutputFielsInfoVC"), "<string>/p/a&amp;b.pbf</string>");
     std::string call = run.Next();

@@ -405,7 +405,7 @@ TEST_F(SettingsInHive, AnEmptyOutputFolderBecomesPennoriaInTheDocumentsFolder) {
     LoadAppSettings(settings);
     EXPECT_EQ(settings.OutputFolder, m_dir / "home/Pennoria"); // no user-dirs.dirs
     EXPECT_FALSE(PathExists(m_dir / "home"));                  // nothing is created
-    EXPECT_EQ(Stored("OutputFolder").second, ""); // written back only by the next save
+    EXPECT_EQ(Stored("OutputFolder").second, "");              // written back only by the next save
 
     ::mkdir((m_dir / "config").c_str(), 0700);
     WriteFileText(m_dir / "config/user-dirs.dirs",
@@ -437,7 +437,8 @@ TEST(UserDirs, EntriesAreReadAsXdgUserDirReadsThem) {
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"relative/no\""), "<none>");
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOMEWARD/no\""), "<none>");
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/unclosed"), "<none>");
-    EXPECT_EQ(UserDirsEntry("XDG_DOCUMENTS_DIR=\"$HOME/d\"", "XDG_DOCUMENTS_DIR", ""), std::nullopt);
+    EXPECT_EQ(UserDirsEntry("XDG_DOCUMENTS_DIR=\"$HOME/d\"", "XDG_DOCUMENTS_DIR", ""),
+              std::nullopt);
 }
 
 // Until a language is stored, the locale chooses it: LC_ALL, then LC_MESSAGES, then LANG.
@@ -532,9 +533,9 @@ protected:
     std::pair<int, std::string> Run(const std::string& display) {
         std::string errors = m_home / "stderr.txt";
         std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_MESSAGES " +
-                              display + " XDG_CONFIG_HOME='" + (m_home / "config") + "' XDG_DATA_HOME='" +
-                              (m_home / "data") + "' '" + (m_program / "pennoria") + "' 2>'" +
-                              errors + "'";
+                              display + " XDG_CONFIG_HOME='" + (m_home / "config") +
+                              "' XDG_DATA_HOME='" + (m_home / "data") + "' '" +
+                              (m_program / "pennoria") + "' 2>'" + errors + "'";
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(errors)};
     }

@@ -108,6 +108,9 @@ void RegisterPublishCommands(CLI::App& app) {
                         "The custom template whose image is published (default: the project)");
     publish->add_option("--overwrite", options->overwrite, "Publish over an existing folder")
         ->check(CLI::IsMember({"yes", "no"}));
+    publish->footer(
+        "Example:\n  pennoria-cli publish summer-sale.pbf --folder ~/Pennoria --out-mode 1\n"
+        "  publishes the banner with its web pages into a new folder below ~/Pennoria.");
     publish->callback([options] { RunPublish(*options); });
 }
 

@@ -416,8 +416,8 @@ void CWebKitFlashPlayer::State::LoadMovieNow(const std::string& url) {
     g_variant_builder_add(&arguments, "{sv}", "vars",
                           g_variant_new_string(ValidUtf8(flashVars).c_str()));
     webkit_web_view_call_async_javascript_function(
-        view, "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr, nullptr,
-        nullptr,
+        view, "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr,
+        nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer) {
             GError* error = nullptr;
             JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
