@@ -1,9 +1,9 @@
 // The editor command dispatcher and the host's calls into the movie.
 #include "bridge/HostDialog.h"
 
-#include "app/EditorPath.h"
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "core/EditorPath.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "publish/FolderChooser.h"
@@ -70,10 +70,12 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
                 [this](const std::string& kind, std::string& text) {
                     return RequestProjectXml(kind, text);
                 }),
-      m_publisher(settings, dialogs, shell, window,
-                  [this](const std::string& kind, std::string& text) {
-                      return RequestProjectXml(kind, text);
-                  }) {
+      m_publisher(
+          settings, dialogs, shell, window,
+          [this](const std::string& kind, std::string& text) {
+              return RequestProjectXml(kind, text);
+          },
+          [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
     m_project.SetDialogStartFolder(&m_settings.OutputFolder);
 }
@@ -83,7 +85,7 @@ CHostDlg::~CHostDlg() {
 }
 
 bool CHostDlg::PlayerUsable() {
-    return m_player.GetFlashVersion() >= kMinimumFlashVersion;
+    return IsUsablePlayerVersion(m_player.GetFlashVersion());
 }
 
 void CHostDlg::RefusePlayer() {
@@ -163,7 +165,7 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         break;
     case Command::MaximizeApplication:
         m_window.Maximize();
-        reply = "true";
+        reply = kReplyTrue;
         break;
     case Command::RestoreApplication:
         m_window.Restore();
@@ -176,7 +178,7 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         break;
     case Command::GetOutputFolderPath: {
         CFolderChooser chooser(m_dialogs, args.empty() ? m_settings.OutputFolder : args[0]);
-        reply = chooser.DoModal() == kChooserOk ? chooser.GetFolder() : std::string("false");
+        reply = chooser.DoModal() == kChooserOk ? chooser.GetFolder() : std::string(kReplyFalse);
         break;
     }
     case Command::OpenOutputFolder:

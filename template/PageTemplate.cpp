@@ -1,7 +1,7 @@
 // The template scanner, conditional blocks, substitution and page generation.
 #include "template/PageTemplate.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "template/Expression.h"
 #include "template/TextReplace.h"
@@ -133,6 +133,29 @@ bool CPageTemplate::Generate(const std::string& templatePath, const std::string&
         WriteOutput(outputPath);
     m_output.clear();
     return true;
+}
+
+std::optional<std::string> CPageTemplate::RenderPage(const std::string& templatePath,
+                                                     const std::string& outputPath,
+                                                     std::string* error) {
+    std::string reason;
+    auto bytes = platform::ReadWholeFile(templatePath, &reason, kMaxTemplateBytes);
+    if (!bytes) {
+        if (error)
+            *error = "cannot read the page template " + templatePath + ": " + reason;
+        return std::nullopt;
+    }
+    SetPageVariables(outputPath);
+    RunTemplate(std::move(*bytes));
+    std::string page;
+    page.swap(m_output);
+    if (m_pageTooLarge) {
+        if (error)
+            *error = "the page " + outputPath + " would exceed " +
+                     std::to_string(kMaxPageBytes >> 20) + " MiB";
+        return std::nullopt;
+    }
+    return page;
 }
 
 bool CPageTemplate::WriteOutput(const std::string& outputPath) {

@@ -1,0 +1,61 @@
+// Localized messages: the selected language file first, then the built-in string table.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace pennoria {
+
+// Message ids of the built-in table.
+enum StringId : int {
+    IDS_OVERWRITE_PROMPT = 2,
+    IDS_CREATED_BY = 3,
+    IDS_EMBED_TIP = 5,
+    IDS_PLAYER_MISSING = 6,
+    IDS_APP_TITLE = 7,
+    IDS_HELP_NOT_FOUND = 8,
+    // Publishing and saving.
+    IDS_PUBLISH_TITLE = 20,
+    IDS_PUBLISH_BAD_NAME = 21,
+    IDS_PUBLISH_STOPPED = 22,
+    IDS_PUBLISH_PROJECT_UNREADABLE = 23,
+    IDS_PUBLISH_IMAGE_NOT_PICTURE = 24,
+    IDS_PUBLISH_IMAGE_NOT_FILE = 25,
+    IDS_PUBLISH_IMAGE_UNREADABLE = 26,
+    IDS_SAVE_NO_PROJECT = 27,
+    // The help files exist but the desktop has no program to show them; %s: where they are.
+    IDS_HELP_NO_VIEWER = 30,
+};
+
+// Where the player's download page is, shown with message 6.
+extern const char* const kPlayerDownloadPage;
+
+// The built-in text of an id; empty when the table has none.
+std::string BuiltInString(int id);
+
+// The language file's name is read from this setting at every lookup, so a changed setting
+// takes effect at the next one. Unbound (or bound to nullptr) means "lang_eng.ini".
+void BindLanguageSetting(const std::string* languageIni);
+
+// Keeps the language lookups bound to a setting for as long as it lives.
+class ScopedLanguageBinding {
+public:
+    explicit ScopedLanguageBinding(const std::string& languageIni) {
+        BindLanguageSetting(&languageIni);
+    }
+    ~ScopedLanguageBinding() { BindLanguageSetting(nullptr); }
+    ScopedLanguageBinding(const ScopedLanguageBinding&) = delete;
+    ScopedLanguageBinding& operator=(const ScopedLanguageBinding&) = delete;
+};
+
+// The value of key in section of the current language file, with \n and \t escapes turned into
+// a line feed and a tab; empty when the file, section or key is missing.
+std::string GetLanguageText(const std::string& section, const std::string& key);
+
+// The localized text of a string id, falling back to the built-in table.
+std::string LoadAppString(int id);
+
+// The localized text of a string id with its "%s" marks replaced, in order, by the values.
+std::string FormatAppString(int id, std::initializer_list<std::string> values);
+
+} // namespace pennoria
