@@ -102,9 +102,11 @@ TEST_F(Dispatcher, UnknownAndMalformedRequestsGetNoReplyAndChangeNothing) {
 }
 
 TEST_F(Dispatcher, StartUpLoadsTheEditorMovieAndTitlesANewProject) {
+    bed.settings.languageIni = "lang_fra.ini";
     bed.Start();
     EXPECT_TRUE(bed.player.LocalSecurityDisabled());
     EXPECT_EQ(bed.player.Movie(), bed.ProgramFolder() + "editor/Pennoria.swf");
+    EXPECT_EQ(bed.player.FlashVars(), "lang=fra"); // the editor speaks the host's language
     EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
 }
 
@@ -226,6 +228,18 @@ TEST_F(Dispatcher, OpenOutputFolderOpensOnlyExistingFolders) {
     }
     EXPECT_EQ(bed.shell.Opened(), (std::vector<std::string>{folder, folder + "/"}));
     EXPECT_EQ(bed.window.BusyDepth(), 0);
+}
+
+// While no file places them, the project dialogs start in the output folder.
+TEST_F(Dispatcher, ProjectDialogsStartInTheOutputFolder) {
+    bed.settings.OutputFolder = "/home/u/Documents/Pennoria";
+    bed.Start();
+    EXPECT_EQ(bed.player.Command("GetSelectedFilePathVC", {"Projects(*.pbf)|*.pbf||", "openprj"}),
+              "<string>false</string>");
+    EXPECT_EQ(bed.player.Command("SaveProjectFileVC"), "<string>false</string>");
+    ASSERT_EQ(bed.dialogs.History().size(), 2u);
+    for (const auto& shown : bed.dialogs.History())
+        EXPECT_EQ(shown.startFolder, "/home/u/Documents/Pennoria") << shown.kind;
 }
 
 // The compiled help when the desktop can show it, else the web pages, else a message naming
