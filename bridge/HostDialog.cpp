@@ -200,10 +200,7 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
     dialog.filter = filter;
     dialog.startFolder = m_settings.OutputFolder;
     if (!initialFile.empty()) {
-        dialog.initialFile = MakeEditorPath(initialFile);
-        for (char& c : dialog.initialFile)
-            if (c == '\\')
-                c = '/';
+        dialog.initialFile = platform::ToForwardSlashes(MakeEditorPath(initialFile));
     }
     auto chosen = m_dialogs.ChooseOpenFile(dialog);
     if (!chosen) {
