@@ -19,6 +19,8 @@ constexpr std::uint32_t kDefaultOutMode = 2;
 constexpr std::uint32_t kDefaultEmbedMode = 0;
 constexpr std::int32_t kDefaultAutoSelectLang = 1;
 const char* const kDefaultLanguageIni = "lang_eng.ini";
+const char* const kDefaultPlayerMode = "bundled";
+constexpr std::uint32_t kDefaultHtml5Creative = 1;
 
 bool IsLanguage(const std::string& locale, const char* language) {
     const std::size_t n = std::strlen(language);
@@ -65,6 +67,8 @@ void CAppSettings::ApplyDefaults() {
     EmbedMode = kDefaultEmbedMode;
     AutoSelectLang = kDefaultAutoSelectLang;
     languageIni = LanguageIniFromEnvironment();
+    PlayerMode = kDefaultPlayerMode;
+    Html5Creative = kDefaultHtml5Creative;
 }
 
 bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, bool resetDefaults) {
@@ -108,6 +112,10 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
          [&] { AutoSelectLang = kDefaultAutoSelectLang; });
     step([&] { return store.ExchangeString("languageIni", languageIni, saving); },
          [&] { languageIni = LanguageIniFromEnvironment(); });
+    step([&] { return store.ExchangeString("PlayerMode", PlayerMode, saving); },
+         [&] { PlayerMode = kDefaultPlayerMode; });
+    step([&] { return store.ExchangeUInt32("Html5Creative", Html5Creative, saving); },
+         [&] { Html5Creative = kDefaultHtml5Creative; });
     return result;
 }
 

@@ -73,6 +73,7 @@ public:
     bool HasHandlerFor(const std::string& path) override;
     void RemoveHandlerFor(const std::string& suffix) { m_unhandledSuffixes.push_back(suffix); }
     const std::vector<std::string>& Opened() const { return m_opened; }
+    void ClearOpened() { m_opened.clear(); }
 
 private:
     bool Record(const std::string& what);
