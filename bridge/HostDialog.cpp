@@ -80,6 +80,7 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
           },
           [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
+    m_project.SetDialogStartFolder(&m_settings.OutputFolder);
 }
 
 CHostDlg::~CHostDlg() {
@@ -107,6 +108,8 @@ void CHostDlg::ApplyCommandLine() {
 void CHostDlg::BringEditorUp() {
     m_player.DisableLocalSecurity();
     m_moviePath = GetProgramFolder() + "editor/Pennoria.swf";
+    // The editor shows its texts in the host's language.
+    m_player.SetFlashVars("lang=" + LanguageCode(m_settings.languageIni));
     m_player.SetMovie(m_moviePath);
 }
 
@@ -201,6 +204,7 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
 
     platform::OpenFileRequest dialog;
     dialog.filter = filter;
+    dialog.startFolder = m_settings.OutputFolder;
     if (!initialFile.empty()) {
         dialog.initialFile = platform::ToForwardSlashes(MakeEditorPath(initialFile));
     }
@@ -230,13 +234,17 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 }
 
 void CHostDlg::NotifyOutputSettings() {
-    // Then the player for the pages and whether to write the HTML5 creative.
-    CallEditorReporting(
-        "SettingOutputFilesVC",
-        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile,
-         PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)),
-         m_settings.Html5Creative != 0 ? "yes" : "no"},
-        nullptr);
+    const std::vector<std::string> settings = {m_settings.OutputFolder, m_settings.SWFFile,
+                                               m_settings.HTMLFile};
+    // Then the player for the pages and whether to write the HTML5 creative. A movie whose
+    // function takes only the first three refuses the longer call; it gets those three.
+    std::vector<std::string> choices = settings;
+    choices.push_back(
+        PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)));
+    choices.push_back(m_settings.Html5Creative != 0 ? "yes" : "no");
+    if (m_player.CallEditor(BuildInvokeCall("SettingOutputFilesVC", choices)))
+        return;
+    CallEditorReporting("SettingOutputFilesVC", settings, nullptr);
 }
 
 bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {
@@ -252,13 +260,34 @@ void CHostDlg::NotifyWindowControl(const std::string& action) {
     CallEditorReporting("ControlAppWindowVC", {action}, nullptr);
 }
 
+std::vector<std::string> HelpDocuments(const std::string& programFolder) {
+    return {programFolder + "Pennoria Help.chm", programFolder + "help/index.html"};
+}
+
 void CHostDlg::OnHelp() {
-    const std::string helpFile = GetProgramFolder() + "Pennoria Help.chm";
-    if (platform::FileExists(helpFile))
-        m_shell.OpenDocument(helpFile);
-    else
+    // The compiled help when the desktop has a viewer for it, else the same help as web pages
+    // in the browser; when neither can be shown the user is told where the help is.
+    std::vector<std::string> present;
+    for (const std::string& document : HelpDocuments(GetProgramFolder())) {
+        if (!platform::FileExists(document))
+            continue;
+        present.push_back(document);
+        if (m_shell.HasHandlerFor(document) && m_shell.OpenDocument(document))
+            return;
+    }
+    if (present.empty()) {
         m_dialogs.ShowMessage(LoadAppString(IDS_HELP_NOT_FOUND), platform::MessageButtons::Ok,
                               platform::MessageIcon::None);
+        return;
+    }
+    std::string where;
+    for (const std::string& document : present)
+        where += (where.empty() ? "" : "\n") + document;
+    std::string text = LoadAppString(IDS_HELP_NO_VIEWER);
+    const std::size_t mark = text.find("%s");
+    if (mark != std::string::npos)
+        text.replace(mark, 2, where);
+    m_dialogs.ShowMessage(text, platform::MessageButtons::Ok, platform::MessageIcon::Information);
 }
 
 void CHostDlg::OnCaptionDoubleClick() {

@@ -55,6 +55,8 @@ SaveResult CProjectFiles::SaveProject(SaveMode mode) {
         request.filter = kProjectFileFilter;
         request.defaultExtension = kProjectDefaultExtension;
         request.initialFile = m_currentPath;
+        if (m_startFolder)
+            request.startFolder = *m_startFolder;
         request.confirmOverwrite = true;
         auto chosen = m_dialogs.ChooseSaveFile(request);
         if (!chosen)

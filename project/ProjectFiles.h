@@ -60,6 +60,9 @@ public:
     bool WriteProjectFile(const std::string& path);
 
     const std::string& CurrentProjectPath() const { return m_currentPath; }
+    // The folder the save dialog starts in while the project has no path (the output folder);
+    // the text must outlive this object.
+    void SetDialogStartFolder(const std::string* folder) { m_startFolder = folder; }
     // Why the last write failed; empty after a successful one.
     const std::string& LastWriteError() const { return m_lastWriteError; }
 
@@ -69,6 +72,7 @@ private:
     ProjectXmlSource m_projectXml;
     std::string m_currentPath;
     std::string m_lastWriteError;
+    const std::string* m_startFolder = nullptr;
 };
 
 } // namespace pennoria

@@ -193,6 +193,7 @@ struct CWebKitFlashPlayer::State {
     bool pageFailed = false;
     std::int32_t version = 0;
     std::string queuedMovieUrl;
+    std::string flashVars;
 
     std::vector<std::shared_ptr<Conversation>> conversations; // innermost last
     std::map<std::uint64_t, std::shared_ptr<Conversation>> answeredLate;
@@ -412,9 +413,11 @@ void CWebKitFlashPlayer::State::LoadMovieNow(const std::string& url) {
     GVariantBuilder arguments;
     g_variant_builder_init(&arguments, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&arguments, "{sv}", "url", g_variant_new_string(ValidUtf8(url).c_str()));
+    g_variant_builder_add(&arguments, "{sv}", "vars",
+                          g_variant_new_string(ValidUtf8(flashVars).c_str()));
     webkit_web_view_call_async_javascript_function(
-        view, "pennoriaLoadMovie(url);", -1, g_variant_builder_end(&arguments), nullptr, nullptr,
-        nullptr,
+        view, "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr,
+        nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer) {
             GError* error = nullptr;
             JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
@@ -576,6 +579,10 @@ CWebKitFlashPlayer::~CWebKitFlashPlayer() {
 
 GtkWidget* CWebKitFlashPlayer::Widget() const {
     return GTK_WIDGET(m_state->view);
+}
+
+void CWebKitFlashPlayer::SetFlashVars(const std::string& flashVars) {
+    m_state->flashVars = flashVars;
 }
 
 void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {

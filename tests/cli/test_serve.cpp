@@ -31,6 +31,7 @@ public:
         args.insert(args.begin(), kCli);
         if (!m_child.Start(args,
                            {{"PENNORIA_MODULE_PATH", m_dir / "prog/pennoria-cli"},
+                            {"HOME", m_dir / "home"},
                             {"XDG_CONFIG_HOME", m_dir / "config"},
                             {"XDG_DATA_HOME", m_dir / "data"}},
                            m_dir / "stderr.txt"))
@@ -109,6 +110,10 @@ TEST(Serve, RequestsRepliesAndSilenceForUnknownOrMalformed) {
 
 TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     CliRun run;
+    // The default output folder lies in the documents folder the desktop names.
+    WriteFileText(
+        run.Path("config/user-dirs.dirs"),
+        "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n");
     ASSERT_TRUE(run.Start({"serve", "--project", "/p/a&b.pbf"}));
     EXPECT_EQ(run.Request("GetOutputFielsInfoVC"), "<string>/p/a&amp;b.pbf</string>");
     std::string call = run.Next();
@@ -117,7 +122,7 @@ TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
     EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
     ASSERT_EQ(parsed.arguments.size(), 5u); // folder, movie, page, player, HTML5 creative
-    EXPECT_EQ(parsed.arguments[0], run.Path("data") + "/Pennoria");
+    EXPECT_EQ(parsed.arguments[0], run.Path("home") + "/My \"Docs\"/Pennoria");
     run.Send("<undefined/>");
     EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");
     EXPECT_EQ(run.Finish(), 0);

@@ -27,6 +27,7 @@ PROGRAM = None
 PRESET_728X90 = (126, 152)
 CHOOSE_IMAGE = (79, 300)
 TAB_TEXT = (239, 93)
+PUBLISH_PANEL_HEIGHT = 486  # the publish panel, 520 wide, centred in the movie
 HEADLINE_FIELD = (160, 160)
 PREVIEW_AREA = (700, 520)
 
@@ -183,10 +184,16 @@ class DesktopSession(unittest.TestCase):
             app.answer_file_dialog(cls.scratch + "/banner.pbf", location_entry=True)
             app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
             time.sleep(3)  # the movie reads the file
+            # The launcher's StartupWMClass names the window's class; the picture of the
+            # reopened banner is the one the software centres show.
+            classed = subprocess.run(["xdotool", "search", "--classname", "^pennoria$"],
+                                     stdout=subprocess.PIPE, text=True).stdout.split()
+            cls.window_classed = str(app.window) in classed
+            app.screenshot("editor")
             app.click(HEADLINE_FIELD)
             app.key("ctrl+p")
             # The output folder field of the publish panel, which is centred in the movie.
-            box_x, box_y = (app.width - 520) // 2, (app.height - 430) // 2
+            box_x, box_y = (app.width - 520) // 2, (app.height - PUBLISH_PANEL_HEIGHT) // 2
             app.click((box_x + 200, box_y + 110))
             app.key("ctrl+a")
             app.type(cls.scratch + "/web")
@@ -196,7 +203,7 @@ class DesktopSession(unittest.TestCase):
             time.sleep(1.5)
             app.screenshot("published")
             # The panel's Close button: the window keeps Escape from the movie.
-            app.click((box_x + 463, box_y + 404))
+            app.click((box_x + 463, box_y + PUBLISH_PANEL_HEIGHT - 26))
             app.click((app.width - 11, 14))
             app.screenshot("closing")
         finally:
@@ -228,6 +235,10 @@ class DesktopSession(unittest.TestCase):
     def test_the_published_banner_shows_the_image(self):
         seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
         self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
+
+    def test_the_window_class_is_the_launchers(self):
+        self.assertTrue(getattr(self, "window_classed", False),
+                        "no window of class pennoria (StartupWMClass of pennoria.desktop)")
 
     def test_the_close_button_ends_the_program(self):
         self.assertIn("ExitApplicationVC", self.log)
