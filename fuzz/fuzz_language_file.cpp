@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!plainKey)
         return 0;
     const std::string value = platform::Trim(text.substr(0, text.find_first_of("\n\"")));
-    auto found = platform::LookupProfileText("[STRING]\n" + key + "=" + value + "\n", "string", key);
+    auto found =
+        platform::LookupProfileText("[STRING]\n" + key + "=" + value + "\n", "string", key);
     if (!found || *found != value)
         std::abort();
     return 0;

@@ -106,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return true;
         },
         [&root] { return root + "/projects/p.pbf"; });
-    publisher.OnOutputProjectFiles({"1", input.size() % 2 ? "1" : "0", web, swfName, pageName,
-                                    xmlName});
+    publisher.OnOutputProjectFiles(
+        {"1", input.size() % 2 ? "1" : "0", web, swfName, pageName, xmlName});
 
     if (!IsEmptyFolder(root + "/outside"))
         std::abort();

@@ -15,11 +15,10 @@ using namespace pennoria;
 namespace {
 
 bool Same(const CAppSettings& a, const CAppSettings& b) {
-    return a.OutputFolder == b.OutputFolder && a.SWFFile == b.SWFFile &&
-           a.HTMLFile == b.HTMLFile && a.OutMode == b.OutMode && a.EmbedMode == b.EmbedMode &&
-           a.Language == b.Language && a.AutoSelectLang == b.AutoSelectLang &&
-           a.languageIni == b.languageIni && a.AlbumID == b.AlbumID &&
-           a.AlbumPassword == b.AlbumPassword;
+    return a.OutputFolder == b.OutputFolder && a.SWFFile == b.SWFFile && a.HTMLFile == b.HTMLFile &&
+           a.OutMode == b.OutMode && a.EmbedMode == b.EmbedMode && a.Language == b.Language &&
+           a.AutoSelectLang == b.AutoSelectLang && a.languageIni == b.languageIni &&
+           a.AlbumID == b.AlbumID && a.AlbumPassword == b.AlbumPassword;
 }
 
 } // namespace
@@ -30,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string folder = hive.substr(0, hive.find_last_of('/'));
     fuzzing::RemoveTree(folder);
     ::mkdir(folder.c_str(), 0700);
-    if (!platform::WriteFileAtomically(
-            hive, std::string_view(reinterpret_cast<const char*>(data), size)))
+    if (!platform::WriteFileAtomically(hive,
+                                       std::string_view(reinterpret_cast<const char*>(data), size)))
         std::abort();
 
     CAppSettings loaded;

@@ -1,7 +1,10 @@
 // pennoria: the desktop host.
 #include "host/HostApp.h"
+#include "platform/TopLevel.h"
 
 int main(int argc, char** argv) {
-    pennoria::host::CHostApp app;
-    return app.Run(argc, argv);
+    return pennoria::platform::RunReportingExceptions("pennoria", [&] {
+        pennoria::host::CHostApp app;
+        return app.Run(argc, argv);
+    });
 }

@@ -297,12 +297,13 @@ bool SWFMovie::LoadImage(std::shared_ptr<const SwfImage> image) {
     for (;;) {
         if (reader.Remaining() == 0)
             return Fail("the movie ends without an End tag");
-        std::unique_ptr<SWFTag> tag = SWFTag::Read(reader);
-        if (!tag)
+        if (m_tags.size() >= kMaxMovieTags)
+            return Fail("the movie holds more than " + std::to_string(kMaxMovieTags) + " tags");
+        SWFTag tag;
+        if (!SWFTag::Read(reader, tag))
             return Fail("a tag record runs past the end of the file");
-        bool end = tag->Code() == 0;
-        m_tags.push_back(std::move(tag));
-        if (end)
+        m_tags.push_back(tag);
+        if (tag.Code() == 0)
             break;
     }
     m_loaded = true;
@@ -336,7 +337,7 @@ bool SWFMovie::Serialize(SerializedMovie& serialized) {
     }
     std::uint64_t content = 0;
     for (const auto& tag : m_tags)
-        content += tag->OnFileSize(m_trace);
+        content += tag.OnFileSize(m_trace);
     if (content > std::numeric_limits<std::uint32_t>::max() - 64) {
         m_saveError = "the movie is too large";
         return false;
@@ -356,13 +357,13 @@ bool SWFMovie::Serialize(SerializedMovie& serialized) {
                             m_trace);
         WriteHeader(m_header, static_cast<std::uint32_t>(total), writer);
         for (const auto& tag : m_tags)
-            tag->Write(writer);
+            tag.Write(writer);
         written = writer.Finish() && writer.BytesWritten() == total && deflater.Finish(serialized);
     } else {
         SWFBitWriter writer(static_cast<size_t>(total), m_trace);
         WriteHeader(m_header, static_cast<std::uint32_t>(total), writer);
         for (const auto& tag : m_tags)
-            tag->Write(writer);
+            tag.Write(writer);
         written = writer.Finish() && writer.BytesWritten() == total;
         serialized.plain = writer.TakeBuffer();
     }

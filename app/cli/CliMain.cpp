@@ -1,5 +1,6 @@
 // pennoria-cli: the host's operations without a window.
 #include "app/cli/CliCommands.h"
+#include "platform/TopLevel.h"
 
 #include <CLI/CLI.hpp>
 
@@ -11,11 +12,15 @@ namespace {
 int g_exitCode = 0;
 }
 
-void SetExitCode(int code) { g_exitCode = code; }
+void SetExitCode(int code) {
+    g_exitCode = code;
+}
 
 } // namespace pennoria::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCli(int argc, char** argv) {
     CLI::App app{"Pennoria command-line tool: the banner host's operations without a window.",
                  "pennoria-cli"};
     app.set_version_flag("--version", std::string("pennoria-cli ") + PENNORIA_VERSION);
@@ -30,4 +35,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     return pennoria::cli::g_exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return pennoria::platform::RunReportingExceptions("pennoria-cli",
+                                                      [&] { return RunCli(argc, argv); });
 }
