@@ -49,7 +49,7 @@ std::string BuiltInString(int id) {
         return "Publish";
     case IDS_PUBLISH_BAD_NAME:
         return "The file name \"%s\" cannot be published: a published file name must not contain "
-               "folder separators, \"..\", quotes, \"<\", \">\" or control characters.";
+               "folder separators, \"..\", quotes, \":\", \"<\", \">\" or control characters.";
     case IDS_PUBLISH_STOPPED:
         return "Publishing stopped:\n\n%s";
     case IDS_PUBLISH_PROJECT_UNREADABLE:

@@ -149,6 +149,13 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         EXPECT_EQ(Count(text, ".css"), 0u);
         EXPECT_EQ(Count(text, "<!DOCTYPE html>"), 1u);
         EXPECT_NE(text.find("$MainSWF"), std::string::npos);
+        // The banner may never script the page it is shown in, nor may its copied embed code.
+        EXPECT_EQ(Count(text, "allowScriptAccess\" value=\"never\"") +
+                      Count(text, "allowScriptAccess=\"never\"") +
+                      Count(text, "allowScriptAccess: \"never\""),
+                  Count(text, "param name=\"movie\"") + Count(text, "<embed ") +
+                      Count(text, "&lt;embed ") + Count(text, "embedSWF(\""));
+        EXPECT_EQ(Count(text, "allowScriptAccess"), Count(text, "never"));
         if (page.mainPage) {
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);

@@ -772,7 +772,11 @@ class Editor extends Sprite {
         y = heading(page, Strings.LINK, y);
         var link = place(page, new TextInput("link", PANEL_W - 28), 14, y);
         link.onChange = function() {
-            model.link = StringTools.trim(link.text);
+            var text = StringTools.trim(link.text);
+            // Only web and mail links open; a script link would run in the page showing the banner.
+            model.link = ProjectModel.isAllowedLink(text) ? text : "";
+            if (text != "" && model.link == "")
+                setStatus(Strings.LINK_REFUSED);
             refresh();
         };
         inputs.set("link", link);
