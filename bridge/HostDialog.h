@@ -2,10 +2,10 @@
 // display. The desktop window and the headless host both wrap this class unchanged.
 #pragma once
 
-#include "app/AppSettings.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
 #include "bridge/ReplyWords.h"
+#include "core/AppSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"

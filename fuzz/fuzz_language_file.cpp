@@ -1,7 +1,7 @@
 // libFuzzer target: the language-file reader. The input's first line is the key looked up, the
 // rest the file; the lookup and the filling in of a message must never crash, and a key written
 // plainly into a file must be found again with its value.
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 

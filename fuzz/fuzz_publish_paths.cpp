@@ -2,7 +2,7 @@
 // three lines are the movie, page and XML names, the rest the project XML (also handed over as the
 // custom template, so its img names the image to copy). Whatever the input, nothing may be
 // written outside the publish folder: not through a link planted in it, not through a name.
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"

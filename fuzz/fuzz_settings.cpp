@@ -1,7 +1,7 @@
 // libFuzzer target: the settings layer above the hive's text parser. The input is the hive file
 // as found at start-up; loading the settings from it must never crash, and whatever loads must
 // save and load back to the same settings.
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"

@@ -1,9 +1,9 @@
 // The publish pipeline as named steps.
 #include "publish/Publisher.h"
 
-#include "app/EditorPath.h"
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "core/EditorPath.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "swf/SwfMovie.h"
