@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::ScriptedHostWindow window;
     CPublisher publisher(
         settings, dialogs, shell, window,
-        [&project](const std::string&, std::string& text) {
+        [&project](ProjectTextKind, std::string& text) {
             text = project;
             return true;
         },

@@ -135,7 +135,7 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
 
 bool CPublisher::FetchProject(PublishRun& run) {
     std::string text;
-    if (!m_projectXml || !m_projectXml("photoEditor", text))
+    if (!m_projectXml || !m_projectXml(ProjectTextKind::PhotoEditor, text))
         return false;
     // A project that does not parse is refused before anything in the folder changes: it
     // would leave an old publish's files beside new ones of the wrong size.
@@ -156,7 +156,8 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
     // names the copy.
     std::string customTemplate;
     std::string image;
-    const bool hasSource = m_projectXml && m_projectXml("customTemplate", customTemplate) &&
+    const bool hasSource = m_projectXml &&
+                           m_projectXml(ProjectTextKind::CustomTemplate, customTemplate) &&
                            GetCustomTemplateImage(customTemplate, image);
     std::string reference;
     run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
