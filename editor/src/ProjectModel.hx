@@ -256,6 +256,26 @@ class ProjectModel {
         return projectFile.substr(0, cut + 1) + relative;
     }
 
+    /**
+        The image path as a project saved at projectFile stores it: relative when the image sits in
+        the project's folder or below it (so the folder can be moved or sent whole), as it is
+        otherwise. resolveAgainst turns it back.
+    **/
+    public static function relativeTo(path:String, projectFile:String):String {
+        var cut = Std.int(Math.max(projectFile.lastIndexOf("/"), projectFile.lastIndexOf("\\")));
+        if (path == "" || cut <= 0 || !isAbsolute(path))
+            return path;
+        var folder = projectFile.substr(0, cut + 1);
+        if (!StringTools.startsWith(path, folder))
+            return path;
+        var rest = path.substr(folder.length);
+        // Never a parent reference: a path that climbs out stays absolute.
+        var parts = StringTools.replace(rest, "\\", "/").split("/");
+        if (rest == "" || parts.indexOf("..") >= 0 || parts.indexOf("") >= 0)
+            return path;
+        return rest;
+    }
+
     /** The file name part of a path written with "/" or "\". */
     public static function fileName(path:String):String {
         var cut = Std.int(Math.max(path.lastIndexOf("/"), path.lastIndexOf("\\")));

@@ -210,6 +210,24 @@ class EditorUnitTests {
         ];
         for (c in cases)
             same("image " + c.img + " of " + c.project, c.expected, ProjectModel.resolveAgainst(c.img, c.project));
+
+        // Saved beside or below the project, an image is stored relative to it and read back whole;
+        // elsewhere (or climbing out) it stays absolute, as older projects store it.
+        var stored = [
+            {img: "/home/ann/sale/beach.png", project: "/home/ann/sale/sale.pbf", expected: "beach.png"},
+            {img: "/home/ann/sale/art/b.png", project: "/home/ann/sale/sale.pbf", expected: "art/b.png"},
+            {img: "/home/ann/other/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/other/b.png"},
+            {img: "/home/ann/sale/../x.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/sale/../x.png"},
+            {img: "/home/ann/salesman/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/salesman/b.png"},
+            {img: "C:\\Art\\b.png", project: "C:\\Art\\p.pbf", expected: "b.png"},
+            {img: "https://example.org/b.png", project: "/p/x.pbf", expected: "https://example.org/b.png"},
+            {img: "", project: "/p/x.pbf", expected: ""}
+        ];
+        for (c in stored) {
+            var relative = ProjectModel.relativeTo(c.img, c.project);
+            same("stored " + c.img, c.expected, relative);
+            same("read back " + c.img, c.img, ProjectModel.resolveAgainst(relative, c.project).split("\\").join(c.img.indexOf("\\") >= 0 ? "\\" : "/"));
+        }
     }
 
     static function formatting() {
