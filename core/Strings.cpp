@@ -63,6 +63,10 @@ std::string BuiltInString(int id) {
         return "The image %s cannot be published: %s";
     case IDS_SAVE_NO_PROJECT:
         return "the editor did not deliver the project";
+    case IDS_PUBLISH_CANNOT_READ:
+        return "cannot read %s: %s";
+    case IDS_PUBLISH_CANNOT_RESIZE:
+        return "the banner movie %s cannot be resized: %s";
     default:
         return {};
     }

@@ -236,7 +236,7 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
     std::string error;
     auto bytes = platform::ReadWholeFile(run.sources.themeMovie, &error);
     if (!bytes) {
-        run.failure = "cannot read " + run.sources.themeMovie + ": " + error;
+        run.failure = FormatAppString(IDS_PUBLISH_CANNOT_READ, {run.sources.themeMovie, error});
         return false;
     }
     // At the default size the banner movie is an exact copy.
@@ -245,8 +245,10 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
         std::string resized;
         if (!movie.LoadFromData(std::move(*bytes)) ||
             !movie.SetStageSize(run.size.width, run.size.height) || !movie.SaveToData(resized)) {
-            run.failure = "cannot resize " + run.sources.themeMovie + ": " +
-                          (movie.LoadError().empty() ? movie.SaveError() : movie.LoadError());
+            run.failure = FormatAppString(IDS_PUBLISH_CANNOT_RESIZE,
+                                          {run.sources.themeMovie, movie.LoadError().empty()
+                                                                       ? movie.SaveError()
+                                                                       : movie.LoadError()});
             return false;
         }
         bytes = std::move(resized);
@@ -306,7 +308,7 @@ bool CPublisher::CopyInstalled(PublishRun& run, const std::string& source,
     std::string error;
     auto bytes = platform::ReadWholeFile(source, &error);
     if (!bytes) {
-        run.failure = "cannot read " + source + ": " + error;
+        run.failure = FormatAppString(IDS_PUBLISH_CANNOT_READ, {source, error});
         return false;
     }
     return WritePublished(run, relativePath, *bytes);

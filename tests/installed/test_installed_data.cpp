@@ -190,7 +190,8 @@ TEST_P(LanguageFile, HasEveryMessageId) {
          {IDS_OVERWRITE_PROMPT, IDS_CREATED_BY, IDS_EMBED_TIP, IDS_PLAYER_MISSING, IDS_APP_TITLE,
           IDS_HELP_NOT_FOUND, IDS_PUBLISH_TITLE, IDS_PUBLISH_BAD_NAME, IDS_PUBLISH_STOPPED,
           IDS_PUBLISH_PROJECT_UNREADABLE, IDS_PUBLISH_IMAGE_NOT_PICTURE, IDS_PUBLISH_IMAGE_NOT_FILE,
-          IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT}) {
+          IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT, IDS_PUBLISH_CANNOT_READ,
+          IDS_PUBLISH_CANNOT_RESIZE}) {
         auto raw = platform::LookupProfileText(text, "STRING", std::to_string(id));
         ASSERT_TRUE(raw.has_value()) << "id " << id;
         std::string value = GetLanguageText("STRING", std::to_string(id));
