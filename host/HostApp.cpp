@@ -8,7 +8,7 @@
 #include "core/AppSettings.h"
 #include "core/ProgramPaths.h"
 #include "core/Strings.h"
-#include "host/HostDlg.h"
+#include "host/MainWindow.h"
 #include "host/StandInPlayer.h"
 #include "host/player/WebKitFlashPlayer.h"
 #include "platform/DebugLog.h"
@@ -85,9 +85,9 @@ bool UseStandInPlayer() {
 
 // The session ending (SIGTERM, or Ctrl+C from a terminal) closes the window in order, so its
 // placement is kept.
-gboolean OnTerminate(gpointer dialog) {
+gboolean OnTerminate(gpointer window) {
     platform::DebugOutput("window: end requested by signal");
-    static_cast<CHostDlg*>(dialog)->Close();
+    static_cast<CMainWindow*>(window)->Close();
     return G_SOURCE_CONTINUE;
 }
 
@@ -147,20 +147,20 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         playerWidget = webPlayer->Widget();
     }
 
-    CHostDlg::Services services;
+    CMainWindow::Services services;
     services.playerWidget = playerWidget;
     services.profile = &profile;
     services.windowCreated = [&dialogs](GtkWindow* window) { dialogs.SetParent(window); };
-    CHostDlg dialog(services);
-    pennoria::CHostDlg core(*player, dialogs, shell, dialog, settings,
+    CMainWindow window(services);
+    pennoria::CHostDlg core(*player, dialogs, shell, window, settings,
                             ProjectFromCommandLine(arguments).value_or(""));
     EditorCoreLink link(core);
-    dialog.SetEditorCore(&link);
+    window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });
 
-    const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &dialog);
-    const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &dialog);
-    if (dialog.DoModal() < 0)
+    const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &window);
+    const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &window);
+    if (window.Run() == FrameRun::Failed)
         m_exitCode = 1;
     player->SetFlashCallHandler(nullptr);
     g_source_remove(term);
