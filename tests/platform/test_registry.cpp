@@ -351,7 +351,7 @@ TEST_F(RegistryCalls, AFifoInPlaceOfTheFileIsMovedAsideWithoutWaiting) {
     ASSERT_EQ(::mkfifo(HivePath().c_str(), 0600), 0);
     RegKey key = nullptr;
     EXPECT_EQ(RegOpenKey(kHKeyCurrentUser, "Software\\Kept", RegAccess::Read, &key),
-              kErrorFileNotFound);
+              RegStatus::NotFound);
     struct stat st {};
     ASSERT_EQ(::lstat((HivePath() + ".bad").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
