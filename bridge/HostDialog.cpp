@@ -31,6 +31,7 @@ enum class Command {
     GetOutputFolderPath,
     OpenOutputFolder,
     OpenHelpFile,
+    PreviewInBrowser,
 };
 
 struct CommandName {
@@ -52,6 +53,8 @@ constexpr CommandName kCommands[] = {
     {"GetOutputFolderPathVC", Command::GetOutputFolderPath},
     {"OpenOutputFolderVC", Command::OpenOutputFolder},
     {"OpenHelpFileVC", Command::OpenHelpFile},
+    // Beside the twelve: publishes into a private folder and shows the result in the browser.
+    {"PreviewInBrowserVC", Command::PreviewInBrowser},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -184,6 +187,9 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::OpenHelpFile:
         OnHelp();
         break;
+    case Command::PreviewInBrowser:
+        reply = PublishReplyWord(m_publisher.PreviewInBrowser());
+        break;
     }
     return true;
 }
@@ -224,9 +230,13 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 }
 
 void CHostDlg::NotifyOutputSettings() {
-    CallEditorReporting("SettingOutputFilesVC",
-                        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile},
-                        nullptr);
+    // Then the player for the pages and whether to write the HTML5 creative.
+    CallEditorReporting(
+        "SettingOutputFilesVC",
+        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile,
+         PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)),
+         m_settings.Html5Creative != 0 ? "yes" : "no"},
+        nullptr);
 }
 
 bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {

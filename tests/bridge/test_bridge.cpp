@@ -174,7 +174,8 @@ TEST_F(Dispatcher, OutputFilesInfoAndTheSettingsPushAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], call, error));
     EXPECT_EQ(call.name, "SettingOutputFilesVC");
-    EXPECT_EQ(call.arguments, (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html"}));
+    EXPECT_EQ(call.arguments,
+              (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html", "bundled", "yes"}));
     // "new" even after a project has been opened.
     bed.host->OpenProject("/p/x.pbf");
     EXPECT_EQ(bed.player.Command("getoutputfielsinfovc"), "<string>new</string>");

@@ -121,6 +121,7 @@ const char* const kPageVariables[] = {
     "Mosaiq_Footer", "ResourcePath", "CreatorSite", "SponsorSite", "MovieHeight",
     "MovieWidth",    "AlbumTitle",   "StylePath",   "Copyright",   "EmbedTip",
     "Encoding",      "Creator",      "MainSWF",
+    "BundledPlayer", // set by publishing beside the thirteen: the player's script, or empty
 };
 
 } // namespace
@@ -149,6 +150,13 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         EXPECT_EQ(Count(text, ".css"), 0u);
         EXPECT_EQ(Count(text, "<!DOCTYPE html>"), 1u);
         EXPECT_NE(text.find("$MainSWF"), std::string::npos);
+        // The bundled player is loaded, configured for a banner, before the movie is placed.
+        const std::size_t player = text.find("<script src=\"$BundledPlayer\"></script>");
+        ASSERT_NE(player, std::string::npos);
+        EXPECT_LT(player, text.find(page.scriptPage ? "swfobject.js" : "<object"));
+        for (const char* option : {"splashScreen: false", "autoplay: \"on\"",
+                                   "contextMenu: \"off\"", "allowScriptAccess: false"})
+            EXPECT_NE(text.find(option), std::string::npos) << option;
         // The banner may never script the page it is shown in, nor may its copied embed code.
         EXPECT_EQ(Count(text, "allowScriptAccess\" value=\"never\"") +
                       Count(text, "allowScriptAccess=\"never\"") +
@@ -191,7 +199,7 @@ TEST_P(LanguageFile, HasEveryMessageId) {
           IDS_HELP_NOT_FOUND, IDS_PUBLISH_TITLE, IDS_PUBLISH_BAD_NAME, IDS_PUBLISH_STOPPED,
           IDS_PUBLISH_PROJECT_UNREADABLE, IDS_PUBLISH_IMAGE_NOT_PICTURE, IDS_PUBLISH_IMAGE_NOT_FILE,
           IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT, IDS_PUBLISH_CANNOT_READ,
-          IDS_PUBLISH_CANNOT_RESIZE}) {
+          IDS_PUBLISH_CANNOT_RESIZE, IDS_PUBLISH_JPEG_OFFER, IDS_PUBLISH_CREATIVE_TOO_LARGE}) {
         auto raw = platform::LookupProfileText(text, "STRING", std::to_string(id));
         ASSERT_TRUE(raw.has_value()) << "id " << id;
         std::string value = GetLanguageText("STRING", std::to_string(id));
