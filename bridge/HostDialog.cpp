@@ -230,13 +230,17 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 }
 
 void CHostDlg::NotifyOutputSettings() {
-    // Then the player for the pages and whether to write the HTML5 creative.
-    CallEditorReporting(
-        "SettingOutputFilesVC",
-        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile,
-         PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)),
-         m_settings.Html5Creative != 0 ? "yes" : "no"},
-        nullptr);
+    const std::vector<std::string> settings = {m_settings.OutputFolder, m_settings.SWFFile,
+                                               m_settings.HTMLFile};
+    // Then the player for the pages and whether to write the HTML5 creative. A movie whose
+    // function takes only the first three refuses the longer call; it gets those three.
+    std::vector<std::string> choices = settings;
+    choices.push_back(
+        PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)));
+    choices.push_back(m_settings.Html5Creative != 0 ? "yes" : "no");
+    if (m_player.CallEditor(BuildInvokeCall("SettingOutputFilesVC", choices)))
+        return;
+    CallEditorReporting("SettingOutputFilesVC", settings, nullptr);
 }
 
 bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {

@@ -181,6 +181,24 @@ TEST_F(Dispatcher, OutputFilesInfoAndTheSettingsPushAfterTheReply) {
     EXPECT_EQ(bed.player.Command("getoutputfielsinfovc"), "<string>new</string>");
 }
 
+TEST_F(Dispatcher, AMovieTakingThreeSettingsGetsThreeAndNoErrorIsShown) {
+    bed.Start();
+    // As a movie whose function declares three parameters: the longer call fails in it.
+    std::vector<std::size_t> counts;
+    bed.player.SetMovieFunction(
+        [&](const std::string&,
+            const std::vector<std::string>& args) -> std::optional<std::string> {
+            counts.push_back(args.size());
+            if (args.size() != 3)
+                return std::nullopt;
+            return std::string("<string>ok</string>");
+        });
+    bed.player.Command("GetOutputFielsInfoVC");
+    bed.window.RunPostedWork();
+    EXPECT_EQ(counts, (std::vector<std::size_t>{5, 3}));
+    EXPECT_TRUE(bed.dialogs.History().empty());
+}
+
 TEST_F(Dispatcher, OutputFilesInfoNamesTheStartUpProjectUntilANewOne) {
     bed.Start("/home/u/start.pbf");
     EXPECT_TRUE(bed.host->OpenedFromCommandLine());
