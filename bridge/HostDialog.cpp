@@ -70,13 +70,13 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
     : m_player(player), m_dialogs(dialogs), m_shell(shell), m_window(window), m_settings(settings),
       m_commandLineProject(std::move(commandLineProject)),
       m_project(dialogs, window,
-                [this](const std::string& kind, std::string& text) {
-                    return RequestProjectXml(kind, text);
+                [this](ProjectTextKind kind, std::string& text) {
+                    return RequestProjectXml(ProjectTextWord(kind), text);
                 }),
       m_publisher(
           settings, dialogs, shell, window,
-          [this](const std::string& kind, std::string& text) {
-              return RequestProjectXml(kind, text);
+          [this](ProjectTextKind kind, std::string& text) {
+              return RequestProjectXml(ProjectTextWord(kind), text);
           },
           [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });

@@ -1,5 +1,6 @@
 // pennoria-cli: the host's operations without a window.
 #include "cli/CliCommands.h"
+#include "platform/TopLevel.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,7 +19,9 @@ void SetExitCode(int code) {
 
 } // namespace pennoria::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCli(int argc, char** argv) {
     CLI::App app{"Pennoria command-line tool: the banner host's operations without a window.\n"
                  "Every command prints its options and an example with --help, for instance\n"
                  "  pennoria-cli publish --help",
@@ -44,4 +47,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Run '%s --help' for its options and an example.\n", command.c_str());
     }
     return pennoria::cli::g_exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return pennoria::platform::RunReportingExceptions("pennoria-cli",
+                                                      [&] { return RunCli(argc, argv); });
 }

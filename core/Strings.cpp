@@ -53,7 +53,7 @@ std::string BuiltInString(int id) {
         return "Publish";
     case IDS_PUBLISH_BAD_NAME:
         return "The file name \"%s\" cannot be published: a published file name must not contain "
-               "folder separators, \"..\", quotes, \"<\", \">\" or control characters.";
+               "folder separators, \"..\", quotes, \":\", \"<\", \">\" or control characters.";
     case IDS_PUBLISH_STOPPED:
         return "Publishing stopped:\n\n%s";
     case IDS_PUBLISH_PROJECT_UNREADABLE:
@@ -76,6 +76,10 @@ std::string BuiltInString(int id) {
     case IDS_HELP_NO_VIEWER:
         return "The help cannot be shown: no program on this computer opens it. Install a web "
                "browser, or a viewer for CHM files such as xchm, or open the help yourself:\n\n%s";
+    case IDS_PUBLISH_CANNOT_READ:
+        return "cannot read %s: %s";
+    case IDS_PUBLISH_CANNOT_RESIZE:
+        return "the banner movie %s cannot be resized: %s";
     default:
         return {};
     }

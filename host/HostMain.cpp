@@ -1,5 +1,6 @@
 // pennoria: the desktop host. --help and --version are answered before any display is opened.
 #include "host/HostApp.h"
+#include "platform/TopLevel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    pennoria::host::CHostApp app;
-    return app.Run(argc, argv);
+    return pennoria::platform::RunReportingExceptions("pennoria", [&] {
+        pennoria::host::CHostApp app;
+        return app.Run(argc, argv);
+    });
 }

@@ -73,7 +73,7 @@ SaveResult CProjectFiles::SaveProject(SaveMode mode) {
 bool CProjectFiles::WriteProjectFile(const std::string& path) {
     m_lastWriteError.clear();
     std::string text;
-    if (!m_projectXml || !m_projectXml("customTemplate", text)) {
+    if (!m_projectXml || !m_projectXml(ProjectTextKind::CustomTemplate, text)) {
         m_lastWriteError = LoadAppString(IDS_SAVE_NO_PROJECT);
         return false;
     }

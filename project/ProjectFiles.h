@@ -30,9 +30,12 @@ struct SaveResult {
 // Whether a save is a plain save or a save-as.
 enum class SaveMode { Save, SaveAs };
 
-// Asks the movie for its project text of a kind ("customTemplate", "photoEditor"); false when
-// the movie could not deliver it.
-using ProjectXmlSource = std::function<bool(const std::string& kind, std::string& text)>;
+// The two project texts the editor hands over: the one publishing edits (the editor's
+// "photoEditor" view) and the one saved, whose img names the image file ("customTemplate").
+enum class ProjectTextKind { PhotoEditor, CustomTemplate };
+
+// Asks the movie for its project text of a kind; false when the movie could not deliver it.
+using ProjectXmlSource = std::function<bool(ProjectTextKind kind, std::string& text)>;
 
 // The name shown in the title for a project path: the part after the last '/', or when there
 // is none after the last '\'; the whole path when that separator is missing or comes first.
