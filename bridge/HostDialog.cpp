@@ -4,6 +4,7 @@
 #include "app/EditorPath.h"
 #include "app/ProgramPaths.h"
 #include "app/Strings.h"
+#include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "publish/FolderChooser.h"
@@ -31,6 +32,7 @@ enum class Command {
     GetOutputFolderPath,
     OpenOutputFolder,
     OpenHelpFile,
+    OpenHandedProject,
 };
 
 struct CommandName {
@@ -52,6 +54,7 @@ constexpr CommandName kCommands[] = {
     {"GetOutputFolderPathVC", Command::GetOutputFolderPath},
     {"OpenOutputFolderVC", Command::OpenOutputFolder},
     {"OpenHelpFileVC", Command::OpenHelpFile},
+    {"OpenHandedProjectVC", Command::OpenHandedProject},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -182,6 +185,15 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::OpenHelpFile:
         OnHelp();
         break;
+    case Command::OpenHandedProject:
+        if (!m_handedProject.empty() && ArgumentOrEmpty(args, 0) == m_handedProject) {
+            OpenProject(m_handedProject);
+            reply = m_handedProject;
+            m_handedProject.clear();
+        } else {
+            reply = "false";
+        }
+        break;
     }
     return true;
 }
@@ -250,6 +262,12 @@ void CHostDlg::OnHelp() {
     else
         m_dialogs.ShowMessage(LoadAppString(IDS_HELP_NOT_FOUND), platform::MessageButtons::Ok,
                               platform::MessageIcon::None);
+}
+
+void CHostDlg::HandOverProject(const std::string& path) {
+    m_handedProject = path;
+    if (!m_player.CallEditor(BuildInvokeCall("HandOverProjectVC", {path})))
+        platform::DebugOutput("host: the editor did not take the handed-over project " + path);
 }
 
 void CHostDlg::OnCaptionDoubleClick() {

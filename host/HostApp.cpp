@@ -10,6 +10,8 @@
 #include "bridge/HostDialog.h"
 #include "host/HostDlg.h"
 #include "host/StandInPlayer.h"
+#include "host/player/BridgeMessages.h"
+#include "host/player/GlibPtr.h"
 #include "host/player/WebKitFlashPlayer.h"
 #include "platform/DebugLog.h"
 #include "platform/PlayerProbe.h"
@@ -67,6 +69,46 @@ std::optional<std::string> ProjectFromCommandLine(const std::vector<std::string>
     return std::nullopt;
 }
 
+// The application's name on the session bus; PENNORIA_APPLICATION_ID gives tests their own.
+std::string ApplicationId() {
+    const char* id = std::getenv("PENNORIA_APPLICATION_ID");
+    return id && g_application_id_is_valid(id) ? id : "org.oskarel.PennoriaFree";
+}
+
+// The dialogs of the desktop program: every file the user chooses may be read by the movie.
+class ChosenFilesDialogs : public platform::IDialogs {
+public:
+    ChosenFilesDialogs(platform::IDialogs& inner, std::function<void(const std::string&)> allow)
+        : m_inner(inner), m_allow(std::move(allow)) {}
+    std::optional<std::string> ChooseOpenFile(const platform::OpenFileRequest& request) override {
+        return Allowed(m_inner.ChooseOpenFile(request));
+    }
+    std::optional<std::string> ChooseSaveFile(const platform::SaveFileRequest& request) override {
+        return Allowed(m_inner.ChooseSaveFile(request));
+    }
+    std::optional<std::string> ChooseFolder(const platform::FolderRequest& request) override {
+        return m_inner.ChooseFolder(request);
+    }
+    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageButtons buttons,
+                                        platform::MessageIcon icon) override {
+        return m_inner.ShowMessage(text, buttons, icon);
+    }
+    platform::MessageAnswer ShowTitledMessage(const std::string& title, const std::string& text,
+                                              platform::MessageButtons buttons,
+                                              platform::MessageIcon icon) override {
+        return m_inner.ShowTitledMessage(title, text, buttons, icon);
+    }
+
+private:
+    std::optional<std::string> Allowed(std::optional<std::string> chosen) {
+        if (chosen && m_allow)
+            m_allow(*chosen);
+        return chosen;
+    }
+    platform::IDialogs& m_inner;
+    std::function<void(const std::string&)> m_allow;
+};
+
 // Tests of the window alone run it around an empty stand-in instead of the web view.
 bool UseStandInPlayer() {
     const char* flag = std::getenv("PENNORIA_STAND_IN_PLAYER");
@@ -83,13 +125,69 @@ gboolean OnTerminate(gpointer dialog) {
 
 } // namespace
 
+CHostApp::~CHostApp() {
+    if (m_application)
+        g_object_unref(m_application);
+}
+
 int CHostApp::Run(int argc, char** argv) {
     g_set_prgname("pennoria");
     m_hasDisplay = HasDisplay() && gtk_init_check(&argc, &argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     m_exitCode = 0;
+    if (m_hasDisplay && HandOverToRunningInstance(arguments))
+        return m_exitCode;
     InitInstance(arguments);
     return m_exitCode;
+}
+
+bool CHostApp::HandOverToRunningInstance(const std::vector<std::string>& arguments) {
+    m_application = g_application_new(ApplicationId().c_str(), G_APPLICATION_HANDLES_OPEN);
+    glib::GErrorPtr error;
+    if (!g_application_register(m_application, nullptr, error.Out())) {
+        platform::DebugOutput(std::string("app: running on its own: ") + error.Message());
+        g_object_unref(m_application);
+        m_application = nullptr;
+        return false;
+    }
+    if (g_application_get_is_remote(m_application)) {
+        if (auto project = ProjectFromCommandLine(arguments)) {
+            glib::GObjectPtr<GFile> file(g_file_new_for_commandline_arg(project->c_str()));
+            GFile* files[] = {file.get()};
+            g_application_open(m_application, files, 1, "");
+        } else {
+            g_application_activate(m_application);
+        }
+        if (GDBusConnection* bus = g_application_get_dbus_connection(m_application))
+            g_dbus_connection_flush_sync(bus, nullptr, nullptr);
+        platform::DebugOutput("app: handed over to the running program");
+        return true;
+    }
+    g_signal_connect(
+        m_application, "open",
+        G_CALLBACK(+[](GApplication*, GFile** files, gint count, gchar*, gpointer self) {
+            for (gint i = 0; i < count; ++i)
+                if (glib::GCharPtr path{g_file_get_path(files[i])})
+                    static_cast<CHostApp*>(self)->ReceiveProject(path.get());
+        }),
+        this);
+    g_signal_connect(m_application, "activate", G_CALLBACK(+[](GApplication*, gpointer self) {
+                         auto* app = static_cast<CHostApp*>(self);
+                         if (app->m_present)
+                             app->m_present();
+                     }),
+                     this);
+    return false;
+}
+
+void CHostApp::ReceiveProject(const std::string& path) {
+    BridgeLog().Write("handover", path);
+    if (m_present)
+        m_present();
+    if (m_openProject)
+        m_openProject(path);
+    else
+        m_receivedProjects.push_back(path); // opened once the editor is up
 }
 
 bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
@@ -137,21 +235,56 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         playerWidget = webPlayer->Widget();
     }
 
+    // The movie reads only the files the user chose: in the dialogs, on the command line, or
+    // handed over by a later start.
+    auto allowChosen = [&webPlayer](const std::string& path) {
+        if (webPlayer)
+            webPlayer->AllowChosenFile(path);
+    };
+    ChosenFilesDialogs chosenFilesDialogs(dialogs, allowChosen);
+    const std::string commandLineProject = ProjectFromCommandLine(arguments).value_or("");
+    if (!commandLineProject.empty())
+        allowChosen(commandLineProject);
+
     CHostDlg::Services services;
     services.playerWidget = playerWidget;
     services.profile = &profile;
     services.windowCreated = [&dialogs](GtkWindow* window) { dialogs.SetParent(window); };
+    if (webPlayer)
+        services.splashTitle = LoadAppString(IDS_APP_TITLE);
     CHostDlg dialog(services);
-    pennoria::CHostDlg core(*player, dialogs, shell, dialog, settings,
-                            ProjectFromCommandLine(arguments).value_or(""));
+    pennoria::CHostDlg core(*player, chosenFilesDialogs, shell, dialog, settings,
+                            commandLineProject);
     EditorCoreLink link(core);
     dialog.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });
+
+    m_present = [&dialog] { dialog.Present(); };
+    auto openHanded = [&dialog, &core, allowChosen](const std::string& path) {
+        allowChosen(path);
+        // Told to the movie from the main loop, never from inside another call.
+        dialog.Post([&core, path] { core.HandOverProject(path); });
+    };
+    if (webPlayer) {
+        webPlayer->SetShownHandler([this, &dialog, openHanded] {
+            dialog.HideSplash();
+            m_openProject = openHanded;
+            for (const std::string& path : m_receivedProjects)
+                m_openProject(path);
+            m_receivedProjects.clear();
+        });
+    } else {
+        m_openProject = openHanded;
+    }
 
     const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &dialog);
     const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &dialog);
     if (dialog.DoModal() < 0)
         m_exitCode = 1;
+    m_openProject = nullptr;
+    m_present = nullptr;
+    if (webPlayer)
+        webPlayer->SetShownHandler(nullptr);
     player->SetFlashCallHandler(nullptr);
     g_source_remove(term);
     g_source_remove(interrupt);

@@ -2,8 +2,11 @@
 // the main window run modally on the GTK main loop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+typedef struct _GApplication GApplication;
 
 namespace pennoria::host {
 
@@ -14,8 +17,25 @@ public:
 
 private:
     bool InitInstance(const std::vector<std::string>& arguments);
+    // One running program on the session bus: true when another instance runs and was handed
+    // this start's project (or brought to the front); this start then ends. Without a session
+    // bus every start runs on its own.
+    bool HandOverToRunningInstance(const std::vector<std::string>& arguments);
+    // A project handed over by a later start; kept until the editor is up.
+    void ReceiveProject(const std::string& path);
+
     int m_exitCode = 0;
     bool m_hasDisplay = false;
+    GApplication* m_application = nullptr;
+    std::function<void(const std::string&)> m_openProject; // set while the editor is up
+    std::function<void()> m_present;
+    std::vector<std::string> m_receivedProjects;
+
+public:
+    CHostApp() = default;
+    ~CHostApp();
+    CHostApp(const CHostApp&) = delete;
+    CHostApp& operator=(const CHostApp&) = delete;
 };
 
 } // namespace pennoria::host

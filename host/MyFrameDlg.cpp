@@ -126,6 +126,16 @@ void CMyFrameDlg::SetClientWidget(GtkWidget* widget) {
     gtk_container_add(GTK_CONTAINER(m_overlay), widget);
 }
 
+void CMyFrameDlg::AddClientOverlay(GtkWidget* widget) {
+    gtk_overlay_add_overlay(GTK_OVERLAY(m_overlay), widget);
+}
+
+void CMyFrameDlg::ShowFrame() {
+    gtk_widget_show_all(m_window);
+    if (m_btnRestore)
+        gtk_widget_hide(m_btnRestore->Widget());
+}
+
 int CMyFrameDlg::DoModal() {
     m_ended = false;
     m_result = -1;
@@ -136,9 +146,7 @@ int CMyFrameDlg::DoModal() {
     gdk_event_handler_set(EventFilter, this, nullptr);
     const bool initialised = OnInitDialog();
     if (initialised && !m_ended) {
-        gtk_widget_show_all(m_window);
-        if (m_btnRestore)
-            gtk_widget_hide(m_btnRestore->Widget());
+        ShowFrame();
         m_loop = g_main_loop_new(nullptr, FALSE);
         g_main_loop_run(m_loop);
         g_main_loop_unref(m_loop);

@@ -13,11 +13,14 @@ class Wire {
     public static inline var SELECT_FOLDER = "GetOutputFolderPathVC";
     public static inline var OPEN_FOLDER = "OpenOutputFolderVC";
     public static inline var OPEN_HELP = "OpenHelpFileVC";
+    /** Asks for the project a second start of the program handed over (after the unsaved-changes question). */
+    public static inline var OPEN_HANDED = "OpenHandedProjectVC";
 
     // Functions the host calls in the movie.
     public static inline var FN_OUTPUT_SETTINGS = "SettingOutputFilesVC";
     public static inline var FN_PROJECT_XML = "GetProjectFileXmlDataVC";
     public static inline var FN_WINDOW_CONTROL = "ControlAppWindowVC";
+    public static inline var FN_HAND_OVER = "HandOverProjectVC";
 
     // Reply words.
     public static inline var REPLY_FALSE = "false";

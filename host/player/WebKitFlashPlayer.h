@@ -9,6 +9,7 @@
 
 #include "bridge/FlashPlayer.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,13 +45,22 @@ public:
     // The Flash Player version Ruffle reports, packed major << 16 | minor; 0 when the page or
     // Ruffle cannot be started (waits for the page, at most startTimeoutMs).
     std::int32_t GetFlashVersion() override;
-    // Lets the movie read local files outside the program folder (never write them).
+    // Lets the movie read the files the user chose in this session (never write them); other
+    // local files stay closed to it.
     void DisableLocalSecurity() override;
     std::optional<std::string> CallEditor(const std::string& invokeText) override;
     void SetReturnValue(const std::string& reply) override;
 
     // True while a FlashCall is being handled (the movie waits for its reply).
     bool IsHandlingRequest() const;
+
+    // A file the user chose in this session (a dialog's answer, the project given to the program):
+    // the movie may read it once local access is allowed. A project file also opens the images it
+    // names when it is served.
+    void AllowChosenFile(const std::string& path);
+
+    // Called once, when the movie's first frame is on screen (the host's splash can go).
+    void SetShownHandler(std::function<void()> handler);
 
 private:
     struct State;
