@@ -140,6 +140,7 @@ class Editor extends Sprite {
     function onWindowControl(action:Dynamic):String {
         // Answered after the host's call has returned, so that the host is never re-entered from inside it.
         var word = Std.string(action);
+        Pace.moving();
         Timer.delay(function() {
             switch (word) {
                 case "minimizeAppButton": minimize();
@@ -157,6 +158,7 @@ class Editor extends Sprite {
         // unsaved-changes question, once the host's call has returned and the user has finished
         // with any box the editor shows.
         var handed = Std.string(path);
+        Pace.moving();
         function attempt() {
             if (!canAct()) {
                 Timer.delay(attempt, 300);

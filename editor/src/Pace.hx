@@ -9,9 +9,9 @@ import flash.events.TextEvent;
 
 class Pace {
     public static inline var MOVING_RATE = 30.0;
-    // One frame in five seconds: a still editor changes only on input, a reply of the host or a
-    // finished load, and each of those raises the rate first.
-    public static inline var RESTING_RATE = 0.2;
+    // One frame in ten seconds: a still editor changes only on input, a reply or call of the host,
+    // or a finished load, and each of those raises the rate first.
+    public static inline var RESTING_RATE = 0.1;
     /** How long the editor stays at full rate after the last sign of life. */
     static inline var REST_AFTER_MS = 2000;
 
