@@ -1,9 +1,9 @@
 // Cost of serving one editor request: in process (parse, dispatch, reply) against parsing the
 // request alone, and through `pennoria-cli serve` over pipes against a bare pipe echo.
-#include "app/AppSettings.h"
 #include "bridge/HostDialog.h"
 #include "bridge/MessageFraming.h"
 #include "bridge/ScriptedPlayer.h"
+#include "core/AppSettings.h"
 #include "platform/ChildProcess.h"
 #include "platform/scripted/ScriptedHost.h"
 

@@ -12,6 +12,12 @@ namespace pennoria {
 // The packed player version 10.2: major in the upper 16 bits, minor in the lower.
 constexpr std::int32_t kMinimumFlashVersion = 0x000A0002;
 
+// The player must report at least 10.2; the version is compared as a signed number, so a
+// negative report (an error) is never usable.
+constexpr bool IsUsablePlayerVersion(std::int32_t packedVersion) {
+    return packedVersion >= kMinimumFlashVersion;
+}
+
 class IFlashPlayer {
 public:
     using FlashCallHandler = std::function<void(const std::string& request)>;

@@ -1,9 +1,9 @@
 // The editor command dispatcher and the host's calls into the movie.
 #include "bridge/HostDialog.h"
 
-#include "app/EditorPath.h"
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "core/EditorPath.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -85,7 +85,7 @@ CHostDlg::~CHostDlg() {
 }
 
 bool CHostDlg::PlayerUsable() {
-    return m_player.GetFlashVersion() >= kMinimumFlashVersion;
+    return IsUsablePlayerVersion(m_player.GetFlashVersion());
 }
 
 void CHostDlg::RefusePlayer() {

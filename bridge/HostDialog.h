@@ -2,9 +2,9 @@
 // display. The desktop window and the headless host both wrap this class unchanged.
 #pragma once
 
-#include "app/AppSettings.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
+#include "core/AppSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"

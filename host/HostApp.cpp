@@ -2,12 +2,12 @@
 // modally on the GTK main loop. The program ends when the window's loop ends.
 #include "host/HostApp.h"
 
-#include "app/AppProfile.h"
-#include "app/AppSettings.h"
-#include "app/HostApp.h"
-#include "app/ProgramPaths.h"
-#include "app/Strings.h"
+#include "bridge/FlashPlayer.h"
 #include "bridge/HostDialog.h"
+#include "core/AppProfile.h"
+#include "core/AppSettings.h"
+#include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "host/HostDlg.h"
 #include "host/StandInPlayer.h"
 #include "host/player/BridgeMessages.h"
@@ -33,6 +33,16 @@ namespace {
 const char* const kNoDisplay =
     "pennoria: no display could be opened. The desktop host needs a graphical session "
     "($DISPLAY or $WAYLAND_DISPLAY); pennoria-cli needs none.\n";
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// True when a desktop session is reachable ($DISPLAY or $WAYLAND_DISPLAY set).
+bool HasDisplay() {
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
 
 // The window's view of the editor core.
 class EditorCoreLink : public IEditorCore {

@@ -2,7 +2,7 @@
 // to the movie, placement kept in the profile.
 #include "host/HostDlg.h"
 
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 #include "host/player/BridgeMessages.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"

@@ -1,7 +1,7 @@
 // GTK side of the skinned frame: events in, FrameLogic decisions, GTK calls out.
 #include "host/MyFrameDlg.h"
 
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 #include "host/FramePaint.h"
 #include "host/FramePainter.h"
 

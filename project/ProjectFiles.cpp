@@ -1,7 +1,7 @@
 // Project path, title, save dialog and file writing.
 #include "project/ProjectFiles.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/Text.h"
 

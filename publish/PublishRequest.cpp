@@ -1,7 +1,7 @@
 // Publish request parsing, the publish folder check and recursive folder creation.
 #include "publish/PublishRequest.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 

@@ -1,8 +1,8 @@
 // The publish pipeline.
 #include "publish/Publisher.h"
 
-#include "app/EditorPath.h"
-#include "app/ProgramPaths.h"
+#include "core/EditorPath.h"
+#include "core/ProgramPaths.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "swf/SwfMovie.h"

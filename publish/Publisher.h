@@ -2,7 +2,7 @@
 // the component movie, the web pages, the custom template image, and the folder opened.
 #pragma once
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"

@@ -1,7 +1,7 @@
 // The template scanner, conditional blocks, substitution and page generation.
 #include "template/PageTemplate.h"
 
-#include "app/Strings.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "template/Expression.h"
 #include "template/TextReplace.h"

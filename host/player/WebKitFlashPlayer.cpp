@@ -2,7 +2,7 @@
 // host.
 #include "host/player/WebKitFlashPlayer.h"
 
-#include "app/ProgramPaths.h"
+#include "core/ProgramPaths.h"
 #include "host/player/BridgeMessages.h"
 #include "host/player/GlibPtr.h"
 #include "host/player/PlayerConversations.h"

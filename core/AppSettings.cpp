@@ -1,0 +1,99 @@
+// The application's settings record: fields, defaults, exchange order and where it is kept.
+#include "core/AppSettings.h"
+
+#include "core/RegistryStore.h"
+#include "platform/Paths.h"
+
+namespace pennoria {
+
+const char* const kSettingsKey = "Software\\Oskarel\\PennoriaFree";
+
+namespace {
+
+const char* const kDefaultSWFFile = "Banner.swf";
+const char* const kDefaultHTMLFile = "Banner.html";
+constexpr std::uint32_t kDefaultOutMode = 2;
+constexpr std::uint32_t kDefaultEmbedMode = 0;
+constexpr std::int32_t kDefaultAutoSelectLang = 1;
+const char* const kDefaultLanguageIni = "lang_eng.ini";
+
+} // namespace
+
+CAppSettings::CAppSettings() {
+    ApplyDefaults();
+}
+
+void CAppSettings::ApplyDefaults() {
+    SWFFile = kDefaultSWFFile;
+    HTMLFile = kDefaultHTMLFile;
+    OutMode = kDefaultOutMode;
+    EmbedMode = kDefaultEmbedMode;
+    AutoSelectLang = kDefaultAutoSelectLang;
+    languageIni = kDefaultLanguageIni;
+}
+
+bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, bool resetDefaults) {
+    if (resetDefaults) {
+        ApplyDefaults(); // OutputFolder, AlbumID, AlbumPassword and Language are not touched
+        return true;
+    }
+
+    bool result = true;
+    bool stopped = false;
+    // One value: exchange it, then settle a failure. An intolerant exchange stops at the first
+    // failed value; a tolerant load gives the field its default (when it has one) and goes on;
+    // a tolerant save goes on but the whole save reports failure.
+    auto step = [&](auto&& exchange, auto&& applyDefault) {
+        if (stopped || exchange())
+            return;
+        if (!tolerant) {
+            stopped = true;
+            result = false;
+        } else if (saving) {
+            result = false;
+        } else {
+            applyDefault();
+        }
+    };
+    auto keep = [] {};
+
+    step([&] { return store.ExchangeString("OutputFolder", OutputFolder, saving); }, keep);
+    step([&] { return store.ExchangeString("SWFFile", SWFFile, saving); },
+         [&] { SWFFile = kDefaultSWFFile; });
+    step([&] { return store.ExchangeString("HTMLFile", HTMLFile, saving); },
+         [&] { HTMLFile = kDefaultHTMLFile; });
+    step([&] { return store.ExchangeString("AlbumID", AlbumID, saving); }, keep);
+    step([&] { return store.ExchangeString("AlbumPassword", AlbumPassword, saving); }, keep);
+    step([&] { return store.ExchangeUInt32("OutMode", OutMode, saving); },
+         [&] { OutMode = kDefaultOutMode; });
+    step([&] { return store.ExchangeUInt32("EmbedMode", EmbedMode, saving); },
+         [&] { EmbedMode = kDefaultEmbedMode; });
+    step([&] { return store.ExchangeUInt16("Language", Language, saving); }, keep);
+    step([&] { return store.ExchangeInt32("AutoSelectLang", AutoSelectLang, saving); },
+         [&] { AutoSelectLang = kDefaultAutoSelectLang; });
+    step([&] { return store.ExchangeString("languageIni", languageIni, saving); },
+         [&] { languageIni = kDefaultLanguageIni; });
+    return result;
+}
+
+bool LoadAppSettings(CAppSettings& settings) {
+    CRegistryStore store(platform::kHKeyCurrentUser, kSettingsKey);
+    bool loaded = settings.Load(store);
+    if (settings.OutputFolder.empty()) {
+        // The per-user data folder is created when missing; the Pennoria folder below it is
+        // left to publishing, which creates output folders.
+        std::string data = platform::GetUserDataFolder();
+        if (!data.empty()) {
+            char last = data.back();
+            settings.OutputFolder = data + (last == '/' || last == '\\' ? "" : "/") + "Pennoria";
+        }
+    }
+    return loaded;
+}
+
+bool SaveAppSettings(CAppSettings& settings) {
+    CRegistryStore store(platform::kHKeyCurrentUser, kSettingsKey);
+    return settings.Save(store);
+}
+
+} // namespace pennoria

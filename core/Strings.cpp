@@ -1,0 +1,77 @@
+// String lookup through the language files and the built-in table.
+#include "core/Strings.h"
+
+#include "core/ProgramPaths.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+
+namespace pennoria {
+
+const char* const kPlayerDownloadPage = "https://ruffle.rs/#downloads";
+
+namespace {
+
+const std::string* g_languageIni = nullptr;
+
+// Values longer than the lookup buffer (1023 characters with the terminating zero) are cut.
+constexpr std::size_t kMaxValueCodePoints = 1022;
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+std::string BuiltInString(int id) {
+    switch (id) {
+    case IDS_OVERWRITE_PROMPT:
+        return "One or more files existed:\n\n%s\n\nDo you want to overwrite current file(s)?\n\n"
+               "Press No to change file name, press Yes to overwrite current file.";
+    case IDS_CREATED_BY:
+        return "<div class=\"text_createdby\"><p><a href=\"https://pennoria.org/\" "
+               "target=\"_blank\">Created by Oskarel Pennoria </a></p></div>";
+    case IDS_EMBED_TIP:
+        return "<p><strong>Tip:</strong> Upload all the published files to the same folder of "
+               "your website, then copy and paste the \"embed code\" below to your webpage to "
+               "embed this flash banner on your website.</p>\n      "
+               "<p><strong>Embed Code:</strong></p>";
+    case IDS_PLAYER_MISSING:
+        return std::string("Flash Player OCX control 10.2(or above) is not installed on your "
+                           "computer, please install it from ") +
+               kPlayerDownloadPage + " using Microsoft Internet Explorer.";
+    case IDS_APP_TITLE:
+        return "Pennoria";
+    case IDS_HELP_NOT_FOUND:
+        return "Help file no found!";
+    default:
+        return {};
+    }
+}
+
+void BindLanguageSetting(const std::string* languageIni) {
+    g_languageIni = languageIni;
+}
+
+std::string GetLanguageText(const std::string& section, const std::string& key) {
+    std::string file = g_languageIni ? *g_languageIni : std::string("lang_eng.ini");
+    std::string path = GetProgramFolder() + "lang/" + file;
+    auto value = platform::GetPrivateProfileString(path, section, key);
+    if (!value || value->empty())
+        return {};
+    std::string text =
+        value->substr(0, platform::PrefixBytesForCodePoints(*value, kMaxValueCodePoints));
+    ReplaceAll(text, "\\n", "\n");
+    ReplaceAll(text, "\\t", "\t");
+    return text;
+}
+
+std::string LoadAppString(int id) {
+    std::string text = GetLanguageText("STRING", std::to_string(id));
+    if (!text.empty())
+        return text;
+    return BuiltInString(id);
+}
+
+} // namespace pennoria

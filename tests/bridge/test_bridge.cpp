@@ -1,0 +1,292 @@
+// The invoke codec and the editor command dispatcher, driven through the scripted player.
+#include "bridge/Invoke.h"
+#include "core/Strings.h"
+#include "tests/bridge/BridgeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace pennoria;
+using namespace pennoria::testing;
+
+TEST(InvokeCodec, ArgumentsOfAnyElementKindInDocumentOrder) {
+    InvokeRequest request;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(
+        "<invoke name=\"Cmd\" returntype=\"xml\"><arguments><string>a</string><number>5</number>"
+        "<true/><string>x &amp; &lt;y&gt;</string><string><![CDATA[<z>]]></string></arguments>"
+        "</invoke>",
+        request, error));
+    EXPECT_EQ(request.name, "Cmd");
+    EXPECT_EQ(request.arguments, (std::vector<std::string>{"a", "5", "", "x & <y>", "<z>"}));
+}
+
+TEST(InvokeCodec, RequestsWithoutInvokeOrNameFail) {
+    for (const char* text :
+         {"", "not xml", "<call name=\"MaximizeApplicationVC\"/>",
+          "<invoke returntype=\"xml\"><arguments/></invoke>", "<invoke name=\"x\"><arguments>"}) {
+        InvokeRequest request;
+        std::string error;
+        EXPECT_FALSE(ParseInvokeRequest(text, request, error)) << text;
+        EXPECT_EQ(error, "no find [invoke] node in flash request xml ") << text;
+    }
+}
+
+TEST(InvokeCodec, EscapedTextRoundTripsThroughTheParser) {
+    const std::string nasty = "C:\\a&b<c>d\"e'f\r\ng ]]> \xC3\xA9";
+    InvokeRequest request;
+    std::string error;
+    const std::vector<std::string> args{nasty, "", " ", "\n\t", " x "};
+    ASSERT_TRUE(ParseInvokeRequest(BuildInvokeCall("F", args), request, error));
+    EXPECT_EQ(request.name, "F");
+    EXPECT_EQ(request.arguments, args);
+    EXPECT_EQ(UnwrapStringResult(BuildReply(" ")), " ");
+    // The reply unwraps to exactly the text (no backslash-n in it to translate).
+    EXPECT_EQ(UnwrapStringResult(BuildReply(nasty)), nasty);
+}
+
+TEST(InvokeCodec, CallTextIsTheFixedShape) {
+    EXPECT_EQ(BuildInvokeCall("ControlAppWindowVC", {"closeAppButton"}),
+              "<invoke name=\"ControlAppWindowVC\" returntype=\"xml\"><arguments>"
+              "<string>closeAppButton</string></arguments></invoke>");
+    EXPECT_EQ(BuildInvokeCall("F", {"a", "b"}),
+              "<invoke name=\"F\" returntype=\"xml\"><arguments><string>a</string>"
+              "<string>b</string></arguments></invoke>");
+}
+
+TEST(InvokeCodec, UnwrapTurnsOnlyBackslashNIntoLineFeeds) {
+    EXPECT_EQ(UnwrapStringResult("<string>a\\nb\\tc\\\\d\\</string>"), "a\nb\\tc\\\\d\\");
+    EXPECT_EQ(UnwrapStringResult("<undefined/>"), "");
+    EXPECT_EQ(UnwrapStringResult("garbage"), "");
+}
+
+class Dispatcher : public ::testing::Test {
+protected:
+    HostTestBed bed;
+};
+
+TEST_F(Dispatcher, WindowCommandsAndLetterCase) {
+    bed.Start();
+    auto& p = bed.player;
+    EXPECT_EQ(p.Request("<invoke name=\"MaximizeApplicationVC\" returntype=\"xml\"><arguments>"
+                        "</arguments></invoke>"),
+              "<string>true</string>");
+    EXPECT_EQ(bed.window.State(), platform::WindowState::Maximized);
+    EXPECT_EQ(p.Command("minimizeapplicationvc"), "<string>NoDefine Call</string>");
+    EXPECT_EQ(bed.window.State(), platform::WindowState::Minimized);
+    // Restoring a window minimised from maximised brings it back maximised.
+    EXPECT_EQ(p.Command("RESTOREAPPLICATIONVC"), "<string>maximize</string>");
+    EXPECT_EQ(p.Command("RestoreApplicationVC"), "<string>restore</string>");
+    EXPECT_EQ(bed.window.State(), platform::WindowState::Normal);
+    EXPECT_FALSE(bed.window.Closed());
+    EXPECT_EQ(p.Command("ExitApplicationVC"), "<string>NoDefine Call</string>");
+    EXPECT_TRUE(bed.window.Closed());
+    EXPECT_EQ(bed.window.PlacementSaves(), 1);
+}
+
+TEST_F(Dispatcher, UnknownAndMalformedRequestsGetNoReplyAndChangeNothing) {
+    bed.Start();
+    const std::string title = bed.window.Title();
+    for (const char* text :
+         {"<invoke name=\"NoSuchCommandVC\"><arguments/></invoke>",
+          "<invoke name=\" MaximizeApplicationVC\"><arguments/></invoke>",
+          "<invoke name=\"GetOutputFilesInfoVC\"><arguments/></invoke>",
+          "<request name=\"MaximizeApplicationVC\"/>", "<invoke name=\"Max", ""}) {
+        EXPECT_EQ(bed.player.Request(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(bed.window.State(), platform::WindowState::Normal);
+    EXPECT_EQ(bed.window.Title(), title);
+    EXPECT_EQ(bed.window.PostedCount(), 0u);
+    // And the host still serves.
+    EXPECT_EQ(bed.player.Command("MaximizeApplicationVC"), "<string>true</string>");
+}
+
+TEST_F(Dispatcher, StartUpLoadsTheEditorMovieAndTitlesANewProject) {
+    bed.Start();
+    EXPECT_TRUE(bed.player.LocalSecurityDisabled());
+    EXPECT_EQ(bed.player.Movie(), bed.ProgramFolder() + "editor/Pennoria.swf");
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
+}
+
+TEST_F(Dispatcher, OldPlayerIsRefusedWithMessageAndDownloadPage) {
+    CScriptedPlayer old(0x000A0001);
+    CHostDlg host(old, bed.dialogs, bed.shell, bed.window, bed.settings);
+    EXPECT_FALSE(host.StartEditor());
+    ASSERT_EQ(bed.dialogs.History().size(), 1u);
+    EXPECT_EQ(bed.dialogs.History()[0].text, LoadAppString(IDS_PLAYER_MISSING));
+    EXPECT_EQ(bed.shell.Opened(), std::vector<std::string>{kPlayerDownloadPage});
+    EXPECT_EQ(old.Movie(), "");
+}
+
+TEST_F(Dispatcher, SelectedFilePathInitialFileAndProjectRule) {
+    bed.Start();
+    struct Case {
+        std::string filter, mode, initial, expectedInitial;
+        bool becomesProject;
+    };
+    const std::string editor = bed.ProgramFolder() + "editor/";
+    const Case cases[] = {
+        {"Images(*.jpg)|*.jpg||", "", "img/a\\b.jpg", editor + "img/a/b.jpg", false},
+        {"Images(*.jpg)|*.jpg||", "OPENPRJ", "C:/x\\y.jpg", "C:/x/y.jpg", true},
+        {"Project(*.pbf;*.xml)|*.pbf;*.xml||", "", "", "", true},
+        {"xml files|*.pbf||", "", "/abs/p.pbf", "/abs/p.pbf", false},
+        {"Project(*.XML)|*.XML||", "", "", "", false},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string chosen = "/chosen/project" + std::to_string(++n) + ".pbf";
+        bed.dialogs.AddAnswer(chosen);
+        auto before = bed.host->CurrentProjectPath();
+        EXPECT_EQ(bed.player.Command("GetSelectedFilePathVC", {c.filter, c.mode, c.initial}),
+                  "<string>" + chosen + "</string>");
+        EXPECT_EQ(bed.dialogs.History().back().text, c.expectedInitial) << c.filter;
+        EXPECT_EQ(bed.host->CurrentProjectPath(), c.becomesProject ? chosen : before)
+            << c.filter << " " << c.mode;
+    }
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[project3.pbf]");
+    // Cancelled.
+    bed.dialogs.AddAnswer("cancel");
+    EXPECT_EQ(bed.player.Command("GetSelectedFilePathVC", {"x|*.xml||", "openprj"}),
+              "<string>false</string>");
+}
+
+TEST_F(Dispatcher, RepliesAreEscapedSoTheMovieGetsTheExactPath) {
+    bed.Start();
+    const std::string path = "/tmp/a&b/<c>.pbf";
+    bed.dialogs.AddAnswer(path);
+    auto reply = bed.player.Command("GetSelectedFilePathVC", {"", "", ""});
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(*reply, "<string>/tmp/a&amp;b/&lt;c&gt;.pbf</string>");
+    EXPECT_EQ(UnwrapStringResult(*reply), path);
+}
+
+TEST_F(Dispatcher, OutputFilesInfoAndTheSettingsPushAfterTheReply) {
+    bed.settings.OutputFolder = "/out/a&b";
+    bed.settings.SWFFile = "<x>.swf";
+    bed.settings.HTMLFile = "Banner.html";
+    bed.Start();
+    bed.MovieAnswers({});
+    EXPECT_EQ(bed.player.Command("GetOutputFielsInfoVC"), "<string>new</string>");
+    // Nothing reaches the movie until the reply has gone back.
+    EXPECT_TRUE(bed.player.Calls().empty());
+    EXPECT_EQ(bed.window.RunPostedWork(), 1u);
+    ASSERT_EQ(bed.player.Calls().size(), 1u);
+    InvokeRequest call;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], call, error));
+    EXPECT_EQ(call.name, "SettingOutputFilesVC");
+    EXPECT_EQ(call.arguments, (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html"}));
+    // "new" even after a project has been opened.
+    bed.host->OpenProject("/p/x.pbf");
+    EXPECT_EQ(bed.player.Command("getoutputfielsinfovc"), "<string>new</string>");
+}
+
+TEST_F(Dispatcher, OutputFilesInfoNamesTheStartUpProjectUntilANewOne) {
+    bed.Start("/home/u/start.pbf");
+    EXPECT_TRUE(bed.host->OpenedFromCommandLine());
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[start.pbf]");
+    EXPECT_EQ(bed.player.Command("GetOutputFielsInfoVC"), "<string>/home/u/start.pbf</string>");
+    EXPECT_EQ(bed.player.Command("CreateNewProjectVC"), "<string>NoDefine Call</string>");
+    EXPECT_EQ(bed.player.Command("GetOutputFielsInfoVC"), "<string></string>");
+}
+
+TEST_F(Dispatcher, OutputFolderChooserStartsAtArgumentOrSetting) {
+    bed.settings.OutputFolder = "/setting/folder";
+    bed.Start();
+    struct Case {
+        std::vector<std::string> args;
+        std::string answer, initial, reply;
+    };
+    const Case cases[] = {
+        {{}, "/picked", "/setting/folder", "/picked"},
+        {{""}, "/picked2", "", "/picked2"},
+        {{"/arg/folder"}, "cancel", "/arg/folder", "false"},
+    };
+    for (const auto& c : cases) {
+        bed.dialogs.AddAnswer(c.answer);
+        EXPECT_EQ(bed.player.Command("GetOutputFolderPathVC", c.args),
+                  "<string>" + c.reply + "</string>");
+        EXPECT_EQ(bed.dialogs.History().back().kind, "folder");
+        EXPECT_EQ(bed.dialogs.History().back().text, c.initial);
+    }
+    // No answer left: cancelled.
+    EXPECT_EQ(bed.player.Command("GetOutputFolderPathVC"), "<string>false</string>");
+}
+
+TEST_F(Dispatcher, OpenOutputFolderOpensOnlyExistingFolders) {
+    const std::string folder = bed.Scratch("out");
+    MakeFolders(folder);
+    const std::string file = bed.Scratch("run-me.sh");
+    WriteFileText(file, "#!/bin/sh\n");
+    bed.settings.OutputFolder = folder;
+    bed.Start();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {file}, {bed.Scratch("missing")}, {""}, {folder + "/"}}) {
+        EXPECT_EQ(bed.player.Command("OpenOutputFolderVC", args), "<string>NoDefine Call</string>");
+    }
+    EXPECT_EQ(bed.shell.Opened(), (std::vector<std::string>{folder, folder + "/"}));
+    EXPECT_EQ(bed.window.BusyDepth(), 0);
+}
+
+TEST_F(Dispatcher, HelpOpensTheHelpFileOrSaysItIsMissing) {
+    bed.Start();
+    EXPECT_EQ(bed.player.Command("OpenHelpFileVC"), "<string>NoDefine Call</string>");
+    ASSERT_EQ(bed.dialogs.History().size(), 1u);
+    EXPECT_EQ(bed.dialogs.History()[0].text, "Help file no found!");
+    EXPECT_TRUE(bed.shell.Opened().empty());
+    WriteFileText(bed.ProgramFolder() + "Pennoria Help.chm", "help");
+    bed.player.Command("openhelpfilevc");
+    EXPECT_EQ(bed.shell.Opened(),
+              std::vector<std::string>{bed.ProgramFolder() + "Pennoria Help.chm"});
+}
+
+// A later start of the program hands its project over: the movie is told, and only the path handed
+// over last becomes the project when the movie asks for it (after its unsaved-changes question).
+TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
+    bed.Start();
+    bed.MovieAnswers({});
+    const std::string path = bed.Scratch("handed.pbf");
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
+    bed.host->HandOverProject(path);
+    ASSERT_EQ(bed.player.Calls().size(), 1u);
+    InvokeRequest told;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], told, error));
+    EXPECT_EQ(told.name, "HandOverProjectVC");
+    EXPECT_EQ(told.arguments, std::vector<std::string>{path});
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
+
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {bed.Scratch("other.pbf")}),
+              "<string>false</string>");
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>" + path + "</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), path);
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[handed.pbf]");
+    // Once only.
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
+}
+
+TEST_F(Dispatcher, WindowNotificationsAndPlayerErrors) {
+    bed.Start();
+    bed.MovieAnswers({});
+    bed.window.Maximize();
+    bed.host->OnCaptionDoubleClick();
+    bed.window.Restore();
+    bed.host->OnCaptionDoubleClick();
+    bed.host->NotifyWindowControl(kCloseAppButton);
+    std::vector<std::string> words;
+    for (const auto& call : bed.player.Calls()) {
+        InvokeRequest parsed;
+        std::string error;
+        ASSERT_TRUE(ParseInvokeRequest(call, parsed, error));
+        EXPECT_EQ(parsed.name, "ControlAppWindowVC");
+        words.push_back(parsed.arguments.at(0));
+    }
+    EXPECT_EQ(words, (std::vector<std::string>{"restoreAppButton", "maximizeAppButton",
+                                               "closeAppButton"}));
+    EXPECT_TRUE(bed.dialogs.History().empty());
+    // A movie function that fails is reported to the user and the project is unavailable.
+    std::string text = "stale";
+    EXPECT_FALSE(bed.host->RequestProjectXml("photoEditor", text));
+    EXPECT_EQ(text, "");
+    ASSERT_EQ(bed.dialogs.History().size(), 1u);
+    EXPECT_EQ(bed.dialogs.History()[0].kind, "message");
+}

@@ -1,0 +1,265 @@
+// The headless host end to end: pennoria-cli serve and publish driven over pipes.
+#include "bridge/Invoke.h"
+#include "bridge/MessageFraming.h"
+#include "platform/ChildProcess.h"
+#include "tests/bridge/BridgeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace pennoria;
+using namespace pennoria::testing;
+
+namespace {
+
+const std::string kCli = std::string(PENNORIA_PROGRAM_DIR) + "/pennoria-cli";
+
+// One run of the command-line tool with a private program folder and settings.
+class CliRun {
+public:
+    CliRun() {
+        std::signal(SIGPIPE, SIG_IGN);
+        MakeFolders(m_dir / "prog");
+        MakeFolders(m_dir / "config");
+        MakeFolders(m_dir / "data");
+    }
+    std::string Path(const std::string& name) const { return m_dir / name; }
+    std::string ProgramFolder() const { return m_dir / "prog/"; }
+
+    bool Start(std::vector<std::string> args) {
+        args.insert(args.begin(), kCli);
+        if (!m_child.Start(args,
+                           {{"PENNORIA_MODULE_PATH", m_dir / "prog/pennoria-cli"},
+                            {"XDG_CONFIG_HOME", m_dir / "config"},
+                            {"XDG_DATA_HOME", m_dir / "data"}},
+                           m_dir / "stderr.txt"))
+            return false;
+        m_channel = std::make_unique<CFramedChannel>(m_child.Output(), m_child.Input());
+        return true;
+    }
+    void Send(const std::string& message) { ASSERT_TRUE(m_channel->Write(message)); }
+    std::string Next() {
+        std::string message;
+        EXPECT_EQ(m_channel->Read(message), FrameStatus::Message);
+        return message;
+    }
+    std::string Request(const std::string& name, const std::vector<std::string>& args = {}) {
+        Send(BuildInvokeCall(name, args));
+        return Next();
+    }
+    void SendRaw(const std::string& bytes) {
+        std::fwrite(bytes.data(), 1, bytes.size(), m_child.Input());
+        std::fflush(m_child.Input());
+    }
+    std::string ReadAllOutput() {
+        std::string out;
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, m_child.Output())) > 0)
+            out.append(buffer, n);
+        return out;
+    }
+    int Finish() {
+        m_child.CloseInput();
+        return m_child.Wait();
+    }
+    std::vector<std::string> Events() const {
+        std::vector<std::string> lines;
+        std::string text = ReadFileText(m_dir / "stderr.txt");
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+
+private:
+    ScratchFolder m_dir;
+    platform::ChildProcess m_child;
+    std::unique_ptr<CFramedChannel> m_channel;
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::vector<std::string>& run) {
+    // The lines of run appear in this order, one right after the other.
+    for (std::size_t i = 0; i + run.size() <= lines.size(); ++i)
+        if (std::equal(run.begin(), run.end(), lines.begin() + static_cast<long>(i)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Serve, RequestsRepliesAndSilenceForUnknownOrMalformed) {
+    CliRun run;
+    ASSERT_TRUE(run.Start({"serve"}));
+    EXPECT_EQ(run.Request("MaximizeApplicationVC"), "<string>true</string>");
+    EXPECT_EQ(run.Request("maximizeapplicationvc"), "<string>true</string>");
+    EXPECT_EQ(run.Request("NoSuchThingVC"), "");
+    run.Send("<invoke name=\"Minimize");
+    EXPECT_EQ(run.Next(), "");
+    // Text that is neither a request nor an answer is passed over without a reply.
+    run.Send("stray");
+    EXPECT_EQ(run.Request("MinimizeApplicationVC"), "<string>NoDefine Call</string>");
+    EXPECT_EQ(run.Request("RestoreApplicationVC"), "<string>maximize</string>");
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(run.Events(),
+              (std::vector<std::string>{"title: Pennoria-[new project]", "window: maximized",
+                                        "window: minimized", "window: maximized"}));
+}
+
+TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
+    CliRun run;
+    ASSERT_TRUE(run.Start({"serve", "--project", "/p/a&b.pbf"}));
+    EXPECT_EQ(run.Request("GetOutputFielsInfoVC"), "<string>/p/a&amp;b.pbf</string>");
+    std::string call = run.Next();
+    InvokeRequest parsed;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
+    EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
+    ASSERT_EQ(parsed.arguments.size(), 3u);
+    EXPECT_EQ(parsed.arguments[0], run.Path("data") + "/Pennoria");
+    run.Send("<undefined/>");
+    EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(run.Events().front(), "title: Pennoria-[a&b.pbf]");
+}
+
+TEST(Serve, SaveFetchesTheProjectWithANestedCallAndServesRequestsMeanwhile) {
+    CliRun run;
+    const std::string path = run.Path("saved.pbf");
+    WriteFileText(run.Path("answers.txt"), path + "\r\n\ncancel\n");
+    ASSERT_TRUE(run.Start({"serve", "--answers", run.Path("answers.txt")}));
+    run.Send(BuildInvokeCall("SaveProjectFileVC", {}));
+    EXPECT_EQ(run.Next(), BuildInvokeCall("GetProjectFileXmlDataVC", {"customTemplate"}));
+    // While the host waits for the project, the editor asks something else.
+    EXPECT_EQ(run.Request("MaximizeApplicationVC"), "<string>true</string>");
+    run.Send("<string>&lt;template a=\"1\"&gt;\\n&lt;/template&gt;</string>");
+    EXPECT_EQ(run.Next(), "<string>" + path + "</string>");
+    EXPECT_EQ(ReadFileText(path), "<template a=\"1\">\n</template>");
+    // Save-as is cancelled by the second answer; then no answers are left.
+    EXPECT_EQ(run.Request("SaveProjectFileVC", {"saveas"}), "<string>false</string>");
+    EXPECT_EQ(run.Request("GetOutputFolderPathVC", {"/x\ny"}), "<string>false</string>");
+    EXPECT_EQ(run.Finish(), 0);
+    auto events = run.Events();
+    EXPECT_TRUE(Contains(events, {"dialog: save: ", "answer: " + path,
+                                  "title: Pennoria-[saved.pbf]", "window: maximized"}));
+    EXPECT_TRUE(Contains(events, {"dialog: save: " + path, "answer: cancel",
+                                  "dialog: folder: /x\\ny", "answer: cancel"}));
+}
+
+TEST(Serve, EmptyAnswerToACallIsAPlayerError) {
+    CliRun run;
+    WriteFileText(run.Path("answers.txt"), run.Path("p.pbf") + "\nok\n");
+    ASSERT_TRUE(run.Start({"serve", "--answers", run.Path("answers.txt")}));
+    run.Send(BuildInvokeCall("SaveProjectFileVC", {}));
+    run.Next();
+    run.Send("");
+    EXPECT_EQ(run.Next(), "<string>saveFailed</string>");
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_FALSE(platform::PathExists(run.Path("p.pbf")));
+}
+
+TEST(Serve, PublishWithPromptNestedCallsAndFolderOpen) {
+    CliRun run;
+    const std::string base = run.ProgramFolder() + "editor/templateEditor/";
+    WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
+    WriteFileMakingFolders(base + "res/template.swf", "component");
+    const std::string web = run.Path("web");
+    MakeFolders(web + "/banner");
+    WriteFileText(run.Path("answers.txt"), "yes\n");
+    ASSERT_TRUE(run.Start({"serve", "--answers", run.Path("answers.txt")}));
+    run.Send(BuildInvokeCall("OutPutProjectFilesVC", {"2", "0", web}));
+    EXPECT_EQ(run.Next(), BuildInvokeCall("GetProjectFileXmlDataVC", {"photoEditor"}));
+    run.Send(BuildReply("<template demoWidth=\"468\" demoHeight=\"60\"/>"));
+    EXPECT_EQ(run.Next(), BuildInvokeCall("GetProjectFileXmlDataVC", {"customTemplate"}));
+    run.Send("");
+    EXPECT_EQ(run.Next(), "<string>ok</string>");
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(ReadStageSize(ReadFileText(web + "/banner/banner.swf")), std::make_pair(468, 60));
+    auto events = run.Events();
+    EXPECT_TRUE(Contains(
+        events, {"dialog: yesno: One or more files existed:\\n\\n" + web +
+                     "/banner\\n\\nDo you want to overwrite current file(s)?\\n\\nPress No to "
+                     "change file name, press Yes to overwrite current file.",
+                 "answer: yes"}));
+    // The failed custom template call was reported; with no answer left the box is just shown.
+    EXPECT_EQ(events.back(), "open: " + web + "/banner/");
+}
+
+TEST(Serve, BrokenFramingEndsWithAnError) {
+    CliRun run;
+    ASSERT_TRUE(run.Start({"serve"}));
+    run.SendRaw("Content-Length: 99999999999999\r\n\r\n");
+    EXPECT_EQ(run.Finish(), 1);
+    CliRun cut;
+    ASSERT_TRUE(cut.Start({"serve"}));
+    cut.SendRaw("Content-Length: 50\r\n\r\n<invoke");
+    EXPECT_EQ(cut.Finish(), 1);
+}
+
+TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
+    CliRun setup;
+    const std::string base = setup.ProgramFolder() + "editor/templateEditor/";
+    WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
+    WriteFileMakingFolders(base + "res/template.swf", "component");
+    WriteFileMakingFolders(base + "common/normal_screen/swfObject/index.htt", "page $MainSWF");
+    WriteFileMakingFolders(base + "common/normal_screen/swfObject/fs_aux.htt", "aux");
+    WriteFileMakingFolders(base + "common/swfobject.js", "js");
+    WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", "PNG");
+    const std::string project = setup.Path("p.pbf");
+    WriteFileText(project, "<template demoWidth=\"200\" img=\"art/pic.png\"/>");
+    const std::string web = setup.Path("web");
+
+    ASSERT_TRUE(
+        setup.Start({"publish", project, "--folder", web, "--embed-mode", "1", "--swf", "ad.swf"}));
+    EXPECT_EQ(setup.ReadAllOutput(), "ok\n");
+    EXPECT_EQ(setup.Finish(), 0);
+    EXPECT_EQ(ReadStageSize(ReadFileText(web + "/ad/ad.swf")), std::make_pair(200, 540));
+    EXPECT_EQ(ReadFileText(web + "/ad/banner.html"), "page ad.swf");
+    EXPECT_EQ(ReadFileText(web + "/ad/swfobject.js"), "js");
+    EXPECT_EQ(ReadFileText(web + "/ad/res/pic.png"), "PNG");
+
+    CliRun again;
+    ASSERT_TRUE(again.Start({"publish", project, "--folder", web, "--swf", "ad.swf"}));
+    EXPECT_EQ(again.ReadAllOutput(), "user cancel\n");
+    EXPECT_EQ(again.Finish(), 1);
+}
+
+TEST(Framing, HeadersAndBrokenInput) {
+    struct Case {
+        std::string input;
+        std::vector<std::string> messages;
+        FrameStatus last;
+    };
+    const Case cases[] = {
+        {"Content-Length: 3\r\n\r\nabcContent-Length: 0\r\n\r\n",
+         {"abc", ""},
+         FrameStatus::EndOfInput},
+        {"content-length:2\n\nhi\r\nX-Other: 1\r\nCONTENT-LENGTH: 1\r\n\r\n!",
+         {"hi", "!"},
+         FrameStatus::EndOfInput},
+        {"Content-Length: 5\r\n\r\nabc", {}, FrameStatus::Malformed},
+        {"Content-Length: -1\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 1x\r\n\r\na", {}, FrameStatus::Malformed},
+        {"X-Other: 1\r\n\r\nabc", {}, FrameStatus::Malformed},
+        {"no colon here\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 3\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: " + std::string(2000, '1') + "\r\n\r\n", {}, FrameStatus::Malformed},
+        {"Content-Length: 999999999999\r\n\r\n", {}, FrameStatus::Malformed},
+    };
+    for (const auto& c : cases) {
+        std::FILE* in = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        std::fwrite(c.input.data(), 1, c.input.size(), in);
+        std::rewind(in);
+        CFramedChannel channel(in, nullptr);
+        std::vector<std::string> got;
+        std::string message;
+        FrameStatus status;
+        while ((status = channel.Read(message)) == FrameStatus::Message)
+            got.push_back(message);
+        EXPECT_EQ(got, c.messages) << c.input.substr(0, 60);
+        EXPECT_EQ(status, c.last) << c.input.substr(0, 60);
+        std::fclose(in);
+    }
+}

@@ -1,0 +1,306 @@
+// The publish request, folder rules and the pipeline, through the dispatcher.
+#include "publish/FolderChooser.h"
+#include "publish/PublishRequest.h"
+#include "publish/Publisher.h"
+#include "tests/bridge/BridgeTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+using namespace pennoria;
+using namespace pennoria::testing;
+
+TEST(PublishRequest, ArgumentsAreScannedTrimmedAndMissingOnesLeftAlone) {
+    CPublishRequest full({" +1x", "\t-7", "  /web/out \n", " my.banner.swf ", "", " t.xml"});
+    EXPECT_EQ(full.outMode, 1);
+    EXPECT_EQ(full.embedMode, -7);
+    EXPECT_EQ(full.folder, "/web/out");
+    EXPECT_EQ(full.swfName, "my.banner.swf");
+    EXPECT_EQ(full.pageName, "");
+    EXPECT_EQ(full.xmlName, "t.xml");
+
+    CPublishRequest few({"abc", "99999999999"});
+    EXPECT_EQ(few.outMode, 0);
+    EXPECT_EQ(few.embedMode, INT32_MAX);
+    EXPECT_EQ(few.folder, "");
+    CPublishRequest none({});
+    EXPECT_EQ(none.outMode, 0);
+    EXPECT_EQ(none.embedMode, 0);
+}
+
+TEST(PublishRequest, BaseNames) {
+    EXPECT_EQ(PublishBaseName("banner.swf"), "banner");
+    EXPECT_EQ(PublishBaseName("my.banner.swf"), "my.banner");
+    EXPECT_EQ(PublishBaseName("promo"), "promo");
+    EXPECT_EQ(PublishBaseName(".swf"), ".swf");
+}
+
+TEST(PublishRequest, ResourcePaths) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Art\\sky.jpg", "res/sky.jpg"},   {"images/sky.jpg", "res/sky.jpg"},
+        {"C:\\Art/x\\sky.jpg", "res/sky.jpg"}, {"sky.jpg", "res/sky.jpg"},
+        {"/sky.jpg", "res/sky.jpg"},
+    };
+    for (auto [in, out] : cases) {
+        EXPECT_TRUE(ToResourcePath(in));
+        EXPECT_EQ(in, out);
+    }
+}
+
+TEST(PublishRequest, CustomTemplateImage) {
+    std::string image;
+    EXPECT_TRUE(GetCustomTemplateImage("<template img=\"templates\\sky.jpg\"/>", image));
+    EXPECT_EQ(image, "templates\\sky.jpg");
+    EXPECT_FALSE(GetCustomTemplateImage("<template/>", image));
+    EXPECT_FALSE(GetCustomTemplateImage("<other img=\"x\"/>", image));
+    EXPECT_FALSE(GetCustomTemplateImage("not xml", image));
+}
+
+TEST(FolderChooser, StatusLineShortensAfter35CodePoints) {
+    const std::string exactly35(35, 'a');
+    EXPECT_EQ(ShortenStatusText(exactly35), exactly35);
+    EXPECT_EQ(ShortenStatusText(exactly35 + "b"), exactly35 + "...");
+    // Counted in characters, never splitting one.
+    std::string wide;
+    for (int i = 0; i < 36; ++i)
+        wide += "\xC3\xA9";
+    EXPECT_EQ(ShortenStatusText(wide), wide.substr(0, 70) + "...");
+    EXPECT_EQ(ShortenStatusText(""), "");
+}
+
+TEST(FolderChooser, ResultCodesAndSelection) {
+    platform::ScriptedDialogs dialogs;
+    dialogs.AddAnswers({"/start/here", "cancel", ""});
+    const std::string initial = "/start/here/and/a/rather/long/path/below";
+    CFolderChooser chooser(dialogs, initial);
+    EXPECT_EQ(chooser.DoModal(), kChooserOk);
+    EXPECT_EQ(chooser.GetFolder(), "/start/here");
+    EXPECT_EQ(dialogs.LastFolderStatus(), initial.substr(0, 35) + "...");
+    EXPECT_EQ(chooser.DoModal(), kChooserCancel);
+    CFolderChooser empty(dialogs, std::nullopt);
+    EXPECT_EQ(empty.InitialFolder(), "");
+    EXPECT_EQ(empty.DoModal(), kChooserCancel); // no path: like a virtual folder
+    EXPECT_EQ(dialogs.LastFolderStatus(), "");
+}
+
+class PublishFolder : public ::testing::Test {
+protected:
+    HostTestBed bed;
+    platform::ScriptedDialogs& dialogs = bed.dialogs;
+};
+
+TEST_F(PublishFolder, FolderIsFolderPlusBaseNameWithOneSeparator) {
+    const std::string web = bed.Scratch("web");
+    dialogs.AddAnswer("yes"); // the second run finds the folder of the first
+    const std::pair<std::string, std::string> cases[] = {
+        {"  " + web + " ", web + "/banner/"},
+        {web + "/", web + "/banner/"},
+    };
+    for (const auto& [folder, expected] : cases) {
+        CPublishRequest request({"1", "0", folder});
+        std::string reply = "ok";
+        ASSERT_TRUE(request.PrepareOutputFolder(reply, dialogs));
+        EXPECT_EQ(request.outputFolder, expected);
+        EXPECT_EQ(reply, "ok");
+        EXPECT_TRUE(request.writePages);
+        EXPECT_TRUE(request.embedPages);
+        EXPECT_EQ(request.swfName, "banner.swf");
+        EXPECT_EQ(request.pageName, "banner.html");
+        EXPECT_EQ(request.xmlName, "template.xml");
+    }
+    ASSERT_EQ(dialogs.History().size(), 1u);
+    EXPECT_EQ(dialogs.History()[0].kind, "yesno");
+}
+
+TEST_F(PublishFolder, ExistingFolderPromptsAndNoCancels) {
+    const std::string web = bed.Scratch("web");
+    MakeFolders(web + "/promo");
+    WriteFileText(web + "/promo/keep.txt", "mine");
+    CPublishRequest request({"2", "1", web, "promo"});
+    std::string reply = "ok";
+    dialogs.AddAnswer("no");
+    EXPECT_FALSE(request.PrepareOutputFolder(reply, dialogs));
+    EXPECT_EQ(reply, "user cancel");
+    ASSERT_EQ(dialogs.History().size(), 1u);
+    EXPECT_EQ(dialogs.History()[0].kind, "yesno");
+    EXPECT_EQ(dialogs.History()[0].title, "Folder Existed");
+    EXPECT_EQ(dialogs.History()[0].text,
+              "One or more files existed:\n\n" + web +
+                  "/promo\n\nDo you want to overwrite current file(s)?\n\n"
+                  "Press No to change file name, press Yes to overwrite current file.");
+    EXPECT_FALSE(request.writePages);
+    EXPECT_FALSE(request.embedPages);
+    EXPECT_EQ(ReadFileText(web + "/promo/keep.txt"), "mine");
+}
+
+TEST_F(PublishFolder, MissingParentsAreCreated) {
+    const std::string deep = bed.Scratch("a/b");
+    CPublishRequest request({"1", "0", deep, "c.swf"});
+    std::string reply = "ok";
+    ASSERT_TRUE(request.PrepareOutputFolder(reply, dialogs));
+    EXPECT_TRUE(platform::DirectoryExists(deep + "/c"));
+    EXPECT_TRUE(dialogs.History().empty());
+}
+
+TEST_F(PublishFolder, NamesThatLeaveTheFolderAreRefused) {
+    const std::string web = bed.Scratch("web");
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"1", "0", web, "../evil.swf"},
+                                               {"1", "0", web, "a.swf", "sub/page.html"},
+                                               {"1", "0", web, "a.swf", "p.html", "..\\x.xml"},
+                                               {"1", "0", web, "a.swf", "p.html", ".."}}) {
+        CPublishRequest request(args);
+        std::string reply = "ok";
+        EXPECT_FALSE(request.PrepareOutputFolder(reply, dialogs));
+        EXPECT_EQ(reply, "create dir failed");
+        EXPECT_EQ(dialogs.History().back().kind, "message");
+        EXPECT_NE(dialogs.History().back().text.find("file name"), std::string::npos);
+    }
+    EXPECT_FALSE(platform::PathExists(web));
+}
+
+TEST(EnsureDirectory, CreatesLevelsAndAcceptsAnythingExisting) {
+    ScratchFolder dir;
+    EXPECT_TRUE(EnsureDirectory(dir / "x/y/z/"));
+    EXPECT_TRUE(platform::DirectoryExists(dir / "x/y/z"));
+    WriteFileText(dir / "file", "f");
+    EXPECT_TRUE(EnsureDirectory(dir / "file"));
+    EXPECT_FALSE(EnsureDirectory(dir / "file/below"));
+    EXPECT_FALSE(EnsureDirectory("no-separator-here-" + std::to_string(::getpid())));
+}
+
+// A full publish through the dispatcher, with the scripted movie answering the project calls.
+class Publish : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bed.InstallPublishData();
+        bed.Start();
+        web = bed.Scratch("web");
+        MakeFolders(web);
+    }
+    std::string Run(const std::vector<std::string>& args) {
+        auto reply = bed.player.Command("OutPutProjectFilesVC", args);
+        return reply ? UnwrapStringResult(*reply) : "<no reply>";
+    }
+    std::string Read(const std::string& name) { return ReadFileText(web + "/banner/" + name); }
+    bool Exists(const std::string& name) { return platform::PathExists(web + "/banner/" + name); }
+
+    HostTestBed bed;
+    std::string web;
+    const std::string kProject =
+        "<template demoWidth=\"300\" demoHeight=\"250\" img=\"C:\\Art\\sky.jpg\">"
+        "<component><info url=\"http://x/old.swf\"/></component><keep a=\"&amp;\"/></template>";
+};
+
+TEST_F(Publish, EmbedPagesMovieProjectAndImage) {
+    WriteFileMakingFolders(bed.ProgramFolder() + "editor/templates/sky.jpg", "JPEG");
+    bed.MovieAnswers(
+        {{"photoEditor", kProject}, {"customTemplate", "<template img=\"templates\\sky.jpg\"/>"}});
+    EXPECT_EQ(Run({"1", "0", web}), "ok");
+
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_string(Read("template.xml").c_str()));
+    auto root = xml.child("template");
+    EXPECT_STREQ(root.attribute("img").value(), "res/sky.jpg");
+    EXPECT_STREQ(root.child("component").child("info").attribute("url").value(),
+                 "res/template.swf");
+    EXPECT_STREQ(root.child("keep").attribute("a").value(), "&");
+    EXPECT_EQ(ReadStageSize(Read("banner.swf")), std::make_pair(300, 250));
+    EXPECT_EQ(Read("res/template.swf"), "component movie");
+    EXPECT_EQ(Read("res/sky.jpg"), "JPEG");
+    EXPECT_EQ(Read("banner.html"), "embed main banner.swf 300 x 250");
+    EXPECT_EQ(Read("fs_aux.html"), "embed aux banner.swf");
+    EXPECT_FALSE(Exists("swfobject.js"));
+    // The calls: the project, then the custom template; then the folder is opened.
+    ASSERT_EQ(bed.player.Calls().size(), 2u);
+    EXPECT_EQ(bed.player.Calls()[0], BuildInvokeCall("GetProjectFileXmlDataVC", {"photoEditor"}));
+    EXPECT_EQ(bed.player.Calls()[1],
+              BuildInvokeCall("GetProjectFileXmlDataVC", {"customTemplate"}));
+    EXPECT_EQ(bed.shell.Opened(), std::vector<std::string>{web + "/banner/"});
+}
+
+TEST_F(Publish, ScriptPagesAndMovieOnlyModes) {
+    bed.MovieAnswers({{"photoEditor", "<template demoHeight=\"600\"/>"}});
+    EXPECT_EQ(Run({"1", "1", web, "ad.swf", "ad.html", "ad.xml"}), "ok");
+    const std::string ad = web + "/ad/";
+    EXPECT_EQ(ReadFileText(ad + "ad.html"), "swfObject main ad.swf 720 x 600");
+    EXPECT_EQ(ReadFileText(ad + "fs_aux.html"), "swfObject aux ad.swf");
+    EXPECT_EQ(ReadFileText(ad + "swfobject.js"), "// swfobject");
+    EXPECT_EQ(ReadStageSize(ReadFileText(ad + "ad.swf")), std::make_pair(720, 600));
+    EXPECT_TRUE(platform::FileExists(ad + "ad.xml"));
+
+    for (const char* mode : {"2", "3"}) {
+        const std::string name = std::string("m") + mode;
+        EXPECT_EQ(Run({mode, "1", web, name + ".swf"}), "ok");
+        const std::string out = web + "/" + name + "/";
+        EXPECT_TRUE(platform::FileExists(out + name + ".swf"));
+        EXPECT_TRUE(platform::FileExists(out + "res/template.swf"));
+        EXPECT_FALSE(platform::PathExists(out + "banner.html"));
+        EXPECT_FALSE(platform::PathExists(out + "fs_aux.html"));
+        EXPECT_FALSE(platform::PathExists(out + "swfobject.js"));
+    }
+}
+
+TEST_F(Publish, DefaultSizeMovieIsAnExactCopyAndProjectWithoutComponentStillPublishes) {
+    bed.MovieAnswers({{"photoEditor", "<template demoWidth=\"720\"><other/></template>"}});
+    EXPECT_EQ(Run({"1", "0", web}), "ok");
+    EXPECT_EQ(Read("banner.swf"),
+              ReadFileText(bed.ProgramFolder() + "editor/templateEditor/theme.swf"));
+    EXPECT_EQ(Read("template.xml").find("url="), std::string::npos);
+    EXPECT_FALSE(Exists("res/sky.jpg"));
+}
+
+TEST_F(Publish, OverwritePromptYesReplacesOurFilesAndKeepsOthers) {
+    bed.MovieAnswers({{"photoEditor", kProject}});
+    EXPECT_EQ(Run({"1", "0", web}), "ok");
+    WriteFileText(web + "/banner/banner.html", "stale");
+    WriteFileText(web + "/banner/mine.txt", "mine");
+    bed.dialogs.AddAnswer("yes");
+    EXPECT_EQ(Run({"1", "0", web}), "ok");
+    EXPECT_EQ(Read("banner.html"), "embed main banner.swf 300 x 250");
+    EXPECT_EQ(Read("mine.txt"), "mine");
+    // With No: "user cancel", and the project is not even asked for.
+    bed.player.ClearCalls();
+    bed.dialogs.AddAnswer("no");
+    EXPECT_EQ(Run({"1", "0", web}), "user cancel");
+    EXPECT_TRUE(bed.player.Calls().empty());
+}
+
+TEST_F(Publish, SettingsAreWrittenBeforeTheProjectIsFetched) {
+    bed.settings.SWFFile = "Changed.swf";
+    std::string storedDuringFetch;
+    bed.onCall = [&](const std::string&, const std::vector<std::string>&) {
+        CAppSettings stored;
+        LoadAppSettings(stored);
+        storedDuringFetch = stored.SWFFile;
+    };
+    bed.MovieAnswers({{"photoEditor", kProject}});
+    EXPECT_EQ(Run({"2", "0", web}), "ok");
+    EXPECT_EQ(storedDuringFetch, "Changed.swf");
+}
+
+TEST_F(Publish, ProjectUnavailableGivesNoContentAndLeavesTheEmptyFolder) {
+    bed.MovieAnswers({});
+    EXPECT_EQ(Run({"1", "0", web}), "no content");
+    EXPECT_TRUE(platform::DirectoryExists(web + "/banner"));
+    EXPECT_FALSE(Exists("banner.swf"));
+    EXPECT_TRUE(bed.shell.Opened().empty());
+}
+
+TEST_F(Publish, PageThatCannotBeWrittenIsReportedAndNotOk) {
+    bed.MovieAnswers({{"photoEditor", kProject}});
+    // A folder stands where the page would go.
+    MakeFolders(web + "/banner/banner.html");
+    bed.dialogs.AddAnswer("yes");
+    EXPECT_EQ(Run({"1", "0", web}), "saveFailed");
+    const auto& shown = bed.dialogs.History().back();
+    EXPECT_EQ(shown.kind, "message");
+    EXPECT_NE(shown.text.find(web + "/banner/banner.html"), std::string::npos) << shown.text;
+    EXPECT_TRUE(bed.shell.Opened().empty());
+}
+
+TEST_F(Publish, UnparsableProjectStillPublishesTheDefaultMovie) {
+    bed.MovieAnswers({{"photoEditor", "this is <not xml"}});
+    EXPECT_EQ(Run({"2", "0", web}), "ok");
+    EXPECT_EQ(ReadStageSize(Read("banner.swf")), std::make_pair(720, 540));
+}
