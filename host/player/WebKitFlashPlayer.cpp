@@ -372,6 +372,7 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
     }
     switch (access) {
     case SchemeAccess::Granted:
+        log.Write("serve", file);
         break;
     case SchemeAccess::BadRequest:
         log.Write("refused", encodedPath);

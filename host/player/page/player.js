@@ -369,6 +369,17 @@
     };
     window.pennoriaCallMovie = callMovie;
 
+    // Ruffle's WebAssembly arriving, for the start-up breakdown in the bridge log.
+    if (window.PerformanceObserver) {
+        try {
+            new PerformanceObserver(function (list) {
+                for (const entry of list.getEntries())
+                    if (/\.wasm$/.test(entry.name))
+                        notify("log\nwasm loaded " + Math.round(entry.duration) + " ms");
+            }).observe({ type: "resource", buffered: true });
+        } catch (error) { /* no resource timing: no line */ }
+    }
+
     window.pennoriaRuffleLoaded = function () {
         let version = 0;
         const plugin = navigator.plugins && navigator.plugins.namedItem("Shockwave Flash");
