@@ -150,7 +150,7 @@ private:
             }
             Finish(request, "new", "text/plain");
         } else if (uri.find("?mark=wasm") != std::string::npos) {
-            self->m_log.Write("page", "wasm loaded");
+            self->m_log.Write("page", "wasm ready");
             Finish(request, "ok", "text/plain");
         } else if (uri.find("?mark=shown") != std::string::npos) {
             self->m_log.Write("shown");
@@ -158,6 +158,7 @@ private:
         } else if (uri.find("?ping") != std::string::npos) {
             Finish(request, "pong", "text/plain");
         } else if (path == "/page.html") {
+            self->m_log.Write("serve", path);
             Finish(request,
                    "<!DOCTYPE html><html><head><meta charset='utf-8'>"
                    "<style>html,body{margin:0;height:100%}ruffle-player{width:100%;height:100%;"
@@ -172,9 +173,10 @@ private:
                    "  function () { requestAnimationFrame(function () { mark('shown'); }); }); }, "
                    "0); }"
                    " return x.responseText; };"
-                   "new PerformanceObserver(function (l) { for (const e of l.getEntries())"
-                   " if (/\\.wasm$/.test(e.name)) mark('wasm'); })"
-                   ".observe({type: 'resource', buffered: true});"
+                   "for (const n of ['instantiateStreaming', 'compileStreaming', 'instantiate',"
+                   " 'compile']) { const o = WebAssembly[n]; if (typeof o !== 'function') continue;"
+                   " WebAssembly[n] = function () { const r = o.apply(this, arguments);"
+                   " r.then(function () { mark('wasm'); }, function () {}); return r; }; }"
                    "window.PingBareVC = function () {"
                    " const x = new XMLHttpRequest(); x.open('POST', 'barebench://b/?ping', false);"
                    " x.send('ping'); return x.responseText; };</script>"
@@ -478,8 +480,8 @@ StartRun Breakdown(double spawnMs, const std::vector<LogLine>& log, const std::s
     });
     const double wasmAsked =
         FirstStamp(log, "serve", [](const std::string& f) { return EndsWith(f, ".wasm"); });
-    const double wasmLoaded = FirstStamp(
-        log, "page", [](const std::string& t) { return t.rfind("wasm loaded", 0) == 0; });
+    const double wasmLoaded =
+        FirstStamp(log, "page", [](const std::string& t) { return t.rfind("wasm ready", 0) == 0; });
     const double movieAsked =
         FirstStamp(log, "serve", [&](const std::string& f) { return EndsWith(f, movie); });
     const double request = FirstStamp(log, "request");
@@ -572,7 +574,8 @@ ProgramMeasure MeasureProgram(bool ours, const std::string& scratch, int iterati
 
 // The desktop program as a user starts it, side by side with the bare page started the same way:
 // the breakdown of the start in milliseconds (process start up to the page's request, the page's
-// scripts up to the WebAssembly request, its transfer, Ruffle's set-up up to the movie's request,
+// scripts up to the WebAssembly request, its transfer and compilation, Ruffle's set-up up to the
+// movie's request,
 // the movie's load up to its first request, the first frame), the splash, the usable time and its
 // ratio to the bare page, idle processor time of every process ten seconds after the first frame,
 // RSS and PSS of every process, and the hand-over of a second start.
@@ -604,8 +607,9 @@ void BM_ProgramStart(benchmark::State& state) {
         }
         ++iteration;
         if (!bare.start.ok || !ours.start.ok) {
+            std::fprintf(stderr, "see the bridge logs in %s\n", scratch.c_str());
             state.SkipWithError("a program never showed its first frame");
-            break;
+            return;
         }
         state.SetIterationTime(ours.start.usable / 1000.0);
         for (const auto& [prefix, m] :

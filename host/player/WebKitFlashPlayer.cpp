@@ -32,10 +32,11 @@ constexpr gsize kMaxBridgeBody = gsize{64} << 20;
 // A served file larger than this is refused (Ruffle's largest file is 14 MB).
 constexpr std::size_t kMaxServedFile = std::size_t{512} << 20;
 
-// Fonts given to Ruffle in place of its built-in fallback, which lacks many glyphs.
+// Fonts given to Ruffle in place of its built-in fallback, which lacks many glyphs. The editor
+// writes everything in the device font "_sans", regular and bold, so only those two faces are
+// loaded (each costs start-up time); "_serif" and "_typewriter" fall back to them.
 constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
-constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSerif.ttf",
-                                      "DejaVuSansMono.ttf"};
+constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
 
 std::string JsonString(const std::string& text) {
     std::string json = "\"";
@@ -227,8 +228,8 @@ std::string CWebKitFlashPlayer::State::ConfigScript() const {
         fontSources += (fontSources.empty() ? "" : ",") + JsonString(MakePlayerUrl(path));
     return "window.pennoriaPlayerConfig = {bridgeUrl: " + JsonString(kBridgeUrl) +
            ", fontSources: [" + fontSources +
-           "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Serif\"], "
-           "typewriter: [\"DejaVu Sans Mono\"]}};";
+           "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Sans\"], "
+           "typewriter: [\"DejaVu Sans\"]}};";
 }
 
 void CWebKitFlashPlayer::State::CreateContext(const std::shared_ptr<State>& self) {

@@ -369,15 +369,19 @@
     };
     window.pennoriaCallMovie = callMovie;
 
-    // Ruffle's WebAssembly arriving, for the start-up breakdown in the bridge log.
-    if (window.PerformanceObserver) {
-        try {
-            new PerformanceObserver(function (list) {
-                for (const entry of list.getEntries())
-                    if (/\.wasm$/.test(entry.name))
-                        notify("log\nwasm loaded " + Math.round(entry.duration) + " ms");
-            }).observe({ type: "resource", buffered: true });
-        } catch (error) { /* no resource timing: no line */ }
+    // Ruffle's WebAssembly fetched and compiled, for the start-up breakdown in the bridge log.
+    for (const name of ["instantiateStreaming", "compileStreaming", "instantiate", "compile"]) {
+        const original = window.WebAssembly && WebAssembly[name];
+        if (typeof original !== "function")
+            continue;
+        WebAssembly[name] = function () {
+            const started = performance.now();
+            const result = original.apply(this, arguments);
+            result.then(function () {
+                notify("log\nwasm ready " + Math.round(performance.now() - started) + " ms");
+            }, function () {});
+            return result;
+        };
     }
 
     window.pennoriaRuffleLoaded = function () {
