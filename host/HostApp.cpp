@@ -135,53 +135,52 @@ gboolean OnTerminate(gpointer dialog) {
 
 } // namespace
 
-CHostApp::~CHostApp() {
-    if (m_application)
-        g_object_unref(m_application);
-}
-
 int CHostApp::Run(int argc, char** argv) {
+    const BridgeLog steps; // the start-up's steps, for the start-up benchmark
+    steps.Write("start");
     g_set_prgname("pennoria");
     m_hasDisplay = HasDisplay() && gtk_init_check(&argc, &argv);
+    steps.Write("gtk");
     std::vector<std::string> arguments(argv + 1, argv + argc);
     m_exitCode = 0;
     if (m_hasDisplay && HandOverToRunningInstance(arguments))
         return m_exitCode;
+    steps.Write("unique");
     InitInstance(arguments);
     return m_exitCode;
 }
 
 bool CHostApp::HandOverToRunningInstance(const std::vector<std::string>& arguments) {
-    m_application = g_application_new(ApplicationId().c_str(), G_APPLICATION_HANDLES_OPEN);
+    m_application.reset(g_application_new(ApplicationId().c_str(), G_APPLICATION_HANDLES_OPEN));
+    GApplication* application = m_application.get();
     glib::GErrorPtr error;
-    if (!g_application_register(m_application, nullptr, error.Out())) {
+    if (!g_application_register(application, nullptr, error.Out())) {
         platform::DebugOutput(std::string("app: running on its own: ") + error.Message());
-        g_object_unref(m_application);
-        m_application = nullptr;
+        m_application.reset();
         return false;
     }
-    if (g_application_get_is_remote(m_application)) {
+    if (g_application_get_is_remote(application)) {
         if (auto project = ProjectFromCommandLine(arguments)) {
             glib::GObjectPtr<GFile> file(g_file_new_for_commandline_arg(project->c_str()));
             GFile* files[] = {file.get()};
-            g_application_open(m_application, files, 1, "");
+            g_application_open(application, files, 1, "");
         } else {
-            g_application_activate(m_application);
+            g_application_activate(application);
         }
-        if (GDBusConnection* bus = g_application_get_dbus_connection(m_application))
+        if (GDBusConnection* bus = g_application_get_dbus_connection(application))
             g_dbus_connection_flush_sync(bus, nullptr, nullptr);
         platform::DebugOutput("app: handed over to the running program");
         return true;
     }
     g_signal_connect(
-        m_application, "open",
+        application, "open",
         G_CALLBACK(+[](GApplication*, GFile** files, gint count, gchar*, gpointer self) {
             for (gint i = 0; i < count; ++i)
                 if (glib::GCharPtr path{g_file_get_path(files[i])})
                     static_cast<CHostApp*>(self)->ReceiveProject(path.get());
         }),
         this);
-    g_signal_connect(m_application, "activate", G_CALLBACK(+[](GApplication*, gpointer self) {
+    g_signal_connect(application, "activate", G_CALLBACK(+[](GApplication*, gpointer self) {
                          auto* app = static_cast<CHostApp*>(self);
                          if (app->m_present)
                              app->m_present();
@@ -222,6 +221,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     }
 
     LoadAppSettings(settings); // a missing key leaves the defaults and creates nothing
+    BridgeLog().Write("settings");
 
     if (!m_hasDisplay) {
         std::fputs(kNoDisplay, stderr);
@@ -241,6 +241,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         playerWidget = standIn->Widget();
     } else {
         webPlayer = std::make_unique<CWebKitFlashPlayer>();
+        BridgeLog().Write("player");
         player = webPlayer.get();
         playerWidget = webPlayer->Widget();
     }

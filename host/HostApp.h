@@ -2,11 +2,13 @@
 // the main window run modally on the GTK main loop.
 #pragma once
 
+#include "host/player/GlibPtr.h"
+
+#include <gio/gio.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-typedef struct _GApplication GApplication;
 
 namespace pennoria::host {
 
@@ -26,16 +28,10 @@ private:
 
     int m_exitCode = 0;
     bool m_hasDisplay = false;
-    GApplication* m_application = nullptr;
+    glib::GObjectPtr<GApplication> m_application;
     std::function<void(const std::string&)> m_openProject; // set while the editor is up
     std::function<void()> m_present;
     std::vector<std::string> m_receivedProjects;
-
-public:
-    CHostApp() = default;
-    ~CHostApp();
-    CHostApp(const CHostApp&) = delete;
-    CHostApp& operator=(const CHostApp&) = delete;
 };
 
 } // namespace pennoria::host

@@ -2,6 +2,7 @@
 #include "host/Splash.h"
 
 #include "host/player/BridgeMessages.h"
+#include "host/player/GlibPtr.h"
 
 namespace pennoria::host {
 
@@ -17,27 +18,25 @@ constexpr int kDots = 3;
 } // namespace
 
 CSplash::CSplash(std::string title) : m_title(std::move(title)) {
-    m_area = gtk_drawing_area_new();
-    g_object_ref_sink(m_area);
-    gtk_widget_set_hexpand(m_area, TRUE);
-    gtk_widget_set_vexpand(m_area, TRUE);
-    g_signal_connect(m_area, "draw", G_CALLBACK(OnDraw), this);
+    m_area.reset(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new())));
+    gtk_widget_set_hexpand(m_area.get(), TRUE);
+    gtk_widget_set_vexpand(m_area.get(), TRUE);
+    g_signal_connect(m_area.get(), "draw", G_CALLBACK(OnDraw), this);
     m_timer = g_timeout_add(kStepMs, OnTick, this);
 }
 
 CSplash::~CSplash() {
     if (m_timer)
         g_source_remove(m_timer);
-    g_signal_handlers_disconnect_by_data(m_area, this);
-    if (GtkWidget* parent = gtk_widget_get_parent(m_area))
-        gtk_container_remove(GTK_CONTAINER(parent), m_area);
-    g_object_unref(m_area);
+    g_signal_handlers_disconnect_by_data(m_area.get(), this);
+    if (GtkWidget* parent = gtk_widget_get_parent(m_area.get()))
+        gtk_container_remove(GTK_CONTAINER(parent), m_area.get());
 }
 
 gboolean CSplash::OnTick(gpointer data) {
     auto* self = static_cast<CSplash*>(data);
     self->m_step = (self->m_step + 1) % kDots;
-    gtk_widget_queue_draw(self->m_area);
+    gtk_widget_queue_draw(self->m_area.get());
     return G_SOURCE_CONTINUE;
 }
 
@@ -48,17 +47,17 @@ gboolean CSplash::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     cairo_set_source_rgb(cr, kBackground[0], kBackground[1], kBackground[2]);
     cairo_paint(cr);
 
-    PangoLayout* layout = gtk_widget_create_pango_layout(widget, self->m_title.c_str());
+    glib::GObjectPtr<PangoLayout> layout(
+        gtk_widget_create_pango_layout(widget, self->m_title.c_str()));
     PangoFontDescription* font = pango_font_description_from_string("Sans Bold 26");
-    pango_layout_set_font_description(layout, font);
+    pango_layout_set_font_description(layout.get(), font);
     pango_font_description_free(font);
     int textWidth = 0, textHeight = 0;
-    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+    pango_layout_get_pixel_size(layout.get(), &textWidth, &textHeight);
     const double top = height / 2.0 - textHeight;
     cairo_set_source_rgb(cr, kText[0], kText[1], kText[2]);
     cairo_move_to(cr, (width - textWidth) / 2.0, top);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
+    pango_cairo_show_layout(cr, layout.get());
 
     // Three dots, the current one darker.
     const double y = top + textHeight + 24, gap = 18, radius = 4;

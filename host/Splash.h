@@ -2,6 +2,8 @@
 // the player's place in the frame, from the window's first paint until the editor's first frame.
 #pragma once
 
+#include "host/player/GlibPtr.h"
+
 #include <gtk/gtk.h>
 
 #include <string>
@@ -16,7 +18,7 @@ public:
     CSplash& operator=(const CSplash&) = delete;
 
     // The widget to lay over the player (the splash keeps its own reference).
-    GtkWidget* Widget() const { return m_area; }
+    GtkWidget* Widget() const { return m_area.get(); }
     // True once it has been painted.
     bool Painted() const { return m_painted; }
 
@@ -25,7 +27,7 @@ private:
     static gboolean OnTick(gpointer self);
 
     std::string m_title;
-    GtkWidget* m_area = nullptr;
+    glib::GObjectPtr<GtkWidget> m_area;
     guint m_timer = 0;
     int m_step = 0;
     bool m_painted = false;
