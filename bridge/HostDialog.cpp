@@ -73,10 +73,12 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
                 [this](const std::string& kind, std::string& text) {
                     return RequestProjectXml(kind, text);
                 }),
-      m_publisher(settings, dialogs, shell, window,
-                  [this](const std::string& kind, std::string& text) {
-                      return RequestProjectXml(kind, text);
-                  }) {
+      m_publisher(
+          settings, dialogs, shell, window,
+          [this](const std::string& kind, std::string& text) {
+              return RequestProjectXml(kind, text);
+          },
+          [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
 }
 
@@ -163,7 +165,7 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         break;
     case Command::MaximizeApplication:
         m_window.Maximize();
-        reply = "true";
+        reply = kReplyTrue;
         break;
     case Command::RestoreApplication:
         m_window.Restore();
@@ -176,7 +178,7 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         break;
     case Command::GetOutputFolderPath: {
         CFolderChooser chooser(m_dialogs, args.empty() ? m_settings.OutputFolder : args[0]);
-        reply = chooser.DoModal() == kChooserOk ? chooser.GetFolder() : std::string("false");
+        reply = chooser.DoModal() == kChooserOk ? chooser.GetFolder() : std::string(kReplyFalse);
         break;
     }
     case Command::OpenOutputFolder:

@@ -4,6 +4,7 @@
 
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
+#include "bridge/ReplyWords.h"
 #include "core/AppSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
@@ -68,15 +69,15 @@ public:
     void NewProject() { m_project.NewProject(); }
     void OpenProject(const std::string& path) { m_project.OpenProject(path); }
     void SetProjectTitle(const std::string& name) { m_project.SetProjectTitle(name); }
-    std::string SaveProject(bool saveAs) { return m_project.SaveProject(saveAs); }
+    // The reply to a save: the saved path, "false" or "saveFailed".
+    std::string SaveProject(bool saveAs) {
+        return SaveReplyText(m_project.SaveProject(saveAs ? SaveMode::SaveAs : SaveMode::Save));
+    }
     bool WriteProjectFile(const std::string& path) { return m_project.WriteProjectFile(path); }
 
-    // Publishing.
+    // Publishing; the reply word of the outcome.
     std::string OnOutputProjectFiles(const std::vector<std::string>& arguments) {
-        return m_publisher.OnOutputProjectFiles(arguments);
-    }
-    bool PublishProject(const CPublishRequest& request, std::string& reply) {
-        return m_publisher.PublishProject(request, reply);
+        return PublishReplyWord(m_publisher.OnOutputProjectFiles(arguments));
     }
     void OpenOutputFolder(const CPublishRequest& request) { m_publisher.OpenOutputFolder(request); }
 

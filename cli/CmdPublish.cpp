@@ -80,6 +80,8 @@ void RunPublish(const PublishOptions& options) {
     std::string word;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
+        // The project path is known, so that a relative image is found beside the project.
+        host.ApplyCommandLine();
         auto reply =
             player.Command("OutPutProjectFilesVC",
                            {std::to_string(options.outMode), std::to_string(options.embedMode),

@@ -45,6 +45,24 @@ std::string BuiltInString(int id) {
         return "Pennoria";
     case IDS_HELP_NOT_FOUND:
         return "Help file no found!";
+    case IDS_PUBLISH_TITLE:
+        return "Publish";
+    case IDS_PUBLISH_BAD_NAME:
+        return "The file name \"%s\" cannot be published: a published file name must not contain "
+               "folder separators, \"..\", quotes, \"<\", \">\" or control characters.";
+    case IDS_PUBLISH_STOPPED:
+        return "Publishing stopped:\n\n%s";
+    case IDS_PUBLISH_PROJECT_UNREADABLE:
+        return "The project cannot be published: %s. Nothing in the publish folder was changed.";
+    case IDS_PUBLISH_IMAGE_NOT_PICTURE:
+        return "The image %s cannot be published: it is not a PNG, JPEG or GIF picture.";
+    case IDS_PUBLISH_IMAGE_NOT_FILE:
+        return "The image %s cannot be published: it is not an ordinary file, or it lies in a "
+               "system folder.";
+    case IDS_PUBLISH_IMAGE_UNREADABLE:
+        return "The image %s cannot be published: %s";
+    case IDS_SAVE_NO_PROJECT:
+        return "the editor did not deliver the project";
     default:
         return {};
     }
@@ -64,6 +82,19 @@ std::string GetLanguageText(const std::string& section, const std::string& key) 
         value->substr(0, platform::PrefixBytesForCodePoints(*value, kMaxValueCodePoints));
     ReplaceAll(text, "\\n", "\n");
     ReplaceAll(text, "\\t", "\t");
+    return text;
+}
+
+std::string FormatAppString(int id, std::initializer_list<std::string> values) {
+    std::string text = LoadAppString(id);
+    std::size_t at = 0;
+    for (const std::string& value : values) {
+        at = text.find("%s", at);
+        if (at == std::string::npos)
+            break;
+        text.replace(at, 2, value);
+        at += value.size();
+    }
     return text;
 }
 

@@ -1,6 +1,7 @@
 // Localized messages: the selected language file first, then the built-in string table.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace pennoria {
@@ -13,6 +14,15 @@ enum StringId : int {
     IDS_PLAYER_MISSING = 6,
     IDS_APP_TITLE = 7,
     IDS_HELP_NOT_FOUND = 8,
+    // Publishing and saving.
+    IDS_PUBLISH_TITLE = 20,
+    IDS_PUBLISH_BAD_NAME = 21,
+    IDS_PUBLISH_STOPPED = 22,
+    IDS_PUBLISH_PROJECT_UNREADABLE = 23,
+    IDS_PUBLISH_IMAGE_NOT_PICTURE = 24,
+    IDS_PUBLISH_IMAGE_NOT_FILE = 25,
+    IDS_PUBLISH_IMAGE_UNREADABLE = 26,
+    IDS_SAVE_NO_PROJECT = 27,
 };
 
 // Where the player's download page is, shown with message 6.
@@ -42,5 +52,8 @@ std::string GetLanguageText(const std::string& section, const std::string& key);
 
 // The localized text of a string id, falling back to the built-in table.
 std::string LoadAppString(int id);
+
+// The localized text of a string id with its "%s" marks replaced, in order, by the values.
+std::string FormatAppString(int id, std::initializer_list<std::string> values);
 
 } // namespace pennoria

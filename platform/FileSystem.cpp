@@ -1,8 +1,10 @@
 // POSIX implementation of the file helpers.
 #include "platform/FileSystem.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +12,31 @@
 
 namespace pennoria::platform {
 
-std::string LastErrorText() { return std::strerror(errno); }
+std::string LastErrorText() {
+    return std::strerror(errno);
+}
+
+const char* const kTemporaryMarker = ".pennoria-tmp-";
+
+bool IsTemporaryFileName(std::string_view name) {
+    const std::string_view marker = kTemporaryMarker;
+    const std::size_t at = name.rfind(marker);
+    if (at == std::string_view::npos || at == 0 || name.size() != at + marker.size() + 6)
+        return false;
+    for (char c : name.substr(at + marker.size()))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+std::string ResolvedPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return {};
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+}
 
 namespace {
 
@@ -69,7 +95,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
             *error = std::move(reason);
         return std::nullopt;
     };
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without blocking, so that a FIFO does not wait for a writer before it is refused.
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0)
         return fail(LastErrorText());
     struct stat st {};
@@ -77,6 +104,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
         return fail(LastErrorText());
     if (!S_ISREG(st.st_mode))
         return fail("not a regular file");
+    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
         return fail("file too large");
     std::string data;
@@ -99,7 +127,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 }
 
 FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
-    std::string tempPath = path + ".XXXXXX";
+    std::string tempPath = path + kTemporaryMarker + "XXXXXX";
     FdGuard fd(::mkstemp(tempPath.data()));
     if (fd.Get() < 0)
         return FileResult::Failure("cannot create a file in " + FolderOf(path) + ": " +

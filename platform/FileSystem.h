@@ -18,7 +18,14 @@ struct FileResult {
     explicit operator bool() const { return ok; }
 };
 
-// Reads a whole file into memory. Files larger than maxBytes are refused rather than read.
+// Temporary files of atomic replacements are named after their target: target name + this
+// marker + six random characters. Whatever carries it is debris of an interrupted write.
+extern const char* const kTemporaryMarker; // ".pennoria-tmp-"
+// Whether a file name (no folder part) is such a temporary name.
+bool IsTemporaryFileName(std::string_view name);
+
+// Reads a whole file into memory. Only a regular file is read: a FIFO, device or folder is
+// refused without waiting for a writer. Files larger than maxBytes are refused rather than read.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error = nullptr,
                                          std::uint64_t maxBytes = std::uint64_t{1} << 31);
 
@@ -36,6 +43,9 @@ bool PathExists(const std::string& path);      // anything at all
 
 // Creates one folder level; true when it exists afterwards.
 bool CreateOneDirectory(const std::string& path);
+
+// The path with every link and "." or ".." resolved; empty when it does not exist.
+std::string ResolvedPath(const std::string& path);
 
 // The last error of the C library as text ("Permission denied").
 std::string LastErrorText();

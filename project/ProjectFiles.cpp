@@ -9,8 +9,6 @@ namespace pennoria {
 
 const char* const kProjectFileFilter = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
 const char* const kProjectDefaultExtension = "pbf";
-const char* const kReplyFalse = "false";
-const char* const kReplySaveFailed = "saveFailed";
 
 std::string ProjectNameOf(const std::string& path) {
     std::size_t cut = path.find_last_of('/');
@@ -50,9 +48,9 @@ void CProjectFiles::SetProjectTitle(const std::string& name) {
     m_window.SetTitle(MakeProjectTitle(name));
 }
 
-std::string CProjectFiles::SaveProject(bool saveAs) {
+SaveResult CProjectFiles::SaveProject(SaveMode mode) {
     std::string path = m_currentPath;
-    if (path.empty() || saveAs) {
+    if (path.empty() || mode == SaveMode::SaveAs) {
         platform::SaveFileRequest request;
         request.filter = kProjectFileFilter;
         request.defaultExtension = kProjectDefaultExtension;
@@ -60,21 +58,21 @@ std::string CProjectFiles::SaveProject(bool saveAs) {
         request.confirmOverwrite = true;
         auto chosen = m_dialogs.ChooseSaveFile(request);
         if (!chosen)
-            return kReplyFalse;
+            return {SaveOutcome::Cancelled, {}};
         path = *chosen;
     }
     // The new name shows before anything is written, also when writing then fails.
     OpenProject(path);
     if (WriteProjectFile(m_currentPath))
-        return m_currentPath;
-    return kReplySaveFailed;
+        return {SaveOutcome::Saved, m_currentPath};
+    return {SaveOutcome::Failed, {}};
 }
 
 bool CProjectFiles::WriteProjectFile(const std::string& path) {
     m_lastWriteError.clear();
     std::string text;
     if (!m_projectXml || !m_projectXml("customTemplate", text)) {
-        m_lastWriteError = "the editor did not deliver the project";
+        m_lastWriteError = LoadAppString(IDS_SAVE_NO_PROJECT);
         return false;
     }
     platform::FileResult written = WriteUtf8File(path, text);

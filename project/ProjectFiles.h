@@ -15,9 +15,20 @@ namespace pennoria {
 extern const char* const kProjectFileFilter;       // "Banner Project File(*.pbf;*.xml)|..."
 extern const char* const kProjectDefaultExtension; // "pbf"
 
-// Replies of SaveProject besides the saved path.
-extern const char* const kReplyFalse;      // "false"
-extern const char* const kReplySaveFailed; // "saveFailed"
+// How a save ended; the bridge turns it into the editor's reply.
+enum class SaveOutcome {
+    Saved,     // written to the path
+    Cancelled, // the save dialog was cancelled; nothing changed
+    Failed,    // the editor did not deliver the project, or it could not be written
+};
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::Failed;
+    std::string path; // the saved full path when Saved
+};
+
+// Whether a save is a plain save or a save-as.
+enum class SaveMode { Save, SaveAs };
 
 // Asks the movie for its project text of a kind ("customTemplate", "photoEditor"); false when
 // the movie could not deliver it.
@@ -42,8 +53,9 @@ public:
     void NewProject();
     void OpenProject(const std::string& path);
     void SetProjectTitle(const std::string& name);
-    // The saved full path, "false" when the save dialog was cancelled, or "saveFailed".
-    std::string SaveProject(bool saveAs);
+    // Saves to the current path, or to one chosen in the save dialog when there is none or the
+    // mode is SaveAs.
+    SaveResult SaveProject(SaveMode mode);
     // True when the movie delivered the project text and it was written to path.
     bool WriteProjectFile(const std::string& path);
 

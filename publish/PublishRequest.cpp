@@ -10,23 +10,10 @@
 
 namespace pennoria {
 
-const char* const kReplyOk = "ok";
-const char* const kReplyUserCancel = "user cancel";
-const char* const kReplyCreateDirFailed = "create dir failed";
-const char* const kReplyNoContent = "no content";
-
 namespace {
 
 bool IsScanSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// The localized text with its one "%s" replaced.
-std::string FormatWithPath(std::string text, const std::string& path) {
-    std::size_t at = text.find("%s");
-    if (at != std::string::npos)
-        text.replace(at, 2, path);
-    return text;
 }
 
 } // namespace
@@ -83,17 +70,19 @@ std::string PublishBaseName(const std::string& swfName) {
     return swfName.substr(0, dot);
 }
 
-std::string CheckPublishFileName(const std::string& name) {
-    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
-        return "The file name \"" + name +
-               "\" contains a folder separator; publishing writes only into its own folder.";
-    if (name.find("..") != std::string::npos || name == ".")
-        return "The file name \"" + name +
-               "\" contains \"..\"; publishing writes only into its own folder.";
-    return {};
+bool IsPlainPublishName(const std::string& name) {
+    if (name.empty() || name == "." || name.find("..") != std::string::npos)
+        return false;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == '"' || c == '\'' ||
+            c == '`' || c == '<' || c == '>')
+            return false;
+    }
+    return true;
 }
 
-bool CPublishRequest::PrepareOutputFolder(std::string& reply, platform::IDialogs& dialogs) {
+bool CPublishRequest::PrepareOutputFolder(PublishOutcome& outcome, platform::IDialogs& dialogs) {
     if (embedMode == 0)
         embedPages = true;
     writePages = outMode == 1;
@@ -106,11 +95,11 @@ bool CPublishRequest::PrepareOutputFolder(std::string& reply, platform::IDialogs
 
     // A name that would lead out of the publish folder is refused before anything happens.
     for (const std::string* name : {&swfName, &pageName, &xmlName}) {
-        std::string why = CheckPublishFileName(*name);
-        if (!why.empty()) {
-            dialogs.ShowTitledMessage("Publish", why, platform::MessageButtons::Ok,
-                                      platform::MessageIcon::Error);
-            reply = kReplyCreateDirFailed;
+        if (!IsPlainPublishName(*name)) {
+            dialogs.ShowTitledMessage(LoadAppString(IDS_PUBLISH_TITLE),
+                                      FormatAppString(IDS_PUBLISH_BAD_NAME, {*name}),
+                                      platform::MessageButtons::Ok, platform::MessageIcon::Error);
+            outcome = PublishOutcome::NameRefused;
             return false;
         }
     }
@@ -121,17 +110,17 @@ bool CPublishRequest::PrepareOutputFolder(std::string& reply, platform::IDialogs
     outputFolder += PublishBaseName(swfName);
 
     if (platform::DirectoryExists(outputFolder)) {
-        std::string prompt = FormatWithPath(LoadAppString(IDS_OVERWRITE_PROMPT), outputFolder);
+        std::string prompt = FormatAppString(IDS_OVERWRITE_PROMPT, {outputFolder});
         if (dialogs.ShowTitledMessage("Folder Existed", prompt, platform::MessageButtons::YesNo,
                                       platform::MessageIcon::Question) !=
             platform::MessageAnswer::Yes) {
-            reply = kReplyUserCancel;
+            outcome = PublishOutcome::Cancelled;
             return false;
         }
     }
     outputFolder += '/';
     if (!EnsureDirectory(outputFolder)) {
-        reply = kReplyCreateDirFailed;
+        outcome = PublishOutcome::FolderNotCreated;
         return false;
     }
     return true;
@@ -148,7 +137,7 @@ bool EnsureDirectory(const std::string& path) {
     for (;;) {
         std::size_t slash = missing.back().find_last_of('/');
         if (slash == std::string::npos)
-            return false; // a relative name whose first level is missing
+            break; // a relative name: its first level goes into the current folder
         std::string parent = missing.back().substr(0, slash);
         if (parent.empty() || platform::PathExists(parent))
             break;

@@ -9,11 +9,15 @@
 
 namespace pennoria {
 
-// Replies of a publish besides "ok".
-extern const char* const kReplyOk;              // "ok"
-extern const char* const kReplyUserCancel;      // "user cancel"
-extern const char* const kReplyCreateDirFailed; // "create dir failed"
-extern const char* const kReplyNoContent;       // "no content"
+// How a publish ended; the bridge turns it into the editor's reply word.
+enum class PublishOutcome {
+    Published,          // every file written
+    Cancelled,          // the user kept the existing publish folder
+    FolderNotCreated,   // the publish folder could not be created
+    NameRefused,        // a file name would not be a plain name inside the publish folder
+    ProjectUnavailable, // the editor did not deliver the project, or it does not parse
+    FileFailed,         // a file could not be read, checked or written; the user was told which
+};
 
 class CPublishRequest {
 public:
@@ -27,8 +31,9 @@ public:
     void ParseArguments(const std::vector<std::string>& arguments);
 
     // Sets the page flags and default names, asks before publishing over an existing folder
-    // and creates the publish folder. False with reply "user cancel" or "create dir failed".
-    bool PrepareOutputFolder(std::string& reply, platform::IDialogs& dialogs);
+    // and creates the publish folder. False, with the outcome Cancelled, NameRefused or
+    // FolderNotCreated, when publishing cannot go on.
+    bool PrepareOutputFolder(PublishOutcome& outcome, platform::IDialogs& dialogs);
 
     std::int32_t outMode = 0;
     std::int32_t embedMode = 0;
@@ -44,15 +49,18 @@ public:
 // The movie name up to its last '.', or the whole name when it has none or it comes first.
 std::string PublishBaseName(const std::string& swfName);
 
-// Why a publish file name cannot be used (it holds a separator or ".."), or empty when it can.
-std::string CheckPublishFileName(const std::string& name);
+// Whether a name can be published: a plain file name, without folder separators, "..", quotes,
+// "<", ">" or control characters, so that it stays inside the publish folder and is safe
+// wherever a page quotes it.
+bool IsPlainPublishName(const std::string& name);
 
 // Reads a decimal integer as "%d" does: white space skipped, optional sign, digits. False (and
 // value untouched) when no digit follows; values beyond 32 bits saturate.
 bool ScanDecimal(const std::string& text, std::int32_t& value);
 
 // Creates the folder and every missing parent; '/' separates levels and one trailing '/' is
-// ignored. True when something exists at the path afterwards.
+// ignored; a relative path starts at the current folder. True when something exists at the
+// path afterwards.
 bool EnsureDirectory(const std::string& path);
 
 } // namespace pennoria

@@ -1,28 +1,24 @@
-// The publish pipeline.
+// The publish pipeline as named steps.
 #include "publish/Publisher.h"
 
 #include "core/EditorPath.h"
 #include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
-#include "xml/XmlDocument.h"
 
 namespace pennoria {
 
-const char* const kReplyPageFailed = "saveFailed";
-
 namespace {
 
-constexpr std::int32_t kDefaultWidth = 720;
-constexpr std::int32_t kDefaultHeight = 540;
+// The largest image a publish copies.
+constexpr std::uint64_t kMaxImageBytes = std::uint64_t{512} << 20;
 
-void CopyOrLog(const std::string& source, const std::string& target) {
-    platform::FileResult copied = platform::CopyFileAtomically(source, target);
-    if (!copied)
-        platform::DebugOutput("publish: " + copied.error);
-}
+const char* const kComponentMovie = "res/template.swf";
+const char* const kAuxPage = "fs_aux.html";
+const char* const kSwfObjectScript = "swfobject.js";
 
 // Shows the wait cursor for the lifetime of the object.
 class BusyCursor {
@@ -35,6 +31,18 @@ public:
 private:
     platform::IHostWindow& m_window;
 };
+
+std::string WithSlashes(std::string path) {
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+std::string FileNameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
 
 } // namespace
 
@@ -61,6 +69,18 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
             pages + "index.htt", pages + "fs_aux.htt"};
 }
 
+std::string ResolveImageSource(const std::string& image, const std::string& projectPath) {
+    if (!IsAbsoluteEditorPath(image) && !projectPath.empty()) {
+        const std::string project = WithSlashes(projectPath);
+        const std::size_t cut = project.find_last_of('/');
+        const std::string folder = cut == std::string::npos ? "." : project.substr(0, cut);
+        const std::string besideProject = folder + "/" + WithSlashes(image);
+        if (platform::PathExists(besideProject))
+            return besideProject;
+    }
+    return WithSlashes(MakeEditorPath(image));
+}
+
 void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& window,
                            const std::string& path) {
     BusyCursor busy(window);
@@ -71,113 +91,234 @@ void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& windo
 }
 
 CPublisher::CPublisher(CAppSettings& settings, platform::IDialogs& dialogs, platform::IShell& shell,
-                       platform::IHostWindow& window, ProjectXmlSource projectXml)
+                       platform::IHostWindow& window, ProjectXmlSource projectXml,
+                       std::function<std::string()> projectPath)
     : m_settings(settings), m_dialogs(dialogs), m_shell(shell), m_window(window),
-      m_projectXml(std::move(projectXml)) {}
+      m_projectXml(std::move(projectXml)), m_projectPath(std::move(projectPath)) {}
 
-std::string CPublisher::OnOutputProjectFiles(const std::vector<std::string>& arguments) {
-    std::string reply = kReplyOk;
+PublishOutcome CPublisher::OnOutputProjectFiles(const std::vector<std::string>& arguments) {
     CPublishRequest request(arguments);
-    if (request.PrepareOutputFolder(reply, m_dialogs) && PublishProject(request, reply))
+    PublishOutcome outcome = PublishOutcome::Published;
+    if (!request.PrepareOutputFolder(outcome, m_dialogs))
+        return outcome;
+    outcome = PublishProject(request);
+    if (outcome == PublishOutcome::Published)
         OpenOutputFolder(request);
-    return reply;
+    return outcome;
 }
 
-bool CPublisher::PublishProject(const CPublishRequest& request, std::string& reply) {
-    const std::string& out = request.outputFolder;
-
-    // 1. The settings are stored before anything is published.
+PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
+    // The settings are stored before anything is published.
     SaveAppSettings(m_settings);
 
-    // 2. The project from the editor.
-    std::string projectXml;
-    if (!m_projectXml || !m_projectXml("photoEditor", projectXml)) {
-        reply = kReplyNoContent;
+    PublishRun run(request);
+    run.sources = GetPublishSources(GetProgramFolder(), request.embedPages);
+    if (!FetchProject(run))
+        return PublishOutcome::ProjectUnavailable;
+
+    using Step = bool (CPublisher::*)(PublishRun&);
+    static constexpr Step kSteps[] = {
+        &CPublisher::ReadBannerSize,    &CPublisher::CheckTemplateImage,
+        &CPublisher::OpenPublishFolder, &CPublisher::WriteProjectXml,
+        &CPublisher::WriteBannerMovie,  &CPublisher::WriteComponentMovie,
+        &CPublisher::WritePages,        &CPublisher::CopySwfObjectScript,
+        &CPublisher::CopyTemplateImage,
+    };
+    for (Step step : kSteps) {
+        if (!(this->*step)(run)) {
+            ShowFailure(run.failure);
+            return PublishOutcome::FileFailed;
+        }
+    }
+    return PublishOutcome::Published;
+}
+
+bool CPublisher::FetchProject(PublishRun& run) {
+    std::string text;
+    if (!m_projectXml || !m_projectXml("photoEditor", text))
+        return false;
+    // A project that does not parse is refused before anything in the folder changes: it
+    // would leave an old publish's files beside new ones of the wrong size.
+    if (!run.project.LoadText(text)) {
+        ShowMessage(FormatAppString(IDS_PUBLISH_PROJECT_UNREADABLE, {run.project.LastLoadError()}));
         return false;
     }
+    return true;
+}
 
-    // 3. The banner size; a text that does not parse leaves an empty document.
-    std::int32_t width = kDefaultWidth;
-    std::int32_t height = kDefaultHeight;
-    CXmlDocument project;
-    project.LoadText(projectXml);
-    project.GetAttributeInt("template", "demoWidth", width);
-    project.GetAttributeInt("template", "demoHeight", height);
+bool CPublisher::ReadBannerSize(PublishRun& run) {
+    run.size = pennoria::ReadBannerSize(run.project);
+    return true;
+}
 
-    // 4. The template image points at its copy in "res/". The in-memory document has no file,
-    // so the save half of SetAttributeAndSave fails, which does not matter here.
-    std::string imageReference;
-    bool hasImage = false;
-    if (project.GetAttribute("template", "img", imageReference) == 0) {
-        ToResourcePath(imageReference);
-        for (char& c : imageReference)
-            if (c == '\\')
-                c = '/';
-        project.SetAttributeAndSave("template", "img", imageReference);
-        hasImage = true;
-    }
-
-    // 5. The component movie's location.
-    project.SetAttributeAndSave("//template/component/info", "url", "res/template.swf");
-
-    // 6. The project XML beside the movie.
-    if (!project.Save(out + request.xmlName))
-        platform::DebugOutput("publish: " + project.LastSaveError());
-
-    const PublishSources sources = GetPublishSources(GetProgramFolder(), request.embedPages);
-
-    // 7. The banner movie, with the banner's stage size.
-    const std::string bannerMovie = out + request.swfName;
-    CopyOrLog(sources.themeMovie, bannerMovie);
-    if (width != kDefaultWidth || height != kDefaultHeight) {
-        std::string reason;
-        // The movie layer traces to standard output only when asked; the headless host
-        // speaks its protocol there.
-        if (!TryResizeMovieStage(bannerMovie, width, height, &reason, nullptr))
-            platform::DebugOutput("publish: stage not resized: " + reason);
-    }
-
-    // 8. The component movie.
-    EnsureDirectory(out + "res/");
-    CopyOrLog(sources.componentMovie, out + "res/template.swf");
-
-    // 9. The web pages.
-    if (request.writePages) {
-        CPageTemplate page(request.swfName, width, height);
-        const std::pair<const std::string*, std::string> pages[] = {
-            {&sources.mainPageTemplate, out + request.pageName},
-            {&sources.auxPageTemplate, out + "fs_aux.html"}};
-        for (const auto& [templatePath, pagePath] : pages) {
-            page.Generate(*templatePath, pagePath);
-            if (!page.LastWriteError().empty()) {
-                m_dialogs.ShowTitledMessage(
-                    "Publish", "The page could not be written: " + page.LastWriteError(),
-                    platform::MessageButtons::Ok, platform::MessageIcon::Error);
-                reply = kReplyPageFailed;
-                return false;
-            }
-        }
-        if (!request.embedPages)
-            CopyOrLog(sources.swfObjectScript, out + "swfobject.js");
-    }
-
-    // 10. The custom template's image, copied to where the project XML now points.
+bool CPublisher::CheckTemplateImage(PublishRun& run) {
+    // The file comes from the custom template the editor hands over; the project's own img
+    // names the copy.
     std::string customTemplate;
-    std::string imageSource;
-    if (m_projectXml && m_projectXml("customTemplate", customTemplate) &&
-        GetCustomTemplateImage(customTemplate, imageSource) && hasImage) {
-        const std::string target = out + imageReference;
-        std::size_t cut = target.find_last_of('/');
-        if (cut != std::string::npos && cut > 0)
-            EnsureDirectory(target.substr(0, cut));
-        // The editor writes its paths with either separator.
-        std::string source = MakeEditorPath(imageSource);
-        for (char& c : source)
-            if (c == '\\')
-                c = '/';
-        CopyOrLog(source, target);
+    std::string image;
+    const bool hasSource = m_projectXml && m_projectXml("customTemplate", customTemplate) &&
+                           GetCustomTemplateImage(customTemplate, image);
+    std::string reference;
+    run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
+    if (!run.hasImageReference)
+        return true;
+    ToResourcePath(reference);
+    run.imageReference = WithSlashes(reference);
+    if (!hasSource)
+        return true;
+    const std::string source =
+        ResolveImageSource(image, m_projectPath ? m_projectPath() : std::string());
+
+    // Only an ordinary file holding a picture the banner can show is published: never a key,
+    // a system file or a device that a project someone else wrote might name.
+    const std::string resolved = platform::ResolvedPath(source);
+    if (!resolved.empty() && IsInSystemFolder(resolved)) {
+        run.failure = FormatAppString(IDS_PUBLISH_IMAGE_NOT_FILE, {source});
+        return false;
+    }
+    std::string error;
+    auto bytes = platform::ReadWholeFile(source, &error, kMaxImageBytes);
+    if (!bytes) {
+        run.failure = FormatAppString(IDS_PUBLISH_IMAGE_UNREADABLE, {source, error});
+        return false;
+    }
+    const ImageKind kind = DetectImageKind(*bytes);
+    if (kind == ImageKind::NotAnImage) {
+        run.failure = FormatAppString(IDS_PUBLISH_IMAGE_NOT_PICTURE, {source});
+        return false;
+    }
+    // The copy never takes the name of another published file, nor one a web server would
+    // serve as anything but a picture.
+    const std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    run.imageReference = "res/" + PublishedImageName(FileNameOf(run.imageReference), kind, taken);
+    run.imageData = std::move(*bytes);
+    return true;
+}
+
+bool CPublisher::OpenPublishFolder(PublishRun& run) {
+    // The folder the user chose may be reached through links; below it, nothing is.
+    std::string folder = run.request.outputFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const std::size_t cut = folder.find_last_of('/');
+    const std::string parent = cut == std::string::npos ? "." : folder.substr(0, cut);
+    const std::string base = cut == std::string::npos ? folder : folder.substr(cut + 1);
+    std::string error;
+    auto chosen = platform::ConfinedFolder::Open(parent.empty() ? "/" : parent, &error);
+    if (chosen)
+        run.folder = chosen->OpenChild(base, &error);
+    if (!run.folder) {
+        run.failure = error;
+        return false;
+    }
+    // What an interrupted publish left behind would otherwise be uploaded with the rest.
+    run.folder->RemoveStaleTemporaries("");
+    run.folder->RemoveStaleTemporaries("res");
+    return true;
+}
+
+bool CPublisher::WriteProjectXml(PublishRun& run) {
+    // The in-memory document has no file, so the save half of SetAttributeAndSave fails,
+    // which does not matter here.
+    if (run.hasImageReference)
+        run.project.SetAttributeAndSave("template", "img", run.imageReference);
+    run.project.SetAttributeAndSave("//template/component/info", "url", kComponentMovie);
+    std::string text;
+    if (!run.project.SaveToText(text)) {
+        run.failure = run.project.LastSaveError();
+        return false;
+    }
+    return WritePublished(run, run.request.xmlName, text);
+}
+
+bool CPublisher::WriteBannerMovie(PublishRun& run) {
+    std::string error;
+    auto bytes = platform::ReadWholeFile(run.sources.themeMovie, &error);
+    if (!bytes) {
+        run.failure = "cannot read " + run.sources.themeMovie + ": " + error;
+        return false;
+    }
+    // At the default size the banner movie is an exact copy.
+    if (!run.size.IsDefault()) {
+        SWFMovie movie(static_cast<std::ostream*>(nullptr));
+        std::string resized;
+        if (!movie.LoadFromData(std::move(*bytes)) ||
+            !movie.SetStageSize(run.size.width, run.size.height) || !movie.SaveToData(resized)) {
+            run.failure = "cannot resize " + run.sources.themeMovie + ": " +
+                          (movie.LoadError().empty() ? movie.SaveError() : movie.LoadError());
+            return false;
+        }
+        bytes = std::move(resized);
+    }
+    return WritePublished(run, run.request.swfName, *bytes);
+}
+
+bool CPublisher::WriteComponentMovie(PublishRun& run) {
+    return CopyInstalled(run, run.sources.componentMovie, kComponentMovie);
+}
+
+bool CPublisher::WritePages(PublishRun& run) {
+    if (!run.request.writePages)
+        return true;
+    CPageTemplate page(run.request.swfName, run.size.width, run.size.height);
+    const std::pair<const std::string*, std::string> pages[] = {
+        {&run.sources.mainPageTemplate, run.request.pageName},
+        {&run.sources.auxPageTemplate, kAuxPage}};
+    for (const auto& [templatePath, pageName] : pages) {
+        std::string error;
+        auto text = page.RenderPage(*templatePath, run.folder->Path() + pageName, &error);
+        if (!text) {
+            run.failure = error;
+            return false;
+        }
+        if (!WritePublished(run, pageName, *text))
+            return false;
     }
     return true;
+}
+
+bool CPublisher::CopySwfObjectScript(PublishRun& run) {
+    if (!run.request.writePages || run.request.embedPages)
+        return true;
+    return CopyInstalled(run, run.sources.swfObjectScript, kSwfObjectScript);
+}
+
+bool CPublisher::CopyTemplateImage(PublishRun& run) {
+    if (run.imageData.empty())
+        return true;
+    return WritePublished(run, run.imageReference, run.imageData);
+}
+
+bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath,
+                                std::string_view data) {
+    platform::FileResult written = run.folder->WriteFile(relativePath, data);
+    if (!written) {
+        run.failure = written.error;
+        return false;
+    }
+    run.written.push_back(relativePath);
+    return true;
+}
+
+bool CPublisher::CopyInstalled(PublishRun& run, const std::string& source,
+                               const std::string& relativePath) {
+    std::string error;
+    auto bytes = platform::ReadWholeFile(source, &error);
+    if (!bytes) {
+        run.failure = "cannot read " + source + ": " + error;
+        return false;
+    }
+    return WritePublished(run, relativePath, *bytes);
+}
+
+void CPublisher::ShowFailure(const std::string& text) {
+    ShowMessage(FormatAppString(IDS_PUBLISH_STOPPED, {text}));
+}
+
+void CPublisher::ShowMessage(const std::string& text) {
+    platform::DebugOutput("publish: " + text);
+    m_dialogs.ShowTitledMessage(LoadAppString(IDS_PUBLISH_TITLE), text,
+                                platform::MessageButtons::Ok, platform::MessageIcon::Error);
 }
 
 void CPublisher::OpenOutputFolder(const CPublishRequest& request) {

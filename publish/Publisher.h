@@ -3,19 +3,22 @@
 #pragma once
 
 #include "core/AppSettings.h"
+#include "platform/ConfinedFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
+#include "project/BannerSize.h"
 #include "project/ProjectFiles.h"
+#include "publish/PublishImage.h"
 #include "publish/PublishRequest.h"
+#include "xml/XmlDocument.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace pennoria {
-
-// The reply when a page could not be written.
-extern const char* const kReplyPageFailed; // "saveFailed"
 
 // The image file of a custom template text: its "template" element's "img" attribute.
 bool GetCustomTemplateImage(const std::string& customTemplateXml, std::string& imagePath);
@@ -33,26 +36,73 @@ struct PublishSources {
 };
 PublishSources GetPublishSources(const std::string& programFolder, bool embedPages);
 
+// The full path of the project's image: an absolute one as it is; a relative one below the
+// project file's folder when a project path is known and the file is there, else below the
+// program folder's "editor/". Backslashes count as separators.
+std::string ResolveImageSource(const std::string& image, const std::string& projectPath);
+
+// The published files' names inside the publish folder, relative, as written so far.
+using PublishedFiles = std::vector<std::string>;
+
+// What one run carries from step to step.
+struct PublishRun {
+    explicit PublishRun(const CPublishRequest& publishRequest) : request(publishRequest) {}
+
+    const CPublishRequest& request;
+    PublishSources sources;
+    std::optional<platform::ConfinedFolder> folder; // the publish folder, once opened
+    CXmlDocument project;
+    BannerSize size;
+    bool hasImageReference = false; // the project names an image
+    std::string imageReference;     // "res/" + the copy's name, as the project XML points to it
+    std::string imageData;          // the checked image bytes; empty when none is copied
+    PublishedFiles written;
+    std::string failure; // why the run stopped, one line for the user
+};
+
 class CPublisher {
 public:
+    // projectPath gives the current project file's path (empty for a new project).
     CPublisher(CAppSettings& settings, platform::IDialogs& dialogs, platform::IShell& shell,
-               platform::IHostWindow& window, ProjectXmlSource projectXml);
+               platform::IHostWindow& window, ProjectXmlSource projectXml,
+               std::function<std::string()> projectPath = {});
 
-    // The whole publish command: "ok", "user cancel", "create dir failed", "no content", or
-    // "saveFailed" when a page could not be written.
-    std::string OnOutputProjectFiles(const std::vector<std::string>& arguments);
-    // Runs the pipeline into a prepared request's folder. False when the run ended early, with
-    // the reply saying why.
-    bool PublishProject(const CPublishRequest& request, std::string& reply);
+    // The whole publish command, the folder opened when it succeeded.
+    PublishOutcome OnOutputProjectFiles(const std::vector<std::string>& arguments);
+    // Runs the pipeline into a prepared request's folder. Every step after the project is
+    // fetched stops the run at its first failure, which the user is shown.
+    PublishOutcome PublishProject(const CPublishRequest& request);
     // Opens the publish folder in the file manager, when it is a folder.
     void OpenOutputFolder(const CPublishRequest& request);
 
 private:
+    // The steps, in the order they run. Each returns false with run.failure set when the run
+    // must stop. The checks come first, so that a refused project or image changes nothing.
+    bool FetchProject(PublishRun& run);
+    bool ReadBannerSize(PublishRun& run);
+    bool CheckTemplateImage(PublishRun& run);
+    bool OpenPublishFolder(PublishRun& run);
+    bool WriteProjectXml(PublishRun& run);
+    bool WriteBannerMovie(PublishRun& run);
+    bool WriteComponentMovie(PublishRun& run);
+    bool WritePages(PublishRun& run);
+    bool CopySwfObjectScript(PublishRun& run);
+    bool CopyTemplateImage(PublishRun& run);
+
+    // Writes one file of the publish folder and records it.
+    bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data);
+    // Copies an installed file into the publish folder.
+    bool CopyInstalled(PublishRun& run, const std::string& source, const std::string& relativePath);
+    // Tells the user why the run stopped ("Publishing stopped:" and the reason).
+    void ShowFailure(const std::string& text);
+    void ShowMessage(const std::string& text);
+
     CAppSettings& m_settings;
     platform::IDialogs& m_dialogs;
     platform::IShell& m_shell;
     platform::IHostWindow& m_window;
     ProjectXmlSource m_projectXml;
+    std::function<std::string()> m_projectPath;
 };
 
 // Opens path in the file manager only when it is an existing directory (never a file), under

@@ -135,6 +135,29 @@ bool CPageTemplate::Generate(const std::string& templatePath, const std::string&
     return true;
 }
 
+std::optional<std::string> CPageTemplate::RenderPage(const std::string& templatePath,
+                                                     const std::string& outputPath,
+                                                     std::string* error) {
+    std::string reason;
+    auto bytes = platform::ReadWholeFile(templatePath, &reason, kMaxTemplateBytes);
+    if (!bytes) {
+        if (error)
+            *error = "cannot read the page template " + templatePath + ": " + reason;
+        return std::nullopt;
+    }
+    SetPageVariables(outputPath);
+    RunTemplate(std::move(*bytes));
+    std::string page;
+    page.swap(m_output);
+    if (m_pageTooLarge) {
+        if (error)
+            *error = "the page " + outputPath + " would exceed " +
+                     std::to_string(kMaxPageBytes >> 20) + " MiB";
+        return std::nullopt;
+    }
+    return page;
+}
+
 bool CPageTemplate::WriteOutput(const std::string& outputPath) {
     auto result = platform::WriteFileAtomically(outputPath, m_output);
     if (result) {

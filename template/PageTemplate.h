@@ -56,6 +56,10 @@ public:
     // only ever read. The page replaces any old one atomically: when it cannot be written, the
     // old page stays whole and LastWriteError says why.
     bool Generate(const std::string& templatePath, const std::string& outputPath);
+    // The page Generate would write at outputPath, built in memory and not written. Nothing,
+    // with the reason in error, when the template cannot be read or the page would be too large.
+    std::optional<std::string> RenderPage(const std::string& templatePath,
+                                          const std::string& outputPath, std::string* error);
     // Empty when the last Generate wrote its page (or wrote nothing because the template was
     // missing); otherwise "cannot write <path>: <reason>".
     const std::string& LastWriteError() const { return m_lastWriteError; }

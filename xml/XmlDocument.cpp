@@ -227,9 +227,47 @@ bool HasUniqueAttributes(const pugi::xml_document& doc) {
     return unique(root) && VisitDescendants(root, unique);
 }
 
-bool Parse(pugi::xml_document& doc, const void* data, size_t size, pugi::xml_encoding encoding) {
+// How deep elements nest (the document element alone is depth 1), counted without recursion.
+std::size_t NestingDepth(const pugi::xml_node& root) {
+    std::size_t depth = 1;
+    std::size_t deepest = 1;
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        ++depth;
+        if (depth > deepest && node.type() == pugi::node_element)
+            deepest = depth;
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (!node || node == root)
+            break;
+        node = node.next_sibling();
+        --depth;
+    }
+    return deepest;
+}
+
+// Beyond this depth the indentation of a saved document would grow with the square of its
+// size, so deeper documents are written without it.
+constexpr std::size_t kMaxIndentedDepth = 64;
+
+const char* const kNotWellFormed = "the text is not well-formed XML";
+
+// Parses into doc; on failure doc is empty and why says what was wrong.
+bool Parse(pugi::xml_document& doc, const void* data, size_t size, pugi::xml_encoding encoding,
+           std::string& why) {
     pugi::xml_parse_result result = doc.load_buffer(data, size, kParseOptions, encoding);
-    if (!result || !HasSingleRoot(doc) || !HasUniqueAttributes(doc)) {
+    why.clear();
+    if (!result || !HasSingleRoot(doc) || !HasUniqueAttributes(doc))
+        why = kNotWellFormed;
+    else if (NestingDepth(doc.document_element()) > kMaxXmlNestingDepth)
+        why = "its elements nest deeper than " + std::to_string(kMaxXmlNestingDepth) + " levels";
+    if (!why.empty()) {
         doc.reset();
         return false;
     }
@@ -297,7 +335,9 @@ public:
 
 std::string Serialize(const pugi::xml_document& doc, pugi::xml_encoding encoding) {
     StringWriter writer;
-    unsigned flags = pugi::format_default;
+    unsigned flags = NestingDepth(doc.document_element()) > kMaxIndentedDepth
+                         ? pugi::format_raw
+                         : pugi::format_default;
     if (encoding == pugi::encoding_utf16_le)
         flags |= pugi::format_write_bom;
     doc.save(writer, "\t", flags, encoding);
@@ -317,7 +357,10 @@ bool CXmlDocument::LoadFile(const std::string& path) {
     std::optional<pugi::xml_encoding> encoding;
     if (bytes)
         encoding = FileEncoding(*bytes);
-    if (!bytes || !encoding || !Parse(*m_document, bytes->data(), bytes->size(), *encoding)) {
+    m_lastLoadError =
+        !bytes ? "the file cannot be read" : "the file's encoding is not one this program reads";
+    if (!bytes || !encoding ||
+        !Parse(*m_document, bytes->data(), bytes->size(), *encoding, m_lastLoadError)) {
         platform::DebugOutput("Error while loading .xml");
         return false;
     }
@@ -326,12 +369,27 @@ bool CXmlDocument::LoadFile(const std::string& path) {
 
 bool CXmlDocument::LoadText(const std::string& text) {
     m_document = std::make_unique<pugi::xml_document>();
-    if (!IsValidUtf8(text))
+    if (!IsValidUtf8(text)) {
+        m_lastLoadError = "the text is not valid UTF-8";
         return false;
-    return Parse(*m_document, text.data(), text.size(), pugi::encoding_utf8);
+    }
+    return Parse(*m_document, text.data(), text.size(), pugi::encoding_utf8, m_lastLoadError);
 }
 
 bool CXmlDocument::Save(const std::string& path) {
+    m_lastSaveError.clear();
+    std::string data;
+    if (!SaveToText(data))
+        return false;
+    platform::FileResult written = platform::WriteFileAtomically(path, data);
+    if (!written) {
+        m_lastSaveError = written.error;
+        return false;
+    }
+    return true;
+}
+
+bool CXmlDocument::SaveToText(std::string& data) {
     m_lastSaveError.clear();
     if (!m_document->document_element()) {
         m_lastSaveError = "no document to save";
@@ -343,7 +401,7 @@ bool CXmlDocument::Save(const std::string& path) {
     pugi::xml_attribute encodingAttribute = declaration.attribute("encoding");
     std::string declared = Lower(encodingAttribute.value());
 
-    std::string data = Serialize(*m_document, pugi::encoding_utf8);
+    data = Serialize(*m_document, pugi::encoding_utf8);
     bool keepDeclared = declared.empty() || IsUtf8Name(declared);
     if (IsUtf16Name(declared)) {
         data = Serialize(*m_document, pugi::encoding_utf16_le);
@@ -361,11 +419,6 @@ bool CXmlDocument::Save(const std::string& path) {
         encodingAttribute.set_value("UTF-8");
         data = Serialize(*m_document, pugi::encoding_utf8);
         encodingAttribute.set_value(original.c_str());
-    }
-    platform::FileResult written = platform::WriteFileAtomically(path, data);
-    if (!written) {
-        m_lastSaveError = written.error;
-        return false;
     }
     return true;
 }

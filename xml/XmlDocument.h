@@ -1,6 +1,7 @@
 // CXmlDocument: the one XML document class: load from a file or text, path queries, save.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ namespace pennoria {
 //
 // Result codes of the queries: 0 found, 1 no node matched, -1 no such attribute or a failure.
 // Nothing here throws for bad input; running out of memory is the one exception that escapes.
+// Documents whose elements nest deeper than this are refused when loaded.
+constexpr std::size_t kMaxXmlNestingDepth = 256;
+
 class CXmlDocument {
 public:
     CXmlDocument();
@@ -32,10 +36,14 @@ public:
     // Parses UTF-8 text into a new document; the remembered path stays as it was. The text is
     // already decoded, so an encoding named in its declaration does not change how it is read.
     bool LoadText(const std::string& text);
+    // Why the last failed load failed, one line ("the text is not well-formed XML").
+    const std::string& LastLoadError() const { return m_lastLoadError; }
     // Replaces the file at path atomically with the document. Written in the encoding the
     // declaration names when it can represent every character, otherwise (and when none is
     // named) as UTF-8 with the declaration saying so. False without a document element.
     bool Save(const std::string& path);
+    // The bytes Save would write; false without a document element.
+    bool SaveToText(std::string& data);
     // Why the last failed Save failed, one line.
     const std::string& LastSaveError() const { return m_lastSaveError; }
 
@@ -59,6 +67,7 @@ private:
     std::string m_filePath;
     std::unique_ptr<pugi::xml_document> m_document;
     std::string m_lastSaveError;
+    std::string m_lastLoadError;
 };
 
 } // namespace pennoria

@@ -205,7 +205,8 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/index.htt", "page $MainSWF");
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/fs_aux.htt", "aux");
     WriteFileMakingFolders(base + "common/swfobject.js", "js");
-    WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", "PNG");
+    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + "picture";
+    WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", png);
     const std::string project = setup.Path("p.pbf");
     WriteFileText(project, "<template demoWidth=\"200\" img=\"art/pic.png\"/>");
     const std::string web = setup.Path("web");
@@ -217,12 +218,45 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     EXPECT_EQ(ReadStageSize(ReadFileText(web + "/ad/ad.swf")), std::make_pair(200, 540));
     EXPECT_EQ(ReadFileText(web + "/ad/banner.html"), "page ad.swf");
     EXPECT_EQ(ReadFileText(web + "/ad/swfobject.js"), "js");
-    EXPECT_EQ(ReadFileText(web + "/ad/res/pic.png"), "PNG");
+    EXPECT_EQ(ReadFileText(web + "/ad/res/pic.png"), png);
 
     CliRun again;
     ASSERT_TRUE(again.Start({"publish", project, "--folder", web, "--swf", "ad.swf"}));
     EXPECT_EQ(again.ReadAllOutput(), "user cancel\n");
     EXPECT_EQ(again.Finish(), 1);
+}
+
+TEST(PublishCommand, SampleProjectTakesItsImageAndAFailureIsAnErrorLine) {
+    CliRun run;
+    const std::string base = run.ProgramFolder() + "editor/templateEditor/";
+    WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
+    WriteFileMakingFolders(base + "res/template.swf", "component");
+    const std::string sample = std::string(PENNORIA_SOURCE_DIR) + "/examples/summer-sale/";
+    const std::string web = run.Path("web");
+    ASSERT_TRUE(
+        run.Start({"publish", sample + "summer-sale.pbf", "--folder", web, "--out-mode", "2"}));
+    EXPECT_EQ(run.ReadAllOutput(), "ok\n");
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(ReadFileText(web + "/banner/res/beach.png"), ReadFileText(sample + "beach.png"));
+
+    // A file that cannot be written: a line on standard error naming it, and exit status 1.
+    CliRun blocked;
+    WriteFileMakingFolders(blocked.ProgramFolder() + "editor/templateEditor/theme.swf",
+                           MakeTinySwf(720, 540));
+    MakeFolders(blocked.ProgramFolder() + "editor/templateEditor/res");
+    WriteFileText(blocked.ProgramFolder() + "editor/templateEditor/res/template.swf", "c");
+    const std::string out = blocked.Path("web");
+    MakeFolders(out + "/banner/banner.swf");
+    ASSERT_TRUE(blocked.Start({"publish", sample + "summer-sale.pbf", "--folder", out, "--out-mode",
+                               "2", "--overwrite", "yes"}));
+    EXPECT_EQ(blocked.ReadAllOutput(), "saveFailed\n");
+    EXPECT_EQ(blocked.Finish(), 1);
+    bool named = false;
+    for (const std::string& line : blocked.Events())
+        named = named || (line.rfind("dialog: ", 0) == 0 &&
+                          line.find("Publishing stopped") != std::string::npos &&
+                          line.find(out + "/banner/banner.swf") != std::string::npos);
+    EXPECT_TRUE(named) << ReadFileText(blocked.Path("stderr.txt"));
 }
 
 TEST(Framing, HeadersAndBrokenInput) {

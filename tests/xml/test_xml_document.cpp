@@ -283,3 +283,32 @@ TEST(XmlEncoding, SaveWritesTheDeclaredEncodingOrUtf8) {
         EXPECT_EQ(text, c.text) << c.declaration;
     }
 }
+
+// Nesting is limited when loading, and a deep document is saved without indentation, so that
+// neither the tree nor the saved text grows with the square of the input.
+TEST(XmlLoad, NestingLimitAndDeepDocumentsSavedWithoutIndentation) {
+    auto nested = [](std::size_t depth) {
+        std::string text;
+        for (std::size_t i = 0; i < depth; ++i)
+            text += "<a>";
+        text += "x";
+        for (std::size_t i = 0; i < depth; ++i)
+            text += "</a>";
+        return text;
+    };
+    CXmlDocument limit;
+    EXPECT_TRUE(limit.LoadText(nested(kMaxXmlNestingDepth)));
+    CXmlDocument deeper;
+    EXPECT_FALSE(deeper.LoadText(nested(kMaxXmlNestingDepth + 1)));
+    EXPECT_NE(deeper.LastLoadError().find("nest deeper"), std::string::npos);
+    CXmlDocument huge;
+    EXPECT_FALSE(huge.LoadText(nested(200000)));
+
+    std::string saved;
+    ASSERT_TRUE(limit.SaveToText(saved));
+    EXPECT_LT(saved.size(), nested(kMaxXmlNestingDepth).size() + 100);
+    CXmlDocument shallow;
+    ASSERT_TRUE(shallow.LoadText("<a><b><c/></b></a>"));
+    ASSERT_TRUE(shallow.SaveToText(saved));
+    EXPECT_NE(saved.find("\n\t\t<c />"), std::string::npos) << saved; // indented as before
+}

@@ -1,0 +1,28 @@
+// The editor's reply words for the outcomes of the project and publish operations: the one
+// place where those outcomes meet the words the movie knows.
+#pragma once
+
+#include "project/ProjectFiles.h"
+#include "publish/PublishRequest.h"
+
+#include <string>
+
+namespace pennoria {
+
+// Reply words shared by the editor and the host.
+extern const char* const kReplyTrue;            // "true"
+extern const char* const kReplyFalse;           // "false"
+extern const char* const kReplyOk;              // "ok"
+extern const char* const kReplySaveFailed;      // "saveFailed"
+extern const char* const kReplyUserCancel;      // "user cancel"
+extern const char* const kReplyCreateDirFailed; // "create dir failed"
+extern const char* const kReplyNoContent;       // "no content"
+
+// Published "ok"; Cancelled "user cancel"; FolderNotCreated and NameRefused "create dir failed";
+// ProjectUnavailable "no content"; FileFailed "saveFailed".
+const char* PublishReplyWord(PublishOutcome outcome);
+
+// The saved path; "false" when cancelled; "saveFailed" when the save failed.
+std::string SaveReplyText(const SaveResult& result);
+
+} // namespace pennoria

@@ -1,0 +1,269 @@
+// POSIX implementation of writes confined to one folder: openat with O_NOFOLLOW at every level.
+#include "platform/ConfinedFolder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pennoria::platform {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Closes a descriptor on every path out of a function.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() { Reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+    void Reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    int Release() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// The levels of a relative path; false when one is empty, "." or "..".
+bool SplitLevels(const std::string& relative, std::vector<std::string>& levels) {
+    levels.clear();
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t slash = relative.find('/', start);
+        if (slash == std::string::npos)
+            slash = relative.size();
+        std::string level = relative.substr(start, slash - start);
+        if (level.empty() || level == "." || level == "..")
+            return false;
+        levels.push_back(std::move(level));
+        start = slash + 1;
+    }
+    return !levels.empty();
+}
+
+std::string WhyNotAFolder(int error) {
+    if (error == ELOOP || error == ENOTDIR)
+        return "it is a link or not a folder, and publishing never writes through a link";
+    return std::strerror(error);
+}
+
+// Opens (creating when missing) one level below parent, never through a link.
+int OpenLevel(int parent, const std::string& name, bool create, std::string& error) {
+    int fd = ::openat(parent, name.c_str(), kFolderFlags);
+    if (fd < 0 && errno == ENOENT && create) {
+        if (::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = std::strerror(errno);
+            return -1;
+        }
+        fd = ::openat(parent, name.c_str(), kFolderFlags);
+    }
+    if (fd < 0)
+        error = WhyNotAFolder(errno);
+    return fd;
+}
+
+// Opens the folder holding the last level of levels, creating missing ones when asked.
+int OpenParentOf(int root, const std::vector<std::string>& levels, std::size_t folderLevels,
+                 bool create, const std::string& base, std::string& error) {
+    Descriptor current(::dup(root));
+    std::string where = base;
+    for (std::size_t i = 0; i < folderLevels; ++i) {
+        where += levels[i];
+        int next = OpenLevel(current.Get(), levels[i], create, error);
+        if (next < 0) {
+            error = where + ": " + error;
+            return -1;
+        }
+        current.Reset(next);
+        where += '/';
+    }
+    return current.Release();
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    std::size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string RandomSuffix() {
+    static const char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet) - 2);
+    std::string suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += kAlphabet[pick(generator)];
+    return suffix;
+}
+
+} // namespace
+
+std::optional<ConfinedFolder> ConfinedFolder::Open(const std::string& path, std::string* error) {
+    int fd = ::open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error)
+            *error = path + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string shown = path;
+    if (shown.empty() || shown.back() != '/')
+        shown += '/';
+    return ConfinedFolder(fd, shown);
+}
+
+ConfinedFolder::~ConfinedFolder() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ConfinedFolder::ConfinedFolder(ConfinedFolder&& other) noexcept
+    : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+    other.m_fd = -1;
+}
+
+ConfinedFolder& ConfinedFolder::operator=(ConfinedFolder&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.m_fd;
+        m_path = std::move(other.m_path);
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+std::optional<ConfinedFolder> ConfinedFolder::OpenChild(const std::string& name,
+                                                        std::string* error) const {
+    std::vector<std::string> levels;
+    std::string why;
+    if (!SplitLevels(name, levels) || levels.size() != 1)
+        why = "not a plain folder name";
+    int fd = why.empty() ? OpenLevel(m_fd, name, false, why) : -1;
+    if (fd < 0) {
+        if (error)
+            *error = m_path + name + ": " + why;
+        return std::nullopt;
+    }
+    return ConfinedFolder(fd, m_path + name + "/");
+}
+
+FileResult ConfinedFolder::EnsureFolder(const std::string& relativeFolder) const {
+    std::vector<std::string> levels;
+    if (!SplitLevels(relativeFolder, levels))
+        return FileResult::Failure(m_path + relativeFolder + ": not a plain folder path");
+    std::string error;
+    Descriptor folder(OpenParentOf(m_fd, levels, levels.size(), true, m_path, error));
+    if (folder.Get() < 0)
+        return FileResult::Failure(error);
+    return FileResult::Success();
+}
+
+FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::string_view data) const {
+    const std::string shown = m_path + relativePath;
+    std::vector<std::string> levels;
+    if (!SplitLevels(relativePath, levels))
+        return FileResult::Failure(shown + ": not a plain file path");
+    std::string error;
+    Descriptor folder(OpenParentOf(m_fd, levels, levels.size() - 1, true, m_path, error));
+    if (folder.Get() < 0)
+        return FileResult::Failure("cannot write " + shown + ": " + error);
+    const std::string& name = levels.back();
+
+    // An existing file keeps its permissions; a new one gets the usual 0666 & ~umask.
+    struct stat st {};
+    mode_t mode;
+    if (::fstatat(folder.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 0777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::string temporary;
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && file.Get() < 0; ++attempt) {
+        temporary = name + kTemporaryMarker + RandomSuffix();
+        file.Reset(::openat(folder.Get(), temporary.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (file.Get() < 0 && errno != EEXIST)
+            break;
+    }
+    if (file.Get() < 0)
+        return FileResult::Failure("cannot create a file in " + shown.substr(0, shown.rfind('/')) +
+                                   ": " + std::strerror(errno));
+    ::fchmod(file.Get(), mode);
+    auto abandon = [&](const std::string& what) {
+        std::string reason = what + shown + ": " + std::strerror(errno);
+        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        return FileResult::Failure(reason);
+    };
+    if (!WriteAll(file.Get(), data) || ::fsync(file.Get()) != 0)
+        return abandon("cannot write ");
+    if (::close(file.Release()) != 0)
+        return abandon("cannot write ");
+    if (::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0)
+        return abandon("cannot replace ");
+    return FileResult::Success();
+}
+
+int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) const {
+    std::vector<std::string> levels;
+    std::string error;
+    Descriptor folder;
+    if (relativeFolder.empty())
+        folder.Reset(::dup(m_fd));
+    else if (SplitLevels(relativeFolder, levels))
+        folder.Reset(OpenParentOf(m_fd, levels, levels.size(), false, m_path, error));
+    if (folder.Get() < 0)
+        return 0;
+    int listing = ::dup(folder.Get());
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0)
+            ::close(listing);
+        return 0;
+    }
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (IsTemporaryFileName(entry->d_name) &&
+            ::fstatat(folder.Get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            stale.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    int removed = 0;
+    for (const std::string& name : stale)
+        if (::unlinkat(folder.Get(), name.c_str(), 0) == 0)
+            ++removed;
+    return removed;
+}
+
+} // namespace pennoria::platform

@@ -1,0 +1,48 @@
+// Writing below one folder without ever following a link inside it, so that a link planted in
+// a publish folder cannot redirect a write elsewhere.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pennoria::platform {
+
+// An open folder; every path given to it is relative, its levels separated by '/'. Each level
+// below the folder is opened without following links: a level that is a link, or not a folder,
+// makes the operation fail. Files are replaced atomically through a temporary file whose name
+// carries kTemporaryMarker.
+class ConfinedFolder {
+public:
+    // Opens the folder at path. Links in path itself are followed: it is the user's choice.
+    static std::optional<ConfinedFolder> Open(const std::string& path, std::string* error);
+    ~ConfinedFolder();
+    ConfinedFolder(ConfinedFolder&& other) noexcept;
+    ConfinedFolder& operator=(ConfinedFolder&& other) noexcept;
+    ConfinedFolder(const ConfinedFolder&) = delete;
+    ConfinedFolder& operator=(const ConfinedFolder&) = delete;
+
+    // Opens the folder name directly below this one; a link there is refused.
+    std::optional<ConfinedFolder> OpenChild(const std::string& name, std::string* error) const;
+    // Creates the missing levels of relativeFolder.
+    FileResult EnsureFolder(const std::string& relativeFolder) const;
+    // Replaces the file at relativePath with data, creating missing folder levels. A link at
+    // relativePath is replaced by the file, never written through.
+    FileResult WriteFile(const std::string& relativePath, std::string_view data) const;
+    // Removes what interrupted writes left in relativeFolder (empty: this folder): regular
+    // files named NAME + kTemporaryMarker + six characters. Returns how many went.
+    int RemoveStaleTemporaries(const std::string& relativeFolder) const;
+
+    // The folder's path as opened, with a trailing '/'.
+    const std::string& Path() const { return m_path; }
+
+private:
+    ConfinedFolder(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+
+    int m_fd = -1;
+    std::string m_path;
+};
+
+} // namespace pennoria::platform
