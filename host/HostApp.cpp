@@ -230,7 +230,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     }
 
     RegistryWindowProfile profile;
-    // The player starts loading at once: Ruffle's start-up is the slow part of ours.
+    // The player is made at once; Ruffle's start-up is the slow part of ours.
     std::unique_ptr<CStandInPlayer> standIn;
     std::unique_ptr<CWebKitFlashPlayer> webPlayer;
     IFlashPlayer* player = nullptr;
@@ -240,8 +240,11 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         player = standIn.get();
         playerWidget = standIn->Widget();
     } else {
-        webPlayer = std::make_unique<CWebKitFlashPlayer>();
-        BridgeLog().Write("player");
+        // WebKit's set-up waits until the window has painted its splash (the player check
+        // starts it); its web process then starts at once.
+        WebKitPlayerOptions options;
+        options.start = WebKitPlayerOptions::StartPolicy::OnFirstUse;
+        webPlayer = std::make_unique<CWebKitFlashPlayer>(options);
         player = webPlayer.get();
         playerWidget = webPlayer->Widget();
     }

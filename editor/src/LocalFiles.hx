@@ -39,11 +39,12 @@ class LocalFiles {
 
     /** Loads a text file; calls done with the text, or failed with the reason, exactly once. */
     public static function readText(path:String, done:String->Void, failed:String->Void) {
-        // What arrives changes what the editor shows: its frames come at full rate again.
+        // Loads finish on the movie's frames: the editor stays at full rate until this one ends.
+        Pace.hold();
         var reported = done;
-        done = function(text:String) { Pace.moving(); reported(text); };
+        done = function(text:String) { Pace.release(); reported(text); };
         var reportedFailure = failed;
-        failed = function(reason:String) { Pace.moving(); reportedFailure(reason); };
+        failed = function(reason:String) { Pace.release(); reportedFailure(reason); };
         var urls = candidates(path);
         var lastError = "no address";
         function attempt(i:Int) {
@@ -83,10 +84,11 @@ class LocalFiles {
         image is never run.
     **/
     public static function loadImage(path:String, done:Loader->Void, failed:String->Void) {
+        Pace.hold();
         var reported = done;
-        done = function(loader:Loader) { Pace.moving(); reported(loader); };
+        done = function(loader:Loader) { Pace.release(); reported(loader); };
         var reportedFailure = failed;
-        failed = function(reason:String) { Pace.moving(); reportedFailure(reason); };
+        failed = function(reason:String) { Pace.release(); reportedFailure(reason); };
         var urls = candidates(path);
         var lastError = "no address";
         function attempt(i:Int) {

@@ -18,6 +18,7 @@ class Pace {
     static var stage:Stage;
     static var host:HostLink;
     static var lastMotion = 0;
+    static var loading = 0;
 
     public static function start(s:Stage, link:HostLink) {
         stage = s;
@@ -27,7 +28,7 @@ class Pace {
         stage.addEventListener(KeyboardEvent.KEY_DOWN, function(_) moving(), true);
         stage.addEventListener(TextEvent.TEXT_INPUT, function(_) moving(), true);
         stage.addEventListener(Event.ENTER_FRAME, function(_) {
-            if (stage.frameRate > RESTING_RATE && Lib.getTimer() - lastMotion >= REST_AFTER_MS)
+            if (loading == 0 && stage.frameRate > RESTING_RATE && Lib.getTimer() - lastMotion >= REST_AFTER_MS)
                 set(RESTING_RATE);
         });
         moving();
@@ -38,6 +39,19 @@ class Pace {
         lastMotion = Lib.getTimer();
         if (stage != null && stage.frameRate < MOVING_RATE)
             set(MOVING_RATE);
+    }
+
+    /** A load starts: the editor does not rest until it has ended (its events come with frames). */
+    public static function hold() {
+        loading++;
+        moving();
+    }
+
+    /** A load has ended. */
+    public static function release() {
+        if (loading > 0)
+            loading--;
+        moving();
     }
 
     public static function rate():Float {

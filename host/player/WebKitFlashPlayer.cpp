@@ -176,6 +176,7 @@ struct CWebKitFlashPlayer::State {
 
     GObjectPtr<WebKitWebContext> context;
     GObjectPtr<WebKitWebView> view;
+    GObjectPtr<GtkWidget> holder; // holds the view when it is made after construction
     bool alive = true;
     bool pageReady = false;
     bool pageFailed = false;
@@ -540,10 +541,27 @@ CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
     s.owner = this;
     s.options = std::move(options);
     s.ChooseFiles();
+    if (s.options.start == WebKitPlayerOptions::StartPolicy::AtOnce) {
+        Start();
+    } else {
+        s.holder.reset(GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0))));
+        gtk_widget_set_can_focus(s.holder.get(), FALSE);
+    }
+}
+
+void CWebKitFlashPlayer::Start() {
+    State& s = *m_state;
+    if (s.view)
+        return;
     s.CreateContext(m_state);
     s.CreateView(s.ConfigScript());
     s.ConnectViewSignals();
+    if (s.holder) {
+        gtk_box_pack_start(GTK_BOX(s.holder.get()), GTK_WIDGET(s.view.get()), TRUE, TRUE, 0);
+        gtk_widget_show(GTK_WIDGET(s.view.get()));
+    }
     webkit_web_view_load_uri(s.view.get(), s.pageUrl.c_str());
+    s.log.Write("webview");
 }
 
 CWebKitFlashPlayer::~CWebKitFlashPlayer() {
@@ -552,16 +570,22 @@ CWebKitFlashPlayer::~CWebKitFlashPlayer() {
     s.owner = nullptr;
     s.onShown = nullptr;
     s.conversations.Abandon();
-    g_signal_handlers_disconnect_by_data(s.view.get(), m_state.get());
-    webkit_web_view_stop_loading(s.view.get());
-    if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(s.view.get())))
-        gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(s.view.get()));
+    if (s.view) {
+        g_signal_handlers_disconnect_by_data(s.view.get(), m_state.get());
+        webkit_web_view_stop_loading(s.view.get());
+        if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(s.view.get())))
+            gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(s.view.get()));
+    }
+    if (s.holder)
+        if (GtkWidget* parent = gtk_widget_get_parent(s.holder.get()))
+            gtk_container_remove(GTK_CONTAINER(parent), s.holder.get());
     s.view.reset();
+    s.holder.reset();
     s.context.reset();
 }
 
 GtkWidget* CWebKitFlashPlayer::Widget() const {
-    return GTK_WIDGET(m_state->view.get());
+    return m_state->holder ? m_state->holder.get() : GTK_WIDGET(m_state->view.get());
 }
 
 void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
@@ -577,6 +601,7 @@ void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
         url = MakePlayerUrl(s.movieFile);
     }
     s.log.Write("movie", url);
+    Start();
     if (s.pageReady)
         s.LoadMovieNow(url);
     else
@@ -584,6 +609,7 @@ void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
 }
 
 std::int32_t CWebKitFlashPlayer::GetFlashVersion() {
+    Start();
     std::shared_ptr<State> s = m_state;
     return s->WaitForPage() ? s->version : 0;
 }
@@ -601,6 +627,7 @@ void CWebKitFlashPlayer::SetShownHandler(std::function<void()> handler) {
 }
 
 std::optional<std::string> CWebKitFlashPlayer::CallEditor(const std::string& invokeText) {
+    Start();
     std::shared_ptr<State> s = m_state;
     s->log.Write("hostcall", invokeText);
     if (!s->WaitForPage()) {

@@ -25,6 +25,10 @@ struct WebKitPlayerOptions {
     int callTimeoutMs = 20000;
     // The longest wait for the page and Ruffle to come up (GetFlashVersion, the first SetMovie).
     int startTimeoutMs = 30000;
+    // When the web view is made and the page starts loading: at construction, or at the first
+    // operation that needs the page (or Start), so a window can paint before WebKit's set-up.
+    enum class StartPolicy { AtOnce, OnFirstUse };
+    StartPolicy start = StartPolicy::AtOnce;
 };
 
 class CWebKitFlashPlayer : public IFlashPlayer {
@@ -36,9 +40,12 @@ public:
     CWebKitFlashPlayer(const CWebKitFlashPlayer&) = delete;
     CWebKitFlashPlayer& operator=(const CWebKitFlashPlayer&) = delete;
 
-    // The web view to pack into a container. The player keeps its own reference: the widget
-    // lives as long as the player, whatever its parent does.
+    // The web view to pack into a container; with StartPolicy::OnFirstUse a holder that receives
+    // the view when the player starts. The player keeps its own reference: the widget lives as
+    // long as the player, whatever its parent does.
     GtkWidget* Widget() const;
+    // Makes the web view and starts loading the page, unless that is done.
+    void Start();
 
     // Loads a movie: an absolute path (served by the player's scheme) or a URL. Does not wait.
     void SetMovie(const std::string& moviePathOrUrl) override;

@@ -333,7 +333,10 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(snaps["playing"]["state"]["frameRate"], 30)
         self.assertLessEqual(snaps["rested-again"]["state"]["frameRate"], 1)
         # The page heard of every change, in order: rest, motion, rest (then the new image's effect).
-        self.assertEqual(self.rest["paces"][:3], [1, 30, 1])
+        paces = self.rest["paces"]
+        self.assertLessEqual(paces[0], 1)
+        self.assertEqual(paces[1], 30)
+        self.assertLessEqual(paces[2], 1)
 
     def test_a_movie_named_like_an_image_is_refused_and_a_real_image_still_shows(self):
         snaps = snapshots(self.rest)
