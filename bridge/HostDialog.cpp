@@ -208,10 +208,7 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
     platform::OpenFileRequest dialog;
     dialog.filter = filter;
     if (!initialFile.empty()) {
-        dialog.initialFile = MakeEditorPath(initialFile);
-        for (char& c : dialog.initialFile)
-            if (c == '\\')
-                c = '/';
+        dialog.initialFile = platform::ToForwardSlashes(MakeEditorPath(initialFile));
     }
     auto chosen = m_dialogs.ChooseOpenFile(dialog);
     if (!chosen) {

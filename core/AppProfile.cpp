@@ -36,32 +36,33 @@ std::string ProfileKeyPath() {
 bool WriteProfileString(const std::string& section, const std::string& entry,
                         const std::string& value) {
     RegKey key = nullptr;
-    if (RegCreateKey(kHKeyCurrentUser, SectionPath(section), &key) != kErrorSuccess)
+    if (RegCreateKey(kHKeyCurrentUser, SectionPath(section), &key) != RegStatus::Success)
         return false;
     std::u16string text = Utf8ToUtf16(value);
     text += u'\0';
     std::string bytes = Utf16ToLittleEndianBytes(text);
     bool ok = RegSetValue(key, entry, kRegSz, bytes.data(),
-                          static_cast<std::uint32_t>(bytes.size())) == kErrorSuccess;
-    bool closed = RegCloseKey(key) == kErrorSuccess;
+                          static_cast<std::uint32_t>(bytes.size())) == RegStatus::Success;
+    bool closed = RegCloseKey(key) == RegStatus::Success;
     return ok && closed;
 }
 
 std::string GetProfileString(const std::string& section, const std::string& entry,
                              const std::string& defaultValue) {
     RegKey key = nullptr;
-    if (RegOpenKey(kHKeyCurrentUser, SectionPath(section), RegAccess::Read, &key) != kErrorSuccess)
+    if (RegOpenKey(kHKeyCurrentUser, SectionPath(section), RegAccess::Read, &key) !=
+        RegStatus::Success)
         return defaultValue;
     std::uint32_t type = kRegNone;
     std::uint32_t size = 0;
     std::string bytes;
     RegStatus status = RegQueryValue(key, entry, &type, nullptr, &size);
-    if (status == kErrorSuccess && type == kRegSz && size <= kMaxEntryBytes) {
+    if (status == RegStatus::Success && type == kRegSz && size <= kMaxEntryBytes) {
         bytes.resize(size);
         status = RegQueryValue(key, entry, &type, bytes.data(), &size);
     }
     RegCloseKey(key);
-    if (status != kErrorSuccess || type != kRegSz || bytes.size() != size)
+    if (status != RegStatus::Success || type != kRegSz || bytes.size() != size)
         return defaultValue;
     std::u16string text = Utf16FromLittleEndianBytes(bytes);
     if (std::size_t zero = text.find(u'\0'); zero != std::u16string::npos)

@@ -16,21 +16,14 @@ public:
     CRegistryStore(const CRegistryStore&) = delete;
     CRegistryStore& operator=(const CRegistryStore&) = delete;
 
-    // A store for the key name below this store's open key (valid between Begin… and End…).
-    CSettingsStore* OpenChild(const std::string& name) override;
     bool IsTolerant() override { return true; }
     bool BeginWrite() override; // creates the key when missing
     bool EndWrite() override;   // also reports whether the changes reached the file
     bool BeginRead() override;  // false when the key does not exist
     bool EndRead() override;
-    bool ExchangeFloat(const std::string& name, float& value, bool saving) override;
-    bool ExchangeBytes(const std::string& name, void* data, std::size_t size, bool saving) override;
     bool ExchangeTextBuffer(const std::string& name, char16_t* buffer, std::size_t& length,
                             bool saving) override;
-    bool ExchangeDouble(const std::string& name, double& value, bool saving) override;
-    bool ExchangeBool(const std::string& name, bool& value, bool saving) override;
     bool ExchangeRawUInt32(const std::string& name, std::uint32_t& value, bool saving) override;
-    bool ExchangeRawInt32(const std::string& name, std::int32_t& value, bool saving) override;
 
 private:
     bool PathFits() const;

@@ -1,11 +1,8 @@
 // The base behaviours of settings records and stores: load and save framing, the text exchange,
-// and the integer and floating kinds expressed through the store's 32-bit and raw operations.
+// and the integer kinds expressed through the store's raw 32-bit operation.
 #include "core/SettingsStore.h"
 
 #include "platform/Text.h"
-
-#include <memory>
-#include <type_traits>
 
 namespace pennoria {
 
@@ -16,34 +13,6 @@ namespace {
 constexpr std::size_t kFirstTextBuffer = 128;
 // A reported length beyond this is not believed (no store of ours holds such a text).
 constexpr std::size_t kMaxTextLength = std::size_t{1} << 22;
-
-template <typename T>
-bool ExchangeThroughUnsigned(CSettingsStore& store, const std::string& name, T& field,
-                             bool saving) {
-    auto temp = static_cast<std::uint32_t>(field);
-    bool ok = store.ExchangeRawUInt32(name, temp, saving);
-    if (ok && !saving)
-        field = static_cast<T>(temp); // a narrower field takes the low bits
-    return ok;
-}
-
-template <typename T>
-bool ExchangeThroughSigned(CSettingsStore& store, const std::string& name, T& field, bool saving) {
-    auto temp = static_cast<std::int32_t>(field);
-    bool ok = store.ExchangeRawInt32(name, temp, saving);
-    if (ok && !saving)
-        field = static_cast<T>(static_cast<std::make_unsigned_t<T>>(temp));
-    return ok;
-}
-
-template <typename T>
-bool ExchangeThroughBytes(CSettingsStore& store, const std::string& name, T& field, bool saving) {
-    T temp = field;
-    bool ok = store.ExchangeBytes(name, &temp, sizeof temp, saving);
-    if (ok && !saving)
-        field = temp;
-    return ok;
-}
 
 } // namespace
 
@@ -93,51 +62,28 @@ bool CSettingsStore::ExchangeString(const std::string& name, std::string& value,
     return true;
 }
 
-bool CSettingsStore::ExchangeRecord(const std::string& name, CSettingsRecord& record, bool saving) {
-    std::unique_ptr<CSettingsStore> child(OpenChild(name));
-    if (!child)
-        return false;
-    return saving ? record.Save(*child) : record.Load(*child);
-}
-
-bool CSettingsStore::ExchangeFloat(const std::string& name, float& value, bool saving) {
-    double temp = value;
-    bool ok = ExchangeDouble(name, temp, saving);
+bool CSettingsStore::ExchangeUInt16(const std::string& name, std::uint16_t& value, bool saving) {
+    std::uint32_t temp = value;
+    bool ok = ExchangeRawUInt32(name, temp, saving);
     if (ok && !saving)
-        value = static_cast<float>(temp);
+        value = static_cast<std::uint16_t>(temp);
     return ok;
 }
 
-bool CSettingsStore::ExchangeUInt64(const std::string& name, std::uint64_t& value, bool saving) {
-    return ExchangeThroughBytes(*this, name, value, saving);
-}
-
-bool CSettingsStore::ExchangeInt64(const std::string& name, std::int64_t& value, bool saving) {
-    return ExchangeThroughBytes(*this, name, value, saving);
-}
-
-bool CSettingsStore::ExchangeUInt8(const std::string& name, std::uint8_t& value, bool saving) {
-    return ExchangeThroughUnsigned(*this, name, value, saving);
-}
-
-bool CSettingsStore::ExchangeInt8(const std::string& name, std::int8_t& value, bool saving) {
-    return ExchangeThroughSigned(*this, name, value, saving);
-}
-
-bool CSettingsStore::ExchangeUInt16(const std::string& name, std::uint16_t& value, bool saving) {
-    return ExchangeThroughUnsigned(*this, name, value, saving);
-}
-
-bool CSettingsStore::ExchangeInt16(const std::string& name, std::int16_t& value, bool saving) {
-    return ExchangeThroughSigned(*this, name, value, saving);
-}
-
 bool CSettingsStore::ExchangeUInt32(const std::string& name, std::uint32_t& value, bool saving) {
-    return ExchangeThroughUnsigned(*this, name, value, saving);
+    std::uint32_t temp = value;
+    bool ok = ExchangeRawUInt32(name, temp, saving);
+    if (ok && !saving)
+        value = temp;
+    return ok;
 }
 
 bool CSettingsStore::ExchangeInt32(const std::string& name, std::int32_t& value, bool saving) {
-    return ExchangeThroughSigned(*this, name, value, saving);
+    auto temp = static_cast<std::uint32_t>(value);
+    bool ok = ExchangeRawUInt32(name, temp, saving);
+    if (ok && !saving)
+        value = static_cast<std::int32_t>(temp);
+    return ok;
 }
 
 } // namespace pennoria

@@ -49,12 +49,6 @@ FrameCursor CursorForEdge(EdgeCode edge) {
     return FrameCursor::Arrow;
 }
 
-int SizeCommandForEdge(EdgeCode edge) {
-    if (edge == EdgeCode::None)
-        return 0;
-    return 0xF000 + (static_cast<int>(edge) - 9);
-}
-
 FrameClick DecideFrameClick(EdgeCode lastEdge, int x, int y, int width) {
     if (lastEdge != EdgeCode::None)
         return FrameClick::ResizeFromEdge;

@@ -29,18 +29,8 @@ struct Bounds {
     }
 };
 
-// The classic hit-test numbering of the window's edges; 0 is the inside.
-enum class EdgeCode : int {
-    None = 0,
-    Left = 10,
-    Right = 11,
-    Top = 12,
-    TopLeft = 13,
-    TopRight = 14,
-    Bottom = 15,
-    BottomLeft = 16,
-    BottomRight = 17,
-};
+// The window's edges and corners a point can lie on; None is the inside.
+enum class EdgeCode { None, Left, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight };
 
 enum class FrameCursor {
     Arrow,
@@ -66,9 +56,6 @@ constexpr int kCaptionButtonsRightOffset = 38;
 EdgeCode DetectEdge(int x, int y, int width, int height);
 
 FrameCursor CursorForEdge(EdgeCode edge);
-
-// The sizing system command of an edge (0xF000 plus the edge's sizing number), 0 for none.
-int SizeCommandForEdge(EdgeCode edge);
 
 enum class FrameClick { None, ResizeFromEdge, MoveWindow };
 

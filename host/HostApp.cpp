@@ -8,7 +8,7 @@
 #include "core/AppSettings.h"
 #include "core/ProgramPaths.h"
 #include "core/Strings.h"
-#include "host/HostDlg.h"
+#include "host/MainWindow.h"
 #include "host/StandInPlayer.h"
 #include "host/player/BridgeMessages.h"
 #include "host/player/GlibPtr.h"
@@ -127,9 +127,9 @@ bool UseStandInPlayer() {
 
 // The session ending (SIGTERM, or Ctrl+C from a terminal) closes the window in order, so its
 // placement is kept.
-gboolean OnTerminate(gpointer dialog) {
+gboolean OnTerminate(gpointer window) {
     platform::DebugOutput("window: end requested by signal");
-    static_cast<CHostDlg*>(dialog)->Close();
+    static_cast<CMainWindow*>(window)->Close();
     return G_SOURCE_CONTINUE;
 }
 
@@ -260,28 +260,28 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     if (!commandLineProject.empty())
         allowChosen(commandLineProject);
 
-    CHostDlg::Services services;
+    CMainWindow::Services services;
     services.playerWidget = playerWidget;
     services.profile = &profile;
     services.windowCreated = [&dialogs](GtkWindow* window) { dialogs.SetParent(window); };
     if (webPlayer)
         services.splashTitle = LoadAppString(IDS_APP_TITLE);
-    CHostDlg dialog(services);
-    pennoria::CHostDlg core(*player, chosenFilesDialogs, shell, dialog, settings,
+    CMainWindow window(services);
+    pennoria::CHostDlg core(*player, chosenFilesDialogs, shell, window, settings,
                             commandLineProject);
     EditorCoreLink link(core);
-    dialog.SetEditorCore(&link);
+    window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });
 
-    m_present = [&dialog] { dialog.Present(); };
-    auto openHanded = [&dialog, &core, allowChosen](const std::string& path) {
+    m_present = [&window] { window.Present(); };
+    auto openHanded = [&window, &core, allowChosen](const std::string& path) {
         allowChosen(path);
         // Told to the movie from the main loop, never from inside another call.
-        dialog.Post([&core, path] { core.HandOverProject(path); });
+        window.Post([&core, path] { core.HandOverProject(path); });
     };
     if (webPlayer) {
-        webPlayer->SetShownHandler([this, &dialog, openHanded] {
-            dialog.HideSplash();
+        webPlayer->SetShownHandler([this, &window, openHanded] {
+            window.HideSplash();
             m_openProject = openHanded;
             for (const std::string& path : m_receivedProjects)
                 m_openProject(path);
@@ -291,9 +291,9 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         m_openProject = openHanded;
     }
 
-    const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &dialog);
-    const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &dialog);
-    if (dialog.DoModal() < 0)
+    const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &window);
+    const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &window);
+    if (window.Run() == FrameRun::Failed)
         m_exitCode = 1;
     m_openProject = nullptr;
     m_present = nullptr;

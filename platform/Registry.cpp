@@ -29,7 +29,7 @@ RegKeyObject g_currentUser{std::string(), true};
 
 // One change made in this process and not yet written to the file.
 struct Change {
-    enum class Kind { CreateKey, SetValue, DeleteValue, DeleteKey } kind;
+    enum class Kind { CreateKey, SetValue } kind;
     std::string path;
     std::string name;
     std::uint32_t type = kRegNone;
@@ -134,53 +134,45 @@ void Apply(RegistryTree& tree, const Change& change) {
     case Change::Kind::SetValue:
         tree.Create(change.path).SetValue(change.name, change.type, change.data);
         break;
-    case Change::Kind::DeleteValue:
-        if (RegistryKey* key = tree.Find(change.path))
-            key->DeleteValue(change.name);
-        break;
-    case Change::Kind::DeleteKey:
-        if (!tree.HasSubkeys(change.path))
-            tree.Remove(change.path);
-        break;
     }
 }
 
 // Writes the pending changes: lock, read what is on disk now, apply, replace, unlock.
 RegStatus Flush(Hive& hive) {
     if (hive.pending.empty())
-        return kErrorSuccess;
+        return RegStatus::Success;
     const std::string& path = hive.filePath;
     if (path.empty() || !CreatePrivateFolderTree(FolderOf(path))) {
         DebugOutput("registry: cannot create the folder of " + path);
-        return kErrorRegistryIoFailed;
+        return RegStatus::IoFailed;
     }
     HiveLock lock(path);
     if (!lock.Held()) {
         DebugOutput("registry: cannot lock " + path + ": " + LastErrorText());
-        return kErrorRegistryIoFailed;
+        return RegStatus::IoFailed;
     }
     RegistryTree merged;
     if (ReadHiveFile(path, merged, true) == ReadOutcome::DamagedInPlace)
-        return kErrorRegistryIoFailed;
+        return RegStatus::IoFailed;
     for (const Change& change : hive.pending)
         Apply(merged, change);
     std::string text = FormatRegistryText(merged);
     // Never write a file that the next start would refuse to read.
     if (text.size() > kMaxHiveFileSize) {
         DebugOutput("registry: the hive would exceed the size limit; not written");
-        return kErrorRegistryIoFailed;
+        return RegStatus::IoFailed;
     }
     bool isNew = !PathExists(path);
     if (FileResult written = WriteFileAtomically(path, text); !written) {
         DebugOutput("registry: " + written.error);
-        return kErrorRegistryIoFailed;
+        return RegStatus::IoFailed;
     }
     if (isNew)
         ::chmod(path.c_str(), 0600); // the settings may hold a password; later saves keep this
 
     hive.tree = std::move(merged);
     hive.pending.clear();
-    return kErrorSuccess;
+    return RegStatus::Success;
 }
 
 // Loading happens on every open: the file as it is now, with this process's pending changes
@@ -207,11 +199,11 @@ bool IsValidHandle(Hive& hive, RegKey key) {
 // The key behind a handle opened for writing.
 RegStatus FindWritableKey(Hive& hive, RegKey key, RegistryKey*& node) {
     if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
+        return RegStatus::InvalidHandle;
     if (!key->writable)
-        return kErrorAccessDenied;
+        return RegStatus::AccessDenied;
     node = hive.tree.Find(key->path);
-    return node ? kErrorSuccess : kErrorKeyDeleted;
+    return node ? RegStatus::Success : RegStatus::KeyDeleted;
 }
 
 RegKey NewHandle(Hive& hive, std::string path, bool writable) {
@@ -235,26 +227,26 @@ RegStatus RegOpenKey(RegKey parent, std::string_view subKey, RegAccess access, R
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
     if (!IsValidHandle(hive, parent))
-        return kErrorInvalidHandle;
+        return RegStatus::InvalidHandle;
     if (!result || !IsValidKeyPath(subKey))
-        return kErrorInvalidParameter;
+        return RegStatus::InvalidParameter;
     Reload(hive);
     const RegistryKey* node = hive.tree.Find(JoinKeyPath(parent->path, subKey));
     if (!node)
-        return kErrorFileNotFound;
+        return RegStatus::NotFound;
     *result = NewHandle(hive, node->path, access == RegAccess::ReadWrite);
-    return kErrorSuccess;
+    return RegStatus::Success;
 }
 
 RegStatus RegCreateKey(RegKey parent, std::string_view subKey, RegKey* result, bool* created) {
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
     if (!IsValidHandle(hive, parent))
-        return kErrorInvalidHandle;
+        return RegStatus::InvalidHandle;
     if (!result || !IsValidKeyPath(subKey))
-        return kErrorInvalidParameter;
+        return RegStatus::InvalidParameter;
     if (!parent->writable)
-        return kErrorAccessDenied;
+        return RegStatus::AccessDenied;
     Reload(hive);
     std::string path = JoinKeyPath(parent->path, subKey);
     const RegistryKey* node = hive.tree.Find(path);
@@ -262,12 +254,12 @@ RegStatus RegCreateKey(RegKey parent, std::string_view subKey, RegKey* result, b
         *created = node == nullptr;
     if (!node) {
         if (hive.filePath.empty())
-            return kErrorRegistryIoFailed; // no home folder: nowhere to keep the key
+            return RegStatus::IoFailed; // no home folder: nowhere to keep the key
         node = &hive.tree.Create(path);
         hive.pending.push_back({Change::Kind::CreateKey, path, {}, kRegNone, {}});
     }
     *result = NewHandle(hive, node->path, true);
-    return kErrorSuccess;
+    return RegStatus::Success;
 }
 
 RegStatus RegQueryValue(RegKey key, std::string_view name, std::uint32_t* type, void* data,
@@ -275,27 +267,27 @@ RegStatus RegQueryValue(RegKey key, std::string_view name, std::uint32_t* type, 
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
     if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
+        return RegStatus::InvalidHandle;
     if (data && !size)
-        return kErrorInvalidParameter;
+        return RegStatus::InvalidParameter;
     const RegistryKey* node = hive.tree.Find(key->path);
     if (!node)
-        return kErrorKeyDeleted;
+        return RegStatus::KeyDeleted;
     const RegistryValue* value = node->FindValue(name);
     if (!value)
-        return kErrorFileNotFound;
+        return RegStatus::NotFound;
     if (type)
         *type = value->type;
     auto stored = static_cast<std::uint32_t>(value->data.size());
     if (data && *size < stored) {
         *size = stored;
-        return kErrorMoreData;
+        return RegStatus::MoreData;
     }
     if (data && stored > 0)
         std::memcpy(data, value->data.data(), stored);
     if (size)
         *size = stored;
-    return kErrorSuccess;
+    return RegStatus::Success;
 }
 
 RegStatus RegSetValue(RegKey key, std::string_view name, std::uint32_t type, const void* data,
@@ -303,64 +295,23 @@ RegStatus RegSetValue(RegKey key, std::string_view name, std::uint32_t type, con
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
     RegistryKey* node = nullptr;
-    if (RegStatus status = FindWritableKey(hive, key, node); status != kErrorSuccess)
+    if (RegStatus status = FindWritableKey(hive, key, node); status != RegStatus::Success)
         return status;
     if (!IsValidValueName(name) || size > kMaxValueDataSize || (size > 0 && !data))
-        return kErrorInvalidParameter;
+        return RegStatus::InvalidParameter;
     std::string bytes =
         size > 0 ? std::string(static_cast<const char*>(data), size) : std::string();
     node->SetValue(name, type, bytes);
     hive.pending.push_back(
         {Change::Kind::SetValue, node->path, std::string(name), type, std::move(bytes)});
-    return kErrorSuccess;
-}
-
-RegStatus RegDeleteValue(RegKey key, std::string_view name) {
-    Hive& hive = TheHive();
-    std::lock_guard<std::mutex> guard(hive.mutex);
-    RegistryKey* node = nullptr;
-    if (RegStatus status = FindWritableKey(hive, key, node); status != kErrorSuccess)
-        return status;
-    if (!node->DeleteValue(name))
-        return kErrorFileNotFound;
-    hive.pending.push_back(
-        {Change::Kind::DeleteValue, node->path, std::string(name), kRegNone, {}});
-    return kErrorSuccess;
-}
-
-RegStatus RegDeleteKey(RegKey parent, std::string_view subKey) {
-    Hive& hive = TheHive();
-    std::lock_guard<std::mutex> guard(hive.mutex);
-    if (!IsValidHandle(hive, parent))
-        return kErrorInvalidHandle;
-    if (subKey.empty() || !IsValidKeyPath(subKey))
-        return kErrorInvalidParameter;
-    if (!parent->writable)
-        return kErrorAccessDenied;
-    Reload(hive);
-    std::string path = JoinKeyPath(parent->path, subKey);
-    if (!hive.tree.Find(path))
-        return kErrorFileNotFound;
-    if (hive.tree.HasSubkeys(path))
-        return kErrorAccessDenied;
-    hive.tree.Remove(path);
-    hive.pending.push_back({Change::Kind::DeleteKey, path, {}, kRegNone, {}});
-    return kErrorSuccess;
-}
-
-RegStatus RegFlushKey(RegKey key) {
-    Hive& hive = TheHive();
-    std::lock_guard<std::mutex> guard(hive.mutex);
-    if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
-    return Flush(hive);
+    return RegStatus::Success;
 }
 
 RegStatus RegCloseKey(RegKey key) {
     Hive& hive = TheHive();
     std::lock_guard<std::mutex> guard(hive.mutex);
     if (!IsValidHandle(hive, key))
-        return kErrorInvalidHandle;
+        return RegStatus::InvalidHandle;
     RegStatus status = Flush(hive);
     if (key != &g_currentUser) {
         hive.handles.erase(key);

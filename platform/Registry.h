@@ -1,5 +1,5 @@
-// The per-user registry: keys and typed values kept in one text file, with the registry's calls
-// and result codes.
+// The per-user registry: keys and typed values kept in one text file, opened, read, written and
+// closed through handles.
 //
 // The hive lives in $XDG_CONFIG_HOME/Oskarel/registry.reg (~/.config when unset). Opening or
 // creating a key reads the file; changes collect in memory and are written when a key is closed
@@ -18,16 +18,17 @@
 
 namespace pennoria::platform {
 
-// Result codes, numbered as the registry's own.
-using RegStatus = long;
-constexpr RegStatus kErrorSuccess = 0;
-constexpr RegStatus kErrorFileNotFound = 2;
-constexpr RegStatus kErrorAccessDenied = 5;
-constexpr RegStatus kErrorInvalidHandle = 6;
-constexpr RegStatus kErrorInvalidParameter = 87;
-constexpr RegStatus kErrorMoreData = 234;
-constexpr RegStatus kErrorRegistryIoFailed = 1016;
-constexpr RegStatus kErrorKeyDeleted = 1018;
+// What a registry call reports.
+enum class RegStatus {
+    Success,
+    NotFound,         // the key or value does not exist
+    MoreData,         // the buffer is too small; the needed size is reported
+    AccessDenied,     // a write through a handle opened for reading
+    InvalidHandle,    // a handle that is closed or was never opened
+    InvalidParameter, // a malformed key path or value name, or a missing buffer
+    IoFailed,         // the hive file could not be written
+    KeyDeleted,       // the key behind an open handle is gone
+};
 
 struct RegKeyObject;
 using RegKey = RegKeyObject*;
@@ -37,8 +38,8 @@ extern const RegKey kHKeyCurrentUser;
 
 enum class RegAccess { Read, ReadWrite };
 
-// Opens parent\subKey (an empty subKey opens parent again). kErrorFileNotFound when it does not
-// exist.
+// Opens parent\subKey (an empty subKey opens parent again). RegStatus::NotFound when it does
+// not exist.
 RegStatus RegOpenKey(RegKey parent, std::string_view subKey, RegAccess access, RegKey* result);
 
 // Opens parent\subKey for writing, creating it and any missing parent keys.
@@ -46,7 +47,7 @@ RegStatus RegCreateKey(RegKey parent, std::string_view subKey, RegKey* result,
                        bool* created = nullptr);
 
 // Reads a value. type and data may be null; size holds data's capacity in bytes on entry and
-// the stored size on return. A buffer that is too small gives kErrorMoreData with the needed
+// the stored size on return. A buffer that is too small gives RegStatus::MoreData with the needed
 // size, and the buffer is left as it was.
 RegStatus RegQueryValue(RegKey key, std::string_view name, std::uint32_t* type, void* data,
                         std::uint32_t* size);
@@ -54,14 +55,6 @@ RegStatus RegQueryValue(RegKey key, std::string_view name, std::uint32_t* type, 
 // Stores exactly size bytes of the given type (at most kMaxValueDataSize).
 RegStatus RegSetValue(RegKey key, std::string_view name, std::uint32_t type, const void* data,
                       std::uint32_t size);
-
-RegStatus RegDeleteValue(RegKey key, std::string_view name);
-
-// Deletes parent\subKey, which must have no subkeys (kErrorAccessDenied otherwise).
-RegStatus RegDeleteKey(RegKey parent, std::string_view subKey);
-
-// Writes the changes made so far to the file.
-RegStatus RegFlushKey(RegKey key);
 
 // Releases the handle; pending changes are written first, and a failed write is reported here.
 RegStatus RegCloseKey(RegKey key);

@@ -434,16 +434,6 @@ RegistryKey& RegistryTree::Create(std::string_view path) {
     return *parent;
 }
 
-bool RegistryTree::HasSubkeys(std::string_view path) const {
-    std::string prefix = AsciiLower(path);
-    if (!prefix.empty())
-        prefix += '\\';
-    auto it = m_keys.upper_bound(prefix);
-    if (prefix.empty())
-        return it != m_keys.end();
-    return it != m_keys.end() && it->first.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool RegistryTree::Remove(std::string_view path) {
     if (path.empty())
         return false;

@@ -52,7 +52,6 @@ public:
     const RegistryKey* Find(std::string_view path) const;
     // Creates the key and every missing parent, keeping the spelling of levels that exist.
     RegistryKey& Create(std::string_view path);
-    bool HasSubkeys(std::string_view path) const;
     // Removes one key (not its subkeys); false when it does not exist or is the root.
     bool Remove(std::string_view path);
 

@@ -184,4 +184,11 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string ToForwardSlashes(std::string path) {
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 } // namespace pennoria::platform

@@ -32,4 +32,7 @@ int HexDigit(char c);
 // White space (space, tab, CR, LF, VT, FF) removed at both ends.
 std::string Trim(std::string_view text);
 
+// The path with every "\" turned into "/": the editor writes its paths with either separator.
+std::string ToForwardSlashes(std::string path);
+
 } // namespace pennoria::platform

@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
@@ -31,13 +32,6 @@ public:
 private:
     platform::IHostWindow& m_window;
 };
-
-std::string WithSlashes(std::string path) {
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 std::string FileNameOf(const std::string& path) {
     const std::size_t cut = path.find_last_of('/');
@@ -71,14 +65,14 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
 
 std::string ResolveImageSource(const std::string& image, const std::string& projectPath) {
     if (!IsAbsoluteEditorPath(image) && !projectPath.empty()) {
-        const std::string project = WithSlashes(projectPath);
+        const std::string project = platform::ToForwardSlashes(projectPath);
         const std::size_t cut = project.find_last_of('/');
         const std::string folder = cut == std::string::npos ? "." : project.substr(0, cut);
-        const std::string besideProject = folder + "/" + WithSlashes(image);
+        const std::string besideProject = folder + "/" + platform::ToForwardSlashes(image);
         if (platform::PathExists(besideProject))
             return besideProject;
     }
-    return WithSlashes(MakeEditorPath(image));
+    return platform::ToForwardSlashes(MakeEditorPath(image));
 }
 
 void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& window,
@@ -163,7 +157,7 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
     if (!run.hasImageReference)
         return true;
     ToResourcePath(reference);
-    run.imageReference = WithSlashes(reference);
+    run.imageReference = platform::ToForwardSlashes(reference);
     if (!hasSource)
         return true;
     const std::string source =

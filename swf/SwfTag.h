@@ -23,8 +23,6 @@ public:
     virtual void WriteBody(SWFBitWriter& writer, std::uint32_t length) const;
     virtual std::uint32_t GetLength() const { return m_length; }
     virtual void SetLength(std::uint32_t length) { m_length = length; }
-    // Reserved for kinds of body that interpret their bytes; the raw body has none.
-    virtual int Reserved() const { return 0; }
 
     const std::uint8_t* Data() const { return m_bytes.data; }
     void SetBytes(SwfBytes bytes);

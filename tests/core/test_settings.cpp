@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -37,13 +38,11 @@ public:
     std::map<std::string, std::uint32_t> numbers;
     std::vector<std::string> calls;
 
-    CSettingsStore* OpenChild(const std::string&) override { return nullptr; }
     bool IsTolerant() override { return tolerant; }
     bool BeginRead() override { return Log("BeginRead", !beginFails); }
     bool EndRead() override { return Log("EndRead", !endFails); }
     bool BeginWrite() override { return Log("BeginWrite", !beginFails); }
     bool EndWrite() override { return Log("EndWrite", !endFails); }
-    bool ExchangeBytes(const std::string&, void*, std::size_t, bool) override { return false; }
     bool ExchangeTextBuffer(const std::string& name, char16_t* buffer, std::size_t& length,
                             bool saving) override {
         calls.push_back(name);
@@ -64,8 +63,6 @@ public:
         length = it->second.size();
         return fits;
     }
-    bool ExchangeDouble(const std::string&, double&, bool) override { return false; }
-    bool ExchangeBool(const std::string&, bool&, bool) override { return false; }
     bool ExchangeRawUInt32(const std::string& name, std::uint32_t& value, bool saving) override {
         calls.push_back(name);
         if (failing.count(name))
@@ -79,13 +76,6 @@ public:
             return false;
         value = it->second;
         return true;
-    }
-    bool ExchangeRawInt32(const std::string& name, std::int32_t& value, bool saving) override {
-        auto temp = static_cast<std::uint32_t>(value);
-        bool ok = ExchangeRawUInt32(name, temp, saving);
-        if (ok && !saving)
-            value = static_cast<std::int32_t>(temp);
-        return ok;
     }
 
 private:
@@ -180,19 +170,13 @@ TEST(SettingsRecord, LoadAndSaveAreFramedByTheStoreAndTheHooks) {
 
 TEST(SettingsStore, NarrowIntegersTakeTheLowBitsOfTheStoredValue) {
     MemoryStore store;
-    store.numbers = {{"u8", 0x1FF}, {"i8", 0x180}, {"u16", 0x12345}, {"i16", 0x18000}};
-    std::uint8_t u8 = 0;
-    std::int8_t i8 = 0;
+    store.numbers = {{"u16", 0x12345}, {"i32", 0x80000000}};
     std::uint16_t u16 = 0;
-    std::int16_t i16 = 0;
-    ASSERT_TRUE(store.ExchangeUInt8("u8", u8, false));
-    ASSERT_TRUE(store.ExchangeInt8("i8", i8, false));
+    std::int32_t i32 = 0;
     ASSERT_TRUE(store.ExchangeUInt16("u16", u16, false));
-    ASSERT_TRUE(store.ExchangeInt16("i16", i16, false));
-    EXPECT_EQ(u8, 0xFF);
-    EXPECT_EQ(i8, -128);
+    ASSERT_TRUE(store.ExchangeInt32("i32", i32, false));
     EXPECT_EQ(u16, 0x2345);
-    EXPECT_EQ(i16, -32768);
+    EXPECT_EQ(i32, std::numeric_limits<std::int32_t>::min());
 
     // A failed read leaves the field alone.
     u16 = 77;
@@ -247,16 +231,17 @@ protected:
 
     void SetRaw(const char* name, std::uint32_t type, const std::string& bytes) {
         RegKey key = nullptr;
-        ASSERT_EQ(RegCreateKey(kHKeyCurrentUser, kSettingsKey, &key), kErrorSuccess);
+        ASSERT_EQ(RegCreateKey(kHKeyCurrentUser, kSettingsKey, &key), RegStatus::Success);
         ASSERT_EQ(
             RegSetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-            kErrorSuccess);
-        ASSERT_EQ(RegCloseKey(key), kErrorSuccess);
+            RegStatus::Success);
+        ASSERT_EQ(RegCloseKey(key), RegStatus::Success);
     }
 
     std::pair<std::uint32_t, std::string> Stored(const char* name) {
         RegKey key = nullptr;
-        EXPECT_EQ(RegOpenKey(kHKeyCurrentUser, kSettingsKey, RegAccess::Read, &key), kErrorSuccess);
+        EXPECT_EQ(RegOpenKey(kHKeyCurrentUser, kSettingsKey, RegAccess::Read, &key),
+                  RegStatus::Success);
         std::uint32_t type = 0, size = 0;
         RegQueryValue(key, name, &type, nullptr, &size);
         std::string bytes(size, '\0');
@@ -441,8 +426,9 @@ TEST_F(SettingsInHive, TheProfileLivesBelowTheApplicationsOwnKey) {
         << text;
 
     RegKey key = nullptr;
-    ASSERT_EQ(RegCreateKey(kHKeyCurrentUser, ProfileKeyPath() + "\\Settings", &key), kErrorSuccess);
-    ASSERT_EQ(RegSetValue(key, "Number", kRegDword, "\x01\0\0\0", 4), kErrorSuccess);
-    ASSERT_EQ(RegCloseKey(key), kErrorSuccess);
+    ASSERT_EQ(RegCreateKey(kHKeyCurrentUser, ProfileKeyPath() + "\\Settings", &key),
+              RegStatus::Success);
+    ASSERT_EQ(RegSetValue(key, "Number", kRegDword, "\x01\0\0\0", 4), RegStatus::Success);
+    ASSERT_EQ(RegCloseKey(key), RegStatus::Success);
     EXPECT_EQ(GetProfileString("Settings", "Number", "not a text"), "not a text");
 }

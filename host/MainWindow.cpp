@@ -1,6 +1,6 @@
 // GTK side of the main window: start-up of the editor, player layout, window actions reported
 // to the movie, placement kept in the profile.
-#include "host/HostDlg.h"
+#include "host/MainWindow.h"
 
 #include "core/ProgramPaths.h"
 #include "host/player/BridgeMessages.h"
@@ -38,14 +38,14 @@ std::vector<MonitorArea> AllMonitorAreas() {
     return areas;
 }
 
-CHostDlg::CHostDlg(const Services& services) : m_services(services) {
+CMainWindow::CMainWindow(const Services& services) : m_services(services) {
     SetClientDrawsCaption(true);
 }
 
-CHostDlg::~CHostDlg() = default;
+CMainWindow::~CMainWindow() = default;
 
-bool CHostDlg::OnCreate() {
-    if (!CMyFrameDlg::OnCreate())
+bool CMainWindow::OnCreate() {
+    if (!CSkinFrame::OnCreate())
         return false;
     const MonitorArea screen = PrimaryMonitorArea();
     SetMinTrackSize(MinTrackWidthForScreen(screen.width, screen.height), kMinTrackHeight);
@@ -63,7 +63,7 @@ bool CHostDlg::OnCreate() {
     return true;
 }
 
-bool CHostDlg::OnInitDialog() {
+bool CMainWindow::OnCreated() {
     const std::string icon = GetProgramFolder() + "skins/frame/logo.ico";
     if (platform::FileExists(icon))
         gtk_window_set_icon_from_file(Window(), icon.c_str(), nullptr);
@@ -85,11 +85,11 @@ bool CHostDlg::OnInitDialog() {
     }
     if (core)
         core->RefusePlayer();
-    EndDialog(2);
+    Stop();
     return false;
 }
 
-void CHostDlg::PlaceWindow() {
+void CMainWindow::PlaceWindow() {
     // The window always opens in its normal state, whatever state was stored.
     const WindowPlacement placement = LoadWindowPlacement();
     MoveWindow(placement.normal);
@@ -97,7 +97,7 @@ void CHostDlg::PlaceWindow() {
     m_laidOut = true;
 }
 
-void CHostDlg::ShowSplashNow() {
+void CMainWindow::ShowSplashNow() {
     ShowFrame();
     // Paint it before the player's start takes the main loop: at most a short while.
     const gint64 deadline = g_get_monotonic_time() + 500 * 1000;
@@ -106,32 +106,32 @@ void CHostDlg::ShowSplashNow() {
             g_usleep(1000);
 }
 
-void CHostDlg::HideSplash() {
+void CMainWindow::HideSplash() {
     if (!m_splash)
         return;
     m_splash.reset();
     BridgeLog().Write("splashgone");
 }
 
-void CHostDlg::Present() {
+void CMainWindow::Present() {
     if (m_window)
         gtk_window_present(Window());
 }
 
-WindowPlacement CHostDlg::LoadWindowPlacement() {
+WindowPlacement CMainWindow::LoadWindowPlacement() {
     std::string stored;
     if (m_services.profile)
         stored = m_services.profile->GetProfileString(kPlacementSection, kPlacementEntry);
-    return ChooseStartPlacement(stored, m_nMinTrackWidth, m_nMinTrackHeight, PrimaryMonitorArea(),
+    return ChooseStartPlacement(stored, m_minTrackWidth, m_minTrackHeight, PrimaryMonitorArea(),
                                 AllMonitorAreas());
 }
 
-void CHostDlg::LayoutPlayer() {
+void CMainWindow::LayoutPlayer() {
     GtkWidget* widget = m_services.playerWidget;
     if (!widget)
         return;
     const int w = ClientWidth(), h = ClientHeight();
-    const Rect r = PlayerLayout(w, h, m_bClientCaption);
+    const Rect r = PlayerLayout(w, h, m_clientCaption);
     gtk_widget_set_margin_start(widget, r.x);
     gtk_widget_set_margin_top(widget, r.y);
     gtk_widget_set_margin_end(widget, std::max(0, w - r.x - r.width));
@@ -146,57 +146,57 @@ void CHostDlg::LayoutPlayer() {
     }
 }
 
-void CHostDlg::OnSize(int width, int height) {
-    CMyFrameDlg::OnSize(width, height);
+void CMainWindow::OnSize(int width, int height) {
+    CSkinFrame::OnSize(width, height);
     if (m_laidOut)
         LayoutPlayer();
 }
 
-void CHostDlg::Notify(const char* word) {
+void CMainWindow::Notify(const char* word) {
     platform::DebugOutput(std::string("window: notify ") + word);
     if (m_services.core)
         m_services.core->NotifyWindowControl(word);
 }
 
-void CHostDlg::OnClose() {
+void CMainWindow::OnClose() {
     Notify(kCloseAppButton);
 }
 
-void CHostDlg::OnSysCommand(SystemCommand command, bool wasMaximized, bool wasMinimized) {
+void CMainWindow::OnSysCommand(SystemCommand command, bool wasMaximized, bool wasMinimized) {
     if (command == SystemCommand::Other) {
-        CMyFrameDlg::OnSysCommand(command, wasMaximized, wasMinimized);
+        CSkinFrame::OnSysCommand(command, wasMaximized, wasMinimized);
         return;
     }
     for (const char* word : NotificationsForSystemCommand(command, wasMaximized, wasMinimized))
         Notify(word);
 }
 
-void CHostDlg::OnClientStripDoubleClick() {
-    Notify(NotificationForStripDoubleClick(CMyFrameDlg::IsMaximized()));
+void CMainWindow::OnClientStripDoubleClick() {
+    Notify(NotificationForStripDoubleClick(CSkinFrame::IsMaximized()));
 }
 
-void CHostDlg::OnHelp() {
+void CMainWindow::OnHelp() {
     if (m_services.core)
         m_services.core->OnHelp();
 }
 
-void CHostDlg::StorePlacement(const WindowPlacement& placement) {
+void CMainWindow::StorePlacement(const WindowPlacement& placement) {
     const std::string text = FormatWindowPlacement(placement);
     platform::DebugOutput("window: placement " + text);
     if (m_services.profile)
         m_services.profile->WriteProfileString(kPlacementSection, kPlacementEntry, text);
 }
 
-void CHostDlg::SaveWindowPlacement() {
+void CMainWindow::SaveWindowPlacement() {
     StorePlacement(GetWindowPlacement());
 }
 
-void CHostDlg::OnDestroy() {
-    if (m_bMaximizable && m_window)
-        StorePlacement(PlacementToStore(GetWindowPlacement(), CMyFrameDlg::IsMinimized()));
+void CMainWindow::OnDestroy() {
+    if (m_maximizable && m_window)
+        StorePlacement(PlacementToStore(GetWindowPlacement(), CSkinFrame::IsMinimized()));
 }
 
-bool CHostDlg::PreTranslateEvent(GdkEvent* event) {
+bool CMainWindow::PreTranslateEvent(GdkEvent* event) {
     GtkWidget* player = m_services.playerWidget;
     if (event->type == GDK_KEY_PRESS &&
         (event->key.keyval == GDK_KEY_Return || event->key.keyval == GDK_KEY_KP_Enter)) {
@@ -218,14 +218,14 @@ bool CHostDlg::PreTranslateEvent(GdkEvent* event) {
          event->type == GDK_3BUTTON_PRESS) &&
         event->button.button == GDK_BUTTON_SECONDARY)
         return true;
-    return CMyFrameDlg::PreTranslateEvent(event);
+    return CSkinFrame::PreTranslateEvent(event);
 }
 
-void CHostDlg::SetTitle(const std::string& title) {
+void CMainWindow::SetTitle(const std::string& title) {
     gtk_window_set_title(Window(), title.c_str());
 }
 
-void CHostDlg::Post(std::function<void()> work) {
+void CMainWindow::Post(std::function<void()> work) {
     auto* job = new std::function<void()>(std::move(work));
     g_idle_add_full(
         G_PRIORITY_DEFAULT,
@@ -237,7 +237,7 @@ void CHostDlg::Post(std::function<void()> work) {
         job, nullptr);
 }
 
-void CHostDlg::BeginBusy() {
+void CMainWindow::BeginBusy() {
     if (m_busy++ == 0 && m_window && gtk_widget_get_window(m_window)) {
         GdkWindow* window = gtk_widget_get_window(m_window);
         GdkCursor* cursor = gdk_cursor_new_from_name(gdk_window_get_display(window), "wait");
@@ -247,7 +247,7 @@ void CHostDlg::BeginBusy() {
     }
 }
 
-void CHostDlg::EndBusy() {
+void CMainWindow::EndBusy() {
     if (m_busy > 0 && --m_busy == 0 && m_window && gtk_widget_get_window(m_window))
         gdk_window_set_cursor(gtk_widget_get_window(m_window), nullptr);
 }

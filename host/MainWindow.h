@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/HostServices.h"
-#include "host/MyFrameDlg.h"
+#include "host/SkinFrame.h"
 #include "host/Splash.h"
 #include "platform/HostWindow.h"
 
@@ -15,7 +15,7 @@
 
 namespace pennoria::host {
 
-class CHostDlg : public CMyFrameDlg, public platform::IHostWindow {
+class CMainWindow : public CSkinFrame, public platform::IHostWindow {
 public:
     struct Services {
         GtkWidget* playerWidget = nullptr; // the player's widget, placed inside the frame
@@ -28,19 +28,19 @@ public:
         std::string splashTitle;
     };
 
-    explicit CHostDlg(const Services& services);
-    // The editor core is made after the window it reports to; it is set before DoModal.
+    explicit CMainWindow(const Services& services);
+    // The editor core is made after the window it reports to; it is set before Run.
     void SetEditorCore(IEditorCore* core) { m_services.core = core; }
-    ~CHostDlg() override;
+    ~CMainWindow() override;
 
     // IHostWindow: the window commands of the movie.
     void Minimize() override { ShowMinimized(); }
     void Maximize() override { ShowMaximized(); }
     void Restore() override { ShowRestored(); }
-    bool IsMaximized() override { return CMyFrameDlg::IsMaximized(); }
+    bool IsMaximized() override { return CSkinFrame::IsMaximized(); }
     void SetTitle(const std::string& title) override;
     void SaveWindowPlacement() override;
-    void Close() override { EndDialog(2); }
+    void Close() override { Stop(); }
     void Post(std::function<void()> work) override;
     void BeginBusy() override;
     void EndBusy() override;
@@ -55,7 +55,7 @@ public:
 
 protected:
     bool OnCreate() override;
-    bool OnInitDialog() override;
+    bool OnCreated() override;
     void OnSize(int width, int height) override;
     void OnClose() override;
     void OnSysCommand(SystemCommand command, bool wasMaximized, bool wasMinimized) override;

@@ -1,5 +1,5 @@
 // GTK side of the skinned frame: events in, FrameLogic decisions, GTK calls out.
-#include "host/MyFrameDlg.h"
+#include "host/SkinFrame.h"
 
 #include "core/ProgramPaths.h"
 #include "host/FramePaint.h"
@@ -54,14 +54,14 @@ int Truncate(double v) {
 
 } // namespace
 
-CMyFrameDlg::CMyFrameDlg() = default;
+CSkinFrame::CSkinFrame() = default;
 
-CMyFrameDlg::~CMyFrameDlg() {
+CSkinFrame::~CSkinFrame() {
     *m_alive = false;
-    m_btnClose.reset();
-    m_btnMax.reset();
-    m_btnRestore.reset();
-    m_btnMin.reset();
+    m_closeButton.reset();
+    m_maxButton.reset();
+    m_restoreButton.reset();
+    m_minButton.reset();
     if (m_window) {
         g_signal_handlers_disconnect_by_data(m_window, this);
         gtk_widget_destroy(m_window);
@@ -72,26 +72,26 @@ CMyFrameDlg::~CMyFrameDlg() {
         cairo_surface_destroy(m_offscreen);
 }
 
-void CMyFrameDlg::SetMinTrackSize(int width, int height) {
-    m_nMinTrackWidth = width;
-    m_nMinTrackHeight = height;
+void CSkinFrame::SetMinTrackSize(int width, int height) {
+    m_minTrackWidth = width;
+    m_minTrackHeight = height;
     ApplyMinimumSize();
 }
 
-void CMyFrameDlg::SetClientDrawsCaption(bool clientCaption) {
-    m_bClientCaption = clientCaption;
+void CSkinFrame::SetClientDrawsCaption(bool clientCaption) {
+    m_clientCaption = clientCaption;
     if (clientCaption)
-        m_bNoCaptionButtons = true;
+        m_noCaptionButtons = true;
 }
 
-int CMyFrameDlg::ClientWidth() const {
+int CSkinFrame::ClientWidth() const {
     return m_width;
 }
-int CMyFrameDlg::ClientHeight() const {
+int CSkinFrame::ClientHeight() const {
     return m_height;
 }
 
-bool CMyFrameDlg::OnCreate() {
+bool CSkinFrame::OnCreate() {
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(m_window), FALSE);
     gtk_widget_set_app_paintable(m_window, TRUE);
@@ -106,45 +106,44 @@ bool CMyFrameDlg::OnCreate() {
     g_signal_connect(m_window, "destroy", G_CALLBACK(OnWindowDestroyed), this);
 
     // The window starts at the minimum size; the owner places it later.
-    gtk_window_resize(GTK_WINDOW(m_window), m_nMinTrackWidth, m_nMinTrackHeight);
-    m_width = m_nMinTrackWidth;
-    m_height = m_nMinTrackHeight;
+    gtk_window_resize(GTK_WINDOW(m_window), m_minTrackWidth, m_minTrackHeight);
+    m_width = m_minTrackWidth;
+    m_height = m_minTrackHeight;
     CreateCaptionButtons();
     return true;
 }
 
-void CMyFrameDlg::ApplyMinimumSize() {
+void CSkinFrame::ApplyMinimumSize() {
     if (!m_window)
         return;
     GdkGeometry geometry{};
-    geometry.min_width = m_bResizable ? m_nMinTrackWidth : 1;
-    geometry.min_height = m_bResizable ? m_nMinTrackHeight : 1;
+    geometry.min_width = m_resizable ? m_minTrackWidth : 1;
+    geometry.min_height = m_resizable ? m_minTrackHeight : 1;
     gtk_window_set_geometry_hints(GTK_WINDOW(m_window), nullptr, &geometry, GDK_HINT_MIN_SIZE);
 }
 
-void CMyFrameDlg::SetClientWidget(GtkWidget* widget) {
+void CSkinFrame::SetClientWidget(GtkWidget* widget) {
     gtk_container_add(GTK_CONTAINER(m_overlay), widget);
 }
 
-void CMyFrameDlg::AddClientOverlay(GtkWidget* widget) {
+void CSkinFrame::AddClientOverlay(GtkWidget* widget) {
     gtk_overlay_add_overlay(GTK_OVERLAY(m_overlay), widget);
 }
 
-void CMyFrameDlg::ShowFrame() {
+void CSkinFrame::ShowFrame() {
     gtk_widget_show_all(m_window);
-    if (m_btnRestore)
-        gtk_widget_hide(m_btnRestore->Widget());
+    if (m_restoreButton)
+        gtk_widget_hide(m_restoreButton->Widget());
 }
 
-int CMyFrameDlg::DoModal() {
+FrameRun CSkinFrame::Run() {
     m_ended = false;
-    m_result = -1;
     if (!OnCreate())
-        return -1;
+        return FrameRun::Failed;
     ApplyMinimumSize();
     UpdateWindowRegion(m_width, m_height);
     gdk_event_handler_set(EventFilter, this, nullptr);
-    const bool initialised = OnInitDialog();
+    const bool initialised = OnCreated();
     if (initialised && !m_ended) {
         ShowFrame();
         m_loop = g_main_loop_new(nullptr, FALSE);
@@ -160,17 +159,16 @@ int CMyFrameDlg::DoModal() {
         gtk_widget_destroy(m_window);
         m_window = nullptr;
     }
-    return m_ended ? m_result : -1;
+    return m_ended ? FrameRun::Closed : FrameRun::Failed;
 }
 
-void CMyFrameDlg::EndDialog(int code) {
-    m_result = code;
+void CSkinFrame::Stop() {
     m_ended = true;
     if (m_loop)
         g_main_loop_quit(m_loop);
 }
 
-void CMyFrameDlg::ShowMaximized() {
+void CSkinFrame::ShowMaximized() {
     if (!m_window)
         return;
     m_stateTracker.Requested(ShownState::Maximized);
@@ -178,7 +176,7 @@ void CMyFrameDlg::ShowMaximized() {
     gtk_window_maximize(Window());
 }
 
-void CMyFrameDlg::ShowRestored() {
+void CSkinFrame::ShowRestored() {
     if (!m_window)
         return;
     if (m_state == ShownState::Minimized) {
@@ -190,21 +188,21 @@ void CMyFrameDlg::ShowRestored() {
     }
 }
 
-void CMyFrameDlg::ShowMinimized() {
+void CSkinFrame::ShowMinimized() {
     if (!m_window)
         return;
     m_stateTracker.Requested(ShownState::Minimized);
     gtk_window_iconify(Window());
 }
 
-void CMyFrameDlg::MoveWindow(const Bounds& b) {
+void CSkinFrame::MoveWindow(const Bounds& b) {
     if (!m_window)
         return;
     gtk_window_move(Window(), b.left, b.top);
     gtk_window_resize(Window(), std::max(1, b.right - b.left), std::max(1, b.bottom - b.top));
 }
 
-WindowPlacement CMyFrameDlg::GetWindowPlacement() const {
+WindowPlacement CSkinFrame::GetWindowPlacement() const {
     WindowPlacement p;
     p.flags = 0;
     p.showCommand = m_state == ShownState::Minimized   ? 2
@@ -220,7 +218,7 @@ WindowPlacement CMyFrameDlg::GetWindowPlacement() const {
     return p;
 }
 
-void CMyFrameDlg::OnSysCommand(SystemCommand command, bool, bool) {
+void CSkinFrame::OnSysCommand(SystemCommand command, bool, bool) {
     switch (command) {
     case SystemCommand::Minimize:
         ShowMinimized();
@@ -239,34 +237,34 @@ void CMyFrameDlg::OnSysCommand(SystemCommand command, bool, bool) {
     }
 }
 
-void CMyFrameDlg::OnSize(int, int) {
+void CSkinFrame::OnSize(int, int) {
     LayoutButtons();
 }
 
-void CMyFrameDlg::OnWindowDestroyed(GtkWidget*, gpointer data) {
-    // The window went away from outside (its X window destroyed): the dialog ends with it.
-    auto* self = static_cast<CMyFrameDlg*>(data);
+void CSkinFrame::OnWindowDestroyed(GtkWidget*, gpointer data) {
+    // The window went away from outside (its X window destroyed): the run ends with it.
+    auto* self = static_cast<CSkinFrame*>(data);
     self->m_window = nullptr;
     self->m_overlay = nullptr;
-    self->EndDialog(2);
+    self->Stop();
 }
 
-Bounds CMyFrameDlg::CurrentBounds() const {
+Bounds CSkinFrame::CurrentBounds() const {
     int x = 0, y = 0, w = 0, h = 0;
     gtk_window_get_position(GTK_WINDOW(m_window), &x, &y);
     gtk_window_get_size(GTK_WINDOW(m_window), &w, &h);
     return {x, y, x + w, y + h};
 }
 
-bool CMyFrameDlg::IsOurs(GdkWindow* window) const {
+bool CSkinFrame::IsOurs(GdkWindow* window) const {
     if (!window || !m_window)
         return false;
     GdkWindow* own = gtk_widget_get_window(m_window);
     return own && gdk_window_get_toplevel(window) == own;
 }
 
-void CMyFrameDlg::EventFilter(GdkEvent* event, gpointer data) {
-    auto* self = static_cast<CMyFrameDlg*>(data);
+void CSkinFrame::EventFilter(GdkEvent* event, gpointer data) {
+    auto* self = static_cast<CSkinFrame*>(data);
     if (self->IsOurs(event->any.window)) {
         std::shared_ptr<bool> alive = self->m_alive;
         if (self->PreTranslateEvent(event))
@@ -299,7 +297,7 @@ void CMyFrameDlg::EventFilter(GdkEvent* event, gpointer data) {
     gtk_main_do_event(event);
 }
 
-bool CMyFrameDlg::PreTranslateEvent(GdkEvent* event) {
+bool CSkinFrame::PreTranslateEvent(GdkEvent* event) {
     if (event->type == GDK_KEY_PRESS) {
         const guint key = event->key.keyval;
         if (key == GDK_KEY_F4 && (event->key.state & GDK_MOD1_MASK)) {
@@ -313,11 +311,10 @@ bool CMyFrameDlg::PreTranslateEvent(GdkEvent* event) {
         // The window is never ended by these keys.
         return key == GDK_KEY_Return || key == GDK_KEY_KP_Enter || key == GDK_KEY_Escape;
     }
-    if (!m_bClientCaption)
+    if (!m_clientCaption)
         return false;
     if (event->type == GDK_BUTTON_PRESS && event->button.button == GDK_BUTTON_PRIMARY &&
         InClientCaptionStrip(Truncate(event->button.x), Truncate(event->button.y), ClientWidth())) {
-        m_bCaptionDragged = true;
         gtk_window_begin_move_drag(Window(), GDK_BUTTON_PRIMARY, Truncate(event->button.x_root),
                                    Truncate(event->button.y_root), event->button.time);
         // The press started a move and is not delivered further: a client below that also saw
@@ -331,28 +328,28 @@ bool CMyFrameDlg::PreTranslateEvent(GdkEvent* event) {
     return false;
 }
 
-void CMyFrameDlg::OnFrameMouseMove(const GdkEventMotion& event) {
-    if (!m_bResizable || IsMaximized())
+void CSkinFrame::OnFrameMouseMove(const GdkEventMotion& event) {
+    if (!m_resizable || IsMaximized())
         return;
-    m_nHitTest = DetectEdge(Truncate(event.x), Truncate(event.y), ClientWidth(), ClientHeight());
+    m_pointerEdge = DetectEdge(Truncate(event.x), Truncate(event.y), ClientWidth(), ClientHeight());
     GdkWindow* window = gtk_widget_get_window(m_window);
     GdkCursor* cursor = gdk_cursor_new_from_name(gdk_window_get_display(window),
-                                                 CursorName(CursorForEdge(m_nHitTest)));
+                                                 CursorName(CursorForEdge(m_pointerEdge)));
     gdk_window_set_cursor(window, cursor);
     if (cursor)
         g_object_unref(cursor);
 }
 
-void CMyFrameDlg::OnFrameButtonDown(const GdkEventButton& event) {
+void CSkinFrame::OnFrameButtonDown(const GdkEventButton& event) {
     const int x = Truncate(event.x), y = Truncate(event.y);
     // The press may come without a move before it (the pointer warped there).
-    if (m_bResizable && !IsMaximized())
-        m_nHitTest = DetectEdge(x, y, ClientWidth(), ClientHeight());
-    switch (DecideFrameClick(m_nHitTest, x, y, ClientWidth())) {
+    if (m_resizable && !IsMaximized())
+        m_pointerEdge = DetectEdge(x, y, ClientWidth(), ClientHeight());
+    switch (DecideFrameClick(m_pointerEdge, x, y, ClientWidth())) {
     case FrameClick::ResizeFromEdge:
-        m_resizingEdge = m_nHitTest;
+        m_resizingEdge = m_pointerEdge;
         m_resizeStart = CurrentBounds();
-        gtk_window_begin_resize_drag(Window(), ToGdkEdge(m_nHitTest), GDK_BUTTON_PRIMARY,
+        gtk_window_begin_resize_drag(Window(), ToGdkEdge(m_pointerEdge), GDK_BUTTON_PRIMARY,
                                      Truncate(event.x_root), Truncate(event.y_root), event.time);
         break;
     case FrameClick::MoveWindow:
@@ -364,21 +361,21 @@ void CMyFrameDlg::OnFrameButtonDown(const GdkEventButton& event) {
     }
 }
 
-void CMyFrameDlg::OnFrameDoubleClick(const GdkEventButton& event) {
-    switch (DecideFrameDoubleClick(m_bMaximizable, IsMaximized(), Truncate(event.x),
+void CSkinFrame::OnFrameDoubleClick(const GdkEventButton& event) {
+    switch (DecideFrameDoubleClick(m_maximizable, IsMaximized(), Truncate(event.x),
                                    Truncate(event.y), ClientWidth())) {
     case FrameDoubleClick::Maximize:
-        if (m_btnMax && m_btnRestore) {
-            gtk_widget_hide(m_btnMax->Widget());
-            gtk_widget_show(m_btnRestore->Widget());
+        if (m_maxButton && m_restoreButton) {
+            gtk_widget_hide(m_maxButton->Widget());
+            gtk_widget_show(m_restoreButton->Widget());
         }
         ShowMaximized();
         LayoutButtons();
         break;
     case FrameDoubleClick::Restore:
-        if (m_btnMax && m_btnRestore) {
-            gtk_widget_show(m_btnMax->Widget());
-            gtk_widget_hide(m_btnRestore->Widget());
+        if (m_maxButton && m_restoreButton) {
+            gtk_widget_show(m_maxButton->Widget());
+            gtk_widget_hide(m_restoreButton->Widget());
         }
         ShowRestored();
         LayoutButtons();
@@ -388,8 +385,8 @@ void CMyFrameDlg::OnFrameDoubleClick(const GdkEventButton& event) {
     }
 }
 
-gboolean CMyFrameDlg::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
-    auto* self = static_cast<CMyFrameDlg*>(data);
+gboolean CSkinFrame::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+    auto* self = static_cast<CSkinFrame*>(data);
     const int w = self->ClientWidth(), h = self->ClientHeight();
     if (w <= 0 || h <= 0)
         return FALSE;
@@ -403,7 +400,7 @@ gboolean CMyFrameDlg::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
         offscreen = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     const char* title = gtk_window_get_title(self->Window());
     // The skin is read afresh for every paint; only the buffer is kept.
-    if (ComposeFrameInto(offscreen, self->m_bClientCaption,
+    if (ComposeFrameInto(offscreen, self->m_clientCaption,
                          GetProgramFolder() + GetResourceBaseFolder(), title ? title : "")) {
         cairo_save(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -414,19 +411,19 @@ gboolean CMyFrameDlg::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
     return FALSE; // the children are drawn on top
 }
 
-gboolean CMyFrameDlg::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer data) {
-    auto* self = static_cast<CMyFrameDlg*>(data);
+gboolean CSkinFrame::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer data) {
+    auto* self = static_cast<CSkinFrame*>(data);
     const bool resized = event->width != self->m_width || event->height != self->m_height;
     if (self->m_state == ShownState::Normal)
         self->m_normalBounds = {event->x, event->y, event->x + event->width,
                                 event->y + event->height};
     // While an edge is dragged the other sides stay put and the minimum size holds, also on a
     // desktop that keeps the minimum by moving the far side or ignores the size hints.
-    if (self->m_bResizable && self->m_state == ShownState::Normal &&
+    if (self->m_resizable && self->m_state == ShownState::Normal &&
         self->m_resizingEdge != EdgeCode::None) {
         const Bounds now{event->x, event->y, event->x + event->width, event->y + event->height};
         const Bounds wanted = KeepUndraggedSides(self->m_resizingEdge, self->m_resizeStart, now,
-                                                 self->m_nMinTrackWidth, self->m_nMinTrackHeight);
+                                                 self->m_minTrackWidth, self->m_minTrackHeight);
         if (!(wanted == now))
             self->MoveWindow(wanted);
     }
@@ -440,14 +437,14 @@ gboolean CMyFrameDlg::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer
     return FALSE;
 }
 
-gboolean CMyFrameDlg::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
-    auto* self = static_cast<CMyFrameDlg*>(data);
+gboolean CSkinFrame::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* self = static_cast<CSkinFrame*>(data);
     self->OnSysCommand(SystemCommand::Close, self->IsMaximized(), self->IsMinimized());
-    return TRUE; // never destroyed by the desktop; the dialog ends through EndDialog
+    return TRUE; // never destroyed by the desktop; the run ends through Stop
 }
 
-gboolean CMyFrameDlg::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
-    auto* self = static_cast<CMyFrameDlg*>(data);
+gboolean CSkinFrame::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+    auto* self = static_cast<CSkinFrame*>(data);
     const GdkWindowState s = event->new_window_state;
     const ShownState to = (s & GDK_WINDOW_STATE_ICONIFIED)   ? ShownState::Minimized
                           : (s & GDK_WINDOW_STATE_MAXIMIZED) ? ShownState::Maximized
@@ -456,9 +453,9 @@ gboolean CMyFrameDlg::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpoi
     self->m_state = to;
     if (from == to)
         return FALSE;
-    if (self->m_btnMax && self->m_btnRestore && to != ShownState::Minimized) {
-        gtk_widget_set_visible(self->m_btnMax->Widget(), to == ShownState::Normal);
-        gtk_widget_set_visible(self->m_btnRestore->Widget(), to == ShownState::Maximized);
+    if (self->m_maxButton && self->m_restoreButton && to != ShownState::Minimized) {
+        gtk_widget_set_visible(self->m_maxButton->Widget(), to == ShownState::Normal);
+        gtk_widget_set_visible(self->m_restoreButton->Widget(), to == ShownState::Maximized);
         self->LayoutButtons();
     }
     const SystemCommand reported = self->m_stateTracker.Changed(from, to);
@@ -467,7 +464,7 @@ gboolean CMyFrameDlg::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpoi
     return FALSE;
 }
 
-void CMyFrameDlg::UpdateWindowRegion(int width, int height) {
+void CSkinFrame::UpdateWindowRegion(int width, int height) {
     if (!m_window || width <= 0 || height <= 0)
         return;
     cairo_rectangle_int_t whole{0, 0, width, height};
@@ -481,8 +478,8 @@ void CMyFrameDlg::UpdateWindowRegion(int width, int height) {
     cairo_region_destroy(region);
 }
 
-void CMyFrameDlg::CreateCaptionButtons() {
-    if (m_bNoCaptionButtons)
+void CSkinFrame::CreateCaptionButtons() {
+    if (m_noCaptionButtons)
         return;
     SkinDescription skin;
     const std::string programFolder = GetProgramFolder() + GetResourceBaseFolder();
@@ -502,33 +499,33 @@ void CMyFrameDlg::CreateCaptionButtons() {
         gtk_overlay_add_overlay(GTK_OVERLAY(m_overlay), button->Widget());
         return button;
     };
-    m_btnClose = make(kCloseButtonId, images.close);
-    if (m_bMaximizable) {
-        m_btnMax = make(kMaxButtonId, images.maximize);
-        m_btnRestore = make(kRestoreButtonId, images.restore);
+    m_closeButton = make(kCloseButtonId, images.close);
+    if (m_maximizable) {
+        m_maxButton = make(kMaxButtonId, images.maximize);
+        m_restoreButton = make(kRestoreButtonId, images.restore);
     }
-    m_btnMin = make(kMinButtonId, images.minimize);
+    m_minButton = make(kMinButtonId, images.minimize);
     LayoutButtons();
 }
 
-void CMyFrameDlg::LayoutButtons() {
-    CaptionButtonsPresent present{m_btnClose != nullptr, m_btnMax != nullptr,
-                                  m_btnRestore != nullptr, m_btnMin != nullptr};
-    CaptionButtonWidths widths{m_btnClose ? m_btnClose->Width() : 0,
-                               m_btnMax ? m_btnMax->Width() : 0, 0};
+void CSkinFrame::LayoutButtons() {
+    CaptionButtonsPresent present{m_closeButton != nullptr, m_maxButton != nullptr,
+                                  m_restoreButton != nullptr, m_minButton != nullptr};
+    CaptionButtonWidths widths{m_closeButton ? m_closeButton->Width() : 0,
+                               m_maxButton ? m_maxButton->Width() : 0, 0};
     const CaptionButtonPlaces places =
-        LayoutCaptionButtons(ClientWidth(), m_bMaximizable, present, widths);
+        LayoutCaptionButtons(ClientWidth(), m_maximizable, present, widths);
     auto place = [](const std::unique_ptr<PngButton>& button, std::optional<int> x) {
         if (button && x)
             gtk_widget_set_margin_start(button->Widget(), std::max(0, *x));
     };
-    place(m_btnClose, places.close);
-    place(m_btnMax, places.maximize);
-    place(m_btnRestore, places.maximize);
-    place(m_btnMin, places.minimize);
+    place(m_closeButton, places.close);
+    place(m_maxButton, places.maximize);
+    place(m_restoreButton, places.maximize);
+    place(m_minButton, places.minimize);
 }
 
-void CMyFrameDlg::OnCaptionButton(int controlId) {
+void CSkinFrame::OnCaptionButton(int controlId) {
     switch (CaptionCommandForButton(controlId)) {
     case CaptionCommand::Close:
         OnClose();

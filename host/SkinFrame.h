@@ -15,21 +15,26 @@
 
 namespace pennoria::host {
 
-class CMyFrameDlg {
+// How a window's run ended.
+enum class FrameRun { Closed, Failed };
+
+class CSkinFrame {
 public:
-    CMyFrameDlg();
-    virtual ~CMyFrameDlg();
-    CMyFrameDlg(const CMyFrameDlg&) = delete;
-    CMyFrameDlg& operator=(const CMyFrameDlg&) = delete;
+    CSkinFrame();
+    virtual ~CSkinFrame();
+    CSkinFrame(const CSkinFrame&) = delete;
+    CSkinFrame& operator=(const CSkinFrame&) = delete;
 
     void SetMinTrackSize(int width, int height);
-    void SetResizable(bool resizable) { m_bResizable = resizable; }
+    void SetResizable(bool resizable) { m_resizable = resizable; }
     void SetClientDrawsCaption(bool clientCaption);
 
-    // Creates the window and runs the initialisation, shows it, and runs its modal loop until
-    // EndDialog. Answers the EndDialog code, or -1 when creation or initialisation failed.
-    int DoModal();
-    void EndDialog(int code);
+    // Creates the window and runs the derived window's steps, shows it, and runs its loop until
+    // Stop. Closed once Stop ended it (also from those steps); Failed when the window could not
+    // be made, or the steps failed without stopping it.
+    FrameRun Run();
+    // Ends the loop; the window goes away once Run returns.
+    void Stop();
 
     GtkWindow* Window() const { return GTK_WINDOW(m_window); }
     bool IsMaximized() const { return m_state == ShownState::Maximized; }
@@ -44,10 +49,11 @@ protected:
     // Window creation: the frame sizes the window to the minimum size and makes its caption
     // buttons; a derived window adds its own steps after calling this.
     virtual bool OnCreate();
-    virtual bool OnInitDialog() { return true; }
+    // The derived window's steps once the window exists and before it shows; false stops it.
+    virtual bool OnCreated() { return true; }
     virtual void OnSize(int width, int height);
-    // The close request (window manager, close button): ends the dialog unless overridden.
-    virtual void OnClose() { EndDialog(2); }
+    // The close request (window manager, close button): stops the window unless overridden.
+    virtual void OnClose() { Stop(); }
     // A window command, or a state change the desktop made by itself (then already done).
     virtual void OnSysCommand(SystemCommand command, bool wasMaximized, bool wasMinimized);
     // A double-click in the client's caption strip.
@@ -70,16 +76,14 @@ protected:
     void ShowMinimized();
     void MoveWindow(const Bounds& bounds);
 
-    // Members named as the skin code has always named them.
-    std::unique_ptr<PngButton> m_btnClose, m_btnMax, m_btnRestore, m_btnMin;
-    int m_nMinTrackWidth = 640;
-    int m_nMinTrackHeight = 480;
-    EdgeCode m_nHitTest = EdgeCode::None;
-    bool m_bResizable = false;
-    bool m_bMaximizable = true;
-    bool m_bNoCaptionButtons = false;
-    bool m_bClientCaption = false;
-    bool m_bCaptionDragged = false;
+    std::unique_ptr<PngButton> m_closeButton, m_maxButton, m_restoreButton, m_minButton;
+    int m_minTrackWidth = 640;
+    int m_minTrackHeight = 480;
+    EdgeCode m_pointerEdge = EdgeCode::None;
+    bool m_resizable = false;
+    bool m_maximizable = true;
+    bool m_noCaptionButtons = false;
+    bool m_clientCaption = false;
 
     GtkWidget* m_window = nullptr;
     GtkWidget* m_overlay = nullptr;
@@ -107,7 +111,6 @@ private:
 
     GMainLoop* m_loop = nullptr;
     cairo_surface_t* m_offscreen = nullptr; // the frame is composed here, then copied at once
-    int m_result = -1;
     int m_width = 0, m_height = 0;
     Bounds m_normalBounds; // the last rectangle seen while neither maximized nor minimized
     bool m_ended = false;
