@@ -33,6 +33,7 @@ enum class Command {
     OpenOutputFolder,
     OpenHelpFile,
     OpenHandedProject,
+    PreviewInBrowser,
 };
 
 struct CommandName {
@@ -55,6 +56,8 @@ constexpr CommandName kCommands[] = {
     {"OpenOutputFolderVC", Command::OpenOutputFolder},
     {"OpenHelpFileVC", Command::OpenHelpFile},
     {"OpenHandedProjectVC", Command::OpenHandedProject},
+    // Beside the twelve: publishes into a private folder and shows the result in the browser.
+    {"PreviewInBrowserVC", Command::PreviewInBrowser},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -196,6 +199,9 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
             reply = "false";
         }
         break;
+    case Command::PreviewInBrowser:
+        reply = PublishReplyWord(m_publisher.PreviewInBrowser());
+        break;
     }
     return true;
 }
@@ -236,9 +242,17 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 }
 
 void CHostDlg::NotifyOutputSettings() {
-    CallEditorReporting("SettingOutputFilesVC",
-                        {m_settings.OutputFolder, m_settings.SWFFile, m_settings.HTMLFile},
-                        nullptr);
+    const std::vector<std::string> settings = {m_settings.OutputFolder, m_settings.SWFFile,
+                                               m_settings.HTMLFile};
+    // Then the player for the pages and whether to write the HTML5 creative. A movie whose
+    // function takes only the first three refuses the longer call; it gets those three.
+    std::vector<std::string> choices = settings;
+    choices.push_back(
+        PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)));
+    choices.push_back(m_settings.Html5Creative != 0 ? "yes" : "no");
+    if (m_player.CallEditor(BuildInvokeCall("SettingOutputFilesVC", choices)))
+        return;
+    CallEditorReporting("SettingOutputFilesVC", settings, nullptr);
 }
 
 bool CHostDlg::RequestProjectXml(const std::string& kind, std::string& text) {

@@ -80,6 +80,7 @@ public:
         return PublishReplyWord(m_publisher.OnOutputProjectFiles(arguments));
     }
     void OpenOutputFolder(const CPublishRequest& request) { m_publisher.OpenOutputFolder(request); }
+    CPublisher& Publisher() { return m_publisher; }
 
     const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
     bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }

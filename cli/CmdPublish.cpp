@@ -27,6 +27,9 @@ struct PublishOptions {
     std::string xmlName;
     std::string customTemplate;
     std::string overwrite = "no";
+    std::string player; // empty: the stored setting
+    std::string html5;  // empty: the stored setting
+    std::string jpeg = "no";
 };
 
 void WriteEvent(const std::string& line) {
@@ -82,10 +85,15 @@ void RunPublish(const PublishOptions& options) {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
         // The project path is known, so that a relative image is found beside the project.
         host.ApplyCommandLine();
-        auto reply =
-            player.Command("OutPutProjectFilesVC",
-                           {std::to_string(options.outMode), std::to_string(options.embedMode),
-                            options.folder, options.swfName, options.pageName, options.xmlName});
+        // The creative's size and any file beside the banner that could not be written.
+        host.Publisher().SetReportSink(
+            [](const std::string& line) { WriteEvent("pennoria-cli publish: " + line); });
+        host.Publisher().SetJpegChoice(options.jpeg == "yes" ? JpegChoice::Accept
+                                                             : JpegChoice::Decline);
+        auto reply = player.Command(
+            "OutPutProjectFilesVC",
+            {std::to_string(options.outMode), std::to_string(options.embedMode), options.folder,
+             options.swfName, options.pageName, options.xmlName, options.player, options.html5});
         word = reply ? UnwrapStringResult(*reply) : std::string();
     }
     std::printf("%s\n", word.c_str());
@@ -109,6 +117,19 @@ void RegisterPublishCommands(CLI::App& app) {
     publish->add_option("--custom-template", options->customTemplate,
                         "The custom template whose image is published (default: the project)");
     publish->add_option("--overwrite", options->overwrite, "Publish over an existing folder")
+        ->check(CLI::IsMember({"yes", "no"}));
+    publish
+        ->add_option("--player", options->player,
+                     "bundled (default): Ruffle beside the pages; none: the pages expect a "
+                     "Flash player")
+        ->check(CLI::IsMember({"bundled", "none"}));
+    publish
+        ->add_option("--html5", options->html5,
+                     "Also write the HTML5 creative, its zip and the backup image (default yes)")
+        ->check(CLI::IsMember({"yes", "no"}));
+    publish
+        ->add_option("--jpeg", options->jpeg,
+                     "Re-encode the creative's image as JPEG when that brings its zip under 150 KB")
         ->check(CLI::IsMember({"yes", "no"}));
     publish->callback([options] { RunPublish(*options); });
 }

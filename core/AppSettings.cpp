@@ -16,6 +16,8 @@ constexpr std::uint32_t kDefaultOutMode = 2;
 constexpr std::uint32_t kDefaultEmbedMode = 0;
 constexpr std::int32_t kDefaultAutoSelectLang = 1;
 const char* const kDefaultLanguageIni = "lang_eng.ini";
+const char* const kDefaultPlayerMode = "bundled";
+constexpr std::uint32_t kDefaultHtml5Creative = 1;
 
 } // namespace
 
@@ -30,6 +32,8 @@ void CAppSettings::ApplyDefaults() {
     EmbedMode = kDefaultEmbedMode;
     AutoSelectLang = kDefaultAutoSelectLang;
     languageIni = kDefaultLanguageIni;
+    PlayerMode = kDefaultPlayerMode;
+    Html5Creative = kDefaultHtml5Creative;
 }
 
 bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, bool resetDefaults) {
@@ -73,6 +77,10 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
          [&] { AutoSelectLang = kDefaultAutoSelectLang; });
     step([&] { return store.ExchangeString("languageIni", languageIni, saving); },
          [&] { languageIni = kDefaultLanguageIni; });
+    step([&] { return store.ExchangeString("PlayerMode", PlayerMode, saving); },
+         [&] { PlayerMode = kDefaultPlayerMode; });
+    step([&] { return store.ExchangeUInt32("Html5Creative", Html5Creative, saving); },
+         [&] { Html5Creative = kDefaultHtml5Creative; });
     return result;
 }
 

@@ -27,6 +27,10 @@ public:
     std::string languageIni;
     std::string AlbumID;
     std::string AlbumPassword;
+    // How published pages get their player: "bundled" (Ruffle copied beside them) or "none".
+    std::string PlayerMode;
+    // 1: publishing also writes the HTML5 creative, its zip and the backup image; 0: not.
+    std::uint32_t Html5Creative = 1;
 
 private:
     void ApplyDefaults();

@@ -63,6 +63,12 @@ std::string BuiltInString(int id) {
         return "The image %s cannot be published: %s";
     case IDS_SAVE_NO_PROJECT:
         return "the editor did not deliver the project";
+    case IDS_PUBLISH_JPEG_OFFER:
+        return "The HTML5 ad is %s KB; ad networks accept at most %s KB. Store its picture as "
+               "JPEG (quality %s) to make it %s KB?";
+    case IDS_PUBLISH_CREATIVE_TOO_LARGE:
+        return "The HTML5 ad is %s KB, more than the %s KB ad networks accept, even with its "
+               "picture stored as JPEG.";
     default:
         return {};
     }

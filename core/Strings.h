@@ -23,6 +23,8 @@ enum StringId : int {
     IDS_PUBLISH_IMAGE_NOT_FILE = 25,
     IDS_PUBLISH_IMAGE_UNREADABLE = 26,
     IDS_SAVE_NO_PROJECT = 27,
+    IDS_PUBLISH_JPEG_OFFER = 28,
+    IDS_PUBLISH_CREATIVE_TOO_LARGE = 29,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -233,6 +233,23 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
     return FileResult::Success();
 }
 
+bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
+    std::vector<std::string> levels;
+    std::string error;
+    if (!SplitLevels(relativePath, levels))
+        return false;
+    Descriptor folder;
+    folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+    if (folder.Get() < 0)
+        return errno == ENOENT;
+    struct stat st {};
+    if (::fstatat(folder.Get(), levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+        return false;
+    return ::unlinkat(folder.Get(), levels.back().c_str(), 0) == 0;
+}
+
 int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) const {
     std::vector<std::string> levels;
     std::string error;

@@ -31,6 +31,9 @@ public:
     // Replaces the file at relativePath with data, creating missing folder levels. A link at
     // relativePath is replaced by the file, never written through.
     FileResult WriteFile(const std::string& relativePath, std::string_view data) const;
+    // Removes the regular file or link at relativePath (never what a link points to); true when
+    // nothing is there afterwards.
+    bool RemoveFile(const std::string& relativePath) const;
     // Removes what interrupted writes left in relativeFolder (empty: this folder): regular
     // files named NAME + kTemporaryMarker + six characters. Returns how many went.
     int RemoveStaleTemporaries(const std::string& relativeFolder) const;

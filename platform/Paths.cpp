@@ -4,8 +4,10 @@
 #include "platform/FileSystem.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pennoria::platform {
@@ -51,13 +53,46 @@ std::string GetModuleFileName() {
     return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-std::string GetUserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string GetUserConfigFolder() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 std::string GetUserDataFolder() {
     std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share");
     if (folder.empty() || !CreateFolderTree(folder))
         return {};
     return folder;
+}
+
+std::string GetPreviewFolder() {
+    std::string folder;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime && runtime[0] == '/' && DirectoryExists(runtime))
+        folder = std::string(runtime) + "/pennoria-preview";
+    else if (std::string cache = XdgFolder("XDG_CACHE_HOME", ".cache"); !cache.empty())
+        folder = cache + "/pennoria/preview";
+    if (folder.empty() || !CreateFolderTree(folder))
+        return {};
+    // Only the user reads what is being previewed.
+    ::chmod(folder.c_str(), S_IRWXU);
+    return folder;
+}
+
+std::string FileUri(const std::string& path) {
+    std::string uri = "file://";
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                           c == '/';
+        if (plain) {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri;
 }
 
 } // namespace pennoria::platform

@@ -16,4 +16,13 @@ std::string GetUserConfigFolder();
 // Empty when it cannot be created. No trailing separator.
 std::string GetUserDataFolder();
 
+// A folder private to the user (0700) for previews: $XDG_RUNTIME_DIR/pennoria-preview, or
+// the cache folder's pennoria/preview ($XDG_CACHE_HOME, or ~/.cache) when there is no runtime
+// folder. Created when missing; empty when it cannot be. No trailing separator.
+std::string GetPreviewFolder();
+
+// A file:// address for an absolute path, with every byte outside the unreserved characters
+// and '/' percent-encoded.
+std::string FileUri(const std::string& path);
+
 } // namespace pennoria::platform

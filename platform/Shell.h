@@ -2,6 +2,8 @@
 // programs. Opening is asynchronous and never blocks the window.
 #pragma once
 
+#include "platform/Paths.h"
+
 #include <string>
 
 namespace pennoria::platform {
@@ -15,6 +17,14 @@ public:
     virtual bool OpenDocument(const std::string& path) = 0;
     // Opens a web address in the browser.
     virtual bool OpenUri(const std::string& uri) = 0;
+    // The address under which a browser sees the files of folder (which ends in '/'), ending
+    // in '/'. Pages that fetch what they load (the Ruffle player) need an http address; this
+    // base gives file:// addresses, which suit plain pages.
+    virtual std::string BrowserAddressOf(const std::string& folder);
 };
+
+inline std::string IShell::BrowserAddressOf(const std::string& folder) {
+    return FileUri(folder);
+}
 
 } // namespace pennoria::platform

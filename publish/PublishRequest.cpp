@@ -61,6 +61,10 @@ void CPublishRequest::ParseArguments(const std::vector<std::string>& arguments) 
         pageName = platform::Trim(arguments[4]);
     if (count > 5)
         xmlName = platform::Trim(arguments[5]);
+    if (count > 6)
+        playerMode = platform::Trim(arguments[6]);
+    if (count > 7)
+        html5 = platform::Trim(arguments[7]);
 }
 
 std::string PublishBaseName(const std::string& swfName) {

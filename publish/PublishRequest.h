@@ -19,6 +19,10 @@ enum class PublishOutcome {
     FileFailed,         // a file could not be read, checked or written; the user was told which
 };
 
+// A publish for the user's folder, or a preview into a private one: a preview neither stores
+// the settings nor asks about the creative's image.
+enum class PublishPurpose { Publish, Preview };
+
 class CPublishRequest {
 public:
     explicit CPublishRequest(const std::vector<std::string>& arguments);
@@ -26,8 +30,9 @@ public:
     CPublishRequest(const CPublishRequest&) = default;
     CPublishRequest& operator=(const CPublishRequest&) = default;
 
-    // Arguments in order: out mode, embed mode, folder, movie, page and XML file names. Missing
-    // trailing arguments leave their fields as they are; the modes read like a "%d" scan.
+    // Arguments in order: out mode, embed mode, folder, movie, page and XML file names, then
+    // the player ("bundled" or "none") and whether to write the HTML5 creative ("yes" or "no").
+    // Missing trailing arguments leave their fields as they are; the modes read like a "%d" scan.
     void ParseArguments(const std::vector<std::string>& arguments);
 
     // Sets the page flags and default names, asks before publishing over an existing folder
@@ -44,6 +49,9 @@ public:
     std::string swfName;
     std::string pageName;
     std::string xmlName;
+    std::string playerMode; // empty: the stored setting
+    std::string html5;      // empty: the stored setting
+    PublishPurpose purpose = PublishPurpose::Publish;
 };
 
 // The movie name up to its last '.', or the whole name when it has none or it comes first.

@@ -6,11 +6,16 @@
 #include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
+#include <filesystem>
+
 namespace pennoria {
+
+const char* const kBundledPlayerVariable = "BundledPlayer";
 
 namespace {
 
@@ -59,8 +64,21 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
     const std::string base = programFolder + "editor/templateEditor/";
     const std::string pages =
         base + (embedPages ? "common/normal_screen/embed/" : "common/normal_screen/swfObject/");
-    return {base + "theme.swf", base + "res/template.swf", base + "common/swfobject.js",
-            pages + "index.htt", pages + "fs_aux.htt"};
+    return {base + "theme.swf",        base + "res/template.swf", base + "common/swfobject.js",
+            pages + "index.htt",       pages + "fs_aux.htt",      programFolder + kPlayerFolderName,
+            base + "html5/creative.js"};
+}
+
+PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings) {
+    if (auto chosen = ParsePlayerMode(request.playerMode))
+        return *chosen;
+    return ParsePlayerMode(settings.PlayerMode).value_or(PlayerMode::Bundled);
+}
+
+bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& settings) {
+    if (request.html5 == "yes" || request.html5 == "no")
+        return request.html5 == "yes";
+    return settings.Html5Creative != 0;
 }
 
 std::string ResolveImageSource(const std::string& image, const std::string& projectPath) {
@@ -102,10 +120,18 @@ PublishOutcome CPublisher::OnOutputProjectFiles(const std::vector<std::string>& 
 }
 
 PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
-    // The settings are stored before anything is published.
-    SaveAppSettings(m_settings);
-
     PublishRun run(request);
+    run.playerMode = ChosenPlayerMode(request, m_settings);
+    run.writeCreative = ChosenHtml5Creative(request, m_settings);
+    m_lastCreative = CreativeReport();
+    // The settings are stored before anything is published, with the request's choices of
+    // player and creative; a preview leaves them alone.
+    if (request.purpose == PublishPurpose::Publish) {
+        m_settings.PlayerMode = PlayerModeName(run.playerMode);
+        m_settings.Html5Creative = run.writeCreative ? 1 : 0;
+        SaveAppSettings(m_settings);
+    }
+
     run.sources = GetPublishSources(GetProgramFolder(), request.embedPages);
     if (!FetchProject(run))
         return PublishOutcome::ProjectUnavailable;
@@ -116,7 +142,8 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         &CPublisher::OpenPublishFolder, &CPublisher::WriteProjectXml,
         &CPublisher::WriteBannerMovie,  &CPublisher::WriteComponentMovie,
         &CPublisher::WritePages,        &CPublisher::CopySwfObjectScript,
-        &CPublisher::CopyTemplateImage,
+        &CPublisher::CopyTemplateImage, &CPublisher::CopyPlayer,
+        &CPublisher::WriteCreative,
     };
     for (Step step : kSteps) {
         if (!(this->*step)(run)) {
@@ -222,6 +249,7 @@ bool CPublisher::WriteProjectXml(PublishRun& run) {
         run.failure = run.project.LastSaveError();
         return false;
     }
+    run.projectText = text;
     return WritePublished(run, run.request.xmlName, text);
 }
 
@@ -255,6 +283,9 @@ bool CPublisher::WritePages(PublishRun& run) {
     if (!run.request.writePages)
         return true;
     CPageTemplate page(run.request.swfName, run.size.width, run.size.height);
+    page.Variables().Set(kBundledPlayerVariable, run.playerMode == PlayerMode::Bundled
+                                                     ? std::string(kPlayerFolderName) + "/ruffle.js"
+                                                     : std::string());
     const std::pair<const std::string*, std::string> pages[] = {
         {&run.sources.mainPageTemplate, run.request.pageName},
         {&run.sources.auxPageTemplate, kAuxPage}};
@@ -281,6 +312,105 @@ bool CPublisher::CopyTemplateImage(PublishRun& run) {
     if (run.imageData.empty())
         return true;
     return WritePublished(run, run.imageReference, run.imageData);
+}
+
+namespace {
+
+std::string DescribeJpegOffer(const JpegOffer& offer) {
+    return FormatAppString(IDS_PUBLISH_JPEG_OFFER,
+                           {Kilobytes(offer.zipBytes), Kilobytes(kCreativeSizeLimit),
+                            std::to_string(offer.quality), Kilobytes(offer.reencodedZipBytes)});
+}
+
+} // namespace
+
+bool CPublisher::CopyPlayer(PublishRun& run) {
+    if (run.playerMode != PlayerMode::Bundled)
+        return true;
+    PlayerCopyResult copied =
+        CopyPlayerFiles(run.sources.playerFolder, run.folder->Path() + kPlayerFolderName);
+    if (!copied.result) {
+        run.failure = copied.result.error;
+        return false;
+    }
+    return true;
+}
+
+bool CPublisher::WriteCreative(PublishRun& run) {
+    if (!run.writeCreative)
+        return true;
+    std::string error;
+    auto script = platform::ReadWholeFile(run.sources.creativeScript, &error);
+    if (!script) {
+        run.failure = "cannot read " + run.sources.creativeScript + ": " + error;
+        return false;
+    }
+    const platform::ConfinedFolder& folder = *run.folder;
+    CreativeInput input;
+    input.projectXml = run.projectText;
+    input.imagePath = run.imageData.empty() ? std::string() : folder.Path() + run.imageReference;
+    input.creativeScript = std::move(*script);
+    input.baseName = PublishBaseName(run.request.swfName);
+    input.write = [&folder](const std::string& relativePath, std::string_view data) {
+        return folder.WriteFile(relativePath, data);
+    };
+    input.remove = [&folder](const std::string& relativePath) { folder.RemoveFile(relativePath); };
+    JpegOfferHandler offer = [this](const JpegOffer& jpeg) {
+        if (m_jpegChoice != JpegChoice::Ask)
+            return m_jpegChoice == JpegChoice::Accept ? OfferAnswer::Accept : OfferAnswer::Decline;
+        const platform::MessageAnswer answer = m_dialogs.ShowTitledMessage(
+            LoadAppString(IDS_PUBLISH_TITLE), DescribeJpegOffer(jpeg),
+            platform::MessageButtons::YesNo, platform::MessageIcon::Question);
+        return answer == platform::MessageAnswer::Yes ? OfferAnswer::Accept : OfferAnswer::Decline;
+    };
+    m_lastCreative = WriteHtml5Creative(input, offer);
+    if (!m_lastCreative.result) {
+        run.failure = m_lastCreative.result.error;
+        return false;
+    }
+    for (const std::string& name : m_lastCreative.files)
+        run.written.push_back("html5/" + name);
+    Report(DescribeCreativeSize(m_lastCreative));
+    // Over the limit with no re-encode that fits (one that fits was just offered).
+    if (m_lastCreative.overLimit && m_lastCreative.offeredQuality == 0 &&
+        m_jpegChoice == JpegChoice::Ask)
+        m_dialogs.ShowTitledMessage(
+            LoadAppString(IDS_PUBLISH_TITLE),
+            FormatAppString(IDS_PUBLISH_CREATIVE_TOO_LARGE,
+                            {Kilobytes(m_lastCreative.zipBytes), Kilobytes(kCreativeSizeLimit)}),
+            platform::MessageButtons::Ok, platform::MessageIcon::Warning);
+    return true;
+}
+
+void CPublisher::Report(const std::string& line) {
+    platform::DebugOutput("publish: " + line);
+    if (m_report)
+        m_report(line);
+}
+
+PublishOutcome CPublisher::PreviewInBrowser() {
+    const std::string root = platform::GetPreviewFolder();
+    if (root.empty())
+        return PublishOutcome::FolderNotCreated;
+    // The last preview goes first, so no question about an existing folder is asked.
+    std::error_code ignored;
+    std::filesystem::remove_all(root + "/preview", ignored);
+    CPublishRequest request(
+        {"1", "0", root, "preview.swf", "preview.html", "template.xml", "bundled", "yes"});
+    request.purpose = PublishPurpose::Preview;
+    PublishOutcome outcome = PublishOutcome::Published;
+    if (!request.PrepareOutputFolder(outcome, m_dialogs))
+        return outcome;
+    const JpegChoice choice = m_jpegChoice;
+    m_jpegChoice = JpegChoice::Decline;
+    outcome = PublishProject(request);
+    m_jpegChoice = choice;
+    if (outcome != PublishOutcome::Published)
+        return outcome;
+    const std::string address = m_shell.BrowserAddressOf(request.outputFolder);
+    m_shell.OpenUri(address + "html5/index.html");
+    m_shell.OpenUri(address + request.pageName);
+    return outcome;
 }
 
 bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath,

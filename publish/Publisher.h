@@ -1,5 +1,6 @@
 // The publish pipeline: the project XML edited for local resources, the banner movie resized,
-// the component movie, the web pages, the custom template image, and the folder opened.
+// the component movie, the web pages, the custom template image, the player beside the pages,
+// the HTML5 creative with its zip and backup image, and the folder opened.
 #pragma once
 
 #include "core/AppSettings.h"
@@ -9,6 +10,8 @@
 #include "platform/Shell.h"
 #include "project/BannerSize.h"
 #include "project/ProjectFiles.h"
+#include "publish/Html5Creative.h"
+#include "publish/PlayerBundle.h"
 #include "publish/PublishImage.h"
 #include "publish/PublishRequest.h"
 #include "xml/XmlDocument.h"
@@ -33,6 +36,8 @@ struct PublishSources {
     std::string swfObjectScript;
     std::string mainPageTemplate;
     std::string auxPageTemplate;
+    std::string playerFolder;   // ruffle/ (the program's own player)
+    std::string creativeScript; // editor/templateEditor/html5/creative.js
 };
 PublishSources GetPublishSources(const std::string& programFolder, bool embedPages);
 
@@ -40,6 +45,18 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
 // project file's folder when a project path is known and the file is there, else below the
 // program folder's "editor/". Backslashes count as separators.
 std::string ResolveImageSource(const std::string& image, const std::string& projectPath);
+
+// The page variable naming the bundled player's script ("ruffle/ruffle.js"); empty when the
+// pages get no player.
+extern const char* const kBundledPlayerVariable; // "BundledPlayer"
+
+// How a publish answers the offer to re-encode the creative's image as JPEG.
+enum class JpegChoice { Ask, Accept, Decline };
+
+// The publish choices beside the request's modes: the stored settings unless the request
+// names them.
+PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings);
+bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& settings);
 
 // The published files' names inside the publish folder, relative, as written so far.
 using PublishedFiles = std::vector<std::string>;
@@ -56,6 +73,9 @@ struct PublishRun {
     bool hasImageReference = false; // the project names an image
     std::string imageReference;     // "res/" + the copy's name, as the project XML points to it
     std::string imageData;          // the checked image bytes; empty when none is copied
+    PlayerMode playerMode = PlayerMode::Bundled;
+    bool writeCreative = true;
+    std::string projectText; // the project XML as written
     PublishedFiles written;
     std::string failure; // why the run stopped, one line for the user
 };
@@ -74,6 +94,18 @@ public:
     PublishOutcome PublishProject(const CPublishRequest& request);
     // Opens the publish folder in the file manager, when it is a folder.
     void OpenOutputFolder(const CPublishRequest& request);
+    // Publishes the editor's banner (pages, player, HTML5 creative) into a private preview
+    // folder and opens the creative and the page in the browser.
+    PublishOutcome PreviewInBrowser();
+
+    // Where the publish's report lines go (the creative's size against the limit); none: only
+    // the debug channel.
+    void SetReportSink(std::function<void(const std::string&)> sink) { m_report = std::move(sink); }
+    // Whether to re-encode the creative's image when that makes its zip fit: Ask shows a
+    // Yes/No prompt, and a creative that stays too large is then shown in a message.
+    void SetJpegChoice(JpegChoice choice) { m_jpegChoice = choice; }
+    // The last publish's creative, when one was written.
+    const CreativeReport& LastCreative() const { return m_lastCreative; }
 
 private:
     // The steps, in the order they run. Each returns false with run.failure set when the run
@@ -88,6 +120,8 @@ private:
     bool WritePages(PublishRun& run);
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);
+    bool CopyPlayer(PublishRun& run);
+    bool WriteCreative(PublishRun& run);
 
     // Writes one file of the publish folder and records it.
     bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data);
@@ -96,6 +130,7 @@ private:
     // Tells the user why the run stopped ("Publishing stopped:" and the reason).
     void ShowFailure(const std::string& text);
     void ShowMessage(const std::string& text);
+    void Report(const std::string& line);
 
     CAppSettings& m_settings;
     platform::IDialogs& m_dialogs;
@@ -103,6 +138,9 @@ private:
     platform::IHostWindow& m_window;
     ProjectXmlSource m_projectXml;
     std::function<std::string()> m_projectPath;
+    std::function<void(const std::string&)> m_report;
+    JpegChoice m_jpegChoice = JpegChoice::Ask;
+    CreativeReport m_lastCreative;
 };
 
 // Opens path in the file manager only when it is an existing directory (never a file), under

@@ -45,6 +45,8 @@ class Editor extends Sprite {
     var xmlName:String = "template.xml";
     var withPages = true;
     var scriptPages = false;
+    var bundledPlayer = true;
+    var html5Creative = true;
     var publishReply:String = "";
     var lastPublishFolder:String = "";
 
@@ -121,13 +123,18 @@ class Editor extends Sprite {
     // ---- Functions the host calls. They only read or store state, so they are safe to run while one
     // of the editor's own commands is still waiting for its reply.
 
-    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic):String {
+    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic, ?player:Dynamic, ?html5:Dynamic):String {
         if (folder != null)
             outputFolder = Std.string(folder);
         if (swf != null && Std.string(swf) != "")
             swfName = Std.string(swf);
         if (html != null && Std.string(html) != "")
             pageName = Std.string(html);
+        if (player != null && Std.string(player) != "")
+            bundledPlayer = Std.string(player) != Wire.PLAYER_NONE;
+        if (html5 != null && Std.string(html5) != "")
+            html5Creative = Std.string(html5) != Wire.NO;
+        syncPublishChoices();
         return Wire.REPLY_OK;
     }
 
@@ -358,7 +365,7 @@ class Editor extends Sprite {
 
     public function openPublishPanel() {
         if (!canAct()) return;
-        var m = new Modal(Strings.PUBLISH_TITLE, 520, 430);
+        var m = new Modal(Strings.PUBLISH_TITLE, 520, 486);
         m.name = "publish";
         publishPanel = m;
         var b = m.box;
@@ -402,6 +409,21 @@ class Editor extends Sprite {
         embed.y = script.y = y + 20;
         b.addChild(embed);
         b.addChild(script);
+        y += 56;
+        var extras = Theme.label(Strings.EXTRAS, 12, Theme.TEXT, true);
+        extras.x = 15;
+        extras.y = y;
+        b.addChild(extras);
+        var bundled = register(new Button("publish.playerBundled", Strings.PLAYER_BUNDLED, function() { bundledPlayer = true; syncPublishChoices(); }, 165));
+        var noPlayer = register(new Button("publish.playerNone", Strings.PLAYER_NONE, function() { bundledPlayer = false; syncPublishChoices(); }, 90));
+        var html5 = register(new Button("publish.html5", Strings.HTML5_AD, function() { html5Creative = !html5Creative; syncPublishChoices(); }, 215));
+        bundled.x = 15;
+        noPlayer.x = 185;
+        html5.x = 290;
+        bundled.y = noPlayer.y = html5.y = y + 20;
+        b.addChild(bundled);
+        b.addChild(noPlayer);
+        b.addChild(html5);
         y += 60;
 
         publishStatus = Theme.paragraph("", 490, 12, Theme.TEXT);
@@ -414,6 +436,10 @@ class Editor extends Sprite {
         openFolder.y = m.boxHeight - 38;
         openFolder.enabled = false;
         b.addChild(openFolder);
+        var preview = register(new Button("publish.preview", Strings.PREVIEW_IN_BROWSER, previewInBrowser, 150));
+        preview.x = 173;
+        preview.y = openFolder.y;
+        b.addChild(preview);
         m.addButtonRow([
             register(new Button("publish.go", Strings.DO_PUBLISH, publish, 100)),
             register(new Button("publish.close", Strings.CLOSE, function() closeModal(m), 90))
@@ -443,6 +469,9 @@ class Editor extends Sprite {
         setSelected("publish.withPages", withPages);
         setSelected("publish.embed", !scriptPages);
         setSelected("publish.script", scriptPages);
+        setSelected("publish.playerBundled", bundledPlayer);
+        setSelected("publish.playerNone", !bundledPlayer);
+        setSelected("publish.html5", html5Creative);
         if (buttons.exists("publish.embed")) {
             buttons.get("publish.embed").enabled = withPages;
             buttons.get("publish.script").enabled = withPages;
@@ -484,7 +513,9 @@ class Editor extends Sprite {
             outputFolder,
             swfName,
             pageName,
-            xmlName
+            xmlName,
+            bundledPlayer ? Wire.PLAYER_BUNDLED : Wire.PLAYER_NONE,
+            html5Creative ? Wire.YES : Wire.NO
         ]);
         publishReply = reply == null ? "" : reply;
         lastPublishFolder = publishFolder();
@@ -492,6 +523,14 @@ class Editor extends Sprite {
         showPublishStatus(PublishRules.describeReply(reply, lastPublishFolder), !ok);
         if (buttons.exists("publish.openFolder"))
             buttons.get("publish.openFolder").enabled = ok;
+    }
+
+    /** Publishes into a private folder of the host's and opens the HTML5 ad and the page in the browser. */
+    function previewInBrowser() {
+        showPublishStatus(Strings.PREVIEWING, false);
+        var reply = host.send(Wire.PREVIEW_IN_BROWSER, []);
+        var ok = reply == Wire.REPLY_OK;
+        showPublishStatus(ok ? Strings.PREVIEW_OK : PublishRules.describeReply(reply, ""), !ok);
     }
 
     function publishFolder():String {

@@ -1,4 +1,5 @@
-// The editor's only channel to the host program: the twelve commands it sends and the three functions it offers.
+// The editor's only channel to the host program: the commands it sends (the twelve and the preview) and the
+// three functions it offers.
 import flash.external.ExternalInterface;
 
 class HostLink {
@@ -46,7 +47,9 @@ class HostLink {
                 case 3: ExternalInterface.call(command, a[0], a[1], a[2]);
                 case 4: ExternalInterface.call(command, a[0], a[1], a[2], a[3]);
                 case 5: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4]);
-                default: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5]);
+                case 6: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5]);
+                case 7: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+                default: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
             }
         } catch (e:Dynamic) {
             return null;

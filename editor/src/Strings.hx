@@ -90,6 +90,13 @@ class Strings {
     public static inline var PAGE_KIND = "How the pages show the movie";
     public static inline var PAGES_EMBED = "Embedded directly";
     public static inline var PAGES_SCRIPT = "With a script (swfobject.js)";
+    public static inline var EXTRAS = "Player and HTML5 ad";
+    public static inline var PLAYER_BUNDLED = "Ruffle beside the pages";
+    public static inline var PLAYER_NONE = "No player";
+    public static inline var HTML5_AD = "HTML5 ad, zip and backup image";
+    public static inline var PREVIEW_IN_BROWSER = "Preview in browser";
+    public static inline var PREVIEWING = "Opening the preview in the browser...";
+    public static inline var PREVIEW_OK = "The preview was opened in the browser.";
     public static inline var DO_PUBLISH = "Publish";
     public static inline var OPEN_FOLDER = "Open output folder";
     public static inline var CLOSE = "Close";

@@ -13,8 +13,16 @@ class Wire {
     public static inline var SELECT_FOLDER = "GetOutputFolderPathVC";
     public static inline var OPEN_FOLDER = "OpenOutputFolderVC";
     public static inline var OPEN_HELP = "OpenHelpFileVC";
-    /** Asks for the project a second start of the program handed over (after the unsaved-changes question). */
+    // Beside the twelve: ask for the project a second start handed over (after the unsaved-changes question).
     public static inline var OPEN_HANDED = "OpenHandedProjectVC";
+    // Beside the twelve: publish into a private folder and open the result in the browser.
+    public static inline var PREVIEW_IN_BROWSER = "PreviewInBrowserVC";
+
+    // Publish choices beside the modes, as the host stores them.
+    public static inline var PLAYER_BUNDLED = "bundled";
+    public static inline var PLAYER_NONE = "none";
+    public static inline var YES = "yes";
+    public static inline var NO = "no";
 
     // Functions the host calls in the movie.
     public static inline var FN_OUTPUT_SETTINGS = "SettingOutputFilesVC";

@@ -69,6 +69,7 @@ public:
     bool OpenDocument(const std::string& path) override { return Record(path); }
     bool OpenUri(const std::string& uri) override { return Record(uri); }
     const std::vector<std::string>& Opened() const { return m_opened; }
+    void ClearOpened() { m_opened.clear(); }
 
 private:
     bool Record(const std::string& what);

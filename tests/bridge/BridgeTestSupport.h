@@ -118,6 +118,9 @@ public:
                                    std::string(set) + " main $MainSWF $MovieWidth x $MovieHeight");
             WriteFileMakingFolders(pages + "fs_aux.htt", std::string(set) + " aux $MainSWF");
         }
+        WriteFileMakingFolders(base + "html5/creative.js", "// creative");
+        WriteFileMakingFolders(ProgramFolder() + "ruffle/ruffle.js", "// player");
+        WriteFileMakingFolders(ProgramFolder() + "ruffle/core.wasm", "wasm");
     }
 
     // Builds the host; commandLineProject as the program was started with.

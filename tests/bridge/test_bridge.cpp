@@ -174,10 +174,29 @@ TEST_F(Dispatcher, OutputFilesInfoAndTheSettingsPushAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], call, error));
     EXPECT_EQ(call.name, "SettingOutputFilesVC");
-    EXPECT_EQ(call.arguments, (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html"}));
+    EXPECT_EQ(call.arguments,
+              (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html", "bundled", "yes"}));
     // "new" even after a project has been opened.
     bed.host->OpenProject("/p/x.pbf");
     EXPECT_EQ(bed.player.Command("getoutputfielsinfovc"), "<string>new</string>");
+}
+
+TEST_F(Dispatcher, AMovieTakingThreeSettingsGetsThreeAndNoErrorIsShown) {
+    bed.Start();
+    // As a movie whose function declares three parameters: the longer call fails in it.
+    std::vector<std::size_t> counts;
+    bed.player.SetMovieFunction(
+        [&](const std::string&,
+            const std::vector<std::string>& args) -> std::optional<std::string> {
+            counts.push_back(args.size());
+            if (args.size() != 3)
+                return std::nullopt;
+            return std::string("<string>ok</string>");
+        });
+    bed.player.Command("GetOutputFielsInfoVC");
+    bed.window.RunPostedWork();
+    EXPECT_EQ(counts, (std::vector<std::size_t>{5, 3}));
+    EXPECT_TRUE(bed.dialogs.History().empty());
 }
 
 TEST_F(Dispatcher, OutputFilesInfoNamesTheStartUpProjectUntilANewOne) {

@@ -63,6 +63,15 @@ def cli_has(cli, *command):
     return True
 
 
+def cli_has_option(cli, command, option):
+    """Whether a pennoria-cli subcommand's help lists option."""
+    if not cli_has(cli, command):
+        return False
+    run = subprocess.run([cli, command, "--help"], stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, text=True)
+    return re.search(r"^\s+%s\b" % re.escape(option), run.stdout, re.MULTILINE) is not None
+
+
 def resize(cli, path, width, height):
     """Resizes with `pennoria-cli swf resize` when it exists; says which was used."""
     if cli_has(cli, "swf", "resize"):

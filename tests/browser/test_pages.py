@@ -53,10 +53,15 @@ def publish_with_cli(cli, project, image, out, embed_mode):
     with open(custom, "w") as f:
         f.write('<?xml version="1.0" encoding="UTF-8"?>\n<template img="%s"/>\n' % image)
     folder = os.path.join(out, "site")
+    # Flash-era pages, without the player beside them: the test adds one as a visitor's
+    # browser would have had it (test_web_publish.py covers the pages with their own player).
+    extra = ["--player", "none", "--html5", "no"] if bannersite.cli_has_option(
+        cli, "publish", "--player") else []
     run = subprocess.run([cli, "publish", project, "--folder", folder, "--out-mode", "1",
                           "--embed-mode", str(embed_mode), "--custom-template", custom,
-                          "--overwrite", "yes"], stdout=subprocess.PIPE,
-                         stderr=subprocess.STDOUT, text=True)
+                          "--overwrite", "yes"] + extra, stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, text=True,
+                         env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(out, "config")))
     if run.returncode != 0 or "ok" not in run.stdout:
         raise AssertionError("publish failed (%d): %s" % (run.returncode, run.stdout))
     for root, _, files in os.walk(folder):
@@ -106,7 +111,10 @@ def check_files(folder, embed_mode):
         for reference in filter(local, parser.files):
             if not os.path.exists(os.path.join(folder, reference)):
                 problems.append("%s refers to missing %s" % (page, reference))
-        for leftover in ("<ca:", "</ca:", "<%", "$MovieWidth", "$MainSWF", "$EmbedTip"):
+        if "ruffle" in text.lower():
+            problems.append("%s loads a player although none was asked for" % page)
+        for leftover in ("<ca:", "</ca:", "<%", "$MovieWidth", "$MainSWF", "$EmbedTip",
+                         "$BundledPlayer"):
             if leftover in text:
                 problems.append("%s still holds template markup %r" % (page, leftover))
         tidy = subprocess.run(["tidy", "-errors", "-quiet", path], stdout=subprocess.PIPE,

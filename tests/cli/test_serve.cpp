@@ -116,7 +116,7 @@ TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
     EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
-    ASSERT_EQ(parsed.arguments.size(), 3u);
+    ASSERT_EQ(parsed.arguments.size(), 5u); // folder, movie, page, player, HTML5 creative
     EXPECT_EQ(parsed.arguments[0], run.Path("data") + "/Pennoria");
     run.Send("<undefined/>");
     EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");
@@ -159,11 +159,18 @@ TEST(Serve, EmptyAnswerToACallIsAPlayerError) {
     EXPECT_FALSE(platform::PathExists(run.Path("p.pbf")));
 }
 
+// What publishing puts beside the banner by default: the player and the creative's script.
+void InstallPlayerAndCreative(const std::string& programFolder) {
+    WriteFileMakingFolders(programFolder + "ruffle/ruffle.js", "// player");
+    WriteFileMakingFolders(programFolder + "editor/templateEditor/html5/creative.js", "// ad");
+}
+
 TEST(Serve, PublishWithPromptNestedCallsAndFolderOpen) {
     CliRun run;
     const std::string base = run.ProgramFolder() + "editor/templateEditor/";
     WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
     WriteFileMakingFolders(base + "res/template.swf", "component");
+    InstallPlayerAndCreative(run.ProgramFolder());
     const std::string web = run.Path("web");
     MakeFolders(web + "/banner");
     WriteFileText(run.Path("answers.txt"), "yes\n");
@@ -205,6 +212,7 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/index.htt", "page $MainSWF");
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/fs_aux.htt", "aux");
     WriteFileMakingFolders(base + "common/swfobject.js", "js");
+    InstallPlayerAndCreative(setup.ProgramFolder());
     const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + "picture";
     WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", png);
     const std::string project = setup.Path("p.pbf");
@@ -219,6 +227,9 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     EXPECT_EQ(ReadFileText(web + "/ad/banner.html"), "page ad.swf");
     EXPECT_EQ(ReadFileText(web + "/ad/swfobject.js"), "js");
     EXPECT_EQ(ReadFileText(web + "/ad/res/pic.png"), png);
+    EXPECT_EQ(ReadFileText(web + "/ad/ruffle/ruffle.js"), "// player");
+    EXPECT_EQ(ReadFileText(web + "/ad/html5/creative.js"), "// ad");
+    EXPECT_NE(ReadFileText(setup.Path("stderr.txt")).find("ad_html5.zip: "), std::string::npos);
 
     CliRun again;
     ASSERT_TRUE(again.Start({"publish", project, "--folder", web, "--swf", "ad.swf"}));
@@ -231,6 +242,7 @@ TEST(PublishCommand, SampleProjectTakesItsImageAndAFailureIsAnErrorLine) {
     const std::string base = run.ProgramFolder() + "editor/templateEditor/";
     WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
     WriteFileMakingFolders(base + "res/template.swf", "component");
+    InstallPlayerAndCreative(run.ProgramFolder());
     const std::string sample = std::string(PENNORIA_SOURCE_DIR) + "/examples/summer-sale/";
     const std::string web = run.Path("web");
     ASSERT_TRUE(

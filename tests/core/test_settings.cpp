@@ -278,6 +278,8 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     saved.languageIni = "lang_deu.ini";
     saved.AlbumID = "album 7";
     saved.AlbumPassword = std::string(300, 'p');
+    saved.PlayerMode = "none";
+    saved.Html5Creative = 0;
     ASSERT_TRUE(SaveAppSettings(saved));
 
     CAppSettings loaded;
@@ -292,6 +294,8 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     EXPECT_EQ(loaded.languageIni, saved.languageIni);
     EXPECT_EQ(loaded.AlbumID, saved.AlbumID);
     EXPECT_EQ(loaded.AlbumPassword, saved.AlbumPassword);
+    EXPECT_EQ(loaded.PlayerMode, "none");
+    EXPECT_EQ(loaded.Html5Creative, 0u);
 
     RegistryTree tree;
     ASSERT_TRUE(ParseRegistryText(ReadFileText(HivePath()), tree));
@@ -302,8 +306,10 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
         names.push_back(value.name);
     EXPECT_EQ(names, (std::vector<std::string>{"OutputFolder", "SWFFile", "HTMLFile", "AlbumID",
                                                "AlbumPassword", "OutMode", "EmbedMode", "Language",
-                                               "AutoSelectLang", "languageIni"}));
+                                               "AutoSelectLang", "languageIni", "PlayerMode",
+                                               "Html5Creative"}));
     EXPECT_EQ(key->FindValue("Language")->type, kRegDword);
+    EXPECT_EQ(key->FindValue("Html5Creative")->type, kRegDword);
 }
 
 TEST_F(SettingsInHive, ALongTextIsReadAgainWithTheLengthTheRegistryReports) {

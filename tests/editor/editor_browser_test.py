@@ -294,7 +294,8 @@ class EditorSession(unittest.TestCase):
         publish = self.calls_between("bad-name", "published")
         self.assertEqual([c["name"] for c in publish], ["OutPutProjectFilesVC"])
         self.assertEqual(publish[0]["args"],
-                         ["1", "1", self.scratch + "/web", "promo.swf", "index.html", "template.xml"])
+                         ["1", "1", self.scratch + "/web", "promo.swf", "index.html", "template.xml",
+                          "bundled", "yes"])
         self.assertIn(self.scratch + "/web/promo", self.snaps["published"]["state"]["publishStatus"])
         photo = ET.fromstring(self.main["published"]["photoEditor"])
         self.assertEqual(photo.get("img"), self.scratch + "/sky.png")
@@ -306,10 +307,14 @@ class EditorSession(unittest.TestCase):
         self.assertIn("cancelled", self.snaps["publish-cancelled"]["state"]["publishStatus"])
         failed = self.calls_between("publish-cancelled", "publish-failed")
         self.assertEqual(failed[0]["args"][:2], ["2", "1"])
+        self.assertEqual(failed[0]["args"][6:], ["none", "no"])
         self.assertIn("could not be created", self.snaps["publish-failed"]["state"]["publishStatus"])
+        self.assertEqual(self.calls_between("publish-failed", "previewed"),
+                         [{"name": "PreviewInBrowserVC", "args": []}])
+        self.assertIn("browser", self.snaps["previewed"]["state"]["publishStatus"])
 
     def test_help_window_commands_and_exit(self):
-        names = self.names_between("publish-failed", "exit")
+        names = self.names_between("previewed", "exit")
         self.assertEqual(names, ["OpenHelpFileVC", "MaximizeApplicationVC", "RestoreApplicationVC",
                                  "MinimizeApplicationVC", "ExitApplicationVC"])
         self.assertEqual(self.snaps["ask-on-close"]["calls"], self.snaps["exit"]["calls"] - 1)

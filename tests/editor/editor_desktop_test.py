@@ -27,6 +27,7 @@ PROGRAM = None
 PRESET_728X90 = (126, 152)
 CHOOSE_IMAGE = (79, 300)
 TAB_TEXT = (239, 93)
+PUBLISH_PANEL_HEIGHT = 486  # the publish panel, 520 wide, centred in the movie
 HEADLINE_FIELD = (160, 160)
 PREVIEW_AREA = (700, 520)
 
@@ -186,7 +187,7 @@ class DesktopSession(unittest.TestCase):
             app.click(HEADLINE_FIELD)
             app.key("ctrl+p")
             # The output folder field of the publish panel, which is centred in the movie.
-            box_x, box_y = (app.width - 520) // 2, (app.height - 430) // 2
+            box_x, box_y = (app.width - 520) // 2, (app.height - PUBLISH_PANEL_HEIGHT) // 2
             app.click((box_x + 200, box_y + 110))
             app.key("ctrl+a")
             app.type(cls.scratch + "/web")
@@ -196,7 +197,7 @@ class DesktopSession(unittest.TestCase):
             time.sleep(1.5)
             app.screenshot("published")
             # The panel's Close button: the window keeps Escape from the movie.
-            app.click((box_x + 463, box_y + 404))
+            app.click((box_x + 463, box_y + PUBLISH_PANEL_HEIGHT - 26))
             app.click((app.width - 11, 14))
             app.screenshot("closing")
         finally:

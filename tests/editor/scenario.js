@@ -88,9 +88,13 @@ const scenarios = {
         drive("click", "publish.go");
         snap("publish-cancelled");
         drive("click", "publish.movieOnly");
+        drive("click", "publish.playerNone");
+        drive("click", "publish.html5");
         answers.publish.push("create dir failed");
         drive("click", "publish.go");
         snap("publish-failed");
+        drive("click", "publish.preview");
+        snap("previewed");
         drive("key", "esc");
 
         drive("key", "f1");

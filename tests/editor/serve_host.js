@@ -5,7 +5,8 @@
 
 const COMMANDS = ["GetSelectedFilePathVC", "CreateNewProjectVC", "SaveProjectFileVC", "OutPutProjectFilesVC",
                   "ExitApplicationVC", "MinimizeApplicationVC", "MaximizeApplicationVC", "RestoreApplicationVC",
-                  "GetOutputFielsInfoVC", "GetOutputFolderPathVC", "OpenOutputFolderVC", "OpenHelpFileVC"];
+                  "GetOutputFielsInfoVC", "GetOutputFolderPathVC", "OpenOutputFolderVC", "OpenHelpFileVC",
+                  "PreviewInBrowserVC"];
 const hostCalls = [];
 
 function escapeXml(text) {

@@ -11,7 +11,7 @@ import sys
 import tempfile
 
 DATA = ["editor/templateEditor/theme.swf", "editor/templateEditor/res/template.swf",
-        "editor/templateEditor/common/swfobject.js",
+        "editor/templateEditor/common/swfobject.js", "editor/templateEditor/html5/creative.js",
         "editor/templateEditor/common/normal_screen/embed/index.htt",
         "editor/templateEditor/common/normal_screen/embed/fs_aux.htt",
         "editor/templateEditor/common/normal_screen/swfObject/index.htt",

@@ -121,6 +121,7 @@ const char* const kPageVariables[] = {
     "Mosaiq_Footer", "ResourcePath", "CreatorSite", "SponsorSite", "MovieHeight",
     "MovieWidth",    "AlbumTitle",   "StylePath",   "Copyright",   "EmbedTip",
     "Encoding",      "Creator",      "MainSWF",
+    "BundledPlayer", // set by publishing beside the thirteen: the player's script, or empty
 };
 
 } // namespace
@@ -149,6 +150,13 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         EXPECT_EQ(Count(text, ".css"), 0u);
         EXPECT_EQ(Count(text, "<!DOCTYPE html>"), 1u);
         EXPECT_NE(text.find("$MainSWF"), std::string::npos);
+        // The bundled player is loaded, configured for a banner, before the movie is placed.
+        const std::size_t player = text.find("<script src=\"$BundledPlayer\"></script>");
+        ASSERT_NE(player, std::string::npos);
+        EXPECT_LT(player, text.find(page.scriptPage ? "swfobject.js" : "<object"));
+        for (const char* option : {"splashScreen: false", "autoplay: \"on\"",
+                                   "contextMenu: \"off\"", "allowScriptAccess: false"})
+            EXPECT_NE(text.find(option), std::string::npos) << option;
         if (page.mainPage) {
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);

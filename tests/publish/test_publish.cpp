@@ -483,6 +483,63 @@ TEST_F(PublishHostile, LinksInsideThePublishFolderAreNeverWrittenThrough) {
     EXPECT_EQ(ReadStageSize(Read("banner.swf")), std::make_pair(720, 540));
 }
 
+// What is published beside the movie and the pages: the player, the HTML5 creative and the
+// backup image, as the request or the stored settings choose; the choices are stored.
+TEST_F(Publish, PlayerAndCreativeFollowTheChoicesAndAreStored) {
+    const std::string pages = bed.ProgramFolder() + "editor/templateEditor/common/normal_screen/";
+    WriteFileText(pages + "embed/index.htt",
+                  "<ca:if x=\"$BundledPlayer\">[$BundledPlayer]</ca:if>");
+    bed.MovieAnswers({{"photoEditor", kProject}});
+
+    // Defaults: the player beside the pages, and the creative.
+    EXPECT_EQ(Run({"1", "0", web}), "ok");
+    EXPECT_EQ(Read("banner.html"), "[ruffle/ruffle.js]");
+    EXPECT_EQ(Read("ruffle/core.wasm"), "wasm");
+    EXPECT_NE(Read("html5/index.html").find("width=300,height=250"), std::string::npos);
+    EXPECT_TRUE(Exists("banner_html5.zip"));
+    EXPECT_TRUE(Exists("banner_backup.png"));
+
+    // Chosen off by the request: no player script, no new player or creative files; stored.
+    bed.dialogs.AddAnswer("yes");
+    EXPECT_EQ(Run({"1", "0", web, "ad.swf", "", "", "none", "no"}), "ok");
+    EXPECT_EQ(ReadFileText(web + "/ad/banner.html"), "");
+    EXPECT_FALSE(platform::PathExists(web + "/ad/ruffle"));
+    EXPECT_FALSE(platform::PathExists(web + "/ad/ad_html5.zip"));
+    CAppSettings stored;
+    LoadAppSettings(stored);
+    EXPECT_EQ(stored.PlayerMode, "none");
+    EXPECT_EQ(stored.Html5Creative, 0u);
+
+    // A request without the choices follows the stored settings; an unknown word does too.
+    EXPECT_EQ(Run({"1", "0", web, "next.swf", "", "", "sometimes"}), "ok");
+    EXPECT_FALSE(platform::PathExists(web + "/next/ruffle"));
+    EXPECT_FALSE(platform::PathExists(web + "/next/html5"));
+}
+
+TEST_F(Publish, PreviewPublishesPrivatelyAndOpensTheCreativeAndThePage) {
+    ScopedEnv runtime("XDG_RUNTIME_DIR", bed.Scratch("run"));
+    MakeFolders(bed.Scratch("run"));
+    bed.settings.PlayerMode = "none";
+    ASSERT_TRUE(SaveAppSettings(bed.settings));
+    bed.MovieAnswers({{"photoEditor", kProject}, {"customTemplate", "<template/>"}});
+    for (int run = 0; run < 2; ++run) { // the second replaces the first without a question
+        bed.shell.ClearOpened();
+        EXPECT_EQ(bed.player.Command("PreviewInBrowserVC"), "<string>ok</string>");
+        const std::string folder = bed.Scratch("run") + "/pennoria-preview/preview/";
+        EXPECT_TRUE(platform::FileExists(folder + "preview.swf"));
+        EXPECT_TRUE(platform::FileExists(folder + "ruffle/ruffle.js"));
+        EXPECT_EQ(bed.shell.Opened(),
+                  (std::vector<std::string>{"file://" + folder + "html5/index.html",
+                                            "file://" + folder + "preview.html"}));
+    }
+    EXPECT_TRUE(bed.dialogs.History().empty());
+    // The user's choices stay as they were.
+    EXPECT_EQ(bed.settings.PlayerMode, "none");
+    CAppSettings stored;
+    LoadAppSettings(stored);
+    EXPECT_EQ(stored.PlayerMode, "none");
+}
+
 TEST_F(PublishHostile, StaleTemporariesOfAnInterruptedPublishAreRemoved) {
     MakeFolders(web + "/banner/res");
     const std::string stale[] = {"res/huge.png.pennoria-tmp-Ab3dE9",

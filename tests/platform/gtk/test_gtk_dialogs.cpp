@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <functional>
+#include <thread>
 #include <vector>
 
 using namespace pennoria;
@@ -195,4 +196,67 @@ TEST(GtkShellTest, OnlyExistingPlacesAndWebAddressesAreHandedOn) {
     EXPECT_FALSE(shell.OpenDocument(folder / "missing.chm"));
     EXPECT_FALSE(shell.OpenUri("file:///etc/passwd"));
     EXPECT_FALSE(shell.OpenUri("/usr/bin/xterm"));
+}
+
+namespace {
+
+// One GET through GIO's blocking client on another thread while this one runs the main loop,
+// which accepts the connection. The whole answer, head and body.
+std::string Fetch(const std::string& address, const std::string& target) {
+    const std::size_t colon = address.rfind(':');
+    const int port = std::stoi(address.substr(colon + 1));
+    std::string answer;
+    bool done = false;
+    std::thread client([&] {
+        GSocketClient* socketClient = g_socket_client_new();
+        GSocketConnection* connection = g_socket_client_connect_to_host(
+            socketClient, "127.0.0.1", static_cast<guint16>(port), nullptr, nullptr);
+        if (connection) {
+            GIOStream* stream = reinterpret_cast<GIOStream*>(connection);
+            const std::string request = "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n";
+            g_output_stream_write_all(g_io_stream_get_output_stream(stream), request.data(),
+                                      request.size(), nullptr, nullptr, nullptr);
+            char buffer[4096];
+            gssize n;
+            while ((n = g_input_stream_read(g_io_stream_get_input_stream(stream), buffer,
+                                            sizeof buffer, nullptr, nullptr)) > 0)
+                answer.append(buffer, static_cast<std::size_t>(n));
+            g_object_unref(connection);
+        }
+        g_object_unref(socketClient);
+        done = true;
+    });
+    for (int i = 0; i < 2000 && !done; ++i) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(2000);
+    }
+    client.join();
+    return answer;
+}
+
+} // namespace
+
+TEST(GtkShellTest, PreviewFolderIsServedOnLoopbackBelowASecretPathOnly) {
+    ScratchFolder folder;
+    std::ofstream(folder / "index.html") << "<p>preview</p>";
+    std::ofstream(folder / "player.wasm") << "wasm";
+    platform::GtkShell shell;
+    const std::string address = shell.BrowserAddressOf(folder / "");
+    ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
+    const std::size_t pathStart = address.find('/', 7);
+    const std::string prefix = address.substr(pathStart);
+    ASSERT_GT(prefix.size(), 20u); // a random part nobody else knows
+
+    const std::string page = Fetch(address.substr(0, pathStart), prefix);
+    EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page;
+    EXPECT_NE(page.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos);
+    EXPECT_NE(page.find("\r\n\r\n<p>preview</p>"), std::string::npos);
+    const std::string wasm = Fetch(address.substr(0, pathStart), prefix + "player%2ewasm");
+    EXPECT_NE(wasm.find("Content-Type: application/wasm"), std::string::npos) << wasm;
+
+    for (const std::string& outside : {std::string("/index.html"), prefix + "../index.html",
+                                       prefix + "%2e%2e/x", prefix + "missing.html"})
+        EXPECT_EQ(Fetch(address.substr(0, pathStart), outside).rfind("HTTP/1.1 404", 0), 0u)
+            << outside;
 }

@@ -1,0 +1,330 @@
+// Writing the HTML5 creative, its zip (libzip) and its backup image.
+#include "publish/Html5Creative.h"
+
+#include "platform/Raster.h"
+#include "publish/BannerStill.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+namespace pennoria {
+
+namespace {
+
+constexpr const char* kFolder = "html5/";
+constexpr const char* kPage = "index.html";
+constexpr const char* kScript = "creative.js";
+// A fixed time for the zip's entries, so that publishing the same banner twice gives the same
+// bytes (2024-01-01 00:00 local time).
+constexpr std::time_t kEntryTime = 1704067200;
+// Qualities tried, best first, when the image is re-encoded to fit.
+constexpr int kJpegQualities[] = {90, 85, 80, 75, 70, 65, 60, 55, 50, 45, 40, 35, 30};
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string Extension(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "";
+    return Lower(path.substr(dot + 1));
+}
+
+// A JavaScript string literal that is safe inside a <script> element of an HTML page.
+std::string ScriptString(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '<':
+            out += "\\u003C";
+            break; // never "</script>" or "<!--" inside the element
+        case '>':
+            out += "\\u003E";
+            break;
+        case '&':
+            out += "\\u0026";
+            break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
+                out += escaped;
+            } else if (c == 0xE2 && i + 2 < text.size() &&
+                       static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+                       (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
+                        static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+                // U+2028 and U+2029 end a line in older JavaScript.
+                out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
+                i += 2;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string HtmlText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+struct ZipDeleter {
+    void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+
+std::string ZipErrorText(zip_error_t* error) {
+    std::string text = zip_error_strerror(error);
+    zip_error_fini(error);
+    return text;
+}
+
+// The creative's files, the zip of them, and its size.
+struct Creative {
+    std::vector<CreativeFile> files;
+    std::string zip;
+};
+
+bool BuildCreative(const CreativeInput& input, const BannerLook& look, const std::string& imageName,
+                   const std::string& imageBytes, Creative& creative, std::string* error) {
+    creative.files.clear();
+    creative.files.push_back({kPage, MakeCreativePage(look.width, look.height, input.baseName,
+                                                      look.link, input.projectXml, imageName)});
+    creative.files.push_back({kScript, input.creativeScript});
+    if (!imageName.empty())
+        creative.files.push_back({imageName, imageBytes});
+    creative.zip = ZipFiles(creative.files, error);
+    return !creative.zip.empty();
+}
+
+} // namespace
+
+std::string MakeCreativePage(int width, int height, const std::string& title,
+                             const std::string& link, const std::string& projectXml,
+                             const std::string& imageName) {
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    std::string page;
+    page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    page += "<meta name=\"ad.size\" content=\"width=" + w + ",height=" + h + "\">\n";
+    page += "<title>" + HtmlText(title.empty() ? std::string("Banner") : title) + "</title>\n";
+    page += "<script>var clickTag = " + ScriptString(link) + ";</script>\n";
+    page += "<style>\n  html, body { margin: 0; padding: 0; overflow: hidden; }\n"
+            "  #banner { width: " +
+            w + "px; height: " + h +
+            "px; overflow: hidden; }\n"
+            "</style>\n</head>\n<body>\n<div id=\"banner\"></div>\n";
+    page += "<script>var pennoriaProject = " + ScriptString(projectXml) +
+            ";\nvar pennoriaImage = " + ScriptString(imageName) + ";</script>\n";
+    page += "<script src=\"" + std::string(kScript) + "\"></script>\n</body>\n</html>\n";
+    return page;
+}
+
+std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error) {
+    zip_error_t failure;
+    zip_error_init(&failure);
+    std::unique_ptr<zip_source_t, ZipDeleter> buffer(
+        zip_source_buffer_create(nullptr, 0, 0, &failure));
+    if (!buffer) {
+        if (error)
+            *error = ZipErrorText(&failure);
+        return {};
+    }
+    zip_source_keep(buffer.get()); // the archive's close releases one reference; we read after
+    zip_t* archive = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &failure);
+    if (!archive) {
+        zip_source_free(buffer.get()); // the reference the archive did not take
+        if (error)
+            *error = ZipErrorText(&failure);
+        return {};
+    }
+    for (const CreativeFile& file : files) {
+        zip_source_t* data = zip_source_buffer(archive, file.bytes.data(), file.bytes.size(), 0);
+        const zip_int64_t index =
+            data ? zip_file_add(archive, file.name.c_str(), data, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0) {
+            if (data)
+                zip_source_free(data);
+            if (error)
+                *error = zip_strerror(archive);
+            zip_discard(archive);
+            return {};
+        }
+        const std::string extension = Extension(file.name);
+        const bool picture =
+            extension == "png" || extension == "jpg" || extension == "jpeg" || extension == "gif";
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
+                                 picture ? ZIP_CM_STORE : ZIP_CM_DEFLATE, picture ? 0 : 9);
+        zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), kEntryTime, 0);
+    }
+    if (zip_close(archive) != 0) {
+        if (error)
+            *error = zip_strerror(archive);
+        zip_discard(archive);
+        return {};
+    }
+    std::string bytes;
+    if (zip_source_open(buffer.get()) == 0) {
+        zip_source_seek(buffer.get(), 0, SEEK_END);
+        const zip_int64_t size = zip_source_tell(buffer.get());
+        zip_source_seek(buffer.get(), 0, SEEK_SET);
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            if (zip_source_read(buffer.get(), bytes.data(), bytes.size()) != size)
+                bytes.clear();
+        }
+        zip_source_close(buffer.get());
+    }
+    if (bytes.empty() && error)
+        *error = "cannot read the zip back";
+    return bytes;
+}
+
+CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer) {
+    CreativeReport report;
+    const BannerLook look = ReadBannerLook(input.projectXml);
+    const std::string folder = kFolder;
+    report.zipPath = input.baseName + "_html5.zip";
+    report.backupPath = input.baseName + "_backup.png";
+
+    // The image travels under a fixed name in a format every ad server takes.
+    std::string imageName, imageBytes;
+    const bool hasImage = !input.imagePath.empty() && platform::FileExists(input.imagePath) &&
+                          platform::ReadImageSize(input.imagePath).has_value();
+    if (hasImage) {
+        // Web pictures travel as they are; other formats, and pictures too large to read
+        // whole, as JPEG.
+        const std::string extension = Extension(input.imagePath);
+        if (extension == "png" || extension == "gif" || extension == "jpg" || extension == "jpeg") {
+            if (auto bytes =
+                    platform::ReadWholeFile(input.imagePath, nullptr, kCreativeSizeLimit * 64)) {
+                imageName = "image." + extension;
+                imageBytes = std::move(*bytes);
+            }
+        }
+        if (imageName.empty()) {
+            if (auto jpeg = platform::EncodeJpeg(input.imagePath, kJpegQualities[0])) {
+                imageName = "image.jpg";
+                imageBytes = std::move(*jpeg);
+            }
+        }
+    }
+
+    std::string error;
+    Creative creative;
+    if (!BuildCreative(input, look, imageName, imageBytes, creative, &error)) {
+        report.result = platform::FileResult::Failure("cannot make the zip: " + error);
+        return report;
+    }
+
+    if (creative.zip.size() > kCreativeSizeLimit && !imageName.empty()) {
+        for (int quality : kJpegQualities) {
+            auto jpeg = platform::EncodeJpeg(input.imagePath, quality);
+            Creative smaller;
+            if (!jpeg || !BuildCreative(input, look, "image.jpg", *jpeg, smaller, nullptr))
+                break;
+            if (smaller.zip.size() > kCreativeSizeLimit)
+                continue;
+            report.offeredQuality = quality;
+            if (offer &&
+                offer({creative.zip.size(), quality, smaller.zip.size()}) == OfferAnswer::Accept) {
+                creative = std::move(smaller);
+                report.jpegQuality = quality;
+            }
+            break;
+        }
+    }
+
+    // The folder holds exactly the zip's files: pictures of an earlier publish go.
+    for (const char* old : {"image.png", "image.jpg", "image.jpeg", "image.gif"}) {
+        const bool current = std::any_of(creative.files.begin(), creative.files.end(),
+                                         [old](const CreativeFile& f) { return f.name == old; });
+        if (!current && input.remove)
+            input.remove(folder + old);
+    }
+    for (const CreativeFile& file : creative.files) {
+        report.files.push_back(file.name);
+        platform::FileResult written = input.write(folder + file.name, file.bytes);
+        if (!written) {
+            report.result = written;
+            return report;
+        }
+    }
+    platform::FileResult zipped = input.write(report.zipPath, creative.zip);
+    if (!zipped) {
+        report.result = zipped;
+        return report;
+    }
+    report.zipBytes = creative.zip.size();
+    report.overLimit = report.zipBytes > kCreativeSizeLimit;
+
+    auto backup = DrawBackupPng(look, hasImage ? input.imagePath : std::string(), &error);
+    if (!backup) {
+        report.result = platform::FileResult::Failure("cannot draw the backup image: " + error);
+        return report;
+    }
+    report.result = input.write(report.backupPath, *backup);
+    return report;
+}
+
+std::string Kilobytes(std::uint64_t bytes) {
+    return std::to_string((bytes + 1023) / 1024);
+}
+
+std::string DescribeCreativeSize(const CreativeReport& report) {
+    std::string text = report.zipPath + ": " + Kilobytes(report.zipBytes) + " KB of " +
+                       Kilobytes(kCreativeSizeLimit) + " KB";
+    if (report.jpegQuality > 0)
+        text += " (image re-encoded as JPEG, quality " + std::to_string(report.jpegQuality) + ")";
+    if (report.overLimit) {
+        text += "; over the size ad networks accept";
+        if (report.offeredQuality > 0)
+            text += "; the image re-encoded as JPEG at quality " +
+                    std::to_string(report.offeredQuality) + " would fit";
+    }
+    return text;
+}
+
+} // namespace pennoria

@@ -1,0 +1,81 @@
+// The banner as an HTML5 creative for ad servers: the folder "html5/" (index.html, the
+// creative's script, the image) and the same files zipped as "<base>_html5.zip", checked
+// against the size ad networks accept; and the static backup image "<base>_backup.png".
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pennoria {
+
+// Ad networks take HTML5 creatives up to this many bytes (150 KB).
+constexpr std::uint64_t kCreativeSizeLimit = 150 * 1024;
+
+// What the user was offered when the zip is over the limit: the image re-encoded as JPEG at
+// quality, which makes the zip zipBytes long.
+struct JpegOffer {
+    std::uint64_t zipBytes = 0; // as it is now
+    int quality = 0;
+    std::uint64_t reencodedZipBytes = 0;
+};
+enum class OfferAnswer { Accept, Decline };
+using JpegOfferHandler = std::function<OfferAnswer(const JpegOffer& offer)>;
+
+// Writes a file of the publish folder (a path relative to it), replacing it atomically.
+using PublishedFileWriter =
+    std::function<platform::FileResult(const std::string& relativePath, std::string_view data)>;
+// Removes a file of the publish folder, when there is one.
+using PublishedFileRemover = std::function<void(const std::string& relativePath)>;
+
+struct CreativeInput {
+    std::string projectXml;     // the project as published
+    std::string imagePath;      // the published image file; empty or missing: none
+    std::string creativeScript; // the installed creative.js
+    std::string baseName;       // "banner" for banner.swf
+    PublishedFileWriter write;
+    PublishedFileRemover remove;
+};
+
+struct CreativeReport {
+    platform::FileResult result;
+    std::string zipPath; // relative to the publish folder, as are the other paths
+    std::uint64_t zipBytes = 0;
+    bool overLimit = false;
+    int jpegQuality = 0;            // the quality the image was re-encoded at; 0: kept as it was
+    int offeredQuality = 0;         // the quality that would have made it fit; 0: none offered
+    std::vector<std::string> files; // the creative's files, as named in the zip
+    std::string backupPath;
+};
+
+// One file of a creative.
+struct CreativeFile {
+    std::string name;
+    std::string bytes;
+};
+
+// The creative's page for a banner of width x height, its click-through link (empty: none),
+// the project text and the creative's image name (empty: none).
+std::string MakeCreativePage(int width, int height, const std::string& title,
+                             const std::string& link, const std::string& projectXml,
+                             const std::string& imageName);
+
+// A zip archive of files (deflated; pictures stored as they are); empty with error on failure.
+std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error);
+
+// Writes the creative folder, the zip and the backup image into the publish folder. When the
+// zip is over the size limit and a JPEG re-encode of the image would bring it under, offer is
+// asked (no handler: declined).
+CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer);
+
+// Kilobytes as the reports give them (rounded up).
+std::string Kilobytes(std::uint64_t bytes);
+
+// "banner_html5.zip: 42 KB of 150 KB" (with a warning when over).
+std::string DescribeCreativeSize(const CreativeReport& report);
+
+} // namespace pennoria

@@ -1,0 +1,299 @@
+// What publishing writes beside the banner movie: the player copy, the HTML5 creative and its
+// zip, the backup image.
+#include "platform/ConfinedFolder.h"
+#include "platform/FileSystem.h"
+#include "publish/BannerStill.h"
+#include "publish/Html5Creative.h"
+#include "publish/PlayerBundle.h"
+#include "tests/TestSupport.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+
+using namespace pennoria;
+using namespace pennoria::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteFileMakingFolders(const std::string& path, const std::string& data) {
+    fs::create_directories(fs::path(path).parent_path());
+    WriteFileText(path, data);
+}
+
+// A PNG of width x height: noisy when noise is set (it then compresses badly), else split into
+// a red left half and a blue right half.
+void WritePng(const std::string& path, int width, int height, bool noise) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    std::mt19937 random(7);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < width; ++x)
+            row[x] = noise ? (random() & 0xFFFFFF) : (x < width / 2 ? 0xDC1E1E : 0x1E1EDC);
+    }
+    cairo_surface_mark_dirty(surface);
+    ASSERT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(surface);
+}
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[y * width + x] & 0xFFFFFF; }
+};
+
+cairo_status_t ReadFromString(void* closure, unsigned char* data, unsigned int length) {
+    auto* text = static_cast<std::pair<const std::string*, std::size_t>*>(closure);
+    if (text->second + length > text->first->size())
+        return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, text->first->data() + text->second, length);
+    text->second += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+Picture DecodePng(const std::string& png) {
+    std::pair<const std::string*, std::size_t> reader{&png, 0};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadFromString, &reader);
+    Picture picture;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        picture.width = cairo_image_surface_get_width(surface);
+        picture.height = cairo_image_surface_get_height(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                picture.pixels.push_back(reinterpret_cast<const std::uint32_t*>(
+                    cairo_image_surface_get_data(surface) + y * stride)[x]);
+    }
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+bool Near(std::uint32_t a, std::uint32_t b, int tolerance = 8) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)) >
+            tolerance)
+            return false;
+    return true;
+}
+
+// The entries of a zip file and their sizes, read with libzip.
+std::map<std::string, std::uint64_t> ZipEntries(const std::string& path) {
+    std::map<std::string, std::uint64_t> entries;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (!archive)
+        return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) == 0)
+            entries[stat.name] = stat.size;
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+} // namespace
+
+TEST(PlayerFiles, CopiedOnceThenOnlyWhatChangedAndStaleFilesGo) {
+    ScratchFolder root;
+    const std::string source = root / "ruffle", target = root / "out/ruffle";
+    WriteFileMakingFolders(source + "/ruffle.js", "player");
+    WriteFileMakingFolders(source + "/core.1.wasm", std::string(1000, 'w'));
+    WriteFileMakingFolders(source + "/LICENSE_MIT", "licence");
+
+    PlayerCopyResult first = CopyPlayerFiles(source, target);
+    ASSERT_TRUE(first.result) << first.result.error;
+    EXPECT_EQ(first.copied, 3);
+    EXPECT_EQ(ReadFileText(target + "/core.1.wasm"), std::string(1000, 'w'));
+
+    PlayerCopyResult again = CopyPlayerFiles(source, target);
+    EXPECT_EQ(again.copied, 0);
+    EXPECT_EQ(again.kept, 3);
+
+    // A new player version: one file changed in place (same size, newer time), one renamed.
+    WriteFileText(source + "/ruffle.js", "PLAYER");
+    fs::last_write_time(source + "/ruffle.js",
+                        fs::last_write_time(source + "/ruffle.js") + std::chrono::seconds(5));
+    fs::rename(source + "/core.1.wasm", source + "/core.2.wasm");
+    PlayerCopyResult update = CopyPlayerFiles(source, target);
+    EXPECT_EQ(update.copied, 2);
+    EXPECT_EQ(update.kept, 1);
+    EXPECT_EQ(update.removed, 1);
+    EXPECT_EQ(ReadFileText(target + "/ruffle.js"), "PLAYER");
+    EXPECT_FALSE(platform::PathExists(target + "/core.1.wasm"));
+
+    EXPECT_FALSE(CopyPlayerFiles(root / "missing", target).result);
+    EXPECT_EQ(ParsePlayerMode("none"), PlayerMode::None);
+    EXPECT_EQ(ParsePlayerMode("Bundled"), std::nullopt);
+}
+
+TEST(Html5Creative, PageKeepsProjectTextInsideItsScriptAndMeetsAdRules) {
+    const std::string project = "<template demoWidth=\"320\" demoHeight=\"50\">"
+                                "<headline>A </script><!-- \"quote\" \xE2\x80\xA8 line</headline>"
+                                "</template>";
+    const std::string page =
+        MakeCreativePage(320, 50, "ad", "https://example.org/?a=1&b=\"2\"", project, "");
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("<meta name=\"ad.size\" content=\"width=320,height=50\">"),
+              std::string::npos);
+    const std::size_t head = page.find("</head>");
+    const std::size_t clickTag =
+        page.find("var clickTag = \"https://example.org/?a=1\\u0026b=\\\"2\\\"\";");
+    EXPECT_LT(clickTag, head);
+    // The only "</script" are the page's own three elements' ends; the line separator is escaped.
+    std::size_t count = 0;
+    for (std::size_t at = page.find("</script"); at != std::string::npos;
+         at = page.find("</script", at + 1))
+        ++count;
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(page.find("<!--"), std::string::npos);
+    EXPECT_NE(page.find("\\u2028"), std::string::npos);
+    EXPECT_EQ(page.find("\xE2\x80\xA8"), std::string::npos);
+}
+
+class Creative : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(Site(""));
+        folder = platform::ConfinedFolder::Open(Site(""), nullptr);
+        ASSERT_TRUE(folder);
+    }
+    CreativeInput Input(const std::string& project, const std::string& image) {
+        CreativeInput input{project, image, "// creative", "promo", {}, {}};
+        input.write = [this](const std::string& path, std::string_view data) {
+            return folder->WriteFile(path, data);
+        };
+        input.remove = [this](const std::string& path) { folder->RemoveFile(path); };
+        return input;
+    }
+    std::string Site(const std::string& name) { return root / ("site/" + name); }
+    ScratchFolder root;
+    std::optional<platform::ConfinedFolder> folder;
+};
+
+TEST_F(Creative, FolderZipAndBackupOfASmallBanner) {
+    WritePng(root / "halves.png", 200, 100, false);
+    const std::string project =
+        "<template demoWidth=\"300\" demoHeight=\"250\" bgColor=\"#00FF00\" fit=\"contain\">"
+        "<headline color=\"#FFFF00\" size=\"30\" valign=\"top\">Hi</headline>"
+        "<link url=\"https://example.org/\"/></template>";
+    CreativeReport report = WriteHtml5Creative(Input(project, root / "halves.png"), nullptr);
+    ASSERT_TRUE(report.result) << report.result.error;
+    EXPECT_EQ(report.zipPath, "promo_html5.zip");
+    EXPECT_FALSE(report.overLimit);
+    EXPECT_EQ(report.offeredQuality, 0);
+
+    const auto entries = ZipEntries(Site(report.zipPath));
+    ASSERT_EQ(entries.size(), 3u);
+    for (const char* name : {"index.html", "creative.js", "image.png"}) {
+        ASSERT_EQ(entries.count(name), 1u) << name;
+        EXPECT_EQ(entries.at(name), fs::file_size(Site(std::string("html5/") + name))) << name;
+    }
+    EXPECT_EQ(report.zipBytes, fs::file_size(Site(report.zipPath)));
+    EXPECT_EQ(DescribeCreativeSize(report).rfind("promo_html5.zip: ", 0), 0u);
+
+    // The backup: the image contained (150 x 75 centred, red then blue), green beside it, the
+    // headline at the top in yellow.
+    Picture backup = DecodePng(ReadFileText(Site(report.backupPath)));
+    ASSERT_EQ(backup.width, 300);
+    ASSERT_EQ(backup.height, 250);
+    EXPECT_TRUE(Near(backup.At(5, 245), 0x00FF00));
+    EXPECT_TRUE(Near(backup.At(40, 125), 0xDC1E1E));
+    EXPECT_TRUE(Near(backup.At(260, 125), 0x1E1EDC));
+    int yellow = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 100; x < 200; ++x)
+            yellow += Near(backup.At(x, y), 0xFFFF00, 40);
+    EXPECT_GT(yellow, 50);
+    int yellowBelow = 0;
+    for (int y = 150; y < 250; ++y)
+        for (int x = 0; x < 300; ++x)
+            yellowBelow += Near(backup.At(x, y), 0xFFFF00, 40);
+    EXPECT_EQ(yellowBelow, 0);
+
+    // Published again without an image: the folder loses the old picture, like the zip.
+    CreativeReport plain = WriteHtml5Creative(Input(project, ""), nullptr);
+    ASSERT_TRUE(plain.result);
+    EXPECT_EQ(ZipEntries(Site(plain.zipPath)).size(), 2u);
+    EXPECT_FALSE(platform::PathExists(Site("html5/image.png")));
+}
+
+TEST_F(Creative, LargeImageIsOfferedAsJpegThatFits) {
+    WritePng(root / "noise.png", 360, 300, true); // about 320 KB as PNG
+    const std::string project = "<template demoWidth=\"300\" demoHeight=\"250\"/>";
+
+    std::vector<JpegOffer> offers;
+    CreativeReport declined =
+        WriteHtml5Creative(Input(project, root / "noise.png"), [&](const JpegOffer& offer) {
+            offers.push_back(offer);
+            return OfferAnswer::Decline;
+        });
+    ASSERT_TRUE(declined.result) << declined.result.error;
+    ASSERT_EQ(offers.size(), 1u);
+    EXPECT_GT(offers[0].zipBytes, kCreativeSizeLimit);
+    EXPECT_LE(offers[0].reencodedZipBytes, kCreativeSizeLimit);
+    EXPECT_TRUE(declined.overLimit);
+    EXPECT_EQ(declined.jpegQuality, 0);
+    EXPECT_NE(DescribeCreativeSize(declined).find("over the size"), std::string::npos);
+    EXPECT_EQ(ZipEntries(Site(declined.zipPath)).count("image.png"), 1u);
+
+    CreativeReport accepted = WriteHtml5Creative(
+        Input(project, root / "noise.png"), [](const JpegOffer&) { return OfferAnswer::Accept; });
+    ASSERT_TRUE(accepted.result);
+    EXPECT_FALSE(accepted.overLimit);
+    EXPECT_EQ(accepted.jpegQuality, offers[0].quality);
+    EXPECT_EQ(accepted.zipBytes, offers[0].reencodedZipBytes);
+    const auto entries = ZipEntries(Site(accepted.zipPath));
+    EXPECT_EQ(entries.count("image.jpg"), 1u);
+    EXPECT_EQ(entries.count("image.png"), 0u);
+    EXPECT_FALSE(platform::PathExists(Site("html5/image.png")));
+    EXPECT_NE(ReadFileText(Site("html5/index.html")).find("pennoriaImage = \"image.jpg\""),
+              std::string::npos);
+}
+
+TEST(BannerLook, DefaultsRangesAndHeadlinePlaces) {
+    BannerLook broken = ReadBannerLook("not xml");
+    EXPECT_EQ(broken.width, 720);
+    EXPECT_EQ(broken.height, 540);
+    EXPECT_EQ(broken.background, 0xFFFFFFu);
+
+    BannerLook look = ReadBannerLook(
+        "<template demoWidth=\"9000\" demoHeight=\"100px\" bgColor=\"0x12ab3\" fit=\"stretch\">"
+        "<headline size=\"500\" bold=\"false\" align=\"right\" valign=\"middle\">  Two\nlines "
+        "</headline><effect type=\"spin\" duration=\"-1\"/></template>");
+    EXPECT_EQ(look.width, 720);  // out of range
+    EXPECT_EQ(look.height, 100); // leading number
+    EXPECT_EQ(look.background, 0xFFFFFFu);
+    EXPECT_EQ(look.fit, ImageFit::Stretch);
+    EXPECT_EQ(look.headline, "Two\nlines");
+    EXPECT_EQ(look.headlineSize, 28);
+    EXPECT_FALSE(look.headlineBold);
+    EXPECT_EQ(look.headlineAlign, platform::TextAlign::Right);
+    EXPECT_EQ(look.effect, "fade");
+    EXPECT_EQ(look.effectMilliseconds, 800);
+
+    // Margin: 6 % of the shorter side, rounded (100 -> 6).
+    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 40);
+    look.headlineAnchor = VerticalAnchor::Top;
+    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 6);
+    look.headlineAnchor = VerticalAnchor::Bottom;
+    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 74);
+
+    // Cover: a 200 x 100 image on 720 x 100 is scaled to 720 x 360, centred.
+    look.fit = ImageFit::Cover;
+    platform::StillFrame frame = MakeFinalFrame(look, "x.png", platform::ImageSize{200, 100});
+    EXPECT_DOUBLE_EQ(frame.imageWidth, 720);
+    EXPECT_DOUBLE_EQ(frame.imageHeight, 360);
+    EXPECT_DOUBLE_EQ(frame.imageY, -130);
+    EXPECT_DOUBLE_EQ(frame.headlineX, 6);
+    EXPECT_DOUBLE_EQ(frame.headlineWidth, 708);
+}
