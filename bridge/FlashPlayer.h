@@ -23,6 +23,9 @@ public:
     using FlashCallHandler = std::function<void(const std::string& request)>;
 
     virtual ~IFlashPlayer() = default;
+    // The movie's parameters as a query text ("name=value&..."), given before SetMovie; the
+    // movie reads them as its FlashVars.
+    virtual void SetFlashVars(const std::string& flashVars) = 0;
     virtual void SetMovie(const std::string& moviePathOrUrl) = 0;
     virtual std::int32_t GetFlashVersion() = 0;
     virtual void DisableLocalSecurity() = 0;

@@ -21,6 +21,7 @@ class CServePlayer : public IFlashPlayer {
 public:
     explicit CServePlayer(CFramedChannel& channel) : m_channel(channel) {}
 
+    void SetFlashVars(const std::string&) override {}
     void SetMovie(const std::string& moviePathOrUrl) override { m_movie = moviePathOrUrl; }
     std::int32_t GetFlashVersion() override { return 0x000B0000; }
     void DisableLocalSecurity() override {}

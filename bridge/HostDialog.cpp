@@ -73,16 +73,17 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
     : m_player(player), m_dialogs(dialogs), m_shell(shell), m_window(window), m_settings(settings),
       m_commandLineProject(std::move(commandLineProject)),
       m_project(dialogs, window,
-                [this](const std::string& kind, std::string& text) {
-                    return RequestProjectXml(kind, text);
+                [this](ProjectTextKind kind, std::string& text) {
+                    return RequestProjectXml(ProjectTextWord(kind), text);
                 }),
       m_publisher(
           settings, dialogs, shell, window,
-          [this](const std::string& kind, std::string& text) {
-              return RequestProjectXml(kind, text);
+          [this](ProjectTextKind kind, std::string& text) {
+              return RequestProjectXml(ProjectTextWord(kind), text);
           },
           [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
+    m_project.SetDialogStartFolder(&m_settings.OutputFolder);
 }
 
 CHostDlg::~CHostDlg() {
@@ -110,6 +111,8 @@ void CHostDlg::ApplyCommandLine() {
 void CHostDlg::BringEditorUp() {
     m_player.DisableLocalSecurity();
     m_moviePath = GetProgramFolder() + "editor/Pennoria.swf";
+    // The editor shows its texts in the host's language.
+    m_player.SetFlashVars("lang=" + LanguageCode(m_settings.languageIni));
     m_player.SetMovie(m_moviePath);
 }
 
@@ -213,6 +216,7 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
 
     platform::OpenFileRequest dialog;
     dialog.filter = filter;
+    dialog.startFolder = m_settings.OutputFolder;
     if (!initialFile.empty()) {
         dialog.initialFile = platform::ToForwardSlashes(MakeEditorPath(initialFile));
     }
@@ -268,13 +272,34 @@ void CHostDlg::NotifyWindowControl(const std::string& action) {
     CallEditorReporting("ControlAppWindowVC", {action}, nullptr);
 }
 
+std::vector<std::string> HelpDocuments(const std::string& programFolder) {
+    return {programFolder + "Pennoria Help.chm", programFolder + "help/index.html"};
+}
+
 void CHostDlg::OnHelp() {
-    const std::string helpFile = GetProgramFolder() + "Pennoria Help.chm";
-    if (platform::FileExists(helpFile))
-        m_shell.OpenDocument(helpFile);
-    else
+    // The compiled help when the desktop has a viewer for it, else the same help as web pages
+    // in the browser; when neither can be shown the user is told where the help is.
+    std::vector<std::string> present;
+    for (const std::string& document : HelpDocuments(GetProgramFolder())) {
+        if (!platform::FileExists(document))
+            continue;
+        present.push_back(document);
+        if (m_shell.HasHandlerFor(document) && m_shell.OpenDocument(document))
+            return;
+    }
+    if (present.empty()) {
         m_dialogs.ShowMessage(LoadAppString(IDS_HELP_NOT_FOUND), platform::MessageButtons::Ok,
                               platform::MessageIcon::None);
+        return;
+    }
+    std::string where;
+    for (const std::string& document : present)
+        where += (where.empty() ? "" : "\n") + document;
+    std::string text = LoadAppString(IDS_HELP_NO_VIEWER);
+    const std::size_t mark = text.find("%s");
+    if (mark != std::string::npos)
+        text.replace(mark, 2, where);
+    m_dialogs.ShowMessage(text, platform::MessageButtons::Ok, platform::MessageIcon::Information);
 }
 
 void CHostDlg::HandOverProject(const std::string& path) {

@@ -23,6 +23,10 @@ extern const char* const kMaximizeAppButton; // "maximizeAppButton"
 extern const char* const kRestoreAppButton;  // "restoreAppButton"
 extern const char* const kCloseAppButton;    // "closeAppButton"
 
+// The help's documents below the program folder, in the order they are offered: the compiled
+// help file, then the same help as web pages.
+std::vector<std::string> HelpDocuments(const std::string& programFolder);
+
 class CHostDlg {
 public:
     // commandLineProject: the one optional project path the program was started with.

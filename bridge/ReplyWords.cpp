@@ -28,6 +28,10 @@ const char* PublishReplyWord(PublishOutcome outcome) {
     return kReplySaveFailed;
 }
 
+const char* ProjectTextWord(ProjectTextKind kind) {
+    return kind == ProjectTextKind::PhotoEditor ? "photoEditor" : "customTemplate";
+}
+
 std::string SaveReplyText(const SaveResult& result) {
     switch (result.outcome) {
     case SaveOutcome::Saved:

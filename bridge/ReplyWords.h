@@ -1,5 +1,5 @@
-// The editor's reply words for the outcomes of the project and publish operations: the one
-// place where those outcomes meet the words the movie knows.
+// The editor's words for the outcomes of the project and publish operations and for the project
+// texts it hands over: the one place where those meet the words the movie knows.
 #pragma once
 
 #include "project/ProjectFiles.h"
@@ -21,6 +21,10 @@ extern const char* const kReplyNoContent;       // "no content"
 // Published "ok"; Cancelled "user cancel"; FolderNotCreated and NameRefused "create dir failed";
 // ProjectUnavailable "no content"; FileFailed "saveFailed".
 const char* PublishReplyWord(PublishOutcome outcome);
+
+// The word GetProjectFileXmlDataVC asks for a project text with: "photoEditor" or
+// "customTemplate".
+const char* ProjectTextWord(ProjectTextKind kind);
 
 // The saved path; "false" when cancelled; "saveFailed" when the save failed.
 std::string SaveReplyText(const SaveResult& result);

@@ -20,6 +20,7 @@ public:
 
     explicit CScriptedPlayer(std::int32_t version = 0x000B0000) : m_version(version) {}
 
+    void SetFlashVars(const std::string& flashVars) override { m_flashVars = flashVars; }
     void SetMovie(const std::string& moviePathOrUrl) override { m_movie = moviePathOrUrl; }
     std::int32_t GetFlashVersion() override { return m_version; }
     void DisableLocalSecurity() override { m_localSecurityDisabled = true; }
@@ -39,11 +40,13 @@ public:
     void ClearCalls() { m_calls.clear(); }
 
     const std::string& Movie() const { return m_movie; }
+    const std::string& FlashVars() const { return m_flashVars; }
     bool LocalSecurityDisabled() const { return m_localSecurityDisabled; }
 
 private:
     std::int32_t m_version;
     std::string m_movie;
+    std::string m_flashVars;
     bool m_localSecurityDisabled = false;
     MovieFunction m_movieFunction;
     std::vector<std::string> m_calls;

@@ -49,6 +49,9 @@ void RegisterPageCommands(CLI::App& app) {
         ->required();
     page->add_option("--width", options->width, "Stage width in pixels (0 or absent: 720)");
     page->add_option("--height", options->height, "Stage height in pixels (0 or absent: 540)");
+    page->footer(
+        "Example:\n  pennoria-cli page index.htt index.html --movie Banner.swf --width 300 "
+        "--height 250\n  writes the page index.html showing a 300 x 250 Banner.swf.");
     page->callback([options] { RunPage(*options); });
 }
 

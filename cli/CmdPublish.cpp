@@ -131,6 +131,9 @@ void RegisterPublishCommands(CLI::App& app) {
         ->add_option("--jpeg", options->jpeg,
                      "Re-encode the creative's image as JPEG when that brings its zip under 150 KB")
         ->check(CLI::IsMember({"yes", "no"}));
+    publish->footer(
+        "Example:\n  pennoria-cli publish summer-sale.pbf --folder ~/Pennoria --out-mode 1\n"
+        "  publishes the banner with its web pages into a new folder below ~/Pennoria.");
     publish->callback([options] { RunPublish(*options); });
 }
 

@@ -92,6 +92,9 @@ void RegisterServeCommands(CLI::App& app) {
                       "Dialog answers, one a line: a path or 'cancel', 'yes' or 'no', 'ok'");
     serve->add_option("--project", options->project,
                       "The project path the host is started with, as on the desktop");
+    serve->footer("Example:\n  pennoria-cli serve --answers answers.txt < requests > replies\n"
+                  "  serves the framed requests in the file requests, answering its dialogs from "
+                  "answers.txt.");
     serve->callback([options] { RunServe(*options); });
 }
 

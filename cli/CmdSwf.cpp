@@ -26,6 +26,7 @@ bool ParsePixels(const std::string& text, std::int32_t& value) {
 void RegisterSwfCommands(CLI::App& app) {
     CLI::App* swf = app.add_subcommand("swf", "SWF movie files");
     swf->require_subcommand(1);
+    swf->footer("Example:\n  pennoria-cli swf info Banner.swf");
 
     struct InfoOptions {
         std::string file;
@@ -33,6 +34,8 @@ void RegisterSwfCommands(CLI::App& app) {
     auto info = std::make_shared<InfoOptions>();
     CLI::App* infoCommand = swf->add_subcommand("info", "Load a movie and print its trace");
     infoCommand->add_option("FILE", info->file, "the movie")->required();
+    infoCommand->footer("Example:\n  pennoria-cli swf info Banner.swf\n"
+                        "  prints the movie's header and tags, or why it cannot be read.");
     infoCommand->callback([info]() {
         SWFMovie movie(info->file, &std::cout);
         std::cout.flush();
@@ -55,6 +58,8 @@ void RegisterSwfCommands(CLI::App& app) {
     resizeCommand->add_option("FILE", resize->file, "the movie")->required();
     resizeCommand->add_option("WIDTH", resize->width, "stage width in pixels")->required();
     resizeCommand->add_option("HEIGHT", resize->height, "stage height in pixels")->required();
+    resizeCommand->footer("Example:\n  pennoria-cli swf resize Banner.swf 300 250\n"
+                          "  gives the movie a 300 x 250 stage.");
     resizeCommand->callback([resize]() {
         std::int32_t width = 0;
         std::int32_t height = 0;

@@ -4,6 +4,9 @@
 #include "core/RegistryStore.h"
 #include "platform/Paths.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace pennoria {
 
 const char* const kSettingsKey = "Software\\Oskarel\\PennoriaFree";
@@ -19,7 +22,39 @@ const char* const kDefaultLanguageIni = "lang_eng.ini";
 const char* const kDefaultPlayerMode = "bundled";
 constexpr std::uint32_t kDefaultHtml5Creative = 1;
 
+bool IsLanguage(const std::string& locale, const char* language) {
+    const std::size_t n = std::strlen(language);
+    return locale.compare(0, n, language) == 0 &&
+           (locale.size() == n || locale[n] == '_' || locale[n] == '.' || locale[n] == '@');
+}
+
 } // namespace
+
+std::string LanguageIniForLocale(const std::string& locale) {
+    if (IsLanguage(locale, "de"))
+        return "lang_deu.ini";
+    if (IsLanguage(locale, "fr"))
+        return "lang_fra.ini";
+    return kDefaultLanguageIni;
+}
+
+std::string LanguageIniFromEnvironment() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return LanguageIniForLocale(value);
+    }
+    return kDefaultLanguageIni;
+}
+
+std::string LanguageCode(const std::string& languageIni) {
+    const std::string prefix = "lang_", suffix = ".ini";
+    if (languageIni.size() == prefix.size() + 3 + suffix.size() &&
+        languageIni.compare(0, prefix.size(), prefix) == 0 &&
+        languageIni.compare(prefix.size() + 3, suffix.size(), suffix) == 0)
+        return languageIni.substr(prefix.size(), 3);
+    return "eng";
+}
 
 CAppSettings::CAppSettings() {
     ApplyDefaults();
@@ -31,7 +66,7 @@ void CAppSettings::ApplyDefaults() {
     OutMode = kDefaultOutMode;
     EmbedMode = kDefaultEmbedMode;
     AutoSelectLang = kDefaultAutoSelectLang;
-    languageIni = kDefaultLanguageIni;
+    languageIni = LanguageIniFromEnvironment();
     PlayerMode = kDefaultPlayerMode;
     Html5Creative = kDefaultHtml5Creative;
 }
@@ -76,7 +111,7 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
     step([&] { return store.ExchangeInt32("AutoSelectLang", AutoSelectLang, saving); },
          [&] { AutoSelectLang = kDefaultAutoSelectLang; });
     step([&] { return store.ExchangeString("languageIni", languageIni, saving); },
-         [&] { languageIni = kDefaultLanguageIni; });
+         [&] { languageIni = LanguageIniFromEnvironment(); });
     step([&] { return store.ExchangeString("PlayerMode", PlayerMode, saving); },
          [&] { PlayerMode = kDefaultPlayerMode; });
     step([&] { return store.ExchangeUInt32("Html5Creative", Html5Creative, saving); },
@@ -84,18 +119,19 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
     return result;
 }
 
+std::string DefaultOutputFolder() {
+    // A visible folder where the user keeps documents; created by the first publish.
+    std::string documents = platform::GetUserDocumentsFolder();
+    if (documents.empty())
+        return {};
+    return documents + (documents.back() == '/' ? "" : "/") + "Pennoria";
+}
+
 bool LoadAppSettings(CAppSettings& settings) {
     CRegistryStore store(platform::kHKeyCurrentUser, kSettingsKey);
     bool loaded = settings.Load(store);
-    if (settings.OutputFolder.empty()) {
-        // The per-user data folder is created when missing; the Pennoria folder below it is
-        // left to publishing, which creates output folders.
-        std::string data = platform::GetUserDataFolder();
-        if (!data.empty()) {
-            char last = data.back();
-            settings.OutputFolder = data + (last == '/' || last == '\\' ? "" : "/") + "Pennoria";
-        }
-    }
+    if (settings.OutputFolder.empty())
+        settings.OutputFolder = DefaultOutputFolder();
     return loaded;
 }
 

@@ -36,9 +36,25 @@ private:
     void ApplyDefaults();
 };
 
+// The language file for a locale name as in LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8"):
+// German for "de" and "de_*", French for "fr" and "fr_*", English for anything else.
+std::string LanguageIniForLocale(const std::string& locale);
+// The language file of the user's locale: the first of LC_ALL, LC_MESSAGES and LANG that is
+// set and not empty decides. It is languageIni's default, so it applies until a language is
+// stored.
+std::string LanguageIniFromEnvironment();
+// The language's three-letter code in a language file's name ("lang_deu.ini" -> "deu"); "eng"
+// for a name of another form.
+std::string LanguageCode(const std::string& languageIni);
+
+// The output folder used while none is stored: "Pennoria" in the user's documents folder
+// (`xdg-user-dir DOCUMENTS`), which is the home folder when the desktop names none. Empty when
+// no home folder is known.
+std::string DefaultOutputFolder();
+
 // Loads the settings from the per-user registry hive (defaults where values are missing) and
-// fills an empty OutputFolder with the per-user data folder + "/Pennoria". Saving goes through
-// SaveAppSettings, which publishing calls before it writes anything.
+// fills an empty OutputFolder with DefaultOutputFolder(). Saving goes through SaveAppSettings,
+// which publishing calls before it writes anything.
 bool LoadAppSettings(CAppSettings& settings);
 bool SaveAppSettings(CAppSettings& settings);
 

@@ -38,9 +38,13 @@ std::string BuiltInString(int id) {
                "embed this flash banner on your website.</p>\n      "
                "<p><strong>Embed Code:</strong></p>";
     case IDS_PLAYER_MISSING:
-        return std::string("Flash Player OCX control 10.2(or above) is not installed on your "
-                           "computer, please install it from ") +
-               kPlayerDownloadPage + " using Microsoft Internet Explorer.";
+        return std::string("The Ruffle player, which shows the editor, cannot be started: its "
+                           "files are missing from the program folder, or WebKitGTK 4.1 is not "
+                           "installed. Reinstall Pennoria (on Debian: sudo apt install "
+                           "--reinstall pennoria), or get the self-hosted web version of Ruffle "
+                           "from ") +
+               kPlayerDownloadPage +
+               " and unpack it into the folder \"ruffle\" beside the program.";
     case IDS_APP_TITLE:
         return "Pennoria";
     case IDS_HELP_NOT_FOUND:
@@ -49,7 +53,7 @@ std::string BuiltInString(int id) {
         return "Publish";
     case IDS_PUBLISH_BAD_NAME:
         return "The file name \"%s\" cannot be published: a published file name must not contain "
-               "folder separators, \"..\", quotes, \"<\", \">\" or control characters.";
+               "folder separators, \"..\", quotes, \":\", \"<\", \">\" or control characters.";
     case IDS_PUBLISH_STOPPED:
         return "Publishing stopped:\n\n%s";
     case IDS_PUBLISH_PROJECT_UNREADABLE:
@@ -69,6 +73,13 @@ std::string BuiltInString(int id) {
     case IDS_PUBLISH_CREATIVE_TOO_LARGE:
         return "The HTML5 ad is %s KB, more than the %s KB ad networks accept, even with its "
                "picture stored as JPEG.";
+    case IDS_HELP_NO_VIEWER:
+        return "The help cannot be shown: no program on this computer opens it. Install a web "
+               "browser, or a viewer for CHM files such as xchm, or open the help yourself:\n\n%s";
+    case IDS_PUBLISH_CANNOT_READ:
+        return "cannot read %s: %s";
+    case IDS_PUBLISH_CANNOT_RESIZE:
+        return "the banner movie %s cannot be resized: %s";
     default:
         return {};
     }

@@ -25,6 +25,10 @@ enum StringId : int {
     IDS_SAVE_NO_PROJECT = 27,
     IDS_PUBLISH_JPEG_OFFER = 28,
     IDS_PUBLISH_CREATIVE_TOO_LARGE = 29,
+    // The help files exist but the desktop has no program to show them; %s: where they are.
+    IDS_HELP_NO_VIEWER = 30,
+    IDS_PUBLISH_CANNOT_READ = 31,
+    IDS_PUBLISH_CANNOT_RESIZE = 32,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.Header().FrameRect.Ymax != height * 20)
         std::abort();
     for (std::size_t i = 0; i < movie.Tags().size(); ++i) {
-        const SWFTagBody* a = movie.Tags()[i]->Body();
-        const SWFTagBody* b = again.Tags()[i]->Body();
+        const SWFTagBody* a = movie.Tags()[i].Body();
+        const SWFTagBody* b = again.Tags()[i].Body();
         if (a->GetLength() != b->GetLength() ||
             (a->GetLength() > 0 && std::memcmp(a->Data(), b->Data(), a->GetLength()) != 0))
             std::abort();

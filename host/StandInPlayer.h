@@ -14,6 +14,7 @@ public:
     ~CStandInPlayer() override;
     GtkWidget* Widget() const { return m_widget; }
 
+    void SetFlashVars(const std::string&) override {}
     void SetMovie(const std::string& moviePathOrUrl) override;
     std::int32_t GetFlashVersion() override;
     void DisableLocalSecurity() override {}

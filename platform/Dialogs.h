@@ -16,12 +16,15 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 struct OpenFileRequest {
     std::string filter;      // framework filter form: "Desc(*.a;*.b)|*.a;*.b||"
     std::string initialFile; // full path or empty
+    // Where the dialog starts when initialFile names no folder (its nearest existing folder).
+    std::string startFolder;
 };
 
 struct SaveFileRequest {
     std::string filter;
     std::string defaultExtension; // without the dot, e.g. "pbf"
     std::string initialFile;      // full path or empty
+    std::string startFolder;      // as for OpenFileRequest
     bool confirmOverwrite = true;
 };
 

@@ -57,6 +57,66 @@ std::string GetUserConfigFolder() {
     return XdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
+std::optional<std::string> UserDirsEntry(const std::string& text, const std::string& key,
+                                         const std::string& home) {
+    std::optional<std::string> found;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line.compare(first, key.size() + 1, key + "=") != 0)
+            continue;
+        // The value: one double-quoted word, where a backslash takes the next character as it is.
+        std::string raw = line.substr(first + key.size() + 1);
+        std::string value;
+        if (!raw.empty() && raw.front() == '"') {
+            bool closed = false;
+            for (std::size_t i = 1; i < raw.size(); ++i) {
+                if (raw[i] == '\\' && i + 1 < raw.size()) {
+                    value += raw[++i];
+                } else if (raw[i] == '"') {
+                    closed = true;
+                    break;
+                } else {
+                    value += raw[i];
+                }
+            }
+            if (!closed)
+                continue;
+        } else {
+            value = raw.substr(0, raw.find_last_not_of(" \t\r") + 1);
+        }
+        if (value == "$HOME" || value.rfind("$HOME/", 0) == 0) {
+            if (home.empty())
+                continue;
+            value = home + value.substr(5);
+        } else if (value.empty() || value.front() != '/') {
+            continue;
+        }
+        while (value.size() > 1 && value.back() == '/')
+            value.pop_back();
+        found = value; // the last assignment wins, as when the shell reads the file
+    }
+    return found;
+}
+
+std::string GetUserDocumentsFolder() {
+    const std::string home = HomeFolder();
+    const std::string config = GetUserConfigFolder();
+    if (!config.empty()) {
+        // The file is a few lines; anything larger is not one.
+        auto text = ReadWholeFile(config + "/user-dirs.dirs", nullptr, 64 * 1024);
+        if (text)
+            if (auto folder = UserDirsEntry(*text, "XDG_DOCUMENTS_DIR", home))
+                return *folder;
+    }
+    return home;
+}
+
 std::string GetUserDataFolder() {
     std::string folder = XdgFolder("XDG_DATA_HOME", ".local/share");
     if (folder.empty() || !CreateFolderTree(folder))

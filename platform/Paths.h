@@ -1,6 +1,7 @@
 // Where the program and the user's files live.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace pennoria::platform {
@@ -24,5 +25,15 @@ std::string GetPreviewFolder();
 // A file:// address for an absolute path, with every byte outside the unreserved characters
 // and '/' percent-encoded.
 std::string FileUri(const std::string& path);
+// The user's documents folder as `xdg-user-dir DOCUMENTS` names it: XDG_DOCUMENTS_DIR from
+// $XDG_CONFIG_HOME/user-dirs.dirs, else the home folder. Empty when no home folder is known.
+// Nothing is created.
+std::string GetUserDocumentsFolder();
+
+// The value of one XDG_<NAME>_DIR line of a user-dirs.dirs text: "$HOME/Documents" or
+// "/absolute/path", double-quoted, with backslash escapes. nullopt when the key is absent or its
+// value has neither form. No trailing slash.
+std::optional<std::string> UserDirsEntry(const std::string& text, const std::string& key,
+                                         const std::string& home);
 
 } // namespace pennoria::platform

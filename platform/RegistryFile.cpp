@@ -143,13 +143,17 @@ private:
     }
 
     void RemoveTree(std::string_view path) {
+        // The keys below a path follow it directly in the path order.
         std::string lower = AsciiLower(path);
         std::vector<std::string> doomed;
-        for (const auto& [key, node] : m_tree.Keys())
-            if (key == lower ||
-                (key.size() > lower.size() && key.compare(0, lower.size(), lower) == 0 &&
-                 (lower.empty() || key[lower.size()] == '\\')))
-                doomed.push_back(node.path);
+        const auto& keys = m_tree.Keys();
+        if (!lower.empty() && keys.count(lower))
+            doomed.push_back(keys.find(lower)->second.path);
+        const std::string below = lower.empty() ? lower : lower + "\\";
+        for (auto it = keys.lower_bound(below);
+             it != keys.end() && it->first.compare(0, below.size(), below) == 0; ++it)
+            if (!it->first.empty())
+                doomed.push_back(it->second.path);
         for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
             m_tree.Remove(*it);
     }
@@ -371,10 +375,8 @@ void AppendValue(std::string& out, const RegistryValue& value) {
 // ---- Keys and the tree ----------------------------------------------------------------------
 
 RegistryValue* RegistryKey::FindValue(std::string_view name) {
-    for (auto& value : values)
-        if (EqualsIgnoreCase(value.name, name))
-            return &value;
-    return nullptr;
+    auto found = m_index.find(AsciiLower(name));
+    return found == m_index.end() ? nullptr : &values[found->second];
 }
 
 const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
@@ -382,22 +384,27 @@ const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
 }
 
 void RegistryKey::SetValue(std::string_view name, std::uint32_t type, std::string data) {
-    if (RegistryValue* existing = FindValue(name)) {
-        existing->type = type;
-        existing->data = std::move(data);
+    auto [found, added] = m_index.emplace(AsciiLower(name), values.size());
+    if (!added) {
+        values[found->second].type = type;
+        values[found->second].data = std::move(data);
         return;
     }
     values.push_back({std::string(name), type, std::move(data)});
 }
 
 bool RegistryKey::DeleteValue(std::string_view name) {
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (EqualsIgnoreCase(it->name, name)) {
-            values.erase(it);
-            return true;
-        }
+    auto found = m_index.find(AsciiLower(name));
+    if (found == m_index.end())
+        return false;
+    const std::size_t at = found->second;
+    m_index.erase(found);
+    if (at + 1 != values.size()) {
+        values[at] = std::move(values.back());
+        m_index[AsciiLower(values[at].name)] = at;
     }
-    return false;
+    values.pop_back();
+    return true;
 }
 
 RegistryTree::RegistryTree() {
@@ -414,6 +421,9 @@ const RegistryKey* RegistryTree::Find(std::string_view path) const {
 }
 
 RegistryKey& RegistryTree::Create(std::string_view path) {
+    auto existing = m_keys.find(AsciiLower(path));
+    if (existing != m_keys.end())
+        return existing->second;
     RegistryKey* parent = &m_keys.find(std::string())->second;
     std::size_t start = 0;
     while (start < path.size()) {
@@ -459,10 +469,12 @@ bool RegistryTree::operator==(const RegistryTree& other) const {
 bool IsValidKeyPath(std::string_view path) {
     if (path.empty())
         return true;
-    if (HasControlCharacter(path) || !IsValidUtf8(path))
+    if (path.size() > kMaxKeyPathLength || HasControlCharacter(path) || !IsValidUtf8(path))
         return false;
     std::size_t start = 0;
-    for (;;) {
+    for (std::size_t levels = 1;; ++levels) {
+        if (levels > kMaxKeyDepth)
+            return false;
         std::size_t slash = path.find('\\', start);
         std::size_t end = slash == std::string_view::npos ? path.size() : slash;
         if (end == start || end - start > kMaxKeyNameLength)

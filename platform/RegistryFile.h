@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pennoria::platform {
@@ -25,6 +26,8 @@ constexpr std::size_t kMaxKeyNameLength = 255;     // one level of a key path, i
 constexpr std::size_t kMaxValueNameLength = 16383; // in bytes
 constexpr std::size_t kMaxValueDataSize = 1u << 20;
 constexpr std::size_t kMaxHiveFileSize = 16u << 20;
+constexpr std::size_t kMaxKeyDepth = 32;        // levels of a key path
+constexpr std::size_t kMaxKeyPathLength = 2048; // a whole key path, in bytes
 
 struct RegistryValue {
     std::string name; // as first written; empty for the key's default value
@@ -34,12 +37,17 @@ struct RegistryValue {
 
 struct RegistryKey {
     std::string path; // full path below the root, levels joined by '\', as first spelled
+    // In the order they were first set; deleting a value moves the last one into its place.
+    // Change them only through SetValue and DeleteValue, which keep the look-up index.
     std::vector<RegistryValue> values;
 
     RegistryValue* FindValue(std::string_view name);
     const RegistryValue* FindValue(std::string_view name) const;
     void SetValue(std::string_view name, std::uint32_t type, std::string data);
     bool DeleteValue(std::string_view name);
+
+private:
+    std::unordered_map<std::string, std::size_t> m_index; // lower-cased name → position
 };
 
 // Every key of one root, found by path without regard to ASCII case. The root itself is the
@@ -63,7 +71,8 @@ private:
 };
 
 // Checks a key path below the root: levels joined by single '\', none empty, none longer than
-// kMaxKeyNameLength, no control characters. The empty path is the root.
+// kMaxKeyNameLength, at most kMaxKeyDepth levels and kMaxKeyPathLength bytes, no control
+// characters. The empty path is the root.
 bool IsValidKeyPath(std::string_view path);
 bool IsValidValueName(std::string_view name);
 

@@ -15,6 +15,8 @@ public:
     virtual bool OpenFolder(const std::string& path) = 0;
     // Opens a document (the help file) in its default viewer.
     virtual bool OpenDocument(const std::string& path) = 0;
+    // Whether the desktop names a default program for this existing file's type.
+    virtual bool HasHandlerFor(const std::string& path) = 0;
     // Opens a web address in the browser.
     virtual bool OpenUri(const std::string& uri) = 0;
     // The address under which a browser sees the files of folder (which ends in '/'), ending

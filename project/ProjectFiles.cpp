@@ -55,6 +55,8 @@ SaveResult CProjectFiles::SaveProject(SaveMode mode) {
         request.filter = kProjectFileFilter;
         request.defaultExtension = kProjectDefaultExtension;
         request.initialFile = m_currentPath;
+        if (m_startFolder)
+            request.startFolder = *m_startFolder;
         request.confirmOverwrite = true;
         auto chosen = m_dialogs.ChooseSaveFile(request);
         if (!chosen)
@@ -71,7 +73,7 @@ SaveResult CProjectFiles::SaveProject(SaveMode mode) {
 bool CProjectFiles::WriteProjectFile(const std::string& path) {
     m_lastWriteError.clear();
     std::string text;
-    if (!m_projectXml || !m_projectXml("customTemplate", text)) {
+    if (!m_projectXml || !m_projectXml(ProjectTextKind::CustomTemplate, text)) {
         m_lastWriteError = LoadAppString(IDS_SAVE_NO_PROJECT);
         return false;
     }

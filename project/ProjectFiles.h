@@ -30,9 +30,12 @@ struct SaveResult {
 // Whether a save is a plain save or a save-as.
 enum class SaveMode { Save, SaveAs };
 
-// Asks the movie for its project text of a kind ("customTemplate", "photoEditor"); false when
-// the movie could not deliver it.
-using ProjectXmlSource = std::function<bool(const std::string& kind, std::string& text)>;
+// The two project texts the editor hands over: the one publishing edits (the editor's
+// "photoEditor" view) and the one saved, whose img names the image file ("customTemplate").
+enum class ProjectTextKind { PhotoEditor, CustomTemplate };
+
+// Asks the movie for its project text of a kind; false when the movie could not deliver it.
+using ProjectXmlSource = std::function<bool(ProjectTextKind kind, std::string& text)>;
 
 // The name shown in the title for a project path: the part after the last '/', or when there
 // is none after the last '\'; the whole path when that separator is missing or comes first.
@@ -60,6 +63,9 @@ public:
     bool WriteProjectFile(const std::string& path);
 
     const std::string& CurrentProjectPath() const { return m_currentPath; }
+    // The folder the save dialog starts in while the project has no path (the output folder);
+    // the text must outlive this object.
+    void SetDialogStartFolder(const std::string* folder) { m_startFolder = folder; }
     // Why the last write failed; empty after a successful one.
     const std::string& LastWriteError() const { return m_lastWriteError; }
 
@@ -69,6 +75,7 @@ private:
     ProjectXmlSource m_projectXml;
     std::string m_currentPath;
     std::string m_lastWriteError;
+    const std::string* m_startFolder = nullptr;
 };
 
 } // namespace pennoria

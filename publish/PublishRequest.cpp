@@ -80,7 +80,7 @@ bool IsPlainPublishName(const std::string& name) {
     for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == '"' || c == '\'' ||
-            c == '`' || c == '<' || c == '>')
+            c == '`' || c == '<' || c == '>' || c == ':')
             return false;
     }
     return true;

@@ -58,8 +58,8 @@ public:
 std::string PublishBaseName(const std::string& swfName);
 
 // Whether a name can be published: a plain file name, without folder separators, "..", quotes,
-// "<", ">" or control characters, so that it stays inside the publish folder and is safe
-// wherever a page quotes it.
+// "<", ">", ":" or control characters, so that it stays inside the publish folder, is safe
+// wherever a page quotes it, and is never read as a URL scheme.
 bool IsPlainPublishName(const std::string& name);
 
 // Reads a decimal integer as "%d" does: white space skipped, optional sign, digits. False (and

@@ -156,7 +156,7 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
 
 bool CPublisher::FetchProject(PublishRun& run) {
     std::string text;
-    if (!m_projectXml || !m_projectXml("photoEditor", text))
+    if (!m_projectXml || !m_projectXml(ProjectTextKind::PhotoEditor, text))
         return false;
     // A project that does not parse is refused before anything in the folder changes: it
     // would leave an old publish's files beside new ones of the wrong size.
@@ -177,7 +177,8 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
     // names the copy.
     std::string customTemplate;
     std::string image;
-    const bool hasSource = m_projectXml && m_projectXml("customTemplate", customTemplate) &&
+    const bool hasSource = m_projectXml &&
+                           m_projectXml(ProjectTextKind::CustomTemplate, customTemplate) &&
                            GetCustomTemplateImage(customTemplate, image);
     std::string reference;
     run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
@@ -257,7 +258,7 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
     std::string error;
     auto bytes = platform::ReadWholeFile(run.sources.themeMovie, &error);
     if (!bytes) {
-        run.failure = "cannot read " + run.sources.themeMovie + ": " + error;
+        run.failure = FormatAppString(IDS_PUBLISH_CANNOT_READ, {run.sources.themeMovie, error});
         return false;
     }
     // At the default size the banner movie is an exact copy.
@@ -266,8 +267,10 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
         std::string resized;
         if (!movie.LoadFromData(std::move(*bytes)) ||
             !movie.SetStageSize(run.size.width, run.size.height) || !movie.SaveToData(resized)) {
-            run.failure = "cannot resize " + run.sources.themeMovie + ": " +
-                          (movie.LoadError().empty() ? movie.SaveError() : movie.LoadError());
+            run.failure = FormatAppString(IDS_PUBLISH_CANNOT_RESIZE,
+                                          {run.sources.themeMovie, movie.LoadError().empty()
+                                                                       ? movie.SaveError()
+                                                                       : movie.LoadError()});
             return false;
         }
         bytes = std::move(resized);
@@ -429,7 +432,7 @@ bool CPublisher::CopyInstalled(PublishRun& run, const std::string& source,
     std::string error;
     auto bytes = platform::ReadWholeFile(source, &error);
     if (!bytes) {
-        run.failure = "cannot read " + source + ": " + error;
+        run.failure = FormatAppString(IDS_PUBLISH_CANNOT_READ, {source, error});
         return false;
     }
     return WritePublished(run, relativePath, *bytes);

@@ -94,6 +94,18 @@ SwfBytes SWFBitReader::ReadBytes(std::size_t count) {
     return run;
 }
 
+const std::uint8_t* SWFBitReader::ReadSpan(std::size_t count) {
+    m_bitsConsumed = 8;
+    if (count > Remaining()) {
+        m_overrun = true;
+        m_cursor = m_image->Size();
+        return nullptr;
+    }
+    const std::uint8_t* span = m_image->Data() + m_cursor;
+    m_cursor += count;
+    return span;
+}
+
 std::uint32_t SWFBitReader::ReadBit() {
     if (m_bitsConsumed == 8) {
         m_bitByte = ReadByte();

@@ -62,6 +62,9 @@ public:
     std::uint32_t ReadU32();
     // count bytes as a run sharing the image; empty with Overrun() when fewer remain.
     SwfBytes ReadBytes(std::size_t count);
+    // count bytes as a pointer into the image, which the caller keeps alive; null with
+    // Overrun() when fewer remain.
+    const std::uint8_t* ReadSpan(std::size_t count);
 
     std::uint32_t ReadBit();
     std::uint32_t ReadUBits(int count);

@@ -3,6 +3,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -60,60 +61,29 @@ std::int32_t StageNbits(std::int64_t width, std::int64_t height) {
 // Streams a plain movie into a compressed file: the first 8 bytes as they are, the rest through
 // one zlib stream at the default level, into an area sized by zlib's bound so that the stream
 // always completes.
-class MovieDeflater {
-public:
-    explicit MovieDeflater(std::uint64_t plainLength) {
-        m_ok = deflateInit(&m_stream, Z_DEFAULT_COMPRESSION) == Z_OK;
-        if (!m_ok)
-            return;
-        m_initialised = true;
-        m_capacity = 8 + deflateBound(&m_stream, static_cast<uLong>(plainLength - 8));
-        m_block.reset(new std::uint8_t[m_capacity]);
-        m_stream.next_out = m_block.get() + 8;
-        m_stream.avail_out = static_cast<uInt>(m_capacity - 8);
-    }
-    ~MovieDeflater() {
-        if (m_initialised)
-            deflateEnd(&m_stream);
-    }
-    MovieDeflater(const MovieDeflater&) = delete;
-    MovieDeflater& operator=(const MovieDeflater&) = delete;
-
-    bool Feed(const std::uint8_t* data, size_t size) {
-        while (m_ok && m_headerBytes < 8 && size > 0) {
-            m_block[m_headerBytes++] = *data++;
-            --size;
-        }
-        while (m_ok && size > 0) {
-            auto part = static_cast<uInt>(std::min<size_t>(size, 1u << 30));
-            m_stream.next_in = const_cast<Bytef*>(data);
-            m_stream.avail_in = part;
-            while (m_ok && m_stream.avail_in > 0) {
-                if (deflate(&m_stream, Z_NO_FLUSH) != Z_OK || m_stream.avail_out == 0)
-                    m_ok = false;
-            }
-            data += part;
-            size -= part;
-        }
-        return m_ok;
-    }
-
-    bool Finish(SerializedMovie& out) {
-        if (!m_ok || m_headerBytes < 8 || deflate(&m_stream, Z_FINISH) != Z_STREAM_END)
-            return false;
-        out.blockSize = 8 + static_cast<size_t>(m_stream.total_out);
-        out.block = std::move(m_block);
-        return true;
-    }
-
-private:
-    z_stream m_stream{};
-    bool m_ok = false;
-    bool m_initialised = false;
-    size_t m_capacity = 0;
-    size_t m_headerBytes = 0;
-    std::unique_ptr<std::uint8_t[]> m_block;
-};
+// Deflates the body of a serialised movie (everything after its 8-byte header) into a zlib
+// stream, with libdeflate: in one call over the whole body it takes about half of zlib's time at
+// the same or a smaller size, and any zlib reader inflates it. The plain bytes are released.
+bool DeflateMovie(SerializedMovie& movie) {
+    if (movie.plain.size() < 8)
+        return false;
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(6), libdeflate_free_compressor);
+    if (!compressor)
+        return false;
+    const std::size_t bodyLength = movie.plain.size() - 8;
+    const std::size_t capacity = 8 + libdeflate_zlib_compress_bound(compressor.get(), bodyLength);
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[capacity]);
+    std::memcpy(block.get(), movie.plain.data(), 8);
+    const std::size_t packed = libdeflate_zlib_compress(compressor.get(), movie.plain.data() + 8,
+                                                        bodyLength, block.get() + 8, capacity - 8);
+    if (packed == 0)
+        return false;
+    std::string().swap(movie.plain);
+    movie.block = std::move(block);
+    movie.blockSize = 8 + packed;
+    return true;
+}
 
 void WriteHeader(SWFHeader& header, std::uint32_t totalLength, SWFBitWriter& writer) {
     for (int i = 0; i < 3; ++i)
@@ -297,12 +267,13 @@ bool SWFMovie::LoadImage(std::shared_ptr<const SwfImage> image) {
     for (;;) {
         if (reader.Remaining() == 0)
             return Fail("the movie ends without an End tag");
-        std::unique_ptr<SWFTag> tag = SWFTag::Read(reader);
-        if (!tag)
+        if (m_tags.size() >= kMaxMovieTags)
+            return Fail("the movie holds more than " + std::to_string(kMaxMovieTags) + " tags");
+        SWFTag tag;
+        if (!SWFTag::Read(reader, tag))
             return Fail("a tag record runs past the end of the file");
-        bool end = tag->Code() == 0;
-        m_tags.push_back(std::move(tag));
-        if (end)
+        m_tags.push_back(tag);
+        if (tag.Code() == 0)
             break;
     }
     m_loaded = true;
@@ -336,7 +307,7 @@ bool SWFMovie::Serialize(SerializedMovie& serialized) {
     }
     std::uint64_t content = 0;
     for (const auto& tag : m_tags)
-        content += tag->OnFileSize(m_trace);
+        content += tag.OnFileSize(m_trace);
     if (content > std::numeric_limits<std::uint32_t>::max() - 64) {
         m_saveError = "the movie is too large";
         return false;
@@ -348,24 +319,14 @@ bool SWFMovie::Serialize(SerializedMovie& serialized) {
         return false;
     }
 
-    bool written;
-    if (m_header.IsCompressed()) {
-        MovieDeflater deflater(total);
-        SWFBitWriter writer([&deflater](const std::uint8_t* data,
-                                        size_t size) { return deflater.Feed(data, size); },
-                            m_trace);
-        WriteHeader(m_header, static_cast<std::uint32_t>(total), writer);
-        for (const auto& tag : m_tags)
-            tag->Write(writer);
-        written = writer.Finish() && writer.BytesWritten() == total && deflater.Finish(serialized);
-    } else {
-        SWFBitWriter writer(static_cast<size_t>(total), m_trace);
-        WriteHeader(m_header, static_cast<std::uint32_t>(total), writer);
-        for (const auto& tag : m_tags)
-            tag->Write(writer);
-        written = writer.Finish() && writer.BytesWritten() == total;
-        serialized.plain = writer.TakeBuffer();
-    }
+    SWFBitWriter writer(static_cast<size_t>(total), m_trace);
+    WriteHeader(m_header, static_cast<std::uint32_t>(total), writer);
+    for (const auto& tag : m_tags)
+        tag.Write(writer);
+    bool written = writer.Finish() && writer.BytesWritten() == total;
+    serialized.plain = writer.TakeBuffer();
+    if (written && m_header.IsCompressed())
+        written = DeflateMovie(serialized);
     if (!written) {
         m_saveError = "the movie could not be serialised";
         return false;

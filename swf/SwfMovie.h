@@ -48,6 +48,8 @@ struct SWFHeader {
 
 // The most a compressed movie may inflate to.
 constexpr std::uint32_t kMaxPlainMovieLength = 256u << 20;
+// The most tags a movie may hold; real movies hold a few thousand.
+constexpr std::size_t kMaxMovieTags = std::size_t{1} << 20;
 
 // One movie, read whole and written back whole, plain or compressed as it was read.
 // A movie that did not load is never written.
@@ -80,7 +82,7 @@ public:
 
     SWFHeader& Header() { return m_header; }
     const SWFHeader& Header() const { return m_header; }
-    const std::vector<std::unique_ptr<SWFTag>>& Tags() const { return m_tags; }
+    const std::vector<SWFTag>& Tags() const { return m_tags; }
 
 private:
     bool LoadImage(std::shared_ptr<const SwfImage> image);
@@ -91,7 +93,7 @@ private:
     std::shared_ptr<const SwfImage> m_image;
     std::unique_ptr<SWFBitReader> m_reader;
     SWFHeader m_header;
-    std::vector<std::unique_ptr<SWFTag>> m_tags;
+    std::vector<SWFTag> m_tags;
     bool m_loaded = false;
     std::string m_loadError;
     std::string m_saveError;

@@ -12,50 +12,36 @@ constexpr std::uint32_t kLongForm = 63;
 SWFTagBody::~SWFTagBody() = default;
 
 bool SWFTagBody::ReadBody(SWFBitReader& reader, std::uint32_t length) {
-    SwfBytes bytes = reader.ReadBytes(length);
+    const std::uint8_t* span = reader.ReadSpan(length);
     if (reader.Overrun())
         return false;
-    m_bytes = std::move(bytes);
+    m_data = span;
+    m_available = length;
     return true;
 }
 
 void SWFTagBody::WriteBody(SWFBitWriter& writer, std::uint32_t length) const {
-    std::size_t count = length < m_bytes.size ? length : m_bytes.size;
-    writer.WriteBytes(m_bytes.data, count);
+    std::size_t count = length < m_available ? length : m_available;
+    writer.WriteBytes(m_data, count);
 }
 
-void SWFTagBody::SetBytes(SwfBytes bytes) {
-    m_length = static_cast<std::uint32_t>(bytes.size);
-    m_bytes = std::move(bytes);
-}
-
-SWFTag::SWFTag(std::uint16_t code, std::unique_ptr<SWFTagBody> body)
-    : m_code(code), m_body(std::move(body)) {
-    std::uint32_t length = m_body ? m_body->GetLength() : 0;
-    m_headerWord = static_cast<std::uint16_t>((code << 6) | (length < kLongForm ? length : 63));
-}
-
-std::unique_ptr<SWFTag> SWFTag::Read(SWFBitReader& reader) {
-    auto tag = std::make_unique<SWFTag>();
-    tag->m_headerWord = reader.ReadU16();
-    tag->m_code = static_cast<std::uint16_t>(tag->m_headerWord >> 6);
-    std::uint32_t length = tag->m_headerWord & 63u;
+bool SWFTag::Read(SWFBitReader& reader, SWFTag& tag) {
+    tag.m_headerWord = reader.ReadU16();
+    tag.m_code = static_cast<std::uint16_t>(tag.m_headerWord >> 6);
+    std::uint32_t length = tag.m_headerWord & 63u;
     if (length == kLongForm)
         length = reader.ReadU32();
     if (reader.Overrun())
-        return nullptr;
-    reader.Trace().Line("Tag : %s (length : %ld)", SWFTagNames::Lookup(tag->m_code),
+        return false;
+    reader.Trace().Line("Tag : %s (length : %ld)", SWFTagNames::Lookup(tag.m_code),
                         static_cast<long>(length));
-    auto body = std::make_unique<SWFTagBody>();
-    body->SetLength(length);
-    if (!body->ReadBody(reader, body->GetLength()))
-        return nullptr;
-    tag->m_body = std::move(body);
-    return tag;
+    tag.m_body = SWFTagBody();
+    tag.m_body.SetLength(length);
+    return tag.m_body.ReadBody(reader, length);
 }
 
 void SWFTag::Write(SWFBitWriter& writer) const {
-    std::uint32_t length = m_body ? m_body->GetLength() : 0;
+    std::uint32_t length = m_body.GetLength();
     if (length < kLongForm) {
         writer.WriteU16(static_cast<std::uint16_t>((m_code << 6) | length));
     } else {
@@ -64,16 +50,11 @@ void SWFTag::Write(SWFBitWriter& writer) const {
     }
     writer.Trace().Line("Tag : %s (length : %ld)", SWFTagNames::Lookup(m_code),
                         static_cast<long>(length));
-    if (m_body)
-        m_body->WriteBody(writer, length);
+    m_body.WriteBody(writer, length);
 }
 
-std::uint64_t SWFTag::OnFileSize(const SwfTrace& trace) const {
-    if (!m_body) {
-        trace.Line("No Tag instance exists.");
-        return 0;
-    }
-    std::uint64_t length = m_body->GetLength();
+std::uint64_t SWFTag::OnFileSize(const SwfTrace& /*trace*/) const {
+    std::uint64_t length = m_body.GetLength();
     return length < kLongForm ? length + 2 : length + 6;
 }
 

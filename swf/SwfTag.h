@@ -9,12 +9,14 @@
 
 namespace pennoria {
 
-// The raw body of a tag: its bytes as in the file, never interpreted.
+// The raw body of a tag: its bytes as in the file, never interpreted. The body is a span into
+// the movie's image, which the movie keeps alive: no tag allocates anything of its own, so a
+// small movie declaring millions of tiny tags costs a few bytes per tag.
 class SWFTagBody {
 public:
     SWFTagBody() = default;
-    SWFTagBody(const SWFTagBody&) = delete;
-    SWFTagBody& operator=(const SWFTagBody&) = delete;
+    SWFTagBody(const SWFTagBody&) = default;
+    SWFTagBody& operator=(const SWFTagBody&) = default;
 
     virtual ~SWFTagBody();
     // Takes length bytes from the reader; false when the image holds fewer.
@@ -24,11 +26,11 @@ public:
     virtual std::uint32_t GetLength() const { return m_length; }
     virtual void SetLength(std::uint32_t length) { m_length = length; }
 
-    const std::uint8_t* Data() const { return m_bytes.data; }
-    void SetBytes(SwfBytes bytes);
+    const std::uint8_t* Data() const { return m_data; }
 
 private:
-    SwfBytes m_bytes;
+    const std::uint8_t* m_data = nullptr; // m_available bytes inside the movie's image
+    std::uint32_t m_available = 0;
     std::uint32_t m_length = 0;
 };
 
@@ -36,11 +38,10 @@ private:
 class SWFTag {
 public:
     SWFTag() = default;
-    SWFTag(std::uint16_t code, std::unique_ptr<SWFTagBody> body);
 
     // Reads one record (header word, long length when the short one is 63, trace line, body).
-    // Null when the record runs past the end of the image.
-    static std::unique_ptr<SWFTag> Read(SWFBitReader& reader);
+    // False when the record runs past the end of the image.
+    static bool Read(SWFBitReader& reader, SWFTag& tag);
     // Writes the record: short form below 63 body bytes, long form from 63 on.
     void Write(SWFBitWriter& writer) const;
     // The size the record takes in a written file: length + 2 below 63, length + 6 from 63 on.
@@ -48,12 +49,12 @@ public:
 
     std::uint16_t HeaderWord() const { return m_headerWord; }
     std::uint16_t Code() const { return m_code; }
-    const SWFTagBody* Body() const { return m_body.get(); }
+    const SWFTagBody* Body() const { return &m_body; }
 
 private:
     std::uint16_t m_headerWord = 0;
     std::uint16_t m_code = 0;
-    std::unique_ptr<SWFTagBody> m_body;
+    SWFTagBody m_body;
 };
 
 // Display names of the tag codes, "UnKnown" for codes without one.

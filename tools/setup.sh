@@ -4,7 +4,8 @@
 #   tools/setup.sh test    install, build, run every test
 #   tools/setup.sh build   install and build only
 # Environment: BUILD_DIR (default build), SANITIZE=1 for AddressSanitizer + UBSan,
-# SKIP_INSTALL=1 to skip the package step.
+# SKIP_INSTALL=1 to skip the package step, GENERATOR (default Ninja), CMAKE_OPTIONS (more
+# configure options, e.g. -DPENNORIA_BUILD_GUI=OFF), CTEST_OPTIONS (e.g. -LE 'browser|gui').
 set -euo pipefail
 cd "$(dirname "$0")/.."
 action=${1:-run}
@@ -29,7 +30,10 @@ install_packages() {
 }
 
 build() {
-    local options=(-G Ninja -DPENNORIA_WERROR=ON)
+    local options=(-G "${GENERATOR:-Ninja}" -DPENNORIA_WERROR=ON)
+    local extra=()
+    read -ra extra <<< "${CMAKE_OPTIONS:-}"
+    options+=("${extra[@]}")
     [ "${SANITIZE:-0}" = 1 ] && options+=(-DPENNORIA_SANITIZE=ON -DPENNORIA_BUILD_BENCH=OFF)
     # A compiler cache, where one is installed, makes rebuilds of several trees cheap.
     command -v ccache >/dev/null 2>&1 &&
@@ -43,7 +47,8 @@ build
 case "$action" in
     build) ;;
     test)
-        ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+        read -ra ctest_extra <<< "${CTEST_OPTIONS:-}"
+        ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "${ctest_extra[@]}"
         ;;
     run)
         shift || true

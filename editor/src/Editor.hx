@@ -33,6 +33,8 @@ class Editor extends Sprite {
     var model:ProjectModel;
     var savedXml:String;
     var projectPath:String = "";
+    // The project file a save in progress writes, when known before the host asks for the text.
+    var savingTo:String = null;
     var maximized = false;
     var busy = false;
     var status:String = "";
@@ -140,7 +142,13 @@ class Editor extends Sprite {
 
     function onProjectXmlRequest(kind:Dynamic):String {
         // The project, the publish copy and the custom template are one text: its img names the image.
-        lastServedXml = model.toXml();
+        // Saved to a path the editor knows, an image beside or below the project is stored relative to it.
+        var served = model;
+        if (savingTo != null) {
+            served = model.copy();
+            served.image = ProjectModel.relativeTo(model.image, savingTo);
+        }
+        lastServedXml = served.toXml();
         return lastServedXml;
     }
 
@@ -247,7 +255,10 @@ class Editor extends Sprite {
 
     public function save(saveAs:Bool, ?after:Bool->Void) {
         lastServedXml = null;
+        // Only a plain save of a saved project goes to a path known beforehand.
+        savingTo = saveAs || projectPath == "" ? null : projectPath;
         var reply = host.send(Wire.SAVE_PROJECT, saveAs ? [Wire.SAVE_AS_MODE] : []);
+        savingTo = null;
         var saved = false;
         if (reply == null) {
             setStatus(Strings.STATUS_NO_HOST);
@@ -257,14 +268,21 @@ class Editor extends Sprite {
             showMessage(Strings.ERROR_TITLE, Strings.SAVE_FAILED);
         } else {
             projectPath = reply;
-            // What was written is the text handed over during the save, even if the user typed since.
-            savedXml = lastServedXml != null ? lastServedXml : model.toXml();
+            // What was written is the text handed over during the save, even if the user typed since;
+            // compared with the model's own text, whose image path is absolute.
+            savedXml = lastServedXml != null ? withAbsoluteImage(lastServedXml, reply) : model.toXml();
             saved = true;
             setStatus(Strings.format(Strings.STATUS_SAVED, [reply]));
         }
         refresh();
         if (after != null)
             after(saved);
+    }
+
+    static function withAbsoluteImage(xml:String, projectFile:String):String {
+        var saved = ProjectModel.fromXml(xml);
+        saved.image = ProjectModel.resolveAgainst(saved.image, projectFile);
+        return saved.toXml();
     }
 
     public function saveCommand(saveAs:Bool) {
@@ -835,7 +853,11 @@ class Editor extends Sprite {
         y = heading(page, Strings.LINK, y);
         var link = place(page, new TextInput("link", PANEL_W - 28), 14, y);
         link.onChange = function() {
-            model.link = StringTools.trim(link.text);
+            var text = StringTools.trim(link.text);
+            // Only web and mail links open; a script link would run in the page showing the banner.
+            model.link = ProjectModel.isAllowedLink(text) ? text : "";
+            if (text != "" && model.link == "")
+                setStatus(Strings.LINK_REFUSED);
             refresh();
         };
         inputs.set("link", link);

@@ -92,10 +92,10 @@ class ProjectModel {
         }
         if (root == null || root.nodeName != "template")
             throw "no template element";
-        // Values outside their range count as missing, as the banner movies read them.
+        // The size is read as the host and the banner movies read it.
         var m = new ProjectModel();
-        m.width = readInt(root.get("demoWidth"), 1, MAX_SIZE, 720);
-        m.height = readInt(root.get("demoHeight"), 1, MAX_SIZE, 540);
+        m.width = readSide(root.get("demoWidth"), 720);
+        m.height = readSide(root.get("demoHeight"), 540);
         m.image = orEmpty(root.get("img"));
         m.background = parseColour(root.get("bgColor"), 0xFFFFFF);
         m.fit = oneOf(root.get("fit"), FITS, "cover");
@@ -114,7 +114,7 @@ class ProjectModel {
         }
         var link = first(root, "link");
         if (link != null) {
-            m.link = orEmpty(link.get("url"));
+            m.link = isAllowedLink(link.get("url")) ? StringTools.trim(link.get("url")) : "";
             if (link.get("target") != null && link.get("target") != "")
                 m.linkTarget = link.get("target");
         }
@@ -122,6 +122,45 @@ class ProjectModel {
         m.effect = effect == null ? "fade" : oneOf(effect.get("type"), EFFECTS, "fade");
         m.duration = effect == null ? 800 : readInt(effect.get("duration"), 0, MAX_DURATION, 800);
         return m;
+    }
+
+    /**
+        A banner side as every reader of a project reads it (the host's project/BannerSize and the
+        movies' ProjectRules): missing or not a number gives the fallback; a number (white space,
+        an optional sign, decimal digits, anything after them ignored) is clamped to 1..MAX_SIZE.
+    **/
+    public static function readSide(value:String, fallback:Int):Int {
+        if (value == null)
+            return fallback;
+        var i = 0;
+        while (i < value.length && (value.charCodeAt(i) == 32 || (value.charCodeAt(i) >= 9 && value.charCodeAt(i) <= 13)))
+            i++;
+        var negative = false;
+        if (i < value.length && (value.charAt(i) == "+" || value.charAt(i) == "-")) {
+            negative = value.charAt(i) == "-";
+            i++;
+        }
+        var digits = 0;
+        var n = 0.0;
+        while (i < value.length && value.charCodeAt(i) >= 48 && value.charCodeAt(i) <= 57) {
+            if (n < 1e10)
+                n = n * 10 + (value.charCodeAt(i) - 48);
+            i++;
+            digits++;
+        }
+        if (digits == 0)
+            return fallback;
+        if (negative)
+            n = -n;
+        return n < 1 ? 1 : (n > MAX_SIZE ? MAX_SIZE : Std.int(n));
+    }
+
+    /** Links a banner may open: "http:", "https:" or "mailto:" (any case); anything else is no link. **/
+    public static function isAllowedLink(url:String):Bool {
+        if (url == null)
+            return false;
+        var t = StringTools.trim(url).toLowerCase();
+        return StringTools.startsWith(t, "http:") || StringTools.startsWith(t, "https:") || StringTools.startsWith(t, "mailto:");
     }
 
     static function readInt(value:String, low:Int, high:Int, fallback:Int):Int {
@@ -215,6 +254,26 @@ class ProjectModel {
         while (StringTools.startsWith(relative, "./"))
             relative = relative.substr(2);
         return projectFile.substr(0, cut + 1) + relative;
+    }
+
+    /**
+        The image path as a project saved at projectFile stores it: relative when the image sits in
+        the project's folder or below it (so the folder can be moved or sent whole), as it is
+        otherwise. resolveAgainst turns it back.
+    **/
+    public static function relativeTo(path:String, projectFile:String):String {
+        var cut = Std.int(Math.max(projectFile.lastIndexOf("/"), projectFile.lastIndexOf("\\")));
+        if (path == "" || cut <= 0 || !isAbsolute(path))
+            return path;
+        var folder = projectFile.substr(0, cut + 1);
+        if (!StringTools.startsWith(path, folder))
+            return path;
+        var rest = path.substr(folder.length);
+        // Never a parent reference: a path that climbs out stays absolute.
+        var parts = StringTools.replace(rest, "\\", "/").split("/");
+        if (rest == "" || parts.indexOf("..") >= 0 || parts.indexOf("") >= 0)
+            return path;
+        return rest;
     }
 
     /** The file name part of a path written with "/" or "\". */

@@ -64,6 +64,7 @@ class Strings {
     public static inline var VALIGN_BOTTOM = "Bottom";
     public static inline var DURATION = "Duration";
     public static inline var MILLISECONDS = "ms";
+    public static inline var LINK_REFUSED = "Only links starting with http:, https: or mailto: are used; this one is not.";
     public static inline var LINK_HINT = "The page opens in a new window when the banner is clicked.";
     public static inline var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
     public static inline var FONT_LIMITS = "The text size must be between %s and %s.";

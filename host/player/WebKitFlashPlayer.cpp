@@ -184,6 +184,7 @@ struct CWebKitFlashPlayer::State {
     std::int32_t version = 0;
     std::string queuedMovieUrl;
     std::function<void()> onShown;
+    std::string flashVars;
 
     BridgeLog log;
     CPlayerConversations conversations{log};
@@ -489,8 +490,10 @@ void CWebKitFlashPlayer::State::LoadMovieNow(const std::string& url) {
     GVariantBuilder arguments;
     g_variant_builder_init(&arguments, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&arguments, "{sv}", "url", g_variant_new_string(ValidUtf8(url).c_str()));
+    g_variant_builder_add(&arguments, "{sv}", "vars",
+                          g_variant_new_string(ValidUtf8(flashVars).c_str()));
     webkit_web_view_call_async_javascript_function(
-        view.get(), "pennoriaLoadMovie(url);", -1, g_variant_builder_end(&arguments), nullptr,
+        view.get(), "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr,
         nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer) {
             GErrorPtr error;
@@ -586,6 +589,10 @@ CWebKitFlashPlayer::~CWebKitFlashPlayer() {
 
 GtkWidget* CWebKitFlashPlayer::Widget() const {
     return m_state->holder ? m_state->holder.get() : GTK_WIDGET(m_state->view.get());
+}
+
+void CWebKitFlashPlayer::SetFlashVars(const std::string& flashVars) {
+    m_state->flashVars = flashVars;
 }
 
 void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {

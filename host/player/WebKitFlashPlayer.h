@@ -48,6 +48,7 @@ public:
     void Start();
 
     // Loads a movie: an absolute path (served by the player's scheme) or a URL. Does not wait.
+    void SetFlashVars(const std::string& flashVars) override;
     void SetMovie(const std::string& moviePathOrUrl) override;
     // The Flash Player version Ruffle reports, packed major << 16 | minor; 0 when the page or
     // Ruffle cannot be started (waits for the page, at most startTimeoutMs).

@@ -81,6 +81,21 @@ std::string WithDefaultExtension(const std::string& path, const std::string& def
                                            : path + "." + defaultExtension;
 }
 
+namespace {
+
+// A file dialog with no file to place it starts in the start folder, or in its nearest folder
+// that exists (the output folder is created only by publishing).
+void StartInFolder(GtkFileChooser* chooser, std::string folder) {
+    while (!folder.empty() && folder.front() == '/' && !DirectoryExists(folder)) {
+        const std::size_t slash = folder.find_last_of('/');
+        folder = slash == 0 ? "/" : folder.substr(0, slash);
+    }
+    if (!folder.empty() && folder.front() == '/')
+        gtk_file_chooser_set_current_folder(chooser, folder.c_str());
+}
+
+} // namespace
+
 std::optional<std::string> GtkDialogs::ChooseOpenFile(const OpenFileRequest& request) {
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         nullptr, AsWindow(m_parent), GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
@@ -92,6 +107,8 @@ std::optional<std::string> GtkDialogs::ChooseOpenFile(const OpenFileRequest& req
             gtk_file_chooser_set_filename(chooser, request.initialFile.c_str());
         else
             gtk_file_chooser_set_current_folder(chooser, Directory(request.initialFile).c_str());
+    } else {
+        StartInFolder(chooser, request.startFolder);
     }
     std::optional<std::string> result;
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT)
@@ -111,8 +128,11 @@ std::optional<std::string> GtkDialogs::ChooseSaveFile(const SaveFileRequest& req
             gtk_file_chooser_set_current_folder(chooser, Directory(request.initialFile).c_str());
             gtk_file_chooser_set_current_name(chooser, BaseName(request.initialFile).c_str());
         } else {
+            StartInFolder(chooser, request.startFolder);
             gtk_file_chooser_set_current_name(chooser, request.initialFile.c_str());
         }
+    } else {
+        StartInFolder(chooser, request.startFolder);
     }
     // The overwrite question is asked here rather than by the chooser, because it concerns the
     // name with the default extension added, which the chooser never sees.

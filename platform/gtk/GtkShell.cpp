@@ -233,6 +233,26 @@ bool GtkShell::OpenDocument(const std::string& path) {
     return Launch(FileUriForPath(path));
 }
 
+bool GtkShell::HasHandlerFor(const std::string& path) {
+    // The type as the desktop's launcher sees it: from the name, then from the content.
+    GFile* file = g_file_new_for_path(path.c_str());
+    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                        G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+    g_object_unref(file);
+    if (!info)
+        return false;
+    const char* type = g_file_info_get_content_type(info);
+    GAppInfo* handler = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+    DebugOutput("shell: " + path + " is " + (type ? type : "?") +
+                (handler ? std::string(", opened by ") + g_app_info_get_id(handler)
+                         : std::string(", with no program to open it")));
+    g_object_unref(info);
+    if (!handler)
+        return false;
+    g_object_unref(handler);
+    return true;
+}
+
 bool GtkShell::OpenUri(const std::string& uri) {
     // Only web addresses: a file or program address handed in here would run or open
     // something local.

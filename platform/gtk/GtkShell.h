@@ -17,6 +17,7 @@ public:
 
     bool OpenFolder(const std::string& path) override;
     bool OpenDocument(const std::string& path) override;
+    bool HasHandlerFor(const std::string& path) override;
     bool OpenUri(const std::string& uri) override;
     // Serves the folder over http on 127.0.0.1 (GET only, below a random path that only this
     // run knows; worker threads) so that the browser can load pages that fetch their files.

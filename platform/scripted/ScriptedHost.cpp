@@ -32,7 +32,7 @@ std::optional<std::string> ScriptedDialogs::TakeAnswer() {
 
 void ScriptedDialogs::Report(const std::string& kind, const std::string& text,
                              const std::string& title, const std::string& answer) {
-    m_history.push_back({kind, text, title, answer});
+    m_history.push_back(Shown{kind, text, title, answer, std::string()});
     if (m_sink) {
         m_sink("dialog: " + kind + ": " + EscapeLineFeeds(text));
         m_sink("answer: " + EscapeLineFeeds(answer));
@@ -49,11 +49,15 @@ std::optional<std::string> ScriptedDialogs::ChoosePath(const std::string& kind,
 }
 
 std::optional<std::string> ScriptedDialogs::ChooseOpenFile(const OpenFileRequest& request) {
-    return ChoosePath("open", request.initialFile);
+    auto chosen = ChoosePath("open", request.initialFile);
+    m_history.back().startFolder = request.startFolder;
+    return chosen;
 }
 
 std::optional<std::string> ScriptedDialogs::ChooseSaveFile(const SaveFileRequest& request) {
-    return ChoosePath("save", request.initialFile);
+    auto chosen = ChoosePath("save", request.initialFile);
+    m_history.back().startFolder = request.startFolder;
+    return chosen;
 }
 
 std::optional<std::string> ScriptedDialogs::ChooseFolder(const FolderRequest& request) {
@@ -77,6 +81,14 @@ MessageAnswer ScriptedDialogs::ShowTitledMessage(const std::string& title, const
     }
     Report("message", text, title, "ok");
     return MessageAnswer::Ok;
+}
+
+bool ScriptedShell::HasHandlerFor(const std::string& path) {
+    for (const std::string& suffix : m_unhandledSuffixes)
+        if (path.size() >= suffix.size() &&
+            path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return false;
+    return true;
 }
 
 bool ScriptedShell::Record(const std::string& what) {

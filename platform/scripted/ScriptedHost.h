@@ -44,6 +44,7 @@ public:
         std::string text;
         std::string title;
         std::string answer;
+        std::string startFolder; // file dialogs: where the dialog was asked to start
     };
     const std::vector<Shown>& History() const { return m_history; }
     // The last status-line text a folder dialog showed for its initial folder.
@@ -68,6 +69,9 @@ public:
     bool OpenFolder(const std::string& path) override { return Record(path); }
     bool OpenDocument(const std::string& path) override { return Record(path); }
     bool OpenUri(const std::string& uri) override { return Record(uri); }
+    // Every file has a handler unless its name ends with a suffix given here.
+    bool HasHandlerFor(const std::string& path) override;
+    void RemoveHandlerFor(const std::string& suffix) { m_unhandledSuffixes.push_back(suffix); }
     const std::vector<std::string>& Opened() const { return m_opened; }
     void ClearOpened() { m_opened.clear(); }
 
@@ -75,6 +79,7 @@ private:
     bool Record(const std::string& what);
     EventSink m_sink;
     std::vector<std::string> m_opened;
+    std::vector<std::string> m_unhandledSuffixes;
 };
 
 // A window that only keeps its state and title. Posted work waits in a queue until

@@ -1,6 +1,7 @@
 // The invoke codec and the editor command dispatcher, driven through the scripted player.
 #include "bridge/Invoke.h"
 #include "core/Strings.h"
+#include "platform/FileSystem.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -101,9 +102,11 @@ TEST_F(Dispatcher, UnknownAndMalformedRequestsGetNoReplyAndChangeNothing) {
 }
 
 TEST_F(Dispatcher, StartUpLoadsTheEditorMovieAndTitlesANewProject) {
+    bed.settings.languageIni = "lang_fra.ini";
     bed.Start();
     EXPECT_TRUE(bed.player.LocalSecurityDisabled());
     EXPECT_EQ(bed.player.Movie(), bed.ProgramFolder() + "editor/Pennoria.swf");
+    EXPECT_EQ(bed.player.FlashVars(), "lang=fra"); // the editor speaks the host's language
     EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
 }
 
@@ -246,16 +249,51 @@ TEST_F(Dispatcher, OpenOutputFolderOpensOnlyExistingFolders) {
     EXPECT_EQ(bed.window.BusyDepth(), 0);
 }
 
-TEST_F(Dispatcher, HelpOpensTheHelpFileOrSaysItIsMissing) {
+// While no file places them, the project dialogs start in the output folder.
+TEST_F(Dispatcher, ProjectDialogsStartInTheOutputFolder) {
+    bed.settings.OutputFolder = "/home/u/Documents/Pennoria";
+    bed.Start();
+    EXPECT_EQ(bed.player.Command("GetSelectedFilePathVC", {"Projects(*.pbf)|*.pbf||", "openprj"}),
+              "<string>false</string>");
+    EXPECT_EQ(bed.player.Command("SaveProjectFileVC"), "<string>false</string>");
+    ASSERT_EQ(bed.dialogs.History().size(), 2u);
+    for (const auto& shown : bed.dialogs.History())
+        EXPECT_EQ(shown.startFolder, "/home/u/Documents/Pennoria") << shown.kind;
+}
+
+// The compiled help when the desktop can show it, else the web pages, else a message naming
+// where the help is; a missing help says so. Never silent.
+TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     bed.Start();
     EXPECT_EQ(bed.player.Command("OpenHelpFileVC"), "<string>NoDefine Call</string>");
     ASSERT_EQ(bed.dialogs.History().size(), 1u);
     EXPECT_EQ(bed.dialogs.History()[0].text, "Help file no found!");
     EXPECT_TRUE(bed.shell.Opened().empty());
-    WriteFileText(bed.ProgramFolder() + "Pennoria Help.chm", "help");
+
+    const std::string chm = bed.ProgramFolder() + "Pennoria Help.chm";
+    const std::string pages = bed.ProgramFolder() + "help/index.html";
+    WriteFileText(chm, "help");
     bed.player.Command("openhelpfilevc");
-    EXPECT_EQ(bed.shell.Opened(),
-              std::vector<std::string>{bed.ProgramFolder() + "Pennoria Help.chm"});
+    EXPECT_EQ(bed.shell.Opened(), std::vector<std::string>{chm});
+
+    // No viewer for the compiled help: the web pages, or the message when they are missing.
+    bed.shell.RemoveHandlerFor(".chm");
+    bed.player.Command("OpenHelpFileVC");
+    ASSERT_EQ(bed.dialogs.History().size(), 2u);
+    EXPECT_NE(bed.dialogs.History()[1].text.find(chm), std::string::npos)
+        << bed.dialogs.History()[1].text;
+    ASSERT_TRUE(platform::CreateOneDirectory(bed.ProgramFolder() + "help"));
+    WriteFileText(pages, "<html></html>");
+    bed.player.Command("OpenHelpFileVC");
+    EXPECT_EQ(bed.shell.Opened(), (std::vector<std::string>{chm, pages}));
+
+    // Nothing can show either: one message naming both files, on lines of their own.
+    bed.shell.RemoveHandlerFor(".html");
+    bed.player.Command("OpenHelpFileVC");
+    ASSERT_EQ(bed.dialogs.History().size(), 3u);
+    EXPECT_NE(bed.dialogs.History()[2].text.find("\n" + chm + "\n" + pages), std::string::npos)
+        << bed.dialogs.History()[2].text;
+    EXPECT_EQ(bed.shell.Opened().size(), 2u);
 }
 
 // A later start of the program hands its project over: the movie is told, and only the path handed

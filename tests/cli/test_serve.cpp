@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <zlib.h>
 
 using namespace pennoria;
 using namespace pennoria::testing;
@@ -31,6 +33,7 @@ public:
         args.insert(args.begin(), kCli);
         if (!m_child.Start(args,
                            {{"PENNORIA_MODULE_PATH", m_dir / "prog/pennoria-cli"},
+                            {"HOME", m_dir / "home"},
                             {"XDG_CONFIG_HOME", m_dir / "config"},
                             {"XDG_DATA_HOME", m_dir / "data"}},
                            m_dir / "stderr.txt"))
@@ -109,6 +112,10 @@ TEST(Serve, RequestsRepliesAndSilenceForUnknownOrMalformed) {
 
 TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     CliRun run;
+    // The default output folder lies in the documents folder the desktop names.
+    WriteFileText(
+        run.Path("config/user-dirs.dirs"),
+        "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n");
     ASSERT_TRUE(run.Start({"serve", "--project", "/p/a&b.pbf"}));
     EXPECT_EQ(run.Request("GetOutputFielsInfoVC"), "<string>/p/a&amp;b.pbf</string>");
     std::string call = run.Next();
@@ -117,7 +124,7 @@ TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
     EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
     ASSERT_EQ(parsed.arguments.size(), 5u); // folder, movie, page, player, HTML5 creative
-    EXPECT_EQ(parsed.arguments[0], run.Path("data") + "/Pennoria");
+    EXPECT_EQ(parsed.arguments[0], run.Path("home") + "/My \"Docs\"/Pennoria");
     run.Send("<undefined/>");
     EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");
     EXPECT_EQ(run.Finish(), 0);
@@ -308,4 +315,34 @@ TEST(Framing, HeadersAndBrokenInput) {
         EXPECT_EQ(status, c.last) << c.input.substr(0, 60);
         std::fclose(in);
     }
+}
+
+// An exception that reaches the top of the command-line tool is reported and gives status 1:
+// here the memory a movie declares cannot be had under a small address-space limit.
+TEST(PublishCommand, NoExceptionLeavesTheToolUnreported) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    ScratchFolder dir;
+    std::string movie = "CWS";
+    movie += static_cast<char>(10);
+    const std::uint32_t declared = 200u << 20;
+    for (int i = 0; i < 4; ++i)
+        movie += static_cast<char>((declared >> (8 * i)) & 0xFF);
+    std::string body(declared - 8, '\0'); // header, rectangle and tags all zero: no End tag
+    uLongf size = compressBound(static_cast<uLong>(body.size()));
+    std::string packed(size, '\0');
+    ASSERT_EQ(compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+                       reinterpret_cast<const Bytef*>(body.data()),
+                       static_cast<uLong>(body.size())),
+              Z_OK);
+    movie += packed.substr(0, size);
+    WriteFileText(dir / "big.swf", movie);
+    const std::string command = "ulimit -v 150000; exec '" + kCli + "' swf info '" +
+                                (dir / "big.swf") + "' >/dev/null 2>'" + (dir / "err.txt") + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadFileText(dir / "err.txt"), "pennoria-cli: out of memory\n");
+#endif
 }

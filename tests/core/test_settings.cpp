@@ -3,6 +3,7 @@
 #include "core/AppSettings.h"
 #include "core/RegistryStore.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "tests/TestSupport.h"
@@ -360,7 +361,7 @@ TEST_F(SettingsInHive, MissingValuesTakeTheirDefaultsOrKeepTheField) {
     EXPECT_EQ(settings.OutMode, 2u);
     EXPECT_EQ(settings.EmbedMode, 0u);
     EXPECT_EQ(settings.AutoSelectLang, 1);
-    EXPECT_EQ(settings.languageIni, "lang_eng.ini");
+    EXPECT_EQ(settings.languageIni, LanguageIniFromEnvironment());
     EXPECT_EQ(settings.OutputFolder, "/keep/out");
     EXPECT_EQ(settings.AlbumID, "id");
     EXPECT_EQ(settings.AlbumPassword, "pw");
@@ -383,25 +384,78 @@ TEST_F(SettingsInHive, AMissingKeyChangesNothingAndCreatesNothing) {
     EXPECT_FALSE(PathExists(m_dir / "config"));
 }
 
-TEST_F(SettingsInHive, AnEmptyOutputFolderBecomesTheDataFolderWhichIsCreated) {
+TEST_F(SettingsInHive, AnEmptyOutputFolderBecomesPennoriaInTheDocumentsFolder) {
+    ScopedEnv home("HOME", m_dir / "home");
     SetRaw("OutputFolder", kRegSz, "");
     CAppSettings settings;
     LoadAppSettings(settings);
-    EXPECT_EQ(settings.OutputFolder, m_dir / "data/share/Pennoria");
-    EXPECT_TRUE(DirectoryExists(m_dir / "data/share"));
-    EXPECT_FALSE(PathExists(m_dir / "data/share/Pennoria"));
-    EXPECT_EQ(Stored("OutputFolder").second, ""); // written back only by the next save
+    EXPECT_EQ(settings.OutputFolder, m_dir / "home/Pennoria"); // no user-dirs.dirs
+    EXPECT_FALSE(PathExists(m_dir / "home"));                  // nothing is created
+    EXPECT_EQ(Stored("OutputFolder").second, "");              // written back only by the next save
 
-    {
-        ScopedEnv slash("XDG_DATA_HOME", m_dir / "data/");
-        CAppSettings again;
-        LoadAppSettings(again);
-        EXPECT_EQ(again.OutputFolder, m_dir / "data/Pennoria");
-    }
+    ::mkdir((m_dir / "config").c_str(), 0700);
+    WriteFileText(m_dir / "config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n  XDG_DOCUMENTS_DIR=\"$HOME/Dokumente/\"\n");
+    CAppSettings documents;
+    LoadAppSettings(documents);
+    EXPECT_EQ(documents.OutputFolder, m_dir / "home/Dokumente/Pennoria");
+
     SetRaw("OutputFolder", kRegSz, Utf16Bytes(u"/mine"));
     CAppSettings kept;
     LoadAppSettings(kept);
     EXPECT_EQ(kept.OutputFolder, "/mine");
+}
+
+// The user-dirs file is shell text written by xdg-user-dirs-update: only "$HOME/..." and
+// absolute paths count, quoted, the last assignment winning.
+TEST(UserDirs, EntriesAreReadAsXdgUserDirReadsThem) {
+    const std::string home = "/home/u";
+    auto entry = [&](const std::string& text) {
+        return UserDirsEntry(text, "XDG_DOCUMENTS_DIR", home).value_or("<none>");
+    };
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/Documents\""), "/home/u/Documents");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME\""), "/home/u");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"/srv/docs/\"\r\n"), "/srv/docs");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/a \\\"b\\\" \\\\c\""), "/home/u/a \"b\" \\c");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/x\"\nXDG_DOCUMENTS_DIR=\"$HOME/y\""), "/home/u/y");
+    EXPECT_EQ(entry("# XDG_DOCUMENTS_DIR=\"$HOME/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR_OLD=\"$HOME/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"relative/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOMEWARD/no\""), "<none>");
+    EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/unclosed"), "<none>");
+    EXPECT_EQ(UserDirsEntry("XDG_DOCUMENTS_DIR=\"$HOME/d\"", "XDG_DOCUMENTS_DIR", ""),
+              std::nullopt);
+}
+
+// Until a language is stored, the locale chooses it: LC_ALL, then LC_MESSAGES, then LANG.
+TEST_F(SettingsInHive, TheLanguageComesFromTheLocaleUntilOneIsStored) {
+    EXPECT_EQ(LanguageIniForLocale("de_DE.UTF-8"), "lang_deu.ini");
+    EXPECT_EQ(LanguageIniForLocale("de_AT@euro"), "lang_deu.ini");
+    EXPECT_EQ(LanguageIniForLocale("fr"), "lang_fra.ini");
+    EXPECT_EQ(LanguageIniForLocale("fr_CA.UTF-8"), "lang_fra.ini");
+    for (const char* other : {"C.UTF-8", "POSIX", "", "en_GB.UTF-8", "dsb_DE", "frr_DE", "nl_NL"})
+        EXPECT_EQ(LanguageIniForLocale(other), "lang_eng.ini") << other;
+    EXPECT_EQ(LanguageCode("lang_deu.ini"), "deu");
+    EXPECT_EQ(LanguageCode("mine.ini"), "eng");
+
+    ScopedEnv all("LC_ALL", "");
+    ScopedEnv messages("LC_MESSAGES", "fr_FR.UTF-8");
+    ScopedEnv lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(CAppSettings().languageIni, "lang_fra.ini"); // an empty LC_ALL does not count
+    {
+        ScopedEnv set("LC_ALL", "de_CH.UTF-8");
+        CAppSettings settings;
+        LoadAppSettings(settings); // no key: the locale's language
+        EXPECT_EQ(settings.languageIni, "lang_deu.ini");
+        SetRaw("SWFFile", kRegSz, Utf16Bytes(u"x.swf"));
+        CAppSettings missing;
+        LoadAppSettings(missing); // a key without the value: the same
+        EXPECT_EQ(missing.languageIni, "lang_deu.ini");
+    }
+    SetRaw("languageIni", kRegSz, Utf16Bytes(u"lang_eng.ini"));
+    CAppSettings stored;
+    LoadAppSettings(stored);
+    EXPECT_EQ(stored.languageIni, "lang_eng.ini");
 }
 
 TEST_F(SettingsInHive, ALoadFromADamagedHiveStartsFromDefaultsAndTheNextSaveIsGood) {

@@ -184,6 +184,12 @@ class DesktopSession(unittest.TestCase):
             app.answer_file_dialog(cls.scratch + "/banner.pbf", location_entry=True)
             app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
             time.sleep(3)  # the movie reads the file
+            # The launcher's StartupWMClass names the window's class; the picture of the
+            # reopened banner is the one the software centres show.
+            classed = subprocess.run(["xdotool", "search", "--classname", "^pennoria$"],
+                                     stdout=subprocess.PIPE, text=True).stdout.split()
+            cls.window_classed = str(app.window) in classed
+            app.screenshot("editor")
             app.click(HEADLINE_FIELD)
             app.key("ctrl+p")
             # The output folder field of the publish panel, which is centred in the movie.
@@ -229,6 +235,10 @@ class DesktopSession(unittest.TestCase):
     def test_the_published_banner_shows_the_image(self):
         seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
         self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
+
+    def test_the_window_class_is_the_launchers(self):
+        self.assertTrue(getattr(self, "window_classed", False),
+                        "no window of class pennoria (StartupWMClass of pennoria.desktop)")
 
     def test_the_close_button_ends_the_program(self):
         self.assertIn("ExitApplicationVC", self.log)

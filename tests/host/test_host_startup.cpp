@@ -1,6 +1,7 @@
 // The desktop program's start-up: the player version rule, and the program run without a player
 // or without a display.
 #include "bridge/FlashPlayer.h"
+#include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/PlayerProbe.h"
 #include "tests/TestSupport.h"
@@ -41,10 +42,10 @@ protected:
     // Runs the copied host with scratch per-user folders; the exit status and standard error.
     std::pair<int, std::string> Run(const std::string& display) {
         std::string errors = m_home / "stderr.txt";
-        std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + display +
-                              " XDG_CONFIG_HOME='" + (m_home / "config") + "' XDG_DATA_HOME='" +
-                              (m_home / "data") + "' '" + (m_program / "pennoria") + "' 2>'" +
-                              errors + "'";
+        std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_MESSAGES " +
+                              display + " XDG_CONFIG_HOME='" + (m_home / "config") +
+                              "' XDG_DATA_HOME='" + (m_home / "data") + "' '" +
+                              (m_program / "pennoria") + "' 2>'" + errors + "'";
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(errors)};
     }
@@ -78,6 +79,17 @@ TEST_F(HostProcess, WithoutAPlayerItShowsTheLocalizedMessageAndEnds) {
     EXPECT_FALSE(PathExists(m_home / "data")); // the settings were never loaded
 }
 
+TEST_F(HostProcess, TheMessageComesInTheLocalesLanguage) {
+    ::mkdir((m_program / "lang").c_str(), 0755);
+    WriteFileText(m_program / "lang/lang_eng.ini", "[STRING]\n6=No player\n");
+    WriteFileText(m_program / "lang/lang_deu.ini", "[STRING]\n6=Kein Player\n");
+    WriteFileText(m_program / "lang/lang_fra.ini", "[STRING]\n7=Pennoria\n");
+    EXPECT_EQ(Run("LANG=de_DE.UTF-8").second.rfind("Kein Player\n", 0), 0u);
+    EXPECT_EQ(Run("LANG=C.UTF-8").second.rfind("No player\n", 0), 0u);
+    // A language file without the message falls back to the built-in text.
+    EXPECT_EQ(Run("LANG=fr_FR.UTF-8").second.rfind(BuiltInString(IDS_PLAYER_MISSING), 0), 0u);
+}
+
 TEST_F(HostProcess, WithAPlayerItLoadsTheSettingsAndNeedsADisplay) {
     if (!WebViewAvailable())
         GTEST_SKIP() << "WebKitGTK 4.1 cannot be loaded here";
@@ -86,8 +98,7 @@ TEST_F(HostProcess, WithAPlayerItLoadsTheSettingsAndNeedsADisplay) {
     EXPECT_NE(status, 0);
     EXPECT_EQ(errors.find("Flash Player"), std::string::npos) << errors;
     EXPECT_NE(errors.find("no display"), std::string::npos) << errors;
-    EXPECT_TRUE(DirectoryExists(m_home / "data"));
-    EXPECT_FALSE(PathExists(m_home / "data/Pennoria"));
+    EXPECT_FALSE(PathExists(m_home / "data")); // the default output folder is not created
     EXPECT_FALSE(PathExists(m_home / "config"));
 
     // A display that cannot be reached is no display either.

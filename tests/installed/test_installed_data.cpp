@@ -157,6 +157,15 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         for (const char* option : {"splashScreen: false", "autoplay: \"on\"",
                                    "contextMenu: \"off\"", "allowScriptAccess: false"})
             EXPECT_NE(text.find(option), std::string::npos) << option;
+        // The banner may never script the page it is shown in, nor may its copied embed code.
+        EXPECT_EQ(Count(text, "allowScriptAccess\" value=\"never\"") +
+                      Count(text, "allowScriptAccess=\"never\"") +
+                      Count(text, "allowScriptAccess: \"never\""),
+                  Count(text, "param name=\"movie\"") + Count(text, "<embed ") +
+                      Count(text, "&lt;embed ") + Count(text, "embedSWF(\""));
+        // Every rule says never (the bundled player's own setting says false).
+        EXPECT_EQ(Count(text, "allowScriptAccess") - Count(text, "allowScriptAccess: false"),
+                  Count(text, "never"));
         if (page.mainPage) {
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);
@@ -191,7 +200,9 @@ TEST_P(LanguageFile, HasEveryMessageId) {
          {IDS_OVERWRITE_PROMPT, IDS_CREATED_BY, IDS_EMBED_TIP, IDS_PLAYER_MISSING, IDS_APP_TITLE,
           IDS_HELP_NOT_FOUND, IDS_PUBLISH_TITLE, IDS_PUBLISH_BAD_NAME, IDS_PUBLISH_STOPPED,
           IDS_PUBLISH_PROJECT_UNREADABLE, IDS_PUBLISH_IMAGE_NOT_PICTURE, IDS_PUBLISH_IMAGE_NOT_FILE,
-          IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT}) {
+          IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT, IDS_PUBLISH_CANNOT_READ,
+          IDS_PUBLISH_CANNOT_RESIZE, IDS_PUBLISH_JPEG_OFFER, IDS_PUBLISH_CREATIVE_TOO_LARGE,
+          IDS_HELP_NO_VIEWER}) {
         auto raw = platform::LookupProfileText(text, "STRING", std::to_string(id));
         ASSERT_TRUE(raw.has_value()) << "id " << id;
         std::string value = GetLanguageText("STRING", std::to_string(id));

@@ -161,6 +161,44 @@ TEST(RegistryText, MalformedFilesAreRefused) {
     }
 }
 
+// A hive whose one key is depth levels deep.
+std::string DeepKeyHive(std::size_t depth) {
+    std::string path = "Software";
+    for (std::size_t i = 1; i < depth; ++i)
+        path += "\\a";
+    return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" + path +
+           "]\n\"A\"=dword:00000001\n";
+}
+
+// Keys as deep as the limit and many values in one key are read in time linear in the file;
+// one level more is refused.
+TEST(RegistryText, DepthLimitAndManyValuesInOneKey) {
+    RegistryTree tree;
+    std::string error;
+    EXPECT_TRUE(ParseRegistryText(DeepKeyHive(kMaxKeyDepth), tree, &error)) << error;
+    EXPECT_FALSE(ParseRegistryText(DeepKeyHive(kMaxKeyDepth + 1), tree, &error));
+    EXPECT_FALSE(ParseRegistryText(DeepKeyHive(20000), tree, &error));
+
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Many]\n";
+    const int count = 40000;
+    for (int i = 0; i < count; ++i)
+        text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(10000000 + i) + "\n";
+    for (int i = 0; i < count; i += 2) // every other one deleted again
+        text += "\"V" + std::to_string(i) + "\"=-\n";
+    text += "\"v1\"=\"changed\"\n";
+    ASSERT_TRUE(ParseRegistryText(text, tree, &error)) << error;
+    const RegistryKey* many = tree.Find("many");
+    ASSERT_NE(many, nullptr);
+    EXPECT_EQ(many->values.size(), static_cast<std::size_t>(count / 2));
+    EXPECT_EQ(many->FindValue("v0"), nullptr);
+    ASSERT_NE(many->FindValue("V39999"), nullptr);
+    EXPECT_EQ(many->FindValue("V39999")->name, "v39999");
+    EXPECT_EQ(many->FindValue("v1")->type, kRegSz);
+    RegistryTree again;
+    ASSERT_TRUE(ParseRegistryText(FormatRegistryText(tree), again, &error)) << error;
+    EXPECT_TRUE(again == tree);
+}
+
 TEST(RegistryText, ACutFileNeverGivesAWrongValue) {
     // Wherever a file is cut, it is either refused or every value it still holds is the one
     // that was written (a shorter dword or hex list must not pass for the real one).
@@ -281,6 +319,7 @@ TEST_F(RegistryCalls, ADamagedFileIsKeptAsideAndTheNextSaveWritesAGoodOne) {
         {"truncated in hex data", good.substr(0, good.size() - 6)},
         {"truncated in the header", good.substr(0, 20)},
         {"empty", ""},
+        {"a key nested beyond the limit", DeepKeyHive(10000)},
     };
     for (const auto& [what, damaged] : damages) {
         SCOPED_TRACE(what);
@@ -304,6 +343,18 @@ TEST_F(RegistryCalls, ADamagedFileIsKeptAsideAndTheNextSaveWritesAGoodOne) {
         EXPECT_EQ(DataOf(tree, "Software\\Kept", "A"), Bytes({7, 0, 0, 0}));
         EXPECT_EQ(ReadFileText(HivePath() + ".bad"), damaged);
     }
+}
+
+TEST_F(RegistryCalls, AFifoInPlaceOfTheFileIsMovedAsideWithoutWaiting) {
+    ::mkdir((m_dir / "config").c_str(), 0700);
+    ::mkdir((m_dir / "config/Oskarel").c_str(), 0700);
+    ASSERT_EQ(::mkfifo(HivePath().c_str(), 0600), 0);
+    RegKey key = nullptr;
+    EXPECT_EQ(RegOpenKey(kHKeyCurrentUser, "Software\\Kept", RegAccess::Read, &key),
+              RegStatus::NotFound);
+    struct stat st {};
+    ASSERT_EQ(::lstat((HivePath() + ".bad").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(RegistryCalls, AFileDamagedWhileOpenIsNotOverwrittenBlindly) {

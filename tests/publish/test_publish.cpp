@@ -165,6 +165,7 @@ TEST_F(PublishFolder, NamesThatLeaveTheFolderOrBreakAPageAreRefused) {
              {"1", "0", web, "a.swf", "p.html", ".."},
              {"1", "0", web, "a\"><img src=x onerror=alert(1)>.swf"},
              {"1", "0", web, "a'+alert(1)+'.swf"},
+             {"1", "0", web, "javascript:alert(1)"},
              {"1", "0", web, "a.swf", "p\nage.html"},
              {"1", "0", web, "a.swf", "p.html", "x<y.xml"}}) {
         CPublishRequest request(args);

@@ -118,8 +118,8 @@ struct Loaded {
 std::vector<std::string> Bodies(const SWFMovie& movie) {
     std::vector<std::string> bodies;
     for (const auto& tag : movie.Tags())
-        bodies.emplace_back(reinterpret_cast<const char*>(tag->Body()->Data()),
-                            tag->Body()->GetLength());
+        bodies.emplace_back(reinterpret_cast<const char*>(tag.Body()->Data()),
+                            tag.Body()->GetLength());
     return bodies;
 }
 
@@ -406,4 +406,34 @@ TEST(SwfMalformed, TrailingBytesAfterTheEndTagAreDropped) {
     ASSERT_TRUE(loaded.movie.SaveToData(saved));
     EXPECT_EQ(saved, MovieRecipe().Plain());
     EXPECT_EQ(Bodies(loaded.movie).size(), 4u);
+}
+
+// A small compressed movie may declare a huge number of empty tags: up to the limit it loads and
+// saves (each tag a span into the movie, nothing allocated per tag); beyond it, it is refused.
+TEST(SwfMalformed, TagCountIsBounded) {
+    auto movieOf = [](std::size_t showFrames) {
+        MovieRecipe recipe;
+        recipe.compressed = true;
+        recipe.tags.clear();
+        std::string plain = recipe.Plain(); // header and rectangle, no tags
+        plain.append(showFrames * 2, '\0');
+        for (std::size_t i = 0; i < showFrames; ++i)
+            plain[plain.size() - 2 * showFrames + 2 * i] = '\x40'; // ShowFrame, length 0
+        plain += Le16(0);                                          // End
+        const std::uint32_t length = static_cast<std::uint32_t>(plain.size());
+        plain.replace(4, 4, Le32(length));
+        return MovieRecipe::Compress(plain);
+    };
+    SWFMovie atLimit(nullptr);
+    ASSERT_TRUE(atLimit.LoadFromData(movieOf(kMaxMovieTags - 1))) << atLimit.LoadError();
+    EXPECT_EQ(atLimit.Tags().size(), kMaxMovieTags);
+    std::string saved;
+    EXPECT_TRUE(atLimit.SaveToData(saved));
+
+    SWFMovie beyond(nullptr);
+    const std::string huge = movieOf(4 * kMaxMovieTags);
+    EXPECT_LT(huge.size(), 64u << 10); // a few kilobytes on disk
+    EXPECT_FALSE(beyond.LoadFromData(huge));
+    EXPECT_NE(beyond.LoadError().find("more than"), std::string::npos) << beyond.LoadError();
+    EXPECT_TRUE(beyond.Tags().empty());
 }

@@ -41,8 +41,8 @@ class BannerProject {
 		} catch (e:Dynamic) {}
 		if (root == null)
 			return p;
-		p.width = intIn(root.get("demoWidth"), 1, 8191, p.width);
-		p.height = intIn(root.get("demoHeight"), 1, 8191, p.height);
+		p.width = ProjectRules.side(root.get("demoWidth"), p.width);
+		p.height = ProjectRules.side(root.get("demoHeight"), p.height);
 		p.background = colour(root.get("bgColor"), p.background);
 		p.image = root.get("img");
 		p.fit = switch (root.get("fit")) {
@@ -66,7 +66,8 @@ class BannerProject {
 			break;
 		}
 		for (l in root.elementsNamed("link")) {
-			p.link = l.get("url");
+			// Script and other schemes never reach the page that shows the banner.
+			p.link = ProjectRules.allowedLink(l.get("url")) ? StringTools.trim(l.get("url")) : null;
 			if (l.get("target") != null && l.get("target") != "")
 				p.linkTarget = l.get("target");
 			break;

@@ -60,8 +60,8 @@ class ThemeMain {
 		try {
 			var doc = Xml.parse(text).firstElement();
 			if (doc != null) {
-				bannerWidth = positiveInt(doc.get("demoWidth"), DEFAULT_WIDTH);
-				bannerHeight = positiveInt(doc.get("demoHeight"), DEFAULT_HEIGHT);
+				bannerWidth = ProjectRules.side(doc.get("demoWidth"), DEFAULT_WIDTH);
+				bannerHeight = ProjectRules.side(doc.get("demoHeight"), DEFAULT_HEIGHT);
 				for (c in doc.elementsNamed("component"))
 					for (info in c.elementsNamed("info")) {
 						var url = info.get("url");
@@ -111,12 +111,5 @@ class ThemeMain {
 			return;
 		delivered = true;
 		component.contentLoaderInfo.sharedEvents.dispatchEvent(new DataEvent(PROJECT_EVENT, false, false, folder + "\n" + projectText));
-	}
-
-	static function positiveInt(text:String, fallback:Int):Int {
-		if (text == null)
-			return fallback;
-		var value = Std.parseInt(StringTools.trim(text));
-		return (value == null || value <= 0) ? fallback : value;
 	}
 }

@@ -3,6 +3,7 @@
 // flat caption buttons that light up on hover, and a pennant logo.
 #include "data/skins/draw/SkinArt.h"
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -179,26 +180,29 @@ bool WriteButtonStrip(Glyph glyph, int width, const std::string& path, std::stri
     return WritePng(strip.get(), path, error);
 }
 
-// A white pennant on a rounded blue square.
-Surface DrawLogo(int size) {
-    Surface surface = MakeSurface(size, size);
-    Context cr(cairo_create(surface.get()), cairo_destroy);
-    const double s = size;
+// A white pennant on a rounded blue square, size x size units from the origin.
+void PaintLogo(cairo_t* cr, double s) {
     cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, 0, s);
     cairo_pattern_add_color_stop_rgb(fill, 0, 0x5B / 255.0, 0x8B / 255.0, 0xEA / 255.0);
     cairo_pattern_add_color_stop_rgb(fill, 1, 0x2D / 255.0, 0x52 / 255.0, 0xB0 / 255.0);
-    RoundedRectangle(cr.get(), 0.5, 0.5, s - 1, s - 1, s * 0.22);
-    cairo_set_source(cr.get(), fill);
-    cairo_fill(cr.get());
+    RoundedRectangle(cr, 0.5, 0.5, s - 1, s - 1, s * 0.22);
+    cairo_set_source(cr, fill);
+    cairo_fill(cr);
     cairo_pattern_destroy(fill);
-    cairo_set_source_rgb(cr.get(), 1, 1, 1);
-    cairo_rectangle(cr.get(), s * 0.25, s * 0.18, std::max(1.0, s * 0.08), s * 0.66);
-    cairo_fill(cr.get());
-    cairo_move_to(cr.get(), s * 0.33, s * 0.18);
-    cairo_line_to(cr.get(), s * 0.80, s * 0.35);
-    cairo_line_to(cr.get(), s * 0.33, s * 0.52);
-    cairo_close_path(cr.get());
-    cairo_fill(cr.get());
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, s * 0.25, s * 0.18, std::max(1.0, s * 0.08), s * 0.66);
+    cairo_fill(cr);
+    cairo_move_to(cr, s * 0.33, s * 0.18);
+    cairo_line_to(cr, s * 0.80, s * 0.35);
+    cairo_line_to(cr, s * 0.33, s * 0.52);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+Surface DrawLogo(int size) {
+    Surface surface = MakeSurface(size, size);
+    Context cr(cairo_create(surface.get()), cairo_destroy);
+    PaintLogo(cr.get(), size);
     cairo_surface_flush(surface.get());
     return surface;
 }
@@ -315,6 +319,35 @@ bool DrawSkin(const std::string& folder, std::string& error) {
             return false;
     }
     return WriteIcon({16, 32}, dir + images[12].fileName, error);
+}
+
+const std::vector<int>& AppIconSizes() {
+    static const std::vector<int> sizes = {16, 22, 24, 32, 48, 64, 128, 256, 512};
+    return sizes;
+}
+
+bool DrawAppIcons(const std::string& folder, std::string& error) {
+    const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (int size : AppIconSizes()) {
+        Surface logo = DrawLogo(size);
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        if (!WritePng(logo.get(), dir + "pennoria-" + name + ".png", error))
+            return false;
+    }
+    // The scalable icon is the same drawing on Cairo's SVG surface, in pixels of a 128 px icon.
+    const std::string svgPath = dir + "pennoria.svg";
+    Surface svg(cairo_svg_surface_create(svgPath.c_str(), 128, 128), cairo_surface_destroy);
+    cairo_svg_surface_set_document_unit(svg.get(), CAIRO_SVG_UNIT_PX);
+    {
+        Context cr(cairo_create(svg.get()), cairo_destroy);
+        PaintLogo(cr.get(), 128);
+    }
+    cairo_surface_finish(svg.get());
+    if (cairo_surface_status(svg.get()) != CAIRO_STATUS_SUCCESS) {
+        error = "cannot write " + svgPath;
+        return false;
+    }
+    return true;
 }
 
 } // namespace pennoria::skinart

@@ -331,9 +331,10 @@
         },
     });
 
-    function loadOptions(url) {
+    function loadOptions(url, vars) {
         return {
             url: url,
+            parameters: Object.fromEntries(new URLSearchParams(vars || "")),
             allowScriptAccess: true,
             autoplay: "on",
             unmuteOverlay: "hidden",
@@ -352,13 +353,13 @@
         };
     }
 
-    window.pennoriaLoadMovie = function (url) {
+    window.pennoriaLoadMovie = function (url, vars) {
         if (!player) {
             player = window.RufflePlayer.newest().createPlayer();
             player.id = "player";
             document.body.appendChild(player);
         }
-        player.ruffle().load(loadOptions(url)).then(
+        player.ruffle().load(loadOptions(url, vars)).then(
             function () {
                 player.focus();
                 notify("loaded\n" + url);

@@ -25,6 +25,7 @@ class EditorUnitTests {
         publishRules();
         formatting();
         relativeImages();
+        everyReaderAppliesTheSameRules();
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
     }
@@ -68,10 +69,46 @@ class EditorUnitTests {
         same("the headline is trimmed as the banner trims it", "padded", ProjectModel.fromXml(m.toXml()).headline);
     }
 
+    static function attribute(text:String):String {
+        return StringTools.htmlEscape(text, true);
+    }
+
+    // The table the host's tests read too: the editor, the banner movies' shared rules and the
+    // component's project reader must all give its answers.
+    static function everyReaderAppliesTheSameRules() {
+        var args = Sys.args();
+        if (args.length == 0) {
+            check("the rules table is named on the command line", false);
+            return;
+        }
+        var cases = 0;
+        for (line in sys.io.File.getContent(args[0]).split("\n")) {
+            var f = line.split("\t");
+            if (line == "" || line.charAt(0) == "#" || f.length != 3)
+                continue;
+            cases++;
+            if (f[0] == "side") {
+                var expected = Std.parseInt(f[2]);
+                var xml = f[1] == "(missing)" ? "<template/>" : "<template demoWidth=\"" + attribute(f[1]) + "\"/>";
+                var text = f[1] == "(missing)" ? null : f[1];
+                same("editor width of <" + f[1] + ">", expected, ProjectModel.fromXml(xml).width);
+                same("banner width of <" + f[1] + ">", expected, BannerProject.parse(xml).width);
+                same("movie rule for <" + f[1] + ">", expected, ProjectRules.side(text, 720));
+            } else {
+                var opens = f[2] == "yes";
+                var xml = "<template><link url=\"" + attribute(f[1]) + "\"/></template>";
+                same("editor keeps <" + f[1] + ">", opens, ProjectModel.fromXml(xml).link != "");
+                same("banner opens <" + f[1] + ">", opens, BannerProject.parse(xml).link != null);
+                same("movie rule for <" + f[1] + ">", opens, ProjectRules.allowedLink(f[1]));
+            }
+        }
+        check("the rules table has cases", cases > 10);
+    }
+
     static function readingOutOfRangeValuesGivesTheDefaults() {
         var cases = [
             {xml: "<template/>", w: 720, h: 540},
-            {xml: "<template demoWidth='0' demoHeight='8192'/>", w: 720, h: 540},
+            {xml: "<template demoWidth='0' demoHeight='8192'/>", w: 1, h: 8191},
             {xml: "<template demoWidth=' 300 ' demoHeight='abc'/>", w: 300, h: 540},
             {xml: "<template demoWidth='8191' demoHeight='1'/>", w: 8191, h: 1}
         ];
@@ -173,6 +210,24 @@ class EditorUnitTests {
         ];
         for (c in cases)
             same("image " + c.img + " of " + c.project, c.expected, ProjectModel.resolveAgainst(c.img, c.project));
+
+        // Saved beside or below the project, an image is stored relative to it and read back whole;
+        // elsewhere (or climbing out) it stays absolute, as older projects store it.
+        var stored = [
+            {img: "/home/ann/sale/beach.png", project: "/home/ann/sale/sale.pbf", expected: "beach.png"},
+            {img: "/home/ann/sale/art/b.png", project: "/home/ann/sale/sale.pbf", expected: "art/b.png"},
+            {img: "/home/ann/other/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/other/b.png"},
+            {img: "/home/ann/sale/../x.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/sale/../x.png"},
+            {img: "/home/ann/salesman/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/salesman/b.png"},
+            {img: "C:\\Art\\b.png", project: "C:\\Art\\p.pbf", expected: "b.png"},
+            {img: "https://example.org/b.png", project: "/p/x.pbf", expected: "https://example.org/b.png"},
+            {img: "", project: "/p/x.pbf", expected: ""}
+        ];
+        for (c in stored) {
+            var relative = ProjectModel.relativeTo(c.img, c.project);
+            same("stored " + c.img, c.expected, relative);
+            same("read back " + c.img, c.img, ProjectModel.resolveAgainst(relative, c.project).split("\\").join(c.img.indexOf("\\") >= 0 ? "\\" : "/"));
+        }
     }
 
     static function formatting() {
