@@ -4,6 +4,7 @@
 #include "core/EditorPath.h"
 #include "core/ProgramPaths.h"
 #include "core/Strings.h"
+#include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "publish/FolderChooser.h"
@@ -31,6 +32,7 @@ enum class Command {
     GetOutputFolderPath,
     OpenOutputFolder,
     OpenHelpFile,
+    OpenHandedProject,
     PreviewInBrowser,
 };
 
@@ -53,6 +55,7 @@ constexpr CommandName kCommands[] = {
     {"GetOutputFolderPathVC", Command::GetOutputFolderPath},
     {"OpenOutputFolderVC", Command::OpenOutputFolder},
     {"OpenHelpFileVC", Command::OpenHelpFile},
+    {"OpenHandedProjectVC", Command::OpenHandedProject},
     // Beside the twelve: publishes into a private folder and shows the result in the browser.
     {"PreviewInBrowserVC", Command::PreviewInBrowser},
 };
@@ -190,6 +193,15 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::OpenHelpFile:
         OnHelp();
         break;
+    case Command::OpenHandedProject:
+        if (!m_handedProject.empty() && ArgumentOrEmpty(args, 0) == m_handedProject) {
+            OpenProject(m_handedProject);
+            reply = m_handedProject;
+            m_handedProject.clear();
+        } else {
+            reply = "false";
+        }
+        break;
     case Command::PreviewInBrowser:
         reply = PublishReplyWord(m_publisher.PreviewInBrowser());
         break;
@@ -288,6 +300,12 @@ void CHostDlg::OnHelp() {
     if (mark != std::string::npos)
         text.replace(mark, 2, where);
     m_dialogs.ShowMessage(text, platform::MessageButtons::Ok, platform::MessageIcon::Information);
+}
+
+void CHostDlg::HandOverProject(const std::string& path) {
+    m_handedProject = path;
+    if (!m_player.CallEditor(BuildInvokeCall("HandOverProjectVC", {path})))
+        platform::DebugOutput("host: the editor did not take the handed-over project " + path);
 }
 
 void CHostDlg::OnCaptionDoubleClick() {

@@ -59,6 +59,11 @@ public:
     bool RequestProjectXml(const std::string& kind, std::string& text);
     void NotifyWindowControl(const std::string& action);
 
+    // A project handed over by a second start of the program: the movie is told, asks its
+    // unsaved-changes question, then asks for it with "OpenHandedProjectVC", which makes it the
+    // current project. Only the path handed over last is opened that way.
+    void HandOverProject(const std::string& path);
+
     // Window events that concern the core: the help request, and a double-click in the
     // caption strip (reported as maximise or restore).
     void OnHelp();
@@ -83,6 +88,7 @@ public:
 
     const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
     bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }
+    const std::string& HandedProject() const { return m_handedProject; }
     const std::string& MoviePath() const { return m_moviePath; }
     CAppSettings& Settings() { return m_settings; }
 
@@ -99,6 +105,7 @@ private:
     std::string m_commandLineProject;
     std::string m_moviePath;
     bool m_openedFromCommandLine = false;
+    std::string m_handedProject;
     CProjectFiles m_project;
     CPublisher m_publisher;
 };

@@ -10,6 +10,8 @@
 #include "core/Strings.h"
 #include "host/MainWindow.h"
 #include "host/StandInPlayer.h"
+#include "host/player/BridgeMessages.h"
+#include "host/player/GlibPtr.h"
 #include "host/player/WebKitFlashPlayer.h"
 #include "platform/DebugLog.h"
 #include "platform/PlayerProbe.h"
@@ -77,6 +79,46 @@ std::optional<std::string> ProjectFromCommandLine(const std::vector<std::string>
     return std::nullopt;
 }
 
+// The application's name on the session bus; PENNORIA_APPLICATION_ID gives tests their own.
+std::string ApplicationId() {
+    const char* id = std::getenv("PENNORIA_APPLICATION_ID");
+    return id && g_application_id_is_valid(id) ? id : "org.oskarel.PennoriaFree";
+}
+
+// The dialogs of the desktop program: every file the user chooses may be read by the movie.
+class ChosenFilesDialogs : public platform::IDialogs {
+public:
+    ChosenFilesDialogs(platform::IDialogs& inner, std::function<void(const std::string&)> allow)
+        : m_inner(inner), m_allow(std::move(allow)) {}
+    std::optional<std::string> ChooseOpenFile(const platform::OpenFileRequest& request) override {
+        return Allowed(m_inner.ChooseOpenFile(request));
+    }
+    std::optional<std::string> ChooseSaveFile(const platform::SaveFileRequest& request) override {
+        return Allowed(m_inner.ChooseSaveFile(request));
+    }
+    std::optional<std::string> ChooseFolder(const platform::FolderRequest& request) override {
+        return m_inner.ChooseFolder(request);
+    }
+    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageButtons buttons,
+                                        platform::MessageIcon icon) override {
+        return m_inner.ShowMessage(text, buttons, icon);
+    }
+    platform::MessageAnswer ShowTitledMessage(const std::string& title, const std::string& text,
+                                              platform::MessageButtons buttons,
+                                              platform::MessageIcon icon) override {
+        return m_inner.ShowTitledMessage(title, text, buttons, icon);
+    }
+
+private:
+    std::optional<std::string> Allowed(std::optional<std::string> chosen) {
+        if (chosen && m_allow)
+            m_allow(*chosen);
+        return chosen;
+    }
+    platform::IDialogs& m_inner;
+    std::function<void(const std::string&)> m_allow;
+};
+
 // Tests of the window alone run it around an empty stand-in instead of the web view.
 bool UseStandInPlayer() {
     const char* flag = std::getenv("PENNORIA_STAND_IN_PLAYER");
@@ -94,12 +136,67 @@ gboolean OnTerminate(gpointer window) {
 } // namespace
 
 int CHostApp::Run(int argc, char** argv) {
+    const BridgeLog steps; // the start-up's steps, for the start-up benchmark
+    steps.Write("start");
     g_set_prgname("pennoria");
     m_hasDisplay = HasDisplay() && gtk_init_check(&argc, &argv);
+    steps.Write("gtk");
     std::vector<std::string> arguments(argv + 1, argv + argc);
     m_exitCode = 0;
+    if (m_hasDisplay && HandOverToRunningInstance(arguments))
+        return m_exitCode;
+    steps.Write("unique");
     InitInstance(arguments);
     return m_exitCode;
+}
+
+bool CHostApp::HandOverToRunningInstance(const std::vector<std::string>& arguments) {
+    m_application.reset(g_application_new(ApplicationId().c_str(), G_APPLICATION_HANDLES_OPEN));
+    GApplication* application = m_application.get();
+    glib::GErrorPtr error;
+    if (!g_application_register(application, nullptr, error.Out())) {
+        platform::DebugOutput(std::string("app: running on its own: ") + error.Message());
+        m_application.reset();
+        return false;
+    }
+    if (g_application_get_is_remote(application)) {
+        if (auto project = ProjectFromCommandLine(arguments)) {
+            glib::GObjectPtr<GFile> file(g_file_new_for_commandline_arg(project->c_str()));
+            GFile* files[] = {file.get()};
+            g_application_open(application, files, 1, "");
+        } else {
+            g_application_activate(application);
+        }
+        if (GDBusConnection* bus = g_application_get_dbus_connection(application))
+            g_dbus_connection_flush_sync(bus, nullptr, nullptr);
+        platform::DebugOutput("app: handed over to the running program");
+        return true;
+    }
+    g_signal_connect(
+        application, "open",
+        G_CALLBACK(+[](GApplication*, GFile** files, gint count, gchar*, gpointer self) {
+            for (gint i = 0; i < count; ++i)
+                if (glib::GCharPtr path{g_file_get_path(files[i])})
+                    static_cast<CHostApp*>(self)->ReceiveProject(path.get());
+        }),
+        this);
+    g_signal_connect(application, "activate", G_CALLBACK(+[](GApplication*, gpointer self) {
+                         auto* app = static_cast<CHostApp*>(self);
+                         if (app->m_present)
+                             app->m_present();
+                     }),
+                     this);
+    return false;
+}
+
+void CHostApp::ReceiveProject(const std::string& path) {
+    BridgeLog().Write("handover", path);
+    if (m_present)
+        m_present();
+    if (m_openProject)
+        m_openProject(path);
+    else
+        m_receivedProjects.push_back(path); // opened once the editor is up
 }
 
 bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
@@ -124,6 +221,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     }
 
     LoadAppSettings(settings); // a missing key leaves the defaults and creates nothing
+    BridgeLog().Write("settings");
 
     if (!m_hasDisplay) {
         std::fputs(kNoDisplay, stderr);
@@ -132,7 +230,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     }
 
     RegistryWindowProfile profile;
-    // The player starts loading at once: Ruffle's start-up is the slow part of ours.
+    // The player is made at once; Ruffle's start-up is the slow part of ours.
     std::unique_ptr<CStandInPlayer> standIn;
     std::unique_ptr<CWebKitFlashPlayer> webPlayer;
     IFlashPlayer* player = nullptr;
@@ -142,26 +240,65 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         player = standIn.get();
         playerWidget = standIn->Widget();
     } else {
-        webPlayer = std::make_unique<CWebKitFlashPlayer>();
+        // WebKit's set-up waits until the window has painted its splash (the player check
+        // starts it); its web process then starts at once.
+        WebKitPlayerOptions options;
+        options.start = WebKitPlayerOptions::StartPolicy::OnFirstUse;
+        webPlayer = std::make_unique<CWebKitFlashPlayer>(options);
         player = webPlayer.get();
         playerWidget = webPlayer->Widget();
     }
+
+    // The movie reads only the files the user chose: in the dialogs, on the command line, or
+    // handed over by a later start.
+    auto allowChosen = [&webPlayer](const std::string& path) {
+        if (webPlayer)
+            webPlayer->AllowChosenFile(path);
+    };
+    ChosenFilesDialogs chosenFilesDialogs(dialogs, allowChosen);
+    const std::string commandLineProject = ProjectFromCommandLine(arguments).value_or("");
+    if (!commandLineProject.empty())
+        allowChosen(commandLineProject);
 
     CMainWindow::Services services;
     services.playerWidget = playerWidget;
     services.profile = &profile;
     services.windowCreated = [&dialogs](GtkWindow* window) { dialogs.SetParent(window); };
+    if (webPlayer)
+        services.splashTitle = LoadAppString(IDS_APP_TITLE);
     CMainWindow window(services);
-    pennoria::CHostDlg core(*player, dialogs, shell, window, settings,
-                            ProjectFromCommandLine(arguments).value_or(""));
+    pennoria::CHostDlg core(*player, chosenFilesDialogs, shell, window, settings,
+                            commandLineProject);
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });
+
+    m_present = [&window] { window.Present(); };
+    auto openHanded = [&window, &core, allowChosen](const std::string& path) {
+        allowChosen(path);
+        // Told to the movie from the main loop, never from inside another call.
+        window.Post([&core, path] { core.HandOverProject(path); });
+    };
+    if (webPlayer) {
+        webPlayer->SetShownHandler([this, &window, openHanded] {
+            window.HideSplash();
+            m_openProject = openHanded;
+            for (const std::string& path : m_receivedProjects)
+                m_openProject(path);
+            m_receivedProjects.clear();
+        });
+    } else {
+        m_openProject = openHanded;
+    }
 
     const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &window);
     const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &window);
     if (window.Run() == FrameRun::Failed)
         m_exitCode = 1;
+    m_openProject = nullptr;
+    m_present = nullptr;
+    if (webPlayer)
+        webPlayer->SetShownHandler(nullptr);
     player->SetFlashCallHandler(nullptr);
     g_source_remove(term);
     g_source_remove(interrupt);

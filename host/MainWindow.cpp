@@ -3,6 +3,7 @@
 #include "host/MainWindow.h"
 
 #include "core/ProgramPaths.h"
+#include "host/player/BridgeMessages.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 
@@ -54,6 +55,10 @@ bool CMainWindow::OnCreate() {
         gtk_widget_set_hexpand(m_services.playerWidget, TRUE);
         gtk_widget_set_vexpand(m_services.playerWidget, TRUE);
         SetClientWidget(m_services.playerWidget);
+        if (!m_services.splashTitle.empty()) {
+            m_splash = std::make_unique<CSplash>(m_services.splashTitle);
+            AddClientOverlay(m_splash->Widget());
+        }
     }
     return true;
 }
@@ -66,13 +71,15 @@ bool CMainWindow::OnCreated() {
         m_services.windowCreated(Window());
 
     IEditorCore* core = m_services.core;
+    if (m_splash) {
+        // The window opens with the splash at once; the player's start goes on behind it.
+        PlaceWindow();
+        ShowSplashNow();
+    }
     if (core && m_services.playerWidget && core->PlayerUsable()) {
         core->ApplyCommandLine();
-        // The window always opens in its normal state, whatever state was stored.
-        const WindowPlacement placement = LoadWindowPlacement();
-        MoveWindow(placement.normal);
-        LayoutPlayer();
-        m_laidOut = true;
+        if (!m_laidOut)
+            PlaceWindow();
         core->BringEditorUp();
         return true;
     }
@@ -80,6 +87,35 @@ bool CMainWindow::OnCreated() {
         core->RefusePlayer();
     Stop();
     return false;
+}
+
+void CMainWindow::PlaceWindow() {
+    // The window always opens in its normal state, whatever state was stored.
+    const WindowPlacement placement = LoadWindowPlacement();
+    MoveWindow(placement.normal);
+    LayoutPlayer();
+    m_laidOut = true;
+}
+
+void CMainWindow::ShowSplashNow() {
+    ShowFrame();
+    // Paint it before the player's start takes the main loop: at most a short while.
+    const gint64 deadline = g_get_monotonic_time() + 500 * 1000;
+    while (m_splash && !m_splash->Painted() && g_get_monotonic_time() < deadline)
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(1000);
+}
+
+void CMainWindow::HideSplash() {
+    if (!m_splash)
+        return;
+    m_splash.reset();
+    BridgeLog().Write("splashgone");
+}
+
+void CMainWindow::Present() {
+    if (m_window)
+        gtk_window_present(Window());
 }
 
 WindowPlacement CMainWindow::LoadWindowPlacement() {
@@ -101,6 +137,13 @@ void CMainWindow::LayoutPlayer() {
     gtk_widget_set_margin_end(widget, std::max(0, w - r.x - r.width));
     gtk_widget_set_margin_bottom(widget, std::max(0, h - r.y - r.height));
     gtk_widget_queue_draw(widget);
+    if (m_splash) {
+        GtkWidget* splash = m_splash->Widget();
+        gtk_widget_set_margin_start(splash, r.x);
+        gtk_widget_set_margin_top(splash, r.y);
+        gtk_widget_set_margin_end(splash, std::max(0, w - r.x - r.width));
+        gtk_widget_set_margin_bottom(splash, std::max(0, h - r.y - r.height));
+    }
 }
 
 void CMainWindow::OnSize(int width, int height) {

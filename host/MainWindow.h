@@ -6,9 +6,11 @@
 
 #include "host/HostServices.h"
 #include "host/SkinFrame.h"
+#include "host/Splash.h"
 #include "platform/HostWindow.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pennoria::host {
@@ -21,6 +23,9 @@ public:
         IWindowProfile* profile = nullptr;
         // Called once the window exists (dialogs take it as their parent).
         std::function<void(GtkWindow*)> windowCreated;
+        // The name the start-up splash shows over the player until HideSplash; empty: the
+        // window shows the player at once.
+        std::string splashTitle;
     };
 
     explicit CMainWindow(const Services& services);
@@ -43,6 +48,11 @@ public:
     // The placement to open with for a screen; exposed for the start-up code and tests.
     WindowPlacement LoadWindowPlacement();
 
+    // The editor's first frame is on screen: the splash goes.
+    void HideSplash();
+    // Brings the window to the front (a second start of the program handed over to this one).
+    void Present();
+
 protected:
     bool OnCreate() override;
     bool OnCreated() override;
@@ -59,7 +69,11 @@ private:
     void Notify(const char* word);
     void StorePlacement(const WindowPlacement& placement);
 
+    void PlaceWindow();
+    void ShowSplashNow();
+
     Services m_services;
+    std::unique_ptr<CSplash> m_splash;
     bool m_laidOut = false;
     int m_busy = 0;
 };

@@ -126,6 +126,16 @@ void CSkinFrame::SetClientWidget(GtkWidget* widget) {
     gtk_container_add(GTK_CONTAINER(m_overlay), widget);
 }
 
+void CSkinFrame::AddClientOverlay(GtkWidget* widget) {
+    gtk_overlay_add_overlay(GTK_OVERLAY(m_overlay), widget);
+}
+
+void CSkinFrame::ShowFrame() {
+    gtk_widget_show_all(m_window);
+    if (m_restoreButton)
+        gtk_widget_hide(m_restoreButton->Widget());
+}
+
 FrameRun CSkinFrame::Run() {
     m_ended = false;
     if (!OnCreate())
@@ -135,9 +145,7 @@ FrameRun CSkinFrame::Run() {
     gdk_event_handler_set(EventFilter, this, nullptr);
     const bool initialised = OnCreated();
     if (initialised && !m_ended) {
-        gtk_widget_show_all(m_window);
-        if (m_restoreButton)
-            gtk_widget_hide(m_restoreButton->Widget());
+        ShowFrame();
         m_loop = g_main_loop_new(nullptr, FALSE);
         g_main_loop_run(m_loop);
         g_main_loop_unref(m_loop);

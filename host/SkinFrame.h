@@ -66,6 +66,10 @@ protected:
 
     // The client's content, placed in the frame below the caption buttons.
     void SetClientWidget(GtkWidget* widget);
+    // A widget laid over the client's content (the start-up splash).
+    void AddClientOverlay(GtkWidget* widget);
+    // Shows the window as the modal loop does; initialisation may show it earlier.
+    void ShowFrame();
 
     void ShowMaximized();
     void ShowRestored();

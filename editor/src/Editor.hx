@@ -108,10 +108,12 @@ class Editor extends Sprite {
             }
         });
         layout(stage.stageWidth, stage.stageHeight);
+        Pace.start(stage, host);
 
         host.offer(Wire.FN_OUTPUT_SETTINGS, onOutputSettings);
         host.offer(Wire.FN_PROJECT_XML, onProjectXmlRequest);
         host.offer(Wire.FN_WINDOW_CONTROL, onWindowControl);
+        host.offer(Wire.FN_HAND_OVER, onHandOver);
         if (testMode)
             host.offer("editorTest", testDrive);
 
@@ -153,6 +155,7 @@ class Editor extends Sprite {
     function onWindowControl(action:Dynamic):String {
         // Answered after the host's call has returned, so that the host is never re-entered from inside it.
         var word = Std.string(action);
+        Pace.moving();
         Timer.delay(function() {
             switch (word) {
                 case "minimizeAppButton": minimize();
@@ -162,6 +165,27 @@ class Editor extends Sprite {
                 default:
             }
         }, 1);
+        return Wire.REPLY_OK;
+    }
+
+    function onHandOver(path:Dynamic):String {
+        // A second start of the program handed a project over: opened as Open does, after the
+        // unsaved-changes question, once the host's call has returned and the user has finished
+        // with any box the editor shows.
+        var handed = Std.string(path);
+        Pace.moving();
+        function attempt() {
+            if (!canAct()) {
+                Timer.delay(attempt, 300);
+                return;
+            }
+            confirmDiscard(function() {
+                var chosen = host.send(Wire.OPEN_HANDED, [handed]);
+                if (Wire.isPath(chosen))
+                    openFile(chosen);
+            });
+        }
+        Timer.delay(attempt, 1);
         return Wire.REPLY_OK;
     }
 
@@ -1045,6 +1069,7 @@ class Editor extends Sprite {
                     xml: model.toXml(),
                     imageState: preview.imageState,
                     imageSize: preview.imageSize,
+                    frameRate: Pace.rate(),
                     previewScale: preview.scale,
                     maximized: maximized,
                     outputFolder: outputFolder,

@@ -24,6 +24,15 @@ class HostLink {
         }
     }
 
+    /** Tells the page the movie's new frame rate; the page rests its drawing while the rate is low. */
+    public function pace(rate:Float) {
+        if (!available)
+            return;
+        try {
+            ExternalInterface.call("pennoriaPace", rate);
+        } catch (e:Dynamic) {}
+    }
+
     /** Sends one command and returns its reply as text; null when the host gave none. */
     public function send(command:String, args:Array<String>):String {
         if (!available)
@@ -45,6 +54,8 @@ class HostLink {
         } catch (e:Dynamic) {
             return null;
         }
+        // A reply changes what the editor shows, often after the user spent a while in a dialog.
+        Pace.moving();
         return reply == null ? null : Std.string(reply);
     }
 }

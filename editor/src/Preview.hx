@@ -103,6 +103,7 @@ class Preview extends Sprite {
     /** Plays the entrance effect once from the start. */
     public function playEffect() {
         effectStart = Lib.getTimer();
+        Pace.moving();
         applyEffect(0);
     }
 
@@ -206,6 +207,7 @@ class Preview extends Sprite {
     function step(_:Event) {
         if (effectStart < 0)
             return;
+        Pace.moving();
         var duration = model == null ? 0 : model.duration;
         var t = duration <= 0 ? 1.0 : (Lib.getTimer() - effectStart) / duration;
         if (t >= 1) {

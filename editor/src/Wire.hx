@@ -13,6 +13,8 @@ class Wire {
     public static inline var SELECT_FOLDER = "GetOutputFolderPathVC";
     public static inline var OPEN_FOLDER = "OpenOutputFolderVC";
     public static inline var OPEN_HELP = "OpenHelpFileVC";
+    // Beside the twelve: ask for the project a second start handed over (after the unsaved-changes question).
+    public static inline var OPEN_HANDED = "OpenHandedProjectVC";
     // Beside the twelve: publish into a private folder and open the result in the browser.
     public static inline var PREVIEW_IN_BROWSER = "PreviewInBrowserVC";
 
@@ -26,6 +28,7 @@ class Wire {
     public static inline var FN_OUTPUT_SETTINGS = "SettingOutputFilesVC";
     public static inline var FN_PROJECT_XML = "GetProjectFileXmlDataVC";
     public static inline var FN_WINDOW_CONTROL = "ControlAppWindowVC";
+    public static inline var FN_HAND_OVER = "HandOverProjectVC";
 
     // Reply words.
     public static inline var REPLY_FALSE = "false";

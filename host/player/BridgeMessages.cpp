@@ -34,10 +34,13 @@ PageMessage ParsePageMessage(std::string_view body) {
     std::string_view kind;
     if (!TakeLine(rest, kind))
         return message;
-    if (kind == "call" || kind == "loaded" || kind == "failed" || kind == "log") {
+    if (kind == "call" || kind == "loaded" || kind == "failed" || kind == "log" || kind == "pace" ||
+        kind == "shown") {
         message.kind = kind == "call"     ? PageMessage::Kind::Call
                        : kind == "loaded" ? PageMessage::Kind::Loaded
                        : kind == "failed" ? PageMessage::Kind::Failed
+                       : kind == "pace"   ? PageMessage::Kind::Pace
+                       : kind == "shown"  ? PageMessage::Kind::Shown
                                           : PageMessage::Kind::Log;
         message.payload.assign(rest);
         return message;

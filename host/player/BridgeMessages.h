@@ -6,6 +6,8 @@
 //   "result\n<conv>\n<seq>\nok\n<xml>"     a movie function's result, for the host's call <seq>
 //   "result\n<conv>\n<seq>\nerror\n<text>" the movie function is missing or failed
 //   "loaded\n<url>", "failed\n<text>", "log\n<text>"   diagnostics
+//   "pace\n<frames per second>"           the movie changed its frame rate (rest or motion)
+//   "shown\n"                             the movie's first frame is on screen
 // Host to page, answering "call" and "result":
 //   "reply\n<reply text>"                  the final reply to the movie's call
 //   "noreply\n"                            the call gets no return value
@@ -20,7 +22,7 @@
 namespace pennoria {
 
 struct PageMessage {
-    enum class Kind { Invalid, Ready, Call, Result, Loaded, Failed, Log };
+    enum class Kind { Invalid, Ready, Call, Result, Loaded, Failed, Log, Pace, Shown };
     Kind kind = Kind::Invalid;
     std::uint64_t conversation = 0;
     std::uint64_t sequence = 0;

@@ -3,9 +3,14 @@
 
 #include "platform/Text.h"
 
+#include <pugixml.hpp>
+
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pennoria {
 namespace {
@@ -106,16 +111,72 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
     for (const std::string& extra : policy.extraFiles)
         if (!granted && !extra.empty() && CanonicalPath(extra) == canonical)
             granted = true;
-    if (!granted && policy.localFilesAllowed) {
-        granted = true;
-        for (const char* pseudo : {"/proc", "/sys", "/dev", "/run"})
-            if (IsWithin(canonical, pseudo))
-                granted = false;
-    }
+    if (!granted && policy.localFilesAllowed)
+        for (const std::string& chosen : policy.chosenFiles)
+            if (!granted && !chosen.empty() && CanonicalPath(chosen) == canonical)
+                granted = true;
+    for (const char* pseudo : {"/proc", "/sys", "/dev", "/run"})
+        if (IsWithin(canonical, pseudo))
+            granted = false;
     if (!granted)
         return SchemeAccess::Forbidden;
     canonicalFile = canonical;
     return SchemeAccess::Granted;
+}
+
+std::vector<std::string> ProjectImagePaths(const std::string& projectPath, std::string_view text) {
+    std::vector<std::string> images;
+    pugi::xml_document document;
+    if (!document.load_buffer(text.data(), text.size(), pugi::parse_default))
+        return images;
+    std::string folder = projectPath.substr(0, projectPath.rfind('/') + 1);
+    for (const pugi::xpath_node& found : document.select_nodes("//@img")) {
+        std::string name = found.attribute().value();
+        for (char& c : name)
+            if (c == '\\')
+                c = '/';
+        if (name.empty())
+            continue;
+        images.push_back(name[0] == '/' ? name : folder + name);
+    }
+    return images;
+}
+
+ServedFileError ReadServedFile(const std::string& path, std::size_t maxBytes,
+                               std::string& contents) {
+    contents.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return ServedFileError::NotReadable;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return ServedFileError::NotReadable;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return ServedFileError::TooLarge;
+    }
+    // One allocation of the size the file had when opened, filled by as few reads as the kernel
+    // allows; a file that grows meanwhile is served as it was, one that shrinks as it is now.
+    contents.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    while (filled < contents.size()) {
+        ssize_t count = ::read(fd, contents.data() + filled, contents.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            ::close(fd);
+            contents.clear();
+            return ServedFileError::NotReadable;
+        }
+        if (count == 0)
+            break;
+        filled += static_cast<std::size_t>(count);
+    }
+    ::close(fd);
+    contents.resize(filled);
+    return ServedFileError::None;
 }
 
 const char* MimeTypeForPath(std::string_view path) {

@@ -16,11 +16,13 @@ inline constexpr const char* kPlayerOrigin = "pennoria://player";
 inline constexpr const char* kBridgeUrl = "pennoria://player/?bridge";
 
 // What the scheme may serve. Paths are absolute; the program folder is served always (read
-// only); the extra files (fonts, the movie the host chose) always; every other readable regular
-// file only once local access is allowed, and never below the kernel's pseudo file systems.
+// only); the extra files (fonts, the movie the host chose) always; the files the user chose in
+// this session (open and save dialogs, the project being edited and the images it names) only once
+// local access is allowed; nothing else, and never below the kernel's pseudo file systems.
 struct SchemeAccessPolicy {
     std::string programFolder;
     std::vector<std::string> extraFiles;
+    std::vector<std::string> chosenFiles;
     bool localFilesAllowed = false;
 };
 
@@ -40,6 +42,17 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
 
 // The canonical form of an existing path (links resolved), or empty.
 std::string CanonicalPath(const std::string& path);
+
+// The images a project text names (its "img" attributes), as absolute paths: a relative name lies
+// beside the project file. Backslashes count as separators.
+std::vector<std::string> ProjectImagePaths(const std::string& projectPath, std::string_view text);
+
+// Reads a file to be served whole into memory (a file that shrinks while it is read gives what was
+// there; no mapping that a truncation could turn into a fault). Only regular files, opened without
+// following a link or blocking on a FIFO; refused when unreadable or larger than maxBytes.
+enum class ServedFileError { None, NotReadable, TooLarge };
+ServedFileError ReadServedFile(const std::string& path, std::size_t maxBytes,
+                               std::string& contents);
 
 // The Content-Type for a served file, from its extension.
 const char* MimeTypeForPath(std::string_view path);

@@ -4,18 +4,17 @@
 
 #include "core/ProgramPaths.h"
 #include "host/player/BridgeMessages.h"
+#include "host/player/GlibPtr.h"
+#include "host/player/PlayerConversations.h"
 #include "host/player/PlayerScheme.h"
 #include "platform/DebugLog.h"
 
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <fcntl.h>
-#include <map>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -23,30 +22,21 @@ namespace pennoria {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using glib::GBytesPtr;
+using glib::GCharPtr;
+using glib::GErrorPtr;
+using glib::GObjectPtr;
 
 // A request text larger than this is refused (a project text is far smaller).
 constexpr gsize kMaxBridgeBody = gsize{64} << 20;
+// A served file larger than this is refused (Ruffle's largest file is 14 MB).
+constexpr std::size_t kMaxServedFile = std::size_t{512} << 20;
 
-// Fonts given to Ruffle in place of its built-in fallback, which lacks many glyphs.
+// Fonts given to Ruffle in place of its built-in fallback, which lacks many glyphs. The editor
+// writes everything in the device font "_sans", regular and bold, so only those two faces are
+// loaded (each costs start-up time); "_serif" and "_typewriter" fall back to them.
 constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
-constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSerif.ttf",
-                                      "DejaVuSansMono.ttf"};
-
-// One FlashCall: the movie waits in its ExternalInterface.call until the final answer.
-struct Conversation {
-    std::uint64_t id = 0;
-    // The page's synchronous request that waits for our next answer; null while the page runs
-    // a movie function for us.
-    WebKitURISchemeRequest* pending = nullptr;
-    std::optional<std::string> reply;
-};
-
-// A call into the movie; shared with late callbacks, which may arrive after the wait gave up.
-struct MovieCall {
-    bool done = false;
-    std::optional<std::string> result;
-    std::string error;
-};
+constexpr const char* kFontFiles[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
 
 std::string JsonString(const std::string& text) {
     std::string json = "\"";
@@ -68,10 +58,8 @@ std::string JsonString(const std::string& text) {
 std::string ValidUtf8(const std::string& text) {
     if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
         return text;
-    gchar* fixed = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    std::string result(fixed);
-    g_free(fixed);
-    return result;
+    GCharPtr fixed(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
+    return fixed.get();
 }
 
 // The user's languages as tags Ruffle accepts ("de_DE.UTF-8" becomes "de-DE"); "C" and "POSIX"
@@ -103,47 +91,49 @@ std::vector<std::string> PreferredLanguages() {
     return tags;
 }
 
-void FinishWithStream(WebKitURISchemeRequest* request, GInputStream* stream, gint64 length,
-                      int status, const char* contentType) {
-    WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, length);
-    webkit_uri_scheme_response_set_status(response, static_cast<guint>(status), nullptr);
-    webkit_uri_scheme_response_set_content_type(response, contentType);
+void FinishWithBytes(WebKitURISchemeRequest* request, GBytes* bytes, int status,
+                     const char* contentType) {
+    GObjectPtr<GInputStream> stream(g_memory_input_stream_new_from_bytes(bytes));
+    GObjectPtr<WebKitURISchemeResponse> response(
+        webkit_uri_scheme_response_new(stream.get(), static_cast<gint64>(g_bytes_get_size(bytes))));
+    webkit_uri_scheme_response_set_status(response.get(), static_cast<guint>(status), nullptr);
+    webkit_uri_scheme_response_set_content_type(response.get(), contentType);
     // fetch() sees the type only through the headers.
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
     soup_message_headers_append(headers, "Content-Type", contentType);
     soup_message_headers_append(headers, "Cache-Control", "no-store");
-    webkit_uri_scheme_response_set_http_headers(response, headers);
-    webkit_uri_scheme_request_finish_with_response(request, response);
-    g_object_unref(response);
+    webkit_uri_scheme_response_set_http_headers(response.get(), headers);
+    webkit_uri_scheme_request_finish_with_response(request, response.get());
 }
 
 void FinishText(WebKitURISchemeRequest* request, const std::string& text, int status = 200) {
-    GBytes* bytes = g_bytes_new(text.data(), text.size());
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    FinishWithStream(request, stream, static_cast<gint64>(text.size()), status,
-                     "text/plain; charset=utf-8");
-    g_object_unref(stream);
-    g_bytes_unref(bytes);
+    GBytesPtr bytes(g_bytes_new(text.data(), text.size()));
+    FinishWithBytes(request, bytes.get(), status, "text/plain; charset=utf-8");
 }
 
-// Finishes a page request held with a reference, and drops the reference.
-void FinishPending(WebKitURISchemeRequest*& request, const std::string& text) {
-    if (!request)
-        return;
-    FinishText(request, text);
-    g_object_unref(request);
-    request = nullptr;
+// Bytes that own a string's buffer, so a file read into memory is handed on without a copy.
+GBytesPtr BytesTaking(std::string&& contents) {
+    auto* owned = new std::string(std::move(contents));
+    return GBytesPtr(g_bytes_new_with_free_func(
+        owned->data(), owned->size(), [](gpointer data) { delete static_cast<std::string*>(data); },
+        owned));
+}
+
+// The answer to a page request that waits: holds a reference until it is finished.
+CPlayerConversations::Answer AnswerFor(WebKitURISchemeRequest* request) {
+    auto held = std::make_shared<GObjectPtr<WebKitURISchemeRequest>>(glib::Ref(request));
+    return [held](const std::string& text) { FinishText(held->get(), text); };
 }
 
 bool ReadBody(WebKitURISchemeRequest* request, std::string& body) {
     body.clear();
-    GInputStream* stream = webkit_uri_scheme_request_get_http_body(request);
+    GObjectPtr<GInputStream> stream(webkit_uri_scheme_request_get_http_body(request));
     if (!stream)
         return true;
     bool ok = true;
     char buffer[65536];
     for (;;) {
-        gssize count = g_input_stream_read(stream, buffer, sizeof buffer, nullptr, nullptr);
+        gssize count = g_input_stream_read(stream.get(), buffer, sizeof buffer, nullptr, nullptr);
         if (count < 0 || body.size() + static_cast<gsize>(count) > kMaxBridgeBody) {
             ok = false;
             break;
@@ -152,7 +142,6 @@ bool ReadBody(WebKitURISchemeRequest* request, std::string& body) {
             break;
         body.append(buffer, static_cast<std::size_t>(count));
     }
-    g_object_unref(stream);
     return ok;
 }
 
@@ -164,13 +153,11 @@ template <typename Done> bool RunNestedUntil(Done done, Clock::time_point deadli
         if (now >= deadline)
             return false;
         auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        GSource* timer = g_timeout_source_new(static_cast<guint>(remaining.count()) + 1);
+        glib::GSourcePtr timer(g_timeout_source_new(static_cast<guint>(remaining.count()) + 1));
         g_source_set_callback(
-            timer, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-        g_source_attach(timer, nullptr);
+            timer.get(), [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_attach(timer.get(), nullptr);
         g_main_context_iteration(nullptr, TRUE);
-        g_source_destroy(timer);
-        g_source_unref(timer);
     }
     return true;
 }
@@ -184,23 +171,23 @@ struct CWebKitFlashPlayer::State {
     std::string pageUrl;
     std::vector<std::string> fontFiles;
     std::string movieFile;
+    std::vector<std::string> chosenFiles;
     bool localFilesAllowed = false;
 
-    WebKitWebContext* context = nullptr;
-    WebKitWebView* view = nullptr;
+    GObjectPtr<WebKitWebContext> context;
+    GObjectPtr<WebKitWebView> view;
+    GObjectPtr<GtkWidget> holder; // holds the view when it is made after construction
     bool alive = true;
     bool pageReady = false;
     bool pageFailed = false;
+    bool shown = false;
     std::int32_t version = 0;
     std::string queuedMovieUrl;
+    std::function<void()> onShown;
     std::string flashVars;
 
-    std::vector<std::shared_ptr<Conversation>> conversations; // innermost last
-    std::map<std::uint64_t, std::shared_ptr<Conversation>> answeredLate;
-    std::map<std::uint64_t, std::shared_ptr<MovieCall>> movieCalls;
-    std::uint64_t nextConversation = 1;
-    std::uint64_t nextSequence = 1;
     BridgeLog log;
+    CPlayerConversations conversations{log};
 
     bool PageUsable() const { return alive && !pageFailed; }
 
@@ -210,27 +197,152 @@ struct CWebKitFlashPlayer::State {
         return pageReady && PageUsable();
     }
 
+    // Construction, in order.
+    void ChooseFiles();
+    std::string ConfigScript() const;
+    void CreateContext(const std::shared_ptr<State>& self);
+    void CreateView(const std::string& configScript);
+    void ConnectViewSignals();
+
     void HandleSchemeRequest(WebKitURISchemeRequest* request);
     void ServeFile(WebKitURISchemeRequest* request, const std::string& encodedPath);
     void HandleBridge(WebKitURISchemeRequest* request);
-    void HandleCall(WebKitURISchemeRequest* request, const std::string& invokeText);
-    void HandleResult(WebKitURISchemeRequest* request, const PageMessage& message);
     void LoadMovieNow(const std::string& url);
-    void AbandonConversations();
+    void RunThroughPage(const std::string& invokeText, std::shared_ptr<MovieCall> call);
+    void AllowChosen(const std::string& path);
 };
+
+void CWebKitFlashPlayer::State::ChooseFiles() {
+    programFolder = options.programFolder.empty() ? GetProgramFolder() : options.programFolder;
+    if (programFolder.empty() || programFolder.back() != '/')
+        programFolder.push_back('/');
+    pageUrl = MakePlayerUrl(programFolder + "player/player.html");
+    for (const char* name : kFontFiles) {
+        std::string path = std::string(kFontFolder) + name;
+        if (::access(path.c_str(), R_OK) == 0)
+            fontFiles.push_back(path);
+    }
+}
+
+std::string CWebKitFlashPlayer::State::ConfigScript() const {
+    std::string fontSources;
+    for (const std::string& path : fontFiles)
+        fontSources += (fontSources.empty() ? "" : ",") + JsonString(MakePlayerUrl(path));
+    return "window.pennoriaPlayerConfig = {bridgeUrl: " + JsonString(kBridgeUrl) +
+           ", fontSources: [" + fontSources +
+           "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Sans\"], "
+           "typewriter: [\"DejaVu Sans\"]}};";
+}
+
+void CWebKitFlashPlayer::State::CreateContext(const std::shared_ptr<State>& self) {
+    context.reset(webkit_web_context_new_ephemeral());
+    std::vector<std::string> languages = PreferredLanguages();
+    std::vector<const gchar*> languageList;
+    for (const std::string& tag : languages)
+        languageList.push_back(tag.c_str());
+    languageList.push_back(nullptr);
+    webkit_web_context_set_preferred_languages(context.get(), languageList.data());
+    WebKitSecurityManager* security = webkit_web_context_get_security_manager(context.get());
+    webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
+    webkit_web_context_register_uri_scheme(
+        context.get(), kPlayerScheme,
+        [](WebKitURISchemeRequest* request, gpointer data) {
+            std::shared_ptr<State> state = static_cast<std::weak_ptr<State>*>(data)->lock();
+            if (!state || !state->alive) {
+                FinishText(request, "the player is gone", 410);
+                return;
+            }
+            state->HandleSchemeRequest(request);
+        },
+        new std::weak_ptr<State>(self),
+        [](gpointer data) { delete static_cast<std::weak_ptr<State>*>(data); });
+}
+
+void CWebKitFlashPlayer::State::CreateView(const std::string& configScript) {
+    GObjectPtr<WebKitUserContentManager> content(webkit_user_content_manager_new());
+    WebKitUserScript* config =
+        webkit_user_script_new(configScript.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(content.get(), config);
+    webkit_user_script_unref(config);
+
+    GObjectPtr<WebKitSettings> settings(webkit_settings_new());
+    webkit_settings_set_enable_javascript(settings.get(), TRUE);
+    webkit_settings_set_media_playback_requires_user_gesture(settings.get(), FALSE);
+    webkit_settings_set_enable_back_forward_navigation_gestures(settings.get(), FALSE);
+    webkit_settings_set_javascript_can_open_windows_automatically(settings.get(), FALSE);
+    if (const char* console = std::getenv("PENNORIA_PLAYER_CONSOLE"); console && *console == '1')
+        webkit_settings_set_enable_write_console_messages_to_stdout(settings.get(), TRUE);
+
+    view.reset(WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context.get(),
+                                            "user-content-manager", content.get(), "settings",
+                                            settings.get(), nullptr)));
+    g_object_ref_sink(view.get()); // the floating reference becomes ours
+    gtk_widget_set_can_focus(GTK_WIDGET(view.get()), TRUE);
+}
+
+void CWebKitFlashPlayer::State::ConnectViewSignals() {
+    g_signal_connect(
+        view.get(), "decide-policy",
+        G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
+                       WebKitPolicyDecisionType type, gpointer data) -> gboolean {
+            auto* state = static_cast<State*>(data);
+            if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
+                return FALSE;
+            std::string uri;
+            WebKitNavigationAction* action =
+                webkit_navigation_policy_decision_get_navigation_action(
+                    WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+            if (const char* target =
+                    webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)))
+                uri = target;
+            std::string page = uri.substr(0, uri.find('#'));
+            if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && page == state->pageUrl) {
+                webkit_policy_decision_use(decision);
+            } else {
+                state->log.Write("navigationrefused", uri);
+                webkit_policy_decision_ignore(decision);
+            }
+            return TRUE;
+        }),
+        this);
+    g_signal_connect(view.get(), "context-menu",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
+                                    WebKitHitTestResult*, gpointer) -> gboolean { return TRUE; }),
+                     nullptr);
+    g_signal_connect(view.get(), "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                                    gpointer data) -> gboolean {
+                         auto* state = static_cast<State*>(data);
+                         if (g_strcmp0(uri, state->pageUrl.c_str()) == 0 && !state->pageReady) {
+                             state->pageFailed = true;
+                             state->log.Write("pagefailed", error ? error->message : "");
+                         }
+                         return FALSE;
+                     }),
+                     this);
+    g_signal_connect(
+        view.get(), "web-process-terminated",
+        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
+            auto* state = static_cast<State*>(data);
+            state->log.Write("pagefailed", "the web process ended");
+            platform::DebugOutput("player: the web process ended");
+            state->pageFailed = true;
+            state->pageReady = false;
+        }),
+        this);
+}
 
 void CWebKitFlashPlayer::State::HandleSchemeRequest(WebKitURISchemeRequest* request) {
     const char* uri = webkit_uri_scheme_request_get_uri(request);
-    GUri* parsed = g_uri_parse(uri, G_URI_FLAGS_ENCODED, nullptr);
-    if (!parsed || g_strcmp0(g_uri_get_host(parsed), "player") != 0) {
-        if (parsed)
-            g_uri_unref(parsed);
+    glib::GUriPtr parsed(g_uri_parse(uri, G_URI_FLAGS_ENCODED, nullptr));
+    if (!parsed || g_strcmp0(g_uri_get_host(parsed.get()), "player") != 0) {
         FinishText(request, "unknown host", 404);
         return;
     }
-    std::string path = g_uri_get_path(parsed);
-    bool isBridge = path == "/" && g_strcmp0(g_uri_get_query(parsed), "bridge") == 0;
-    g_uri_unref(parsed);
+    std::string path = g_uri_get_path(parsed.get());
+    bool isBridge = path == "/" && g_strcmp0(g_uri_get_query(parsed.get()), "bridge") == 0;
+    parsed.reset();
     const char* method = webkit_uri_scheme_request_get_http_method(request);
     if (isBridge) {
         if (g_strcmp0(method, "POST") != 0)
@@ -253,6 +365,7 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
     policy.extraFiles = fontFiles;
     if (!movieFile.empty())
         policy.extraFiles.push_back(movieFile);
+    policy.chosenFiles = chosenFiles;
     policy.localFilesAllowed = localFilesAllowed;
     std::string file;
     SchemeAccess access = ResolveSchemePath(encodedPath, policy, file);
@@ -262,6 +375,7 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
     }
     switch (access) {
     case SchemeAccess::Granted:
+        log.Write("serve", file);
         break;
     case SchemeAccess::BadRequest:
         log.Write("refused", encodedPath);
@@ -275,29 +389,36 @@ void CWebKitFlashPlayer::State::ServeFile(WebKitURISchemeRequest* request,
         FinishText(request, "not found", 404);
         return;
     }
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        FinishText(request, "not found", 404);
+    // Read whole into memory: a mapping would fault if another program truncated the file while
+    // WebKit still reads it.
+    std::string contents;
+    switch (ReadServedFile(file, kMaxServedFile, contents)) {
+    case ServedFileError::None:
+        break;
+    case ServedFileError::TooLarge:
+        FinishText(request, "too large", 413);
         return;
-    }
-    // Served from a read-only mapping: WebKit reads the stream in small pieces, and memory
-    // reads keep that cheap for Ruffle's large WebAssembly files.
-    GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
-    ::close(fd);
-    if (!mapped) {
+    case ServedFileError::NotReadable:
         FinishText(request, "not readable", 404);
         return;
     }
-    GBytes* bytes = g_mapped_file_get_bytes(mapped);
-    g_mapped_file_unref(mapped);
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    FinishWithStream(request, stream, static_cast<gint64>(g_bytes_get_size(bytes)), 200,
-                     MimeTypeForPath(file));
-    g_object_unref(stream);
-    g_bytes_unref(bytes);
+    // A project the user chose opens the images it names.
+    const char* type = MimeTypeForPath(file);
+    if (localFilesAllowed && std::string_view(type) == "text/xml" &&
+        std::find(chosenFiles.begin(), chosenFiles.end(), file) != chosenFiles.end())
+        for (const std::string& image : ProjectImagePaths(file, contents))
+            AllowChosen(image);
+    FinishWithBytes(request, BytesTaking(std::move(contents)).get(), 200, type);
+}
+
+void CWebKitFlashPlayer::State::AllowChosen(const std::string& path) {
+    if (path.empty() || path[0] != '/')
+        return;
+    std::string canonical = CanonicalPath(path);
+    if (canonical.empty())
+        canonical = path; // a file still to be written (save as) keeps its name
+    if (std::find(chosenFiles.begin(), chosenFiles.end(), canonical) == chosenFiles.end())
+        chosenFiles.push_back(canonical);
 }
 
 void CWebKitFlashPlayer::State::HandleBridge(WebKitURISchemeRequest* request) {
@@ -335,78 +456,34 @@ void CWebKitFlashPlayer::State::HandleBridge(WebKitURISchemeRequest* request) {
         FinishText(request, "ok");
         log.Write("page", message.payload);
         return;
+    case PageMessage::Kind::Pace:
+        FinishText(request, "ok");
+        log.Write("pace", message.payload);
+        return;
+    case PageMessage::Kind::Shown:
+        FinishText(request, "ok");
+        if (!shown) {
+            shown = true;
+            log.Write("shown");
+            if (onShown)
+                onShown();
+        }
+        return;
     case PageMessage::Kind::Call:
-        HandleCall(request, message.payload);
+        conversations.HandleCall(AnswerFor(request), message.payload,
+                                 [this](const std::string& invokeText) {
+                                     if (owner)
+                                         owner->RaiseFlashCall(invokeText);
+                                 });
         return;
     case PageMessage::Kind::Result:
-        HandleResult(request, message);
+        conversations.HandleResult(AnswerFor(request), message);
         return;
     case PageMessage::Kind::Invalid:
         break;
     }
     log.Write("invalid", body.substr(0, 200));
     FinishText(request, "invalid bridge message", 400);
-}
-
-void CWebKitFlashPlayer::State::HandleCall(WebKitURISchemeRequest* request,
-                                           const std::string& invokeText) {
-    auto conversation = std::make_shared<Conversation>();
-    conversation->id = nextConversation++;
-    conversation->pending = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
-    conversations.push_back(conversation);
-    log.Write("request", invokeText);
-    if (owner) {
-        try {
-            owner->RaiseFlashCall(invokeText);
-        } catch (const std::exception& error) {
-            log.Write("handlererror", error.what());
-            conversation->reply.reset();
-        } catch (...) {
-            log.Write("handlererror");
-            conversation->reply.reset();
-        }
-    }
-    for (auto it = conversations.begin(); it != conversations.end(); ++it)
-        if (*it == conversation) {
-            conversations.erase(it);
-            break;
-        }
-    if (conversation->reply)
-        log.Write("reply", *conversation->reply);
-    else
-        log.Write("noreply");
-    if (conversation->pending)
-        FinishPending(conversation->pending, FormatReplyAnswer(conversation->reply));
-    else if (alive)
-        answeredLate[conversation->id] = conversation; // the page still runs a movie function
-}
-
-void CWebKitFlashPlayer::State::HandleResult(WebKitURISchemeRequest* request,
-                                             const PageMessage& message) {
-    auto call = movieCalls.find(message.sequence);
-    if (call != movieCalls.end()) {
-        call->second->done = true;
-        if (message.ok)
-            call->second->result = message.payload;
-        else
-            call->second->error = message.payload;
-        movieCalls.erase(call);
-    } else {
-        log.Write("lateresult", std::to_string(message.sequence));
-    }
-    for (auto& conversation : conversations)
-        if (conversation->id == message.conversation) {
-            FinishPending(conversation->pending, FormatReplyAnswer(std::nullopt));
-            conversation->pending = WEBKIT_URI_SCHEME_REQUEST(g_object_ref(request));
-            return;
-        }
-    auto late = answeredLate.find(message.conversation);
-    if (late != answeredLate.end()) {
-        FinishText(request, FormatReplyAnswer(late->second->reply));
-        answeredLate.erase(late);
-        return;
-    }
-    FinishText(request, FormatReplyAnswer(std::nullopt));
 }
 
 void CWebKitFlashPlayer::State::LoadMovieNow(const std::string& url) {
@@ -416,29 +493,49 @@ void CWebKitFlashPlayer::State::LoadMovieNow(const std::string& url) {
     g_variant_builder_add(&arguments, "{sv}", "vars",
                           g_variant_new_string(ValidUtf8(flashVars).c_str()));
     webkit_web_view_call_async_javascript_function(
-        view, "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr,
+        view.get(), "pennoriaLoadMovie(url, vars);", -1, g_variant_builder_end(&arguments), nullptr,
         nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer) {
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
-                WEBKIT_WEB_VIEW(source), result, &error);
-            if (value)
-                g_object_unref(value);
-            if (error) {
+            GErrorPtr error;
+            GObjectPtr<JSCValue> value(webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), result, error.Out()));
+            if (error)
                 platform::DebugOutput(std::string("player: the movie cannot be loaded: ") +
-                                      error->message);
-                g_error_free(error);
-            }
+                                      error.Message());
         },
         nullptr);
 }
 
-void CWebKitFlashPlayer::State::AbandonConversations() {
-    for (auto& conversation : conversations)
-        FinishPending(conversation->pending, FormatReplyAnswer(std::nullopt));
-    answeredLate.clear();
-    for (auto& call : movieCalls)
-        call.second->error = "the player is gone";
+void CWebKitFlashPlayer::State::RunThroughPage(const std::string& invokeText,
+                                               std::shared_ptr<MovieCall> call) {
+    GVariantBuilder arguments;
+    g_variant_builder_init(&arguments, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&arguments, "{sv}", "text",
+                          g_variant_new_string(ValidUtf8(invokeText).c_str()));
+    webkit_web_view_call_async_javascript_function(
+        view.get(), "return pennoriaCallMovie(text);", -1, g_variant_builder_end(&arguments),
+        nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::shared_ptr<MovieCall>> shared(
+                static_cast<std::shared_ptr<MovieCall>*>(data));
+            MovieCall& done = **shared;
+            GErrorPtr error;
+            GObjectPtr<JSCValue> value(webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), result, error.Out()));
+            done.done = true;
+            if (!value) {
+                done.error = error ? error.Message() : "the call failed";
+                return;
+            }
+            std::string text;
+            if (jsc_value_is_string(value.get()))
+                text = GCharPtr(jsc_value_to_string(value.get())).get();
+            if (text.compare(0, 3, "ok\n") == 0)
+                done.result = text.substr(3);
+            else
+                done.error = text.compare(0, 6, "error\n") == 0 ? text.substr(6) : text;
+        },
+        new std::shared_ptr<MovieCall>(std::move(call)));
 }
 
 CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
@@ -446,139 +543,52 @@ CWebKitFlashPlayer::CWebKitFlashPlayer(WebKitPlayerOptions options)
     State& s = *m_state;
     s.owner = this;
     s.options = std::move(options);
-    s.programFolder =
-        s.options.programFolder.empty() ? GetProgramFolder() : s.options.programFolder;
-    if (s.programFolder.empty() || s.programFolder.back() != '/')
-        s.programFolder.push_back('/');
-    s.pageUrl = MakePlayerUrl(s.programFolder + "player/player.html");
-
-    std::string fontSources;
-    for (const char* name : kFontFiles) {
-        std::string path = std::string(kFontFolder) + name;
-        if (::access(path.c_str(), R_OK) != 0)
-            continue;
-        s.fontFiles.push_back(path);
-        fontSources += (fontSources.empty() ? "" : ",") + JsonString(MakePlayerUrl(path));
+    s.ChooseFiles();
+    if (s.options.start == WebKitPlayerOptions::StartPolicy::AtOnce) {
+        Start();
+    } else {
+        s.holder.reset(GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0))));
+        gtk_widget_set_can_focus(s.holder.get(), FALSE);
     }
-    std::string script = "window.pennoriaPlayerConfig = {bridgeUrl: " + JsonString(kBridgeUrl) +
-                         ", fontSources: [" + fontSources +
-                         "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Serif\"], "
-                         "typewriter: [\"DejaVu Sans Mono\"]}};";
+}
 
-    s.context = webkit_web_context_new_ephemeral();
-    std::vector<std::string> languages = PreferredLanguages();
-    std::vector<const gchar*> languageList;
-    for (const std::string& tag : languages)
-        languageList.push_back(tag.c_str());
-    languageList.push_back(nullptr);
-    webkit_web_context_set_preferred_languages(s.context, languageList.data());
-    WebKitSecurityManager* security = webkit_web_context_get_security_manager(s.context);
-    webkit_security_manager_register_uri_scheme_as_secure(security, kPlayerScheme);
-    webkit_web_context_register_uri_scheme(
-        s.context, kPlayerScheme,
-        [](WebKitURISchemeRequest* request, gpointer data) {
-            std::shared_ptr<State> state = static_cast<std::weak_ptr<State>*>(data)->lock();
-            if (!state || !state->alive) {
-                FinishText(request, "the player is gone", 410);
-                return;
-            }
-            state->HandleSchemeRequest(request);
-        },
-        new std::weak_ptr<State>(m_state),
-        [](gpointer data) { delete static_cast<std::weak_ptr<State>*>(data); });
-
-    WebKitUserContentManager* content = webkit_user_content_manager_new();
-    WebKitUserScript* config =
-        webkit_user_script_new(script.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(content, config);
-    webkit_user_script_unref(config);
-
-    WebKitSettings* settings = webkit_settings_new();
-    webkit_settings_set_enable_javascript(settings, TRUE);
-    webkit_settings_set_media_playback_requires_user_gesture(settings, FALSE);
-    webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
-    webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
-    if (const char* console = std::getenv("PENNORIA_PLAYER_CONSOLE"); console && *console == '1')
-        webkit_settings_set_enable_write_console_messages_to_stdout(settings, TRUE);
-
-    s.view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", s.context,
-                                          "user-content-manager", content, "settings", settings,
-                                          nullptr));
-    g_object_ref_sink(s.view);
-    g_object_unref(content);
-    g_object_unref(settings);
-    gtk_widget_set_can_focus(GTK_WIDGET(s.view), TRUE);
-
-    State* raw = m_state.get();
-    g_signal_connect(
-        s.view, "decide-policy",
-        G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
-                       WebKitPolicyDecisionType type, gpointer data) -> gboolean {
-            auto* state = static_cast<State*>(data);
-            if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
-                return FALSE;
-            std::string uri;
-            WebKitNavigationAction* action =
-                webkit_navigation_policy_decision_get_navigation_action(
-                    WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-            if (const char* target =
-                    webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)))
-                uri = target;
-            std::string page = uri.substr(0, uri.find('#'));
-            if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && page == state->pageUrl) {
-                webkit_policy_decision_use(decision);
-            } else {
-                state->log.Write("navigationrefused", uri);
-                webkit_policy_decision_ignore(decision);
-            }
-            return TRUE;
-        }),
-        raw);
-    g_signal_connect(s.view, "context-menu",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
-                                    WebKitHitTestResult*, gpointer) -> gboolean { return TRUE; }),
-                     nullptr);
-    g_signal_connect(s.view, "load-failed",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
-                                    gpointer data) -> gboolean {
-                         auto* state = static_cast<State*>(data);
-                         if (g_strcmp0(uri, state->pageUrl.c_str()) == 0 && !state->pageReady) {
-                             state->pageFailed = true;
-                             state->log.Write("pagefailed", error ? error->message : "");
-                         }
-                         return FALSE;
-                     }),
-                     raw);
-    g_signal_connect(
-        s.view, "web-process-terminated",
-        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
-            auto* state = static_cast<State*>(data);
-            state->log.Write("pagefailed", "the web process ended");
-            platform::DebugOutput("player: the web process ended");
-            state->pageFailed = true;
-            state->pageReady = false;
-        }),
-        raw);
-
-    webkit_web_view_load_uri(s.view, s.pageUrl.c_str());
+void CWebKitFlashPlayer::Start() {
+    State& s = *m_state;
+    if (s.view)
+        return;
+    s.CreateContext(m_state);
+    s.CreateView(s.ConfigScript());
+    s.ConnectViewSignals();
+    if (s.holder) {
+        gtk_box_pack_start(GTK_BOX(s.holder.get()), GTK_WIDGET(s.view.get()), TRUE, TRUE, 0);
+        gtk_widget_show(GTK_WIDGET(s.view.get()));
+    }
+    webkit_web_view_load_uri(s.view.get(), s.pageUrl.c_str());
+    s.log.Write("webview");
 }
 
 CWebKitFlashPlayer::~CWebKitFlashPlayer() {
     State& s = *m_state;
     s.alive = false;
     s.owner = nullptr;
-    s.AbandonConversations();
-    g_signal_handlers_disconnect_by_data(s.view, m_state.get());
-    webkit_web_view_stop_loading(s.view);
-    if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(s.view)))
-        gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(s.view));
-    g_object_unref(s.view);
-    g_object_unref(s.context);
+    s.onShown = nullptr;
+    s.conversations.Abandon();
+    if (s.view) {
+        g_signal_handlers_disconnect_by_data(s.view.get(), m_state.get());
+        webkit_web_view_stop_loading(s.view.get());
+        if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(s.view.get())))
+            gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(s.view.get()));
+    }
+    if (s.holder)
+        if (GtkWidget* parent = gtk_widget_get_parent(s.holder.get()))
+            gtk_container_remove(GTK_CONTAINER(parent), s.holder.get());
+    s.view.reset();
+    s.holder.reset();
+    s.context.reset();
 }
 
 GtkWidget* CWebKitFlashPlayer::Widget() const {
-    return GTK_WIDGET(m_state->view);
+    return m_state->holder ? m_state->holder.get() : GTK_WIDGET(m_state->view.get());
 }
 
 void CWebKitFlashPlayer::SetFlashVars(const std::string& flashVars) {
@@ -598,6 +608,7 @@ void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
         url = MakePlayerUrl(s.movieFile);
     }
     s.log.Write("movie", url);
+    Start();
     if (s.pageReady)
         s.LoadMovieNow(url);
     else
@@ -605,6 +616,7 @@ void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
 }
 
 std::int32_t CWebKitFlashPlayer::GetFlashVersion() {
+    Start();
     std::shared_ptr<State> s = m_state;
     return s->WaitForPage() ? s->version : 0;
 }
@@ -613,93 +625,37 @@ void CWebKitFlashPlayer::DisableLocalSecurity() {
     m_state->localFilesAllowed = true;
 }
 
+void CWebKitFlashPlayer::AllowChosenFile(const std::string& path) {
+    m_state->AllowChosen(path);
+}
+
+void CWebKitFlashPlayer::SetShownHandler(std::function<void()> handler) {
+    m_state->onShown = std::move(handler);
+}
+
 std::optional<std::string> CWebKitFlashPlayer::CallEditor(const std::string& invokeText) {
+    Start();
     std::shared_ptr<State> s = m_state;
     s->log.Write("hostcall", invokeText);
     if (!s->WaitForPage()) {
         s->log.Write("hosterror", "the player page is not running");
         return std::nullopt;
     }
-    auto call = std::make_shared<MovieCall>();
-    std::uint64_t sequence = s->nextSequence++;
-    auto deadline = Clock::now() + std::chrono::milliseconds(s->options.callTimeoutMs);
-    bool sent = false;
-    while (!sent && s->PageUsable()) {
-        if (s->conversations.empty()) {
-            // No request of the movie is outstanding: run the function through the page's API.
-            GVariantBuilder arguments;
-            g_variant_builder_init(&arguments, G_VARIANT_TYPE_VARDICT);
-            g_variant_builder_add(&arguments, "{sv}", "text",
-                                  g_variant_new_string(ValidUtf8(invokeText).c_str()));
-            webkit_web_view_call_async_javascript_function(
-                s->view, "return pennoriaCallMovie(text);", -1, g_variant_builder_end(&arguments),
-                nullptr, nullptr, nullptr,
-                [](GObject* source, GAsyncResult* result, gpointer data) {
-                    std::unique_ptr<std::shared_ptr<MovieCall>> shared(
-                        static_cast<std::shared_ptr<MovieCall>*>(data));
-                    MovieCall& done = **shared;
-                    GError* error = nullptr;
-                    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
-                        WEBKIT_WEB_VIEW(source), result, &error);
-                    done.done = true;
-                    if (!value) {
-                        done.error = error ? error->message : "the call failed";
-                    } else {
-                        std::string text;
-                        if (jsc_value_is_string(value)) {
-                            gchar* raw = jsc_value_to_string(value);
-                            text = raw;
-                            g_free(raw);
-                        }
-                        if (text.compare(0, 3, "ok\n") == 0)
-                            done.result = text.substr(3);
-                        else
-                            done.error = text.compare(0, 6, "error\n") == 0 ? text.substr(6) : text;
-                        g_object_unref(value);
-                    }
-                    if (error)
-                        g_error_free(error);
-                },
-                new std::shared_ptr<MovieCall>(call));
-            sent = true;
-        } else if (auto conversation = s->conversations.back(); conversation->pending) {
-            // The movie waits in a call: hand the page the function to run as the next answer.
-            s->movieCalls[sequence] = call;
-            FinishPending(conversation->pending,
-                          FormatCallMovieAnswer(conversation->id, sequence, invokeText));
-            sent = true;
-        } else if (!RunNestedUntil(
-                       [&] {
-                           return !s->PageUsable() || s->conversations.empty() ||
-                                  s->conversations.back()->pending != nullptr;
-                       },
-                       deadline)) {
-            // The page runs a movie function for an outer call; we wait for it to come back.
-            break;
-        }
-    }
-    if (sent)
-        RunNestedUntil([&] { return call->done || !s->PageUsable(); }, deadline);
-    s->movieCalls.erase(sequence);
-    if (call->result) {
-        s->log.Write("hostresult", *call->result);
-        return call->result;
-    }
-    s->log.Write("hosterror",
-                 call->done ? call->error : (s->PageUsable() ? "timed out" : "the player is gone"));
-    return std::nullopt;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(s->options.callTimeoutMs);
+    return s->conversations.CallMovie(
+        invokeText, [&s] { return s->PageUsable(); },
+        [deadline](const std::function<bool()>& done) { return RunNestedUntil(done, deadline); },
+        [&s](const std::string& text, std::shared_ptr<MovieCall> call) {
+            s->RunThroughPage(text, std::move(call));
+        });
 }
 
 void CWebKitFlashPlayer::SetReturnValue(const std::string& reply) {
-    if (m_state->conversations.empty()) {
-        m_state->log.Write("strayreply", reply);
-        return;
-    }
-    m_state->conversations.back()->reply = reply;
+    m_state->conversations.SetReturnValue(reply);
 }
 
 bool CWebKitFlashPlayer::IsHandlingRequest() const {
-    return !m_state->conversations.empty();
+    return m_state->conversations.IsHandlingRequest();
 }
 
 } // namespace pennoria

@@ -9,6 +9,7 @@
 
 #include "bridge/FlashPlayer.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,10 @@ struct WebKitPlayerOptions {
     int callTimeoutMs = 20000;
     // The longest wait for the page and Ruffle to come up (GetFlashVersion, the first SetMovie).
     int startTimeoutMs = 30000;
+    // When the web view is made and the page starts loading: at construction, or at the first
+    // operation that needs the page (or Start), so a window can paint before WebKit's set-up.
+    enum class StartPolicy { AtOnce, OnFirstUse };
+    StartPolicy start = StartPolicy::AtOnce;
 };
 
 class CWebKitFlashPlayer : public IFlashPlayer {
@@ -35,9 +40,12 @@ public:
     CWebKitFlashPlayer(const CWebKitFlashPlayer&) = delete;
     CWebKitFlashPlayer& operator=(const CWebKitFlashPlayer&) = delete;
 
-    // The web view to pack into a container. The player keeps its own reference: the widget
-    // lives as long as the player, whatever its parent does.
+    // The web view to pack into a container; with StartPolicy::OnFirstUse a holder that receives
+    // the view when the player starts. The player keeps its own reference: the widget lives as
+    // long as the player, whatever its parent does.
     GtkWidget* Widget() const;
+    // Makes the web view and starts loading the page, unless that is done.
+    void Start();
 
     // Loads a movie: an absolute path (served by the player's scheme) or a URL. Does not wait.
     void SetFlashVars(const std::string& flashVars) override;
@@ -45,13 +53,22 @@ public:
     // The Flash Player version Ruffle reports, packed major << 16 | minor; 0 when the page or
     // Ruffle cannot be started (waits for the page, at most startTimeoutMs).
     std::int32_t GetFlashVersion() override;
-    // Lets the movie read local files outside the program folder (never write them).
+    // Lets the movie read the files the user chose in this session (never write them); other
+    // local files stay closed to it.
     void DisableLocalSecurity() override;
     std::optional<std::string> CallEditor(const std::string& invokeText) override;
     void SetReturnValue(const std::string& reply) override;
 
     // True while a FlashCall is being handled (the movie waits for its reply).
     bool IsHandlingRequest() const;
+
+    // A file the user chose in this session (a dialog's answer, the project given to the program):
+    // the movie may read it once local access is allowed. A project file also opens the images it
+    // names when it is served.
+    void AllowChosenFile(const std::string& path);
+
+    // Called once, when the movie's first frame is on screen (the host's splash can go).
+    void SetShownHandler(std::function<void()> handler);
 
 private:
     struct State;

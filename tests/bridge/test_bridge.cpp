@@ -296,6 +296,31 @@ TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     EXPECT_EQ(bed.shell.Opened().size(), 2u);
 }
 
+// A later start of the program hands its project over: the movie is told, and only the path handed
+// over last becomes the project when the movie asks for it (after its unsaved-changes question).
+TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
+    bed.Start();
+    bed.MovieAnswers({});
+    const std::string path = bed.Scratch("handed.pbf");
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
+    bed.host->HandOverProject(path);
+    ASSERT_EQ(bed.player.Calls().size(), 1u);
+    InvokeRequest told;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], told, error));
+    EXPECT_EQ(told.name, "HandOverProjectVC");
+    EXPECT_EQ(told.arguments, std::vector<std::string>{path});
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
+
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {bed.Scratch("other.pbf")}),
+              "<string>false</string>");
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>" + path + "</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), path);
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[handed.pbf]");
+    // Once only.
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
+}
+
 TEST_F(Dispatcher, WindowNotificationsAndPlayerErrors) {
     bed.Start();
     bed.MovieAnswers({});

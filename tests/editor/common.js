@@ -5,6 +5,10 @@
 const calls = [];
 let player = null;
 
+// The frame rates the movie announces to the page (the desktop player's page rests on them).
+const paces = [];
+window.pennoriaPace = function (rate) { paces.push(Number(rate)); return true; };
+
 function post(path, body) {
     const x = new XMLHttpRequest();
     x.open("POST", path, false);
@@ -50,7 +54,8 @@ async function startPlayer(params) {
 }
 
 function finish(error) {
-    const report = { error: error ? String(error.stack || error) : null, calls: calls, snapshots: snapshots };
+    const report = { error: error ? String(error.stack || error) : null, calls: calls, snapshots: snapshots,
+                     paces: paces };
     if (typeof hostReport === "function")
         Object.assign(report, hostReport());
     post("/done", JSON.stringify(report));

@@ -161,6 +161,8 @@ class EditorSession(unittest.TestCase):
         cls.main = cls.server.run("main")
         cls.snaps = snapshots(cls.main)
         cls.start = cls.server.run("startWithFile")
+        shutil.copyfile(ARGS.swf, os.path.join(cls.scratch, "movie.png"))
+        cls.rest = cls.server.run("rest")
         snaps = cls.snaps
         print("main scenario: movie ready after %d ms, finished after %d ms" % (
             snaps["start"]["extra"]["loadedAfterMs"], snaps["exit"]["extra"]["totalMs"]), file=sys.stderr)
@@ -329,6 +331,24 @@ class EditorSession(unittest.TestCase):
         self.assertFalse(started["dirty"])
         # Nothing changed, so closing asks nothing.
         self.assertEqual([c["name"] for c in self.start["calls"]], ["GetOutputFielsInfoVC", "ExitApplicationVC"])
+
+    def test_the_still_editor_rests_and_the_effect_wakes_it(self):
+        snaps = snapshots(self.rest)
+        self.assertLessEqual(snaps["rested"]["state"]["frameRate"], 1)
+        self.assertEqual(snaps["playing"]["state"]["frameRate"], 30)
+        self.assertLessEqual(snaps["rested-again"]["state"]["frameRate"], 1)
+        # The page heard of every change, in order: rest, motion, rest (then the new image's effect).
+        paces = self.rest["paces"]
+        self.assertLessEqual(paces[0], 1)
+        self.assertEqual(paces[1], 30)
+        self.assertLessEqual(paces[2], 1)
+
+    def test_a_movie_named_like_an_image_is_refused_and_a_real_image_still_shows(self):
+        snaps = snapshots(self.rest)
+        self.assertEqual(snaps["movie-as-image"]["state"]["imageState"], "failed")
+        self.assertEqual(snaps["movie-as-image"]["state"]["imageSize"], "")
+        self.assertEqual(snaps["real-image"]["state"]["imageState"], "loaded")
+        self.assertEqual(snaps["real-image"]["state"]["imageSize"], "40x30")
 
 
 if __name__ == "__main__":

@@ -201,7 +201,8 @@ class RealHostSession(unittest.TestCase):
         self.assertEqual(self.result["calls"][-1]["name"], "ExitApplicationVC")
 
     def test_output_settings_reach_the_editor(self):
-        self.assertEqual(self.snaps["start"]["state"]["outputFolder"], self.scratch + "/data/Pennoria")
+        # No documents folder is named in the scratch home, so the default is ~/Pennoria.
+        self.assertEqual(self.snaps["start"]["state"]["outputFolder"], self.scratch + "/Pennoria")
         self.assertEqual(self.result["hostCalls"][0]["name"], "SettingOutputFilesVC")
 
     def test_the_saved_project_is_what_the_editor_holds(self):

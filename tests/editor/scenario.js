@@ -159,6 +159,26 @@ const scenarios = {
         snap("exit");
     },
 
+    // A still editor lowers its frame rate, the preview's effect raises it until it has played; a
+    // movie named like an image is not shown (nor run).
+    rest: async function () {
+        await startPlayer({ testMode: "1" });
+        await waitFor("rest", function () { return state().frameRate <= 1; });
+        snap("rested");
+        drive("click", "replay");
+        snap("playing");
+        await waitFor("rest after the effect", function () { return state().frameRate <= 1; });
+        snap("rested-again");
+        answers.file.push(dir + "/movie.png");
+        drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("movie-as-image");
+        answers.file.push(dir + "/sky.png");
+        drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
+        snap("real-image");
+    },
+
     // Started with a project file: the editor opens it by itself.
     startWithFile: async function () {
         answers.startInfo = dir + "/relative.pbf";

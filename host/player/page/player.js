@@ -10,6 +10,81 @@
     const bridgeUrl = config.bridgeUrl || "pennoria://player/?bridge";
     let player = null;
 
+    // Pace. Ruffle draws from animation frames, 60 a second, even when the movie is still. While
+    // the movie rests (it says so through "pennoriaPace" with a low frame rate) and nobody touches
+    // the page, the frames come from a slow timer instead; input, a call into the movie, or the
+    // movie raising its rate brings the display's frames back at once.
+    const nativeFrame = window.requestAnimationFrame.bind(window);
+    const nativeCancel = window.cancelAnimationFrame.bind(window);
+    const kAwakeAfterInputMs = 1500;
+    let moviePace = 30;
+    let awakeUntil = 0;
+    let nextHandle = 1;
+    const waiting = new Map(); // our handle -> {native, timer, callback}
+
+    function resting() {
+        return moviePace < 10 && performance.now() > awakeUntil;
+    }
+    function restIntervalMs() {
+        return Math.max(100, Math.min(1000, 1000 / Math.max(moviePace, 1)));
+    }
+    function deliver(handle, time) {
+        const entry = waiting.get(handle);
+        if (!entry)
+            return;
+        waiting.delete(handle);
+        if (entry.timer)
+            clearTimeout(entry.timer);
+        if (entry.native)
+            nativeCancel(entry.native);
+        entry.callback(time);
+    }
+    function schedule(handle) {
+        const entry = waiting.get(handle);
+        if (resting())
+            entry.timer = setTimeout(function () { deliver(handle, performance.now()); }, restIntervalMs());
+        else
+            entry.native = nativeFrame(function (time) { deliver(handle, time); });
+    }
+    window.requestAnimationFrame = function (callback) {
+        const handle = nextHandle++;
+        waiting.set(handle, { native: 0, timer: 0, callback: callback });
+        schedule(handle);
+        return handle;
+    };
+    window.cancelAnimationFrame = function (handle) {
+        const entry = waiting.get(handle);
+        if (!entry)
+            return;
+        waiting.delete(handle);
+        if (entry.timer)
+            clearTimeout(entry.timer);
+        if (entry.native)
+            nativeCancel(entry.native);
+    };
+    // Frames waiting on the slow timer come at the display's pace again.
+    function wake() {
+        awakeUntil = performance.now() + kAwakeAfterInputMs;
+        for (const [handle, entry] of waiting) {
+            if (entry.timer) {
+                clearTimeout(entry.timer);
+                entry.timer = 0;
+                entry.native = nativeFrame(function (time) { deliver(handle, time); });
+            }
+        }
+    }
+    for (const type of ["pointerdown", "pointermove", "pointerup", "wheel", "keydown", "keyup", "focus"])
+        window.addEventListener(type, wake, { capture: true, passive: true });
+    function setPace(rate) {
+        const value = Number(rate);
+        if (!(value > 0))
+            return;
+        moviePace = value;
+        notify("pace\n" + value);
+        if (!resting())
+            wake();
+    }
+
     function escapeXml(text) {
         return String(text)
             .replace(/&/g, "&amp;")
@@ -146,6 +221,7 @@
 
     // Calls the movie function an invoke text names; "ok\n<result xml>" or "error\n<why>".
     function callMovie(invokeText) {
+        wake();
         if (!player)
             return "error\nno movie is loaded";
         const doc = new DOMParser().parseFromString(invokeText, "text/xml");
@@ -198,8 +274,24 @@
         return result;
     }
 
+    // Once the movie has made its first call (the editor does while it builds itself), its first
+    // frame is drawn two display frames later: the host then takes its splash away.
+    let shown = false;
+    function reportShown() {
+        if (shown)
+            return;
+        shown = true;
+        nativeFrame(function () { nativeFrame(function () { notify("shown\n"); }); });
+    }
+
     // The movie's ExternalInterface.call(name, ...args).
     function externalCall(name, args) {
+        if (name === "pennoriaPace") {
+            setPace(args[0]);
+            return true;
+        }
+        wake();
+        setTimeout(reportShown, 0);
         const invoke = '<invoke name="' + escapeXml(name) + '" returntype="xml"><arguments>' +
             args.map(function (arg) { return toXml(arg); }).join("") + "</arguments></invoke>";
         let answer = post("call\n" + invoke);
@@ -268,10 +360,30 @@
             document.body.appendChild(player);
         }
         player.ruffle().load(loadOptions(url, vars)).then(
-            function () { player.focus(); notify("loaded\n" + url); },
+            function () {
+                player.focus();
+                notify("loaded\n" + url);
+                // A movie that never calls the host is shown a moment after it is loaded.
+                setTimeout(reportShown, 1000);
+            },
             function (error) { notify("failed\n" + String(error)); });
     };
     window.pennoriaCallMovie = callMovie;
+
+    // Ruffle's WebAssembly fetched and compiled, for the start-up breakdown in the bridge log.
+    for (const name of ["instantiateStreaming", "compileStreaming", "instantiate", "compile"]) {
+        const original = window.WebAssembly && WebAssembly[name];
+        if (typeof original !== "function")
+            continue;
+        WebAssembly[name] = function () {
+            const started = performance.now();
+            const result = original.apply(this, arguments);
+            result.then(function () {
+                notify("log\nwasm ready " + Math.round(performance.now() - started) + " ms");
+            }, function () {});
+            return result;
+        };
+    }
 
     window.pennoriaRuffleLoaded = function () {
         let version = 0;

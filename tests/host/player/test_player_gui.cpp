@@ -335,12 +335,27 @@ TEST_F(PlayerGuiTest, TheSchemeServesOnlyWhatTheMovieMayReadAndTheViewStaysOnThe
     EXPECT_EQ(RunPageScript(status), "403");
     EXPECT_EQ(RunPageScript(escaped), "403");
     EXPECT_EQ(RunPageScript(write), "405");
+    // Local access opens the files the user chose, and nothing else.
     player->DisableLocalSecurity();
+    EXPECT_EQ(RunPageScript(status), "403");
+    player->AllowChosenFile(outside / "secret.txt");
     EXPECT_EQ(RunPageScript(status), "200");
     EXPECT_EQ(RunPageScript("return await (await fetch(\"" + url + "\")).text();"), "secret");
+    player->AllowChosenFile("/proc/self/environ");
     EXPECT_EQ(RunPageScript("return String((await fetch(\"pennoria://player/proc/self/environ\"))"
                             ".status);"),
               "403");
+    // A chosen project opens the image it names beside it once it has been read.
+    testing::WriteFileText(outside / "p.pbf", "<template img=\"sky.png\"/>");
+    testing::WriteFileText(outside / "sky.png", "png");
+    const std::string image =
+        "return String((await fetch(\"" + MakePlayerUrl(outside / "sky.png") + "\")).status);";
+    EXPECT_EQ(RunPageScript(image), "403");
+    player->AllowChosenFile(outside / "p.pbf");
+    EXPECT_EQ(RunPageScript("return await (await fetch(\"" + MakePlayerUrl(outside / "p.pbf") +
+                            "\")).text();"),
+              "<template img=\"sky.png\"/>");
+    EXPECT_EQ(RunPageScript(image), "200");
 
     std::string page = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(player->Widget()));
     RunPageScript("location.href = \"" + url + "\"; return \"\";");

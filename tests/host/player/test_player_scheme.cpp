@@ -122,18 +122,59 @@ TEST_F(SchemeAccessTest, ProgramFolderAndExtraFilesAreServedAndNothingElse) {
         EXPECT_EQ(Resolve(c.path), c.expected) << c.path;
 }
 
-TEST_F(SchemeAccessTest, LocalFilesNeedPermissionAndNeverIncludePseudoFileSystems) {
+TEST_F(SchemeAccessTest, OnlyChosenFilesOpenWithLocalAccessAndNeverPseudoFileSystems) {
     std::string secret = scratch / "outside/secret.txt";
-    EXPECT_EQ(Resolve(secret), SchemeAccess::Forbidden);
+    std::string chosen = scratch / "outside/chosen.png";
+    WriteFileText(chosen, "png");
+    policy.chosenFiles = {chosen, "/proc/self/environ"};
+    EXPECT_EQ(Resolve(chosen), SchemeAccess::Forbidden);
     policy.localFilesAllowed = true;
-    EXPECT_EQ(Resolve(secret), SchemeAccess::Granted);
-    EXPECT_EQ(Resolve(program + "/link-out"), SchemeAccess::Granted);
+    EXPECT_EQ(Resolve(chosen), SchemeAccess::Granted);
+    // Allowing local access opens the chosen files only, not their neighbours.
+    EXPECT_EQ(Resolve(secret), SchemeAccess::Forbidden);
+    EXPECT_EQ(Resolve(program + "/link-out"), SchemeAccess::Forbidden);
+    EXPECT_EQ(Resolve("/etc/passwd"), SchemeAccess::Forbidden);
     EXPECT_EQ(Resolve("/proc/self/status"), SchemeAccess::Forbidden);
     EXPECT_EQ(Resolve("/proc/self/environ"), SchemeAccess::Forbidden);
-    EXPECT_EQ(Resolve(secret + "/../secret.txt"), SchemeAccess::BadRequest);
+    EXPECT_EQ(Resolve(chosen + "/../chosen.png"), SchemeAccess::BadRequest);
+    // A link to a chosen file reaches it (the check is on the file the link names).
+    ASSERT_EQ(::symlink(chosen.c_str(), (program + "/link-chosen").c_str()), 0);
     std::string file;
-    ASSERT_EQ(ResolveSchemePath(program + "/link-out", policy, file), SchemeAccess::Granted);
-    EXPECT_EQ(file, CanonicalPath(secret));
+    ASSERT_EQ(ResolveSchemePath(program + "/link-chosen", policy, file), SchemeAccess::Granted);
+    EXPECT_EQ(file, CanonicalPath(chosen));
+}
+
+TEST(PlayerSchemeTest, ProjectImagesAreNamedAbsoluteOrBesideTheProject) {
+    EXPECT_EQ(
+        ProjectImagePaths("/home/u/p/a.pbf", "<template img=\"sky.png\"><x img=\"..\\up\\b.jpg\"/>"
+                                             "<y img=\"/abs/c.gif\"/><z img=\"\"/></template>"),
+        (std::vector<std::string>{"/home/u/p/sky.png", "/home/u/p/../up/b.jpg", "/abs/c.gif"}));
+    EXPECT_TRUE(ProjectImagePaths("/p/a.pbf", "<template img='x.png'").empty());
+}
+
+// A served file is read whole, so another program truncating it meanwhile changes nothing we
+// hand on (a mapped file would raise SIGBUS when the missing pages are read).
+TEST(PlayerSchemeTest, ServedFilesSurviveTruncationAndRefuseWhatIsNoFile) {
+    ScratchFolder scratch;
+    std::string path = scratch / "big.wasm";
+    std::string original(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < original.size(); ++i)
+        original[i] = static_cast<char>(i * 7 + i / 4096);
+    WriteFileText(path, original);
+    std::string served;
+    ASSERT_EQ(ReadServedFile(path, original.size(), served), ServedFileError::None);
+    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
+    EXPECT_TRUE(served == original);
+
+    EXPECT_EQ(ReadServedFile(path, 10, served), ServedFileError::None);
+    EXPECT_TRUE(served.empty());
+    WriteFileText(path, "0123456789A");
+    EXPECT_EQ(ReadServedFile(path, 10, served), ServedFileError::TooLarge);
+    EXPECT_EQ(ReadServedFile(scratch.Path(), 1 << 20, served), ServedFileError::NotReadable);
+    ASSERT_EQ(::mkfifo((scratch / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadServedFile(scratch / "fifo", 1 << 20, served), ServedFileError::NotReadable);
+    ASSERT_EQ(::symlink(path.c_str(), (scratch / "link").c_str()), 0);
+    EXPECT_EQ(ReadServedFile(scratch / "link", 1 << 20, served), ServedFileError::NotReadable);
 }
 
 TEST(PlayerSchemeTest, ContentTypesFollowTheExtension) {
