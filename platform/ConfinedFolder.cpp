@@ -1,5 +1,6 @@
 // POSIX implementation of writes confined to one folder: openat with O_NOFOLLOW at every level.
 #include "platform/ConfinedFolder.h"
+#include "platform/PosixFd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,28 +17,7 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// Closes a descriptor on every path out of a function.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { Reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int Release() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
+using Descriptor = UniqueFd;
 
 // The levels of a relative path; false when one is empty, "." or "..".
 bool SplitLevels(const std::string& relative, std::vector<std::string>& levels) {

@@ -1,5 +1,6 @@
 // POSIX implementation of the file helpers.
 #include "platform/FileSystem.h"
+#include "platform/PosixFd.h"
 
 #include <cctype>
 #include <cerrno>
@@ -40,26 +41,7 @@ std::string ResolvedPath(const std::string& path) {
 
 namespace {
 
-// Closes a descriptor on every path out of a function.
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : m_fd(fd) {}
-    ~FdGuard() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int Get() const { return m_fd; }
-    int Release() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
+using FdGuard = UniqueFd;
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');

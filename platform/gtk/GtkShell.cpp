@@ -3,6 +3,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <gio/gio.h>
 
@@ -39,16 +40,6 @@ const char* ContentType(const std::string& path) {
     return "application/octet-stream";
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The path of a request target below prefix, percent-decoded; empty when it is not below it or
 // would leave it ("..", a zero byte, a query).
 std::string PathBelow(const std::string& target, const std::string& prefix) {
@@ -59,9 +50,9 @@ std::string PathBelow(const std::string& target, const std::string& prefix) {
         char c = target[i];
         if (c == '?' || c == '#')
             break;
-        if (c == '%' && i + 2 < target.size() && HexValue(target[i + 1]) >= 0 &&
-            HexValue(target[i + 2]) >= 0) {
-            c = static_cast<char>(HexValue(target[i + 1]) * 16 + HexValue(target[i + 2]));
+        if (c == '%' && i + 2 < target.size() && HexDigit(target[i + 1]) >= 0 &&
+            HexDigit(target[i + 2]) >= 0) {
+            c = static_cast<char>(HexDigit(target[i + 1]) * 16 + HexDigit(target[i + 2]));
             i += 2;
         }
         if (c == '\0' || c == '\\')
