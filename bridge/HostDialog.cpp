@@ -34,6 +34,7 @@ enum class Command {
     OpenHelpFile,
     OpenHandedProject,
     PreviewInBrowser,
+    SetLanguage,
 };
 
 struct CommandName {
@@ -58,6 +59,8 @@ constexpr CommandName kCommands[] = {
     {"OpenHandedProjectVC", Command::OpenHandedProject},
     // Beside the twelve: publishes into a private folder and shows the result in the browser.
     {"PreviewInBrowserVC", Command::PreviewInBrowser},
+    // Beside the twelve: keeps the language chosen in the editor ("eng", "deu" or "fra").
+    {"SetLanguageVC", Command::SetLanguage},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -205,8 +208,23 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::PreviewInBrowser:
         reply = PublishReplyWord(m_publisher.PreviewInBrowser());
         break;
+    case Command::SetLanguage:
+        reply = SetLanguage(ArgumentOrEmpty(args, 0)) ? kReplyOk : kReplyFalse;
+        break;
     }
     return true;
+}
+
+bool CHostDlg::SetLanguage(const std::string& code) {
+    std::string lower;
+    for (char c : code)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower != "eng" && lower != "deu" && lower != "fra")
+        return false;
+    // The same setting the host's own language follows: its messages switch at the next lookup,
+    // and the next start hands the editor this language.
+    m_settings.languageIni = "lang_" + lower + ".ini";
+    return SaveAppSettings(m_settings);
 }
 
 void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& reply) {

@@ -96,6 +96,9 @@ private:
     bool CallEditorReporting(const std::string& function, const std::vector<std::string>& args,
                              std::string* result);
     void GetSelectedFilePath(const InvokeRequest& request, std::string& reply);
+    // Stores the editor's language choice (eng, deu or fra) as the language setting; false for
+    // another word or when the settings could not be written.
+    bool SetLanguage(const std::string& code);
 
     IFlashPlayer& m_player;
     platform::IDialogs& m_dialogs;

@@ -25,6 +25,8 @@ class EditorSession {
     var gestureDepth = 0;
     var gestureLabel = "";
     var listeners:Array<Void->Void> = [];
+    // The field being typed into: its keystrokes are one step until something else is done.
+    var typingKey:Null<String> = null;
 
     public function new(?document:BannerDocument) {
         reset(document != null ? document : BannerDocument.blank(300, 250), true);
@@ -34,6 +36,7 @@ class EditorSession {
     public function reset(document:BannerDocument, clean:Bool) {
         doc = document;
         gestureDepth = 0;
+        typingKey = null;
         history = [snapshot("")];
         position = 0;
         savedSerial = clean ? history[0].serial : -1;
@@ -44,12 +47,20 @@ class EditorSession {
 
     /** Records that what is on screen now is what the project file holds. */
     public function markSaved() {
+        settle();
         savedSerial = history[position].serial;
+        notify();
+    }
+
+    /** Nothing on screen is in a file any more (the file was dropped): the work counts as unsaved. */
+    public function forgetSaved() {
+        savedSerial = -1;
         notify();
     }
 
     /** One undoable step: apply changes the document; nothing is recorded when it changed nothing. */
     public function change(label:String, apply:Void->Void) {
+        endTyping();
         apply();
         if (gestureDepth == 0)
             commit(label);
@@ -58,6 +69,7 @@ class EditorSession {
 
     /** Changes until the matching endGesture are one step (a drag, a typed value). */
     public function beginGesture(label:String) {
+        endTyping();
         if (gestureDepth == 0)
             gestureLabel = label;
         gestureDepth++;
@@ -73,9 +85,39 @@ class EditorSession {
         }
     }
 
+    /**
+        A change typed into a field: the keystrokes in one field are one step, which ends when another
+        field is typed into or anything else is done (settle, change, undo, a selection).
+    **/
+    public function typing(key:String, label:String, apply:Void->Void) {
+        if (typingKey != key) {
+            endTyping();
+            beginGesture(label);
+            typingKey = key;
+        }
+        apply();
+        notify();
+    }
+
+    /** Ends a typed step or gesture still open (before saving, say). */
+    public function settle() {
+        endTyping();
+        finishGesture();
+    }
+
+    function endTyping() {
+        if (typingKey == null)
+            return;
+        typingKey = null;
+        endGesture();
+    }
+
     public function select(id:Null<String>) {
+        endTyping();
         if (id != null && doc.find(id) == null)
             id = null;
+        // The state in view remembers its selection, which comes back with it on undo and redo.
+        history[position].selected = id;
         if (id == selected)
             return;
         selected = id;
@@ -83,6 +125,7 @@ class EditorSession {
     }
 
     public function selectSize(index:Int) {
+        endTyping();
         if (index < 0 || index >= doc.sizes.length || index == sizeIndex)
             return;
         sizeIndex = index;
@@ -97,20 +140,24 @@ class EditorSession {
         listeners.push(f);
     }
 
+    public function unlisten(f:Void->Void) {
+        listeners.remove(f);
+    }
+
     public function undo() {
-        finishGesture();
+        settle();
         if (!canUndo)
             return;
         position--;
-        restore(history[position], history[position + 1]);
+        restore(history[position]);
     }
 
     public function redo() {
-        finishGesture();
+        settle();
         if (!canRedo)
             return;
         position++;
-        restore(history[position], history[position]);
+        restore(history[position]);
     }
 
     /** How many steps can be undone now (at most MAX_STEPS). */
@@ -119,7 +166,7 @@ class EditorSession {
     }
 
     function get_canUndo():Bool {
-        return position > 0;
+        return position > 0 || pending();
     }
 
     function get_canRedo():Bool {
@@ -127,6 +174,9 @@ class EditorSession {
     }
 
     function get_dirty():Bool {
+        // Within an open step the document may already differ from its last snapshot.
+        if (pending())
+            return true;
         return history[position].serial != savedSerial;
     }
 
@@ -138,8 +188,14 @@ class EditorSession {
         return canRedo ? history[position + 1].label : "";
     }
 
+    /** Whether a step still open has changed the document. */
+    function pending():Bool {
+        return gestureDepth > 0 && doc.toXml() != history[position].xml;
+    }
+
     /** A gesture left open (the pointer released outside the movie) ends before undo or redo. */
     function finishGesture() {
+        typingKey = null;
         if (gestureDepth > 0) {
             gestureDepth = 1;
             endGesture();
@@ -160,11 +216,11 @@ class EditorSession {
     }
 
     /** Puts a snapshot's document in place; the selection it had comes back with it. */
-    function restore(target:Snapshot, selectionFrom:Snapshot) {
+    function restore(target:Snapshot) {
         doc = target.doc.clone();
         if (sizeIndex >= doc.sizes.length)
             sizeIndex = doc.sizes.length - 1;
-        var wanted = selectionFrom.selected;
+        var wanted = target.selected;
         selected = wanted != null && doc.find(wanted) != null ? wanted : (selected != null && doc.find(selected) != null ? selected : null);
         notify();
     }

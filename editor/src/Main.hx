@@ -17,6 +17,8 @@ class Main {
         if (localFiles != null)
             LocalFiles.prefix = Std.string(localFiles);
 
+        // The host passes the language it chose (its setting, else the user's locale).
+        Strings.setLanguage(Std.string(Reflect.field(vars, "lang")));
         var editor = new Editor(new HostLink());
         root.addChild(editor);
         editor.start(stage, testMode);

@@ -17,6 +17,8 @@ class Wire {
     public static inline var OPEN_HANDED = "OpenHandedProjectVC";
     // Beside the twelve: publish into a private folder and open the result in the browser.
     public static inline var PREVIEW_IN_BROWSER = "PreviewInBrowserVC";
+    // Beside the twelve: keep the editor's language (eng, deu or fra) for the next start.
+    public static inline var SET_LANGUAGE = "SetLanguageVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

@@ -321,6 +321,24 @@ TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
     EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
 }
 
+// The editor's language choice is the host's language setting: stored for the next start (whose
+// editor gets it as its FlashVars); anything but the three codes is refused and changes nothing.
+TEST_F(Dispatcher, LanguageChosenInTheEditorIsStoredAsTheLanguageSetting) {
+    bed.settings.languageIni = "lang_eng.ini";
+    bed.Start();
+    EXPECT_EQ(bed.player.Command("SetLanguageVC", {"DEU"}), "<string>ok</string>");
+    EXPECT_EQ(bed.settings.languageIni, "lang_deu.ini");
+    for (const char* word : {"", "de", "../x", "lang_fra.ini"})
+        EXPECT_EQ(bed.player.Command("SetLanguageVC", {word}), "<string>false</string>") << word;
+    EXPECT_EQ(bed.settings.languageIni, "lang_deu.ini");
+    CAppSettings stored;
+    ASSERT_TRUE(LoadAppSettings(stored));
+    EXPECT_EQ(stored.languageIni, "lang_deu.ini");
+    bed.settings.languageIni = stored.languageIni;
+    bed.Start();
+    EXPECT_EQ(bed.player.FlashVars(), "lang=deu");
+}
+
 TEST_F(Dispatcher, WindowNotificationsAndPlayerErrors) {
     bed.Start();
     bed.MovieAnswers({});

@@ -2,6 +2,7 @@
 package ui;
 
 import flash.display.Sprite;
+import flash.events.KeyboardEvent;
 import flash.events.MouseEvent;
 import flash.text.TextField;
 
@@ -42,6 +43,13 @@ class Button extends Sprite {
         addEventListener(MouseEvent.MOUSE_DOWN, function(_) { down = true; redraw(); });
         addEventListener(MouseEvent.MOUSE_UP, function(_) { down = false; redraw(); });
         addEventListener(MouseEvent.CLICK, function(_) { press(); });
+        // Space and Return press the button that has the keyboard focus.
+        addEventListener(KeyboardEvent.KEY_DOWN, function(e:KeyboardEvent) {
+            if ((e.keyCode == 32 || e.keyCode == 13) && !e.ctrlKey && !e.altKey) {
+                press();
+                e.stopPropagation();
+            }
+        });
         redraw();
     }
 
@@ -64,6 +72,13 @@ class Button extends Sprite {
             return false;
         onClick();
         return true;
+    }
+
+    /** The caption shown (empty for an icon). */
+    public var text(get, never):String;
+
+    function get_text():String {
+        return caption == null ? "" : caption.text;
     }
 
     public function setText(text:String) {

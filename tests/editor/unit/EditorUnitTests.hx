@@ -1,4 +1,7 @@
-// Unit tests of the editor's model and publishing rules, run by Haxe's interpreter (no player needed).
+// Unit tests of the editor's session, commands, texts and publishing rules, run by Haxe's interpreter
+// (no player needed).
+import BannerDocument;
+
 class EditorUnitTests {
     static var passed = 0;
     static var failed = 0;
@@ -17,56 +20,192 @@ class EditorUnitTests {
     }
 
     static function main() {
-        roundTripKeepsEveryTextExactly();
-        readingOutOfRangeValuesGivesTheDefaults();
-        readsTheDocumentedExample();
-        rejectsWhatIsNotAProject();
-        colours();
+        undoAndRedoOfSeveralKindsOfChange();
+        aGestureAndTypingAreOneStep();
+        theHistoryKeepsTheLastStepsOnly();
+        dirtyFollowsTheUndoPosition();
+        commandsAreEnabledWhenTheyCanRun();
+        everyLanguageHasEveryText();
+        everyReaderAppliesTheSameRules();
         publishRules();
         formatting();
         relativeImages();
-        everyReaderAppliesTheSameRules();
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
     }
 
-    static function roundTripKeepsEveryTextExactly() {
-        var texts = [
-            "plain", "back\\nslash n", "C:\\new\\temp", "x & <y> \"q\" 'z'", "line 1\nline 2", "tab\tin it",
-            "Unicode: \u00dcber caf\u00e9 \u65e5\u672c \u{1F600}", "]]> and &amp; literally", ""
-        ];
-        for (t in texts) {
-            var m = new ProjectModel();
-            m.headline = "Head " + t + " end";
-            m.image = "/home/ann/" + t + "/sky.png";
-            m.link = "https://example.org/?q=" + t;
-            m.linkTarget = "_self";
-            m.width = 728;
-            m.height = 90;
-            m.background = 0x123456;
-            m.fit = "stretch";
-            m.headlineColor = 0xABCDEF;
-            m.headlineSize = 13;
-            m.headlineBold = false;
-            m.headlineAlign = "right";
-            m.headlineVAlign = "middle";
-            m.effect = "zoom";
-            m.duration = 0;
-            var xml = m.toXml();
-            check("no backslash in the text for " + t, xml.indexOf("\\") < 0);
-            // The host turns backslash + n into a line feed: nothing may change.
-            same("host unwrapping leaves the text for " + t, xml, xml.split("\\n").join("\n"));
-            var back = ProjectModel.fromXml(xml);
-            same("headline " + t, m.headline, back.headline);
-            same("image " + t, m.image, back.image);
-            same("link " + t, m.link, back.link);
-            same("written again " + t, xml, back.toXml());
+    static function undoAndRedoOfSeveralKindsOfChange() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        var blank = s.doc.toXml();
+        var text = Edits.add(s, Text);
+        same("an added text is selected", text.id, s.selected);
+        Edits.element(s, "colour", function(e) e.color = 0x123456);
+        Edits.add(s, Shape, "ellipse");
+        Edits.move(s, false);
+        same("the ellipse went below the text", "ellipse", s.doc.elements[0].shapeKind);
+        check("a size is added", Edits.addSize(s, 728, 90));
+        same("the new size is edited", 1, s.sizeIndex);
+        check("the text has a place at the new size", s.doc.sizes[1].places.exists(text.id));
+        var full = s.doc.toXml();
+        var steps = 0;
+        while (s.canUndo) {
+            s.undo();
+            steps++;
         }
-        var m = new ProjectModel();
-        m.headline = "a\x01b\x1Fc";
-        same("control characters are left out", "abc", ProjectModel.fromXml(m.toXml()).headline);
-        m.headline = "  padded  ";
-        same("the headline is trimmed as the banner trims it", "padded", ProjectModel.fromXml(m.toXml()).headline);
+        same("five steps", 5, steps);
+        same("undone back to the blank banner", blank, s.doc.toXml());
+        same("no size index beyond the sizes", 0, s.sizeIndex);
+        while (s.canRedo)
+            s.redo();
+        same("redone to the end", full, s.doc.toXml());
+        s.undo();
+        Edits.banner(s, "background", function(d) d.background = 0xFF0000);
+        check("a new step drops what could be redone", !s.canRedo);
+        same("the element's colour came back with redo", 0x123456, s.doc.find(text.id).color);
+        // A step that changes nothing is no step.
+        var depth = s.undoDepth();
+        Edits.banner(s, "background", function(d) d.background = 0xFF0000);
+        same("an unchanged value adds no step", depth, s.undoDepth());
+        Edits.delete(s);
+        Edits.delete(s);
+        Edits.delete(s);
+        same("deleting everything leaves nothing selected", null, s.selected);
+        same("all deleted", 0, s.doc.elements.length);
+        s.undo();
+        same("undoing a delete brings the element back", 1, s.doc.elements.length);
+    }
+
+    static function aGestureAndTypingAreOneStep() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        var e = Edits.add(s, Button);
+        var before = s.undoDepth();
+        var x0 = e.x;
+        s.beginGesture("drag");
+        for (i in 0...20)
+            s.change("move", function() {
+                var b = s.doc.box(e, 0);
+                b.x += 1;
+                s.doc.setBox(e, 0, b);
+            });
+        check("dirty during the drag", s.dirty);
+        s.endGesture();
+        same("a drag is one step", before + 1, s.undoDepth());
+        for (t in ["B", "Bu", "Buy", "Buy now"])
+            Edits.element(s, "label", function(el) el.label = t, "label");
+        Edits.element(s, "label", function(el) el.label = "Buy now!", "label");
+        check("undo is offered while typing", s.canUndo);
+        Edits.element(s, "url", function(el) el.url = "https://example.org/", "url");
+        s.settle();
+        same("typing in one field is one step, another field the next", before + 3, s.undoDepth());
+        s.undo();
+        same("undo takes back the other field", "", s.doc.find(e.id).url);
+        s.undo();
+        same("then the whole label", "Click here", s.doc.find(e.id).label);
+        s.undo();
+        same("then the whole drag", x0, s.doc.find(e.id).x);
+        // A gesture left open (the pointer released outside) ends at undo.
+        s.beginGesture("drag");
+        s.change("move", function() s.doc.find(e.id).x = 77);
+        s.undo();
+        check("an open gesture is closed and undone", s.doc.find(e.id).x != 77);
+    }
+
+    static function theHistoryKeepsTheLastStepsOnly() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        for (i in 0...EditorSession.MAX_STEPS + 30)
+            Edits.banner(s, "length", function(d) d.length = 1000 + i * 10);
+        same("at most MAX_STEPS steps", EditorSession.MAX_STEPS, s.undoDepth());
+        check("at least 100 steps", EditorSession.MAX_STEPS >= 100);
+        while (s.canUndo)
+            s.undo();
+        same("the oldest steps were forgotten", 1000 + 29 * 10, s.doc.length);
+        check("forgotten steps leave the project unsaved", s.dirty);
+    }
+
+    static function dirtyFollowsTheUndoPosition() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        check("a new banner is clean", !s.dirty);
+        Edits.add(s, Text);
+        check("a change makes it dirty", s.dirty);
+        s.undo();
+        check("undone to the opened state: clean", !s.dirty);
+        s.redo();
+        s.markSaved();
+        check("saved: clean", !s.dirty);
+        Edits.element(s, "size", function(e) e.size = 40);
+        check("changed after saving: dirty", s.dirty);
+        s.undo();
+        check("undone to the saved state: clean", !s.dirty);
+        s.undo();
+        check("undone past the saved state: dirty", s.dirty);
+        s.redo();
+        check("redone to the saved state: clean", !s.dirty);
+        s.select(null);
+        check("a selection changes nothing", !s.dirty);
+        Edits.banner(s, "link", function(d) d.link = "https://x.org/", "link");
+        check("typing makes it dirty at once", s.dirty);
+        s.forgetSaved();
+        s.undo();
+        check("a dropped file leaves every state unsaved", s.dirty);
+    }
+
+    static function commandsAreEnabledWhenTheyCanRun() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        var host = new FakeHost(s);
+        var c = new Commands(s, host);
+        var ids = [for (command in c.list) command.id];
+        for (id in ["new", "open", "save", "saveAs", "publish", "help", "undo", "redo", "addText", "addButton", "addImage", "addRect", "addEllipse",
+            "delete", "duplicate", "forward", "backward", "addSize", "removeSize"])
+            check("command " + id, ids.indexOf(id) >= 0);
+        for (command in c.list)
+            check("a label for " + command.id, Reflect.field(Strings, command.label) != null);
+        check("nothing to undo yet", !c.isEnabled("undo"));
+        check("nothing selected to delete", !c.isEnabled("delete") && !c.isEnabled("duplicate") && !c.isEnabled("forward"));
+        check("the last size cannot go", !c.isEnabled("removeSize"));
+        check("a disabled command does not run", !c.run("delete"));
+        same("Ctrl+Shift+T adds a text", "addText", c.forKey("T".code, true, true).id);
+        c.run(c.forKey("T".code, true, true).id);
+        same("the text is there", 1, s.doc.elements.length);
+        check("undo, delete and duplicate can run", c.isEnabled("undo") && c.isEnabled("delete") && c.isEnabled("duplicate"));
+        check("one element cannot move", !c.isEnabled("forward") && !c.isEnabled("backward"));
+        c.run("duplicate");
+        check("the copy can go back", c.isEnabled("backward") && !c.isEnabled("forward"));
+        same("Delete deletes", "delete", c.forKey(46, false, false).id);
+        same("Ctrl+Z undoes", "undo", c.forKey("Z".code, true, false).id);
+        same("Ctrl+Shift+Z redoes", "redo", c.forKey("Z".code, true, true).id);
+        same("Ctrl+Y redoes", "redo", c.forKey("Y".code, true, false).id);
+        same("F1 is help", "help", c.forKey(112, false, false).id);
+        same("a plain letter is no command", null, c.forKey("Z".code, false, false));
+        c.run("undo");
+        check("redo after undo", c.isEnabled("redo"));
+        host.acting = false;
+        for (id in ["new", "save", "undo", "redo", "addText", "delete", "addSize"])
+            check(id + " waits while a dialog is open", !c.isEnabled(id));
+        check("help still works", c.isEnabled("help"));
+        host.acting = true;
+        c.run("addImage");
+        same("an image is added from the chosen file", "/pics/a.png", s.doc.elements[s.doc.elements.length - 1].src);
+        // Shortcuts are unique.
+        var seen = new Map<String, String>();
+        for (command in c.list)
+            for (k in command.shortcut.split("|"))
+                if (k != "") {
+                    check("shortcut " + k + " only once", !seen.exists(k));
+                    seen.set(k, command.id);
+                }
+    }
+
+    static function everyLanguageHasEveryText() {
+        for (code in Strings.LANGUAGES)
+            same("texts missing in " + code, "", Strings.missing(code).join(", "));
+        Strings.setLanguage("deu");
+        same("German", "R\u00fcckg\u00e4ngig", Strings.UNDO);
+        same("an added text in German", "Ihr Text", Edits.add(new EditorSession(), Text).label);
+        Strings.setLanguage("fra");
+        same("French", "R\u00e9tablir", Strings.REDO);
+        Strings.setLanguage("xx");
+        same("unknown languages are English", "eng", Strings.language);
+        same("English again", "Undo", Strings.UNDO);
     }
 
     static function attribute(text:String):String {
@@ -91,84 +230,18 @@ class EditorUnitTests {
                 var expected = Std.parseInt(f[2]);
                 var xml = f[1] == "(missing)" ? "<template/>" : "<template demoWidth=\"" + attribute(f[1]) + "\"/>";
                 var text = f[1] == "(missing)" ? null : f[1];
-                same("editor width of <" + f[1] + ">", expected, ProjectModel.fromXml(xml).width);
+                same("editor width of <" + f[1] + ">", expected, BannerDocument.parse(xml).sizes[0].width);
                 same("banner width of <" + f[1] + ">", expected, BannerProject.parse(xml).width);
                 same("movie rule for <" + f[1] + ">", expected, ProjectRules.side(text, 720));
             } else {
                 var opens = f[2] == "yes";
                 var xml = "<template><link url=\"" + attribute(f[1]) + "\"/></template>";
-                same("editor keeps <" + f[1] + ">", opens, ProjectModel.fromXml(xml).link != "");
+                same("editor keeps <" + f[1] + ">", opens, BannerDocument.parse(xml).link != "");
                 same("banner opens <" + f[1] + ">", opens, BannerProject.parse(xml).link != null);
                 same("movie rule for <" + f[1] + ">", opens, ProjectRules.allowedLink(f[1]));
             }
         }
         check("the rules table has cases", cases > 10);
-    }
-
-    static function readingOutOfRangeValuesGivesTheDefaults() {
-        var cases = [
-            {xml: "<template/>", w: 720, h: 540},
-            {xml: "<template demoWidth='0' demoHeight='8192'/>", w: 1, h: 8191},
-            {xml: "<template demoWidth=' 300 ' demoHeight='abc'/>", w: 300, h: 540},
-            {xml: "<template demoWidth='8191' demoHeight='1'/>", w: 8191, h: 1}
-        ];
-        for (c in cases) {
-            var m = ProjectModel.fromXml(c.xml);
-            same("width of " + c.xml, c.w, m.width);
-            same("height of " + c.xml, c.h, m.height);
-        }
-        var m = ProjectModel.fromXml("<template bgColor='zzz' fit='tile'><headline size='3' align='justify' valign='low' color='#12'>"
-            + "Hi</headline><effect type='spin' duration='20000'/></template>");
-        same("bad background", 0xFFFFFF, m.background);
-        same("bad fit", "cover", m.fit);
-        same("bad size", 28, m.headlineSize);
-        same("bad align", "center", m.headlineAlign);
-        same("bad valign", "bottom", m.headlineVAlign);
-        same("bad colour", 0xFFFFFF, m.headlineColor);
-        same("bad effect", "fade", m.effect);
-        same("bad duration", 800, m.duration);
-        var bare = ProjectModel.fromXml("<template/>");
-        same("no effect element fades", "fade", bare.effect);
-        same("no image", "", bare.image);
-        same("no link", "", bare.link);
-        same("no component keeps the default url", ProjectModel.DEFAULT_COMPONENT_URL, bare.componentUrl);
-    }
-
-    static function readsTheDocumentedExample() {
-        var m = ProjectModel.fromXml('<?xml version="1.0" encoding="UTF-8"?>\n'
-            + '<template demoWidth="300" demoHeight="250" img="res/beach.png" bgColor="#1E3A5F" fit="cover">\n'
-            + '  <component>\n    <info url="res/template.swf"/>\n  </component>\n'
-            + '  <headline color="#FFFFFF" size="26" bold="true" align="center" valign="bottom">Summer sale: 30% off</headline>\n'
-            + '  <link url="https://example.org/sale" target="_blank"/>\n  <effect type="fade" duration="800"/>\n</template>\n');
-        same("example size", "300x250", m.width + "x" + m.height);
-        same("example image", "res/beach.png", m.image);
-        same("example background", 0x1E3A5F, m.background);
-        same("example headline", "Summer sale: 30% off", m.headline);
-        same("example size of text", 26, m.headlineSize);
-        same("example link", "https://example.org/sale", m.link);
-    }
-
-    static function rejectsWhatIsNotAProject() {
-        for (text in ["", "<template demoWidth='1'", "<banner/>", "just text"]) {
-            var threw = false;
-            try {
-                ProjectModel.fromXml(text);
-            } catch (e:Dynamic) {
-                threw = true;
-            }
-            check("rejects <" + text + ">", threw);
-        }
-    }
-
-    static function colours() {
-        var cases:Array<{text:String, value:Int}> = [
-            {text: "#1e3a5f", value: 0x1E3A5F}, {text: "0x1E3A5F", value: 0x1E3A5F}, {text: "1E3A5F", value: 0x1E3A5F},
-            {text: " #FFFFFF ", value: 0xFFFFFF}, {text: "#12", value: -1}, {text: "#GGGGGG", value: -1}, {text: null, value: -1},
-            {text: "#1234567", value: -1}
-        ];
-        for (c in cases)
-            same("colour " + c.text, c.value, ProjectModel.parseColour(c.text, -1));
-        same("colour text", "#0A0B0C", ProjectModel.colourText(0x0A0B0C));
     }
 
     static function publishRules() {
@@ -209,30 +282,34 @@ class EditorUnitTests {
             {img: "beach.png", project: "x.pbf", expected: "beach.png"}
         ];
         for (c in cases)
-            same("image " + c.img + " of " + c.project, c.expected, ProjectModel.resolveAgainst(c.img, c.project));
+            same("image " + c.img + " of " + c.project, c.expected, Paths.resolveAgainst(c.img, c.project));
 
-        // Saved beside or below the project, an image is stored relative to it and read back whole;
-        // elsewhere (or climbing out) it stays absolute, as older projects store it.
-        var stored = [
-            {img: "/home/ann/sale/beach.png", project: "/home/ann/sale/sale.pbf", expected: "beach.png"},
-            {img: "/home/ann/sale/art/b.png", project: "/home/ann/sale/sale.pbf", expected: "art/b.png"},
-            {img: "/home/ann/other/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/other/b.png"},
-            {img: "/home/ann/sale/../x.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/sale/../x.png"},
-            {img: "/home/ann/salesman/b.png", project: "/home/ann/sale/sale.pbf", expected: "/home/ann/salesman/b.png"},
-            {img: "C:\\Art\\b.png", project: "C:\\Art\\p.pbf", expected: "b.png"},
-            {img: "https://example.org/b.png", project: "/p/x.pbf", expected: "https://example.org/b.png"},
-            {img: "", project: "/p/x.pbf", expected: ""}
-        ];
-        for (c in stored) {
-            var relative = ProjectModel.relativeTo(c.img, c.project);
-            same("stored " + c.img, c.expected, relative);
-            same("read back " + c.img, c.img, ProjectModel.resolveAgainst(relative, c.project).split("\\").join(c.img.indexOf("\\") >= 0 ? "\\" : "/"));
-        }
     }
 
     static function formatting() {
         same("two values", "a 1 b 2", Strings.format("a %s b %s", ["1", "2"]));
         same("missing value", "x  y", Strings.format("x %s y", []));
         same("percent kept", "50% of 3", Strings.format("50% of %s", ["3"]));
+    }
+}
+
+class FakeHost implements Commands.CommandHost {
+    public var acting = true;
+    var session:EditorSession;
+
+    public function new(session:EditorSession) {
+        this.session = session;
+    }
+
+    public function canAct():Bool return acting;
+    public function newProject() {}
+    public function openProject() {}
+    public function saveProject(saveAs:Bool) {}
+    public function openPublishPanel() {}
+    public function help() {}
+    public function openAddSize() {}
+    public function showStatus(text:String) {}
+    public function addImage() {
+        Edits.add(session, Image, null, "/pics/a.png");
     }
 }

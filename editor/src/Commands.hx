@@ -1,0 +1,137 @@
+// The editor's one command table: every command with its label, shortcut, when it can be used and
+// what it does. The toolbar, the panels' buttons and the keyboard all go through it.
+import BannerDocument;
+
+typedef Command = {
+    id:String,
+    /** The name of the Strings field that labels it. */
+    label:String,
+    /** Shortcuts as "Ctrl+Shift+Z", several separated by "|"; "" for none. */
+    shortcut:String,
+    enabled:Void->Bool,
+    run:Void->Void
+}
+
+/** What the commands need beyond the session: the host conversation and the dialogs. */
+interface CommandHost {
+    /** False while a dialog is open or a file is being read. */
+    function canAct():Bool;
+    function newProject():Void;
+    function openProject():Void;
+    function saveProject(saveAs:Bool):Void;
+    function openPublishPanel():Void;
+    function help():Void;
+    function addImage():Void;
+    function openAddSize():Void;
+    function showStatus(text:String):Void;
+}
+
+class Commands {
+    public var list(default, null):Array<Command> = [];
+
+    var byId = new Map<String, Command>();
+
+    public function new(session:EditorSession, host:CommandHost) {
+        var act = host.canAct;
+        function selected():Bool
+            return host.canAct() && session.selectedElement() != null;
+        add("new", "NEW", "Ctrl+N", act, host.newProject);
+        add("open", "OPEN", "Ctrl+O", act, host.openProject);
+        add("save", "SAVE", "Ctrl+S", act, function() host.saveProject(false));
+        add("saveAs", "SAVE_AS", "Ctrl+Shift+S", act, function() host.saveProject(true));
+        add("publish", "PUBLISH", "Ctrl+P", act, host.openPublishPanel);
+        add("help", "HELP", "F1", function() return true, host.help);
+        add("undo", "UNDO", "Ctrl+Z", function() return host.canAct() && session.canUndo, function() {
+            var what = session.undoLabel;
+            session.undo();
+            host.showStatus(Strings.format(Strings.STATUS_UNDONE, [what]));
+        });
+        add("redo", "REDO", "Ctrl+Shift+Z|Ctrl+Y", function() return host.canAct() && session.canRedo, function() {
+            var what = session.redoLabel;
+            session.redo();
+            host.showStatus(Strings.format(Strings.STATUS_REDONE, [what]));
+        });
+        var room = function() return host.canAct() && session.doc.elements.length < BannerDocument.MAX_ELEMENTS;
+        add("addText", "ADD_TEXT", "Ctrl+Shift+T", room, function() Edits.add(session, Text));
+        add("addButton", "ADD_BUTTON", "Ctrl+Shift+B", room, function() Edits.add(session, Button));
+        add("addImage", "ADD_IMAGE", "Ctrl+Shift+I", room, host.addImage);
+        add("addRect", "ADD_RECT", "Ctrl+Shift+R", room, function() Edits.add(session, Shape, "rect"));
+        add("addEllipse", "ADD_ELLIPSE", "Ctrl+Shift+E", room, function() Edits.add(session, Shape, "ellipse"));
+        add("delete", "DELETE", "Delete", selected, function() Edits.delete(session));
+        add("duplicate", "DUPLICATE", "Ctrl+D", function() return selected() && room(), function() Edits.duplicate(session));
+        add("forward", "FORWARD", "Ctrl+Up", function() return host.canAct() && Edits.canMove(session, true), function() Edits.move(session, true));
+        add("backward", "BACKWARD", "Ctrl+Down", function() return host.canAct() && Edits.canMove(session, false),
+            function() Edits.move(session, false));
+        add("addSize", "ADD_SIZE", "Ctrl+Shift+A", function() return host.canAct() && session.doc.sizes.length < BannerDocument.MAX_SIZES,
+            host.openAddSize);
+        add("removeSize", "REMOVE_SIZE", "", function() return host.canAct() && session.doc.sizes.length > 1,
+            function() Edits.removeSize(session));
+    }
+
+    function add(id:String, label:String, shortcut:String, enabled:Void->Bool, run:Void->Void) {
+        var c = {id: id, label: label, shortcut: shortcut, enabled: enabled, run: run};
+        list.push(c);
+        byId.set(id, c);
+    }
+
+    public function get(id:String):Null<Command> {
+        return byId.get(id);
+    }
+
+    public function isEnabled(id:String):Bool {
+        var c = byId.get(id);
+        return c != null && c.enabled();
+    }
+
+    /** Runs the command when it can be used now; false when it cannot (or does not exist). */
+    public function run(id:String):Bool {
+        var c = byId.get(id);
+        if (c == null || !c.enabled())
+            return false;
+        c.run();
+        return true;
+    }
+
+    /** The label in the language in use. */
+    public static function labelOf(c:Command):String {
+        var text = Reflect.field(Strings, c.label);
+        return text == null ? c.id : Std.string(text);
+    }
+
+    /** The label with the first shortcut, for tooltips and the status line. */
+    public static function tipOf(c:Command):String {
+        return c.shortcut == "" ? labelOf(c) : Strings.format(Strings.TIP_SHORTCUT, [labelOf(c), c.shortcut.split("|")[0]]);
+    }
+
+    /** The command a key press stands for (whether or not it can be used now); null for none. */
+    public function forKey(keyCode:Int, ctrl:Bool, shift:Bool):Null<Command> {
+        for (c in list)
+            for (s in c.shortcut.split("|"))
+                if (s != "" && matches(s, keyCode, ctrl, shift))
+                    return c;
+        return null;
+    }
+
+    static function matches(shortcut:String, keyCode:Int, ctrl:Bool, shift:Bool):Bool {
+        var parts = shortcut.split("+");
+        var key = parts[parts.length - 1];
+        return parts.indexOf("Ctrl") >= 0 == ctrl && parts.indexOf("Shift") >= 0 == shift && keyCodeOf(key) == keyCode;
+    }
+
+    /** The player's key code for a key name of a shortcut. */
+    public static function keyCodeOf(key:String):Int {
+        return switch (key.toLowerCase()) {
+            case "delete": 46;
+            case "up": 38;
+            case "down": 40;
+            case "esc": 27;
+            case "enter": 13;
+            case "space": 32;
+            case "tab": 9;
+            case k if (k.length > 1 && k.charAt(0) == "f"):
+                var n = Std.parseInt(k.substr(1));
+                n == null ? -1 : 111 + n;
+            case k: k.toUpperCase().charCodeAt(0);
+        }
+    }
+}

@@ -1,0 +1,183 @@
+// The editing steps on the banner's elements and sizes, each one undoable step of the session.
+import BannerDocument;
+
+class Edits {
+    /** The standard banner sizes offered when a size is added. */
+    public static var STANDARD_SIZES:Array<Array<Int>> = [
+        [300, 250], [336, 280], [728, 90], [970, 90], [970, 250], [300, 600], [160, 600], [120, 600], [320, 50], [320, 100],
+        [300, 50], [468, 60], [250, 250], [200, 200], [180, 150], [970, 66], [300, 1050], [1200, 628]
+    ];
+
+    public static function kindName(kind:ElementKind):String {
+        return switch (kind) {
+            case Text: Strings.KIND_TEXT;
+            case Button: Strings.KIND_BUTTON;
+            case Image: Strings.KIND_IMAGE;
+            case Shape: Strings.KIND_SHAPE;
+        }
+    }
+
+    /**
+        Adds an element of the kind with its defaults, centred on the size being edited, on top of
+        the others, and selects it. shapeKind is "rect" or "ellipse" for shapes; src the image's path.
+    **/
+    public static function add(session:EditorSession, kind:ElementKind, ?shapeKind:String, ?src:String):BannerElement {
+        var doc = session.doc;
+        if (doc.elements.length >= BannerDocument.MAX_ELEMENTS)
+            return null;
+        var e = new BannerElement(kind, doc.newId(kind));
+        var size = doc.sizes[session.sizeIndex];
+        var w = 120.0, h = 40.0;
+        switch (kind) {
+            case Text:
+                e.label = Strings.NEW_TEXT;
+                w = Math.min(size.width - 20, 200);
+                h = 40;
+            case Button:
+                e.label = Strings.NEW_BUTTON;
+                w = 120;
+                h = 36;
+            case Image:
+                e.src = src == null ? "" : src;
+                w = Math.min(size.width, 120);
+                h = Math.min(size.height, 120);
+            case Shape:
+                e.shapeKind = shapeKind == "ellipse" ? "ellipse" : "rect";
+                e.fill = 0xFFFFFF;
+                w = 100;
+                h = 60;
+        }
+        w = Math.max(1, Math.min(w, size.width));
+        h = Math.max(1, Math.min(h, size.height));
+        var box:Box = {
+            x: Math.round((size.width - w) / 2),
+            y: Math.round((size.height - h) / 2),
+            width: w,
+            height: h,
+            fontSize: e.size
+        };
+        session.change(Strings.format(Strings.STEP_ADD, [kindName(kind)]), function() {
+            doc.elements.push(e);
+            // Placed where it was added; every other size gets its place by the rule.
+            var first = session.sizeIndex;
+            doc.setBox(e, first, box);
+            if (first != 0) {
+                e.x = box.x * doc.sizes[0].width / size.width;
+                e.y = box.y * doc.sizes[0].height / size.height;
+                e.width = Math.max(1, box.width * doc.sizes[0].width / size.width);
+                e.height = Math.max(1, box.height * doc.sizes[0].height / size.height);
+            }
+            for (i in 1...doc.sizes.length)
+                if (i != first)
+                    doc.setBox(e, i, doc.box(e, i));
+        });
+        session.select(e.id);
+        return e;
+    }
+
+    public static function delete(session:EditorSession) {
+        var e = session.selectedElement();
+        if (e == null)
+            return;
+        var doc = session.doc;
+        var index = doc.elements.indexOf(e);
+        session.change(Strings.format(Strings.STEP_DELETE, [kindName(e.kind)]), function() {
+            doc.elements.remove(e);
+            for (s in doc.sizes)
+                s.places.remove(e.id);
+        });
+        // The next element down (or the new bottom one) is selected, so that Delete can go on.
+        var next = doc.elements.length == 0 ? null : doc.elements[Std.int(Math.max(0, Math.min(index - 1, doc.elements.length - 1)))];
+        session.select(next == null ? null : next.id);
+    }
+
+    /** A copy of the selected element, a little below and to the right, above it; selected. */
+    public static function duplicate(session:EditorSession) {
+        var e = session.selectedElement();
+        var doc = session.doc;
+        if (e == null || doc.elements.length >= BannerDocument.MAX_ELEMENTS)
+            return;
+        var copy = e.clone();
+        copy.id = doc.newId(e.kind);
+        session.change(Strings.format(Strings.STEP_DUPLICATE, [kindName(e.kind)]), function() {
+            copy.x += 10;
+            copy.y += 10;
+            doc.elements.insert(doc.elements.indexOf(e) + 1, copy);
+            for (i in 1...doc.sizes.length) {
+                var b = doc.box(e, i);
+                b.x += 10;
+                b.y += 10;
+                doc.setBox(copy, i, b);
+            }
+        });
+        session.select(copy.id);
+    }
+
+    /** Moves the selected element one step up (towards the viewer) or down in the drawing order. */
+    public static function move(session:EditorSession, up:Bool) {
+        if (!canMove(session, up))
+            return;
+        var doc = session.doc;
+        var e = session.selectedElement();
+        session.change(Strings.STEP_ORDER, function() {
+            var i = doc.elements.indexOf(e);
+            doc.elements.splice(i, 1);
+            doc.elements.insert(up ? i + 1 : i - 1, e);
+        });
+    }
+
+    public static function canMove(session:EditorSession, up:Bool):Bool {
+        var e = session.selectedElement();
+        if (e == null)
+            return false;
+        var i = session.doc.elements.indexOf(e);
+        return up ? i < session.doc.elements.length - 1 : i > 0;
+    }
+
+    /** Adds a size to the project and edits it; false when the project has it already or is full. */
+    public static function addSize(session:EditorSession, width:Int, height:Int):Bool {
+        var doc = session.doc;
+        if (doc.sizeIndexFor(width, height) >= 0 || doc.sizes.length >= BannerDocument.MAX_SIZES)
+            return false;
+        var index = -1;
+        session.change(Strings.STEP_SIZE, function() index = doc.addSize(width, height));
+        if (index >= 0)
+            session.selectSize(index);
+        return index >= 0;
+    }
+
+    public static function removeSize(session:EditorSession) {
+        var doc = session.doc;
+        if (doc.sizes.length <= 1)
+            return;
+        var index = session.sizeIndex;
+        session.selectSize(0);
+        session.change(Strings.STEP_SIZE, function() doc.removeSize(index));
+        session.selectSize(Std.int(Math.max(0, Math.min(index - 1, doc.sizes.length - 1))));
+    }
+
+    /**
+        A property of the selected element: apply runs on it inside one undoable step. A typed value
+        is one step until another field or command is used (key names the field).
+    **/
+    public static function element(session:EditorSession, what:String, apply:BannerElement->Void, ?typingKey:String) {
+        var e = session.selectedElement();
+        if (e == null)
+            return;
+        var label = Strings.format(Strings.STEP_PROPERTY, [what]);
+        if (typingKey != null)
+            session.typing(typingKey + ":" + e.id, label, function() apply(e));
+        else
+            session.change(label, function() apply(e));
+    }
+
+    /** A property of the banner itself, as element does for elements. */
+    public static function banner(session:EditorSession, what:String, apply:BannerDocument->Void, ?typingKey:String) {
+        var doc = session.doc;
+        var label = Strings.format(Strings.STEP_PROPERTY, [what]);
+        if (typingKey != null)
+            session.typing(typingKey, label, function() apply(doc));
+        else
+            session.change(label, function() apply(doc));
+    }
+}

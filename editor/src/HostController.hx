@@ -1,0 +1,309 @@
+// The editor's conversation with the host program: new, open, save, publish, the window, the help,
+// the language, and the functions the host calls in the movie. The screen is reached through Shell.
+import haxe.Timer;
+
+interface Shell {
+    function status(text:String):Void;
+    function message(title:String, text:String):Void;
+    /** The unsaved-changes question: Save, Don't save or Cancel (which does nothing). */
+    function askSave(name:String, save:Void->Void, discard:Void->Void):Void;
+    function hasDialog(name:String):Bool;
+    /** No dialog open and no file being read. */
+    function canAct():Bool;
+    function windowChanged():Void;
+    function languageChanged():Void;
+    function publishSettingsChanged():Void;
+}
+
+class HostController {
+    public var projectPath(default, null):String = "";
+    public var busy(default, null) = false;
+    public var maximized(default, null) = false;
+
+    // Output settings: pushed by the host, then what the user chose in the publish panel.
+    public var outputFolder:String = "";
+    public var swfName:String = "banner.swf";
+    public var pageName:String = "banner.html";
+    public var xmlName:String = "template.xml";
+    public var withPages = true;
+    public var scriptPages = false;
+    public var bundledPlayer = true;
+    public var html5Creative = true;
+    public var publishReply(default, null):String = "";
+    public var lastPublishFolder(default, null):String = "";
+
+    var host:HostLink;
+    var session:EditorSession;
+    var shell:Shell;
+
+    public function new(host:HostLink, session:EditorSession, shell:Shell) {
+        this.host = host;
+        this.session = session;
+        this.shell = shell;
+    }
+
+    public function link():HostLink {
+        return host;
+    }
+
+    public var available(get, never):Bool;
+
+    function get_available():Bool {
+        return host.available;
+    }
+
+    /** Offers the movie's functions and asks the host how the editor was started. */
+    public function start() {
+        host.offer(Wire.FN_OUTPUT_SETTINGS, onOutputSettings);
+        host.offer(Wire.FN_PROJECT_XML, onProjectXmlRequest);
+        host.offer(Wire.FN_WINDOW_CONTROL, onWindowControl);
+        host.offer(Wire.FN_HAND_OVER, onHandOver);
+        var started = host.send(Wire.START_INFO, []);
+        if (Wire.isPath(started) && started != Wire.REPLY_NEW)
+            openFile(started);
+    }
+
+    public function offer(name:String, fn:Dynamic) {
+        host.offer(name, fn);
+    }
+
+    // ---- Functions the host calls. They only read or store state, so they are safe to run while one
+    // of the editor's own commands is still waiting for its reply.
+
+    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic, ?player:Dynamic, ?html5:Dynamic):String {
+        if (folder != null)
+            outputFolder = Std.string(folder);
+        if (swf != null && Std.string(swf) != "")
+            swfName = Std.string(swf);
+        if (html != null && Std.string(html) != "")
+            pageName = Std.string(html);
+        if (player != null && Std.string(player) != "")
+            bundledPlayer = Std.string(player) != Wire.PLAYER_NONE;
+        if (html5 != null && Std.string(html5) != "")
+            html5Creative = Std.string(html5) != Wire.NO;
+        shell.publishSettingsChanged();
+        return Wire.REPLY_OK;
+    }
+
+    /** The project, the publish copy and the custom template are one text, always format version 2. */
+    function onProjectXmlRequest(kind:Dynamic):String {
+        session.settle();
+        return session.doc.toXml();
+    }
+
+    function onWindowControl(action:Dynamic):String {
+        // Answered after the host's call has returned, so that the host is never re-entered from inside it.
+        var word = Std.string(action);
+        Pace.moving();
+        Timer.delay(function() {
+            switch (word) {
+                case "minimizeAppButton": minimize();
+                case "maximizeAppButton": maximize();
+                case "restoreAppButton": restore();
+                case "closeAppButton": exitApplication();
+                default:
+            }
+        }, 1);
+        return Wire.REPLY_OK;
+    }
+
+    function onHandOver(path:Dynamic):String {
+        // A second start of the program handed a project over: opened as Open does, after the
+        // unsaved-changes question, once the host's call has returned and the user has finished
+        // with any box the editor shows.
+        var handed = Std.string(path);
+        Pace.moving();
+        function attempt() {
+            if (!shell.canAct()) {
+                Timer.delay(attempt, 300);
+                return;
+            }
+            confirmDiscard(function() {
+                var chosen = host.send(Wire.OPEN_HANDED, [handed]);
+                if (Wire.isPath(chosen))
+                    openFile(chosen);
+            });
+        }
+        Timer.delay(attempt, 1);
+        return Wire.REPLY_OK;
+    }
+
+    // ---- Projects.
+
+    public function newProject() {
+        confirmDiscard(function() {
+            host.send(Wire.NEW_PROJECT, []);
+            session.reset(BannerDocument.blank(300, 250), true);
+            projectPath = "";
+            shell.status(Strings.STATUS_NEW);
+        });
+    }
+
+    public function openProject() {
+        confirmDiscard(function() {
+            var chosen = host.send(Wire.SELECT_FILE, [Strings.PROJECT_FILTER, Wire.OPEN_PROJECT_MODE, ""]);
+            if (Wire.isPath(chosen))
+                openFile(chosen);
+        });
+    }
+
+    /** Reads a project file the host has made current, and shows it. */
+    function openFile(path:String) {
+        busy = true;
+        shell.status(Strings.format(Strings.STATUS_OPENING, [Paths.fileName(path)]));
+        LocalFiles.readText(path, function(text:String) {
+            busy = false;
+            if (!isProject(text)) {
+                openFailed(Strings.NOT_A_PROJECT, path);
+                return;
+            }
+            var doc = BannerDocument.parse(text);
+            // Images named relative to the project are shown from their whole path; the host stores
+            // them relative again when it writes the project.
+            doc.image = Paths.resolveAgainst(doc.image, path);
+            for (e in doc.elements)
+                if (e.src != "")
+                    e.src = Paths.resolveAgainst(e.src, path);
+            projectPath = path;
+            session.reset(doc, true);
+            shell.status(Strings.format(doc.version < 2 ? Strings.STATUS_CONVERTED : Strings.STATUS_OPENED, [path]));
+        }, function(reason:String) {
+            busy = false;
+            openFailed(Strings.OPEN_FAILED, path);
+        });
+    }
+
+    /** Whether a text is a project at all: well-formed XML whose root is a template. */
+    public static function isProject(text:String):Bool {
+        try {
+            var root = Xml.parse(text).firstElement();
+            return root != null && root.nodeName == "template";
+        } catch (e:Dynamic) {
+            return false;
+        }
+    }
+
+    /**
+        The host already made the unreadable file its current project; a later Save would overwrite it
+        with what the editor shows. So the host is told to start a new project, and the editor's content
+        stays as an unsaved banner.
+    **/
+    function openFailed(pattern:String, path:String) {
+        host.send(Wire.NEW_PROJECT, []);
+        projectPath = "";
+        session.forgetSaved();
+        shell.message(Strings.ERROR_TITLE, Strings.format(pattern, [path]));
+    }
+
+    public function save(saveAs:Bool, ?after:Bool->Void) {
+        session.settle();
+        var reply = host.send(Wire.SAVE_PROJECT, saveAs ? [Wire.SAVE_AS_MODE] : []);
+        var saved = false;
+        if (reply == null) {
+            shell.status(Strings.STATUS_NO_HOST);
+        } else if (reply == Wire.REPLY_FALSE || reply == "") {
+            shell.status(Strings.STATUS_SAVE_CANCELLED);
+        } else if (reply == Wire.REPLY_SAVE_FAILED || reply == Wire.REPLY_NONE) {
+            shell.message(Strings.ERROR_TITLE, Strings.SAVE_FAILED);
+        } else {
+            projectPath = reply;
+            saved = true;
+            session.markSaved();
+            shell.status(Strings.format(Strings.STATUS_SAVED, [reply]));
+        }
+        if (after != null)
+            after(saved);
+    }
+
+    /** Asks the host for an image file; null when none was chosen. */
+    public function chooseImage(current:String):Null<String> {
+        var chosen = host.send(Wire.SELECT_FILE, [Strings.IMAGE_FILTER, "", current]);
+        return Wire.isPath(chosen) ? chosen : null;
+    }
+
+    public function projectName():String {
+        return projectPath == "" ? Strings.NEW_PROJECT_NAME : Paths.fileName(projectPath);
+    }
+
+    public function confirmDiscard(then:Void->Void) {
+        if (!session.dirty) {
+            then();
+            return;
+        }
+        shell.askSave(projectName(), function() save(false, function(ok) if (ok) then()), then);
+    }
+
+    // ---- The window, the help and the language.
+
+    public function help() {
+        host.send(Wire.OPEN_HELP, []);
+    }
+
+    public function minimize() {
+        host.send(Wire.MINIMIZE, []);
+    }
+
+    public function maximize() {
+        if (host.send(Wire.MAXIMIZE, []) != null)
+            maximized = true;
+        shell.windowChanged();
+    }
+
+    public function restore() {
+        var reply = host.send(Wire.RESTORE, []);
+        if (reply != null)
+            maximized = reply == Wire.REPLY_MAXIMIZE;
+        shell.windowChanged();
+    }
+
+    public function toggleMaximize() {
+        if (maximized) restore(); else maximize();
+    }
+
+    public function exitApplication() {
+        // A question already on screen about this is enough.
+        if (busy || shell.hasDialog("askSave"))
+            return;
+        confirmDiscard(function() host.send(Wire.EXIT, []));
+    }
+
+    /** Switches the editor's language at once and asks the host to keep it for the next start. */
+    public function setLanguage(code:String) {
+        code = Strings.codeFor(code);
+        Strings.setLanguage(code);
+        shell.languageChanged();
+        host.send(Wire.SET_LANGUAGE, [code]);
+        shell.status(Strings.STATUS_LANGUAGE);
+    }
+
+    // ---- Publishing.
+
+    public function publish():String {
+        var reply = host.send(Wire.PUBLISH, [
+            withPages ? "1" : "2",
+            scriptPages ? "1" : "0",
+            outputFolder,
+            swfName,
+            pageName,
+            xmlName,
+            bundledPlayer ? Wire.PLAYER_BUNDLED : Wire.PLAYER_NONE,
+            html5Creative ? Wire.YES : Wire.NO
+        ]);
+        publishReply = reply == null ? "" : reply;
+        lastPublishFolder = PublishRules.publishFolder(outputFolder, swfName);
+        return reply;
+    }
+
+    public function previewInBrowser():String {
+        return host.send(Wire.PREVIEW_IN_BROWSER, []);
+    }
+
+    public function browseFolder(current:String):Null<String> {
+        var chosen = host.send(Wire.SELECT_FOLDER, [current]);
+        return Wire.isPath(chosen) ? chosen : null;
+    }
+
+    public function openOutputFolder() {
+        host.send(Wire.OPEN_FOLDER, [lastPublishFolder != "" ? lastPublishFolder : outputFolder]);
+    }
+}

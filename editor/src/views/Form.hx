@@ -1,0 +1,191 @@
+// Rows of labelled fields, choices, colours and switches for the panels. Each field knows how to
+// show its value again (sync), so a panel follows undo and redo without being built anew.
+package views;
+
+import flash.display.DisplayObject;
+import flash.display.Sprite;
+import flash.text.TextField;
+import ui.Button;
+import ui.Swatch;
+import ui.TextInput;
+import ui.Theme;
+import ui.Widgets;
+
+class Form extends Sprite {
+    public static inline var LABEL_W = 78;
+
+    public var y0:Float = 0;
+    public var formWidth(default, null):Float;
+
+    var widgets:Widgets;
+    var syncs:Array<Void->Void> = [];
+    /** Reports a refused value (out of range, not a colour) on the status line. */
+    var complain:String->Void;
+
+    public function new(widgets:Widgets, width:Float, complain:String->Void) {
+        super();
+        this.widgets = widgets;
+        this.formWidth = width;
+        this.complain = complain;
+    }
+
+    /** Shows every field's value again, except in the field being typed into. */
+    public function sync() {
+        for (s in syncs)
+            s();
+    }
+
+    /** Adds a way of showing a value again to the form's sync. */
+    public function syncsAdd(show:Void->Void) {
+        syncs.push(show);
+        show();
+    }
+
+    public function place<T:DisplayObject>(item:T, x:Float, y:Float):T {
+        item.x = x;
+        item.y = y;
+        addChild(item);
+        return item;
+    }
+
+    public function heading(text:String) {
+        place(Theme.label(text, 13, Theme.CAPTION, true), 0, y0);
+        y0 += 22;
+    }
+
+    public function note(text:String, color:Int = Theme.MUTED):TextField {
+        var t = place(Theme.paragraph(text, formWidth, 11, color), 0, y0);
+        y0 += t.height + 4;
+        return t;
+    }
+
+    public function label(text:String, x:Float = 0):TextField {
+        return place(Theme.label(text, 12), x, y0 + 4);
+    }
+
+    public function gap(h:Float) {
+        y0 += h;
+    }
+
+    public function button(id:String, text:String, action:Void->Void, x:Float, width:Float = 0):Button {
+        return place(widgets.button(new Button(id, text, action, width)), x, y0);
+    }
+
+    /** A number field; apply gets values inside low..high, others are explained and not applied. */
+    public function number(id:String, text:String, x:Float, read:Void->Float, low:Float, high:Float, apply:Float->Void, decimals:Int = 0,
+            unit:String = ""):TextInput {
+        label(text, x);
+        var field = place(widgets.input(new TextInput(id, 56, 1, decimals > 0 ? "0-9.\\-" : "0-9\\-", 7)), x + LABEL_W - 6, y0);
+        if (unit != "")
+            place(Theme.label(unit, 11, Theme.MUTED), x + LABEL_W + 54, y0 + 4);
+        var show = function() if (!focused(field)) field.text = numberText(read(), decimals);
+        syncs.push(show);
+        show();
+        field.onChange = function() {
+            var v = Std.parseFloat(StringTools.trim(field.text));
+            if (Math.isNaN(v) || v < low || v > high) {
+                complain(Strings.format(Strings.NUMBER_LIMITS, [text, numberText(low, decimals), numberText(high, decimals)]));
+                return;
+            }
+            apply(v);
+        };
+        // A refused value gives way to the value in effect when the field is left.
+        field.onLeave = function() field.text = numberText(read(), decimals);
+        return field;
+    }
+
+    public function text(id:String, caption:String, read:Void->String, apply:String->Void, lines:Int = 1):TextInput {
+        if (caption != "") {
+            label(caption);
+        }
+        var x = caption != "" ? LABEL_W : 0.0;
+        var field = place(widgets.input(new TextInput(id, formWidth - x, lines)), x, y0);
+        var show = function() if (!focused(field)) field.text = read();
+        syncs.push(show);
+        show();
+        field.onChange = function() apply(field.text);
+        y0 += 10 + 16 * lines;
+        return field;
+    }
+
+    /** A row of buttons choosing one value; ids are prefix + value. */
+    public function choices(prefix:String, caption:String, values:Array<String>, labels:Array<String>, read:Void->String, choose:String->Void,
+            width:Float = 0) {
+        var x = 0.0;
+        if (caption != "") {
+            label(caption);
+            x = LABEL_W;
+        }
+        var w = width > 0 ? width : Math.floor((formWidth - x - 4 * (values.length - 1)) / values.length);
+        for (i in 0...values.length) {
+            var value = values[i];
+            place(widgets.button(new Button(prefix + value, labels[i], function() choose(value), w)), x, y0);
+            x += w + 4;
+        }
+        var show = function() {
+            var chosen = read();
+            for (v in values)
+                widgets.setSelected(prefix + v, v == chosen);
+        };
+        syncs.push(show);
+        show();
+        y0 += 32;
+    }
+
+    /** A switch button (selected when on). */
+    public function toggle(id:String, text:String, x:Float, width:Float, read:Void->Bool, set:Bool->Void):Button {
+        var b = place(widgets.button(new Button(id, text, function() set(!read()), width)), x, y0);
+        var show = function() b.selected = read();
+        syncs.push(show);
+        show();
+        return b;
+    }
+
+    /** Swatches of common colours and a field for any other; with allowNone a "None" choice too. */
+    public function colour(id:String, caption:String, read:Void->Null<Int>, choose:Null<Int>->Void, palette:Array<Int>, allowNone:Bool = false) {
+        label(caption);
+        var x:Float = LABEL_W;
+        var swatches:Array<Swatch> = [];
+        for (c in palette) {
+            var colour = c;
+            var s = place(cast widgets.button(new Swatch(id + "." + BannerDocument.colourText(c), c, function() choose(colour))), x, y0 + 2);
+            swatches.push(cast s);
+            x += 24;
+        }
+        var field = place(widgets.input(new TextInput(id, 66, 1, "#0-9a-fA-F", 7)), x + 4, y0);
+        x += 74;
+        if (allowNone)
+            place(widgets.button(new Button(id + ".none", Strings.NO_FILL, function() choose(null), Math.max(40, formWidth - x - 2))), x, y0);
+        var show = function() {
+            var v = read();
+            for (s in swatches)
+                s.selected = v != null && s.colour == v;
+            widgets.setSelected(id + ".none", v == null);
+            if (!focused(field))
+                field.text = v == null ? "" : BannerDocument.colourText(v);
+        };
+        syncs.push(show);
+        show();
+        field.onChange = function() {
+            var t = StringTools.trim(field.text);
+            if (t.length != 7 || t.charAt(0) != "#" || BannerDocument.colour(t, -1) < 0) {
+                complain(Strings.BAD_COLOUR);
+                return;
+            }
+            choose(BannerDocument.colour(t, 0));
+        };
+        field.onLeave = show;
+        y0 += 30;
+    }
+
+    static function focused(t:TextInput):Bool {
+        return t.stage != null && t.stage.focus == t.field;
+    }
+
+    public static function numberText(v:Float, decimals:Int):String {
+        if (decimals <= 0)
+            return Std.string(Math.round(v));
+        var f = Math.pow(10, decimals);
+        return Std.string(Math.round(v * f) / f);
+    }
+}

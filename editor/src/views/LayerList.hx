@@ -1,0 +1,147 @@
+// The left column: the project's sizes (which one is edited, add and remove) and the list of
+// elements, the top one first, with the commands that add, remove, copy and reorder them.
+package views;
+
+import BannerDocument;
+import flash.display.Sprite;
+import flash.text.TextField;
+import ui.Button;
+import ui.Theme;
+import ui.Widgets;
+
+class LayerList extends Sprite {
+    public static inline var WIDTH = 210;
+    static inline var PAD = 10;
+    static inline var ROW_H = 24;
+
+    var session:EditorSession;
+    var widgets:Widgets;
+    var commandButton:(String, String, Float) -> Button;
+    var columnHeight:Float = 500;
+    var shownFor = "";
+
+    public function new(session:EditorSession, widgets:Widgets, commandButton:(String, String, Float) -> Button) {
+        super();
+        this.session = session;
+        this.widgets = widgets;
+        this.commandButton = commandButton;
+        build();
+    }
+
+    public function setHeight(h:Float) {
+        columnHeight = h;
+        build();
+    }
+
+    /** Built anew when the sizes or the elements' list changed, else only the selection shown. */
+    public function update() {
+        if (shape() != shownFor) {
+            build();
+            return;
+        }
+        for (i in 0...session.doc.sizes.length)
+            widgets.setSelected(sizeId(i), i == session.sizeIndex);
+        for (e in session.doc.elements)
+            widgets.setSelected("layer." + e.id, e.id == session.selected);
+    }
+
+    function shape():String {
+        var doc = session.doc;
+        return [for (s in doc.sizes) s.width + "x" + s.height].join(",") + "|" + [for (e in doc.elements) e.id + ":" + rowText(e)].join(",") + "|"
+            + Strings.language + "|" + columnHeight;
+    }
+
+    function sizeId(i:Int):String {
+        var s = session.doc.sizes[i];
+        return "size." + s.width + "x" + s.height;
+    }
+
+    function build() {
+        removeChildren();
+        widgets.beginGroup(2000);
+        var g = graphics;
+        g.clear();
+        g.beginFill(Theme.PANEL);
+        g.drawRect(0, 0, WIDTH, columnHeight);
+        g.endFill();
+        g.lineStyle(1, Theme.PANEL_LINE);
+        g.moveTo(WIDTH - 0.5, 0);
+        g.lineTo(WIDTH - 0.5, columnHeight);
+
+        var inner = WIDTH - 2 * PAD;
+        var y = heading(Strings.SIZES, 8);
+        var doc = session.doc;
+        var half = (inner - 4) / 2;
+        for (i in 0...doc.sizes.length) {
+            var s = doc.sizes[i];
+            var index = i;
+            var b = place(widgets.button(new Button(sizeId(i), s.width + " \u00d7 " + s.height, function() session.selectSize(index), half, 24)),
+                PAD + (i % 2) * (half + 4), y);
+            b.selected = i == session.sizeIndex;
+            if (i % 2 == 1 || i == doc.sizes.length - 1)
+                y += 28;
+        }
+        place(commandButton("sizes.add", "addSize", half), PAD, y);
+        place(commandButton("sizes.remove", "removeSize", half), PAD + half + 4, y);
+        y += 36;
+
+        y = heading(Strings.LAYERS, y);
+        var third = (inner - 8) / 3;
+        var x:Float = PAD;
+        var n = 0;
+        for (c in ["addText", "addButton", "addImage", "addRect", "addEllipse"]) {
+            place(commandButton("layers." + c, c, third), x, y);
+            n++;
+            x += third + 4;
+            if (n % 3 == 0) {
+                x = PAD;
+                y += 28;
+            }
+        }
+        y += 34;
+        var bottom = columnHeight - 70;
+        if (doc.elements.length == 0) {
+            place(Theme.paragraph(Strings.NO_ELEMENTS, inner, 11, Theme.MUTED), PAD, y);
+        } else {
+            // The top of the drawing order first; as many as fit.
+            var i = doc.elements.length - 1;
+            while (i >= 0 && y + ROW_H <= bottom) {
+                var e = doc.elements[i];
+                var id = e.id;
+                var row = place(widgets.button(new Button("layer." + id, rowText(e), function() session.select(id), inner, ROW_H - 2)), PAD, y);
+                row.selected = id == session.selected;
+                y += ROW_H;
+                i--;
+            }
+        }
+        var half2 = (inner - 4) / 2;
+        place(commandButton("layers.delete", "delete", half2), PAD, columnHeight - 64);
+        place(commandButton("layers.duplicate", "duplicate", half2), PAD + half2 + 4, columnHeight - 64);
+        place(commandButton("layers.forward", "forward", half2), PAD, columnHeight - 34);
+        place(commandButton("layers.backward", "backward", half2), PAD + half2 + 4, columnHeight - 34);
+        shownFor = shape();
+    }
+
+    static function rowText(e:BannerElement):String {
+        var text = switch (e.kind) {
+            case Text | Button: StringTools.replace(e.label, "\n", " ");
+            case Image: e.src.substr(Std.int(Math.max(e.src.lastIndexOf("/"), e.src.lastIndexOf("\\"))) + 1);
+            case Shape: e.shapeKind == "ellipse" ? Strings.ADD_ELLIPSE : Strings.ADD_RECT;
+        };
+        if (text.length > 24)
+            text = text.substr(0, 23) + "\u2026";
+        return Edits.kindName(e.kind) + ": " + text;
+    }
+
+    function heading(text:String, y:Float):Float {
+        place(Theme.label(text, 13, Theme.CAPTION, true), PAD, y);
+        return y + 22;
+    }
+
+    function place<T:flash.display.DisplayObject>(item:T, x:Float, y:Float):T {
+        item.x = x;
+        item.y = y;
+        addChild(item);
+        return item;
+    }
+}

@@ -1,0 +1,305 @@
+// The properties of the banner, of the selected element, and of the element's entrance and exit,
+// on three tabs. Every change is one undoable step of the session.
+package views;
+
+import BannerDocument;
+import flash.display.Sprite;
+import ui.Button;
+import ui.Theme;
+import ui.Widgets;
+
+class PropertiesPanel extends Sprite {
+    public static inline var WIDTH = 300;
+    static inline var PAD = 12;
+    static var TEXT_COLOURS = [0xFFFFFF, 0x000000, 0x1E3A5F, 0xF2A900, 0xB3261E];
+    static var FILL_COLOURS = [0xFFFFFF, 0x000000, 0xFF6A00, 0x2F6FD6, 0x2E7D32];
+    static var BACKGROUNDS = [0xFFFFFF, 0x000000, 0x1E3A5F, 0xB3261E, 0x2E7D32, 0xF2A900];
+
+    var session:EditorSession;
+    var widgets:Widgets;
+    var actions:PanelActions;
+    var tab = "banner";
+    var form:Form;
+    var shownFor = "";
+    var panelHeight:Float = 500;
+
+    public function new(session:EditorSession, widgets:Widgets, actions:PanelActions) {
+        super();
+        this.session = session;
+        this.widgets = widgets;
+        this.actions = actions;
+        build();
+    }
+
+    public function setHeight(h:Float) {
+        panelHeight = h;
+        var g = graphics;
+        g.clear();
+        g.beginFill(Theme.PANEL);
+        g.drawRect(0, 0, WIDTH, h);
+        g.endFill();
+        g.lineStyle(1, Theme.PANEL_LINE);
+        g.moveTo(0.5, 0);
+        g.lineTo(0.5, h);
+    }
+
+    /** Follows the session: built anew for another element or tab, otherwise only the values shown. */
+    public function update() {
+        var e = session.selectedElement();
+        if (e == null && tab != "banner")
+            tab = "banner";
+        if (shape(e) != shownFor)
+            build();
+        else
+            form.sync();
+    }
+
+    /** Shows a tab; the element tabs only with an element selected. */
+    public function showTab(name:String) {
+        tab = name;
+        build();
+    }
+
+    /** After a selection in the banner or the layer list, the element's properties come forward. */
+    public function selectionChanged() {
+        var e = session.selectedElement();
+        tab = e == null ? "banner" : (tab == "animation" ? "animation" : "element");
+        update();
+    }
+
+    /** What decides which rows the panel has; the rows are built anew when it changes. */
+    function shape(e:Null<BannerElement>):String {
+        var rows = [tab, Std.string(session.sizeIndex), Strings.language];
+        if (e != null)
+            rows = rows.concat([e.id, Std.string(e.kind), e.shapeKind, e.enter.type, e.exit == null ? "-" : e.exit.type]);
+        return rows.join("|");
+    }
+
+    function build() {
+        removeChildren();
+        widgets.beginGroup(5000);
+        var e = session.selectedElement();
+        if (e == null)
+            tab = "banner";
+        var x:Float = PAD;
+        for (t in [
+            {id: "banner", label: Strings.TAB_BANNER},
+            {id: "element", label: Strings.TAB_ELEMENT},
+            {id: "animation", label: Strings.TAB_ANIMATION}
+        ]) {
+            var name = t.id;
+            var b = widgets.button(new Button("tab." + name, t.label, function() showTab(name), 88, 28));
+            b.x = x;
+            b.y = 10;
+            b.selected = tab == name;
+            b.enabled = name == "banner" || e != null;
+            addChild(b);
+            x += 92;
+        }
+        form = new Form(widgets, WIDTH - 2 * PAD, actions.status);
+        form.x = PAD;
+        form.y = 50;
+        addChild(form);
+        switch (tab) {
+            case "element": elementPage(form, e);
+            case "animation": animationPage(form, e);
+            default: bannerPage(form);
+        }
+        shownFor = shape(e);
+        setHeight(panelHeight);
+    }
+
+    function banner(what:String, apply:BannerDocument->Void, ?typing:String) {
+        Edits.banner(session, what, apply, typing);
+    }
+
+    function element(what:String, apply:BannerElement->Void, ?typing:String) {
+        Edits.element(session, what, apply, typing);
+    }
+
+    // ---- The banner.
+
+    function bannerPage(f:Form) {
+        var doc = function() return session.doc;
+        f.heading(Strings.BACKGROUND);
+        f.colour("bgColor", Strings.COLOUR, function() return doc().background, function(c) banner(Strings.BACKGROUND, function(d) d.background = c),
+            BACKGROUNDS);
+        f.gap(4);
+        f.heading(Strings.BACKGROUND_IMAGE);
+        f.button("chooseImage", Strings.CHOOSE_IMAGE, actions.chooseBackground, 0, 130);
+        var remove = f.button("removeImage", Strings.REMOVE_IMAGE, function() banner(Strings.BACKGROUND_IMAGE, function(d) d.image = ""), 136, 80);
+        f.gap(30);
+        var name = f.note(Strings.NO_IMAGE);
+        name.height = 30;
+        f.gap(Math.max(0, 30 - name.height));
+        f.choices("fit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return doc().fit,
+            function(v) banner(Strings.FIT, function(d) d.fit = v));
+        f.syncsAdd(function() {
+            name.text = doc().image == "" ? Strings.NO_IMAGE : doc().image;
+            remove.enabled = doc().image != "";
+        });
+        f.heading(Strings.BANNER_LINK);
+        f.text("link", "", function() return doc().link, function(v) {
+            var t = StringTools.trim(v);
+            var allowed = ProjectRules.allowedLink(t);
+            if (t != "" && !allowed)
+                actions.status(Strings.LINK_REFUSED);
+            banner(Strings.LINK, function(d) d.link = allowed ? t : "", "link");
+        });
+        f.note(Strings.LINK_HINT);
+        f.gap(4);
+        f.heading(Strings.LENGTH);
+        f.number("length", Strings.LENGTH, 0, function() return doc().length / 1000, BannerDocument.MIN_LENGTH / 1000,
+            BannerDocument.MAX_LENGTH / 1000, function(v) banner(Strings.LENGTH, function(d) {
+                d.length = Math.round(v * 1000);
+                d.fitLoops();
+            }, "length"), 1, Strings.SECONDS);
+        f.number("loops", Strings.LOOPS, 140, function() return doc().loops, 1, BannerDocument.MAX_LOOPS, function(v) banner(Strings.LOOPS, function(d) {
+            d.loops = Std.int(v);
+            d.fitLoops();
+        }, "loops"));
+        f.gap(30);
+        f.note(Strings.LENGTH_HINT);
+    }
+
+    // ---- The selected element.
+
+    function elementPage(f:Form, e:BannerElement) {
+        var box = function() return session.doc.box(e, session.sizeIndex);
+        function setBox(what:String, change:Box->Void, key:String) {
+            element(what, function(el) {
+                var b = session.doc.box(el, session.sizeIndex);
+                change(b);
+                session.doc.setBox(el, session.sizeIndex, b);
+            }, key);
+        }
+        var big = BannerDocument.MAX_COORDINATE;
+        f.number("x", Strings.X, 0, function() return box().x, -big, big, function(v) setBox(Strings.X, function(b) b.x = v, "x"), 1);
+        f.number("y", Strings.Y, 140, function() return box().y, -big, big, function(v) setBox(Strings.Y, function(b) b.y = v, "y"), 1);
+        f.gap(30);
+        f.number("width", Strings.WIDTH, 0, function() return box().width, 1, big, function(v) setBox(Strings.WIDTH, function(b) b.width = v, "width"), 1);
+        f.number("height", Strings.HEIGHT, 140, function() return box().height, 1, big,
+            function(v) setBox(Strings.HEIGHT, function(b) b.height = v, "height"), 1);
+        f.gap(30);
+        f.number("opacity", Strings.OPACITY, 0, function() return e.opacity * 100, 0, 100,
+            function(v) element(Strings.OPACITY, function(el) el.opacity = v / 100, "opacity"), 0, Strings.PERCENT);
+        f.gap(34);
+        switch (e.kind) {
+            case Text:
+                f.text("label", Strings.CONTENT, function() return e.label, function(v) element(Strings.CONTENT, function(el) el.label = v, "label"), 3);
+                fontRows(f, e, box, setBox);
+                f.colour("color", Strings.COLOUR, function() return e.color, function(c) element(Strings.COLOUR, function(el) el.color = c),
+                    TEXT_COLOURS);
+                f.choices("align.", Strings.ALIGN, BannerElement.ALIGNS, [Strings.ALIGN_LEFT, Strings.ALIGN_CENTER, Strings.ALIGN_RIGHT],
+                    function() return e.align, function(v) element(Strings.ALIGN, function(el) el.align = v));
+                f.number("lineHeight", Strings.LINE_HEIGHT, 0, function() return e.lineHeight, 0.8, 3,
+                    function(v) element(Strings.LINE_HEIGHT, function(el) el.lineHeight = v, "lineHeight"), 2);
+                f.toggle("shadow", Strings.SHADOW, 170, 106, function() return e.shadowColor != null,
+                    function(on) element(Strings.SHADOW, function(el) el.shadowColor = on ? 0x000000 : null));
+                f.gap(30);
+            case Button:
+                f.text("label", Strings.LABEL, function() return e.label, function(v) element(Strings.LABEL, function(el) el.label = v, "label"));
+                f.text("url", Strings.LINK, function() return e.url, function(v) {
+                    var t = StringTools.trim(v);
+                    var allowed = ProjectRules.allowedLink(t);
+                    if (t != "" && !allowed)
+                        actions.status(Strings.LINK_REFUSED);
+                    element(Strings.LINK, function(el) el.url = allowed ? t : "", "url");
+                });
+                f.note(Strings.BUTTON_LINK_HINT);
+                fontRows(f, e, box, setBox);
+                f.colour("fill", Strings.FILL, function() return e.fill, function(c) element(Strings.FILL, function(el) el.fill = c == null ? 0xFF6A00 : c),
+                    FILL_COLOURS);
+                f.colour("color", Strings.TEXT_COLOUR, function() return e.color, function(c) element(Strings.TEXT_COLOUR, function(el) el.color = c),
+                    TEXT_COLOURS);
+                f.number("radius", Strings.RADIUS, 0, function() return e.radius, 0, 200,
+                    function(v) element(Strings.RADIUS, function(el) el.radius = v, "radius"), 0, Strings.PIXELS);
+                f.gap(30);
+            case Shape:
+                f.choices("shapeKind.", Strings.SHAPE_KIND, ["rect", "ellipse"], [Strings.ADD_RECT, Strings.ADD_ELLIPSE], function() return e.shapeKind,
+                    function(v) element(Strings.SHAPE_KIND, function(el) el.shapeKind = v));
+                f.colour("fill", Strings.FILL, function() return e.fill, function(c) element(Strings.FILL, function(el) el.fill = c), FILL_COLOURS,
+                    true);
+                f.colour("stroke", Strings.STROKE, function() return e.stroke, function(c) element(Strings.STROKE, function(el) el.stroke = c),
+                    FILL_COLOURS, true);
+                f.number("strokeWidth", Strings.STROKE_WIDTH, 0, function() return e.strokeWidth, 0, 50,
+                    function(v) element(Strings.STROKE_WIDTH, function(el) el.strokeWidth = v, "strokeWidth"), 1);
+                f.gap(30);
+                if (e.shapeKind == "rect") {
+                    f.number("radius", Strings.RADIUS, 0, function() return e.radius, 0, 500,
+                        function(v) element(Strings.RADIUS, function(el) el.radius = v, "radius"), 0, Strings.PIXELS);
+                    f.gap(30);
+                }
+            case Image:
+                f.button("chooseElementImage", Strings.CHOOSE_IMAGE, actions.chooseElementImage, 0, 130);
+                f.gap(30);
+                var name = f.note("");
+                f.syncsAdd(function() name.text = e.src == "" ? Strings.NO_IMAGE : e.src);
+                f.choices("imageFit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return e.fit,
+                    function(v) element(Strings.FIT, function(el) el.fit = v));
+        }
+    }
+
+    function fontRows(f:Form, e:BannerElement, box:Void->Box, setBox:(String, Box->Void, String) -> Void) {
+        f.choices("font.", Strings.FONT, BannerElement.FONTS, ["Liberation Sans", "Liberation Serif", "DejaVu Sans"], function() return e.font,
+            function(v) element(Strings.FONT, function(el) el.font = v));
+        f.number("size", Strings.TEXT_SIZE, 0, function() return box().fontSize, BannerDocument.MIN_FONT, BannerDocument.MAX_FONT,
+            function(v) setBox(Strings.TEXT_SIZE, function(b) b.fontSize = Std.int(v), "size"), 0, Strings.PIXELS);
+        f.toggle("bold", Strings.BOLD, 170, 52, function() return e.bold, function(on) element(Strings.BOLD, function(el) el.bold = on));
+        f.toggle("italic", Strings.ITALIC, 226, 50, function() return e.italic, function(on) element(Strings.ITALIC, function(el) el.italic = on));
+        f.gap(30);
+    }
+
+    // ---- Entrance and exit.
+
+    function animationPage(f:Form, e:BannerElement) {
+        animationRows(f, "enter", Strings.ENTRANCE, function() return e.enter, function(el) return el.enter, null);
+        f.gap(6);
+        animationRows(f, "exit", Strings.EXIT, function() return e.exit, function(el) {
+            if (el.exit == null)
+                el.exit = new BannerAnimation("none", Std.int(Math.max(0, session.doc.length - 500)), 500, "easeIn");
+            return el.exit;
+        }, function(el) el.exit = null);
+    }
+
+    function animationRows(f:Form, prefix:String, title:String, read:Void->Null<BannerAnimation>, write:BannerElement->BannerAnimation,
+            clear:Null<BannerElement->Void>) {
+        f.heading(title);
+        var type = function() {
+            var a = read();
+            return a == null ? "none" : a.type;
+        };
+        f.choices(prefix + ".type.", "", BannerAnimation.TYPES, [Strings.EFFECT_NONE, Strings.EFFECT_FADE, Strings.EFFECT_SLIDE, Strings.EFFECT_ZOOM],
+            type, function(v) element(title, function(el) {
+                if (v == "none" && clear != null)
+                    clear(el);
+                else
+                    write(el).type = v;
+            }));
+        var a = read();
+        if (a == null || a.type == "none")
+            return;
+        if (a.type == "slide")
+            f.choices(prefix + ".side.", Strings.SIDE, BannerAnimation.SIDES, [Strings.SIDE_LEFT, Strings.SIDE_RIGHT, Strings.SIDE_TOP, Strings.SIDE_BOTTOM],
+                function() return read() == null ? "left" : read().side, function(v) element(Strings.SIDE, function(el) write(el).side = v));
+        f.number(prefix + ".delay", Strings.DELAY, 0, function() return read() == null ? 0 : read().delay, 0, BannerDocument.MAX_LENGTH,
+            function(v) element(Strings.DELAY, function(el) write(el).delay = Std.int(v), prefix + ".delay"), 0, Strings.MILLISECONDS);
+        f.number(prefix + ".duration", Strings.DURATION, 140, function() return read() == null ? 0 : read().duration, 0, BannerDocument.MAX_DURATION,
+            function(v) element(Strings.DURATION, function(el) write(el).duration = Std.int(v), prefix + ".duration"), 0, Strings.MILLISECONDS);
+        f.gap(30);
+        f.choices(prefix + ".easing.", Strings.EASING, BannerAnimation.EASINGS, [Strings.EASE_LINEAR, Strings.EASE_IN, Strings.EASE_OUT, Strings.EASE_IN_OUT],
+            function() return read() == null ? "linear" : read().easing, function(v) element(Strings.EASING, function(el) write(el).easing = v));
+    }
+
+    static function fitLabels():Array<String> {
+        // In the order of BannerElement.FITS: contain, cover, stretch.
+        return [Strings.FIT_CONTAIN, Strings.FIT_COVER, Strings.FIT_STRETCH];
+    }
+}
+
+/** What the panel asks of the editor beyond the session: file choices and the status line. */
+typedef PanelActions = {
+    status:String->Void,
+    chooseBackground:Void->Void,
+    chooseElementImage:Void->Void
+}
