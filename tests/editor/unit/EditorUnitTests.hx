@@ -26,6 +26,7 @@ class EditorUnitTests {
         formatting();
         relativeImages();
         everyReaderAppliesTheSameRules();
+        EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
     }
