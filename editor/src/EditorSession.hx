@@ -1,0 +1,194 @@
+// The banner being edited and everything that follows it: the undo history (whole-document
+// snapshots), the selected element, the size being edited, and whether the work is saved.
+import BannerDocument;
+
+class EditorSession {
+    /** How many steps can be undone; older ones are forgotten. */
+    public static inline var MAX_STEPS = 120;
+
+    public var doc(default, null):BannerDocument;
+    public var sizeIndex(default, null):Int = 0;
+    public var selected(default, null):Null<String> = null;
+
+    public var canUndo(get, never):Bool;
+    public var canRedo(get, never):Bool;
+    public var dirty(get, never):Bool;
+    /** The label of the step Undo would take back, or of the one Redo would do again. */
+    public var undoLabel(get, never):String;
+    public var redoLabel(get, never):String;
+
+    // history[position] is the document as it is now; each entry after the first is one step.
+    var history:Array<Snapshot> = [];
+    var position = 0;
+    var nextSerial = 0;
+    var savedSerial = -1;
+    var gestureDepth = 0;
+    var gestureLabel = "";
+    var listeners:Array<Void->Void> = [];
+
+    public function new(?document:BannerDocument) {
+        reset(document != null ? document : BannerDocument.blank(300, 250), true);
+    }
+
+    /** Starts over with another document (new, open): no history; clean unless told otherwise. */
+    public function reset(document:BannerDocument, clean:Bool) {
+        doc = document;
+        gestureDepth = 0;
+        history = [snapshot("")];
+        position = 0;
+        savedSerial = clean ? history[0].serial : -1;
+        selected = null;
+        sizeIndex = 0;
+        notify();
+    }
+
+    /** Records that what is on screen now is what the project file holds. */
+    public function markSaved() {
+        savedSerial = history[position].serial;
+        notify();
+    }
+
+    /** One undoable step: apply changes the document; nothing is recorded when it changed nothing. */
+    public function change(label:String, apply:Void->Void) {
+        apply();
+        if (gestureDepth == 0)
+            commit(label);
+        notify();
+    }
+
+    /** Changes until the matching endGesture are one step (a drag, a typed value). */
+    public function beginGesture(label:String) {
+        if (gestureDepth == 0)
+            gestureLabel = label;
+        gestureDepth++;
+    }
+
+    public function endGesture() {
+        if (gestureDepth == 0)
+            return;
+        gestureDepth--;
+        if (gestureDepth == 0) {
+            commit(gestureLabel);
+            notify();
+        }
+    }
+
+    public function select(id:Null<String>) {
+        if (id != null && doc.find(id) == null)
+            id = null;
+        if (id == selected)
+            return;
+        selected = id;
+        notify();
+    }
+
+    public function selectSize(index:Int) {
+        if (index < 0 || index >= doc.sizes.length || index == sizeIndex)
+            return;
+        sizeIndex = index;
+        notify();
+    }
+
+    public function selectedElement():Null<BannerElement> {
+        return selected == null ? null : doc.find(selected);
+    }
+
+    public function listen(f:Void->Void) {
+        listeners.push(f);
+    }
+
+    public function undo() {
+        finishGesture();
+        if (!canUndo)
+            return;
+        position--;
+        restore(history[position], history[position + 1]);
+    }
+
+    public function redo() {
+        finishGesture();
+        if (!canRedo)
+            return;
+        position++;
+        restore(history[position], history[position]);
+    }
+
+    /** How many steps can be undone now (at most MAX_STEPS). */
+    public function undoDepth():Int {
+        return position;
+    }
+
+    function get_canUndo():Bool {
+        return position > 0;
+    }
+
+    function get_canRedo():Bool {
+        return position < history.length - 1;
+    }
+
+    function get_dirty():Bool {
+        return history[position].serial != savedSerial;
+    }
+
+    function get_undoLabel():String {
+        return canUndo ? history[position].label : "";
+    }
+
+    function get_redoLabel():String {
+        return canRedo ? history[position + 1].label : "";
+    }
+
+    /** A gesture left open (the pointer released outside the movie) ends before undo or redo. */
+    function finishGesture() {
+        if (gestureDepth > 0) {
+            gestureDepth = 1;
+            endGesture();
+        }
+    }
+
+    function commit(label:String) {
+        var now = snapshot(label);
+        if (now.xml == history[position].xml)
+            return;
+        history.splice(position + 1, history.length);
+        history.push(now);
+        position++;
+        while (history.length > MAX_STEPS + 1) {
+            history.shift();
+            position--;
+        }
+    }
+
+    /** Puts a snapshot's document in place; the selection it had comes back with it. */
+    function restore(target:Snapshot, selectionFrom:Snapshot) {
+        doc = target.doc.clone();
+        if (sizeIndex >= doc.sizes.length)
+            sizeIndex = doc.sizes.length - 1;
+        var wanted = selectionFrom.selected;
+        selected = wanted != null && doc.find(wanted) != null ? wanted : (selected != null && doc.find(selected) != null ? selected : null);
+        notify();
+    }
+
+    function snapshot(label:String):Snapshot {
+        return {
+            doc: doc.clone(),
+            xml: doc.toXml(),
+            label: label,
+            selected: selected,
+            serial: nextSerial++
+        };
+    }
+
+    function notify() {
+        for (f in listeners.copy())
+            f();
+    }
+}
+
+private typedef Snapshot = {
+    doc:BannerDocument,
+    xml:String,
+    label:String,
+    selected:Null<String>,
+    serial:Int
+}
