@@ -5,7 +5,7 @@
 import BannerProject.Effect;
 import BannerProject.Fit;
 
-typedef Box = {
+typedef Rect = {
 	x:Float,
 	y:Float,
 	width:Float,
@@ -43,7 +43,7 @@ class BannerLayout {
 	public static inline var TEXT_GUTTER = 2;
 
 	// Where an image of imageWidth x imageHeight lands in the banner under the project's fit.
-	public static function fitImage(p:BannerProject, imageWidth:Float, imageHeight:Float):Box {
+	public static function fitImage(p:BannerProject, imageWidth:Float, imageHeight:Float):Rect {
 		if (imageWidth <= 0 || imageHeight <= 0)
 			return null;
 		var sx = p.width / imageWidth, sy = p.height / imageHeight;

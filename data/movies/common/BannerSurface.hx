@@ -2,7 +2,7 @@
 // a content layer (image, headline) that the entrance effect moves, above which a link may lie.
 // The component movie implements it with flash.display, the HTML5 creative with the page's DOM.
 
-import BannerLayout.Box;
+import BannerLayout.Rect;
 import BannerLayout.EntranceState;
 import BannerLayout.HeadlineLayout;
 
@@ -12,7 +12,7 @@ interface BannerSurface {
 	// Loads the image into the content layer; calls loaded with its natural size or failed.
 	function loadImage(url:String, loaded:Float->Float->Void, failed:Void->Void):Void;
 	// Places the loaded image.
-	function placeImage(box:Box):Void;
+	function placeImage(box:Rect):Void;
 	// Adds the headline wrapped as described and answers its box's height, gutters included.
 	function addHeadline(headline:HeadlineLayout):Float;
 	function moveHeadline(top:Float):Void;

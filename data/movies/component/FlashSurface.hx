@@ -1,7 +1,7 @@
 // The banner drawn with flash.display: a clipped sprite, a background shape, a content sprite
 // holding the image and the headline, and a transparent link area on top.
 
-import BannerLayout.Box;
+import BannerLayout.Rect;
 import BannerLayout.EntranceState;
 import BannerLayout.HeadlineLayout;
 import flash.display.Loader;
@@ -69,7 +69,7 @@ class FlashSurface implements BannerSurface {
 		picture.load(new URLRequest(url));
 	}
 
-	public function placeImage(box:Box) {
+	public function placeImage(box:Rect) {
 		var info = picture.contentLoaderInfo;
 		var w:Float = info.width, h:Float = info.height;
 		try {

@@ -2,7 +2,7 @@
 // background colour, a content box (image, headline) moved by CSS transforms, and the whole
 // banner as the click area. The click opens the page's clickTag, which ad servers rewrite.
 
-import BannerLayout.Box;
+import BannerLayout.Rect;
 import BannerLayout.EntranceState;
 import BannerLayout.HeadlineLayout;
 import js.Browser;
@@ -60,7 +60,7 @@ class DomSurface implements BannerSurface {
 		picture.src = url;
 	}
 
-	public function placeImage(box:Box) {
+	public function placeImage(box:Rect) {
 		var s = picture.style;
 		s.left = px(box.x);
 		s.top = px(box.y);
