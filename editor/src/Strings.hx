@@ -132,6 +132,17 @@ class Strings {
     public static inline var STATUS_NO_HOST = "The editor runs without its host program: commands are not available.";
     public static inline var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
 
+    // Canvas and timeline
+    public static inline var PLAY = "Play";
+    public static inline var PAUSE = "Pause";
+    public static inline var TIP_PLAY = "Play the banner as it will run";
+    public static inline var TIP_PAUSE = "Stop on the moment shown";
+    public static inline var SECONDS = "%s s";
+    public static inline var UNDO_MOVE = "Move";
+    public static inline var UNDO_RESIZE = "Resize";
+    public static inline var UNDO_NUDGE = "Nudge";
+    public static inline var UNDO_TIMING = "Entrance delay";
+
     // File dialog filters (description and pattern pairs, each ended by a vertical bar, the whole by two)
     public static inline var PROJECT_FILTER = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
     public static inline var IMAGE_FILTER = "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|All files (*.*)|*.*||";
