@@ -1,136 +1,205 @@
-// Every text the editor shows, in one table so that other languages can follow (English here).
+// Every text the editor shows, in English, German and French. The fields hold the texts of the
+// language in use; setLanguage fills them from the table below, so a switch shows at the next build
+// of the screen.
 class Strings {
-    public static inline var APP_TITLE = "Pennoria Banner Editor";
-    public static inline var NEW_PROJECT_NAME = "new project";
-    public static inline var MODIFIED_MARK = " *";
-    public static inline var TITLE = "%s - %s";
+    /** The languages, by the three-letter codes the host uses; the first is the fallback. */
+    public static var LANGUAGES:Array<String> = ["eng", "deu", "fra"];
+    public static var LANGUAGE_NAMES:Array<String> = ["English", "Deutsch", "Fran\u00e7ais"];
+    public static var language(default, null):String = "eng";
 
-    // Toolbar
-    public static inline var NEW = "New";
-    public static inline var OPEN = "Open...";
-    public static inline var SAVE = "Save";
-    public static inline var SAVE_AS = "Save As...";
-    public static inline var PUBLISH = "Publish...";
-    public static inline var HELP = "Help";
-    public static inline var TIP_NEW = "New banner (Ctrl+N)";
-    public static inline var TIP_OPEN = "Open a project (Ctrl+O)";
-    public static inline var TIP_SAVE = "Save the project (Ctrl+S)";
-    public static inline var TIP_SAVE_AS = "Save under a new name (Ctrl+Shift+S)";
-    public static inline var TIP_PUBLISH = "Publish the banner for the web (Ctrl+P)";
-    public static inline var TIP_HELP = "Open the help (F1)";
-    public static inline var TIP_MINIMIZE = "Minimize";
-    public static inline var TIP_MAXIMIZE = "Maximize";
-    public static inline var TIP_RESTORE = "Restore";
-    public static inline var TIP_CLOSE = "Close";
+    public static var APP_TITLE = "Pennoria Banner Editor";
+    public static var NEW_PROJECT_NAME = "new project";
+    public static var MODIFIED_MARK = " *";
+    public static var TITLE = "%s - %s";
+
+    // Toolbar and commands
+    public static var NEW = "New";
+    public static var OPEN = "Open...";
+    public static var SAVE = "Save";
+    public static var SAVE_AS = "Save As...";
+    public static var PUBLISH = "Publish...";
+    public static var HELP = "Help";
+    public static var UNDO = "Undo";
+    public static var REDO = "Redo";
+    public static var LANGUAGE = "Language";
+    public static var ADD_TEXT = "Text";
+    public static var ADD_BUTTON = "Button";
+    public static var ADD_IMAGE = "Image...";
+    public static var ADD_RECT = "Rectangle";
+    public static var ADD_ELLIPSE = "Ellipse";
+    public static var DELETE = "Delete";
+    public static var DUPLICATE = "Duplicate";
+    public static var FORWARD = "Forward";
+    public static var BACKWARD = "Back";
+    public static var ADD_SIZE = "Add size...";
+    public static var REMOVE_SIZE = "Remove size";
+    public static var TIP_SHORTCUT = "%s (%s)";
+
+    // Step names shown with Undo and Redo
+    public static var STEP_ADD = "Add %s";
+    public static var STEP_DELETE = "Delete %s";
+    public static var STEP_DUPLICATE = "Duplicate %s";
+    public static var STEP_ORDER = "Change the order";
+    public static var STEP_PROPERTY = "Change %s";
+    public static var STEP_SIZE = "Sizes";
+    public static var UNDO_WHAT = "Undo: %s";
+    public static var REDO_WHAT = "Redo: %s";
+
+    // Left column
+    public static var SIZES = "Sizes";
+    public static var LAYERS = "Layers";
+    public static var ADD_ELEMENT = "Add";
+    public static var NO_ELEMENTS = "No elements yet: add a text, a button, an image or a shape.";
+    public static var KIND_TEXT = "Text";
+    public static var KIND_BUTTON = "Button";
+    public static var KIND_IMAGE = "Image";
+    public static var KIND_SHAPE = "Shape";
+    public static var NEW_TEXT = "Your text";
+    public static var NEW_BUTTON = "Click here";
+
+    // Sizes dialog
+    public static var SIZE_DIALOG_TITLE = "Add a size";
+    public static var SIZE_DIALOG_INTRO = "Choose a standard size or enter your own. The design is laid out again for it.";
+    public static var CUSTOM_SIZE = "Custom size";
+    public static var SIZE_EXISTS = "The project already has the size %s.";
+    public static var ADD = "Add";
 
     // Properties panel
-    public static inline var STEP_SIZE = "Banner size";
-    public static inline var PRESET_MEDIUM = "300 x 250";
-    public static inline var PRESET_LEADERBOARD = "728 x 90";
-    public static inline var PRESET_SKYSCRAPER = "160 x 600";
-    public static inline var PRESET_CUSTOM = "Custom";
-    public static inline var WIDTH = "Width";
-    public static inline var HEIGHT = "Height";
-    public static inline var PIXELS = "px";
-    public static inline var STEP_IMAGE = "Image";
-    public static inline var CHOOSE_IMAGE = "Choose image...";
-    public static inline var REMOVE_IMAGE = "Remove";
-    public static inline var NO_IMAGE = "No image chosen yet.";
-    public static inline var HEADLINE = "Headline";
-    public static inline var LINK = "Link (web address opened on click)";
-    public static inline var STEP_EFFECT = "Entrance effect";
-    public static inline var EFFECT_NONE = "None";
-    public static inline var EFFECT_FADE = "Fade";
-    public static inline var EFFECT_SLIDE = "Slide";
-    public static inline var EFFECT_ZOOM = "Zoom";
-    public static inline var STEP_PUBLISH = "When the banner is ready, save the project and publish it.";
-    public static inline var TAB_BANNER = "1. Banner";
-    public static inline var TAB_TEXT = "2. Headline and link";
-    public static inline var BACKGROUND = "Background colour";
-    public static inline var FIT = "Fit";
-    public static inline var FIT_COVER = "Fill";
-    public static inline var FIT_CONTAIN = "Fit inside";
-    public static inline var FIT_STRETCH = "Stretch";
-    public static inline var TEXT_COLOUR = "Colour";
-    public static inline var TEXT_SIZE = "Size";
-    public static inline var BOLD = "Bold";
-    public static inline var ALIGN = "Align";
-    public static inline var ALIGN_LEFT = "Left";
-    public static inline var ALIGN_CENTER = "Centre";
-    public static inline var ALIGN_RIGHT = "Right";
-    public static inline var POSITION = "Place";
-    public static inline var VALIGN_TOP = "Top";
-    public static inline var VALIGN_MIDDLE = "Middle";
-    public static inline var VALIGN_BOTTOM = "Bottom";
-    public static inline var DURATION = "Duration";
-    public static inline var MILLISECONDS = "ms";
-    public static inline var LINK_REFUSED = "Only links starting with http:, https: or mailto: are used; this one is not.";
-    public static inline var LINK_HINT = "The page opens in a new window when the banner is clicked.";
-    public static inline var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
-    public static inline var FONT_LIMITS = "The text size must be between %s and %s.";
-    public static inline var DURATION_LIMITS = "The duration must be between 0 and %s milliseconds.";
+    public static var TAB_BANNER = "Banner";
+    public static var TAB_ELEMENT = "Element";
+    public static var TAB_ANIMATION = "Animation";
+    public static var NOTHING_SELECTED = "Select an element in the banner or in the layer list to change it.";
+    public static var X = "X";
+    public static var Y = "Y";
+    public static var WIDTH = "Width";
+    public static var HEIGHT = "Height";
+    public static var OPACITY = "Opacity";
+    public static var PERCENT = "%";
+    public static var PIXELS = "px";
+    public static var CONTENT = "Text";
+    public static var LABEL = "Label";
+    public static var FONT = "Font";
+    public static var TEXT_SIZE = "Size";
+    public static var BOLD = "Bold";
+    public static var ITALIC = "Italic";
+    public static var COLOUR = "Colour";
+    public static var TEXT_COLOUR = "Text colour";
+    public static var FILL = "Fill";
+    public static var NO_FILL = "None";
+    public static var STROKE = "Outline";
+    public static var STROKE_WIDTH = "Outline width";
+    public static var RADIUS = "Corners";
+    public static var SHAPE_KIND = "Shape";
+    public static var ALIGN = "Align";
+    public static var ALIGN_LEFT = "Left";
+    public static var ALIGN_CENTER = "Centre";
+    public static var ALIGN_RIGHT = "Right";
+    public static var LINE_HEIGHT = "Line height";
+    public static var SHADOW = "Shadow";
+    public static var LINK = "Link";
+    public static var BUTTON_LINK_HINT = "Empty: a click opens the banner's link.";
+    public static var IMAGE_FILE = "File";
+    public static var CHOOSE_IMAGE = "Choose image...";
+    public static var REMOVE_IMAGE = "Remove";
+    public static var NO_IMAGE = "No image chosen yet.";
+    public static var FIT = "Fit";
+    public static var FIT_COVER = "Fill";
+    public static var FIT_CONTAIN = "Fit inside";
+    public static var FIT_STRETCH = "Stretch";
+    public static var BACKGROUND = "Background colour";
+    public static var BACKGROUND_IMAGE = "Background image";
+    public static var BANNER_LINK = "Link (web address opened on click)";
+    public static var LINK_HINT = "The page opens in a new window when the banner is clicked.";
+    public static var LENGTH = "Length";
+    public static var SECONDS = "s";
+    public static var LOOPS = "Plays";
+    public static var LENGTH_HINT = "Length \u00d7 plays is at most 30 seconds.";
+    public static var ENTRANCE = "Entrance";
+    public static var EXIT = "Exit";
+    public static var EFFECT_NONE = "None";
+    public static var EFFECT_FADE = "Fade";
+    public static var EFFECT_SLIDE = "Slide";
+    public static var EFFECT_ZOOM = "Zoom";
+    public static var SIDE = "Side";
+    public static var SIDE_LEFT = "Left";
+    public static var SIDE_RIGHT = "Right";
+    public static var SIDE_TOP = "Top";
+    public static var SIDE_BOTTOM = "Bottom";
+    public static var DELAY = "Delay";
+    public static var DURATION = "Duration";
+    public static var EASING = "Easing";
+    public static var EASE_LINEAR = "Even";
+    public static var EASE_IN = "In";
+    public static var EASE_OUT = "Out";
+    public static var EASE_IN_OUT = "In-out";
+    public static var MILLISECONDS = "ms";
+    public static var LINK_REFUSED = "Only links starting with http:, https: or mailto: are used; this one is not.";
+    public static var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
+    public static var NUMBER_LIMITS = "%s must be between %s and %s.";
+    public static var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
 
     // Preview
-    public static inline var PREVIEW = "Preview";
-    public static inline var REPLAY = "Play effect";
-    public static inline var PREVIEW_SIZE = "%s x %s px   Shown at %s%";
-    public static inline var IMAGE_LOADING = "Loading the image...";
-    public static inline var IMAGE_FAILED = "The image could not be shown.";
+    public static var PREVIEW = "Preview";
+    public static var IMAGE_LOADING = "Loading the image...";
+    public static var IMAGE_FAILED = "The image could not be shown.";
 
     // Publish panel
-    public static inline var PUBLISH_TITLE = "Publish the banner";
-    public static inline var PUBLISH_INTRO = "The banner is written into a folder named after the movie, inside the output folder.";
-    public static inline var OUTPUT_FOLDER = "Output folder";
-    public static inline var BROWSE = "Browse...";
-    public static inline var MOVIE_NAME = "Movie file";
-    public static inline var PAGE_NAME = "Web page";
-    public static inline var XML_NAME = "Banner data file";
-    public static inline var WHAT_TO_WRITE = "What to write";
-    public static inline var MOVIE_ONLY = "Movie only";
-    public static inline var MOVIE_AND_PAGES = "Movie and web pages";
-    public static inline var PAGE_KIND = "How the pages show the movie";
-    public static inline var PAGES_EMBED = "Embedded directly";
-    public static inline var PAGES_SCRIPT = "With a script (swfobject.js)";
-    public static inline var EXTRAS = "Player and HTML5 ad";
-    public static inline var PLAYER_BUNDLED = "Ruffle beside the pages";
-    public static inline var PLAYER_NONE = "No player";
-    public static inline var HTML5_AD = "HTML5 ad, zip and backup image";
-    public static inline var PREVIEW_IN_BROWSER = "Preview in browser";
-    public static inline var PREVIEWING = "Opening the preview in the browser...";
-    public static inline var PREVIEW_OK = "The preview was opened in the browser.";
-    public static inline var DO_PUBLISH = "Publish";
-    public static inline var OPEN_FOLDER = "Open output folder";
-    public static inline var CLOSE = "Close";
-    public static inline var PUBLISHING = "Publishing...";
-    public static inline var PUBLISH_OK = "Done. The banner was published to %s";
-    public static inline var PUBLISH_USER_CANCEL = "Publishing was cancelled: the existing folder was left as it was.";
-    public static inline var PUBLISH_CREATE_DIR_FAILED = "The output folder could not be created. Choose another folder or other file names.";
-    public static inline var PUBLISH_NO_CONTENT = "The banner could not be handed over for publishing. Please try again.";
-    public static inline var PUBLISH_UNKNOWN = "Publishing did not finish (answer: %s).";
-    public static inline var PUBLISH_NEED_FOLDER = "Choose an output folder first.";
-    public static inline var PUBLISH_BAD_NAME = "File names must not contain / or \\ or start with a dot: %s";
+    public static var PUBLISH_TITLE = "Publish the banner";
+    public static var PUBLISH_INTRO = "The banner is written into a folder named after the movie, inside the output folder.";
+    public static var OUTPUT_FOLDER = "Output folder";
+    public static var BROWSE = "Browse...";
+    public static var MOVIE_NAME = "Movie file";
+    public static var PAGE_NAME = "Web page";
+    public static var XML_NAME = "Banner data file";
+    public static var WHAT_TO_WRITE = "What to write";
+    public static var MOVIE_ONLY = "Movie only";
+    public static var MOVIE_AND_PAGES = "Movie and web pages";
+    public static var PAGE_KIND = "How the pages show the movie";
+    public static var PAGES_EMBED = "Embedded directly";
+    public static var PAGES_SCRIPT = "With a script (swfobject.js)";
+    public static var EXTRAS = "Player and HTML5 ad";
+    public static var PLAYER_BUNDLED = "Ruffle beside the pages";
+    public static var PLAYER_NONE = "No player";
+    public static var HTML5_AD = "HTML5 ad, zip and backup image";
+    public static var PREVIEW_IN_BROWSER = "Preview in browser";
+    public static var PREVIEWING = "Opening the preview in the browser...";
+    public static var PREVIEW_OK = "The preview was opened in the browser.";
+    public static var DO_PUBLISH = "Publish";
+    public static var OPEN_FOLDER = "Open output folder";
+    public static var CLOSE = "Close";
+    public static var PUBLISHING = "Publishing...";
+    public static var PUBLISH_OK = "Done. The banner was published to %s";
+    public static var PUBLISH_USER_CANCEL = "Publishing was cancelled: the existing folder was left as it was.";
+    public static var PUBLISH_CREATE_DIR_FAILED = "The output folder could not be created. Choose another folder or other file names.";
+    public static var PUBLISH_NO_CONTENT = "The banner could not be handed over for publishing. Please try again.";
+    public static var PUBLISH_UNKNOWN = "Publishing did not finish (answer: %s).";
+    public static var PUBLISH_NEED_FOLDER = "Choose an output folder first.";
+    public static var PUBLISH_BAD_NAME = "File names must not contain / or \\ or start with a dot: %s";
 
     // Questions and messages
-    public static inline var ASK_SAVE_TITLE = "Unsaved changes";
-    public static inline var ASK_SAVE = "The banner \"%s\" has changes that are not saved.\nDo you want to save them first?";
-    public static inline var YES_SAVE = "Save";
-    public static inline var NO_DISCARD = "Don't save";
-    public static inline var CANCEL = "Cancel";
-    public static inline var OK = "OK";
-    public static inline var ERROR_TITLE = "Pennoria";
-    public static inline var SAVE_FAILED = "The project could not be saved to this place.";
-    public static inline var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
-    public static inline var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
+    public static var ASK_SAVE_TITLE = "Unsaved changes";
+    public static var ASK_SAVE = "The banner \"%s\" has changes that are not saved.\nDo you want to save them first?";
+    public static var YES_SAVE = "Save";
+    public static var NO_DISCARD = "Don't save";
+    public static var CANCEL = "Cancel";
+    public static var OK = "OK";
+    public static var ERROR_TITLE = "Pennoria";
+    public static var SAVE_FAILED = "The project could not be saved to this place.";
+    public static var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
+    public static var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
 
     // Status line
-    public static inline var READY = "Ready. Choose a size and an image to start your banner.";
-    public static inline var STATUS_NEW = "New banner started.";
-    public static inline var STATUS_OPENING = "Opening %s ...";
-    public static inline var STATUS_OPENED = "Opened %s";
-    public static inline var STATUS_SAVED = "Saved to %s";
-    public static inline var STATUS_SAVE_CANCELLED = "Not saved.";
-    public static inline var STATUS_NO_HOST = "The editor runs without its host program: commands are not available.";
-    public static inline var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
+    public static var READY = "Ready. Add a text, a button, an image or a shape to start your banner.";
+    public static var STATUS_NEW = "New banner started.";
+    public static var STATUS_OPENING = "Opening %s ...";
+    public static var STATUS_OPENED = "Opened %s";
+    public static var STATUS_CONVERTED = "Opened %s (an older project: it is written in the new format when saved)";
+    public static var STATUS_SAVED = "Saved to %s";
+    public static var STATUS_SAVE_CANCELLED = "Not saved.";
+    public static var STATUS_NO_HOST = "The editor runs without its host program: commands are not available.";
+    public static var STATUS_UNDONE = "Undone: %s";
+    public static var STATUS_REDONE = "Redone: %s";
+    public static var STATUS_LANGUAGE = "The editor speaks English now.";
 
     // Canvas and timeline
     public static inline var PLAY = "Play";
@@ -144,8 +213,247 @@ class Strings {
     public static inline var UNDO_TIMING = "Entrance delay";
 
     // File dialog filters (description and pattern pairs, each ended by a vertical bar, the whole by two)
-    public static inline var PROJECT_FILTER = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
-    public static inline var IMAGE_FILTER = "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|All files (*.*)|*.*||";
+    public static var PROJECT_FILTER = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
+    public static var IMAGE_FILTER = "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|All files (*.*)|*.*||";
+
+    /** German and French, by field name. */
+    static var TRANSLATIONS:Map<String, Array<String>> = [
+        "APP_TITLE" => ["Pennoria Banner-Editor", "\u00c9diteur de banni\u00e8res Pennoria"],
+        "NEW_PROJECT_NAME" => ["neues Projekt", "nouveau projet"],
+        "NEW" => ["Neu", "Nouveau"],
+        "OPEN" => ["\u00d6ffnen...", "Ouvrir..."],
+        "SAVE" => ["Speichern", "Enregistrer"],
+        "SAVE_AS" => ["Speichern unter...", "Enregistrer sous..."],
+        "PUBLISH" => ["Ver\u00f6ffentlichen...", "Publier..."],
+        "HELP" => ["Hilfe", "Aide"],
+        "UNDO" => ["R\u00fcckg\u00e4ngig", "Annuler"],
+        "REDO" => ["Wiederholen", "R\u00e9tablir"],
+        "LANGUAGE" => ["Sprache", "Langue"],
+        "ADD_TEXT" => ["Text", "Texte"],
+        "ADD_BUTTON" => ["Schaltfl\u00e4che", "Bouton"],
+        "ADD_IMAGE" => ["Bild...", "Image..."],
+        "ADD_RECT" => ["Rechteck", "Rectangle"],
+        "ADD_ELLIPSE" => ["Ellipse", "Ellipse"],
+        "DELETE" => ["L\u00f6schen", "Supprimer"],
+        "DUPLICATE" => ["Duplizieren", "Dupliquer"],
+        "FORWARD" => ["Nach vorn", "Avancer"],
+        "BACKWARD" => ["Nach hinten", "Reculer"],
+        "ADD_SIZE" => ["Gr\u00f6\u00dfe hinzuf\u00fcgen...", "Ajouter un format..."],
+        "REMOVE_SIZE" => ["Gr\u00f6\u00dfe entfernen", "Retirer le format"],
+        "TIP_SHORTCUT" => ["%s (%s)", "%s (%s)"],
+        "STEP_ADD" => ["%s hinzuf\u00fcgen", "Ajouter %s"],
+        "STEP_DELETE" => ["%s l\u00f6schen", "Supprimer %s"],
+        "STEP_DUPLICATE" => ["%s duplizieren", "Dupliquer %s"],
+        "STEP_ORDER" => ["Reihenfolge \u00e4ndern", "Changer l'ordre"],
+        "STEP_PROPERTY" => ["%s \u00e4ndern", "Modifier %s"],
+        "STEP_SIZE" => ["Gr\u00f6\u00dfen", "Formats"],
+        "UNDO_WHAT" => ["R\u00fcckg\u00e4ngig: %s", "Annuler : %s"],
+        "REDO_WHAT" => ["Wiederholen: %s", "R\u00e9tablir : %s"],
+        "SIZES" => ["Gr\u00f6\u00dfen", "Formats"],
+        "LAYERS" => ["Ebenen", "Calques"],
+        "ADD_ELEMENT" => ["Hinzuf\u00fcgen", "Ajouter"],
+        "NO_ELEMENTS" => ["Noch keine Elemente: f\u00fcgen Sie einen Text, eine Schaltfl\u00e4che, ein Bild oder eine Form hinzu.",
+            "Aucun \u00e9l\u00e9ment : ajoutez un texte, un bouton, une image ou une forme."],
+        "KIND_TEXT" => ["Text", "Texte"],
+        "KIND_BUTTON" => ["Schaltfl\u00e4che", "Bouton"],
+        "KIND_IMAGE" => ["Bild", "Image"],
+        "KIND_SHAPE" => ["Form", "Forme"],
+        "NEW_TEXT" => ["Ihr Text", "Votre texte"],
+        "NEW_BUTTON" => ["Hier klicken", "Cliquez ici"],
+        "SIZE_DIALOG_TITLE" => ["Gr\u00f6\u00dfe hinzuf\u00fcgen", "Ajouter un format"],
+        "SIZE_DIALOG_INTRO" => ["W\u00e4hlen Sie eine Standardgr\u00f6\u00dfe oder geben Sie eine eigene ein. Das Design wird daf\u00fcr neu angeordnet.",
+            "Choisissez un format standard ou saisissez le v\u00f4tre. La mise en page est refaite pour lui."],
+        "CUSTOM_SIZE" => ["Eigene Gr\u00f6\u00dfe", "Format personnalis\u00e9"],
+        "SIZE_EXISTS" => ["Das Projekt hat die Gr\u00f6\u00dfe %s schon.", "Le projet a d\u00e9j\u00e0 le format %s."],
+        "ADD" => ["Hinzuf\u00fcgen", "Ajouter"],
+        "TAB_BANNER" => ["Banner", "Banni\u00e8re"],
+        "TAB_ELEMENT" => ["Element", "\u00c9l\u00e9ment"],
+        "TAB_ANIMATION" => ["Animation", "Animation"],
+        "NOTHING_SELECTED" => ["W\u00e4hlen Sie ein Element im Banner oder in der Ebenenliste, um es zu \u00e4ndern.",
+            "S\u00e9lectionnez un \u00e9l\u00e9ment dans la banni\u00e8re ou dans la liste des calques pour le modifier."],
+        "X" => ["X", "X"],
+        "Y" => ["Y", "Y"],
+        "WIDTH" => ["Breite", "Largeur"],
+        "HEIGHT" => ["H\u00f6he", "Hauteur"],
+        "OPACITY" => ["Deckkraft", "Opacit\u00e9"],
+        "PERCENT" => ["%", "%"],
+        "PIXELS" => ["px", "px"],
+        "CONTENT" => ["Text", "Texte"],
+        "LABEL" => ["Beschriftung", "Libell\u00e9"],
+        "FONT" => ["Schrift", "Police"],
+        "TEXT_SIZE" => ["Gr\u00f6\u00dfe", "Taille"],
+        "BOLD" => ["Fett", "Gras"],
+        "ITALIC" => ["Kursiv", "Italique"],
+        "COLOUR" => ["Farbe", "Couleur"],
+        "TEXT_COLOUR" => ["Textfarbe", "Couleur du texte"],
+        "FILL" => ["F\u00fcllung", "Remplissage"],
+        "NO_FILL" => ["Keine", "Aucun"],
+        "STROKE" => ["Umriss", "Contour"],
+        "STROKE_WIDTH" => ["Umrissbreite", "\u00c9paisseur du contour"],
+        "RADIUS" => ["Ecken", "Coins"],
+        "SHAPE_KIND" => ["Form", "Forme"],
+        "ALIGN" => ["Ausrichtung", "Alignement"],
+        "ALIGN_LEFT" => ["Links", "Gauche"],
+        "ALIGN_CENTER" => ["Mitte", "Centre"],
+        "ALIGN_RIGHT" => ["Rechts", "Droite"],
+        "LINE_HEIGHT" => ["Zeilenh\u00f6he", "Interligne"],
+        "SHADOW" => ["Schatten", "Ombre"],
+        "LINK" => ["Link", "Lien"],
+        "BUTTON_LINK_HINT" => ["Leer: ein Klick \u00f6ffnet den Link des Banners.", "Vide : un clic ouvre le lien de la banni\u00e8re."],
+        "IMAGE_FILE" => ["Datei", "Fichier"],
+        "CHOOSE_IMAGE" => ["Bild w\u00e4hlen...", "Choisir une image..."],
+        "REMOVE_IMAGE" => ["Entfernen", "Retirer"],
+        "NO_IMAGE" => ["Noch kein Bild gew\u00e4hlt.", "Aucune image choisie."],
+        "FIT" => ["Einpassen", "Ajustement"],
+        "FIT_COVER" => ["F\u00fcllen", "Remplir"],
+        "FIT_CONTAIN" => ["Einpassen", "Contenir"],
+        "FIT_STRETCH" => ["Strecken", "\u00c9tirer"],
+        "BACKGROUND" => ["Hintergrundfarbe", "Couleur de fond"],
+        "BACKGROUND_IMAGE" => ["Hintergrundbild", "Image de fond"],
+        "BANNER_LINK" => ["Link (Webadresse, die ein Klick \u00f6ffnet)", "Lien (adresse web ouverte par un clic)"],
+        "LINK_HINT" => ["Die Seite \u00f6ffnet sich in einem neuen Fenster, wenn das Banner angeklickt wird.",
+            "La page s'ouvre dans une nouvelle fen\u00eatre quand on clique sur la banni\u00e8re."],
+        "LENGTH" => ["L\u00e4nge", "Dur\u00e9e"],
+        "SECONDS" => ["s", "s"],
+        "LOOPS" => ["Durchl\u00e4ufe", "Lectures"],
+        "LENGTH_HINT" => ["L\u00e4nge \u00d7 Durchl\u00e4ufe ist h\u00f6chstens 30 Sekunden.", "Dur\u00e9e \u00d7 lectures vaut au plus 30 secondes."],
+        "ENTRANCE" => ["Eingang", "Entr\u00e9e"],
+        "EXIT" => ["Ausgang", "Sortie"],
+        "EFFECT_NONE" => ["Keiner", "Aucun"],
+        "EFFECT_FADE" => ["Einblenden", "Fondu"],
+        "EFFECT_SLIDE" => ["Schieben", "Glisser"],
+        "EFFECT_ZOOM" => ["Zoomen", "Zoom"],
+        "SIDE" => ["Seite", "C\u00f4t\u00e9"],
+        "SIDE_LEFT" => ["Links", "Gauche"],
+        "SIDE_RIGHT" => ["Rechts", "Droite"],
+        "SIDE_TOP" => ["Oben", "Haut"],
+        "SIDE_BOTTOM" => ["Unten", "Bas"],
+        "DELAY" => ["Verz\u00f6gerung", "D\u00e9lai"],
+        "DURATION" => ["Dauer", "Dur\u00e9e"],
+        "EASING" => ["Verlauf", "Acc\u00e9l\u00e9ration"],
+        "EASE_LINEAR" => ["Gleichm\u00e4\u00dfig", "Lin\u00e9aire"],
+        "EASE_IN" => ["Anfahren", "D\u00e9part"],
+        "EASE_OUT" => ["Abbremsen", "Arriv\u00e9e"],
+        "EASE_IN_OUT" => ["Beides", "Les deux"],
+        "MILLISECONDS" => ["ms", "ms"],
+        "LINK_REFUSED" => ["Nur Links, die mit http:, https: oder mailto: beginnen, werden verwendet; dieser nicht.",
+            "Seuls les liens commen\u00e7ant par http:, https: ou mailto: sont utilis\u00e9s ; celui-ci ne l'est pas."],
+        "BAD_COLOUR" => ["Farben werden als # und sechs Hexadezimalziffern geschrieben, zum Beispiel #1E3A5F.",
+            "Les couleurs s'\u00e9crivent # suivi de six chiffres hexad\u00e9cimaux, par exemple #1E3A5F."],
+        "NUMBER_LIMITS" => ["%s muss zwischen %s und %s liegen.", "%s doit \u00eatre entre %s et %s."],
+        "SIZE_LIMITS" => ["Breite und H\u00f6he m\u00fcssen zwischen %s und %s Pixeln liegen.",
+            "La largeur et la hauteur doivent \u00eatre entre %s et %s pixels."],
+        "PREVIEW" => ["Vorschau", "Aper\u00e7u"],
+        "IMAGE_LOADING" => ["Das Bild wird geladen...", "Chargement de l'image..."],
+        "IMAGE_FAILED" => ["Das Bild konnte nicht angezeigt werden.", "L'image n'a pas pu \u00eatre affich\u00e9e."],
+        "PUBLISH_TITLE" => ["Banner ver\u00f6ffentlichen", "Publier la banni\u00e8re"],
+        "PUBLISH_INTRO" => ["Das Banner wird in einen Ordner mit dem Namen des Films im Ausgabeordner geschrieben.",
+            "La banni\u00e8re est \u00e9crite dans un dossier au nom de l'animation, dans le dossier de sortie."],
+        "OUTPUT_FOLDER" => ["Ausgabeordner", "Dossier de sortie"],
+        "BROWSE" => ["Durchsuchen...", "Parcourir..."],
+        "MOVIE_NAME" => ["Filmdatei", "Fichier de l'animation"],
+        "PAGE_NAME" => ["Webseite", "Page web"],
+        "XML_NAME" => ["Banner-Datendatei", "Fichier de donn\u00e9es"],
+        "WHAT_TO_WRITE" => ["Was geschrieben wird", "Ce qui est \u00e9crit"],
+        "MOVIE_ONLY" => ["Nur der Film", "Animation seule"],
+        "MOVIE_AND_PAGES" => ["Film und Webseiten", "Animation et pages web"],
+        "PAGE_KIND" => ["Wie die Seiten den Film zeigen", "Comment les pages montrent l'animation"],
+        "PAGES_EMBED" => ["Direkt eingebettet", "Int\u00e9gr\u00e9e directement"],
+        "PAGES_SCRIPT" => ["Mit einem Skript (swfobject.js)", "Par un script (swfobject.js)"],
+        "EXTRAS" => ["Player und HTML5-Anzeige", "Lecteur et annonce HTML5"],
+        "PLAYER_BUNDLED" => ["Ruffle neben den Seiten", "Ruffle \u00e0 c\u00f4t\u00e9 des pages"],
+        "PLAYER_NONE" => ["Kein Player", "Pas de lecteur"],
+        "HTML5_AD" => ["HTML5-Anzeige, Zip und Ersatzbild", "Annonce HTML5, zip et image de secours"],
+        "PREVIEW_IN_BROWSER" => ["Vorschau im Browser", "Aper\u00e7u dans le navigateur"],
+        "PREVIEWING" => ["Die Vorschau wird im Browser ge\u00f6ffnet...", "Ouverture de l'aper\u00e7u dans le navigateur..."],
+        "PREVIEW_OK" => ["Die Vorschau wurde im Browser ge\u00f6ffnet.", "L'aper\u00e7u a \u00e9t\u00e9 ouvert dans le navigateur."],
+        "DO_PUBLISH" => ["Ver\u00f6ffentlichen", "Publier"],
+        "OPEN_FOLDER" => ["Ausgabeordner \u00f6ffnen", "Ouvrir le dossier"],
+        "CLOSE" => ["Schlie\u00dfen", "Fermer"],
+        "PUBLISHING" => ["Wird ver\u00f6ffentlicht...", "Publication..."],
+        "PUBLISH_OK" => ["Fertig. Das Banner wurde nach %s ver\u00f6ffentlicht", "Termin\u00e9. La banni\u00e8re a \u00e9t\u00e9 publi\u00e9e dans %s"],
+        "PUBLISH_USER_CANCEL" => ["Das Ver\u00f6ffentlichen wurde abgebrochen: der vorhandene Ordner blieb, wie er war.",
+            "Publication annul\u00e9e : le dossier existant est rest\u00e9 tel quel."],
+        "PUBLISH_CREATE_DIR_FAILED" => ["Der Ausgabeordner konnte nicht angelegt werden. W\u00e4hlen Sie einen anderen Ordner oder andere Dateinamen.",
+            "Le dossier de sortie n'a pas pu \u00eatre cr\u00e9\u00e9. Choisissez un autre dossier ou d'autres noms de fichiers."],
+        "PUBLISH_NO_CONTENT" => ["Das Banner konnte nicht zum Ver\u00f6ffentlichen \u00fcbergeben werden. Bitte versuchen Sie es noch einmal.",
+            "La banni\u00e8re n'a pas pu \u00eatre transmise pour la publication. Veuillez r\u00e9essayer."],
+        "PUBLISH_UNKNOWN" => ["Das Ver\u00f6ffentlichen wurde nicht beendet (Antwort: %s).", "La publication ne s'est pas termin\u00e9e (r\u00e9ponse : %s)."],
+        "PUBLISH_NEED_FOLDER" => ["W\u00e4hlen Sie zuerst einen Ausgabeordner.", "Choisissez d'abord un dossier de sortie."],
+        "PUBLISH_BAD_NAME" => ["Dateinamen d\u00fcrfen weder / noch \\ enthalten und nicht mit einem Punkt beginnen: %s",
+            "Les noms de fichiers ne doivent contenir ni / ni \\ ni commencer par un point : %s"],
+        "ASK_SAVE_TITLE" => ["Ungespeicherte \u00c4nderungen", "Modifications non enregistr\u00e9es"],
+        "ASK_SAVE" => ["Das Banner \u201e%s\u201c hat \u00c4nderungen, die nicht gespeichert sind.\nM\u00f6chten Sie sie zuerst speichern?",
+            "La banni\u00e8re \u00ab %s \u00bb a des modifications non enregistr\u00e9es.\nVoulez-vous d'abord les enregistrer ?"],
+        "YES_SAVE" => ["Speichern", "Enregistrer"],
+        "NO_DISCARD" => ["Nicht speichern", "Ne pas enregistrer"],
+        "CANCEL" => ["Abbrechen", "Annuler"],
+        "OK" => ["OK", "OK"],
+        "SAVE_FAILED" => ["Das Projekt konnte an diesem Ort nicht gespeichert werden.", "Le projet n'a pas pu \u00eatre enregistr\u00e9 \u00e0 cet endroit."],
+        "OPEN_FAILED" => ["Die Projektdatei konnte nicht gelesen werden:\n%s\n\nDas Banner im Editor bleibt als neues, ungespeichertes Projekt.",
+            "Le fichier du projet n'a pas pu \u00eatre lu :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur est gard\u00e9e comme nouveau projet non enregistr\u00e9."],
+        "NOT_A_PROJECT" => ["Diese Datei ist kein Bannerprojekt:\n%s\n\nDas Banner im Editor bleibt als neues, ungespeichertes Projekt.",
+            "Ce fichier n'est pas un projet de banni\u00e8re :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur est gard\u00e9e comme nouveau projet non enregistr\u00e9."],
+        "READY" => ["Bereit. F\u00fcgen Sie einen Text, eine Schaltfl\u00e4che, ein Bild oder eine Form hinzu, um Ihr Banner zu beginnen.",
+            "Pr\u00eat. Ajoutez un texte, un bouton, une image ou une forme pour commencer votre banni\u00e8re."],
+        "STATUS_NEW" => ["Neues Banner begonnen.", "Nouvelle banni\u00e8re commenc\u00e9e."],
+        "STATUS_OPENING" => ["%s wird ge\u00f6ffnet ...", "Ouverture de %s ..."],
+        "STATUS_OPENED" => ["%s ge\u00f6ffnet", "%s ouvert"],
+        "STATUS_CONVERTED" => ["%s ge\u00f6ffnet (ein \u00e4lteres Projekt: es wird beim Speichern im neuen Format geschrieben)",
+            "%s ouvert (un projet plus ancien : il sera \u00e9crit au nouveau format \u00e0 l'enregistrement)"],
+        "STATUS_SAVED" => ["Gespeichert nach %s", "Enregistr\u00e9 dans %s"],
+        "STATUS_SAVE_CANCELLED" => ["Nicht gespeichert.", "Non enregistr\u00e9."],
+        "STATUS_NO_HOST" => ["Der Editor l\u00e4uft ohne sein Host-Programm: Befehle sind nicht verf\u00fcgbar.",
+            "L'\u00e9diteur fonctionne sans son programme h\u00f4te : les commandes ne sont pas disponibles."],
+        "STATUS_UNDONE" => ["R\u00fcckg\u00e4ngig gemacht: %s", "Annul\u00e9 : %s"],
+        "STATUS_REDONE" => ["Wiederholt: %s", "R\u00e9tabli : %s"],
+        "STATUS_LANGUAGE" => ["Der Editor spricht jetzt Deutsch.", "L'\u00e9diteur parle maintenant fran\u00e7ais."],
+        "PROJECT_FILTER" => ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||"],
+        "IMAGE_FILTER" => ["Bilder (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Alle Dateien (*.*)|*.*||",
+            "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Tous les fichiers (*.*)|*.*||"]
+    ];
+
+    /** Fields that read the same in every language. */
+    static var UNTRANSLATED = ["MODIFIED_MARK", "TITLE", "ERROR_TITLE"];
+
+    static var english:Map<String, String> = null;
+
+    /** The fields holding texts (everything in upper case). */
+    public static function keys():Array<String> {
+        return [for (f in Type.getClassFields(Strings)) if (f.toUpperCase() == f && f.charAt(0) != "_" && Std.isOfType(Reflect.field(Strings, f), String)) f];
+    }
+
+    /** The translations a language lacks (empty when complete); for the tests. */
+    public static function missing(code:String):Array<String> {
+        var i = LANGUAGES.indexOf(code) - 1;
+        if (i < 0)
+            return [];
+        return [for (k in keys()) if (UNTRANSLATED.indexOf(k) < 0 && (!TRANSLATIONS.exists(k) || TRANSLATIONS.get(k)[i] == null)) k];
+    }
+
+    /** The code for a language name from the host (eng, deu, fra); English for anything else. */
+    public static function codeFor(value:String):String {
+        var v = value == null ? "" : StringTools.trim(value).toLowerCase();
+        return LANGUAGES.indexOf(v) >= 0 ? v : "eng";
+    }
+
+    /** Fills the fields with the texts of the language (eng, deu or fra). */
+    public static function setLanguage(code:String) {
+        code = codeFor(code);
+        if (english == null) {
+            english = new Map();
+            for (k in keys())
+                english.set(k, Reflect.field(Strings, k));
+        }
+        var column = LANGUAGES.indexOf(code) - 1;
+        for (k in english.keys()) {
+            var text = english.get(k);
+            if (column >= 0 && TRANSLATIONS.exists(k) && TRANSLATIONS.get(k)[column] != null)
+                text = TRANSLATIONS.get(k)[column];
+            Reflect.setField(Strings, k, text);
+        }
+        language = code;
+    }
 
     /** Replaces each "%s" of the pattern in turn by the next value. */
     public static function format(pattern:String, values:Array<String>):String {
