@@ -2,10 +2,10 @@
 // the eight resize handles, moving and resizing with a minimum size, snapping to the banner's
 // edges and centre lines and to the other elements, and nudging. Pure math, no display.
 
-typedef Rect = {x:Float, y:Float, width:Float, height:Float};
+typedef EditRect = {x:Float, y:Float, width:Float, height:Float};
 
 /** A rectangle after snapping, with the lines it snapped to (for the guides drawn meanwhile). */
-typedef Snapped = {rect:Rect, guidesX:Array<Float>, guidesY:Array<Float>};
+typedef SnapResult = {rect:EditRect, guidesX:Array<Float>, guidesY:Array<Float>};
 
 /** The lines an edited element may snap to: vertical lines at xs, horizontal lines at ys. */
 typedef SnapLines = {xs:Array<Float>, ys:Array<Float>};
@@ -30,7 +30,7 @@ class EditGeometry {
     static var PULL_Y = [-1, -1, -1, 0, 1, 1, 1, 0];
 
     /** The topmost rectangle (the last in drawing order) holding the point, or -1. Null entries are skipped. */
-    public static function hitTest(rects:Array<Null<Rect>>, x:Float, y:Float):Int {
+    public static function hitTest(rects:Array<Null<EditRect>>, x:Float, y:Float):Int {
         var i = rects.length;
         while (--i >= 0) {
             var r = rects[i];
@@ -41,7 +41,7 @@ class EditGeometry {
     }
 
     /** Where handle h sits on r. */
-    public static function handlePoint(r:Rect, h:Int):{x:Float, y:Float} {
+    public static function handlePoint(r:EditRect, h:Int):{x:Float, y:Float} {
         return {x: r.x + r.width * (PULL_X[h] + 1) / 2, y: r.y + r.height * (PULL_Y[h] + 1) / 2};
     }
 
@@ -49,7 +49,7 @@ class EditGeometry {
      * The handle nearest to the point within reach (reach in banner pixels), or NONE. On a tie a
      * corner wins over a side, so a small element can still be resized diagonally.
      */
-    public static function handleAt(r:Rect, x:Float, y:Float, reach:Float):Int {
+    public static function handleAt(r:EditRect, x:Float, y:Float, reach:Float):Int {
         var best = NONE;
         var bestDistance = reach;
         for (h in [TOP_LEFT, TOP_RIGHT, BOTTOM_RIGHT, BOTTOM_LEFT, TOP, RIGHT, BOTTOM, LEFT]) {
@@ -63,7 +63,7 @@ class EditGeometry {
         return best;
     }
 
-    public static function move(r:Rect, dx:Float, dy:Float):Rect {
+    public static function move(r:EditRect, dx:Float, dy:Float):EditRect {
         return {x: r.x + dx, y: r.y + dy, width: r.width, height: r.height};
     }
 
@@ -73,7 +73,7 @@ class EditGeometry {
      * turning the element over). With keepRatio the proportions of start stay: a corner follows
      * the larger of the two pulls, a side handle grows the other side about its centre.
      */
-    public static function resize(start:Rect, h:Int, dx:Float, dy:Float, keepRatio:Bool):Rect {
+    public static function resize(start:EditRect, h:Int, dx:Float, dy:Float, keepRatio:Bool):EditRect {
         var px = PULL_X[h], py = PULL_Y[h];
         var w = Math.max(MIN_SIZE, start.width + px * dx);
         var ht = Math.max(MIN_SIZE, start.height + py * dy);
@@ -97,7 +97,7 @@ class EditGeometry {
     }
 
     /** The lines to snap to: the banner's edges and centre lines, and the edges and centres of others. */
-    public static function snapLines(bannerW:Float, bannerH:Float, others:Array<Rect>):SnapLines {
+    public static function snapLines(bannerW:Float, bannerH:Float, others:Array<EditRect>):SnapLines {
         var xs = [0, bannerW / 2, bannerW];
         var ys = [0, bannerH / 2, bannerH];
         for (o in others) {
@@ -116,7 +116,7 @@ class EditGeometry {
      * lines nearest to a snap line within reach is put on it. Unsnapped axes are rounded to whole
      * pixels.
      */
-    public static function snapMove(r:Rect, lines:SnapLines, reach:Float):Snapped {
+    public static function snapMove(r:EditRect, lines:SnapLines, reach:Float):SnapResult {
         var sx = nearest([r.x, r.x + r.width / 2, r.x + r.width], lines.xs, reach);
         var sy = nearest([r.y, r.y + r.height / 2, r.y + r.height], lines.ys, reach);
         return {
@@ -136,7 +136,7 @@ class EditGeometry {
      * stay). With keepRatio only the horizontal edge snaps (the height follows it); when the handle
      * pulls no horizontal edge, only the vertical one. Unsnapped moving edges are rounded.
      */
-    public static function snapResize(start:Rect, h:Int, r:Rect, lines:SnapLines, reach:Float, keepRatio:Bool):Snapped {
+    public static function snapResize(start:EditRect, h:Int, r:EditRect, lines:SnapLines, reach:Float, keepRatio:Bool):SnapResult {
         var px = PULL_X[h], py = PULL_Y[h];
         var guidesX = [], guidesY = [];
         var left = r.x, right = r.x + r.width, top = r.y, bottom = r.y + r.height;
@@ -162,7 +162,7 @@ class EditGeometry {
             else
                 bottom = Math.max(moved, top + MIN_SIZE);
         }
-        var out:Rect = {x: left, y: top, width: right - left, height: bottom - top};
+        var out:EditRect = {x: left, y: top, width: right - left, height: bottom - top};
         if (keepRatio && start.width > 0 && start.height > 0) {
             // Recompute the dependent side from the snapped one, about the same anchor as resize().
             var f = px != 0 ? out.width / start.width : out.height / start.height;
@@ -177,7 +177,7 @@ class EditGeometry {
     }
 
     /** The rectangle nudged by the arrow keys: by dx, dy banner pixels. */
-    public static function nudge(r:Rect, dx:Float, dy:Float):Rect {
+    public static function nudge(r:EditRect, dx:Float, dy:Float):EditRect {
         return move(r, dx, dy);
     }
 

@@ -1,5 +1,5 @@
 // The canvas's editing geometry: picking, resizing from every handle, snapping and nudging.
-import EditGeometry.Rect;
+import EditGeometry.EditRect;
 
 class EditGeometryTests {
     static var check:(String, Bool, ?String) -> Void;
@@ -12,21 +12,21 @@ class EditGeometryTests {
         nudging();
     }
 
-    static function same(what:String, expected:Rect, actual:Rect) {
+    static function same(what:String, expected:EditRect, actual:EditRect) {
         var close = function(a:Float, b:Float) return Math.abs(a - b) < 1e-9;
         check(what, close(expected.x, actual.x) && close(expected.y, actual.y) && close(expected.width, actual.width)
             && close(expected.height, actual.height), "expected " + show(expected) + " got " + show(actual));
     }
 
-    static function show(r:Rect):String {
+    static function show(r:EditRect):String {
         return "(" + r.x + ", " + r.y + ", " + r.width + " x " + r.height + ")";
     }
 
     static function pickingTakesTheTopmost() {
-        var bottom:Rect = {x: 0, y: 0, width: 300, height: 250};
-        var middle:Rect = {x: 10, y: 10, width: 100, height: 50};
-        var top:Rect = {x: 50, y: 30, width: 100, height: 50};
-        var rects:Array<Null<Rect>> = [bottom, middle, top];
+        var bottom:EditRect = {x: 0, y: 0, width: 300, height: 250};
+        var middle:EditRect = {x: 10, y: 10, width: 100, height: 50};
+        var top:EditRect = {x: 50, y: 30, width: 100, height: 50};
+        var rects:Array<Null<EditRect>> = [bottom, middle, top];
         check("overlap: the last drawn", EditGeometry.hitTest(rects, 60, 40) == 2);
         check("only the middle one", EditGeometry.hitTest(rects, 20, 20) == 1);
         check("the bottom one", EditGeometry.hitTest(rects, 200, 200) == 0);
@@ -36,20 +36,20 @@ class EditGeometryTests {
         check("a hidden element is passed over", EditGeometry.hitTest(rects, 60, 40) == 1);
 
         // Handles: within reach of their points, corners before sides on a tiny element.
-        var r:Rect = {x: 10, y: 20, width: 100, height: 60};
+        var r:EditRect = {x: 10, y: 20, width: 100, height: 60};
         var expected = [[10, 20], [60, 20], [110, 20], [110, 50], [110, 80], [60, 80], [10, 80], [10, 50]];
         for (h in 0...8) {
             check("handle " + h + " found", EditGeometry.handleAt(r, expected[h][0] + 2, expected[h][1] - 2, 3) == h);
         }
         check("body is no handle", EditGeometry.handleAt(r, 40, 40, 3) == EditGeometry.NONE);
-        var tiny:Rect = {x: 0, y: 0, width: 4, height: 4};
+        var tiny:EditRect = {x: 0, y: 0, width: 4, height: 4};
         check("tiny element: corner wins", EditGeometry.handleAt(tiny, 3, 1, 4) == EditGeometry.TOP_RIGHT);
     }
 
     static function resizingFromEveryHandle() {
-        var s:Rect = {x: 100, y: 100, width: 80, height: 40};
+        var s:EditRect = {x: 100, y: 100, width: 80, height: 40};
         // Each handle dragged by (+10, +10): the edges it pulls follow, the opposite ones stay.
-        var grown:Array<Rect> = [
+        var grown:Array<EditRect> = [
             {x: 110, y: 110, width: 70, height: 30}, {x: 100, y: 110, width: 80, height: 30},
             {x: 100, y: 110, width: 90, height: 30}, {x: 100, y: 100, width: 90, height: 40},
             {x: 100, y: 100, width: 90, height: 50}, {x: 100, y: 100, width: 80, height: 50},
@@ -69,7 +69,7 @@ class EditGeometryTests {
     }
 
     static function snapping() {
-        var other:Rect = {x: 200, y: 20, width: 60, height: 30};
+        var other:EditRect = {x: 200, y: 20, width: 60, height: 30};
         var lines = EditGeometry.snapLines(300, 250, [other]);
         // The element's centre lands on the banner's centre line.
         var moved = EditGeometry.snapMove({x: 108.4, y: 77.2, width: 80, height: 40}, lines, 4);
@@ -85,7 +85,7 @@ class EditGeometryTests {
         check("no guides", moved.guidesX.length == 0 && moved.guidesY.length == 0);
 
         // Resizing snaps only the dragged edges.
-        var start:Rect = {x: 100, y: 100, width: 80, height: 40};
+        var start:EditRect = {x: 100, y: 100, width: 80, height: 40};
         var r = EditGeometry.resize(start, EditGeometry.RIGHT, 17, 0, false);
         var snapped = EditGeometry.snapResize(start, EditGeometry.RIGHT, r, lines, 4, false);
         same("right edge to the other's left", {x: 100, y: 100, width: 100, height: 40}, snapped.rect);
@@ -99,7 +99,7 @@ class EditGeometryTests {
     }
 
     static function nudging() {
-        var r:Rect = {x: 10.5, y: 20, width: 30, height: 40};
+        var r:EditRect = {x: 10.5, y: 20, width: 30, height: 40};
         same("one pixel right", {x: 11.5, y: 20, width: 30, height: 40}, EditGeometry.nudge(r, 1, 0));
         same("ten pixels up, off the banner", {x: 10.5, y: -10, width: 30, height: 40}, EditGeometry.nudge(EditGeometry.nudge(r, 0, -10), 0, -20));
     }
