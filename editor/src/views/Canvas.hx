@@ -138,7 +138,7 @@ class Canvas extends Sprite {
         var id = e.id;
         var b = session.doc.box(e, session.sizeIndex);
         var r = EditGeometry.nudge(b, dx, dy);
-        session.change(Strings.UNDO_NUDGE, function() {
+        session.change(Strings.STEP_NUDGE, function() {
             var el = session.doc.find(id);
             if (el != null)
                 session.doc.setBox(el, session.sizeIndex, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: b.fontSize});
@@ -229,7 +229,7 @@ class Canvas extends Sprite {
         g.clear();
         g.lineStyle(1, Theme.PANEL_LINE);
         g.drawRect(holder.x - 1, holder.y - 1, bannerW * scale + 1, bannerH * scale + 1);
-        sizeLabel.text = Strings.format(Strings.PREVIEW_SIZE, [Std.string(bannerW), Std.string(bannerH), Std.string(Math.round(scale * 100))]);
+        sizeLabel.text = Strings.format(Strings.CANVAS_SIZE, [Std.string(bannerW), Std.string(bannerH), Std.string(Math.round(scale * 100))]);
         sizeLabel.x = Math.round((areaW - sizeLabel.width) / 2);
         sizeLabel.y = holder.y + bannerH * scale + 4;
     }
@@ -339,7 +339,7 @@ class Canvas extends Sprite {
             if (Math.abs(dx) * scale < DRAG_START && Math.abs(dy) * scale < DRAG_START)
                 return;
             d.active = true;
-            session.beginGesture(d.handle == EditGeometry.NONE ? Strings.UNDO_MOVE : Strings.UNDO_RESIZE);
+            session.beginGesture(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE);
         }
         var reach = SNAP / scale;
         var snapped = if (d.handle == EditGeometry.NONE)
@@ -350,7 +350,7 @@ class Canvas extends Sprite {
         guidesY = snapped.guidesY;
         var r = snapped.rect;
         var font = d.start.fontSize;
-        session.change(d.handle == EditGeometry.NONE ? Strings.UNDO_MOVE : Strings.UNDO_RESIZE, function() {
+        session.change(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE, function() {
             var el = session.doc.find(d.id);
             if (el != null)
                 session.doc.setBox(el, session.sizeIndex, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: font});

@@ -163,7 +163,7 @@ class TimelineStrip extends Sprite {
             g.moveTo(x, RULER_H);
             g.lineTo(x, labelled ? 4 : whole ? 10 : 14);
             if (labelled && x < trackLeft() + trackWidth() - 14) {
-                var l = Theme.label(Strings.format(Strings.SECONDS, [Std.string(Std.int(t / 1000))]), 10, Theme.MUTED);
+                var l = Theme.label(Strings.format(Strings.TIME_SECONDS, [Std.string(Std.int(t / 1000))]), 10, Theme.MUTED);
                 l.x = x + 2;
                 l.y = 1;
                 ruler.addChild(l);
@@ -277,7 +277,7 @@ class TimelineStrip extends Sprite {
 
     static function seconds(ms:Float):String {
         var tenths = Math.round(ms / 100);
-        return Strings.format(Strings.SECONDS, [Std.int(tenths / 10) + "." + (tenths % 10)]);
+        return Strings.format(Strings.TIME_SECONDS, [Std.int(tenths / 10) + "." + (tenths % 10)]);
     }
 
     // ---- Pointer.
@@ -323,7 +323,7 @@ class TimelineStrip extends Sprite {
             if (Math.abs(dx) < DRAG_START)
                 return;
             d.active = true;
-            session.beginGesture(Strings.UNDO_TIMING);
+            session.beginGesture(Strings.STEP_TIMING);
         }
         moveDelay(d.id, d.startDelay + dx * session.doc.length / trackWidth());
     }
@@ -344,7 +344,7 @@ class TimelineStrip extends Sprite {
         var e = session.doc.find(id);
         if (e == null || e.enter.delay == ms)
             return;
-        session.change(Strings.UNDO_TIMING, function() {
+        session.change(Strings.STEP_TIMING, function() {
             var el = session.doc.find(id);
             if (el != null)
                 el.enter.delay = ms;
