@@ -84,6 +84,7 @@ class Canvas extends Sprite {
             drawOverlay();
         });
         session.listen(sync);
+        focusRect = false;
         addEventListener(MouseEvent.MOUSE_DOWN, onDown);
         addEventListener(KeyboardEvent.KEY_DOWN, onKey);
         addEventListener(Event.ADDED_TO_STAGE, function(_) {
@@ -91,6 +92,8 @@ class Canvas extends Sprite {
             for (type in [MouseEvent.MOUSE_UP, KeyboardEvent.KEY_DOWN, Event.CHANGE])
                 stage.addEventListener(type, function(_) inputAt = Lib.getTimer(), true);
         });
+        // An input and the redraw it causes come in one turn; an input that redrew nothing is forgotten.
+        addEventListener(Event.ENTER_FRAME, function(_) inputAt = -1);
         sync();
     }
 
@@ -276,6 +279,8 @@ class Canvas extends Sprite {
     // ---- Pointer.
 
     function onDown(e:MouseEvent) {
+        // Editing holds the banner still on the moment shown.
+        playback.pause();
         if (stage != null) {
             stage.focus = this;
             stage.addEventListener(MouseEvent.MOUSE_MOVE, onMove);
