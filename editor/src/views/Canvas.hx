@@ -127,7 +127,7 @@ class Canvas extends Sprite {
     /** The element id the canvas would pick at a point, or null for the background. */
     public function elementAt(x:Float, y:Float):Null<String> {
         var doc = session.doc;
-        var i = EditGeometry.hitTest(shownRects(), x, y);
+        var i = pick(x, y);
         return i < 0 ? null : doc.elements[i].id;
     }
 
@@ -248,6 +248,30 @@ class Canvas extends Sprite {
 
     // ---- Geometry.
 
+    /**
+     * The element to pick at a banner point: the topmost one shown there at the moment on screen,
+     * else the topmost hidden one whose place is there (an element that has not entered yet or has
+     * left stays reachable through its outline).
+     */
+    function pick(x:Float, y:Float):Int {
+        var i = EditGeometry.hitTest(shownRects(), x, y);
+        return i >= 0 ? i : EditGeometry.hitTest(hiddenRects(), x, y);
+    }
+
+    /** The places of the elements hidden at the moment on screen; null for those shown. */
+    function hiddenRects():Array<Null<EditRect>> {
+        var doc = session.doc;
+        var size = session.sizeIndex;
+        var t = playback.time;
+        var w = doc.sizes[size].width, h = doc.sizes[size].height;
+        return [
+            for (e in doc.elements) {
+                var b = doc.box(e, size);
+                Timeline.stateAt(doc, e, b, w, h, t).visible ? null : (b : EditRect);
+            }
+        ];
+    }
+
     /** Each element's rectangle as shown at the moment on screen; null where it is hidden then. */
     function shownRects():Array<Null<EditRect>> {
         var doc = session.doc;
@@ -312,7 +336,7 @@ class Canvas extends Sprite {
                 return;
             }
         }
-        var i = EditGeometry.hitTest(shownRects(), x, y);
+        var i = pick(x, y);
         var picked = i < 0 ? null : doc.elements[i];
         session.select(picked == null ? null : picked.id);
         if (picked != null)
@@ -409,6 +433,13 @@ class Canvas extends Sprite {
             g.moveTo(ox, oy + y * scale);
             g.lineTo(ox + bannerW * scale, oy + y * scale);
         }
+        if (!playback.playing) {
+            // Elements hidden at this moment: a faint outline where they will be.
+            g.lineStyle(1, Theme.MUTED, 0.7);
+            for (r in hiddenRects())
+                if (r != null)
+                    dashedRect(g, ox + r.x * scale, oy + r.y * scale, r.width * scale, r.height * scale);
+        }
         if (e == null)
             return;
         var b = session.doc.box(e, size);
@@ -420,6 +451,25 @@ class Canvas extends Sprite {
             g.beginFill(0xFFFFFF);
             g.drawRect(ox + p.x * scale - HANDLE, oy + p.y * scale - HANDLE, 2 * HANDLE, 2 * HANDLE);
             g.endFill();
+        }
+    }
+
+    static function dashedRect(g:flash.display.Graphics, x:Float, y:Float, w:Float, h:Float) {
+        dashedLine(g, x, y, x + w, y);
+        dashedLine(g, x + w, y, x + w, y + h);
+        dashedLine(g, x + w, y + h, x, y + h);
+        dashedLine(g, x, y + h, x, y);
+    }
+
+    static function dashedLine(g:flash.display.Graphics, x1:Float, y1:Float, x2:Float, y2:Float) {
+        var length = Math.sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1));
+        var dashes = Math.max(1, Math.floor(length / 4));
+        for (i in 0...Std.int(dashes)) {
+            if (i % 2 == 1)
+                continue;
+            var a = i / dashes, b = Math.min(1, (i + 1) / dashes);
+            g.moveTo(x1 + (x2 - x1) * a, y1 + (y2 - y1) * a);
+            g.lineTo(x1 + (x2 - x1) * b, y1 + (y2 - y1) * b);
         }
     }
 }
