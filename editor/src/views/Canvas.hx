@@ -325,7 +325,9 @@ class Canvas extends Sprite {
 
     /** The pointer goes down at banner point x, y: a handle of the selection, or an element to pick. */
     function press(x:Float, y:Float, shift:Bool) {
-        drag = null;
+        // A drag whose release never came (let go outside the player) ends here.
+        if (drag != null)
+            release();
         var doc = session.doc;
         var size = session.sizeIndex;
         var selected = session.selectedElement();

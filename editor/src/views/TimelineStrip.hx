@@ -298,6 +298,8 @@ class TimelineStrip extends Sprite {
     }
 
     function pressRow(_:MouseEvent) {
+        if (barDrag != null)
+            dropBar(null);
         var i = Math.floor(rows.mouseY / ROW_H);
         if (i < 0 || i >= order.length)
             return;
