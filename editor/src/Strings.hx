@@ -201,6 +201,16 @@ class Strings {
     public static var STATUS_REDONE = "Redone: %s";
     public static var STATUS_LANGUAGE = "The editor speaks English now.";
 
+    // Canvas and timeline
+    public static var CANVAS_SIZE = "%s x %s px   Shown at %s%";
+    public static var PLAY = "Play";
+    public static var PAUSE = "Pause";
+    public static var TIME_SECONDS = "%s s";
+    public static var STEP_MOVE = "Move";
+    public static var STEP_RESIZE = "Resize";
+    public static var STEP_NUDGE = "Nudge";
+    public static var STEP_TIMING = "Entrance delay";
+
     // File dialog filters (description and pattern pairs, each ended by a vertical bar, the whole by two)
     public static var PROJECT_FILTER = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
     public static var IMAGE_FILTER = "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|All files (*.*)|*.*||";
@@ -397,6 +407,14 @@ class Strings {
         "STATUS_UNDONE" => ["R\u00fcckg\u00e4ngig gemacht: %s", "Annul\u00e9 : %s"],
         "STATUS_REDONE" => ["Wiederholt: %s", "R\u00e9tabli : %s"],
         "STATUS_LANGUAGE" => ["Der Editor spricht jetzt Deutsch.", "L'\u00e9diteur parle maintenant fran\u00e7ais."],
+        "CANVAS_SIZE" => ["%s x %s px   Angezeigt mit %s%", "%s x %s px   Affich\u00e9 \u00e0 %s%"],
+        "PLAY" => ["Abspielen", "Lire"],
+        "PAUSE" => ["Pause", "Pause"],
+        "TIME_SECONDS" => ["%s s", "%s s"],
+        "STEP_MOVE" => ["Verschieben", "D\u00e9placer"],
+        "STEP_RESIZE" => ["Gr\u00f6\u00dfe \u00e4ndern", "Redimensionner"],
+        "STEP_NUDGE" => ["Versetzen", "D\u00e9caler"],
+        "STEP_TIMING" => ["Einstiegsverz\u00f6gerung", "D\u00e9lai d'entr\u00e9e"],
         "PROJECT_FILTER" => ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||"],
         "IMAGE_FILTER" => ["Bilder (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Alle Dateien (*.*)|*.*||",
             "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Tous les fichiers (*.*)|*.*||"]

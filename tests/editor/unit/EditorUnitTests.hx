@@ -30,6 +30,7 @@ class EditorUnitTests {
         publishRules();
         formatting();
         relativeImages();
+        EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
     }

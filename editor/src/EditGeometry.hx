@@ -1,0 +1,195 @@
+// The geometry of editing on the canvas, in banner pixels: which element lies under the pointer,
+// the eight resize handles, moving and resizing with a minimum size, snapping to the banner's
+// edges and centre lines and to the other elements, and nudging. Pure math, no display.
+
+typedef EditRect = {x:Float, y:Float, width:Float, height:Float};
+
+/** A rectangle after snapping, with the lines it snapped to (for the guides drawn meanwhile). */
+typedef SnapResult = {rect:EditRect, guidesX:Array<Float>, guidesY:Array<Float>};
+
+/** The lines an edited element may snap to: vertical lines at xs, horizontal lines at ys. */
+typedef SnapLines = {xs:Array<Float>, ys:Array<Float>};
+
+class EditGeometry {
+    /** No side of an element becomes shorter than this by resizing. */
+    public static inline var MIN_SIZE = 4.0;
+
+    // Handles, clockwise from the top left corner; NONE is no handle, the body of the element.
+    public static inline var NONE = -1;
+    public static inline var TOP_LEFT = 0;
+    public static inline var TOP = 1;
+    public static inline var TOP_RIGHT = 2;
+    public static inline var RIGHT = 3;
+    public static inline var BOTTOM_RIGHT = 4;
+    public static inline var BOTTOM = 5;
+    public static inline var BOTTOM_LEFT = 6;
+    public static inline var LEFT = 7;
+
+    // Which way each handle pulls: -1 moves the left/top edge, 1 the right/bottom edge, 0 neither.
+    static var PULL_X = [-1, 0, 1, 1, 1, 0, -1, -1];
+    static var PULL_Y = [-1, -1, -1, 0, 1, 1, 1, 0];
+
+    /** The topmost rectangle (the last in drawing order) holding the point, or -1. Null entries are skipped. */
+    public static function hitTest(rects:Array<Null<EditRect>>, x:Float, y:Float):Int {
+        var i = rects.length;
+        while (--i >= 0) {
+            var r = rects[i];
+            if (r != null && x >= r.x && x <= r.x + r.width && y >= r.y && y <= r.y + r.height)
+                return i;
+        }
+        return -1;
+    }
+
+    /** Where handle h sits on r. */
+    public static function handlePoint(r:EditRect, h:Int):{x:Float, y:Float} {
+        return {x: r.x + r.width * (PULL_X[h] + 1) / 2, y: r.y + r.height * (PULL_Y[h] + 1) / 2};
+    }
+
+    /**
+     * The handle nearest to the point within reach (reach in banner pixels), or NONE. On a tie a
+     * corner wins over a side, so a small element can still be resized diagonally.
+     */
+    public static function handleAt(r:EditRect, x:Float, y:Float, reach:Float):Int {
+        var best = NONE;
+        var bestDistance = reach;
+        for (h in [TOP_LEFT, TOP_RIGHT, BOTTOM_RIGHT, BOTTOM_LEFT, TOP, RIGHT, BOTTOM, LEFT]) {
+            var p = handlePoint(r, h);
+            var d = Math.max(Math.abs(p.x - x), Math.abs(p.y - y));
+            if (d < bestDistance || (d == bestDistance && best == NONE)) {
+                best = h;
+                bestDistance = d;
+            }
+        }
+        return best;
+    }
+
+    public static function move(r:EditRect, dx:Float, dy:Float):EditRect {
+        return {x: r.x + dx, y: r.y + dy, width: r.width, height: r.height};
+    }
+
+    /**
+     * The rectangle after its handle h has been dragged by dx, dy from where it started. The
+     * opposite edge stays; no side gets below MIN_SIZE (the dragged edge stops instead of
+     * turning the element over). With keepRatio the proportions of start stay: a corner follows
+     * the larger of the two pulls, a side handle grows the other side about its centre.
+     */
+    public static function resize(start:EditRect, h:Int, dx:Float, dy:Float, keepRatio:Bool):EditRect {
+        var px = PULL_X[h], py = PULL_Y[h];
+        var w = Math.max(MIN_SIZE, start.width + px * dx);
+        var ht = Math.max(MIN_SIZE, start.height + py * dy);
+        if (px == 0)
+            w = start.width;
+        if (py == 0)
+            ht = start.height;
+        if (keepRatio && start.width > 0 && start.height > 0) {
+            var f = if (px != 0 && py != 0) Math.max(w / start.width, ht / start.height) else if (px != 0) w / start.width else ht / start.height;
+            // The smaller side sets how far the element may shrink.
+            f = Math.max(f, MIN_SIZE / Math.min(start.width, start.height));
+            w = start.width * f;
+            ht = start.height * f;
+        }
+        return {
+            x: px < 0 ? start.x + start.width - w : px > 0 ? start.x : start.x + (start.width - w) / 2,
+            y: py < 0 ? start.y + start.height - ht : py > 0 ? start.y : start.y + (start.height - ht) / 2,
+            width: w,
+            height: ht
+        };
+    }
+
+    /** The lines to snap to: the banner's edges and centre lines, and the edges and centres of others. */
+    public static function snapLines(bannerW:Float, bannerH:Float, others:Array<EditRect>):SnapLines {
+        var xs = [0, bannerW / 2, bannerW];
+        var ys = [0, bannerH / 2, bannerH];
+        for (o in others) {
+            xs.push(o.x);
+            xs.push(o.x + o.width / 2);
+            xs.push(o.x + o.width);
+            ys.push(o.y);
+            ys.push(o.y + o.height / 2);
+            ys.push(o.y + o.height);
+        }
+        return {xs: xs, ys: ys};
+    }
+
+    /**
+     * A moved rectangle snapped: on each axis, the one of its left/centre/right (top/middle/bottom)
+     * lines nearest to a snap line within reach is put on it. Unsnapped axes are rounded to whole
+     * pixels.
+     */
+    public static function snapMove(r:EditRect, lines:SnapLines, reach:Float):SnapResult {
+        var sx = nearest([r.x, r.x + r.width / 2, r.x + r.width], lines.xs, reach);
+        var sy = nearest([r.y, r.y + r.height / 2, r.y + r.height], lines.ys, reach);
+        return {
+            rect: {
+                x: sx == null ? Math.round(r.x) : r.x + sx.shift,
+                y: sy == null ? Math.round(r.y) : r.y + sy.shift,
+                width: r.width,
+                height: r.height
+            },
+            guidesX: sx == null ? [] : [sx.line],
+            guidesY: sy == null ? [] : [sy.line]
+        };
+    }
+
+    /**
+     * A resized rectangle snapped: only the edges handle h moves are snapped (the opposite edges
+     * stay). With keepRatio only the horizontal edge snaps (the height follows it); when the handle
+     * pulls no horizontal edge, only the vertical one. Unsnapped moving edges are rounded.
+     */
+    public static function snapResize(start:EditRect, h:Int, r:EditRect, lines:SnapLines, reach:Float, keepRatio:Bool):SnapResult {
+        var px = PULL_X[h], py = PULL_Y[h];
+        var guidesX = [], guidesY = [];
+        var left = r.x, right = r.x + r.width, top = r.y, bottom = r.y + r.height;
+        if (px != 0) {
+            var edge = px < 0 ? left : right;
+            var s = nearest([edge], lines.xs, reach);
+            var moved = s == null ? Math.round(edge) : s.line;
+            if (s != null)
+                guidesX.push(s.line);
+            if (px < 0)
+                left = Math.min(moved, right - MIN_SIZE);
+            else
+                right = Math.max(moved, left + MIN_SIZE);
+        }
+        if (py != 0 && !(keepRatio && px != 0)) {
+            var edge = py < 0 ? top : bottom;
+            var s = nearest([edge], lines.ys, reach);
+            var moved = s == null ? Math.round(edge) : s.line;
+            if (s != null)
+                guidesY.push(s.line);
+            if (py < 0)
+                top = Math.min(moved, bottom - MIN_SIZE);
+            else
+                bottom = Math.max(moved, top + MIN_SIZE);
+        }
+        var out:EditRect = {x: left, y: top, width: right - left, height: bottom - top};
+        if (keepRatio && start.width > 0 && start.height > 0) {
+            // Recompute the dependent side from the snapped one, about the same anchor as resize().
+            var f = px != 0 ? out.width / start.width : out.height / start.height;
+            f = Math.max(f, MIN_SIZE / Math.min(start.width, start.height));
+            var w = start.width * f, ht = start.height * f;
+            out.x = px < 0 ? right - w : px > 0 ? left : start.x + (start.width - w) / 2;
+            out.y = py < 0 ? start.y + start.height - ht : py > 0 ? start.y : start.y + (start.height - ht) / 2;
+            out.width = w;
+            out.height = ht;
+        }
+        return {rect: out, guidesX: guidesX, guidesY: guidesY};
+    }
+
+    /** The rectangle nudged by the arrow keys: by dx, dy banner pixels. */
+    public static function nudge(r:EditRect, dx:Float, dy:Float):EditRect {
+        return move(r, dx, dy);
+    }
+
+    /** The closest pair of a candidate value and a snap line within reach: the line and the shift onto it. */
+    static function nearest(candidates:Array<Float>, lines:Array<Float>, reach:Float):Null<{line:Float, shift:Float}> {
+        var best:Null<{line:Float, shift:Float}> = null;
+        for (c in candidates)
+            for (l in lines) {
+                var d = l - c;
+                if (Math.abs(d) <= reach && (best == null || Math.abs(d) < Math.abs(best.shift)))
+                    best = {line: l, shift: d};
+            }
+        return best;
+    }
+}
