@@ -186,34 +186,78 @@ class EditorSession(unittest.TestCase):
         self.assertFalse(start["dirty"])
         self.assertIn("new project", start["title"])
 
-    def test_image_is_chosen_with_an_image_filter_and_previewed(self):
-        call = self.calls_between("start", "image")[0]
+    def test_background_image_is_chosen_with_an_image_filter(self):
+        call = self.calls_between("start", "image")[-1]
         self.assertEqual(call["name"], "GetSelectedFilePathVC")
         self.assertIn("*.png", call["args"][0])
         # The host makes the file its project when the filter mentions xml after its first letter.
         self.assertNotIn("xml", call["args"][0][1:])
         self.assertNotEqual(call["args"][1].lower(), "openprj")
         image = self.snaps["image"]["state"]
-        self.assertEqual((image["width"], image["height"]), (728, 90))
-        self.assertEqual(image["imageState"], "loaded")
-        self.assertEqual(image["imageSize"], "40x30")
-        self.assertIn("preset728x90", image["selected"])
+        self.assertEqual(image["image"], self.scratch + "/sky.png")
 
-    def test_out_of_range_values_are_not_applied(self):
-        self.assertEqual(self.snaps["headline-hidden"]["extra"]["typed"], "missing")  # on the other tab
+    def test_sizes_are_added_removed_and_the_design_follows(self):
+        dialog = self.snaps["size-dialog"]["state"]
+        self.assertEqual(dialog["dialog"], "addSize")
+        # The full standard list is offered; the size the project has is not.
+        for size in ("300x250", "336x280", "728x90", "970x90", "970x250", "300x600", "160x600", "120x600", "320x50",
+                     "320x100", "300x50", "468x60", "250x250", "200x200", "180x150", "970x66", "300x1050", "1200x628"):
+            self.assertIn("addSize." + size, dialog["labels"])
+        self.assertIn("addSize.300x250", dialog["disabled"])
+        image = self.snaps["image"]["state"]
+        self.assertEqual(image["sizes"], ["728x90"])
+        self.assertEqual((image["width"], image["height"]), (728, 90))
+        self.assertIn("size.728x90", image["selected"])
+
+    def test_elements_are_added_and_out_of_range_values_are_not_applied(self):
+        self.assertEqual(self.snaps["label-hidden"]["extra"]["typed"], "missing")  # nothing selected yet
+        added = self.snaps["text-added"]["state"]
+        self.assertEqual(added["selectedElement"], "text1")
+        self.assertIn("tab.element", added["selected"])
+        self.assertIn("layer.text1", added["selected"])
         edited = self.snaps["edited"]["state"]
-        self.assertEqual((edited["width"], edited["height"]), (728, 90))
+        self.assertEqual([(e["id"], e["kind"]) for e in edited["elements"]], [("text1", "Text"), ("button1", "Button")])
         self.assertIn("between", edited["status"])
         root = ET.fromstring(edited["xml"])
         self.assertEqual(root.get("bgColor"), "#B3261E")  # "#12" was refused
+        self.assertEqual(root.find("elements/text/enter").get("duration"), "1200")  # 99999 was refused
         self.assertTrue(edited["dirty"])
         self.assertTrue(edited["title"].endswith("*"))
 
+    def test_undo_and_redo_take_whole_steps_back_and_forth(self):
+        edited, undone = self.snaps["edited"]["state"], self.snaps["undone"]["state"]
+        button = lambda s: ET.fromstring(s["xml"]).find("elements/button")
+        self.assertEqual(button(edited).get("url"), "https://example.org/buy")
+        self.assertEqual(button(edited).find("label").text, "Shop now")
+        # The typed link is one step, the typed label the one before it.
+        self.assertFalse(button(undone).get("url"))
+        self.assertEqual(button(undone).find("label").text, "Shop now")
+        twice = self.snaps["undone-twice"]["state"]
+        self.assertEqual(button(twice).find("label").text, "Click here")
+        self.assertTrue(twice["canRedo"])
+        redone = self.snaps["redone"]["state"]
+        self.assertEqual(redone["xml"], edited["xml"])
+        self.assertFalse(redone["canRedo"])
+        self.assertIn("toolbar.redo", redone["disabled"])
+        # Saved, then undone: unsaved; redone to the saved state: saved again.
+        self.assertTrue(self.snaps["undone-after-save"]["state"]["dirty"])
+        self.assertFalse(self.snaps["redone-to-saved"]["state"]["dirty"])
+        self.assertTrue(self.snaps["redone-to-saved"]["state"]["title"].endswith("first.pbf"))
+
+    def test_the_language_switches_at_once_and_the_host_keeps_it(self):
+        german = self.snaps["german"]["state"]
+        self.assertEqual(german["language"], "deu")
+        self.assertEqual(german["labels"]["toolbar.undo"], "R\u00fcckg\u00e4ngig")
+        self.assertEqual(german["labels"]["layers.addButton"], "Schaltfl\u00e4che")
+        self.assertEqual(german["xml"], self.snaps["redone"]["state"]["xml"])  # the banner stays as it was
+        self.assertEqual(self.calls_between("redone", "german"), [{"name": "SetLanguageVC", "args": ["deu"]}])
+        self.assertEqual(self.snaps["cancelled-new"]["state"]["labels"]["toolbar.undo"], "Undo")
+
     def test_unsaved_changes_are_asked_about_and_cancel_keeps_them(self):
         self.assertEqual(self.snaps["ask-on-new"]["state"]["dialog"], "askSave")
-        self.assertEqual(self.names_between("edited", "cancelled-new"), [])
+        self.assertEqual(self.names_between("german", "cancelled-new"), ["SetLanguageVC"])
         self.assertTrue(self.snaps["cancelled-new"]["state"]["dirty"])
-        self.assertEqual(self.snaps["cancelled-new"]["state"]["headline"], self.expected_headline())
+        self.assertEqual(self.snaps["cancelled-new"]["state"]["elements"][0]["label"], self.expected_headline())
 
     def expected_headline(self):
         return "Spring sale \\n 50% off & <more>\nC:\\new\\temp"
@@ -223,51 +267,52 @@ class EditorSession(unittest.TestCase):
             data = f.read()
         return data, ET.fromstring(data)
 
-    def test_saved_project_has_the_format_and_exact_texts(self):
+    def test_saved_project_is_version_2_with_exact_texts(self):
         self.assertEqual(self.names_between("cancelled-new", "saved"), ["SaveProjectFileVC"])
         self.assertEqual(self.calls_between("cancelled-new", "saved")[0]["args"], [])
         data, root = self.saved_tree("first.pbf")
         # Nothing the host's line-break unwrapping could change: no backslash in the text at all.
         self.assertNotIn(b"\\", data)
         self.assertEqual(root.tag, "template")
-        self.assertEqual(root.get("demoWidth"), "728")
-        self.assertEqual(root.get("demoHeight"), "90")
+        self.assertEqual(root.get("version"), "2")
+        self.assertEqual((root.get("demoWidth"), root.get("demoHeight")), ("728", "90"))
+        self.assertEqual([(s.get("width"), s.get("height")) for s in root.findall("sizes/size")], [("728", "90")])
         self.assertEqual(root.get("img"), self.scratch + "/sky.png")
         self.assertEqual((root.get("bgColor"), root.get("fit")), ("#B3261E", "contain"))
         self.assertEqual(root.find("component/info").get("url"), "res/template.swf")
-        headline = root.find("headline")
-        self.assertEqual(headline.text, self.expected_headline())
-        self.assertEqual({k: headline.get(k) for k in ("color", "size", "bold", "align", "valign")},
-                         {"color": "#F2A900", "size": "20", "bold": "false", "align": "left", "valign": "top"})
         self.assertEqual(root.find("link").get("url"), "https://example.com/?a=1&b=2")
-        self.assertEqual(root.find("link").get("target"), "_blank")
-        self.assertEqual((root.find("effect").get("type"), root.find("effect").get("duration")), ("slide", "1200"))
+        text = root.find("elements/text")
+        self.assertEqual(text.find("label").text, self.expected_headline())
+        self.assertEqual({k: text.get(k) for k in ("color", "size", "bold", "align")},
+                         {"color": "#F2A900", "size": "20", "bold": "true", "align": "left"})
+        self.assertEqual((text.find("enter").get("type"), text.find("enter").get("duration")), ("slide", "1200"))
+        button = root.find("elements/button")
+        self.assertEqual((button.find("label").text, button.get("url")), ("Shop now", "https://example.org/buy"))
         saved = self.snaps["saved"]["state"]
         self.assertFalse(saved["dirty"])
         self.assertEqual(saved["path"], self.scratch + "/first.pbf")
         self.assertIn("first.pbf", saved["title"])
 
     def test_new_after_saving_asks_nothing_and_resets(self):
-        self.assertEqual(self.names_between("saved", "new"), ["CreateNewProjectVC"])
+        self.assertEqual(self.names_between("redone-to-saved", "new"), ["CreateNewProjectVC"])
         new = self.snaps["new"]["state"]
-        self.assertEqual((new["width"], new["height"], new["image"], new["headline"]), (300, 250, "", ""))
-        self.assertEqual(new["fields"]["width"], "300")
+        self.assertEqual((new["width"], new["height"], new["image"], new["elements"]), (300, 250, "", []))
+        self.assertFalse(new["canUndo"])
 
     def test_open_reads_the_chosen_file_and_fills_the_editor(self):
         call = self.calls_between("new", "reopened")[0]
         self.assertEqual(call["args"][:2], ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "openprj"])
         opened = self.snaps["reopened"]["state"]
-        self.assertEqual((opened["width"], opened["height"], opened["effect"]), (728, 90, "slide"))
+        self.assertEqual((opened["width"], opened["height"]), (728, 90))
         # Every value read back is written again unchanged.
         with open(os.path.join(self.scratch, "first.pbf"), encoding="utf-8") as f:
             self.assertEqual(opened["xml"], f.read())
         self.assertIn("fit.contain", opened["selected"])
         self.assertIn("bgColor.#B3261E", opened["selected"])
-        self.assertEqual(opened["headline"], self.expected_headline())
-        self.assertEqual(opened["fields"]["headline"], self.expected_headline())
         self.assertEqual(opened["fields"]["link"], "https://example.com/?a=1&b=2")
-        self.assertEqual(opened["imageState"], "loaded")
+        self.assertEqual(opened["elements"][0]["label"], self.expected_headline())
         self.assertFalse(opened["dirty"])
+        self.assertFalse(opened["canUndo"])
 
     def test_save_as_sends_the_mode_and_a_cancel_keeps_the_project_unsaved(self):
         calls = self.calls_between("reopened", "saved-as")
@@ -275,7 +320,7 @@ class EditorSession(unittest.TestCase):
         self.assertTrue(self.snaps["save-as-cancelled"]["state"]["dirty"])
         self.assertFalse(self.snaps["saved-as"]["state"]["dirty"])
         _, root = self.saved_tree("second.pbf")
-        self.assertEqual(root.find("effect").get("type"), "zoom")
+        self.assertEqual(root.find("elements/text/enter").get("type"), "zoom")
 
     def test_a_broken_project_is_reported_and_the_host_drops_it(self):
         broken = self.snaps["broken"]["state"]
@@ -283,7 +328,8 @@ class EditorSession(unittest.TestCase):
         self.assertIn("broken.pbf", broken["dialogText"])
         self.assertEqual(self.names_between("saved-as", "broken"), ["GetSelectedFilePathVC", "CreateNewProjectVC"])
         self.assertEqual(broken["path"], "")
-        self.assertEqual(broken["effect"], "zoom")  # what was on screen stays, as an unsaved banner
+        # What was on screen stays, as an unsaved banner.
+        self.assertEqual(ET.fromstring(broken["xml"]).find("elements/text/enter").get("type"), "zoom")
         self.assertTrue(broken["dirty"])
 
     def test_publish_panel_sends_the_arguments_and_explains_the_reply(self):
@@ -319,18 +365,22 @@ class EditorSession(unittest.TestCase):
                                  "MinimizeApplicationVC", "ExitApplicationVC"])
         self.assertEqual(self.snaps["ask-on-close"]["calls"], self.snaps["exit"]["calls"] - 1)
 
-    def test_started_with_a_project_opens_it_and_finds_its_image(self):
+    def test_started_with_a_version_1_project_converts_it_in_memory(self):
         snaps = snapshots(self.start)
         started = snaps["started"]["state"]
         self.assertEqual(started["path"], self.scratch + "/relative.pbf")
-        self.assertEqual((started["width"], started["height"], started["effect"]), (300, 250, "slide"))
-        self.assertEqual(started["headline"], "Summer sale")
+        self.assertEqual((started["width"], started["height"]), (300, 250))
+        # The headline became a text element; the effect its entrance.
+        self.assertEqual([(e["kind"], e["label"]) for e in started["elements"]], [("Text", "Summer sale")])
+        self.assertEqual(ET.fromstring(started["xml"]).find("elements/text/enter").get("type"), "slide")
+        self.assertIn("new format", started["status"])
         # The image is named relative to the project; the editor hands the host its full path.
         self.assertEqual(started["image"], self.scratch + "/sky.png")
-        self.assertEqual(started["imageState"], "loaded")
         self.assertFalse(started["dirty"])
-        # Nothing changed, so closing asks nothing.
+        # Nothing changed, so closing asks nothing; the file was only read.
         self.assertEqual([c["name"] for c in self.start["calls"]], ["GetOutputFielsInfoVC", "ExitApplicationVC"])
+        with open(os.path.join(self.scratch, "relative.pbf")) as f:
+            self.assertEqual(f.read(), RELATIVE_PROJECT)
 
     def test_the_still_editor_rests_and_the_effect_wakes_it(self):
         snaps = snapshots(self.rest)

@@ -63,6 +63,7 @@ window.GetOutputFolderPathVC = function () {
     const chosen = answers.folder.shift();
     return chosen === undefined ? "false" : chosen;
 };
+window.SetLanguageVC = function () { record("SetLanguageVC", arguments); return "ok"; };
 window.PreviewInBrowserVC = function () { record("PreviewInBrowserVC", arguments); return "ok"; };
 window.MaximizeApplicationVC = function () { record("MaximizeApplicationVC", arguments); return "true"; };
 window.RestoreApplicationVC = function () { record("RestoreApplicationVC", arguments); return "restore"; };

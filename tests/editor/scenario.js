@@ -8,37 +8,59 @@ const pageStart = Date.now();
 const HEADLINE = "Spring sale \\n 50% off & <more>\nC:\\new\\temp";
 
 const scenarios = {
-    // A whole editing session: size, image, text, effect, unsaved-changes question, save, new, open,
-    // a broken file, publishing, window control and exit.
+    // A whole editing session: sizes, background, a text and a button with their properties and
+    // animation, undo and redo, the language, the unsaved-changes question, save, new, open, a
+    // broken file, publishing, window control and exit.
     main: async function () {
         answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
         await startPlayer({ testMode: "1" });
         await waitFor("output settings", function () { return state().outputFolder !== ""; });
         snap("start", { loadedAfterMs: Date.now() - pageStart });
 
-        drive("click", "preset728x90");
+        // The banner becomes 728 x 90: that size added, the first one removed.
+        drive("click", "sizes.add");
+        snap("size-dialog");
+        drive("click", "addSize.728x90");
+        drive("click", "size.300x250");
+        drive("click", "sizes.remove");
         answers.file.push(dir + "/sky.png");
         drive("click", "chooseImage");
-        await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("image");
 
-        snap("headline-hidden", { typed: drive("type", "headline", "x") });
+        snap("label-hidden", { typed: drive("type", "label", "x") });
         drive("click", "bgColor.#B3261E");
         drive("type", "bgColor", "#12");
         drive("click", "fit.contain");
-        drive("click", "tab.text");
-        drive("type", "headline", HEADLINE);
-        drive("click", "headlineColor.#F2A900");
-        drive("type", "headlineSize", "20");
-        drive("click", "headlineBold");
-        drive("click", "align.left");
-        drive("click", "valign.top");
         drive("type", "link", "  https://example.com/?a=1&b=2  ");
-        drive("click", "tab.banner");
-        drive("click", "effect.slide");
-        drive("type", "duration", "1200");
-        drive("type", "width", "5");
+
+        drive("click", "layers.addText");
+        snap("text-added");
+        drive("type", "label", HEADLINE);
+        drive("click", "color.#F2A900");
+        drive("type", "size", "20");
+        drive("click", "bold");
+        drive("click", "align.left");
+        drive("click", "tab.animation");
+        drive("click", "enter.type.slide");
+        drive("type", "enter.duration", "1200");
+        drive("type", "enter.duration", "99999");
+        drive("key", "ctrl+shift+b");
+        drive("click", "tab.element");
+        drive("type", "label", "Shop now");
+        drive("type", "url", "https://example.org/buy");
         snap("edited");
+
+        drive("key", "ctrl+z");
+        snap("undone");
+        drive("click", "toolbar.undo");
+        snap("undone-twice");
+        drive("key", "ctrl+y");
+        drive("key", "ctrl+shift+z");
+        snap("redone");
+
+        drive("click", "lang.deu");
+        snap("german");
+        drive("click", "lang.eng");
 
         drive("key", "ctrl+n");
         snap("ask-on-new");
@@ -48,6 +70,10 @@ const scenarios = {
         answers.save.push(dir + "/first.pbf");
         drive("key", "ctrl+s");
         snap("saved");
+        drive("key", "ctrl+z");
+        snap("undone-after-save");
+        drive("key", "ctrl+y");
+        snap("redone-to-saved");
 
         drive("key", "ctrl+n");
         snap("new");
@@ -55,10 +81,11 @@ const scenarios = {
         answers.file.push(dir + "/first.pbf");
         drive("click", "toolbar.open");
         await waitFor("the project to open", function () { return !state().busy; });
-        await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("reopened");
 
-        drive("click", "effect.zoom");
+        drive("click", "layer.text1");
+        drive("click", "tab.animation");
+        drive("click", "enter.type.zoom");
         drive("key", "ctrl+shift+s");
         snap("save-as-cancelled");
         answers.save.push(dir + "/second.pbf");
@@ -113,13 +140,15 @@ const scenarios = {
     // For looking at: a banner being edited, left on screen (no result is posted).
     show: async function () {
         answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
-        await startPlayer({ testMode: "1" });
+        await startPlayer({ testMode: "1", lang: query.get("lang") || "eng" });
         answers.file.push(dir + "/sky.png");
         drive("click", "chooseImage");
-        drive("click", "tab.text");
-        drive("type", "headline", "Spring sale: 50% off everything");
-        drive("click", "tab.banner");
-        if (query.get("panel") === "t") drive("click", "tab.text");
+        drive("click", "layers.addRect");
+        drive("click", "layers.addText");
+        drive("type", "label", "Spring sale: 50% off everything");
+        drive("click", "layers.addButton");
+        if (query.get("panel") === "a") drive("click", "tab.animation");
+        else if (query.get("panel") === "s") drive("click", "sizes.add");
         else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
         document.title = "ready";
         await new Promise(function () {});
@@ -132,18 +161,18 @@ const scenarios = {
         await startPlayer({ testMode: "1" });
         await waitFor("output settings", function () { return state().outputFolder !== ""; }, 60);
         snap("start");
-        drive("click", "preset728x90");
+        drive("click", "sizes.add");
+        drive("click", "addSize.728x90");
+        drive("click", "size.300x250");
+        drive("click", "sizes.remove");
         drive("click", "chooseImage");
-        await waitFor("the image", function () { return state().imageState !== "loading"; });
-        drive("click", "tab.text");
-        drive("type", "headline", "Spring sale");
-        drive("click", "tab.banner");
+        drive("key", "ctrl+shift+t");
+        drive("type", "label", "Spring sale");
         drive("key", "ctrl+s");
         snap("saved");
         drive("key", "ctrl+n");
         drive("key", "ctrl+o");
         await waitFor("the project to open", function () { return !state().busy; });
-        await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("reopened");
         drive("key", "ctrl+p");
         drive("click", "publish.browse");
@@ -165,7 +194,7 @@ const scenarios = {
         await startPlayer({ testMode: "1" });
         await waitFor("rest", function () { return state().frameRate <= 1; });
         snap("rested");
-        drive("click", "replay");
+        drive("click", "play");
         snap("playing");
         await waitFor("rest after the effect", function () { return state().frameRate <= 1; });
         snap("rested-again");

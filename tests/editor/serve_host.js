@@ -6,7 +6,7 @@
 const COMMANDS = ["GetSelectedFilePathVC", "CreateNewProjectVC", "SaveProjectFileVC", "OutPutProjectFilesVC",
                   "ExitApplicationVC", "MinimizeApplicationVC", "MaximizeApplicationVC", "RestoreApplicationVC",
                   "GetOutputFielsInfoVC", "GetOutputFolderPathVC", "OpenOutputFolderVC", "OpenHelpFileVC",
-                  "PreviewInBrowserVC"];
+                  "PreviewInBrowserVC", "SetLanguageVC"];
 const hostCalls = [];
 
 function escapeXml(text) {

@@ -241,7 +241,7 @@ class PropertiesPanel extends Sprite {
     }
 
     function fontRows(f:Form, e:BannerElement, box:Void->Box, setBox:(String, Box->Void, String) -> Void) {
-        f.choices("font.", Strings.FONT, BannerElement.FONTS, ["Liberation Sans", "Liberation Serif", "DejaVu Sans"], function() return e.font,
+        f.choices("font.", Strings.FONT, BannerElement.FONTS, ["Sans", "Serif", "DejaVu"], function() return e.font,
             function(v) element(Strings.FONT, function(el) el.font = v));
         f.number("size", Strings.TEXT_SIZE, 0, function() return box().fontSize, BannerDocument.MIN_FONT, BannerDocument.MAX_FONT,
             function(v) setBox(Strings.TEXT_SIZE, function(b) b.fontSize = Std.int(v), "size"), 0, Strings.PIXELS);
