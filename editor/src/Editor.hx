@@ -195,6 +195,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         } else {
             properties.update();
         }
+        // A field that had the keyboard focus may have gone with the panel it was on; the keys
+        // then go to the editor, so that its shortcuts still work.
+        if (stage != null && (stage.focus == null || stage.focus.stage == null))
+            stage.focus = this;
     }
 
     // ---- Shell: what the host conversation shows.

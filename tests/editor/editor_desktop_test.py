@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The desktop program end to end, driven as a person would: pointer and keyboard through xdotool,
-the GTK file dialogs answered by typing. Sets a size, chooses an image, types a headline, saves,
+the GTK file dialogs answered by typing. Sets a size, chooses an image, adds a text, saves,
 starts a new banner, opens the saved project again, publishes it with pages, closes the window, and
 checks the files on disk. Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
@@ -24,12 +24,29 @@ from editor_serve_test import SKY, banner_image_pixels, swf_stage  # noqa: E402
 PROGRAM = None
 
 # Places in the editor movie, in its own coordinates (the player sits 4 pixels inside the frame).
-PRESET_728X90 = (126, 152)
-CHOOSE_IMAGE = (79, 300)
-TAB_TEXT = (239, 93)
-PUBLISH_PANEL_HEIGHT = 486  # the publish panel, 520 wide, centred in the movie
-HEADLINE_FIELD = (160, 160)
-PREVIEW_AREA = (700, 520)
+# The left column (sizes and layers) is 210 wide, the properties panel the last 300 pixels; the
+# body starts 70 pixels down, under the caption strip and the toolbar.
+EMPTY_LAYERS = (105, 420)      # free space in the layer list: a click there only focuses the movie
+ADD_SIZE = (56, 142)           # "Add size..."
+FIRST_SIZE = (56, 112)         # the first size of the project
+REMOVE_SIZE = (153, 142)       # "Remove size"
+ADD_TEXT = (40, 200)           # "Text" under Layers
+SIZE_DIALOG = (460, 360)       # the size dialog, centred in the movie
+SIZE_728X90 = (278, 96)        # its 728 x 90 button, from the dialog's corner
+PUBLISH_PANEL_HEIGHT = 486     # the publish panel, 520 wide, centred in the movie
+
+
+def LABEL_FIELD(app):  # the selected text's words, on the element's properties
+    return from_right(app, 111, 241)
+
+
+def LINK_FIELD(app):  # the banner's link, on the banner's properties
+    return from_right(app, 150, 327)
+
+
+def from_right(app, x, y):
+    """A place in the properties panel, given by its distance from the movie's right edge."""
+    return (app.width - x, y)
 
 
 def xdotool(*args):
@@ -162,24 +179,33 @@ class DesktopSession(unittest.TestCase):
             app = Desktop(cls.scratch)
         cls.app = app
         try:
-            app.click(PREVIEW_AREA)
+            app.click(EMPTY_LAYERS)
             app.focus()
-            app.click(PRESET_728X90)
-            app.click(CHOOSE_IMAGE)
+            # 728 x 90: that size added, the first one removed.
+            app.click(ADD_SIZE)
+            box_x, box_y = (app.width - SIZE_DIALOG[0]) // 2, (app.height - SIZE_DIALOG[1]) // 2
+            app.click((box_x + SIZE_728X90[0], box_y + SIZE_728X90[1]))
+            app.click(FIRST_SIZE)
+            app.click(REMOVE_SIZE)
+            # The background image, on the banner's properties.
+            app.click(from_right(app, 223, 211))
             app.answer_file_dialog(cls.scratch + "/sky.png", location_entry=True)
             app.wait_log("<string>" + cls.scratch + "/sky.png</string>")
-            app.click(TAB_TEXT)
-            app.click(HEADLINE_FIELD)
+            # A text, its words typed over the ones it starts with.
+            app.click(ADD_TEXT)
+            app.click(LABEL_FIELD(app))
+            app.key("End", *["BackSpace"] * 12)
             app.type("Spring sale")
             mark = len(app.bridge_log())
             app.key("ctrl+s")
             app.answer_file_dialog(cls.scratch + "/banner.pbf", location_entry=False)
             app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
             # Keys reach the movie once one of its fields has the keyboard focus again.
-            app.click(HEADLINE_FIELD)
+            app.click(LABEL_FIELD(app))
             app.key("ctrl+n")
             app.wait_log("CreateNewProjectVC", after=mark)
             mark = len(app.bridge_log())
+            app.click(LINK_FIELD(app))
             app.key("ctrl+o")
             app.answer_file_dialog(cls.scratch + "/banner.pbf", location_entry=True)
             app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
@@ -190,7 +216,7 @@ class DesktopSession(unittest.TestCase):
                                      stdout=subprocess.PIPE, text=True).stdout.split()
             cls.window_classed = str(app.window) in classed
             app.screenshot("editor")
-            app.click(HEADLINE_FIELD)
+            app.click(LINK_FIELD(app))
             app.key("ctrl+p")
             # The output folder field of the publish panel, which is centred in the movie.
             box_x, box_y = (app.width - 520) // 2, (app.height - PUBLISH_PANEL_HEIGHT) // 2
@@ -219,9 +245,11 @@ class DesktopSession(unittest.TestCase):
 
     def test_the_saved_project(self):
         root = ET.parse(os.path.join(self.scratch, "banner.pbf")).getroot()
+        self.assertEqual(root.get("version"), "2")
         self.assertEqual((root.get("demoWidth"), root.get("demoHeight")), ("728", "90"))
-        self.assertEqual(root.get("img"), self.scratch + "/sky.png")
-        self.assertEqual(root.find("headline").text, "Spring sale")
+        # The image as chosen, or named relative to the project beside it.
+        self.assertIn(os.path.join(self.scratch, root.get("img")), (self.scratch + "/sky.png",))
+        self.assertEqual(root.find("elements/text/label").text, "Spring sale")
 
     def test_the_published_folder(self):
         for name in ("Banner.swf", "Banner.html", "fs_aux.html", "template.xml", "res/template.swf", "res/sky.png"):
@@ -229,7 +257,7 @@ class DesktopSession(unittest.TestCase):
         self.assertEqual(swf_stage(os.path.join(self.folder, "Banner.swf")), (728, 90))
         root = ET.parse(os.path.join(self.folder, "template.xml")).getroot()
         # The project was opened again before publishing: its values came back from the file.
-        self.assertEqual(root.find("headline").text, "Spring sale")
+        self.assertEqual(root.find("elements/text/label").text, "Spring sale")
         self.assertEqual(root.get("img"), "res/sky.png")
 
     def test_the_published_banner_shows_the_image(self):

@@ -23,8 +23,8 @@ class AddSizeDialog extends Modal {
         this.session = session;
         this.widgets = widgets;
         widgets.beginGroup(9500);
-        var intro = place(Theme.paragraph(Strings.SIZE_DIALOG_INTRO, BOX_W - 30, 12, Theme.MUTED), 15, 40);
-        var y = 44 + intro.height + 6;
+        place(Theme.paragraph(Strings.SIZE_DIALOG_INTRO, BOX_W - 30, 12, Theme.MUTED), 15, 40);
+        var y = 84.0;
         var x = 15.0;
         var col = 0;
         for (s in Edits.STANDARD_SIZES) {

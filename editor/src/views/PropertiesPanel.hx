@@ -129,9 +129,9 @@ class PropertiesPanel extends Sprite {
         f.button("chooseImage", Strings.CHOOSE_IMAGE, actions.chooseBackground, 0, 130);
         var remove = f.button("removeImage", Strings.REMOVE_IMAGE, function() banner(Strings.BACKGROUND_IMAGE, function(d) d.image = ""), 136, 80);
         f.gap(30);
-        var name = f.note(Strings.NO_IMAGE);
-        name.height = 30;
-        f.gap(Math.max(0, 30 - name.height));
+        // Two lines for the image's path, whatever it is, so that the rows below stay in place.
+        var name = f.place(Theme.paragraph(Strings.NO_IMAGE, f.formWidth, 11, Theme.MUTED), 0, f.y0);
+        f.gap(34);
         f.choices("fit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return doc().fit,
             function(v) banner(Strings.FIT, function(d) d.fit = v));
         f.syncsAdd(function() {
