@@ -150,10 +150,10 @@ class Form extends Sprite {
             var colour = c;
             var s = place(cast widgets.button(new Swatch(id + "." + BannerDocument.colourText(c), c, function() choose(colour))), x, y0 + 2);
             swatches.push(cast s);
-            x += 24;
+            x += 23;
         }
-        var field = place(widgets.input(new TextInput(id, 66, 1, "#0-9a-fA-F", 7)), x + 4, y0);
-        x += 74;
+        var field = place(widgets.input(new TextInput(id, 58, 1, "#0-9a-fA-F", 7)), x + 3, y0);
+        x += 65;
         if (allowNone)
             place(widgets.button(new Button(id + ".none", Strings.NO_FILL, function() choose(null), Math.max(40, formWidth - x - 2))), x, y0);
         var show = function() {
