@@ -212,7 +212,7 @@ class RealHostSession(unittest.TestCase):
         reopened = self.snaps["reopened"]["state"]
         self.assertEqual(reopened["xml"], saved)
         self.assertEqual(reopened["path"], self.scratch + "/banner.pbf")
-        self.assertEqual(reopened["imageState"], "loaded")
+        self.assertEqual([e["label"] for e in reopened["elements"]], ["Spring sale"])
         self.assertFalse(reopened["dirty"])
 
     def test_publish_writes_the_banner_folder(self):
@@ -225,13 +225,23 @@ class RealHostSession(unittest.TestCase):
         project = ET.parse(os.path.join(self.folder, "template.xml")).getroot()
         self.assertEqual(project.get("img"), "res/sky.png")
         self.assertEqual(project.find("component/info").get("url"), "res/template.swf")
-        self.assertEqual(project.find("headline").text, "Spring sale")
+        self.assertEqual(project.get("version"), "2")
+        self.assertEqual(project.find("elements/text/label").text, "Spring sale")
         with open(os.path.join(self.folder, "res", "sky.png"), "rb") as a, \
                 open(os.path.join(self.scratch, "sky.png"), "rb") as b:
             self.assertEqual(a.read(), b.read())
         with open(os.path.join(self.folder, "Banner.html"), encoding="utf-8") as f:
             page = f.read()
         self.assertIn("Banner.swf", page)
+
+    def test_the_language_chosen_in_the_editor_is_the_hosts_setting(self):
+        self.assertEqual(self.snaps["german"]["state"]["language"], "deu")
+        stored = []
+        for folder, _, files in os.walk(os.path.join(self.scratch, "config")):
+            for name in files:
+                with open(os.path.join(folder, name), "rb") as f:
+                    stored.append(f.read())
+        self.assertTrue(any(b"lang_deu.ini" in data for data in stored), "the language setting was not stored")
 
     def test_the_published_banner_shows_the_image(self):
         seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)

@@ -184,6 +184,8 @@ const scenarios = {
         drive("click", "publish.go");
         snap("republished");
         drive("key", "esc");
+        drive("click", "lang.deu");
+        snap("german");
         drive("click", "caption.close");
         snap("exit");
     },
