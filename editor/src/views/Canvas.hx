@@ -8,7 +8,6 @@ package views;
 import BannerDocument;
 import EditGeometry.EditRect;
 import flash.Lib;
-import flash.display.MovieClip;
 import flash.display.Shape;
 import flash.display.Sprite;
 import flash.events.Event;
@@ -29,6 +28,9 @@ class Canvas extends Sprite {
     static inline var LABEL_H = 22;
     static inline var OUTLINE = 0x2F6FD6;
     static inline var GUIDE = 0xE0218A;
+    /** The component movie, from the editor movie's folder. */
+    static inline var COMPONENT_MOVIE = "templateEditor/res/template.swf";
+    static var fontsAsked = false;
 
     public var session(default, null):EditorSession;
     public var playback(default, null):Playback;
@@ -46,8 +48,8 @@ class Canvas extends Sprite {
     var areaH:Float = 100;
     var backdrop:Shape;
     var holder:Sprite;
-    var layer:MovieClip;
-    var pending:MovieClip;
+    var layer:Sprite;
+    var pending:Sprite;
     var frame:Shape;
     var overlay:Shape;
     var sizeLabel:TextField;
@@ -88,6 +90,7 @@ class Canvas extends Sprite {
         addEventListener(MouseEvent.MOUSE_DOWN, onDown);
         addEventListener(KeyboardEvent.KEY_DOWN, onKey);
         addEventListener(Event.ADDED_TO_STAGE, function(_) {
+            borrowFonts();
             // Any input starts the clock of lastUpdateMs; the redraw after it stops it.
             for (type in [MouseEvent.MOUSE_UP, KeyboardEvent.KEY_DOWN, Event.CHANGE])
                 stage.addEventListener(type, function(_) inputAt = Lib.getTimer(), true);
@@ -95,6 +98,23 @@ class Canvas extends Sprite {
         // An input and the redraw it causes come in one turn; an input that redrew nothing is forgotten.
         addEventListener(Event.ENTER_FRAME, function(_) inputAt = -1);
         sync();
+    }
+
+    /**
+     * The shipped faces come from the component movie beside the editor (the editor does not embed
+     * them); once they are in, the banner is built again with them. Until then, or without them,
+     * texts show in the player's device fonts.
+     */
+    function borrowFonts() {
+        if (fontsAsked)
+            return;
+        fontsAsked = true;
+        Pace.hold();
+        BannerFonts.load(MovieUrls.folderOf(Lib.current.loaderInfo.url) + COMPONENT_MOVIE, function(count) {
+            Pace.release();
+            if (count > 0 && shownDoc != null)
+                rebuild();
+        });
     }
 
     /** The canvas's area in the editor: the banner is scaled (never up) to fit inside it. */
@@ -109,6 +129,7 @@ class Canvas extends Sprite {
 
     /** A click at a point of the banner: selects what is under it. */
     public function clickAt(x:Float, y:Float) {
+        Pace.moving();
         inputAt = Lib.getTimer();
         press(x, y, false);
         release();
@@ -116,6 +137,7 @@ class Canvas extends Sprite {
 
     /** A drag from one point of the banner to another (moving or resizing as the pointer would). */
     public function dragFromTo(x1:Float, y1:Float, x2:Float, y2:Float, shift:Bool = false) {
+        Pace.moving();
         press(x1, y1, shift);
         var steps = 4;
         for (i in 1...steps + 1)
@@ -184,11 +206,11 @@ class Canvas extends Sprite {
         // so that an edit never flashes an empty banner.
         if (pending != null && pending.parent != null)
             pending.parent.removeChild(pending);
-        var next = new MovieClip();
+        var next = new Sprite();
         next.visible = false;
         holder.addChild(next);
         pending = next;
-        var r = new BannerRenderer(doc, new FlashSurface(next), shownSize);
+        var r = new BannerRenderer(doc, new EditorSurface(next), shownSize);
         Pace.hold();
         r.load(folder, function() {
             Pace.release();

@@ -12,6 +12,7 @@ import flash.geom.Rectangle;
 import flash.text.TextField;
 import ui.Button;
 import ui.Theme;
+import ui.Widgets;
 
 class TimelineStrip extends Sprite {
     static inline var BAR_H = 30;
@@ -30,8 +31,12 @@ class TimelineStrip extends Sprite {
     public var playButton(default, null):Button;
     public var pauseButton(default, null):Button;
 
+    /** The tab order's base for the strip's buttons. */
+    static inline var GROUP = 4500;
+
     var session:EditorSession;
     var playback:Playback;
+    var widgets:Widgets;
     var w:Float = 400;
     var h:Float = 150;
     var background:Shape;
@@ -47,16 +52,15 @@ class TimelineStrip extends Sprite {
     var order:Array<String> = [];
     var barDrag:Null<{id:String, fromX:Float, startDelay:Int, active:Bool}> = null;
 
-    public function new(session:EditorSession, playback:Playback) {
+    /** widgets: where the buttons are registered (for the keyboard and the tests), if anywhere. */
+    public function new(session:EditorSession, playback:Playback, ?widgets:Widgets) {
         super();
         this.session = session;
         this.playback = playback;
+        this.widgets = widgets;
         background = new Shape();
         addChild(background);
-        playButton = new Button("play", Strings.PLAY, playback.play, 64);
-        pauseButton = new Button("pause", Strings.PAUSE, playback.pause, 64);
-        addChild(playButton);
-        addChild(pauseButton);
+        makeButtons();
         timeText = Theme.label("", 12, Theme.MUTED);
         addChild(timeText);
         ruler = new Sprite();
@@ -77,6 +81,28 @@ class TimelineStrip extends Sprite {
         session.listen(sync);
         playback.listen(showTime);
         sync();
+    }
+
+    /** Builds the parts that carry texts again (after a language switch). */
+    public function rebuild() {
+        removeChild(playButton);
+        removeChild(pauseButton);
+        makeButtons();
+        rulerKey = "";
+        sync();
+    }
+
+    function makeButtons() {
+        if (widgets != null)
+            widgets.beginGroup(GROUP);
+        playButton = new Button("timeline.play", Strings.PLAY, playback.play, 64);
+        pauseButton = new Button("timeline.pause", Strings.PAUSE, playback.pause, 64);
+        if (widgets != null) {
+            widgets.button(playButton);
+            widgets.button(pauseButton);
+        }
+        addChildAt(playButton, 1);
+        addChildAt(pauseButton, 2);
     }
 
     public function setArea(width:Float, height:Float) {
