@@ -111,7 +111,6 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         addChild(toolbar);
         layers = new LayerList(session, widgets, commandButton);
         addChild(layers);
-        center.rebuild();
         addChild(center);
         properties = new PropertiesPanel(session, widgets, {
             status: status,
@@ -240,6 +239,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         var panelOpen = publishPanel != null;
         for (m in modals.copy())
             closeModal(m);
+        center.rebuild();
         build();
         refresh();
         if (panelOpen)

@@ -93,6 +93,8 @@ class TestDriver {
             publishReply: controller.publishReply,
             publishStatus: Std.isOfType(top, views.PublishPanel) ? (cast top : views.PublishPanel).statusText.text : "",
             imageState: editor.center.imageState,
+            imageSize: editor.center.imageSize,
+            playing: editor.center.canvas.playback.playing,
             fields: fields,
             labels: labels,
             selected: selected,

@@ -195,6 +195,7 @@ class EditorSession(unittest.TestCase):
         self.assertNotEqual(call["args"][1].lower(), "openprj")
         image = self.snaps["image"]["state"]
         self.assertEqual(image["image"], self.scratch + "/sky.png")
+        self.assertEqual((image["imageState"], image["imageSize"]), ("loaded", "40x30"))
 
     def test_sizes_are_added_removed_and_the_design_follows(self):
         dialog = self.snaps["size-dialog"]["state"]
@@ -376,13 +377,14 @@ class EditorSession(unittest.TestCase):
         self.assertIn("new format", started["status"])
         # The image is named relative to the project; the editor hands the host its full path.
         self.assertEqual(started["image"], self.scratch + "/sky.png")
+        self.assertEqual(started["imageState"], "loaded")
         self.assertFalse(started["dirty"])
         # Nothing changed, so closing asks nothing; the file was only read.
         self.assertEqual([c["name"] for c in self.start["calls"]], ["GetOutputFielsInfoVC", "ExitApplicationVC"])
         with open(os.path.join(self.scratch, "relative.pbf")) as f:
             self.assertEqual(f.read(), RELATIVE_PROJECT)
 
-    def test_the_still_editor_rests_and_the_effect_wakes_it(self):
+    def test_the_still_editor_rests_and_playing_wakes_it(self):
         snaps = snapshots(self.rest)
         self.assertLessEqual(snaps["rested"]["state"]["frameRate"], 1)
         self.assertEqual(snaps["playing"]["state"]["frameRate"], 30)

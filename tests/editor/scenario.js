@@ -25,6 +25,7 @@ const scenarios = {
         drive("click", "sizes.remove");
         answers.file.push(dir + "/sky.png");
         drive("click", "chooseImage");
+        await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("image");
 
         snap("label-hidden", { typed: drive("type", "label", "x") });
@@ -196,7 +197,7 @@ const scenarios = {
         await startPlayer({ testMode: "1" });
         await waitFor("rest", function () { return state().frameRate <= 1; });
         snap("rested");
-        drive("click", "play");
+        drive("click", "timeline.play");
         snap("playing");
         await waitFor("rest after the effect", function () { return state().frameRate <= 1; });
         snap("rested-again");

@@ -1,61 +1,64 @@
-// The middle of the editor: the banner at the size being edited.
+// The middle of the editor: the banner at the size being edited (the canvas) over the timeline.
 package views;
 
 import flash.display.Sprite;
-import ui.Theme;
 import ui.Widgets;
 
 class CenterView extends Sprite {
-    public var imageState(get, never):String;
+    static inline var TIMELINE_MIN = 120;
+    static inline var TIMELINE_MAX = 200;
+
+    public var canvas(default, null):Canvas;
+    public var timeline(default, null):TimelineStrip;
+    /** The background image as the editor reads it: none, loading, loaded or failed; its pixel size. */
+    public var imageState(default, null):String = "none";
+    public var imageSize(default, null):String = "";
 
     var session:EditorSession;
-    var widgets:Widgets;
-    var areaW:Float = 400;
-    var areaH:Float = 400;
-    var banner:Sprite;
+    var probed:String = "";
 
     public function new(session:EditorSession, widgets:Widgets) {
         super();
         this.session = session;
-        this.widgets = widgets;
-        banner = new Sprite();
-        session.listen(draw);
+        canvas = new Canvas(session);
+        timeline = new TimelineStrip(session, canvas.playback, widgets);
+        addChild(canvas);
+        addChild(timeline);
+        session.listen(probeImage);
     }
 
     /** Builds the parts that carry texts again (after a language switch). */
     public function rebuild() {
-        removeChildren();
-        widgets.beginGroup(4000);
-        addChild(banner);
-        draw();
+        timeline.rebuild();
     }
 
     public function setArea(w:Float, h:Float) {
-        areaW = w;
-        areaH = h;
-        draw();
+        var strip = Math.max(TIMELINE_MIN, Math.min(TIMELINE_MAX, Math.round(h * 0.3)));
+        canvas.setArea(w, h - strip);
+        timeline.y = h - strip;
+        timeline.setArea(w, strip);
     }
 
-    function get_imageState():String {
-        return "none";
-    }
-
-    function draw() {
-        var doc = session.doc;
-        var size = doc.sizes[session.sizeIndex];
-        var scale = Math.min(1, Math.min((areaW - 28) / size.width, (areaH - 28) / size.height));
-        var g = banner.graphics;
-        g.clear();
-        g.lineStyle(1, Theme.PANEL_LINE);
-        g.beginFill(doc.background);
-        g.drawRect(0, 0, size.width * scale, size.height * scale);
-        g.endFill();
-        for (e in doc.elements) {
-            var b = doc.box(e, session.sizeIndex);
-            g.lineStyle(1, e.id == session.selected ? Theme.ACCENT : 0x888888);
-            g.drawRect(b.x * scale, b.y * scale, b.width * scale, b.height * scale);
+    /** Reads the background image as the canvas does, to tell whether it could be shown. */
+    function probeImage() {
+        var path = session.doc.image;
+        if (path == probed)
+            return;
+        probed = path;
+        imageSize = "";
+        if (path == "") {
+            imageState = "none";
+            return;
         }
-        banner.x = Math.round((areaW - size.width * scale) / 2);
-        banner.y = 14;
+        imageState = "loading";
+        LocalFiles.loadImage(path, function(loader) {
+            if (probed != path)
+                return;
+            imageState = "loaded";
+            imageSize = loader.contentLoaderInfo.width + "x" + loader.contentLoaderInfo.height;
+        }, function(_) {
+            if (probed == path)
+                imageState = "failed";
+        });
     }
 }
