@@ -52,6 +52,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     public function new(host:HostLink) {
         super();
         widgets = new Widgets();
+        // The keys go to the editor itself when no field has them; no focus frame is drawn for that.
+        focusRect = false;
         session = new EditorSession(BannerDocument.blank(300, 250));
         controller = new HostController(host, session, this);
         commands = new Commands(session, this);
