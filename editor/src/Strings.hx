@@ -21,7 +21,6 @@ class Strings {
     public static var HELP = "Help";
     public static var UNDO = "Undo";
     public static var REDO = "Redo";
-    public static var LANGUAGE = "Language";
     public static var ADD_TEXT = "Text";
     public static var ADD_BUTTON = "Button";
     public static var ADD_IMAGE = "Image...";
@@ -42,13 +41,10 @@ class Strings {
     public static var STEP_ORDER = "Change the order";
     public static var STEP_PROPERTY = "Change %s";
     public static var STEP_SIZE = "Sizes";
-    public static var UNDO_WHAT = "Undo: %s";
-    public static var REDO_WHAT = "Redo: %s";
 
     // Left column
     public static var SIZES = "Sizes";
     public static var LAYERS = "Layers";
-    public static var ADD_ELEMENT = "Add";
     public static var NO_ELEMENTS = "No elements yet: add a text, a button, an image or a shape.";
     public static var KIND_TEXT = "Text";
     public static var KIND_BUTTON = "Button";
@@ -68,7 +64,6 @@ class Strings {
     public static var TAB_BANNER = "Banner";
     public static var TAB_ELEMENT = "Element";
     public static var TAB_ANIMATION = "Animation";
-    public static var NOTHING_SELECTED = "Select an element in the banner or in the layer list to change it.";
     public static var X = "X";
     public static var Y = "Y";
     public static var WIDTH = "Width";
@@ -137,11 +132,6 @@ class Strings {
     public static var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
     public static var NUMBER_LIMITS = "%s must be between %s and %s.";
     public static var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
-
-    // Preview
-    public static var PREVIEW = "Preview";
-    public static var IMAGE_LOADING = "Loading the image...";
-    public static var IMAGE_FAILED = "The image could not be shown.";
 
     // Publish panel
     public static var PUBLISH_TITLE = "Publish the banner";
@@ -227,7 +217,6 @@ class Strings {
         "HELP" => ["Hilfe", "Aide"],
         "UNDO" => ["R\u00fcckg\u00e4ngig", "Annuler"],
         "REDO" => ["Wiederholen", "R\u00e9tablir"],
-        "LANGUAGE" => ["Sprache", "Langue"],
         "ADD_TEXT" => ["Text", "Texte"],
         "ADD_BUTTON" => ["Schaltfl\u00e4che", "Bouton"],
         "ADD_IMAGE" => ["Bild...", "Image..."],
@@ -246,11 +235,8 @@ class Strings {
         "STEP_ORDER" => ["Reihenfolge \u00e4ndern", "Changer l'ordre"],
         "STEP_PROPERTY" => ["%s \u00e4ndern", "Modifier %s"],
         "STEP_SIZE" => ["Gr\u00f6\u00dfen", "Formats"],
-        "UNDO_WHAT" => ["R\u00fcckg\u00e4ngig: %s", "Annuler : %s"],
-        "REDO_WHAT" => ["Wiederholen: %s", "R\u00e9tablir : %s"],
         "SIZES" => ["Gr\u00f6\u00dfen", "Formats"],
         "LAYERS" => ["Ebenen", "Calques"],
-        "ADD_ELEMENT" => ["Hinzuf\u00fcgen", "Ajouter"],
         "NO_ELEMENTS" => ["Noch keine Elemente: f\u00fcgen Sie einen Text, eine Schaltfl\u00e4che, ein Bild oder eine Form hinzu.",
             "Aucun \u00e9l\u00e9ment : ajoutez un texte, un bouton, une image ou une forme."],
         "KIND_TEXT" => ["Text", "Texte"],
@@ -342,9 +328,6 @@ class Strings {
         "NUMBER_LIMITS" => ["%s muss zwischen %s und %s liegen.", "%s doit \u00eatre entre %s et %s."],
         "SIZE_LIMITS" => ["Breite und H\u00f6he m\u00fcssen zwischen %s und %s Pixeln liegen.",
             "La largeur et la hauteur doivent \u00eatre entre %s et %s pixels."],
-        "PREVIEW" => ["Vorschau", "Aper\u00e7u"],
-        "IMAGE_LOADING" => ["Das Bild wird geladen...", "Chargement de l'image..."],
-        "IMAGE_FAILED" => ["Das Bild konnte nicht angezeigt werden.", "L'image n'a pas pu \u00eatre affich\u00e9e."],
         "PUBLISH_TITLE" => ["Banner ver\u00f6ffentlichen", "Publier la banni\u00e8re"],
         "PUBLISH_INTRO" => ["Das Banner wird in einen Ordner mit dem Namen des Films im Ausgabeordner geschrieben.",
             "La banni\u00e8re est \u00e9crite dans un dossier au nom de l'animation, dans le dossier de sortie."],

@@ -254,9 +254,20 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(self.calls_between("redone", "german"), [{"name": "SetLanguageVC", "args": ["deu"]}])
         self.assertEqual(self.snaps["cancelled-new"]["state"]["labels"]["toolbar.undo"], "Undo")
 
+    def test_an_image_element_is_added_deleted_with_the_key_and_brought_back(self):
+        call = self.calls_between("german", "image-added")[-1]
+        self.assertEqual(call["name"], "GetSelectedFilePathVC")
+        self.assertIn("*.png", call["args"][0])
+        added = self.snaps["image-added"]["state"]
+        self.assertEqual(added["selectedElement"], "image1")
+        self.assertEqual(ET.fromstring(added["xml"]).find("elements/image").get("src"), self.scratch + "/sky.png")
+        self.assertEqual([e["id"] for e in self.snaps["deleted"]["state"]["elements"]], ["text1", "button1"])
+        self.assertEqual(self.snaps["delete-undone"]["state"]["xml"], added["xml"])
+        self.assertEqual(self.snaps["delete-undone"]["state"]["selectedElement"], "image1")
+
     def test_unsaved_changes_are_asked_about_and_cancel_keeps_them(self):
         self.assertEqual(self.snaps["ask-on-new"]["state"]["dialog"], "askSave")
-        self.assertEqual(self.names_between("german", "cancelled-new"), ["SetLanguageVC"])
+        self.assertEqual(self.names_between("delete-undone", "cancelled-new"), [])
         self.assertTrue(self.snaps["cancelled-new"]["state"]["dirty"])
         self.assertEqual(self.snaps["cancelled-new"]["state"]["elements"][0]["label"], self.expected_headline())
 

@@ -63,6 +63,14 @@ const scenarios = {
         snap("german");
         drive("click", "lang.eng");
 
+        answers.file.push(dir + "/sky.png");
+        drive("key", "ctrl+shift+i");
+        snap("image-added");
+        drive("key", "delete");
+        snap("deleted");
+        drive("key", "ctrl+z");
+        snap("delete-undone");
+
         drive("key", "ctrl+n");
         snap("ask-on-new");
         drive("click", "askSave.cancel");
