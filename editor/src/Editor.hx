@@ -265,6 +265,16 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         modals.push(m);
         addChild(m);
         m.layout(stageW, stageH);
+        // Tab goes round the dialog's own buttons and fields only; its first button has the keys.
+        var order = 9800;
+        for (b in m.buttons)
+            if (b.tabIndex < 0) {
+                b.tabEnabled = true;
+                b.tabIndex = order++;
+            }
+        followDialogs();
+        if (stage != null && m.buttons.length > 0)
+            stage.focus = m.buttons[0];
         refresh();
     }
 
@@ -274,7 +284,20 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             m.parent.removeChild(m);
         if (m == publishPanel)
             publishPanel = null;
+        followDialogs();
+        if (stage != null && modals.length == 0)
+            stage.focus = this;
         refresh();
+    }
+
+    /** Only the top dialog (or, without one, the editor) can be reached with Tab. */
+    function followDialogs() {
+        var top = modals.length > 0 ? modals[modals.length - 1] : null;
+        for (i in 0...numChildren) {
+            var c = getChildAt(i);
+            if (Std.isOfType(c, flash.display.DisplayObjectContainer))
+                (cast c : flash.display.DisplayObjectContainer).tabChildren = top == null || c == top;
+        }
     }
 
     // ---- CommandHost: the commands that need the host or a dialog.
