@@ -136,6 +136,7 @@ class DocumentTests {
 			+ '<link url="https://example.org/sale" target="_self"/><effect type="zoom" duration="900"/></template>';
 		var d = BannerDocument.parse(v1);
 		same("version 1", 1, d.version);
+		check("a project", d.isProject && !BannerDocument.parse("<banner/>").isProject);
 		check("kept for drawing", d.legacy != null && d.legacy.headline == "Summer sale: 30% off");
 		same("background", "300x250 res/beach.png 1E3A5F contain res/x.swf", d.sizes[0].width + "x" + d.sizes[0].height + " " + d.image + " "
 			+ StringTools.hex(d.background, 6) + " " + d.fit + " " + d.componentUrl);
@@ -158,6 +159,7 @@ class DocumentTests {
 		for (text in ["", "not xml", "<template", null]) {
 			var d = BannerDocument.parse(text);
 			check("damaged <" + text + "> gives a banner", d != null && d.sizes.length == 1 && d.toXml().indexOf("<template") >= 0);
+			check("damaged <" + text + "> is no project", !d.isProject);
 		}
 		var many = new StringBuf();
 		many.add('<template version="2" demoWidth="100" demoHeight="100" length="50000" loops="9"><elements>');
