@@ -198,6 +198,9 @@ class BannerDocument {
 	// The size demoWidth x demoHeight names: 0 for a project, another size in the copy of a
 	// project that publishing writes for that size.
 	public var shownSize:Int = 0;
+	// Whether the text read was a project at all (XML with a template root); a document is read
+	// from anything, so a caller that must refuse other files asks this.
+	public var isProject:Bool = true;
 
 	public function new() {
 		sizes = [new BannerSize(720, 540)];
@@ -223,6 +226,8 @@ class BannerDocument {
 				break;
 			}
 		} catch (e:Dynamic) {}
+		if (root == null || root.nodeName != "template")
+			d.isProject = false;
 		if (root == null) {
 			d.version = 1;
 			d.legacy = BannerProject.parse(text);
@@ -461,7 +466,7 @@ class BannerDocument {
 		var first = sizes[0];
 		b.add('<?xml version="1.0" encoding="UTF-8"?>\n');
 		b.add('<template version="2" demoWidth="' + first.width + '" demoHeight="' + first.height + '" img="' + escape(image, true)
-			+ '" bgColor="' + colourText(background) + '" fit="' + fit + '" length="' + length + '" loops="' + loops + '">\n');
+			+ '" bgColor="' + colourText(background) + '" fit="' + escape(fit, true) + '" length="' + length + '" loops="' + loops + '">\n');
 		b.add('  <component><info url="' + escape(componentUrl, true) + '"/></component>\n');
 		b.add('  <link url="' + escape(link, true) + '" target="' + escape(linkTarget, true) + '"/>\n');
 		b.add('  <elements>\n');
@@ -480,7 +485,7 @@ class BannerDocument {
 				var p = s.places.get(e.id);
 				if (p == null)
 					continue;
-				b.add('      <place ref="' + e.id + '"' + geometry(p.x, p.y, p.width, p.height));
+				b.add('      <place ref="' + escape(e.id, true) + '"' + geometry(p.x, p.y, p.width, p.height));
 				if (e.kind == Text || e.kind == Button)
 					b.add(' size="' + p.fontSize + '"');
 				b.add('/>\n');
@@ -499,17 +504,17 @@ class BannerDocument {
 			case Button: "button";
 			case Shape: "shape";
 		};
-		b.add('    <' + name + ' id="' + e.id + '"');
+		b.add('    <' + name + ' id="' + escape(e.id, true) + '"');
 		if (e.kind == Shape)
-			b.add(' kind="' + e.shapeKind + '"');
+			b.add(' kind="' + escape(e.shapeKind, true) + '"');
 		b.add(geometry(e.x, e.y, e.width, e.height));
 		b.add(' opacity="' + num(e.opacity) + '"');
 		switch (e.kind) {
 			case Image:
-				b.add(' src="' + escape(e.src, true) + '" fit="' + e.fit + '"');
+				b.add(' src="' + escape(e.src, true) + '" fit="' + escape(e.fit, true) + '"');
 			case Text:
 				b.add(fontAttributes(e));
-				b.add(' align="' + e.align + '" lineHeight="' + num(e.lineHeight) + '"');
+				b.add(' align="' + escape(e.align, true) + '" lineHeight="' + num(e.lineHeight) + '"');
 				if (e.shadowColor != null)
 					b.add(' shadowColor="' + colourText(e.shadowColor) + '" shadowX="' + num(e.shadowX) + '" shadowY="' + num(e.shadowY)
 						+ '" shadowBlur="' + num(e.shadowBlur) + '"');
@@ -531,15 +536,15 @@ class BannerDocument {
 	}
 
 	static function fontAttributes(e:BannerElement):String {
-		return ' font="' + e.font + '" size="' + e.size + '" bold="' + e.bold + '" italic="' + e.italic + '" color="' + colourText(e.color)
+		return ' font="' + escape(e.font, true) + '" size="' + e.size + '" bold="' + e.bold + '" italic="' + e.italic + '" color="' + colourText(e.color)
 			+ '"';
 	}
 
 	static function writeAnimation(b:StringBuf, name:String, sideName:String, a:BannerAnimation) {
-		b.add('      <' + name + ' type="' + a.type + '"');
+		b.add('      <' + name + ' type="' + escape(a.type, true) + '"');
 		if (a.type == "slide")
-			b.add(' ' + sideName + '="' + a.side + '"');
-		b.add(' delay="' + a.delay + '" duration="' + a.duration + '" easing="' + a.easing + '"/>\n');
+			b.add(' ' + sideName + '="' + escape(a.side, true) + '"');
+		b.add(' delay="' + a.delay + '" duration="' + a.duration + '" easing="' + escape(a.easing, true) + '"/>\n');
 	}
 
 	static function geometry(x:Float, y:Float, w:Float, h:Float):String {
@@ -843,6 +848,8 @@ class BannerDocument {
 	}
 
 	public static function escape(s:String, inAttribute:Bool):String {
+		if (s == null)
+			return "";
 		var b = new StringBuf();
 		for (i in 0...s.length) {
 			var c = s.charCodeAt(i);

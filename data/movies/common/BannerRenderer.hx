@@ -7,8 +7,10 @@
 // come in together with the entrance effect, once.
 //
 // render(t) shows the moment t of a loop and takes the document as it is now: geometry is read
-// again each time and an element whose look changed is drawn again, so an editor may change the
-// document and call render every frame.
+// again each time, an element whose look changed is drawn again, and a changed size, background
+// or link sets the banner up again, so an editor may change the document and call render every
+// frame. Texts are drawn with the fonts available when they are drawn: a movie that borrows the
+// shipped fonts (BannerFonts.load) does so before its first render.
 
 import BannerDocument;
 
@@ -19,7 +21,8 @@ class BannerRenderer {
 	var width:Int;
 	var height:Int;
 	var folder = "";
-	var begun = false;
+	var backgroundLook:String = null;
+	var background = 0; // counts the backgrounds set up, so that a late image lands nowhere
 	// What each layer shows now (see look), to draw again only what changed.
 	var drawn:Array<String> = [];
 	var pending = 0;
@@ -46,17 +49,8 @@ class BannerRenderer {
 	public function load(folder:String, ready:Void->Void) {
 		this.folder = folder;
 		this.ready = ready;
-		begin();
-		pending++; // held until every layer is drawn
-		if (doc.image != "") {
-			pending++;
-			surface.loadImage(MovieUrls.resolve(folder, doc.image), function(w:Float, h:Float) {
-				var box = BannerLayout.fitRect(doc.fit, width, height, w, h);
-				if (box != null)
-					surface.placeImage(box);
-				loaded();
-			}, loaded);
-		}
+		pending = 1; // held until every layer is drawn
+		backgroundLook = null;
 		render(0);
 		loaded();
 	}
@@ -87,13 +81,36 @@ class BannerRenderer {
 		}
 	}
 
+	// Sets up the banner: its size, background, image and link; again when any of them changed
+	// (then every layer is drawn again).
 	function begin() {
-		if (begun)
+		var size = doc.sizes[sizeIndex < doc.sizes.length ? sizeIndex : 0];
+		var look = ([size.width, size.height, doc.background, doc.image, doc.fit, doc.link, doc.linkTarget] : Array<Dynamic>).join("\x01");
+		if (look == backgroundLook)
 			return;
-		begun = true;
+		backgroundLook = look;
+		width = size.width;
+		height = size.height;
+		drawn = [];
+		background++;
 		surface.begin(width, height, doc.background);
 		// The background image's layer holds still.
 		surface.showContent({alpha: 1, x: 0, y: 0, scale: 1});
+		if (doc.image != "") {
+			var waiting = ready != null, which = background;
+			if (waiting)
+				pending++;
+			var done = function() {
+				if (waiting)
+					loaded();
+			};
+			surface.loadImage(MovieUrls.resolve(folder, doc.image), function(w:Float, h:Float) {
+				var box = BannerLayout.fitRect(doc.fit, width, height, w, h);
+				if (box != null && which == background)
+					surface.placeImage(box);
+				done();
+			}, done);
+		}
 		if (doc.link != "")
 			surface.addLink(doc.link, doc.linkTarget);
 	}

@@ -61,7 +61,14 @@ class FlashSurface implements BannerSurface {
 			banner.parent.removeChild(banner);
 	}
 
+	// Again for a banner set up anew: what was drawn goes.
 	public function begin(w:Int, h:Int, background:Int) {
+		dispose();
+		elements = null;
+		layerSprites = [];
+		drawings = [];
+		buttonLinks = new Map();
+		bannerLink = null;
 		width = w;
 		height = h;
 		banner = new Sprite();

@@ -21,6 +21,7 @@ class DomSurface implements BannerSurface {
 	var headline:DivElement;
 	var elements:DivElement;
 	var layerBoxes:Array<DivElement> = [];
+	var click:js.html.Event->Void = null;
 
 	public function new(banner:Element) {
 		this.banner = banner;
@@ -35,8 +36,17 @@ class DomSurface implements BannerSurface {
 		return v + "px";
 	}
 
+	// Again for a banner set up anew: what was drawn goes.
 	public function begin(width:Int, height:Int, background:Int) {
+		while (banner.firstChild != null)
+			banner.removeChild(banner.firstChild);
+		if (click != null)
+			banner.removeEventListener("click", click);
+		click = null;
+		elements = null;
+		layerBoxes = [];
 		var s = banner.style;
+		s.cursor = "";
 		s.position = "relative";
 		s.overflow = "hidden";
 		s.width = px(width);
@@ -111,7 +121,8 @@ class DomSurface implements BannerSurface {
 		var tag = clickTag();
 		var address:String = tag != null ? tag : url;
 		banner.style.cursor = "pointer";
-		banner.addEventListener("click", function(_) Browser.window.open(address, "_blank"));
+		click = function(_) Browser.window.open(address, "_blank");
+		banner.addEventListener("click", click);
 	}
 
 	public function showContent(state:EntranceState) {

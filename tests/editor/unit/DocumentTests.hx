@@ -1,6 +1,10 @@
 // The project document (BannerDocument, Timeline) run by Haxe's interpreter: version 2 written
-// and read back, version 1 read and converted, damaged input, sizes and the timeline.
+// and read back, version 1 read and converted, damaged input, sizes and the timeline; and what
+// the renderer asks of a surface when it draws a document and when the document changes.
 import BannerDocument;
+import BannerLayout.EntranceState;
+import BannerLayout.HeadlineLayout;
+import BannerLayout.Rect;
 
 class DocumentTests {
 	static var passed = 0;
@@ -29,6 +33,7 @@ class DocumentTests {
 		damageAndLimits();
 		sizes();
 		timeline();
+		renderer();
 		Sys.println(passed + " passed, " + failed + " failed");
 		Sys.exit(failed == 0 ? 0 : 1);
 	}
@@ -131,6 +136,7 @@ class DocumentTests {
 			+ '<link url="https://example.org/sale" target="_self"/><effect type="zoom" duration="900"/></template>';
 		var d = BannerDocument.parse(v1);
 		same("version 1", 1, d.version);
+		check("a project", d.isProject && !BannerDocument.parse("<banner/>").isProject);
 		check("kept for drawing", d.legacy != null && d.legacy.headline == "Summer sale: 30% off");
 		same("background", "300x250 res/beach.png 1E3A5F contain res/x.swf", d.sizes[0].width + "x" + d.sizes[0].height + " " + d.image + " "
 			+ StringTools.hex(d.background, 6) + " " + d.fit + " " + d.componentUrl);
@@ -153,6 +159,7 @@ class DocumentTests {
 		for (text in ["", "not xml", "<template", null]) {
 			var d = BannerDocument.parse(text);
 			check("damaged <" + text + "> gives a banner", d != null && d.sizes.length == 1 && d.toXml().indexOf("<template") >= 0);
+			check("damaged <" + text + "> is no project", !d.isProject);
 		}
 		var many = new StringBuf();
 		many.add('<template version="2" demoWidth="100" demoHeight="100" length="50000" loops="9"><elements>');
@@ -243,6 +250,52 @@ class DocumentTests {
 		same("published copy draws its size", "1 300", published.shownSize + " " + published.sizes[0].width);
 	}
 
+	public static function round(v:Float):String {
+		return BannerDocument.num(v);
+	}
+
+	static function renderer() {
+		var doc = BannerDocument.parse(StringTools.replace(EXAMPLE, 'img="res/bg.jpg"', 'img="bg.jpg"'));
+		var surface = new RecordingSurface();
+		var r = new BannerRenderer(doc, surface, 1);
+		var ready = false;
+		r.load("http://x/", function() ready = true);
+		same("everything drawn once at the size", "begin 728x90 1E3A5F; image http://x/bg.jpg; link https://example.org/sale; layers 4; "
+			+ "draw 0 shape rect; draw 1 image http://x/res/logo.png; draw 2 text Summer sale: 30% off 24; draw 3 button Shop now",
+			surface.take());
+		check("not ready before the images", !ready);
+		for (load in surface.images)
+			load();
+		check("ready once they have loaded", ready);
+		same("the background image placed", "place", surface.take());
+		same("the first moment", "hidden", surface.shown.get(1));
+
+		r.render(8000);
+		same("nothing drawn again", "", surface.take());
+		same("the text has gone at the end", "hidden", surface.shown.get(2));
+		same("the button at its place", "620,29 1", surface.shown.get(3));
+
+		doc.setBox(doc.find("b1"), 1, {x: 10, y: 5, width: 96, height: 32, fontSize: 14});
+		doc.find("t1").label = "New";
+		r.render(8000);
+		same("only the changed text drawn again", "draw 2 text New 24", surface.take());
+		same("the moved button", "10,5 1", surface.shown.get(3));
+
+		doc.elements.splice(0, 1);
+		r.render(8000);
+		same("layers follow the elements", "layers 3; draw 0 image http://x/res/logo.png; draw 1 text New 24; draw 2 button Shop now",
+			surface.take());
+
+		doc.background = 0x102030;
+		r.render(8000);
+		check("a new background sets the banner up again", StringTools.startsWith(surface.take(), "begin 728x90 102030; image"));
+
+		var legacy = new RecordingSurface();
+		new BannerRenderer(BannerDocument.parse("<template demoWidth='300' demoHeight='250'><headline>Hi</headline></template>"), legacy)
+			.start("");
+		same("version 1 drawn as always", "begin 300x250 FFFFFF; headline Hi", legacy.take());
+	}
+
 	static function timeline() {
 		var d = BannerDocument.parse(EXAMPLE);
 		var W = 300, H = 250;
@@ -268,5 +321,70 @@ class DocumentTests {
 		e.exit = new BannerAnimation("none", 300, 0);
 		check("an exit without animation hides at its time", Timeline.stateAt(d, e, d.box(e, 0), W, H, 299).visible
 			&& !Timeline.stateAt(d, e, d.box(e, 0), W, H, 300).visible);
+	}
+}
+
+// Records what a renderer asks for; images load when load() is called on it.
+class RecordingSurface implements BannerSurface {
+	public var calls:Array<String> = [];
+	public var shown:Map<Int, String> = new Map();
+	public var images:Array<Void->Void> = [];
+
+	public function new() {}
+
+	public function begin(width:Int, height:Int, background:Int)
+		calls.push("begin " + width + "x" + height + " " + StringTools.hex(background, 6));
+
+	public function loadImage(url:String, loaded:Float->Float->Void, failed:Void->Void) {
+		calls.push("image " + url);
+		images.push(function() loaded(10, 10));
+	}
+
+	public function placeImage(box:Rect)
+		calls.push("place");
+
+	public function addHeadline(headline:HeadlineLayout):Float {
+		calls.push("headline " + headline.text);
+		return 20;
+	}
+
+	public function moveHeadline(top:Float) {}
+
+	public function addLink(url:String, target:String)
+		calls.push("link " + url);
+
+	public function showContent(state:EntranceState) {}
+
+	public function now():Float
+		return 0;
+
+	public function everyFrame(tick:Void->Bool) {}
+
+	public function finished() {}
+
+	public function layers(count:Int)
+		calls.push("layers " + count);
+
+	public function drawImage(layer:Int, url:String, fit:String, width:Float, height:Float, done:Void->Void) {
+		calls.push("draw " + layer + " image " + url);
+		images.push(done);
+	}
+
+	public function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int)
+		calls.push("draw " + layer + " text " + e.label + " " + fontSize);
+
+	public function drawButton(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int)
+		calls.push("draw " + layer + " button " + e.label);
+
+	public function drawShape(layer:Int, e:BannerElement, width:Float, height:Float)
+		calls.push("draw " + layer + " shape " + e.shapeKind);
+
+	public function showLayer(layer:Int, visible:Bool, alpha:Float, x:Float, y:Float, scale:Float)
+		shown.set(layer, visible ? DocumentTests.round(x) + "," + DocumentTests.round(y) + " " + DocumentTests.round(alpha) : "hidden");
+
+	public function take():String {
+		var text = calls.join("; ");
+		calls = [];
+		return text;
 	}
 }
