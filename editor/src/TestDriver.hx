@@ -95,6 +95,8 @@ class TestDriver {
             imageState: editor.center.imageState,
             imageSize: editor.center.imageSize,
             playing: editor.center.canvas.playback.playing,
+            canvas: editor.center.canvas.testState(),
+            ruler: editor.center.timeline.testState(),
             fields: fields,
             labels: labels,
             selected: selected,

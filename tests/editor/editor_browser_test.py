@@ -413,6 +413,28 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(snaps["real-image"]["state"]["imageState"], "loaded")
         self.assertEqual(snaps["real-image"]["state"]["imageSize"], "40x30")
 
+    def test_the_canvas_picks_drags_with_snapping_in_one_step_and_the_ruler_scrubs(self):
+        snaps = snapshots(self.rest)
+        added = snaps["rect-added"]["state"]
+        box = added["canvas"]["box"]
+        self.assertEqual((box["x"], box["y"], box["width"], box["height"]), (100, 95, 100, 60))
+        # Moved by (62, 3): x follows the pointer, the middle (128) snaps to the centre line 125.
+        dragged = snaps["rect-dragged"]["state"]
+        moved = dragged["canvas"]["box"]
+        self.assertEqual((moved["x"], moved["y"], moved["width"], moved["height"]), (162, 95, 100, 60))
+        self.assertEqual(dragged["selectedElement"], added["selectedElement"])
+        self.assertEqual(dragged["undoDepth"], added["undoDepth"] + 1)
+        self.assertGreaterEqual(dragged["canvas"]["updateMs"], 0)
+        undone = snaps["drag-undone"]["state"]
+        self.assertEqual((undone["canvas"]["box"]["x"], undone["canvas"]["box"]["y"]), (100, 95))
+        self.assertEqual(undone["undoDepth"], added["undoDepth"])
+        self.assertEqual(snaps["background-picked"]["state"]["selectedElement"], "")
+        # A press a quarter along the ruler shows that moment, paused.
+        scrubbed = snaps["scrubbed"]["state"]
+        length = int(ET.fromstring(scrubbed["xml"]).get("length"))
+        self.assertAlmostEqual(scrubbed["canvas"]["time"], length / 4, delta=length / 100)
+        self.assertFalse(scrubbed["canvas"]["playing"])
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()

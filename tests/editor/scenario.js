@@ -7,6 +7,15 @@ const dir = query.get("dir");
 const pageStart = Date.now();
 const HEADLINE = "Spring sale \\n 50% off & <more>\nC:\\new\\temp";
 
+// A pointer event on the player at a point of its stage (the stage is not scaled).
+function pointer(type, point) {
+    const target = player.shadowRoot.querySelector("canvas");
+    const r = target.getBoundingClientRect();
+    target.dispatchEvent(new PointerEvent(type, { bubbles: true, cancelable: true, composed: true, pointerId: 1,
+        pointerType: "mouse", isPrimary: true, button: 0, buttons: type === "pointerup" ? 0 : 1,
+        clientX: r.left + point[0], clientY: r.top + point[1] }));
+}
+
 const scenarios = {
     // A whole editing session: sizes, background, a text and a button with their properties and
     // animation, undo and redo, the language, the unsaved-changes question, save, new, open, a
@@ -217,6 +226,31 @@ const scenarios = {
         drive("click", "chooseImage");
         await waitFor("the image", function () { return state().imageState !== "loading"; });
         snap("real-image");
+
+        // The canvas under the pointer: a rectangle dragged (its middle snaps to the banner's
+        // centre line) in one undo step, a press on empty banner selects the background, and the
+        // ruler scrubs.
+        drive("click", "layers.addRect");
+        snap("rect-added");
+        const c = state().canvas;
+        const at = function (x, y) { return [c.x + x * c.scale, c.y + y * c.scale]; };
+        const box = c.box;
+        const from = at(box.x + 10, box.y + 10);
+        const to = at(box.x + 72, box.y + 13);
+        pointer("pointerdown", from);
+        for (let i = 1; i <= 4; i++)
+            pointer("pointermove", [from[0] + (to[0] - from[0]) * i / 4, from[1] + (to[1] - from[1]) * i / 4]);
+        pointer("pointerup", to);
+        snap("rect-dragged");
+        drive("key", "ctrl+z");
+        snap("drag-undone");
+        pointer("pointerdown", at(5, 5));
+        pointer("pointerup", at(5, 5));
+        snap("background-picked");
+        const ruler = state().ruler;
+        pointer("pointerdown", [ruler.x0 + (ruler.x1 - ruler.x0) / 4, ruler.y]);
+        pointer("pointerup", [ruler.x0 + (ruler.x1 - ruler.x0) / 4, ruler.y]);
+        snap("scrubbed");
     },
 
     // Started with a project file: the editor opens it by itself.

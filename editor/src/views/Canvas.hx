@@ -153,6 +153,24 @@ class Canvas extends Sprite {
         return i < 0 ? null : doc.elements[i].id;
     }
 
+    /**
+     * What the tests read: where the banner's top-left corner is on the stage and its scale, the
+     * moment shown, whether it plays, the last update time, and the selected element's box.
+     */
+    public function testState():Dynamic {
+        var origin = localToGlobal(new flash.geom.Point(holder.x, holder.y));
+        var e = session.selectedElement();
+        return {
+            x: origin.x,
+            y: origin.y,
+            scale: scale,
+            time: playback.time,
+            playing: playback.playing,
+            updateMs: lastUpdateMs,
+            box: e == null ? null : session.doc.box(e, session.sizeIndex)
+        };
+    }
+
     // ---- Commands.
 
     /** Moves the selected element by dx, dy banner pixels (the arrow keys: 1, with Shift 10). */

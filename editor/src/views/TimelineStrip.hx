@@ -112,6 +112,13 @@ class TimelineStrip extends Sprite {
         sync();
     }
 
+    /** What the tests read: where the ruler's start and end (the banner's length) are on the stage. */
+    public function testState():Dynamic {
+        var start = localToGlobal(new flash.geom.Point(xOf(0), BAR_H + RULER_H / 2));
+        var end = localToGlobal(new flash.geom.Point(xOf(session.doc.length), BAR_H + RULER_H / 2));
+        return {x0: start.x, x1: end.x, y: start.y};
+    }
+
     // ---- Time and pixels.
 
     function trackLeft():Float {
