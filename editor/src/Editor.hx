@@ -42,7 +42,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     var statusText:TextField;
     var publishPanel:PublishPanel;
     /** The buttons that run commands, enabled while their command can be used. */
-    var commandButtons:Array<{button:Button, command:String}> = [];
+    var commandButtons = new Map<String, {button:Button, command:String}>();
     /** Whether the last key went down with Ctrl (and without Alt, which with Ctrl is AltGr). */
     var ctrlChord = false;
     var stageW:Float = 1000;
@@ -92,7 +92,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     function build() {
         removeChildren();
-        commandButtons = [];
+        commandButtons = new Map();
         caption = new Sprite();
         widgets.beginGroup(100);
         titleText = Theme.label("", 13, Theme.CAPTION_TEXT, true);
@@ -136,7 +136,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         var c = commands.get(command);
         var b = widgets.button(new Button(id, Commands.labelOf(c), function() commands.run(command), width, 28));
         b.enabled = c.enabled();
-        commandButtons.push({button: b, command: command});
+        // By id: a part built again replaces its buttons.
+        commandButtons.set(id, {button: b, command: command});
         return b;
     }
 
