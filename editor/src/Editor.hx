@@ -42,7 +42,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     var statusText:TextField;
     var publishPanel:PublishPanel;
     /** The buttons that run commands, enabled while their command can be used. */
-    var commandButtons:Array<{button:Button, command:String}> = [];
+    var commandButtons = new Map<String, {button:Button, command:String}>();
     /** Whether the last key went down with Ctrl (and without Alt, which with Ctrl is AltGr). */
     var ctrlChord = false;
     var stageW:Float = 1000;
@@ -92,7 +92,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     function build() {
         removeChildren();
-        commandButtons = [];
+        commandButtons = new Map();
         caption = new Sprite();
         widgets.beginGroup(100);
         titleText = Theme.label("", 13, Theme.CAPTION_TEXT, true);
@@ -136,7 +136,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         var c = commands.get(command);
         var b = widgets.button(new Button(id, Commands.labelOf(c), function() commands.run(command), width, 28));
         b.enabled = c.enabled();
-        commandButtons.push({button: b, command: command});
+        // By id: a part built again replaces its buttons.
+        commandButtons.set(id, {button: b, command: command});
         return b;
     }
 
@@ -265,6 +266,16 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         modals.push(m);
         addChild(m);
         m.layout(stageW, stageH);
+        // Tab goes round the dialog's own buttons and fields only; its first button has the keys.
+        var order = 9800;
+        for (b in m.buttons)
+            if (b.tabIndex < 0) {
+                b.tabEnabled = true;
+                b.tabIndex = order++;
+            }
+        followDialogs();
+        if (stage != null && m.buttons.length > 0)
+            stage.focus = m.buttons[0];
         refresh();
     }
 
@@ -274,7 +285,20 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             m.parent.removeChild(m);
         if (m == publishPanel)
             publishPanel = null;
+        followDialogs();
+        if (stage != null && modals.length == 0)
+            stage.focus = this;
         refresh();
+    }
+
+    /** Only the top dialog (or, without one, the editor) can be reached with Tab. */
+    function followDialogs() {
+        var top = modals.length > 0 ? modals[modals.length - 1] : null;
+        for (i in 0...numChildren) {
+            var c = getChildAt(i);
+            if (Std.isOfType(c, flash.display.DisplayObjectContainer))
+                (cast c : flash.display.DisplayObjectContainer).tabChildren = top == null || c == top;
+        }
     }
 
     // ---- CommandHost: the commands that need the host or a dialog.
