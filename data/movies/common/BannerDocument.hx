@@ -318,23 +318,16 @@ class BannerDocument {
 		}
 		if (read.length == 0)
 			return;
-		// demoWidth x demoHeight is trusted: it is either one of the sizes (the copy publishing
-		// writes for each size) or, when it names none of them, the first size.
+		// demoWidth x demoHeight names the size to draw: the first for a project, another in the
+		// copy publishing writes for each size. The element geometry is at the first listed size.
 		var shown = -1;
 		for (i in 0...read.length)
 			if (read[i].width == demoW && read[i].height == demoH)
 				shown = i;
 		if (shown < 0) {
-			read[0].width = demoW;
-			read[0].height = demoH;
-			// The changed first size may now equal a later one: that one goes.
-			var i = read.length - 1;
-			while (i > 0) {
-				if (read[i].width == demoW && read[i].height == demoH)
-					read.splice(i, 1);
-				i--;
-			}
-			shown = 0;
+			// A size the list lacks is drawn by the automatic rule.
+			read.push(new BannerSize(demoW, demoH));
+			shown = read.length - 1;
 		}
 		sizes = read;
 		shownSize = shown;

@@ -283,8 +283,9 @@ class FlashSurface implements BannerSurface {
 		}
 	}
 
-	// A text field in e's face at fontSize, its lines size x lineHeight apart.
-	static function textField(e:BannerElement, fontSize:Int, align:String, lineHeight:Float):TextField {
+	// A text field in e's face at fontSize; with a lineHeight, its lines are fontSize x lineHeight
+	// apart (otherwise the font's own spacing). Answers the field and the leading added per line.
+	static function textField(e:BannerElement, fontSize:Int, align:String, ?lineHeight:Float):{field:TextField, leading:Float} {
 		var embedded = BannerFonts.face(e.font, e.bold, e.italic);
 		var format = new TextFormat(embedded != null ? embedded : BannerFonts.deviceFont(e.font), fontSize, e.color, e.bold, e.italic);
 		format.align = switch (align) {
@@ -297,21 +298,30 @@ class FlashSurface implements BannerSurface {
 		field.selectable = false;
 		field.mouseEnabled = false;
 		field.defaultTextFormat = format;
-		field.text = "X";
-		// The font's own line height, to turn into the wanted one.
-		var metrics = field.getLineMetrics(0);
-		format.leading = Math.round(fontSize * lineHeight - (metrics.ascent + metrics.descent));
-		field.defaultTextFormat = format;
-		field.text = "";
-		return field;
+		var leading = 0;
+		if (lineHeight != null) {
+			field.text = "X";
+			// The font's own line height, to turn into the wanted one.
+			var metrics = field.getLineMetrics(0);
+			leading = Math.round(fontSize * lineHeight - (metrics.ascent + metrics.descent));
+			format.leading = leading;
+			field.defaultTextFormat = format;
+			field.text = "";
+		}
+		return {field: field, leading: leading};
 	}
 
+	// The text starts at the box's edges: the field's gutter lies outside them, and each line's
+	// extra spacing is shared above and below it, as web pages and the backup image lay lines out.
 	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
 		var layer = fresh(index);
-		var field = textField(e, fontSize, e.align, e.lineHeight);
+		var made = textField(e, fontSize, e.align, e.lineHeight);
+		var field = made.field;
 		field.multiline = true;
 		field.wordWrap = true;
-		field.width = width;
+		field.width = width + 2 * BannerLayout.TEXT_GUTTER;
+		field.x = -BannerLayout.TEXT_GUTTER;
+		field.y = -BannerLayout.TEXT_GUTTER + made.leading / 2;
 		field.autoSize = TextFieldAutoSize.LEFT;
 		field.text = e.label.split("\r\n").join("\n");
 		layer.addChild(field);
@@ -335,7 +345,7 @@ class FlashSurface implements BannerSurface {
 				layer.graphics.drawRect(0, 0, width, height);
 			layer.graphics.endFill();
 		}
-		var field = textField(e, fontSize, "center", 1.2);
+		var field = textField(e, fontSize, "center").field;
 		field.multiline = true;
 		field.wordWrap = false;
 		field.autoSize = TextFieldAutoSize.LEFT;

@@ -227,7 +227,7 @@ class DomSurface implements BannerSurface {
 		var s = text.style;
 		s.boxSizing = "border-box";
 		s.width = px(width);
-		s.padding = px(BannerLayout.TEXT_GUTTER);
+		s.padding = "0";
 		s.margin = "0";
 		setFont(s, e, fontSize);
 		s.lineHeight = px(fontSize * e.lineHeight);
@@ -251,7 +251,7 @@ class DomSurface implements BannerSurface {
 		s.justifyContent = "center";
 		s.textAlign = "center";
 		s.whiteSpace = "pre";
-		s.lineHeight = "1.2";
+		s.lineHeight = "normal";
 		setFont(s, e, fontSize);
 		s.cursor = "pointer";
 		var label = Browser.document.createSpanElement();

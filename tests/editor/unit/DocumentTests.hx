@@ -248,6 +248,10 @@ class DocumentTests {
 		var published = BannerDocument.parse(StringTools.replace(StringTools.replace(EXAMPLE, 'demoWidth="300"', 'demoWidth="728"'),
 			'demoHeight="250"', 'demoHeight="90"'));
 		same("published copy draws its size", "1 300", published.shownSize + " " + published.sizes[0].width);
+		var unlisted = BannerDocument.parse(StringTools.replace(EXAMPLE, 'demoWidth="300"', 'demoWidth="600"'));
+		var e = unlisted.find("logo");
+		same("a size the list lacks is drawn by the rule", "2 600x250 20 160", unlisted.shownSize + " "
+			+ unlisted.sizes[2].width + "x" + unlisted.sizes[2].height + " " + unlisted.box(e, 2).x + " " + unlisted.box(e, 2).width);
 	}
 
 	public static function round(v:Float):String {
