@@ -48,6 +48,7 @@ class TimelineStrip extends Sprite {
     var playhead:Shape;
     var scroll:Float = 0;
     var rulerKey = "";
+    var shownRows = "";
     // Element ids by row, topmost element first.
     var order:Array<String> = [];
     var barDrag:Null<{id:String, fromX:Float, startDelay:Int, active:Bool}> = null;
@@ -204,7 +205,24 @@ class TimelineStrip extends Sprite {
         }
     }
 
+    /** What the rows show: redrawn only when it changed (not while an element is dragged on the canvas). */
+    function rowsKey():String {
+        var doc = session.doc;
+        var key = new StringBuf();
+        key.add(w + "/" + h + "/" + doc.length + "/" + session.selected);
+        for (e in doc.elements) {
+            key.add("|" + e.id + "/" + e.enter.type + "/" + e.enter.delay + "/" + e.enter.duration + "/" + rowName(e));
+            if (e.exit != null)
+                key.add("/" + e.exit.type + "/" + e.exit.delay + "/" + e.exit.duration);
+        }
+        return key.toString();
+    }
+
     function drawRows() {
+        var key = rowsKey();
+        if (key == shownRows)
+            return;
+        shownRows = key;
         var doc = session.doc;
         var length = doc.length;
         var g = rowLines.graphics;
