@@ -259,6 +259,16 @@ const scenarios = {
         realKey("Shift", "ShiftLeft", true, function () { realKey("ArrowRight", "ArrowRight", true); });
         realKey("ArrowDown", "ArrowDown", false);
         snap("nudged");
+        // Its bar on the timeline dragged 60 pixels later: the entrance delay follows, in one step.
+        drive("click", "tab.animation");
+        drive("click", "enter.type.fade");
+        snap("fading");
+        const bar = state().ruler.bar;
+        pointer("pointerdown", [bar.x + 4, bar.y]);
+        for (let i = 1; i <= 3; i++)
+            pointer("pointermove", [bar.x + 4 + 20 * i, bar.y]);
+        pointer("pointerup", [bar.x + 64, bar.y]);
+        snap("delay-moved");
         pointer("pointerdown", at(5, 5));
         pointer("pointerup", at(5, 5));
         snap("background-picked");
