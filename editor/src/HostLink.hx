@@ -1,5 +1,5 @@
-// The editor's only channel to the host program: the commands it sends (the twelve and the preview) and the
-// three functions it offers.
+// The editor's only channel to the host program: the commands it sends (the twelve, and beside them
+// the preview, the hand-over and the language) and the functions it offers.
 import flash.external.ExternalInterface;
 
 class HostLink {

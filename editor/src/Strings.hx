@@ -4,7 +4,7 @@
 class Strings {
     /** The languages, by the three-letter codes the host uses; the first is the fallback. */
     public static var LANGUAGES:Array<String> = ["eng", "deu", "fra"];
-    public static var LANGUAGE_NAMES:Array<String> = ["English", "Deutsch", "Fran\u00e7ais"];
+    public static var LANGUAGE_NAMES:Array<String> = ["EN", "DE", "FR"];
     public static var language(default, null):String = "eng";
 
     public static var APP_TITLE = "Pennoria Banner Editor";
@@ -226,8 +226,8 @@ class Strings {
         "DUPLICATE" => ["Duplizieren", "Dupliquer"],
         "FORWARD" => ["Nach vorn", "Avancer"],
         "BACKWARD" => ["Nach hinten", "Reculer"],
-        "ADD_SIZE" => ["Gr\u00f6\u00dfe hinzuf\u00fcgen...", "Ajouter un format..."],
-        "REMOVE_SIZE" => ["Gr\u00f6\u00dfe entfernen", "Retirer le format"],
+        "ADD_SIZE" => ["Neue Gr\u00f6\u00dfe...", "Ajouter..."],
+        "REMOVE_SIZE" => ["Entfernen", "Retirer"],
         "TIP_SHORTCUT" => ["%s (%s)", "%s (%s)"],
         "STEP_ADD" => ["%s hinzuf\u00fcgen", "Ajouter %s"],
         "STEP_DELETE" => ["%s l\u00f6schen", "Supprimer %s"],
@@ -270,11 +270,11 @@ class Strings {
         "BOLD" => ["Fett", "Gras"],
         "ITALIC" => ["Kursiv", "Italique"],
         "COLOUR" => ["Farbe", "Couleur"],
-        "TEXT_COLOUR" => ["Textfarbe", "Couleur du texte"],
+        "TEXT_COLOUR" => ["Textfarbe", "Texte"],
         "FILL" => ["F\u00fcllung", "Remplissage"],
         "NO_FILL" => ["Keine", "Aucun"],
         "STROKE" => ["Umriss", "Contour"],
-        "STROKE_WIDTH" => ["Umrissbreite", "\u00c9paisseur du contour"],
+        "STROKE_WIDTH" => ["Umrissst\u00e4rke", "\u00c9paisseur"],
         "RADIUS" => ["Ecken", "Coins"],
         "SHAPE_KIND" => ["Form", "Forme"],
         "ALIGN" => ["Ausrichtung", "Alignement"],

@@ -176,6 +176,7 @@ const scenarios = {
         drive("click", "layers.addText");
         drive("type", "label", "Spring sale: 50% off everything");
         drive("click", "layers.addButton");
+        if (query.get("select")) drive("click", "layer." + query.get("select"));
         if (query.get("panel") === "a") drive("click", "tab.animation");
         else if (query.get("panel") === "s") drive("click", "sizes.add");
         else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));

@@ -32,7 +32,7 @@ class Toolbar extends Sprite {
         }
         for (i in 0...Strings.LANGUAGES.length) {
             var code = Strings.LANGUAGES[i];
-            var b = widgets.button(new Button("lang." + code, Strings.LANGUAGE_NAMES[i], function() chooseLanguage(code), 0, 28));
+            var b = widgets.button(new Button("lang." + code, Strings.LANGUAGE_NAMES[i], function() chooseLanguage(code), 36, 28));
             b.selected = code == Strings.language;
             b.y = 7;
             languageButtons.push(b);
