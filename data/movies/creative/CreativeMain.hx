@@ -19,6 +19,13 @@ class CreativeMain {
 			if (doc.legacy != null)
 				doc.legacy.image = image == "" ? null : Std.string(image);
 		}
+		// The ad server's clickTag makes a banner without a link of its own clickable too.
+		var tag:Dynamic = untyped Browser.window.clickTag;
+		if (doc.link == "" && tag != null && ProjectRules.allowedLink(Std.string(tag))) {
+			doc.link = StringTools.trim(Std.string(tag));
+			if (doc.legacy != null)
+				doc.legacy.link = doc.link;
+		}
 		new BannerRenderer(doc, new DomSurface(banner), doc.shownSize).start("");
 	}
 }
