@@ -413,7 +413,7 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(snaps["real-image"]["state"]["imageState"], "loaded")
         self.assertEqual(snaps["real-image"]["state"]["imageSize"], "40x30")
 
-    def test_the_canvas_picks_drags_with_snapping_in_one_step_and_the_ruler_scrubs(self):
+    def test_the_canvas_picks_drags_with_snapping_in_one_step_nudges_and_the_timeline_moves_delays_and_scrubs(self):
         snaps = snapshots(self.rest)
         added = snaps["rect-added"]["state"]
         box = added["canvas"]["box"]
@@ -428,6 +428,17 @@ class EditorSession(unittest.TestCase):
         undone = snaps["drag-undone"]["state"]
         self.assertEqual((undone["canvas"]["box"]["x"], undone["canvas"]["box"]["y"]), (100, 95))
         self.assertEqual(undone["undoDepth"], added["undoDepth"])
+        nudged = snaps["nudged"]["state"]
+        self.assertEqual((nudged["canvas"]["box"]["x"], nudged["canvas"]["box"]["y"]), (110, 96))
+        self.assertEqual(nudged["undoDepth"], added["undoDepth"] + 2)
+        # 60 pixels of the ruler later, in steps of 10 ms.
+        fading, moved = snaps["fading"]["state"], snaps["delay-moved"]["state"]
+        def delay(s):
+            element = ET.fromstring(s["xml"]).find("elements/*[@id='%s']" % added["selectedElement"])
+            return int(element.find("enter").get("delay"))
+        ms_per_pixel = int(ET.fromstring(moved["xml"]).get("length")) / (moved["ruler"]["x1"] - moved["ruler"]["x0"])
+        self.assertAlmostEqual(delay(moved) - delay(fading), 60 * ms_per_pixel, delta=10)
+        self.assertEqual(moved["undoDepth"], fading["undoDepth"] + 1)
         self.assertEqual(snaps["background-picked"]["state"]["selectedElement"], "")
         # A press a quarter along the ruler shows that moment, paused.
         scrubbed = snaps["scrubbed"]["state"]

@@ -28,6 +28,17 @@ function pointer(type, point) {
         clientX: r.left + point[0], clientY: r.top + point[1] }));
 }
 
+// A key pressed and released on the player, as the page's keyboard delivers it; during() runs while it is down.
+function realKey(key, code, shift, during) {
+    const send = function (type) {
+        player.dispatchEvent(new KeyboardEvent(type, { key: key, code: code, shiftKey: shift, bubbles: true,
+                                                       cancelable: true, composed: true }));
+    };
+    send("keydown");
+    if (during) during();
+    send("keyup");
+}
+
 const scenarios = {
     // A whole editing session: sizes, background, a text and a button with their properties and
     // animation, undo and redo, the language, the unsaved-changes question, save, new, open, a
@@ -241,8 +252,8 @@ const scenarios = {
         snap("real-image");
 
         // The canvas under the pointer: a rectangle dragged (its middle snaps to the banner's
-        // centre line) in one undo step, a press on empty banner selects the background, and the
-        // ruler scrubs.
+        // centre line) in one undo step, nudged with the arrow keys, a press on empty banner
+        // selects the background, and the ruler scrubs.
         drive("click", "layers.addRect");
         snap("rect-added");
         const added = state();
@@ -258,6 +269,20 @@ const scenarios = {
         snap("rect-dragged");
         drive("key", "ctrl+z");
         snap("drag-undone");
+        // The canvas kept the keyboard focus from the press: Shift+Right nudges by 10, Down by 1.
+        realKey("Shift", "ShiftLeft", true, function () { realKey("ArrowRight", "ArrowRight", true); });
+        realKey("ArrowDown", "ArrowDown", false);
+        snap("nudged");
+        // Its bar on the timeline dragged 60 pixels later: the entrance delay follows, in one step.
+        drive("click", "tab.animation");
+        drive("click", "enter.type.fade");
+        snap("fading");
+        const bar = state().ruler.bar;
+        pointer("pointerdown", [bar.x + 4, bar.y]);
+        for (let i = 1; i <= 3; i++)
+            pointer("pointermove", [bar.x + 4 + 20 * i, bar.y]);
+        pointer("pointerup", [bar.x + 64, bar.y]);
+        snap("delay-moved");
         pointer("pointerdown", at(5, 5));
         pointer("pointerup", at(5, 5));
         snap("background-picked");

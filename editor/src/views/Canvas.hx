@@ -56,7 +56,6 @@ class Canvas extends Sprite {
     var renderer:BannerRenderer;
     var shownDoc:BannerDocument;
     var shownSize = -1;
-    var shownKey:String = null;
     var bannerW = 1;
     var bannerH = 1;
     // The moment of the last input, for lastUpdateMs.
@@ -189,33 +188,33 @@ class Canvas extends Sprite {
     }
 
     /**
-     * Follows the session. The renderer takes the elements as they are now each time it renders
-     * (it redraws only what changed), so edits re-pose the built banner; another document (undo
-     * swaps it), size or background builds it again.
+     * Follows the session. The renderer takes the document as it is now each time it renders (it
+     * redraws only what changed, and sets the banner up again when its size, background or link
+     * changed), so edits only re-pose the built banner; another document (undo swaps it) or another
+     * size builds it anew.
      */
     function sync() {
         var doc = session.doc;
         if (drag != null && (doc != drag.doc || session.doc.find(drag.id) == null))
             drag = null; // undone under the pointer
-        if (doc != shownDoc || session.sizeIndex != shownSize || contentKey(doc) != shownKey) {
+        if (doc != shownDoc || session.sizeIndex != shownSize) {
             rebuild();
         } else {
+            var size = doc.sizes[shownSize];
+            if (size.width != bannerW || size.height != bannerH) {
+                bannerW = size.width;
+                bannerH = size.height;
+                layout();
+            }
             pose();
         }
         drawOverlay();
-    }
-
-    /** What the renderer draws once when it begins: the banner's size, background and link. */
-    function contentKey(doc:BannerDocument):String {
-        var size = doc.sizes[session.sizeIndex < doc.sizes.length ? session.sizeIndex : 0];
-        return ([size.width, size.height, doc.background, doc.image, doc.fit, doc.link, doc.linkTarget] : Array<Dynamic>).join("\x01");
     }
 
     function rebuild() {
         var doc = session.doc;
         shownDoc = doc;
         shownSize = session.sizeIndex < doc.sizes.length ? session.sizeIndex : 0;
-        shownKey = contentKey(doc);
         bannerW = doc.sizes[shownSize].width;
         bannerH = doc.sizes[shownSize].height;
         layout();

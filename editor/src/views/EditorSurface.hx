@@ -1,33 +1,66 @@
 // The component movie's Flash surface as the editor's canvas uses it: without links, and with
 // images read the way the editor reads local files (the URL forms the player serves, and only
 // PNG, JPEG or GIF bytes shown, so a movie passed off as an image never runs inside the editor).
+// Pictures are kept by URL, so a banner set up again (a new background colour, undo) shows its
+// images at once.
 package views;
 
+import BannerLayout.Rect;
 import flash.display.Bitmap;
+import flash.display.BitmapData;
 import flash.display.DisplayObjectContainer;
 
 class EditorSurface extends FlashSurface {
+    /** The background image, shared by every banner set up from the same file (images are cached by URL). */
+    var backdropPicture:Bitmap;
+
     public function new(root:DisplayObjectContainer) {
         super(root, false);
     }
 
+    override public function begin(w:Int, h:Int, colour:Int) {
+        backdropPicture = null;
+        super.begin(w, h, colour);
+    }
+
     override public function loadImage(url:String, loaded:Float->Float->Void, failed:Void->Void) {
+        var cached = FlashSurface.pictures.get(url);
+        if (cached != null) {
+            showBackdrop(cached);
+            loaded(cached.width, cached.height);
+            return;
+        }
+        var holder = content;
         LocalFiles.loadImage(url, function(loader) {
-            if (content == null) {
+            var data:BitmapData = null;
+            try {
+                data = (cast loader.content : Bitmap).bitmapData;
+            } catch (e:Dynamic) {}
+            if (data == null) {
                 failed();
                 return;
             }
-            picture = loader;
-            content.addChild(loader);
-            var w:Float = loader.contentLoaderInfo.width, h:Float = loader.contentLoaderInfo.height;
-            try {
-                var bitmap:Bitmap = cast loader.content;
-                bitmap.smoothing = true;
-                w = bitmap.bitmapData.width;
-                h = bitmap.bitmapData.height;
-            } catch (e:Dynamic) {}
-            loaded(w, h);
+            FlashSurface.pictures.set(url, data);
+            // Set up again meanwhile: the picture belongs to a banner no longer shown.
+            if (holder == content)
+                showBackdrop(data);
+            loaded(data.width, data.height);
         }, function(_) failed());
+    }
+
+    function showBackdrop(data:BitmapData) {
+        backdropPicture = new Bitmap(data);
+        backdropPicture.smoothing = true;
+        content.addChild(backdropPicture);
+    }
+
+    override public function placeImage(box:Rect) {
+        if (backdropPicture == null)
+            return;
+        backdropPicture.scaleX = box.width / backdropPicture.bitmapData.width;
+        backdropPicture.scaleY = box.height / backdropPicture.bitmapData.height;
+        backdropPicture.x = box.x;
+        backdropPicture.y = box.y;
     }
 
     override public function drawImage(index:Int, url:String, fit:String, width:Float, height:Float, done:Void->Void) {

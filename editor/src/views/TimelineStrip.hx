@@ -113,11 +113,21 @@ class TimelineStrip extends Sprite {
         sync();
     }
 
-    /** What the tests read: where the ruler's start and end (the banner's length) are on the stage. */
+    /**
+     * What the tests read: where the ruler's start and end (the banner's length) are on the stage,
+     * and where the selected element's bar starts (null when its row is scrolled away).
+     */
     public function testState():Dynamic {
         var start = localToGlobal(new flash.geom.Point(xOf(0), BAR_H + RULER_H / 2));
         var end = localToGlobal(new flash.geom.Point(xOf(session.doc.length), BAR_H + RULER_H / 2));
-        return {x0: start.x, x1: end.x, y: start.y};
+        var row = order.indexOf(session.selected);
+        var e = session.selectedElement();
+        var bar:Dynamic = null;
+        if (e != null && row >= 0 && row * ROW_H >= scroll && (row + 1) * ROW_H <= scroll + h - BAR_H - RULER_H) {
+            var p = localToGlobal(new flash.geom.Point(xOf(spanOf(e, session.doc.length).start), BAR_H + RULER_H + row * ROW_H - scroll + ROW_H / 2));
+            bar = {x: p.x, y: p.y};
+        }
+        return {x0: start.x, x1: end.x, y: start.y, bar: bar};
     }
 
     // ---- Time and pixels.
