@@ -464,6 +464,21 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(len(after), len(before) - 1)
         self.assertEqual(snaps["escaped"]["state"]["dialog"], "")
 
+    def test_a_custom_size_is_checked_and_added(self):
+        snaps = snapshots(self.rest)
+        refused = snaps["custom-refused"]["state"]
+        self.assertEqual(refused["dialog"], "addSize")
+        self.assertEqual(refused["sizes"], ["300x250"])
+        added = snaps["custom-size"]["state"]
+        self.assertEqual(added["dialog"], "")
+        self.assertEqual(added["sizes"], ["300x250", "640x360"])
+        self.assertEqual(added["sizeIndex"], 1)
+        self.assertIn("size.640x360", added["selected"])
+        # Every element has its place at the new size.
+        places = ET.fromstring(added["xml"]).findall("sizes/size")[1].findall("place")
+        self.assertGreaterEqual(len(added["elements"]), 1)
+        self.assertEqual(len(places), len(added["elements"]))
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--swf", required=True)

@@ -318,6 +318,17 @@ const scenarios = {
         drive("key", "ctrl+p");
         await step("Escape", "Escape", 27);
         snap("escaped");
+
+        // A custom size: refused out of range, added with Return in its field.
+        drive("click", "layers.addText");
+        drive("key", "ctrl+shift+a");
+        drive("type", "addSize.width", "9999");
+        drive("type", "addSize.height", "360");
+        drive("key", "enter");
+        snap("custom-refused");
+        drive("type", "addSize.width", "640");
+        drive("key", "enter");
+        snap("custom-size");
     },
 
     // Started with a project file: the editor opens it by itself.

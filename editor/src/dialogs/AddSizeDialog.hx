@@ -48,7 +48,7 @@ class AddSizeDialog extends Modal {
         var wf = place(widgets.input(new TextInput("addSize.width", 60, 1, "0-9", 4)), 130, y);
         place(Theme.label("\u00d7", 12), 196, y + 4);
         var hf = place(widgets.input(new TextInput("addSize.height", 60, 1, "0-9", 4)), 212, y);
-        place(widgets.button(new Button("addSize.custom", Strings.ADD, function() {
+        var add = place(widgets.button(new Button("addSize.custom", Strings.ADD, function() {
             var w = Std.parseInt(wf.text), h = Std.parseInt(hf.text);
             if (w == null || h == null || w < 10 || h < 10 || w > 4096 || h > 4096) {
                 note.text = Strings.format(Strings.SIZE_LIMITS, ["10", "4096"]);
@@ -63,6 +63,8 @@ class AddSizeDialog extends Modal {
         }, 80)), 284, y);
         note = place(Theme.paragraph("", BOX_W - 30, 12, Theme.ERROR), 15, y + 30);
         addButtonRow([widgets.button(new Button("addSize.close", Strings.CLOSE, function() close(this), 90))]);
+        // Return in the width or height field adds that size.
+        buttons.unshift(add);
         onEscape = function() close(this);
     }
 
