@@ -63,7 +63,11 @@ class FlashSurface implements BannerSurface {
 
 	// Again for a banner set up anew: what was drawn goes.
 	public function begin(w:Int, h:Int, background:Int) {
+		// A banner set up again keeps its place among the container's children.
+		var at = banner != null && banner.parent == root ? root.getChildIndex(banner) : -1;
 		dispose();
+		picture = null;
+		headline = null;
 		elements = null;
 		layerSprites = [];
 		drawings = [];
@@ -78,7 +82,10 @@ class FlashSurface implements BannerSurface {
 		clip.graphics.endFill();
 		banner.addChild(clip);
 		banner.mask = clip;
-		root.addChild(banner);
+		if (at >= 0)
+			root.addChildAt(banner, at);
+		else
+			root.addChild(banner);
 
 		var fill = new Shape();
 		fill.graphics.beginFill(background);
@@ -92,21 +99,26 @@ class FlashSurface implements BannerSurface {
 	}
 
 	public function loadImage(url:String, loaded:Float->Float->Void, failed:Void->Void) {
-		picture = new Loader();
-		picture.contentLoaderInfo.addEventListener(Event.COMPLETE, function(_) {
-			var info = picture.contentLoaderInfo;
+		var loader = new Loader();
+		picture = loader;
+		loader.contentLoaderInfo.addEventListener(Event.COMPLETE, function(_) {
+			if (picture != loader) {
+				failed(); // the banner was set up again meanwhile
+				return;
+			}
+			var info = loader.contentLoaderInfo;
 			var w:Float = info.width, h:Float = info.height;
 			try {
-				var bitmap:flash.display.Bitmap = cast picture.content;
+				var bitmap:flash.display.Bitmap = cast loader.content;
 				bitmap.smoothing = true;
 				w = bitmap.bitmapData.width;
 				h = bitmap.bitmapData.height;
 			} catch (e:Dynamic) {}
 			loaded(w, h);
 		});
-		picture.contentLoaderInfo.addEventListener(IOErrorEvent.IO_ERROR, function(_) failed());
-		content.addChild(picture);
-		picture.load(new URLRequest(url));
+		loader.contentLoaderInfo.addEventListener(IOErrorEvent.IO_ERROR, function(_) failed());
+		content.addChild(loader);
+		loader.load(new URLRequest(url));
 	}
 
 	public function placeImage(box:Rect) {
