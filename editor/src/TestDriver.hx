@@ -84,6 +84,7 @@ class TestDriver {
             link: doc.link,
             elements: [for (el in doc.elements) {id: el.id, kind: Std.string(el.kind), label: el.label}],
             selectedElement: e == null ? "" : e.id,
+            focus: focusName(),
             xml: doc.toXml(),
             frameRate: Pace.rate(),
             maximized: controller.maximized,
@@ -102,6 +103,16 @@ class TestDriver {
             selected: selected,
             disabled: disabled
         };
+    }
+
+    /** The id of the button or field that has the keyboard focus ("" for none). */
+    function focusName():String {
+        var f:DisplayObject = editor.stage == null ? null : editor.stage.focus;
+        if (f == null)
+            return "";
+        if (Std.isOfType(f, flash.text.TextField) && f.parent != null)
+            f = f.parent;
+        return Std.isOfType(f, Button) || Std.isOfType(f, ui.TextInput) ? f.name : "";
     }
 
     /** Whether a widget can be reached by the user now: on screen, and not under a dialog. */

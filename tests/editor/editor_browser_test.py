@@ -446,6 +446,23 @@ class EditorSession(unittest.TestCase):
         self.assertAlmostEqual(scrubbed["canvas"]["time"], length / 4, delta=length / 100)
         self.assertFalse(scrubbed["canvas"]["playing"])
 
+    def test_the_keyboard_alone_reaches_and_presses_everything(self):
+        snaps = snapshots(self.rest)
+        pressed = snaps["space-pressed"]
+        self.assertEqual(pressed["extra"]["focus"][:7], ["caption.minimize", "caption.maximize", "caption.close",
+                                                         "toolbar.new", "caption.close", "toolbar.new", "toolbar.open"])
+        # Space on Open: the unsaved-changes question comes first, its first button focused.
+        self.assertEqual(pressed["state"]["dialog"], "askSave")
+        self.assertEqual(pressed["state"]["focus"], "askSave.save")
+        answered = snaps["dialog-answered"]
+        self.assertEqual(answered["extra"]["focus"][8:10], ["askSave.discard", "askSave.cancel"])
+        self.assertEqual(answered["state"]["dialog"], "")  # Return pressed Cancel, the focused button
+        self.assertEqual(answered["calls"], pressed["calls"])  # and nothing was asked of the host
+        self.assertTrue(answered["state"]["dirty"])
+        before = [e["id"] for e in answered["state"]["elements"]]
+        after = [e["id"] for e in snaps["delete-pressed"]["state"]["elements"]]
+        self.assertEqual(len(after), len(before) - 1)
+        self.assertEqual(snaps["escaped"]["state"]["dialog"], "")
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()

@@ -7,6 +7,18 @@ const dir = query.get("dir");
 const pageStart = Date.now();
 const HEADLINE = "Spring sale \\n 50% off & <more>\nC:\\new\\temp";
 
+// A key pressed and released on the player, as the browser hands it over; with Shift held around it.
+function key(name, code, keyCode, shift) {
+    const send = function (type, k, c, n) {
+        player.dispatchEvent(new KeyboardEvent(type, { bubbles: true, cancelable: true, composed: true, key: k,
+            code: c, keyCode: n, shiftKey: !!shift }));
+    };
+    if (shift) send("keydown", "Shift", "ShiftLeft", 16);
+    send("keydown", name, code, keyCode);
+    send("keyup", name, code, keyCode);
+    if (shift) send("keyup", "Shift", "ShiftLeft", 16);
+}
+
 // A pointer event on the player at a point of its stage (the stage is not scaled).
 function pointer(type, point) {
     const target = player.shadowRoot.querySelector("canvas");
@@ -244,6 +256,7 @@ const scenarios = {
         // selects the background, and the ruler scrubs.
         drive("click", "layers.addRect");
         snap("rect-added");
+        const added = state();
         const c = state().canvas;
         const at = function (x, y) { return [c.x + x * c.scale, c.y + y * c.scale]; };
         const box = c.box;
@@ -277,6 +290,34 @@ const scenarios = {
         pointer("pointerdown", [ruler.x0 + (ruler.x1 - ruler.x0) / 4, ruler.y]);
         pointer("pointerup", [ruler.x0 + (ruler.x1 - ruler.x0) / 4, ruler.y]);
         snap("scrubbed");
+
+        // The keyboard alone: Tab and Shift+Tab go along the layout, Space presses the focused
+        // button, Tab goes round the dialog's buttons, Return presses the focused one, Delete
+        // removes the selected element, Escape closes a dialog.
+        pointer("pointerdown", [100, 500]);
+        pointer("pointerup", [100, 500]);
+        const focus = [];
+        const step = async function (name, code, keyCode, shift) {
+            key(name, code, keyCode, shift);
+            await sleep(150);
+            focus.push(state().focus);
+        };
+        for (let i = 0; i < 4; i++) await step("Tab", "Tab", 9);
+        await step("Tab", "Tab", 9, true);
+        await step("Tab", "Tab", 9);
+        await step("Tab", "Tab", 9);
+        await step(" ", "Space", 32);
+        snap("space-pressed", { focus: focus });
+        await step("Tab", "Tab", 9);
+        await step("Tab", "Tab", 9);
+        await step("Enter", "Enter", 13);
+        snap("dialog-answered", { focus: focus });
+        drive("click", "layer." + added.selectedElement);
+        await step("Delete", "Delete", 46);
+        snap("delete-pressed");
+        drive("key", "ctrl+p");
+        await step("Escape", "Escape", 27);
+        snap("escaped");
     },
 
     // Started with a project file: the editor opens it by itself.
