@@ -49,6 +49,7 @@ class TimelineStrip extends Sprite {
     var scroll:Float = 0;
     var rulerKey = "";
     var shownRows = "";
+    var shownSelection:Null<String> = null;
     // Element ids by row, topmost element first.
     var order:Array<String> = [];
     var barDrag:Null<{id:String, fromX:Float, startDelay:Int, active:Bool}> = null;
@@ -157,7 +158,17 @@ class TimelineStrip extends Sprite {
     function sync() {
         var doc = session.doc;
         order = [for (i in 0...doc.elements.length) doc.elements[doc.elements.length - 1 - i].id];
-        scroll = Math.min(scroll, maxScroll());
+        // A newly selected element's row is scrolled into view.
+        var row = order.indexOf(session.selected);
+        if (session.selected != shownSelection && row >= 0) {
+            var visible = h - BAR_H - RULER_H;
+            if (row * ROW_H < scroll)
+                scroll = row * ROW_H;
+            else if ((row + 1) * ROW_H > scroll + visible)
+                scroll = (row + 1) * ROW_H - visible;
+        }
+        shownSelection = session.selected;
+        scroll = Math.max(0, Math.min(scroll, maxScroll()));
         var g = background.graphics;
         g.clear();
         g.beginFill(Theme.PANEL);
