@@ -153,11 +153,11 @@ class HostController {
         shell.status(Strings.format(Strings.STATUS_OPENING, [Paths.fileName(path)]));
         LocalFiles.readText(path, function(text:String) {
             busy = false;
-            if (!isProject(text)) {
+            var doc = BannerDocument.parse(text);
+            if (!doc.isProject) {
                 openFailed(Strings.NOT_A_PROJECT, path);
                 return;
             }
-            var doc = BannerDocument.parse(text);
             // Images named relative to the project are shown from their whole path; the host stores
             // them relative again when it writes the project.
             doc.image = Paths.resolveAgainst(doc.image, path);
@@ -171,16 +171,6 @@ class HostController {
             busy = false;
             openFailed(Strings.OPEN_FAILED, path);
         });
-    }
-
-    /** Whether a text is a project at all: well-formed XML whose root is a template. */
-    public static function isProject(text:String):Bool {
-        try {
-            var root = Xml.parse(text).firstElement();
-            return root != null && root.nodeName == "template";
-        } catch (e:Dynamic) {
-            return false;
-        }
     }
 
     /**
