@@ -16,6 +16,7 @@ import views.CenterView;
 import views.LayerList;
 import views.PropertiesPanel;
 import views.PublishPanel;
+import views.SizesPanel;
 import views.Toolbar;
 
 class Editor extends Sprite implements HostController.Shell implements Commands.CommandHost {
@@ -36,6 +37,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     var caption:Sprite;
     var toolbar:Toolbar;
+    var sizes:SizesPanel;
     var layers:LayerList;
     var properties:PropertiesPanel;
     var statusBar:Sprite;
@@ -111,6 +113,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         addChild(caption);
         toolbar = new Toolbar(widgets, commandButton, chooseLanguage);
         addChild(toolbar);
+        sizes = new SizesPanel(session, widgets, commandButton);
+        addChild(sizes);
         layers = new LayerList(session, widgets, commandButton);
         addChild(layers);
         addChild(center);
@@ -163,8 +167,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         toolbar.setWidth(stageW);
         var top = CAPTION_H + Toolbar.HEIGHT;
         var bodyH = stageH - top - STATUS_H;
-        layers.y = top;
-        layers.setHeight(bodyH);
+        sizes.y = top;
+        layers.y = top + sizes.panelHeight;
+        layers.setHeight(bodyH - sizes.panelHeight);
         properties.x = stageW - PropertiesPanel.WIDTH;
         properties.y = top;
         properties.setHeight(bodyH);
@@ -190,6 +195,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, controller.projectName()]) + (session.dirty ? Strings.MODIFIED_MARK : "");
         for (cb in commandButtons)
             cb.button.enabled = commands.isEnabled(cb.command);
+        if (sizes.update())
+            layout(stageW, stageH);
         layers.update();
         if (session.selected != lastSelected) {
             lastSelected = session.selected;

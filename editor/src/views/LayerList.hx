@@ -1,5 +1,5 @@
-// The left column: the project's sizes (which one is edited, add and remove) and the list of
-// elements, the top one first, with the commands that add, remove, copy and reorder them.
+// The left column below the sizes: the list of elements, the top one first, with the commands that
+// add, remove, copy and reorder them.
 package views;
 
 import BannerDocument;
@@ -39,26 +39,18 @@ class LayerList extends Sprite {
             build();
             return;
         }
-        for (i in 0...session.doc.sizes.length)
-            widgets.setSelected(sizeId(i), i == session.sizeIndex);
         for (e in session.doc.elements)
             widgets.setSelected("layer." + e.id, e.id == session.selected);
     }
 
     function shape():String {
         var doc = session.doc;
-        return [for (s in doc.sizes) s.width + "x" + s.height].join(",") + "|" + [for (e in doc.elements) e.id + ":" + rowText(e)].join(",") + "|"
-            + Strings.language + "|" + columnHeight;
-    }
-
-    function sizeId(i:Int):String {
-        var s = session.doc.sizes[i];
-        return "size." + s.width + "x" + s.height;
+        return [for (e in doc.elements) e.id + ":" + rowText(e)].join(",") + "|" + Strings.language + "|" + columnHeight;
     }
 
     function build() {
         removeChildren();
-        widgets.beginGroup(2000);
+        widgets.beginGroup(3000);
         var g = graphics;
         g.clear();
         g.beginFill(Theme.PANEL);
@@ -69,22 +61,8 @@ class LayerList extends Sprite {
         g.lineTo(WIDTH - 0.5, columnHeight);
 
         var inner = WIDTH - 2 * PAD;
-        var y = heading(Strings.SIZES, 8);
         var doc = session.doc;
-        var half = (inner - 4) / 2;
-        for (i in 0...doc.sizes.length) {
-            var s = doc.sizes[i];
-            var index = i;
-            var b = place(widgets.button(new Button(sizeId(i), s.width + " \u00d7 " + s.height, function() session.selectSize(index), half, 24)),
-                PAD + (i % 2) * (half + 4), y);
-            b.selected = i == session.sizeIndex;
-            if (i % 2 == 1 || i == doc.sizes.length - 1)
-                y += 28;
-        }
-        place(commandButton("sizes.add", "addSize", half), PAD, y);
-        place(commandButton("sizes.remove", "removeSize", half), PAD + half + 4, y);
-        y += 36;
-
+        var y = 0.0;
         y = heading(Strings.LAYERS, y);
         var third = (inner - 8) / 3;
         var x:Float = PAD;

@@ -1,0 +1,86 @@
+// The top of the left column: the project's sizes (the one being edited is chosen), and the
+// commands that add and remove sizes.
+package views;
+
+import flash.display.Sprite;
+import ui.Button;
+import ui.Theme;
+import ui.Widgets;
+
+class SizesPanel extends Sprite {
+    static inline var PAD = 10;
+
+    /** The height the sizes take; the layer list starts below it. */
+    public var panelHeight(default, null):Float = 0;
+
+    var session:EditorSession;
+    var widgets:Widgets;
+    var commandButton:(String, String, Float) -> Button;
+    var shownFor = "";
+
+    public function new(session:EditorSession, widgets:Widgets, commandButton:(String, String, Float) -> Button) {
+        super();
+        this.session = session;
+        this.widgets = widgets;
+        this.commandButton = commandButton;
+        build();
+    }
+
+    /** Built anew when the sizes changed (true: its height may have changed), else the choice shown. */
+    public function update():Bool {
+        if (shape() != shownFor) {
+            build();
+            return true;
+        }
+        for (i in 0...session.doc.sizes.length)
+            widgets.setSelected(sizeId(i), i == session.sizeIndex);
+        return false;
+    }
+
+    function shape():String {
+        return [for (s in session.doc.sizes) s.width + "x" + s.height].join(",") + "|" + Strings.language;
+    }
+
+    function sizeId(i:Int):String {
+        var s = session.doc.sizes[i];
+        return "size." + s.width + "x" + s.height;
+    }
+
+    function build() {
+        removeChildren();
+        widgets.beginGroup(2000);
+        var inner = LayerList.WIDTH - 2 * PAD;
+        var half = (inner - 4) / 2;
+        place(Theme.label(Strings.SIZES, 13, Theme.CAPTION, true), PAD, 8);
+        var y = 30.0;
+        var doc = session.doc;
+        for (i in 0...doc.sizes.length) {
+            var s = doc.sizes[i];
+            var index = i;
+            var b = place(widgets.button(new Button(sizeId(i), s.width + " \u00d7 " + s.height, function() session.selectSize(index), half, 24)),
+                PAD + (i % 2) * (half + 4), y);
+            b.selected = i == session.sizeIndex;
+            if (i % 2 == 1 || i == doc.sizes.length - 1)
+                y += 28;
+        }
+        place(commandButton("sizes.add", "addSize", half), PAD, y);
+        place(commandButton("sizes.remove", "removeSize", half), PAD + half + 4, y);
+        panelHeight = y + 36;
+        var g = graphics;
+        g.clear();
+        g.beginFill(Theme.PANEL);
+        g.drawRect(0, 0, LayerList.WIDTH, panelHeight);
+        g.endFill();
+        g.lineStyle(1, Theme.PANEL_LINE);
+        g.moveTo(LayerList.WIDTH - 0.5, 0);
+        g.lineTo(LayerList.WIDTH - 0.5, panelHeight);
+        shownFor = shape();
+    }
+
+    function place<T:flash.display.DisplayObject>(item:T, x:Float, y:Float):T {
+        item.x = x;
+        item.y = y;
+        addChild(item);
+        return item;
+    }
+}
