@@ -168,7 +168,7 @@ protected:
         ASSERT_TRUE(folder);
     }
     CreativeInput Input(const std::string& project, const std::string& image) {
-        CreativeInput input{project, image, "// creative", "promo", {}, {}};
+        CreativeInput input{project, image, "// creative", "promo", {}, {}, {}, {}, {}};
         input.write = [this](const std::string& path, std::string_view data) {
             return folder->WriteFile(path, data);
         };
