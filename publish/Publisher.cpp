@@ -172,14 +172,15 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
 
 bool CPublisher::SelectSizeFolder(PublishRun& run, std::size_t index) {
     run.size = run.sizeFolders[index];
-    run.prefix = std::to_string(run.size.width) + "x" + std::to_string(run.size.height) + "/";
-    platform::FileResult made = run.folder->EnsureFolder(run.prefix);
+    const std::string name = std::to_string(run.size.width) + "x" + std::to_string(run.size.height);
+    run.prefix = name + "/";
+    platform::FileResult made = run.folder->EnsureFolder(name);
     if (!made) {
         run.failure = made.error;
         return false;
     }
-    run.folder->RemoveStaleTemporaries(run.prefix);
-    run.folder->RemoveStaleTemporaries(run.prefix + "res");
+    run.folder->RemoveStaleTemporaries(name);
+    run.folder->RemoveStaleTemporaries(name + "/res");
     return true;
 }
 
