@@ -3,6 +3,7 @@
 
 #include "platform/Raster.h"
 #include "publish/BannerStill.h"
+#include "publish/FontSubset.h"
 #include "publish/PublishImage.h"
 
 #include <pugixml.hpp>
@@ -274,17 +275,22 @@ std::string MakeFontFaceRules(const BannerDocument& document, const std::string&
                    std::tie(other.family, other.bold, other.italic);
         }
     };
-    std::set<Face> faces;
+    // Each face carries only the glyphs of the text set in it.
+    std::map<Face, std::set<char32_t>> faces;
     for (const BannerElement& element : document.elements)
-        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button)
-            faces.insert({element.font, element.bold, element.italic});
+        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button) {
+            const std::set<char32_t> used = CodePointsOf(element.label);
+            faces[{element.font, element.bold, element.italic}].insert(used.begin(), used.end());
+        }
     std::string rules;
-    for (const Face& face : faces) {
+    for (const auto& [face, characters] : faces) {
         auto bytes = platform::ReadWholeFile(fontFolder + "/" +
                                                  FontFaceFile(face.family, face.bold, face.italic),
                                              nullptr, kMaxFontBytes);
         if (!bytes)
             continue;
+        if (auto subset = SubsetTrueType(*bytes, characters))
+            bytes = std::move(subset);
         rules += "@font-face {\n  font-family: \"" + face.family +
                  "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
                  ") format(\"truetype\");\n  font-weight: " + (face.bold ? "700" : "400") +

@@ -77,7 +77,8 @@ std::string MakeCreativePage(int width, int height, const std::string& title,
 std::string FontFaceFile(const std::string& family, bool bold, bool italic);
 
 // "@font-face" rules for the faces the document's text and buttons use, each face's file from
-// fontFolder as a base64 data URL; empty when none is used. A face whose file is missing is
+// fontFolder, cut down to the characters set in it, as a base64 data URL; empty when none is
+// used. A face whose file is missing is
 // left out (the browser then uses a font of its own).
 std::string MakeFontFaceRules(const BannerDocument& document, const std::string& fontFolder);
 

@@ -9,6 +9,8 @@
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <zip.h>
@@ -103,6 +105,42 @@ std::string ZipEntry(const std::string& path, const std::string& name) {
     if (archive)
         zip_discard(archive);
     return bytes;
+}
+
+std::string FromBase64(const std::string& text) {
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const std::size_t value = digits.find(c);
+        if (value == std::string::npos)
+            break;
+        bits = (bits << 6) | static_cast<std::uint32_t>(value);
+        if ((count += 6) >= 8)
+            bytes += static_cast<char>((bits >> (count -= 8)) & 0xFF);
+    }
+    return bytes;
+}
+
+// Whether FreeType finds an outline (1) or none (0) in the face's glyph for each character; -1
+// when the glyph does not load.
+std::vector<int> OutlinePoints(const std::string& face, const std::u32string& characters) {
+    FT_Library library = nullptr;
+    FT_Face loaded = nullptr;
+    std::vector<int> points;
+    if (FT_Init_FreeType(&library) == 0 &&
+        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(face.data()),
+                           static_cast<FT_Long>(face.size()), 0, &loaded) == 0) {
+        for (char32_t c : characters)
+            points.push_back(FT_Load_Char(loaded, c, FT_LOAD_NO_SCALE) == 0
+                                 ? (loaded->glyph->outline.n_points > 0 ? 1 : 0)
+                                 : -1);
+        FT_Done_Face(loaded);
+    }
+    if (library)
+        FT_Done_FreeType(library);
+    return points;
 }
 
 // The entries of a zip file and their sizes, read with libzip.
@@ -356,7 +394,7 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
     <text id="t2" x="10" y="120" width="200" height="30" font="DejaVu Sans" italic="true"
           size="16"><label>Only this week</label></text>
     <button id="b1" x="200" y="205" width="90" height="32" url="https://example.org/buy"
-            fill="#FF6A00" radius="8" size="14"><label>Shop now</label></button>
+            fill="#FF6A00" radius="8" size="14"><label>Shop caf&#233;</label></button>
   </elements>
   <sizes>
     <size width="300" height="250"/>
@@ -433,6 +471,16 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
               "font-weight: 400;\n  font-style: italic;"})
             EXPECT_NE(css.find(rule), std::string::npos) << rule;
         EXPECT_EQ(std::count(css.begin(), css.end(), '@'), 3);
+        // Each face holds the outlines of its text only, "Shop caf\u00E9" in the bold one, with
+        // the parts of its composed glyphs.
+        const std::string marker = "Liberation Sans\";\n  src: url(data:font/ttf;base64,";
+        const std::size_t data = css.find(marker);
+        ASSERT_NE(data, std::string::npos);
+        const std::string bold = FromBase64(css.substr(data + marker.size()));
+        EXPECT_LT(bold.size(),
+                  fs::file_size(bed.ProgramFolder() + "fonts/LiberationSans-Bold.ttf") / 2);
+        EXPECT_EQ(OutlinePoints(bold, U"Sf\u00E9eZn"), (std::vector<int>{1, 1, 1, 1, 0, 0}));
+        EXPECT_LE(fs::file_size(zip), kCreativeSizeLimit);
 
         // The backup: background, the shapes, the button, the picture, the text; the shape
         // whose exit ended before the final frame is not drawn.
