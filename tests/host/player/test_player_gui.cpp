@@ -10,6 +10,7 @@
 #include <webkit2/webkit2.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -67,7 +68,18 @@ protected:
         player->SetFlashCallHandler([](const std::string& request) { Dispatch(request); });
         version = player->GetFlashVersion();
         player->SetMovie(PENNORIA_PLAYER_TEST_MOVIE);
-        started = Spin([] { return !requests.empty(); }, 180);
+        started = Spin([] { return !requests.empty(); }, 90);
+        if (!started) {
+            // Say what the player did before trying once more, so a stall on a slow machine
+            // can be told apart from a movie that cannot start at all.
+            std::string log = testing::ReadFileText(*logFolder / "bridge.log");
+            std::fprintf(stderr,
+                         "no first request after 90 s (player version %d); bridge log:\n%s\n",
+                         static_cast<int>(version),
+                         log.substr(log.size() > 4000 ? log.size() - 4000 : 0).c_str());
+            player->SetMovie(PENNORIA_PLAYER_TEST_MOVIE);
+            started = Spin([] { return !requests.empty(); }, 90);
+        }
     }
 
     static void TearDownTestSuite() {
