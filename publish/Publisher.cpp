@@ -201,7 +201,9 @@ bool CPublisher::FetchProject(PublishRun& run) {
 bool CPublisher::ReadBannerSize(PublishRun& run) {
     run.size = pennoria::ReadBannerSize(run.project);
     run.document = ReadBannerDocument(run.fetchedText);
-    if (run.document.version >= 2 && run.document.sizes.size() > 1)
+    // A preview shows the first size only.
+    if (run.document.version >= 2 && run.document.sizes.size() > 1 &&
+        run.request.purpose == PublishPurpose::Publish)
         for (const BannerSizeEntry& size : run.document.sizes)
             run.sizeFolders.push_back({ClampBannerSide(size.width), ClampBannerSide(size.height)});
     return true;
