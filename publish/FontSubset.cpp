@@ -207,18 +207,19 @@ std::optional<std::string> SubsetTrueType(const std::string& face,
         return true;
     };
 
-    // The character map's Unicode subtables, 32-bit ones preferred.
+    // The character map's Unicode subtables, 32-bit ones preferred, read inside the table.
+    const std::string characterMap = font.Slice(cmap.offset, cmap.length);
+    const Bytes unicode(characterMap);
     std::vector<std::pair<std::uint32_t, std::size_t>> maps; // format, offset
-    const std::uint32_t subtables = font.U16(cmap.offset + 2).value_or(0);
+    const std::uint32_t subtables = unicode.U16(2).value_or(0);
     for (std::uint32_t i = 0; i < subtables; ++i) {
-        const std::size_t record = cmap.offset + 4 + 8 * static_cast<std::size_t>(i);
-        auto platform = font.U16(record), offset = font.U32(record + 4);
+        const std::size_t record = 4 + 8 * static_cast<std::size_t>(i);
+        auto platform = unicode.U16(record), offset = unicode.U32(record + 4);
         if (!platform || !offset || (*platform != 0 && *platform != 3))
             continue;
-        const std::size_t at = cmap.offset + *offset;
-        auto format = font.U16(at);
+        auto format = unicode.U16(*offset);
         if (format && (*format == 4 || *format == 12))
-            maps.emplace_back(*format, at);
+            maps.emplace_back(*format, *offset);
     }
     std::sort(maps.begin(), maps.end(),
               [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -230,7 +231,7 @@ std::optional<std::string> SubsetTrueType(const std::string& face,
     for (char32_t c : characters) {
         for (const auto& [format, at] : maps) {
             const std::uint32_t glyph =
-                format == 12 ? LookUpFormat12(font, at, c) : LookUpFormat4(font, at, c);
+                format == 12 ? LookUpFormat12(unicode, at, c) : LookUpFormat4(unicode, at, c);
             if (glyph != 0 && glyph < *glyphCount) {
                 pending.push_back(glyph);
                 break;
