@@ -48,15 +48,18 @@ struct StillElement {
     double strokeWidth = 0;
     double radius = 0; // corners of a rectangle or button
 
-    // Text (wrapped to the box's width, from its top), Button (one block centred in the box)
+    // Text (wrapped to the box's width less the gutters, from its top gutter), Button (one block
+    // of unwrapped lines centred in the box). Each line box is lineHeight x fontPixels high,
+    // with the glyphs centred in it, as a web page sets text.
     std::string text;
+    double gutter = 0;
     std::string family = "Liberation Sans";
     double fontPixels = 24;
     bool bold = false;
     bool italic = false;
     std::uint32_t colour = 0xFFFFFF;
     TextAlign align = TextAlign::Left;
-    double lineHeight = 1.2; // line advance as a multiple of fontPixels
+    double lineHeight = 1.2;
     std::optional<std::uint32_t> shadowColour;
     double shadowX = 0, shadowY = 0, shadowBlur = 0;
 };

@@ -13,7 +13,10 @@ namespace pennoria {
 
 namespace {
 
-constexpr double kMaxCoordinate = 100000;
+constexpr double kMaxCoordinate = 16384;
+constexpr int kMaxFont = 200;
+constexpr int kMinFont = 6;
+constexpr std::size_t kMaxLabel = 5000; // UTF-16 units, as the movies count them
 
 std::string Trimmed(const char* text) {
     std::string value = text;
@@ -24,7 +27,8 @@ std::string Trimmed(const char* text) {
     return value.substr(begin, value.find_last_not_of(space) - begin + 1);
 }
 
-// A decimal number, without anything after it; nothing when there is none or it is not finite.
+// The decimal number a text starts with (after white space; "12px" is 12), as the movies read
+// numbers; nothing when there is none or it is not finite.
 std::optional<double> Number(const pugi::xml_node& node, const char* name) {
     const std::string text = Trimmed(node.attribute(name).value());
     if (text.empty())
@@ -32,9 +36,40 @@ std::optional<double> Number(const pugi::xml_node& node, const char* name) {
     const char* begin = text.c_str() + (text[0] == '+' ? 1 : 0);
     double value = 0;
     auto [end, error] = std::from_chars(begin, text.c_str() + text.size(), value);
-    if (error != std::errc() || end != text.c_str() + text.size() || !std::isfinite(value))
+    if (error != std::errc() || end == begin || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+// A banner side as a "%d" scan reads it, brought into range; fallback without digits.
+int Side(const pugi::xml_node& node, const char* name, int fallback) {
+    const std::string text = Trimmed(node.attribute(name).value());
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++i;
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return fallback;
+    double value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        if (value < 1e10)
+            value = value * 10 + (text[i] - '0');
+    return ClampBannerSide(
+        static_cast<std::int32_t>(negative ? -std::min(value, 1e9) : std::min(value, 1e9)));
+}
+
+// At most kMaxLabel UTF-16 units of the text, never cutting a character.
+std::string Label(const std::string& text) {
+    std::size_t units = 0, i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        units += length == 4 ? 2 : 1;
+        if (units > kMaxLabel)
+            return text.substr(0, i);
+        i += length;
+    }
+    return text;
 }
 
 double NumberIn(const pugi::xml_node& node, const char* name, double low, double high,
@@ -81,9 +116,9 @@ ElementAnimation ReadAnimation(const pugi::xml_node& node, const char* sideName)
     ElementAnimation animation;
     animation.type = OneOf(node, "type", {"none", "fade", "slide", "zoom"});
     animation.side = OneOf(node, sideName, {"left", "right", "top", "bottom"});
-    animation.delay = IntegerIn(node, "delay", 0, 3600000, 0);
-    animation.duration = IntegerIn(node, "duration", 0, 10000, 0);
-    animation.easing = OneOf(node, "easing", {"linear", "easeIn", "easeOut", "easeInOut"});
+    animation.delay = IntegerIn(node, "delay", 0, 30000, 0);
+    animation.duration = IntegerIn(node, "duration", 0, 10000, 500);
+    animation.easing = OneOf(node, "easing", {"easeOut", "linear", "easeIn", "easeInOut"});
     return animation;
 }
 
@@ -115,24 +150,28 @@ std::optional<BannerElement> ReadElement(const pugi::xml_node& node) {
     element.fit = OneOf(node, "fit", {"contain", "cover", "stretch"});
 
     const bool button = element.kind == ElementKind::Button;
-    element.label = node.child("label").child_value();
+    element.label = Label(node.child("label").child_value());
     element.font = OneOf(node, "font", {"Liberation Sans", "Liberation Serif", "DejaVu Sans"});
-    element.size = IntegerIn(node, "size", 6, 200, button ? 16 : 24);
+    element.size = IntegerIn(node, "size", kMinFont, kMaxFont, button ? 16 : 24);
     element.bold = Flag(node, "bold", button);
     element.italic = Flag(node, "italic", false);
     element.color = ParseColour(node.attribute("color").value()).value_or(0xFFFFFF);
-    element.align = OneOf(node, "align", {"left", "center", "right"});
+    element.align = button ? "center" : OneOf(node, "align", {"left", "center", "right"});
     element.lineHeight = NumberIn(node, "lineHeight", 0.8, 3, 1.2);
-    if (node.attribute("shadowColor")) {
+    if (element.kind == ElementKind::Text && node.attribute("shadowColor")) {
         element.shadowColor = ParseColour(node.attribute("shadowColor").value()).value_or(0);
         element.shadowX = NumberIn(node, "shadowX", -kMaxCoordinate, kMaxCoordinate, 1);
         element.shadowY = NumberIn(node, "shadowY", -kMaxCoordinate, kMaxCoordinate, 1);
         element.shadowBlur = NumberIn(node, "shadowBlur", 0, 20, 2);
     }
 
-    element.fill = Paint(node, "fill", button ? 0xFF6A00 : 0xFFFFFF);
-    element.stroke = Paint(node, "stroke", std::nullopt);
-    element.strokeWidth = NumberIn(node, "strokeWidth", 0, 50, 0);
+    const bool shape = element.kind == ElementKind::Shape;
+    if (shape || button)
+        element.fill = Paint(node, "fill", button ? 0xFF6A00 : 0xFFFFFF);
+    if (shape) {
+        element.stroke = Paint(node, "stroke", std::nullopt);
+        element.strokeWidth = NumberIn(node, "strokeWidth", 0, 50, 0);
+    }
     element.radius = NumberIn(node, "radius", 0, kMaxCoordinate, button ? 6 : 0);
     element.shapeKind = OneOf(node, "kind", {"rect", "ellipse"});
     element.url = Trimmed(node.attribute("url").value());
@@ -156,10 +195,11 @@ double Eased(const std::string& easing, double p) {
 }
 
 double Progress(const ElementAnimation& animation, double time) {
-    if (animation.duration <= 0)
-        return time >= animation.delay ? 1 : 0;
-    const double p = std::clamp((time - animation.delay) / animation.duration, 0.0, 1.0);
-    return Eased(animation.easing, p);
+    if (animation.duration <= 0 ||
+        time >= static_cast<double>(animation.delay) + animation.duration)
+        return 1;
+    const double p = (time - animation.delay) / animation.duration;
+    return p <= 0 ? 0 : Eased(animation.easing, p);
 }
 
 // How far the element moves to lie just outside the banner's edge on a side.
@@ -212,10 +252,9 @@ BannerDocument ReadBannerDocument(const std::string& projectXml) {
         return document;
     }
     const pugi::xml_node root = xml.document_element();
-    document.version = Trimmed(root.attribute("version").value()) == "2" ? 2 : 1;
-    document.width = IntegerIn(root, "demoWidth", kMinBannerSide, kMaxBannerSide, document.width);
-    document.height =
-        IntegerIn(root, "demoHeight", kMinBannerSide, kMaxBannerSide, document.height);
+    document.version = Side(root, "version", 1) >= 2 ? 2 : 1;
+    document.width = Side(root, "demoWidth", document.width);
+    document.height = Side(root, "demoHeight", document.height);
     document.background = ParseColour(root.attribute("bgColor").value()).value_or(0xFFFFFF);
     document.image = root.attribute("img").value();
     document.fit = OneOf(root, "fit", {"cover", "contain", "stretch"});
@@ -230,10 +269,10 @@ BannerDocument ReadBannerDocument(const std::string& projectXml) {
                 document.elements.push_back(std::move(*element));
         }
         for (pugi::xml_node node : root.child("sizes").children("size")) {
-            if (document.sizes.size() >= kMaxBannerSizes - 1)
+            if (document.sizes.size() >= kMaxBannerSizes)
                 break;
-            const int width = IntegerIn(node, "width", 0, kMaxBannerSide, 0);
-            const int height = IntegerIn(node, "height", 0, kMaxBannerSide, 0);
+            const int width = Side(node, "width", 0);
+            const int height = Side(node, "height", 0);
             if (width < kMinBannerSide || height < kMinBannerSide ||
                 SizeIndexOf(document, width, height) >= 0)
                 continue;
@@ -249,14 +288,23 @@ BannerDocument ReadBannerDocument(const std::string& projectXml) {
                 // What a place leaves out follows the automatic rule.
                 ElementBox box = BoxAt(document, *element, index);
                 ReadGeometry(place, box.x, box.y, box.width, box.height);
-                box.fontSize = IntegerIn(place, "size", 6, 200, box.fontSize);
+                box.fontSize = IntegerIn(place, "size", kMinFont, kMaxFont, box.fontSize);
                 document.sizes[index].places[ref] = box;
             }
         }
     }
-    // The size drawn is demoWidth x demoHeight, also when the list lacks it.
-    if (SizeIndexOf(document, document.width, document.height) < 0)
+    // demoWidth x demoHeight is trusted: one of the sizes (in the copy publishing writes for
+    // each size), or else the first size, whose places are none.
+    if (document.sizes.empty()) {
         document.sizes.push_back({document.width, document.height, {}});
+    } else if (SizeIndexOf(document, document.width, document.height) < 0) {
+        document.sizes[0].width = document.width;
+        document.sizes[0].height = document.height;
+        for (std::size_t i = document.sizes.size() - 1; i > 0; --i)
+            if (document.sizes[i].width == document.width &&
+                document.sizes[i].height == document.height)
+                document.sizes.erase(document.sizes.begin() + static_cast<std::ptrdiff_t>(i));
+    }
     return document;
 }
 
@@ -287,7 +335,8 @@ ElementBox BoxAt(const BannerDocument& document, const BannerElement& element,
     box.width = std::max(1.0, box.width * sx);
     box.y *= sy;
     box.height = std::max(1.0, box.height * sy);
-    box.fontSize = std::max(6, static_cast<int>(std::lround(element.size * std::min(sx, sy))));
+    box.fontSize = std::clamp(static_cast<int>(std::lround(element.size * std::min(sx, sy))),
+                              kMinFont, kMaxFont);
     return box;
 }
 
@@ -295,22 +344,27 @@ ElementState StateAt(const BannerElement& element, const ElementBox& box, int ba
                      int bannerHeight, double time) {
     ElementState state;
     const ElementAnimation& enter = element.enter;
+    if (enter.type != "none") {
+        if (time < enter.delay)
+            return {false, 0, 0, 0, 1};
+        Apply(enter, Progress(enter, time), box, bannerWidth, bannerHeight, state);
+    }
     if (element.exit && time >= element.exit->delay) {
-        if (time >= static_cast<double>(element.exit->delay) + element.exit->duration) {
-            state.visible = false;
-            return state;
+        if (time >= static_cast<double>(element.exit->delay) + element.exit->duration)
+            return {false, 0, 0, 0, 1};
+        if (element.exit->type != "none") {
+            // The exit works on what the entrance left, towards its own side.
+            ElementState away;
+            Apply(*element.exit, 1 - Progress(*element.exit, time), box, bannerWidth, bannerHeight,
+                  away);
+            state.alpha *= away.alpha;
+            state.scale *= away.scale;
+            state.dx += away.dx;
+            state.dy += away.dy;
         }
-        Apply(*element.exit, 1 - Progress(*element.exit, time), box, bannerWidth, bannerHeight,
-              state);
-        return state;
     }
-    if (enter.type == "none")
-        return state;
-    if (time < enter.delay) {
+    if (state.alpha <= 0 || state.scale <= 0)
         state.visible = false;
-        return state;
-    }
-    Apply(enter, Progress(enter, time), box, bannerWidth, bannerHeight, state);
     return state;
 }
 

@@ -13,8 +13,8 @@
 namespace pennoria {
 
 constexpr std::size_t kMaxBannerElements = 200;
-// More sizes than this are not published: every size is a whole publish of its own.
-constexpr std::size_t kMaxBannerSizes = 50;
+// More sizes than this are not read: every size is a whole publish of its own.
+constexpr std::size_t kMaxBannerSizes = 20;
 
 // Geometry at one size, pixels from the banner's top-left corner.
 struct ElementBox {
@@ -26,8 +26,8 @@ struct ElementAnimation {
     std::string type = "none"; // none, fade, slide, zoom
     std::string side = "left"; // left, right, top, bottom (slide)
     int delay = 0;             // ms from the start of a loop
-    int duration = 0;          // ms
-    std::string easing = "linear";
+    int duration = 500;        // ms
+    std::string easing = "easeOut";
 };
 
 enum class ElementKind { Image, Text, Button, Shape };
@@ -35,7 +35,7 @@ enum class ElementKind { Image, Text, Button, Shape };
 struct BannerElement {
     ElementKind kind = ElementKind::Shape;
     std::string id;
-    double x = 0, y = 0, width = 1, height = 1; // at the first size
+    double x = 0, y = 0, width = 100, height = 40; // at the first size
     double opacity = 1;
     // image
     std::string src;
@@ -52,7 +52,7 @@ struct BannerElement {
     std::optional<std::uint32_t> shadowColor;
     double shadowX = 1, shadowY = 1, shadowBlur = 2;
     // shape and button
-    std::optional<std::uint32_t> fill;
+    std::optional<std::uint32_t> fill; // none for text and images
     std::optional<std::uint32_t> stroke;
     double strokeWidth = 0;
     double radius = 0;
@@ -102,7 +102,7 @@ ElementBox BoxAt(const BannerDocument& document, const BannerElement& element,
 // What an element looks like at a moment of a loop, relative to its box.
 struct ElementState {
     bool visible = true;
-    double alpha = 1; // multiplies the element's opacity
+    double alpha = 1; // multiplies the element's opacity; 0 or a scale of 0 is not visible
     double dx = 0, dy = 0;
     double scale = 1; // about the box's centre
 };

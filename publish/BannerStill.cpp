@@ -227,10 +227,13 @@ platform::StillFrame MakeDocumentFinalFrame(const BannerDocument& document,
         }
         case ElementKind::Text:
             still.kind = platform::StillElement::Kind::Text;
+            still.gutter = kTextGutter;
             break;
         case ElementKind::Button:
+            // Its label: unwrapped lines, each 1.2 x the font size, centred in the box.
             still.kind = platform::StillElement::Kind::Button;
             still.align = platform::TextAlign::Center;
+            still.lineHeight = 1.2;
             still.stroke.reset();
             still.shadowColour.reset();
             break;

@@ -242,7 +242,7 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     cairo_surface_mark_dirty(surface);
 }
 
-// Lays the text out: wrapped to the box's width, aligned; nothing for empty text.
+// Lays the text out: a text's wrapped inside its gutters, a button's lines as they are.
 LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
     LayoutPtr layout = MakeLayout(cr, true);
     FontPtr font(pango_font_description_new());
@@ -253,8 +253,11 @@ LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
                                      element.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_font_description_set_absolute_size(font.get(), element.fontPixels * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), font.get());
-    pango_layout_set_width(layout.get(), static_cast<int>(element.width * PANGO_SCALE));
-    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    if (element.kind == StillElement::Kind::Text) {
+        const double width = std::max(1.0, element.width - 2 * element.gutter);
+        pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    }
     pango_layout_set_alignment(layout.get(), element.align == TextAlign::Left ? PANGO_ALIGN_LEFT
                                              : element.align == TextAlign::Right
                                                  ? PANGO_ALIGN_RIGHT
@@ -264,9 +267,8 @@ LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
     return layout;
 }
 
-// Draws the layout's lines with their left edge at x, the first line box's top at top. Each
-// line box is lineHeight x the font size high with the glyphs centred in it, as a web page
-// sets text; a lineHeight of 0 keeps the font's own line spacing.
+// Draws the layout's lines with their left edge at x, the first line box's top at top; each
+// line box is lineBox high with the glyphs centred in it, as a web page sets text.
 void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox) {
     PangoLayoutIter* iter = pango_layout_get_iter(layout);
     int index = 0;
@@ -290,21 +292,29 @@ void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double li
     pango_layout_iter_free(iter);
 }
 
-void DrawText(cairo_t* cr, const StillElement& element, double top, double lineBox) {
+// Draws a text's or a button's label, with its shadow under it.
+void DrawText(cairo_t* cr, const StillElement& element) {
     LayoutPtr layout = TextLayout(cr, element);
+    const double lineBox = element.lineHeight * element.fontPixels;
+    int wide = 0, high = 0;
+    pango_layout_get_pixel_size(layout.get(), &wide, &high);
+    const double tall = lineBox * pango_layout_get_line_count(layout.get());
+    double left = element.x + element.gutter, top = element.y + element.gutter;
+    if (element.kind == StillElement::Kind::Button) {
+        left = element.x + (element.width - wide) / 2;
+        top = element.y + (element.height - tall) / 2;
+    }
     if (element.shadowColour) {
         const double spread = std::ceil(element.shadowBlur * 3) + 1;
-        int wide = 0, high = 0;
-        pango_layout_get_pixel_size(layout.get(), &wide, &high);
-        const double tall =
-            std::max<double>(high, lineBox * pango_layout_get_line_count(layout.get()));
         cairo_save(cr);
-        cairo_rectangle(cr, element.x + element.shadowX - spread, top + element.shadowY - spread,
-                        element.width + 2 * spread, tall + 2 * spread);
+        cairo_rectangle(cr, std::min(left, element.x) + element.shadowX - spread,
+                        top + element.shadowY - spread,
+                        std::max<double>(element.width, wide) + 2 * spread,
+                        std::max<double>(high, tall) + 2 * spread);
         cairo_clip(cr);
         cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
         cairo_set_source_rgb(cr, 0, 0, 0);
-        ShowLines(cr, layout.get(), element.x + element.shadowX, top + element.shadowY, lineBox);
+        ShowLines(cr, layout.get(), left + element.shadowX, top + element.shadowY, lineBox);
         cairo_pattern_t* shadow = cairo_pop_group(cr);
         cairo_surface_t* mask = nullptr;
         if (cairo_pattern_get_surface(shadow, &mask) == CAIRO_STATUS_SUCCESS)
@@ -315,7 +325,7 @@ void DrawText(cairo_t* cr, const StillElement& element, double top, double lineB
         cairo_restore(cr);
     }
     SetColour(cr, element.colour);
-    ShowLines(cr, layout.get(), element.x, top, lineBox);
+    ShowLines(cr, layout.get(), left, top, lineBox);
 }
 
 void DrawElement(cairo_t* cr, const StillElement& element) {
@@ -343,17 +353,13 @@ void DrawElement(cairo_t* cr, const StillElement& element) {
         break;
     case StillElement::Kind::Text:
         if (!element.text.empty())
-            DrawText(cr, element, element.y, element.lineHeight * element.fontPixels);
+            DrawText(cr, element);
         break;
     case StillElement::Kind::Button:
         RoundedBoxPath(cr, element.x, element.y, element.width, element.height, element.radius);
         PaintPath(cr, element);
-        if (!element.text.empty()) {
-            LayoutPtr layout = TextLayout(cr, element);
-            int wide = 0, high = 0;
-            pango_layout_get_pixel_size(layout.get(), &wide, &high);
-            DrawText(cr, element, element.y + (element.height - high) / 2, 0);
-        }
+        if (!element.text.empty())
+            DrawText(cr, element);
         break;
     }
     if (translucent) {
