@@ -48,11 +48,10 @@ struct StillElement {
     double strokeWidth = 0;
     double radius = 0; // corners of a rectangle or button
 
-    // Text (wrapped to the box's width less the gutters, from its top gutter), Button (one block
-    // of unwrapped lines centred in the box). Each line box is lineHeight x fontPixels high,
-    // with the glyphs centred in it, as a web page sets text.
+    // Text (wrapped to the box's width, from its top), Button (one block of unwrapped lines
+    // centred in the box). Each line box is lineHeight x fontPixels high with the glyphs centred
+    // in it, as a web page sets text; a lineHeight of 0 keeps the font's own line spacing.
     std::string text;
-    double gutter = 0;
     std::string family = "Liberation Sans";
     double fontPixels = 24;
     bool bold = false;

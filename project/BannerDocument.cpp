@@ -293,18 +293,11 @@ BannerDocument ReadBannerDocument(const std::string& projectXml) {
             }
         }
     }
-    // demoWidth x demoHeight is trusted: one of the sizes (in the copy publishing writes for
-    // each size), or else the first size, whose places are none.
-    if (document.sizes.empty()) {
+    // demoWidth x demoHeight names the size drawn: one of the sizes (the first in a project,
+    // another in the copy publishing writes for each size); one the list lacks is drawn by the
+    // automatic rule.
+    if (SizeIndexOf(document, document.width, document.height) < 0)
         document.sizes.push_back({document.width, document.height, {}});
-    } else if (SizeIndexOf(document, document.width, document.height) < 0) {
-        document.sizes[0].width = document.width;
-        document.sizes[0].height = document.height;
-        for (std::size_t i = document.sizes.size() - 1; i > 0; --i)
-            if (document.sizes[i].width == document.width &&
-                document.sizes[i].height == document.height)
-                document.sizes.erase(document.sizes.begin() + static_cast<std::ptrdiff_t>(i));
-    }
     return document;
 }
 

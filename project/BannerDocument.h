@@ -13,7 +13,7 @@
 namespace pennoria {
 
 constexpr std::size_t kMaxBannerElements = 200;
-// More sizes than this are not read: every size is a whole publish of its own.
+// More listed sizes than this are not read: every size is a whole publish of its own.
 constexpr std::size_t kMaxBannerSizes = 20;
 
 // Geometry at one size, pixels from the banner's top-left corner.

@@ -227,13 +227,12 @@ platform::StillFrame MakeDocumentFinalFrame(const BannerDocument& document,
         }
         case ElementKind::Text:
             still.kind = platform::StillElement::Kind::Text;
-            still.gutter = kTextGutter;
             break;
         case ElementKind::Button:
-            // Its label: unwrapped lines, each 1.2 x the font size, centred in the box.
+            // Its label: unwrapped lines at the font's own spacing, centred in the box.
             still.kind = platform::StillElement::Kind::Button;
             still.align = platform::TextAlign::Center;
-            still.lineHeight = 1.2;
+            still.lineHeight = 0;
             still.stroke.reset();
             still.shadowColour.reset();
             break;

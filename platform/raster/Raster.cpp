@@ -242,7 +242,7 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     cairo_surface_mark_dirty(surface);
 }
 
-// Lays the text out: a text's wrapped inside its gutters, a button's lines as they are.
+// Lays the text out: a text's wrapped to its box's width, a button's lines as they are.
 LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
     LayoutPtr layout = MakeLayout(cr, true);
     FontPtr font(pango_font_description_new());
@@ -254,8 +254,7 @@ LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
     pango_font_description_set_absolute_size(font.get(), element.fontPixels * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), font.get());
     if (element.kind == StillElement::Kind::Text) {
-        const double width = std::max(1.0, element.width - 2 * element.gutter);
-        pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
+        pango_layout_set_width(layout.get(), static_cast<int>(element.width * PANGO_SCALE));
         pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
     }
     pango_layout_set_alignment(layout.get(), element.align == TextAlign::Left ? PANGO_ALIGN_LEFT
@@ -268,7 +267,8 @@ LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
 }
 
 // Draws the layout's lines with their left edge at x, the first line box's top at top; each
-// line box is lineBox high with the glyphs centred in it, as a web page sets text.
+// line box is lineBox high with the glyphs centred in it, as a web page sets text, or with no
+// line box (0) where the font's own spacing puts them.
 void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox) {
     PangoLayoutIter* iter = pango_layout_get_iter(layout);
     int index = 0;
@@ -298,8 +298,8 @@ void DrawText(cairo_t* cr, const StillElement& element) {
     const double lineBox = element.lineHeight * element.fontPixels;
     int wide = 0, high = 0;
     pango_layout_get_pixel_size(layout.get(), &wide, &high);
-    const double tall = lineBox * pango_layout_get_line_count(layout.get());
-    double left = element.x + element.gutter, top = element.y + element.gutter;
+    const double tall = lineBox > 0 ? lineBox * pango_layout_get_line_count(layout.get()) : high;
+    double left = element.x, top = element.y;
     if (element.kind == StillElement::Kind::Button) {
         left = element.x + (element.width - wide) / 2;
         top = element.y + (element.height - tall) / 2;
