@@ -337,6 +337,11 @@ bool CPublisher::WriteProjectXml(PublishRun& run) {
         std::string src;
         if (run.project.GetAttribute(image, "src", src) != 0)
             break;
+        // As the document reader gives it: without surrounding white space.
+        const std::size_t begin = src.find_first_not_of(" \t\r\n");
+        src = begin == std::string::npos
+                  ? std::string()
+                  : src.substr(begin, src.find_last_not_of(" \t\r\n") - begin + 1);
         auto reference = run.pictureReferences.find(src);
         if (reference != run.pictureReferences.end())
             run.project.SetAttributeAndSave(image, "src", reference->second);
