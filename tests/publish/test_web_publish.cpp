@@ -361,6 +361,9 @@ TEST(BannerLook, DefaultsRangesAndHeadlinePlaces) {
 TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
     HostTestBed bed;
     bed.InstallPublishData();
+    WriteFileText(bed.ProgramFolder() +
+                      "editor/templateEditor/common/normal_screen/embed/index.htt",
+                  "embed main $MainSWF $MovieWidth x $MovieHeight $BundledPlayer");
     const char* keep = std::getenv("PENNORIA_KEEP_PUBLISH");
     // The faces the program ships, from the packages they are built from.
     const std::pair<const char*, const char*> faces[] = {
@@ -431,9 +434,11 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
             EXPECT_TRUE(platform::FileExists(at + name)) << name;
         EXPECT_EQ(ReadStageSize(ReadFileText(at + "banner.swf")),
                   std::make_pair(size.width, size.height));
-        EXPECT_EQ(ReadFileText(at + "banner.html"), "embed main banner.swf " +
-                                                        std::to_string(size.width) + " x " +
-                                                        std::to_string(size.height));
+        // The pages of every size use the one player of the publish folder.
+        EXPECT_EQ(ReadFileText(at + "banner.html"),
+                  "embed main banner.swf " + std::to_string(size.width) + " x " +
+                      std::to_string(size.height) +
+                      (size.folder == "banner/" ? " ruffle/ruffle.js" : " ../ruffle/ruffle.js"));
         // The project: this size, the pictures as published, under distinct names.
         pugi::xml_document xml;
         ASSERT_TRUE(xml.load_string(ReadFileText(at + "template.xml").c_str()));
