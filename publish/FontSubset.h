@@ -1,22 +1,16 @@
-// A TrueType face cut down to the characters a banner shows, for the HTML5 creative, whose
-// whole size ad networks limit: a face of a few hundred glyphs would take most of it.
+// A face cut down to the characters a banner shows, for the HTML5 creative, whose whole size ad
+// networks limit: a face of a few hundred glyphs would take most of it.
 #pragma once
 
 #include <optional>
-#include <set>
 #include <string>
 
 namespace pennoria {
 
-// The code points of UTF-8 text; a malformed sequence counts as U+FFFD.
-std::set<char32_t> CodePointsOf(const std::string& utf8);
-
-// The face with only the outlines of .notdef, the characters' glyphs and the parts these are
-// built from; every other glyph is left empty under its own number, so the face's other tables
-// stay valid as they are. Glyph substitution (which could name an emptied glyph), glyph names,
-// per-size device metrics and signatures are left out. Nothing when the bytes are not a
-// TrueType face with outlines this can read (the whole face is then used).
-std::optional<std::string> SubsetTrueType(const std::string& face,
-                                          const std::set<char32_t>& characters);
+// The face (TrueType bytes) with only the glyphs of the characters of the UTF-8 text, those that
+// shaping the text can reach (ligatures, composed glyphs' parts) and .notdef, cut by HarfBuzz's
+// subsetter, which checks every table it reads. Malformed UTF-8 counts as U+FFFD. Nothing when
+// the bytes are not a face HarfBuzz can cut (the whole face is then used).
+std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text);
 
 } // namespace pennoria

@@ -14,7 +14,6 @@
 #include <ctime>
 #include <map>
 #include <memory>
-#include <set>
 #include <tuple>
 
 namespace pennoria {
@@ -276,20 +275,18 @@ std::string MakeFontFaceRules(const BannerDocument& document, const std::string&
         }
     };
     // Each face carries only the glyphs of the text set in it.
-    std::map<Face, std::set<char32_t>> faces;
+    std::map<Face, std::string> faces;
     for (const BannerElement& element : document.elements)
-        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button) {
-            const std::set<char32_t> used = CodePointsOf(element.label);
-            faces[{element.font, element.bold, element.italic}].insert(used.begin(), used.end());
-        }
+        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button)
+            faces[{element.font, element.bold, element.italic}] += element.label;
     std::string rules;
-    for (const auto& [face, characters] : faces) {
+    for (const auto& [face, text] : faces) {
         auto bytes = platform::ReadWholeFile(fontFolder + "/" +
                                                  FontFaceFile(face.family, face.bold, face.italic),
                                              nullptr, kMaxFontBytes);
         if (!bytes)
             continue;
-        if (auto subset = SubsetTrueType(*bytes, characters))
+        if (auto subset = SubsetTrueType(*bytes, text))
             bytes = std::move(subset);
         rules += "@font-face {\n  font-family: \"" + face.family +
                  "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
