@@ -17,7 +17,7 @@ DATA = ["editor/templateEditor/theme.swf", "editor/templateEditor/res/template.s
         "editor/templateEditor/common/normal_screen/swfObject/index.htt",
         "editor/templateEditor/common/normal_screen/swfObject/fs_aux.htt",
         "Pennoria Help.chm"]
-FOLDERS = ["lang", "skins/frame", "ruffle", "help"]
+FOLDERS = ["lang", "skins/frame", "ruffle", "help", "fonts"]
 
 
 def main():

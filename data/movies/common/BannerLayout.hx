@@ -5,7 +5,7 @@
 import BannerProject.Effect;
 import BannerProject.Fit;
 
-typedef Box = {
+typedef Rect = {
 	x:Float,
 	y:Float,
 	width:Float,
@@ -43,19 +43,31 @@ class BannerLayout {
 	public static inline var TEXT_GUTTER = 2;
 
 	// Where an image of imageWidth x imageHeight lands in the banner under the project's fit.
-	public static function fitImage(p:BannerProject, imageWidth:Float, imageHeight:Float):Box {
+	public static function fitImage(p:BannerProject, imageWidth:Float, imageHeight:Float):Rect {
+		var fit = switch (p.fit) {
+			case Stretch: "stretch";
+			case Contain: "contain";
+			case Cover: "cover";
+		};
+		return fitRect(fit, p.width, p.height, imageWidth, imageHeight);
+	}
+
+	// Where an image of imageWidth x imageHeight lands in a box of boxWidth x boxHeight (at 0, 0)
+	// fitted "contain" (whole, centred), "cover" (filling it, centred, the rest cut off) or
+	// "stretch"; null for an image without a size.
+	public static function fitRect(fit:String, boxWidth:Float, boxHeight:Float, imageWidth:Float, imageHeight:Float):Rect {
 		if (imageWidth <= 0 || imageHeight <= 0)
 			return null;
-		var sx = p.width / imageWidth, sy = p.height / imageHeight;
-		switch (p.fit) {
-			case Stretch:
-			case Contain:
+		var sx = boxWidth / imageWidth, sy = boxHeight / imageHeight;
+		switch (fit) {
+			case "stretch":
+			case "contain":
 				sx = sy = Math.min(sx, sy);
-			case Cover:
+			default:
 				sx = sy = Math.max(sx, sy);
 		}
 		var w = imageWidth * sx, h = imageHeight * sy;
-		return {x: (p.width - w) / 2, y: (p.height - h) / 2, width: w, height: h};
+		return {x: (boxWidth - w) / 2, y: (boxHeight - h) / 2, width: w, height: h};
 	}
 
 	public static function margin(p:BannerProject):Float {

@@ -1,32 +1,213 @@
-// Draws a banner from its project on a BannerSurface: background, the image fitted, the
-// headline, the link, then the entrance effect played once. The order and the timing are the
-// same for every surface.
+// Draws a banner from its project document on a BannerSurface, the same way on every surface.
+//
+// Version 2: the background (colour, then the image fitted), the banner's link, then every
+// element in its own layer in drawing order at the chosen size; playing runs the timeline from 0
+// to the document's length as many times as it loops, then stays on the final frame.
+// Version 1, as read from a file (legacy), plays as it always has: the image and the headline
+// come in together with the entrance effect, once.
+//
+// render(t) shows the moment t of a loop and takes the document as it is now: geometry is read
+// again each time, an element whose look changed is drawn again, and a changed size, background
+// or link sets the banner up again, so an editor may change the document and call render every
+// frame. Texts are drawn with the fonts available when they are drawn: a movie that borrows the
+// shipped fonts (BannerFonts.load) does so before its first render.
+
+import BannerDocument;
 
 class BannerRenderer {
-	var project:BannerProject;
+	var doc:BannerDocument;
 	var surface:BannerSurface;
+	var sizeIndex:Int;
+	var width:Int;
+	var height:Int;
+	var folder = "";
+	var backgroundLook:String = null;
+	var background = 0; // counts the backgrounds set up, so that a late image lands nowhere
+	// What each layer shows now (see look), to draw again only what changed.
+	var drawn:Array<String> = [];
+	var pending = 0;
+	var ready:Void->Void = null;
 
-	public function new(project:BannerProject, surface:BannerSurface) {
-		this.project = project;
+	public function new(doc:BannerDocument, surface:BannerSurface, sizeIndex = 0) {
+		this.doc = doc;
 		this.surface = surface;
+		this.sizeIndex = sizeIndex < 0 || sizeIndex >= doc.sizes.length ? 0 : sizeIndex;
+		width = doc.sizes[this.sizeIndex].width;
+		height = doc.sizes[this.sizeIndex].height;
 	}
 
-	// folder: where relative image names are resolved.
+	// Plays the banner. folder: where relative image names are resolved.
 	public function start(folder:String) {
+		if (doc.legacy != null && doc.version == 1) {
+			startLegacy(folder);
+			return;
+		}
+		load(folder, play);
+	}
+
+	// Draws the banner at its first moment and calls ready once every image has loaded or failed.
+	public function load(folder:String, ready:Void->Void) {
+		this.folder = folder;
+		this.ready = ready;
+		pending = 1; // held until every layer is drawn
+		backgroundLook = null;
+		render(0);
+		loaded();
+	}
+
+	// Shows the moment t (ms) of a loop.
+	public function render(t:Float) {
+		begin();
+		var elements = doc.elements;
+		if (drawn.length != elements.length) {
+			surface.layers(elements.length);
+			if (drawn.length > elements.length)
+				drawn.splice(elements.length, drawn.length - elements.length);
+			while (drawn.length < elements.length)
+				drawn.push("");
+		}
+		for (i in 0...elements.length) {
+			var e = elements[i];
+			var b = doc.box(e, sizeIndex);
+			var look = lookOf(e, b);
+			if (drawn[i] != look) {
+				drawn[i] = look;
+				draw(i, e, b);
+			}
+			var s = Timeline.stateAt(doc, e, b, width, height, t);
+			// The zoom is about the element's centre.
+			surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,
+				s.scale);
+		}
+	}
+
+	// Sets up the banner: its size, background, image and link; again when any of them changed
+	// (then every layer is drawn again).
+	function begin() {
+		var size = doc.sizes[sizeIndex < doc.sizes.length ? sizeIndex : 0];
+		var look = ([size.width, size.height, doc.background, doc.image, doc.fit, doc.link, doc.linkTarget] : Array<Dynamic>).join("\x01");
+		if (look == backgroundLook)
+			return;
+		backgroundLook = look;
+		width = size.width;
+		height = size.height;
+		drawn = [];
+		background++;
+		surface.begin(width, height, doc.background);
+		// The background image's layer holds still.
+		surface.showContent({alpha: 1, x: 0, y: 0, scale: 1});
+		if (doc.image != "") {
+			var waiting = ready != null, which = background;
+			if (waiting)
+				pending++;
+			var done = function() {
+				if (waiting)
+					loaded();
+			};
+			surface.loadImage(MovieUrls.resolve(folder, doc.image), function(w:Float, h:Float) {
+				var box = BannerLayout.fitRect(doc.fit, width, height, w, h);
+				if (box != null && which == background)
+					surface.placeImage(box);
+				done();
+			}, done);
+		}
+		if (doc.link != "")
+			surface.addLink(doc.link, doc.linkTarget);
+	}
+
+	function loaded() {
+		pending--;
+		if (pending == 0 && ready != null) {
+			var r = ready;
+			ready = null;
+			r();
+		}
+	}
+
+	function draw(layer:Int, e:BannerElement, b:Box) {
+		switch (e.kind) {
+			case Image:
+				if (e.src == "") {
+					surface.drawShape(layer, emptyShape, b.width, b.height);
+					return;
+				}
+				var waiting = ready != null;
+				if (waiting)
+					pending++;
+				surface.drawImage(layer, MovieUrls.resolve(folder, e.src), e.fit, b.width, b.height, function() {
+					if (waiting)
+						loaded();
+				});
+			case Text:
+				surface.drawText(layer, e, b.width, b.height, b.fontSize);
+			case Button:
+				surface.drawButton(layer, e, b.width, b.height, b.fontSize);
+			case Shape:
+				surface.drawShape(layer, e, b.width, b.height);
+		}
+	}
+
+	static var emptyShape:BannerElement = {
+		var e = new BannerElement(Shape);
+		e.fill = null;
+		e;
+	};
+
+	// Everything that changes how a layer is drawn (not where).
+	static function lookOf(e:BannerElement, b:Box):String {
+		var parts:Array<Dynamic> = [e.kind, b.width, b.height];
+		switch (e.kind) {
+			case Image:
+				parts = parts.concat([e.src, e.fit]);
+			case Text | Button:
+				parts = parts.concat([
+					b.fontSize, e.label, e.font, e.bold, e.italic, e.color, e.align, e.lineHeight, e.shadowColor, e.shadowX, e.shadowY,
+					e.shadowBlur, e.fill, e.radius, e.url, e.target
+				]);
+			case Shape:
+				parts = parts.concat([e.shapeKind, e.fill, e.stroke, e.strokeWidth, e.radius]);
+		}
+		return parts.join("\x01");
+	}
+
+	function play() {
+		var started = surface.now();
+		render(0);
+		if (Timeline.ended(doc, 0)) {
+			surface.finished();
+			return;
+		}
+		surface.everyFrame(function() {
+			var elapsed = surface.now() - started;
+			if (Timeline.ended(doc, elapsed)) {
+				render(Timeline.finalTime(doc));
+				surface.finished();
+				return false;
+			}
+			render(Timeline.loopTime(doc, elapsed));
+			return true;
+		});
+	}
+
+	// --- Version 1 ---------------------------------------------------------------------------
+
+	function startLegacy(folder:String) {
+		var project = doc.legacy;
 		surface.begin(project.width, project.height, project.background);
+		var finish = function() finishLegacy(project);
 		if (project.image != null && project.image != "") {
 			surface.loadImage(MovieUrls.resolve(folder, project.image), function(w:Float, h:Float) {
 				var box = BannerLayout.fitImage(project, w, h);
 				if (box != null)
 					surface.placeImage(box);
-				finishContent();
-			}, finishContent);
+				finish();
+			}, finish);
 		} else {
-			finishContent();
+			finish();
 		}
 	}
 
-	function finishContent() {
+	function finishLegacy(project:BannerProject) {
 		var headline = BannerLayout.headline(project);
 		if (headline != null)
 			surface.moveHeadline(BannerLayout.headlineTop(project, surface.addHeadline(headline)));

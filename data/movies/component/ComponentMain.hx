@@ -1,6 +1,5 @@
-// The component movie: draws a banner from a project XML (BannerRenderer on flash.display):
-// background, the image fitted to the banner, an optional headline, an optional click-through
-// link and an entrance effect.
+// The component movie: draws a banner from a project XML (BannerRenderer on flash.display) at
+// the size its demoWidth x demoHeight names, with the shipped fonts embedded (EmbeddedFonts).
 // Loaded by the banner movie, it receives the project over its loader's shared event channel;
 // played on its own, it reads "template.xml" from the folder above its own.
 
@@ -23,6 +22,7 @@ class ComponentMain {
 
 	function new() {
 		root = flash.Lib.current;
+		EmbeddedFonts.register();
 		var standalone = root.parent == root.stage;
 		if (standalone) {
 			var own = MovieUrls.folderOf(root.loaderInfo.url);
@@ -46,6 +46,7 @@ class ComponentMain {
 		if (shown)
 			return;
 		shown = true;
-		new BannerRenderer(BannerProject.parse(text), new FlashSurface(root)).start(projectFolder);
+		var doc = BannerDocument.parse(text);
+		new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
 	}
 }

@@ -1,10 +1,14 @@
 // The banner drawn with the page's DOM for the HTML5 creative: a clipped box with the
-// background colour, a content box (image, headline) moved by CSS transforms, and the whole
-// banner as the click area. The click opens the page's clickTag, which ad servers rewrite.
+// background colour, a content box (the image; a version-1 headline too) moved by CSS
+// transforms, and a box per element of a version-2 banner above it. The whole banner is the
+// click area and opens the page's clickTag, which ad servers rewrite; a button opens its own
+// link, or the clickTag when it has none. Texts name the shipped families, which the creative's
+// fonts.css declares with @font-face (bold and italic select the faces).
 
-import BannerLayout.Box;
+import BannerLayout.Rect;
 import BannerLayout.EntranceState;
 import BannerLayout.HeadlineLayout;
+import BannerDocument;
 import js.Browser;
 import js.html.DivElement;
 import js.html.Element;
@@ -15,6 +19,9 @@ class DomSurface implements BannerSurface {
 	var content:DivElement;
 	var picture:ImageElement;
 	var headline:DivElement;
+	var elements:DivElement;
+	var layerBoxes:Array<DivElement> = [];
+	var click:js.html.Event->Void = null;
 
 	public function new(banner:Element) {
 		this.banner = banner;
@@ -29,8 +36,17 @@ class DomSurface implements BannerSurface {
 		return v + "px";
 	}
 
+	// Again for a banner set up anew: what was drawn goes.
 	public function begin(width:Int, height:Int, background:Int) {
+		while (banner.firstChild != null)
+			banner.removeChild(banner.firstChild);
+		if (click != null)
+			banner.removeEventListener("click", click);
+		click = null;
+		elements = null;
+		layerBoxes = [];
 		var s = banner.style;
+		s.cursor = "";
 		s.position = "relative";
 		s.overflow = "hidden";
 		s.width = px(width);
@@ -60,7 +76,7 @@ class DomSurface implements BannerSurface {
 		picture.src = url;
 	}
 
-	public function placeImage(box:Box) {
+	public function placeImage(box:Rect) {
 		var s = picture.style;
 		s.left = px(box.x);
 		s.top = px(box.y);
@@ -95,11 +111,18 @@ class DomSurface implements BannerSurface {
 		headline.style.top = px(top);
 	}
 
-	public function addLink(url:String, target:String) {
+	// The page's clickTag, or null.
+	static function clickTag():String {
 		var tag:Dynamic = untyped Browser.window.clickTag;
-		var address:String = (tag != null && tag != "") ? Std.string(tag) : url;
+		return (tag != null && tag != "") ? Std.string(tag) : null;
+	}
+
+	public function addLink(url:String, target:String) {
+		var tag = clickTag();
+		var address:String = tag != null ? tag : url;
 		banner.style.cursor = "pointer";
-		banner.addEventListener("click", function(_) Browser.window.open(address, "_blank"));
+		click = function(_) Browser.window.open(address, "_blank");
+		banner.addEventListener("click", click);
 	}
 
 	public function showContent(state:EntranceState) {
@@ -123,5 +146,158 @@ class DomSurface implements BannerSurface {
 
 	public function finished() {
 		banner.setAttribute("data-entrance", "done");
+	}
+
+	// --- Version 2: a box per element -------------------------------------------------------
+
+	public function layers(count:Int) {
+		if (elements == null) {
+			elements = Browser.document.createDivElement();
+			var s = elements.style;
+			s.position = "absolute";
+			s.left = s.top = "0";
+			banner.appendChild(elements);
+		}
+		while (layerBoxes.length > count)
+			elements.removeChild(layerBoxes.pop());
+		while (layerBoxes.length < count) {
+			var layer = Browser.document.createDivElement();
+			var s = layer.style;
+			s.position = "absolute";
+			s.left = s.top = "0";
+			s.transformOrigin = "0 0";
+			s.visibility = "hidden";
+			elements.appendChild(layer);
+			layerBoxes.push(layer);
+		}
+	}
+
+	// The layer emptied for a new drawing: a box of width x height.
+	function fresh(index:Int, width:Float, height:Float):DivElement {
+		var old = layerBoxes[index];
+		var layer = Browser.document.createDivElement();
+		var s = layer.style;
+		s.position = "absolute";
+		s.left = s.top = "0";
+		s.transformOrigin = "0 0";
+		s.visibility = old.style.visibility;
+		s.opacity = old.style.opacity;
+		s.transform = old.style.transform;
+		layer.style.width = px(width);
+		layer.style.height = px(height);
+		elements.replaceChild(layer, old);
+		layerBoxes[index] = layer;
+		return layer;
+	}
+
+	public static function fontFamily(family:String):String {
+		return '"' + family + '", ' + (family == "Liberation Serif" ? "serif" : "sans-serif");
+	}
+
+	static function setFont(s:js.html.CSSStyleDeclaration, e:BannerElement, fontSize:Int) {
+		s.fontFamily = fontFamily(e.font);
+		s.fontSize = px(fontSize);
+		s.fontWeight = e.bold ? "bold" : "normal";
+		s.fontStyle = e.italic ? "italic" : "normal";
+		s.color = css(e.color);
+	}
+
+	public function drawImage(index:Int, url:String, fit:String, width:Float, height:Float, done:Void->Void) {
+		var layer = fresh(index, width, height);
+		layer.style.overflow = "hidden";
+		var picture = Browser.document.createImageElement();
+		picture.alt = "";
+		var s = picture.style;
+		s.display = "block";
+		s.width = px(width);
+		s.height = px(height);
+		untyped s.objectFit = fit == "stretch" ? "fill" : (fit == "cover" ? "cover" : "contain");
+		picture.onload = function() done();
+		picture.onerror = function() {
+			picture.style.visibility = "hidden";
+			done();
+		};
+		layer.appendChild(picture);
+		picture.src = url;
+	}
+
+	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
+		var layer = fresh(index, width, height);
+		var text = Browser.document.createDivElement();
+		var s = text.style;
+		s.boxSizing = "border-box";
+		s.width = px(width);
+		s.padding = "0";
+		s.margin = "0";
+		setFont(s, e, fontSize);
+		s.lineHeight = px(fontSize * e.lineHeight);
+		s.textAlign = e.align;
+		s.whiteSpace = "pre-wrap";
+		s.overflowWrap = "break-word";
+		if (e.shadowColor != null)
+			s.textShadow = px(e.shadowX) + " " + px(e.shadowY) + " " + px(e.shadowBlur) + " " + css(e.shadowColor);
+		text.textContent = e.label;
+		layer.appendChild(text);
+	}
+
+	public function drawButton(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
+		var layer = fresh(index, width, height);
+		var s = layer.style;
+		if (e.fill != null)
+			s.backgroundColor = css(e.fill);
+		s.borderRadius = px(Math.min(e.radius, Math.min(width, height) / 2));
+		s.display = "flex";
+		s.alignItems = "center";
+		s.justifyContent = "center";
+		s.textAlign = "center";
+		s.whiteSpace = "pre";
+		s.lineHeight = "normal";
+		setFont(s, e, fontSize);
+		s.cursor = "pointer";
+		var label = Browser.document.createSpanElement();
+		label.textContent = e.label;
+		layer.appendChild(label);
+		var tag = clickTag();
+		var address = e.url != "" ? e.url : tag;
+		if (address != null)
+			layer.addEventListener("click", function(event:js.html.Event) {
+				event.stopPropagation();
+				Browser.window.open(address, "_blank");
+			});
+	}
+
+	public function drawShape(index:Int, e:BannerElement, width:Float, height:Float) {
+		var layer = fresh(index, width, height);
+		var ns = "http://www.w3.org/2000/svg";
+		var svg = Browser.document.createElementNS(ns, "svg");
+		svg.setAttribute("width", Std.string(width));
+		svg.setAttribute("height", Std.string(height));
+		svg.setAttribute("style", "display:block;overflow:visible");
+		var shape = Browser.document.createElementNS(ns, e.shapeKind == "ellipse" ? "ellipse" : "rect");
+		if (e.shapeKind == "ellipse") {
+			shape.setAttribute("cx", Std.string(width / 2));
+			shape.setAttribute("cy", Std.string(height / 2));
+			shape.setAttribute("rx", Std.string(width / 2));
+			shape.setAttribute("ry", Std.string(height / 2));
+		} else {
+			var r = Math.min(e.radius, Math.min(width, height) / 2);
+			shape.setAttribute("width", Std.string(width));
+			shape.setAttribute("height", Std.string(height));
+			shape.setAttribute("rx", Std.string(r));
+		}
+		shape.setAttribute("fill", e.fill == null ? "none" : css(e.fill));
+		if (e.stroke != null && e.strokeWidth > 0) {
+			shape.setAttribute("stroke", css(e.stroke));
+			shape.setAttribute("stroke-width", Std.string(e.strokeWidth));
+		}
+		svg.appendChild(shape);
+		layer.appendChild(svg);
+	}
+
+	public function showLayer(index:Int, visible:Bool, alpha:Float, x:Float, y:Float, scale:Float) {
+		var s = layerBoxes[index].style;
+		s.visibility = visible ? "visible" : "hidden";
+		s.opacity = Std.string(alpha);
+		s.transform = "translate(" + px(x) + "," + px(y) + ") scale(" + scale + ")";
 	}
 }

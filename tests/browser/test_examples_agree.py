@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""The renderers agree: every example project in examples/ is published with pennoria-cli, and
+for each of its sizes the SWF banner (played by the Ruffle copy beside its pages), the HTML5
+creative (Chromium's own drawing of creative.js) and the backup image (drawn natively) are
+compared once the banner has played to its final frame. Elements are placed, coloured and
+layered by one set of rules, so only the edges of letters may differ between the font engines.
+
+Prints each pair's agreement; fails when a pair differs in more than a small share of pixels.
+
+usage: test_examples_agree.py PROGRAM_DIR PENNORIA_CLI EXAMPLES_DIR
+"""
+
+import base64
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser  # noqa: E402
+
+# Pixels differing by more than 32 in some channel, as a share of the banner: letters drawn by
+# three font engines differ at their edges; a misplaced or missing element differs far more.
+FAR_LIMIT = 0.08
+
+
+def publish(cli, project, out):
+    os.makedirs(out)
+    run = subprocess.run([cli, "publish", project, "--folder", out, "--out-mode", "1",
+                          "--embed-mode", "0"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if run.returncode != 0:
+        raise AssertionError("publish of %s failed: %s %s" % (project, run.stdout, run.stderr))
+    return os.path.join(out, "banner")
+
+
+def sizes_of(project):
+    root = ET.parse(project).getroot()
+    sizes = [(int(s.get("width")), int(s.get("height"))) for s in root.iter("size")]
+    if not sizes:
+        sizes = [(int(root.get("demoWidth")), int(root.get("demoHeight")))]
+    length = int(root.get("length", "5000"))
+    loops = int(root.get("loops", "1"))
+    return sizes, length * loops / 1000.0
+
+
+def shot(chromium, width, height):
+    data = chromium.call("Page.captureScreenshot", session=True, format="png",
+                         clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
+    return browser.Image.from_png(base64.b64decode(data["data"]))
+
+
+def settled_shot(url, width, height, seconds):
+    """The page in a banner-sized Chromium, once it has played for `seconds` and stopped moving."""
+    chromium = browser.Browser(width, height)
+    try:
+        chromium.navigate(url)
+        time.sleep(seconds + 1.0)
+        previous = shot(chromium, width, height)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            time.sleep(0.5)
+            current = shot(chromium, width, height)
+            if current.rows == previous.rows:
+                break
+            previous = current
+        errors = [e for e in chromium.script_errors() if "favicon.ico" not in e]
+        return previous, errors
+    finally:
+        chromium.close()
+
+
+def difference(a, b, width, height):
+    total, far = 0, 0
+    for y in range(height):
+        for x in range(width):
+            d = [abs(u - v) for u, v in zip(a.pixel(x, y), b.pixel(x, y))]
+            total += sum(d)
+            far += max(d) > 32
+    count = float(width * height)
+    return total / (3.0 * count), far / count
+
+
+def main():
+    program, cli, examples = [os.path.abspath(p) for p in sys.argv[1:4]]
+    if browser.find_chromium() is None:
+        print("chromium is not installed")
+        return browser.SKIP
+    projects = sorted(p for p in glob.glob(os.path.join(examples, "*", "*.pbf"))
+                      if ET.parse(p).getroot().get("version") == "2")
+    if not projects:
+        print("no example in the current project format")
+        return 1
+    problems, figures = [], []
+    with tempfile.TemporaryDirectory(prefix="pennoria-agree-") as root:
+        server = browser.Server(root)
+        try:
+            for project in projects:
+                name = os.path.splitext(os.path.basename(project))[0]
+                folder = publish(cli, project, os.path.join(root, name))
+                sizes, seconds = sizes_of(project)
+                for index, (width, height) in enumerate(sizes):
+                    where = folder if index == 0 else os.path.join(folder, "%dx%d" % (width, height))
+                    label = "%s %dx%d" % (name, width, height)
+                    if not os.path.isdir(where):
+                        problems.append("%s: no published folder %s" % (label, where))
+                        continue
+                    url = lambda page: server.url(os.path.relpath(os.path.join(where, page), root))
+                    shots = {}
+                    shots["ruffle"], errors = settled_shot(url("fs_aux.html"), width, height, seconds)
+                    problems += ["%s fs_aux.html: %s" % (label, e) for e in errors]
+                    shots["html5"], errors = settled_shot(url("html5/index.html"), width, height,
+                                                          seconds)
+                    problems += ["%s html5: %s" % (label, e) for e in errors]
+                    with open(os.path.join(where, "banner_backup.png"), "rb") as f:
+                        shots["backup"] = browser.Image.from_png(f.read())
+                    if (shots["backup"].width, shots["backup"].height) != (width, height):
+                        problems.append("%s: the backup image is %dx%d" % (
+                            label, shots["backup"].width, shots["backup"].height))
+                        continue
+                    for a, b in (("ruffle", "html5"), ("backup", "html5"), ("backup", "ruffle")):
+                        mean, far = difference(shots[a], shots[b], width, height)
+                        figures.append("%s: %s vs %s: mean difference %.2f per channel, %.2f %% "
+                                       "of pixels differ by more than 32" % (
+                                           label, a, b, mean, 100 * far))
+                        if far > FAR_LIMIT:
+                            problems.append("%s: %s and %s differ in %.1f %% of the pixels" % (
+                                label, a, b, 100 * far))
+                    keep = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
+                    if keep:
+                        os.makedirs(keep, exist_ok=True)
+                        for kind, image in shots.items():
+                            image.save(os.path.join(keep, "%s-%dx%d-%s.png" % (
+                                name, width, height, kind)))
+        finally:
+            server.stop()
+    for line in figures:
+        print(line)
+    for line in problems:
+        print("FAIL: " + line)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
