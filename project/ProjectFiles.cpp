@@ -1,9 +1,15 @@
 // Project path, title, save dialog and file writing.
 #include "project/ProjectFiles.h"
 
+#include "core/EditorPath.h"
 #include "core/Strings.h"
 #include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
+
+#include <pugixml.hpp>
+
+#include <vector>
 
 namespace pennoria {
 
@@ -27,6 +33,102 @@ platform::FileResult WriteUtf8File(const std::string& path, const std::string& t
     // The text passes through UTF-16 so that the file is always well-formed UTF-8, whatever
     // bytes reached us.
     return platform::WriteFileAtomically(path, platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)));
+}
+
+namespace {
+
+// The folder of a file path, without a trailing '/'; empty when the path has none.
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// An absolute path with "." and ".." levels and repeated separators taken out, as text.
+std::string Normalized(const std::string& path) {
+    std::vector<std::string> levels;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string level = path.substr(start, end - start);
+        if (level == "..") {
+            if (!levels.empty())
+                levels.pop_back();
+        } else if (!level.empty() && level != ".") {
+            levels.push_back(level);
+        }
+        start = end + 1;
+    }
+    std::string joined;
+    for (const std::string& level : levels)
+        joined += "/" + level;
+    return joined.empty() ? "/" : joined;
+}
+
+} // namespace
+
+std::string RelocateImagePath(const std::string& image, const std::string& fromProject,
+                              const std::string& projectPath) {
+    if (image.empty())
+        return image;
+    std::string path = platform::ToForwardSlashes(image);
+    if (path[0] != '/') {
+        // URLs and drive paths are not this system's files.
+        if (IsAbsoluteEditorPath(path))
+            return image;
+        const std::string from = FolderOf(platform::ToForwardSlashes(fromProject));
+        const bool beside = !from.empty() && platform::PathExists(from + "/" + path);
+        // A picture that ships with the program stays relative to its folder.
+        if (from.empty() || (!beside && platform::PathExists(MakeEditorPath(path))))
+            return image;
+        path = from + "/" + path;
+    }
+    path = Normalized(path);
+    const std::string folder = FolderOf(platform::ToForwardSlashes(projectPath));
+    if (!folder.empty() && folder[0] == '/') {
+        const std::string base = Normalized(folder);
+        const std::string prefix = base == "/" ? base : base + "/";
+        if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
+            return path.substr(prefix.size());
+    }
+    return path;
+}
+
+std::string RelocateImagePaths(const std::string& text, const std::string& fromProject,
+                               const std::string& projectPath) {
+    pugi::xml_document document;
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
+                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
+                                  pugi::parse_ws_pcdata;
+    if (!document.load_buffer(text.data(), text.size(), kOptions, pugi::encoding_utf8))
+        return text;
+    const pugi::xml_node root = document.document_element();
+    std::vector<pugi::xml_attribute> paths;
+    if (pugi::xml_attribute img = root.attribute("img"))
+        paths.push_back(img);
+    for (pugi::xml_node image : root.child("elements").children("image"))
+        if (pugi::xml_attribute src = image.attribute("src"))
+            paths.push_back(src);
+    bool changed = false;
+    for (pugi::xml_attribute& attribute : paths) {
+        const std::string relocated =
+            RelocateImagePath(attribute.value(), fromProject, projectPath);
+        if (relocated != attribute.value()) {
+            attribute.set_value(relocated.c_str());
+            changed = true;
+        }
+    }
+    if (!changed)
+        return text;
+    struct Collect : pugi::xml_writer {
+        std::string bytes;
+        void write(const void* data, std::size_t size) override {
+            bytes.append(static_cast<const char*>(data), size);
+        }
+    } out;
+    document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.bytes;
 }
 
 CProjectFiles::CProjectFiles(platform::IDialogs& dialogs, platform::IHostWindow& window,
@@ -63,21 +165,27 @@ SaveResult CProjectFiles::SaveProject(SaveMode mode) {
             return {SaveOutcome::Cancelled, {}};
         path = *chosen;
     }
+    // The editor's relative paths are those of the project it has open.
+    const std::string fromProject = m_currentPath;
     // The new name shows before anything is written, also when writing then fails.
     OpenProject(path);
-    if (WriteProjectFile(m_currentPath))
+    if (WriteProjectFileFrom(m_currentPath, fromProject))
         return {SaveOutcome::Saved, m_currentPath};
     return {SaveOutcome::Failed, {}};
 }
 
 bool CProjectFiles::WriteProjectFile(const std::string& path) {
+    return WriteProjectFileFrom(path, m_currentPath);
+}
+
+bool CProjectFiles::WriteProjectFileFrom(const std::string& path, const std::string& fromProject) {
     m_lastWriteError.clear();
     std::string text;
     if (!m_projectXml || !m_projectXml(ProjectTextKind::CustomTemplate, text)) {
         m_lastWriteError = LoadAppString(IDS_SAVE_NO_PROJECT);
         return false;
     }
-    platform::FileResult written = WriteUtf8File(path, text);
+    platform::FileResult written = WriteUtf8File(path, RelocateImagePaths(text, fromProject, path));
     if (!written) {
         m_lastWriteError = written.error;
         platform::DebugOutput("project not saved: " + written.error);

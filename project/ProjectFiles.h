@@ -48,6 +48,20 @@ std::string MakeProjectTitle(const std::string& name);
 // stays whole and the reason is returned.
 platform::FileResult WriteUtf8File(const std::string& path, const std::string& text);
 
+// An image path as a project saved at projectPath stores it: relative (with '/') when the file
+// lies in the project's folder or below it, so that the folder can be moved or sent whole;
+// absolute otherwise. A relative path given is first resolved against fromProject's folder (the
+// project the path was read from; empty: none), unless only the program's "editor/" folder has
+// it. Empty paths, URLs and paths of another system stay as they are.
+std::string RelocateImagePath(const std::string& image, const std::string& fromProject,
+                              const std::string& projectPath);
+
+// The project text with every image path (the background's img and each image element's src)
+// relocated from fromProject to projectPath; the text unchanged when no path changes or it does
+// not parse.
+std::string RelocateImagePaths(const std::string& text, const std::string& fromProject,
+                               const std::string& projectPath);
+
 class CProjectFiles {
 public:
     CProjectFiles(platform::IDialogs& dialogs, platform::IHostWindow& window,
@@ -59,7 +73,8 @@ public:
     // Saves to the current path, or to one chosen in the save dialog when there is none or the
     // mode is SaveAs.
     SaveResult SaveProject(SaveMode mode);
-    // True when the movie delivered the project text and it was written to path.
+    // True when the movie delivered the project text and it was written to path, its image
+    // paths relocated from the current project's folder to path's.
     bool WriteProjectFile(const std::string& path);
 
     const std::string& CurrentProjectPath() const { return m_currentPath; }
@@ -70,6 +85,8 @@ public:
     const std::string& LastWriteError() const { return m_lastWriteError; }
 
 private:
+    bool WriteProjectFileFrom(const std::string& path, const std::string& fromProject);
+
     platform::IDialogs& m_dialogs;
     platform::IHostWindow& m_window;
     ProjectXmlSource m_projectXml;

@@ -168,4 +168,93 @@ std::optional<std::string> DrawBackupPng(const BannerLook& look, const std::stri
         frame, [&look](double boxHeight) { return HeadlineTop(look, boxHeight); }, error);
 }
 
+platform::StillFrame MakeDocumentFinalFrame(const BannerDocument& document,
+                                            const std::string& imagePath,
+                                            std::optional<platform::ImageSize> imageSize,
+                                            const ElementImageFiles& elementImages) {
+    BannerLook look;
+    look.width = document.width;
+    look.height = document.height;
+    look.background = document.background;
+    look.fit = document.fit == "contain"   ? ImageFit::Contain
+               : document.fit == "stretch" ? ImageFit::Stretch
+                                           : ImageFit::Cover;
+    platform::StillFrame frame = MakeFinalFrame(look, imagePath, imageSize);
+
+    const std::size_t sizeIndex = DrawnSizeIndex(document);
+    const double time = FinalTime(document);
+    for (const BannerElement& element : document.elements) {
+        const ElementBox box = BoxAt(document, element, sizeIndex);
+        const ElementState state = StateAt(element, box, document.width, document.height, time);
+        if (!state.visible)
+            continue;
+        platform::StillElement still;
+        still.x = box.x + state.dx;
+        still.y = box.y + state.dy;
+        still.width = box.width;
+        still.height = box.height;
+        still.opacity = element.opacity * state.alpha;
+        still.scale = state.scale;
+        still.fill = element.fill;
+        still.stroke = element.stroke;
+        still.strokeWidth = element.strokeWidth;
+        still.radius = element.radius;
+        still.text = element.label;
+        still.family = element.font;
+        still.fontPixels = box.fontSize;
+        still.bold = element.bold;
+        still.italic = element.italic;
+        still.colour = element.color;
+        still.align = element.align == "center"  ? platform::TextAlign::Center
+                      : element.align == "right" ? platform::TextAlign::Right
+                                                 : platform::TextAlign::Left;
+        still.lineHeight = element.lineHeight;
+        still.shadowColour = element.shadowColor;
+        still.shadowX = element.shadowX;
+        still.shadowY = element.shadowY;
+        still.shadowBlur = element.shadowBlur;
+        switch (element.kind) {
+        case ElementKind::Image: {
+            auto file = elementImages.find(element.src);
+            if (file == elementImages.end())
+                continue; // a picture that was not published is not shown
+            still.kind = platform::StillElement::Kind::Picture;
+            still.imagePath = file->second;
+            still.fit = element.fit == "cover"     ? platform::PictureFit::Cover
+                        : element.fit == "stretch" ? platform::PictureFit::Stretch
+                                                   : platform::PictureFit::Contain;
+            break;
+        }
+        case ElementKind::Text:
+            still.kind = platform::StillElement::Kind::Text;
+            break;
+        case ElementKind::Button:
+            // Its label: unwrapped lines at the font's own spacing, centred in the box.
+            still.kind = platform::StillElement::Kind::Button;
+            still.align = platform::TextAlign::Center;
+            still.lineHeight = 0;
+            still.stroke.reset();
+            still.shadowColour.reset();
+            break;
+        case ElementKind::Shape:
+            still.kind = element.shapeKind == "ellipse" ? platform::StillElement::Kind::Ellipse
+                                                        : platform::StillElement::Kind::Rectangle;
+            break;
+        }
+        frame.elements.push_back(std::move(still));
+    }
+    return frame;
+}
+
+std::optional<std::string> DrawDocumentBackupPng(const BannerDocument& document,
+                                                 const std::string& imagePath,
+                                                 const ElementImageFiles& elementImages,
+                                                 std::string* error) {
+    std::optional<platform::ImageSize> size;
+    if (!imagePath.empty())
+        size = platform::ReadImageSize(imagePath);
+    return platform::DrawStillFramePng(
+        MakeDocumentFinalFrame(document, imagePath, size, elementImages), {}, error);
+}
+
 } // namespace pennoria

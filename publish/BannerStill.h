@@ -5,8 +5,10 @@
 #pragma once
 
 #include "platform/Raster.h"
+#include "project/BannerDocument.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -46,5 +48,23 @@ double HeadlineTop(const BannerLook& look, double boxHeight);
 // The banner's final frame as PNG bytes.
 std::optional<std::string> DrawBackupPng(const BannerLook& look, const std::string& imagePath,
                                          std::string* error);
+
+// The files of a version-2 document's element images: the src as the document names it, and
+// where the picture lies.
+using ElementImageFiles = std::map<std::string, std::string>;
+
+// The final frame of a version-2 document at its drawn size (demoWidth x demoHeight): the
+// background and its image (imagePath, of imageSize), then every element still visible at the
+// final frame in its box for that size, in drawing order.
+platform::StillFrame MakeDocumentFinalFrame(const BannerDocument& document,
+                                            const std::string& imagePath,
+                                            std::optional<platform::ImageSize> imageSize,
+                                            const ElementImageFiles& elementImages);
+
+// That frame as PNG bytes.
+std::optional<std::string> DrawDocumentBackupPng(const BannerDocument& document,
+                                                 const std::string& imagePath,
+                                                 const ElementImageFiles& elementImages,
+                                                 std::string* error);
 
 } // namespace pennoria

@@ -3,13 +3,18 @@
 
 #include "platform/Raster.h"
 #include "publish/BannerStill.h"
+#include "publish/FontSubset.h"
+#include "publish/PublishImage.h"
 
+#include <pugixml.hpp>
 #include <zip.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <memory>
+#include <tuple>
 
 namespace pennoria {
 
@@ -18,6 +23,11 @@ namespace {
 constexpr const char* kFolder = "html5/";
 constexpr const char* kPage = "index.html";
 constexpr const char* kScript = "creative.js";
+constexpr const char* kStyleSheet = "fonts.css";
+// Ad networks take at most this many files in a creative.
+constexpr std::size_t kMaxCreativeFiles = 40;
+// The largest face file carried.
+constexpr std::uint64_t kMaxFontBytes = std::uint64_t{8} << 20;
 // A fixed time for the zip's entries, so that publishing the same banner twice gives the same
 // bytes (2024-01-01 00:00 local time).
 constexpr std::time_t kEntryTime = 1704067200;
@@ -128,29 +138,175 @@ struct Creative {
     std::string zip;
 };
 
-bool BuildCreative(const CreativeInput& input, const BannerLook& look, const std::string& imageName,
-                   const std::string& imageBytes, Creative& creative, std::string* error) {
+// What a version-2 project adds to a creative: its text with the element pictures named as
+// the creative's own files, those files, and the faces' style sheet.
+struct CreativeExtras {
+    std::string projectXml;
+    std::string styleSheet;
+    std::vector<CreativeFile> pictures;
+    int picturesLeftOut = 0;
+};
+
+std::string FileNameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string Base64(const std::string& bytes) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const std::uint32_t n = (static_cast<unsigned char>(bytes[i]) << 16) |
+                                (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                                static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[(n >> 18) & 63];
+        out += kDigits[(n >> 12) & 63];
+        out += kDigits[(n >> 6) & 63];
+        out += kDigits[n & 63];
+    }
+    if (i < bytes.size()) {
+        std::uint32_t n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kDigits[(n >> 18) & 63];
+        out += kDigits[(n >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(n >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+CreativeExtras MakeExtras(const CreativeInput& input, const BannerDocument& document) {
+    CreativeExtras extras;
+    extras.projectXml = input.projectXml;
+    if (document.version < 2)
+        return extras;
+    extras.styleSheet = MakeFontFaceRules(document, input.fontFolder);
+
+    pugi::xml_document xml;
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
+                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
+                                  pugi::parse_ws_pcdata;
+    if (!xml.load_buffer(input.projectXml.data(), input.projectXml.size(), kOptions,
+                         pugi::encoding_utf8))
+        return extras;
+    std::vector<std::string> taken = {kPage,       kScript,      kStyleSheet, "image.png",
+                                      "image.jpg", "image.jpeg", "image.gif"};
+    const std::size_t room = kMaxCreativeFiles - 4; // page, script, image, style sheet
+    std::map<std::string, std::string> names;       // src -> the creative's file
+    for (pugi::xml_node image : xml.document_element().child("elements").children("image")) {
+        pugi::xml_attribute src = image.attribute("src");
+        const std::string source = src.value();
+        auto named = names.find(source);
+        if (named == names.end()) {
+            std::string name;
+            auto file = input.elementImages.find(source);
+            if (file != input.elementImages.end() && extras.pictures.size() < room) {
+                auto bytes =
+                    platform::ReadWholeFile(file->second, nullptr, kCreativeSizeLimit * 64);
+                const ImageKind kind = bytes ? DetectImageKind(*bytes) : ImageKind::NotAnImage;
+                if (kind != ImageKind::NotAnImage) {
+                    name = PublishedImageName(FileNameOf(source), kind, taken);
+                    taken.push_back(name);
+                    extras.pictures.push_back({name, std::move(*bytes)});
+                }
+            }
+            if (name.empty() && file != input.elementImages.end())
+                ++extras.picturesLeftOut;
+            named = names.emplace(source, name).first;
+        }
+        // A picture the creative does not carry is not asked for.
+        if (src)
+            src.set_value(named->second.c_str());
+    }
+    struct Collect : pugi::xml_writer {
+        std::string bytes;
+        void write(const void* data, std::size_t size) override {
+            bytes.append(static_cast<const char*>(data), size);
+        }
+    } out;
+    xml.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    extras.projectXml = std::move(out.bytes);
+    return extras;
+}
+
+bool BuildCreative(const CreativeInput& input, const BannerLook& look, const CreativeExtras& extras,
+                   const std::string& imageName, const std::string& imageBytes, Creative& creative,
+                   std::string* error) {
     creative.files.clear();
-    creative.files.push_back({kPage, MakeCreativePage(look.width, look.height, input.baseName,
-                                                      look.link, input.projectXml, imageName)});
+    const std::string styleSheet = extras.styleSheet.empty() ? std::string() : kStyleSheet;
+    creative.files.push_back(
+        {kPage, MakeCreativePage(look.width, look.height, input.baseName, look.link,
+                                 extras.projectXml, imageName, styleSheet)});
     creative.files.push_back({kScript, input.creativeScript});
     if (!imageName.empty())
         creative.files.push_back({imageName, imageBytes});
+    if (!styleSheet.empty())
+        creative.files.push_back({styleSheet, extras.styleSheet});
+    for (const CreativeFile& picture : extras.pictures)
+        creative.files.push_back(picture);
     creative.zip = ZipFiles(creative.files, error);
     return !creative.zip.empty();
 }
 
 } // namespace
 
+std::string FontFaceFile(const std::string& family, bool bold, bool italic) {
+    if (family == "DejaVu Sans") {
+        const std::string style =
+            bold ? (italic ? "-BoldOblique" : "-Bold") : (italic ? "-Oblique" : "");
+        return "DejaVuSans" + style + ".ttf";
+    }
+    const std::string style =
+        bold ? (italic ? "BoldItalic" : "Bold") : (italic ? "Italic" : "Regular");
+    return (family == "Liberation Serif" ? "LiberationSerif-" : "LiberationSans-") + style + ".ttf";
+}
+
+std::string MakeFontFaceRules(const BannerDocument& document, const std::string& fontFolder) {
+    struct Face {
+        std::string family;
+        bool bold, italic;
+        bool operator<(const Face& other) const {
+            return std::tie(family, bold, italic) <
+                   std::tie(other.family, other.bold, other.italic);
+        }
+    };
+    // Each face carries only the glyphs of the text set in it.
+    std::map<Face, std::string> faces;
+    for (const BannerElement& element : document.elements)
+        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button)
+            faces[{element.font, element.bold, element.italic}] += element.label;
+    std::string rules;
+    for (const auto& [face, text] : faces) {
+        auto bytes = platform::ReadWholeFile(fontFolder + "/" +
+                                                 FontFaceFile(face.family, face.bold, face.italic),
+                                             nullptr, kMaxFontBytes);
+        if (!bytes)
+            continue;
+        if (auto subset = SubsetTrueType(*bytes, text))
+            bytes = std::move(subset);
+        rules += "@font-face {\n  font-family: \"" + face.family +
+                 "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
+                 ") format(\"truetype\");\n  font-weight: " + (face.bold ? "700" : "400") +
+                 ";\n  font-style: " + (face.italic ? "italic" : "normal") + ";\n}\n";
+    }
+    return rules;
+}
+
 std::string MakeCreativePage(int width, int height, const std::string& title,
                              const std::string& link, const std::string& projectXml,
-                             const std::string& imageName) {
+                             const std::string& imageName, const std::string& styleSheet) {
     const std::string w = std::to_string(width), h = std::to_string(height);
     std::string page;
     page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     page += "<meta name=\"ad.size\" content=\"width=" + w + ",height=" + h + "\">\n";
     page += "<title>" + HtmlText(title.empty() ? std::string("Banner") : title) + "</title>\n";
     page += "<script>var clickTag = " + ScriptString(link) + ";</script>\n";
+    if (!styleSheet.empty())
+        page += "<link rel=\"stylesheet\" href=\"" + HtmlText(styleSheet) + "\">\n";
     page += "<style>\n  html, body { margin: 0; padding: 0; overflow: hidden; }\n"
             "  #banner { width: " +
             w + "px; height: " + h +
@@ -225,6 +381,9 @@ std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error)
 CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer) {
     CreativeReport report;
     const BannerLook look = ReadBannerLook(input.projectXml);
+    const BannerDocument document = ReadBannerDocument(input.projectXml);
+    const CreativeExtras extras = MakeExtras(input, document);
+    report.picturesLeftOut = extras.picturesLeftOut;
     const std::string folder = kFolder;
     report.zipPath = input.baseName + "_html5.zip";
     report.backupPath = input.baseName + "_backup.png";
@@ -254,7 +413,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
 
     std::string error;
     Creative creative;
-    if (!BuildCreative(input, look, imageName, imageBytes, creative, &error)) {
+    if (!BuildCreative(input, look, extras, imageName, imageBytes, creative, &error)) {
         report.result = platform::FileResult::Failure("cannot make the zip: " + error);
         return report;
     }
@@ -263,7 +422,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
         for (int quality : kJpegQualities) {
             auto jpeg = platform::EncodeJpeg(input.imagePath, quality);
             Creative smaller;
-            if (!jpeg || !BuildCreative(input, look, "image.jpg", *jpeg, smaller, nullptr))
+            if (!jpeg || !BuildCreative(input, look, extras, "image.jpg", *jpeg, smaller, nullptr))
                 break;
             if (smaller.zip.size() > kCreativeSizeLimit)
                 continue;
@@ -277,10 +436,19 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
         }
     }
 
-    // The folder holds exactly the zip's files: pictures of an earlier publish go.
-    for (const char* old : {"image.png", "image.jpg", "image.jpeg", "image.gif"}) {
+    // The folder holds exactly the zip's files: pictures and faces of an earlier publish go.
+    std::vector<std::string> earlier = {"image.png", "image.jpg", "image.jpeg", "image.gif",
+                                        kStyleSheet};
+    if (input.list)
+        for (const std::string& name : input.list(kFolder)) {
+            const std::string extension = Extension(name);
+            if (extension == "png" || extension == "jpg" || extension == "jpeg" ||
+                extension == "gif" || extension == "css")
+                earlier.push_back(name);
+        }
+    for (const std::string& old : earlier) {
         const bool current = std::any_of(creative.files.begin(), creative.files.end(),
-                                         [old](const CreativeFile& f) { return f.name == old; });
+                                         [&old](const CreativeFile& f) { return f.name == old; });
         if (!current && input.remove)
             input.remove(folder + old);
     }
@@ -300,7 +468,11 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     report.zipBytes = creative.zip.size();
     report.overLimit = report.zipBytes > kCreativeSizeLimit;
 
-    auto backup = DrawBackupPng(look, hasImage ? input.imagePath : std::string(), &error);
+    const std::string backgroundPath = hasImage ? input.imagePath : std::string();
+    platform::UseFontFolder(input.fontFolder);
+    auto backup = document.version >= 2
+                      ? DrawDocumentBackupPng(document, backgroundPath, input.elementImages, &error)
+                      : DrawBackupPng(look, backgroundPath, &error);
     if (!backup) {
         report.result = platform::FileResult::Failure("cannot draw the backup image: " + error);
         return report;
@@ -318,6 +490,10 @@ std::string DescribeCreativeSize(const CreativeReport& report) {
                        Kilobytes(kCreativeSizeLimit) + " KB";
     if (report.jpegQuality > 0)
         text += " (image re-encoded as JPEG, quality " + std::to_string(report.jpegQuality) + ")";
+    if (report.picturesLeftOut > 0)
+        text += "; " + std::to_string(report.picturesLeftOut) +
+                " element pictures left out (an ad holds at most " +
+                std::to_string(kMaxCreativeFiles) + " files)";
     if (report.overLimit) {
         text += "; over the size ad networks accept";
         if (report.offeredQuality > 0)

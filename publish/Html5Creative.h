@@ -1,9 +1,11 @@
 // The banner as an HTML5 creative for ad servers: the folder "html5/" (index.html, the
-// creative's script, the image) and the same files zipped as "<base>_html5.zip", checked
-// against the size ad networks accept; and the static backup image "<base>_backup.png".
+// creative's script, the images, and for a version-2 project the faces its text uses in
+// "fonts.css") and the same files zipped as "<base>_html5.zip", checked against the size ad
+// networks accept; and the static backup image "<base>_backup.png".
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "publish/BannerStill.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +33,9 @@ using PublishedFileWriter =
     std::function<platform::FileResult(const std::string& relativePath, std::string_view data)>;
 // Removes a file of the publish folder, when there is one.
 using PublishedFileRemover = std::function<void(const std::string& relativePath)>;
+// The names of the regular files in a folder of the publish folder.
+using PublishedFolderLister =
+    std::function<std::vector<std::string>(const std::string& relativeFolder)>;
 
 struct CreativeInput {
     std::string projectXml;     // the project as published
@@ -39,6 +44,9 @@ struct CreativeInput {
     std::string baseName;       // "banner" for banner.swf
     PublishedFileWriter write;
     PublishedFileRemover remove;
+    PublishedFolderLister list;      // none: only the creative's own earlier pictures go
+    ElementImageFiles elementImages; // the element pictures, by their src in projectXml
+    std::string fontFolder;          // the program's TrueType faces
 };
 
 struct CreativeReport {
@@ -50,6 +58,7 @@ struct CreativeReport {
     int offeredQuality = 0;         // the quality that would have made it fit; 0: none offered
     std::vector<std::string> files; // the creative's files, as named in the zip
     std::string backupPath;
+    int picturesLeftOut = 0; // element pictures beyond what a creative may hold
 };
 
 // One file of a creative.
@@ -59,10 +68,19 @@ struct CreativeFile {
 };
 
 // The creative's page for a banner of width x height, its click-through link (empty: none),
-// the project text and the creative's image name (empty: none).
+// the project text, the creative's image name (empty: none) and its style sheet (empty: none).
 std::string MakeCreativePage(int width, int height, const std::string& title,
                              const std::string& link, const std::string& projectXml,
-                             const std::string& imageName);
+                             const std::string& imageName, const std::string& styleSheet = {});
+
+// The TrueType file of a shipped family's face ("LiberationSans-BoldItalic.ttf").
+std::string FontFaceFile(const std::string& family, bool bold, bool italic);
+
+// "@font-face" rules for the faces the document's text and buttons use, each face's file from
+// fontFolder, cut down to the characters set in it, as a base64 data URL; empty when none is
+// used. A face whose file is missing is
+// left out (the browser then uses a font of its own).
+std::string MakeFontFaceRules(const BannerDocument& document, const std::string& fontFolder);
 
 // A zip archive of files (deflated; pictures stored as they are); empty with error on failure.
 std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error);

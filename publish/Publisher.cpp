@@ -64,9 +64,10 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
     const std::string base = programFolder + "editor/templateEditor/";
     const std::string pages =
         base + (embedPages ? "common/normal_screen/embed/" : "common/normal_screen/swfObject/");
-    return {base + "theme.swf",        base + "res/template.swf", base + "common/swfobject.js",
-            pages + "index.htt",       pages + "fs_aux.htt",      programFolder + kPlayerFolderName,
-            base + "html5/creative.js"};
+    return {base + "theme.swf",           base + "res/template.swf",
+            base + "common/swfobject.js", pages + "index.htt",
+            pages + "fs_aux.htt",         programFolder + kPlayerFolderName,
+            base + "html5/creative.js",   programFolder + "fonts"};
 }
 
 PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings) {
@@ -136,22 +137,51 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     if (!FetchProject(run))
         return PublishOutcome::ProjectUnavailable;
 
+    // The checks come first; with more than one size, the steps marked for every size run
+    // again for each size's sub-folder.
     using Step = bool (CPublisher::*)(PublishRun&);
-    static constexpr Step kSteps[] = {
-        &CPublisher::ReadBannerSize,    &CPublisher::CheckTemplateImage,
-        &CPublisher::OpenPublishFolder, &CPublisher::WriteProjectXml,
-        &CPublisher::WriteBannerMovie,  &CPublisher::WriteComponentMovie,
-        &CPublisher::WritePages,        &CPublisher::CopySwfObjectScript,
-        &CPublisher::CopyTemplateImage, &CPublisher::CopyPlayer,
-        &CPublisher::WriteCreative,
+    struct Stage {
+        Step step;
+        bool everySize;
     };
-    for (Step step : kSteps) {
-        if (!(this->*step)(run)) {
+    static constexpr Stage kSteps[] = {
+        {&CPublisher::ReadBannerSize, false},     {&CPublisher::CheckTemplateImage, false},
+        {&CPublisher::CheckElementImages, false}, {&CPublisher::OpenPublishFolder, false},
+        {&CPublisher::WriteProjectXml, true},     {&CPublisher::WriteBannerMovie, true},
+        {&CPublisher::WriteComponentMovie, true}, {&CPublisher::WritePages, true},
+        {&CPublisher::CopySwfObjectScript, true}, {&CPublisher::CopyTemplateImage, true},
+        {&CPublisher::CopyElementImages, true},   {&CPublisher::CopyPlayer, false},
+        {&CPublisher::WriteCreative, true},
+    };
+    for (std::size_t pass = 0; pass <= run.sizeFolders.size(); ++pass) {
+        if (pass > 0 && !SelectSizeFolder(run, pass - 1)) {
             ShowFailure(run.failure);
             return PublishOutcome::FileFailed;
         }
+        for (const Stage& stage : kSteps) {
+            if (pass > 0 && !stage.everySize)
+                continue;
+            if (!(this->*stage.step)(run)) {
+                ShowFailure(run.failure);
+                return PublishOutcome::FileFailed;
+            }
+        }
     }
     return PublishOutcome::Published;
+}
+
+bool CPublisher::SelectSizeFolder(PublishRun& run, std::size_t index) {
+    run.size = run.sizeFolders[index];
+    const std::string name = std::to_string(run.size.width) + "x" + std::to_string(run.size.height);
+    run.prefix = name + "/";
+    platform::FileResult made = run.folder->EnsureFolder(name);
+    if (!made) {
+        run.failure = made.error;
+        return false;
+    }
+    run.folder->RemoveStaleTemporaries(name);
+    run.folder->RemoveStaleTemporaries(name + "/res");
+    return true;
 }
 
 bool CPublisher::FetchProject(PublishRun& run) {
@@ -164,11 +194,18 @@ bool CPublisher::FetchProject(PublishRun& run) {
         ShowMessage(FormatAppString(IDS_PUBLISH_PROJECT_UNREADABLE, {run.project.LastLoadError()}));
         return false;
     }
+    run.fetchedText = std::move(text);
     return true;
 }
 
 bool CPublisher::ReadBannerSize(PublishRun& run) {
     run.size = pennoria::ReadBannerSize(run.project);
+    run.document = ReadBannerDocument(run.fetchedText);
+    // A preview shows the first size only.
+    if (run.document.version >= 2 && run.document.sizes.size() > 1 &&
+        run.request.purpose == PublishPurpose::Publish)
+        for (const BannerSizeEntry& size : run.document.sizes)
+            run.sizeFolders.push_back({ClampBannerSide(size.width), ClampBannerSide(size.height)});
     return true;
 }
 
@@ -190,7 +227,21 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
         return true;
     const std::string source =
         ResolveImageSource(image, m_projectPath ? m_projectPath() : std::string());
+    std::string bytes;
+    ImageKind kind = ImageKind::NotAnImage;
+    if (!ReadPicture(run, source, kMaxImageBytes, bytes, kind))
+        return false;
+    // The copy never takes the name of another published file, nor one a web server would
+    // serve as anything but a picture.
+    const std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    run.imageReference = "res/" + PublishedImageName(FileNameOf(run.imageReference), kind, taken);
+    run.imageData = std::move(bytes);
+    run.imageSource = platform::ResolvedPath(source);
+    return true;
+}
 
+bool CPublisher::ReadPicture(PublishRun& run, const std::string& source, std::uint64_t limit,
+                             std::string& bytes, ImageKind& kind) {
     // Only an ordinary file holding a picture the banner can show is published: never a key,
     // a system file or a device that a project someone else wrote might name.
     const std::string resolved = platform::ResolvedPath(source);
@@ -199,21 +250,56 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
         return false;
     }
     std::string error;
-    auto bytes = platform::ReadWholeFile(source, &error, kMaxImageBytes);
-    if (!bytes) {
+    auto read = platform::ReadWholeFile(source, &error, limit);
+    if (!read) {
         run.failure = FormatAppString(IDS_PUBLISH_IMAGE_UNREADABLE, {source, error});
         return false;
     }
-    const ImageKind kind = DetectImageKind(*bytes);
+    kind = DetectImageKind(*read);
     if (kind == ImageKind::NotAnImage) {
         run.failure = FormatAppString(IDS_PUBLISH_IMAGE_NOT_PICTURE, {source});
         return false;
     }
-    // The copy never takes the name of another published file, nor one a web server would
-    // serve as anything but a picture.
-    const std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
-    run.imageReference = "res/" + PublishedImageName(FileNameOf(run.imageReference), kind, taken);
-    run.imageData = std::move(*bytes);
+    bytes = std::move(*read);
+    return true;
+}
+
+bool CPublisher::CheckElementImages(PublishRun& run) {
+    const std::string projectPath = m_projectPath ? m_projectPath() : std::string();
+    std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    if (!run.imageData.empty())
+        taken.push_back(FileNameOf(run.imageReference));
+    // Every picture counts against one budget, as the background alone does.
+    std::uint64_t budget = kMaxImageBytes;
+    for (const BannerElement& element : run.document.elements) {
+        if (element.kind != ElementKind::Image || element.src.empty() ||
+            run.pictureReferences.count(element.src))
+            continue;
+        const std::string source = ResolveImageSource(element.src, projectPath);
+        const std::string resolved = platform::ResolvedPath(source);
+        // One file named twice, or the background's, is published once.
+        std::string reference;
+        if (!resolved.empty() && resolved == run.imageSource)
+            reference = run.imageReference;
+        for (const PublishedPicture& picture : run.pictures)
+            if (!resolved.empty() && picture.source == resolved)
+                reference = picture.reference;
+        if (reference.empty()) {
+            PublishedPicture picture;
+            ImageKind kind = ImageKind::NotAnImage;
+            if (!ReadPicture(run, source, budget, picture.data, kind))
+                return false;
+            budget -= picture.data.size();
+            std::string name = element.src;
+            ToResourcePath(name);
+            name = PublishedImageName(FileNameOf(name), kind, taken);
+            taken.push_back(name);
+            picture.source = resolved;
+            picture.reference = reference = "res/" + name;
+            run.pictures.push_back(std::move(picture));
+        }
+        run.pictureReferences[element.src] = reference;
+    }
     return true;
 }
 
@@ -245,6 +331,26 @@ bool CPublisher::WriteProjectXml(PublishRun& run) {
     if (run.hasImageReference)
         run.project.SetAttributeAndSave("template", "img", run.imageReference);
     run.project.SetAttributeAndSave("//template/component/info", "url", kComponentMovie);
+    // Each element picture names its copy; beyond the elements read, none is published.
+    for (std::size_t i = 1; i <= kMaxBannerElements; ++i) {
+        const std::string image = "/*/elements/image[" + std::to_string(i) + "]";
+        std::string src;
+        if (run.project.GetAttribute(image, "src", src) != 0)
+            break;
+        // As the document reader gives it: without surrounding white space.
+        const std::size_t begin = src.find_first_not_of(" \t\r\n");
+        src = begin == std::string::npos
+                  ? std::string()
+                  : src.substr(begin, src.find_last_not_of(" \t\r\n") - begin + 1);
+        auto reference = run.pictureReferences.find(src);
+        if (reference != run.pictureReferences.end())
+            run.project.SetAttributeAndSave(image, "src", reference->second);
+    }
+    // A size's sub-folder has its own size; the rest is as published.
+    if (!run.prefix.empty()) {
+        run.project.SetAttributeAndSave("/*", "demoWidth", std::to_string(run.size.width));
+        run.project.SetAttributeAndSave("/*", "demoHeight", std::to_string(run.size.height));
+    }
     std::string text;
     if (!run.project.SaveToText(text)) {
         run.failure = run.project.LastSaveError();
@@ -286,15 +392,19 @@ bool CPublisher::WritePages(PublishRun& run) {
     if (!run.request.writePages)
         return true;
     CPageTemplate page(run.request.swfName, run.size.width, run.size.height);
-    page.Variables().Set(kBundledPlayerVariable, run.playerMode == PlayerMode::Bundled
-                                                     ? std::string(kPlayerFolderName) + "/ruffle.js"
-                                                     : std::string());
+    // A size's sub-folder uses the one player beside the publish folder's pages.
+    const std::string up = run.prefix.empty() ? "" : "../";
+    page.Variables().Set(kBundledPlayerVariable,
+                         run.playerMode == PlayerMode::Bundled
+                             ? up + std::string(kPlayerFolderName) + "/ruffle.js"
+                             : std::string());
     const std::pair<const std::string*, std::string> pages[] = {
         {&run.sources.mainPageTemplate, run.request.pageName},
         {&run.sources.auxPageTemplate, kAuxPage}};
     for (const auto& [templatePath, pageName] : pages) {
         std::string error;
-        auto text = page.RenderPage(*templatePath, run.folder->Path() + pageName, &error);
+        auto text =
+            page.RenderPage(*templatePath, run.folder->Path() + run.prefix + pageName, &error);
         if (!text) {
             run.failure = error;
             return false;
@@ -315,6 +425,13 @@ bool CPublisher::CopyTemplateImage(PublishRun& run) {
     if (run.imageData.empty())
         return true;
     return WritePublished(run, run.imageReference, run.imageData);
+}
+
+bool CPublisher::CopyElementImages(PublishRun& run) {
+    for (const PublishedPicture& picture : run.pictures)
+        if (!WritePublished(run, picture.reference, picture.data))
+            return false;
+    return true;
 }
 
 namespace {
@@ -349,38 +466,69 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         return false;
     }
     const platform::ConfinedFolder& folder = *run.folder;
+    const std::string prefix = run.prefix;
     CreativeInput input;
     input.projectXml = run.projectText;
-    input.imagePath = run.imageData.empty() ? std::string() : folder.Path() + run.imageReference;
+    input.imagePath =
+        run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
-    input.write = [&folder](const std::string& relativePath, std::string_view data) {
-        return folder.WriteFile(relativePath, data);
+    input.write = [&folder, &prefix](const std::string& relativePath, std::string_view data) {
+        return folder.WriteFile(prefix + relativePath, data);
     };
-    input.remove = [&folder](const std::string& relativePath) { folder.RemoveFile(relativePath); };
-    JpegOfferHandler offer = [this](const JpegOffer& jpeg) {
-        if (m_jpegChoice != JpegChoice::Ask)
-            return m_jpegChoice == JpegChoice::Accept ? OfferAnswer::Accept : OfferAnswer::Decline;
-        const platform::MessageAnswer answer = m_dialogs.ShowTitledMessage(
-            LoadAppString(IDS_PUBLISH_TITLE), DescribeJpegOffer(jpeg),
-            platform::MessageButtons::YesNo, platform::MessageIcon::Question);
-        return answer == platform::MessageAnswer::Yes ? OfferAnswer::Accept : OfferAnswer::Decline;
+    input.remove = [&folder, &prefix](const std::string& relativePath) {
+        folder.RemoveFile(prefix + relativePath);
     };
-    m_lastCreative = WriteHtml5Creative(input, offer);
-    if (!m_lastCreative.result) {
-        run.failure = m_lastCreative.result.error;
+    input.list = [&folder, &prefix](const std::string& relativeFolder) {
+        std::vector<std::string> names;
+        std::error_code failed;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(folder.Path() + prefix + relativeFolder, failed))
+            if (entry.is_regular_file(failed) && !entry.is_symlink(failed))
+                names.push_back(entry.path().filename().string());
+        return names;
+    };
+    for (const PublishedPicture& picture : run.pictures)
+        input.elementImages[picture.reference] = folder.Path() + prefix + picture.reference;
+    if (!run.imageData.empty() && run.document.version >= 2)
+        input.elementImages[run.imageReference] = input.imagePath;
+    input.fontFolder = run.sources.fontFolder;
+    JpegOfferHandler offer = [this, &run](const JpegOffer& jpeg) {
+        if (run.jpegAnswer)
+            return *run.jpegAnswer;
+        OfferAnswer answer = OfferAnswer::Decline;
+        if (m_jpegChoice != JpegChoice::Ask) {
+            answer =
+                m_jpegChoice == JpegChoice::Accept ? OfferAnswer::Accept : OfferAnswer::Decline;
+        } else {
+            const platform::MessageAnswer asked = m_dialogs.ShowTitledMessage(
+                LoadAppString(IDS_PUBLISH_TITLE), DescribeJpegOffer(jpeg),
+                platform::MessageButtons::YesNo, platform::MessageIcon::Question);
+            answer =
+                asked == platform::MessageAnswer::Yes ? OfferAnswer::Accept : OfferAnswer::Decline;
+        }
+        run.jpegAnswer = answer;
+        return answer;
+    };
+    CreativeReport creative = WriteHtml5Creative(input, offer);
+    creative.zipPath = prefix + creative.zipPath;
+    creative.backupPath = prefix + creative.backupPath;
+    if (prefix.empty())
+        m_lastCreative = creative;
+    if (!creative.result) {
+        run.failure = creative.result.error;
         return false;
     }
-    for (const std::string& name : m_lastCreative.files)
-        run.written.push_back("html5/" + name);
-    Report(DescribeCreativeSize(m_lastCreative));
-    // Over the limit with no re-encode that fits (one that fits was just offered).
-    if (m_lastCreative.overLimit && m_lastCreative.offeredQuality == 0 &&
+    for (const std::string& name : creative.files)
+        run.written.push_back(prefix + "html5/" + name);
+    Report(DescribeCreativeSize(creative));
+    // Over the limit with no re-encode that fits (one that fits was just offered); said once.
+    if (prefix.empty() && creative.overLimit && creative.offeredQuality == 0 &&
         m_jpegChoice == JpegChoice::Ask)
         m_dialogs.ShowTitledMessage(
             LoadAppString(IDS_PUBLISH_TITLE),
             FormatAppString(IDS_PUBLISH_CREATIVE_TOO_LARGE,
-                            {Kilobytes(m_lastCreative.zipBytes), Kilobytes(kCreativeSizeLimit)}),
+                            {Kilobytes(creative.zipBytes), Kilobytes(kCreativeSizeLimit)}),
             platform::MessageButtons::Ok, platform::MessageIcon::Warning);
     return true;
 }
@@ -418,12 +566,12 @@ PublishOutcome CPublisher::PreviewInBrowser() {
 
 bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath,
                                 std::string_view data) {
-    platform::FileResult written = run.folder->WriteFile(relativePath, data);
+    platform::FileResult written = run.folder->WriteFile(run.prefix + relativePath, data);
     if (!written) {
         run.failure = written.error;
         return false;
     }
-    run.written.push_back(relativePath);
+    run.written.push_back(run.prefix + relativePath);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
+#include "project/BannerDocument.h"
 #include "project/BannerSize.h"
 #include "project/ProjectFiles.h"
 #include "publish/Html5Creative.h"
@@ -17,6 +18,7 @@
 #include "xml/XmlDocument.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +40,7 @@ struct PublishSources {
     std::string auxPageTemplate;
     std::string playerFolder;   // ruffle/ (the program's own player)
     std::string creativeScript; // editor/templateEditor/html5/creative.js
+    std::string fontFolder;     // fonts/ (the shipped TrueType faces)
 };
 PublishSources GetPublishSources(const std::string& programFolder, bool embedPages);
 
@@ -61,6 +64,13 @@ bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& set
 // The published files' names inside the publish folder, relative, as written so far.
 using PublishedFiles = std::vector<std::string>;
 
+// A picture of the project checked for publishing: its bytes and the name it is published as.
+struct PublishedPicture {
+    std::string source;    // the resolved file
+    std::string reference; // "res/" + the copy's name
+    std::string data;
+};
+
 // What one run carries from step to step.
 struct PublishRun {
     explicit PublishRun(const CPublishRequest& publishRequest) : request(publishRequest) {}
@@ -69,10 +79,19 @@ struct PublishRun {
     PublishSources sources;
     std::optional<platform::ConfinedFolder> folder; // the publish folder, once opened
     CXmlDocument project;
-    BannerSize size;
-    bool hasImageReference = false; // the project names an image
-    std::string imageReference;     // "res/" + the copy's name, as the project XML points to it
-    std::string imageData;          // the checked image bytes; empty when none is copied
+    std::string fetchedText; // the project as the editor handed it over
+    BannerDocument document; // what it describes
+    BannerSize size;         // the size being written
+    // Every size of a project with more than one, each written again into its own sub-folder.
+    std::vector<BannerSize> sizeFolders;
+    std::string prefix;                     // "" for the publish folder itself, else "<W>x<H>/"
+    std::string imageSource;                // the background image's resolved file
+    std::vector<PublishedPicture> pictures; // the element pictures, each file once
+    std::map<std::string, std::string> pictureReferences; // an element's src -> its reference
+    std::optional<OfferAnswer> jpegAnswer; // the first size's answer serves every size
+    bool hasImageReference = false;        // the project names an image
+    std::string imageReference; // "res/" + the copy's name, as the project XML points to it
+    std::string imageData;      // the checked image bytes; empty when none is copied
     PlayerMode playerMode = PlayerMode::Bundled;
     bool writeCreative = true;
     std::string projectText; // the project XML as written
@@ -113,6 +132,7 @@ private:
     bool FetchProject(PublishRun& run);
     bool ReadBannerSize(PublishRun& run);
     bool CheckTemplateImage(PublishRun& run);
+    bool CheckElementImages(PublishRun& run);
     bool OpenPublishFolder(PublishRun& run);
     bool WriteProjectXml(PublishRun& run);
     bool WriteBannerMovie(PublishRun& run);
@@ -120,10 +140,18 @@ private:
     bool WritePages(PublishRun& run);
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);
+    bool CopyElementImages(PublishRun& run);
     bool CopyPlayer(PublishRun& run);
     bool WriteCreative(PublishRun& run);
 
-    // Writes one file of the publish folder and records it.
+    // Makes the run write the size of sizeFolders[index] into its sub-folder.
+    bool SelectSizeFolder(PublishRun& run, std::size_t index);
+    // Reads and checks a picture the project names (the publish stops on refusal); kind is
+    // set on success.
+    bool ReadPicture(PublishRun& run, const std::string& source, std::uint64_t limit,
+                     std::string& bytes, ImageKind& kind);
+
+    // Writes one file of the current size's folder and records it.
     bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data);
     // Copies an installed file into the publish folder.
     bool CopyInstalled(PublishRun& run, const std::string& source, const std::string& relativePath);

@@ -3,11 +3,15 @@
 #include "platform/Raster.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace pennoria::platform {
 
@@ -87,12 +91,313 @@ void SetColour(cairo_t* cr, std::uint32_t rgb) {
                          (rgb & 255) / 255.0);
 }
 
+// The font map text is laid out with: the system's (null) or one that also has the program's
+// faces. It lives as long as the process.
+struct FontFolderMap {
+    std::string folder;
+    PangoFontMap* map = nullptr;
+};
+FontFolderMap& CurrentFonts() {
+    static FontFolderMap fonts;
+    return fonts;
+}
+
+LayoutPtr MakeLayout(cairo_t* cr, bool unhinted) {
+    PangoFontMap* map = CurrentFonts().map;
+    PangoContext* context =
+        pango_font_map_create_context(map ? map : pango_cairo_font_map_get_default());
+    if (unhinted) {
+        // Glyphs advance by their design widths, as in a browser, so that lines break alike.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        pango_cairo_context_set_font_options(context, options);
+        cairo_font_options_destroy(options);
+    }
+    pango_cairo_update_context(cr, context);
+    LayoutPtr layout(pango_layout_new(context));
+    g_object_unref(context);
+    return layout;
+}
+
+void RoundedBoxPath(cairo_t* cr, double x, double y, double width, double height, double radius) {
+    const double r = std::clamp(radius, 0.0, std::min(width, height) / 2);
+    cairo_new_path(cr);
+    if (r <= 0) {
+        cairo_rectangle(cr, x, y, width, height);
+        return;
+    }
+    const double pi = 3.14159265358979323846;
+    cairo_arc(cr, x + width - r, y + r, r, -pi / 2, 0);
+    cairo_arc(cr, x + width - r, y + height - r, r, 0, pi / 2);
+    cairo_arc(cr, x + r, y + height - r, r, pi / 2, pi);
+    cairo_arc(cr, x + r, y + r, r, pi, 3 * pi / 2);
+    cairo_close_path(cr);
+}
+
+void EllipsePath(cairo_t* cr, double x, double y, double width, double height) {
+    cairo_new_path(cr);
+    cairo_save(cr);
+    cairo_translate(cr, x + width / 2, y + height / 2);
+    cairo_scale(cr, width / 2, height / 2);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * 3.14159265358979323846);
+    cairo_restore(cr);
+}
+
+// Fills and strokes the current path.
+void PaintPath(cairo_t* cr, const StillElement& element) {
+    if (element.fill) {
+        SetColour(cr, *element.fill);
+        cairo_fill_preserve(cr);
+    }
+    if (element.stroke && element.strokeWidth > 0) {
+        SetColour(cr, *element.stroke);
+        cairo_set_line_width(cr, element.strokeWidth);
+        cairo_stroke_preserve(cr);
+    }
+    cairo_new_path(cr);
+}
+
+void DrawPicture(cairo_t* cr, const StillElement& element) {
+    PixbufPtr pixbuf = LoadPixbuf(element.imagePath, nullptr);
+    SurfacePtr picture = pixbuf ? ToSurface(pixbuf.get()) : nullptr;
+    if (!picture)
+        return;
+    const double iw = gdk_pixbuf_get_width(pixbuf.get());
+    const double ih = gdk_pixbuf_get_height(pixbuf.get());
+    double sx = element.width / iw, sy = element.height / ih;
+    if (element.fit == PictureFit::Contain)
+        sx = sy = std::min(sx, sy);
+    else if (element.fit == PictureFit::Cover)
+        sx = sy = std::max(sx, sy);
+    const double w = iw * sx, h = ih * sy;
+    const double left = element.x + (element.width - w) / 2;
+    const double top = element.y + (element.height - h) / 2;
+    cairo_save(cr);
+    cairo_rectangle(cr, element.x, element.y, element.width, element.height);
+    cairo_clip(cr);
+    cairo_rectangle(cr, left, top, w, h);
+    cairo_clip(cr);
+    cairo_translate(cr, left, top);
+    cairo_scale(cr, sx, sy);
+    cairo_set_source_surface(cr, picture.get(), 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+// One pass of a box blur of the given width along rows (step 1) or columns (step stride).
+void BoxBlurPass(std::vector<float>& values, int width, int height, int box, bool rows) {
+    const int lines = rows ? height : width;
+    const int length = rows ? width : height;
+    const int before = box / 2, after = box - before - 1;
+    std::vector<float> line(static_cast<std::size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        auto at = [&](int i) -> float& {
+            return rows ? values[static_cast<std::size_t>(l) * width + i]
+                        : values[static_cast<std::size_t>(i) * width + l];
+        };
+        double sum = 0;
+        for (int i = -before; i <= after; ++i)
+            if (i >= 0 && i < length)
+                sum += at(i);
+        for (int i = 0; i < length; ++i) {
+            line[static_cast<std::size_t>(i)] = static_cast<float>(sum / box);
+            const int leaving = i - before, entering = i + after + 1;
+            if (leaving >= 0 && leaving < length)
+                sum -= at(leaving);
+            if (entering < length)
+                sum += at(entering);
+        }
+        for (int i = 0; i < length; ++i)
+            at(i) = line[static_cast<std::size_t>(i)];
+    }
+}
+
+// Blurs an alpha-only image as a Gaussian of deviation sigma, with three box blurs each way.
+void BlurAlpha(cairo_surface_t* surface, double sigma) {
+    const int box =
+        static_cast<int>(std::floor(sigma * 3 * std::sqrt(2 * 3.14159265358979) / 4 + 0.5));
+    if (box < 2 || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(surface) != CAIRO_FORMAT_A8)
+        return;
+    cairo_surface_flush(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    std::vector<float> values(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            values[static_cast<std::size_t>(y) * width + x] = data[y * stride + x];
+    for (int pass = 0; pass < 3; ++pass) {
+        BoxBlurPass(values, width, height, box, true);
+        BoxBlurPass(values, width, height, box, false);
+    }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            data[y * stride + x] = static_cast<unsigned char>(
+                std::clamp(values[static_cast<std::size_t>(y) * width + x] + 0.5f, 0.0f, 255.0f));
+    cairo_surface_mark_dirty(surface);
+}
+
+// Lays the text out: a text's wrapped to its box's width, a button's lines as they are.
+LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
+    LayoutPtr layout = MakeLayout(cr, true);
+    FontPtr font(pango_font_description_new());
+    pango_font_description_set_family(font.get(), element.family.c_str());
+    pango_font_description_set_weight(font.get(),
+                                      element.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(font.get(),
+                                     element.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(font.get(), element.fontPixels * PANGO_SCALE);
+    pango_layout_set_font_description(layout.get(), font.get());
+    if (element.kind == StillElement::Kind::Text) {
+        pango_layout_set_width(layout.get(), static_cast<int>(element.width * PANGO_SCALE));
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    }
+    pango_layout_set_alignment(layout.get(), element.align == TextAlign::Left ? PANGO_ALIGN_LEFT
+                                             : element.align == TextAlign::Right
+                                                 ? PANGO_ALIGN_RIGHT
+                                                 : PANGO_ALIGN_CENTER);
+    pango_layout_set_text(layout.get(), element.text.c_str(),
+                          static_cast<int>(element.text.size()));
+    return layout;
+}
+
+// Draws the layout's lines with their left edge at x, the first line box's top at top; each
+// line box is lineBox high with the glyphs centred in it, as a web page sets text, or with no
+// line box (0) where the font's own spacing puts them.
+void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox) {
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    int index = 0;
+    do {
+        PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
+        PangoRectangle placed, own;
+        pango_layout_iter_get_line_extents(iter, nullptr, &placed);
+        pango_layout_line_get_extents(line, nullptr, &own);
+        const double baseline =
+            static_cast<double>(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE;
+        double y = top + baseline;
+        if (lineBox > 0) {
+            const double ascent = baseline - static_cast<double>(placed.y) / PANGO_SCALE;
+            const double height = static_cast<double>(placed.height) / PANGO_SCALE;
+            y = top + index * lineBox + (lineBox - height) / 2 + ascent;
+        }
+        cairo_move_to(cr, x + static_cast<double>(placed.x - own.x) / PANGO_SCALE, y);
+        pango_cairo_show_layout_line(cr, line);
+        ++index;
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+}
+
+// Draws a text's or a button's label, with its shadow under it.
+void DrawText(cairo_t* cr, const StillElement& element) {
+    LayoutPtr layout = TextLayout(cr, element);
+    const double lineBox = element.lineHeight * element.fontPixels;
+    int wide = 0, high = 0;
+    pango_layout_get_pixel_size(layout.get(), &wide, &high);
+    const double tall = lineBox > 0 ? lineBox * pango_layout_get_line_count(layout.get()) : high;
+    double left = element.x, top = element.y;
+    if (element.kind == StillElement::Kind::Button) {
+        left = element.x + (element.width - wide) / 2;
+        top = element.y + (element.height - tall) / 2;
+    }
+    if (element.shadowColour) {
+        const double spread = std::ceil(element.shadowBlur * 3) + 1;
+        cairo_save(cr);
+        cairo_rectangle(cr, std::min(left, element.x) + element.shadowX - spread,
+                        top + element.shadowY - spread,
+                        std::max<double>(element.width, wide) + 2 * spread,
+                        std::max<double>(high, tall) + 2 * spread);
+        cairo_clip(cr);
+        cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        ShowLines(cr, layout.get(), left + element.shadowX, top + element.shadowY, lineBox);
+        cairo_pattern_t* shadow = cairo_pop_group(cr);
+        cairo_surface_t* mask = nullptr;
+        if (cairo_pattern_get_surface(shadow, &mask) == CAIRO_STATUS_SUCCESS)
+            BlurAlpha(mask, element.shadowBlur / 2);
+        SetColour(cr, *element.shadowColour);
+        cairo_mask(cr, shadow);
+        cairo_pattern_destroy(shadow);
+        cairo_restore(cr);
+    }
+    SetColour(cr, element.colour);
+    ShowLines(cr, layout.get(), left, top, lineBox);
+}
+
+void DrawElement(cairo_t* cr, const StillElement& element) {
+    if (element.opacity <= 0 || element.scale <= 0 || element.width <= 0 || element.height <= 0)
+        return;
+    cairo_save(cr);
+    const double cx = element.x + element.width / 2, cy = element.y + element.height / 2;
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, element.scale, element.scale);
+    cairo_translate(cr, -cx, -cy);
+    const bool translucent = element.opacity < 1;
+    if (translucent)
+        cairo_push_group(cr);
+    switch (element.kind) {
+    case StillElement::Kind::Picture:
+        DrawPicture(cr, element);
+        break;
+    case StillElement::Kind::Rectangle:
+        RoundedBoxPath(cr, element.x, element.y, element.width, element.height, element.radius);
+        PaintPath(cr, element);
+        break;
+    case StillElement::Kind::Ellipse:
+        EllipsePath(cr, element.x, element.y, element.width, element.height);
+        PaintPath(cr, element);
+        break;
+    case StillElement::Kind::Text:
+        if (!element.text.empty())
+            DrawText(cr, element);
+        break;
+    case StillElement::Kind::Button:
+        RoundedBoxPath(cr, element.x, element.y, element.width, element.height, element.radius);
+        PaintPath(cr, element);
+        if (!element.text.empty())
+            DrawText(cr, element);
+        break;
+    }
+    if (translucent) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, element.opacity);
+    }
+    cairo_restore(cr);
+}
+
 cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace
+
+void UseFontFolder(const std::string& folder) {
+    FontFolderMap& fonts = CurrentFonts();
+    if (fonts.map && fonts.folder == folder)
+        return;
+    if (fonts.map)
+        g_object_unref(fonts.map);
+    fonts.map = nullptr;
+    fonts.folder = folder;
+    if (folder.empty() || !g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR))
+        return;
+    // A configuration of its own: the system's fonts and the folder's, which the rest of the
+    // process (a desktop window's text) never sees.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config)
+        return;
+    if (FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(folder.c_str()))) {
+        fonts.map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        if (fonts.map)
+            pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fonts.map), config);
+    }
+    FcConfigDestroy(config);
+}
 
 std::optional<ImageSize> ReadImageSize(const std::string& path, std::string* error) {
     PixbufPtr pixbuf = LoadPixbuf(path, error);
@@ -195,6 +500,9 @@ DrawStillFramePng(const StillFrame& frame, const HeadlineTopRule& headlineTop, s
         cairo_move_to(cr.get(), frame.headlineX + frame.textGutter, top + frame.textGutter);
         pango_cairo_show_layout(cr.get(), layout.get());
     }
+
+    for (const StillElement& element : frame.elements)
+        DrawElement(cr.get(), element);
 
     cairo_surface_flush(surface.get());
     std::string png;

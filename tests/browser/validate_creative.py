@@ -3,19 +3,23 @@
 
 As a module: problems(zip_path, width, height) lists what breaks a rule (empty: it passes).
 As a test: publishes the sample project with pennoria-cli, checks its zip, and checks that
-zips breaking each rule are caught.
+zips breaking each rule are caught; publishes a project with elements and two sizes and checks
+each size's zip (its fonts.css when the program ships fonts).
 
 usage: validate_creative.py PENNORIA_CLI EXAMPLES_DIR
 """
 
+import base64
 import html.parser
 import io
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
 
 SIZE_LIMIT = 150 * 1024
 MAX_FILES = 40
@@ -118,7 +122,17 @@ def problems(zip_path, width, height):
         for name, text in contents.items():
             for match in re.finditer(r"url\(\s*['\"]?([^'\")]+)", text):
                 if _leaves(match.group(1)) and not match.group(1).startswith("data:"):
-                    found.append("%s: url(%s) leaves the creative" % (name, match.group(1)))
+                    found.append("%s: url(%s) leaves the creative" % (name, match.group(1)[:60]))
+            # Faces travel inside the style sheet: a font file is not allowed in the zip.
+            for face in re.findall(r"@font-face\s*{([^}]*)}", text):
+                source = re.search(r"url\(\s*data:font/(?:ttf|otf);base64,([A-Za-z0-9+/=]+)\)",
+                                   face)
+                try:
+                    data = base64.b64decode(source.group(1), validate=True) if source else b""
+                except ValueError:
+                    data = b""
+                if data[:4] not in (b"\x00\x01\x00\x00", b"OTTO", b"true"):
+                    found.append("%s: an @font-face without a TrueType data URL" % name)
             if name.endswith(".js") and re.search(
                     r"(fetch|XMLHttpRequest|importScripts|WebSocket)\s*\(", text):
                 found.append("%s: makes requests of its own" % name)
@@ -126,6 +140,12 @@ def problems(zip_path, width, height):
         duration = re.search(r"\\u003Ceffect[^\\]*?duration=\\\"(\d+)", page)
         if duration and int(duration.group(1)) > MAX_ANIMATION_MS:
             found.append("the animation lasts %s ms" % duration.group(1))
+        # A banner with elements plays length ms, loops times.
+        length = re.search(r"\\u003Ctemplate[^\\]*?length=\\\"(\d+)", page)
+        loops = re.search(r"\\u003Ctemplate[^\\]*?loops=\\\"(\d+)", page)
+        if length and int(length.group(1)) * int(loops.group(1) if loops else 1) > MAX_ANIMATION_MS:
+            found.append("the animation lasts %s ms, %s times"
+                         % (length.group(1), loops.group(1) if loops else 1))
     return found
 
 
@@ -135,6 +155,71 @@ def _zip(files):
         for name, data in files.items():
             archive.writestr(name, data)
     return buffer.getvalue()
+
+
+def _png(width, height, rgb):
+    """A PNG of one colour."""
+    row = b"\x00" + bytes(rgb) * width
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(row * height)) + chunk(b"IEND", b""))
+
+
+SIZED_PROJECT = """<?xml version="1.0" encoding="UTF-8"?>
+<template version="2" demoWidth="300" demoHeight="250" bgColor="#1E3A5F" length="6000" loops="2">
+  <link url="https://example.org/sale"/>
+  <elements>
+    <shape id="bar" x="0" y="190" width="300" height="60" fill="#000000" opacity="0.8"/>
+    <image id="logo" src="logo.png" x="10" y="10" width="80" height="40"/>
+    <text id="t1" x="10" y="60" width="280" height="60" font="Liberation Serif" size="22">
+      <label>Summer sale: 30% off</label><enter type="fade" duration="500"/></text>
+    <button id="b1" x="200" y="205" width="90" height="32"><label>Shop now</label></button>
+  </elements>
+  <sizes>
+    <size width="300" height="250"/>
+    <size width="728" height="90"><place ref="b1" x="620" y="29" width="96" height="32"/></size>
+  </sizes>
+</template>
+"""
+
+
+def check_sized_project(cli, root, env):
+    """Publishes a project with elements in two sizes; each size's zip must pass."""
+    work = os.path.join(root, "sized")
+    os.makedirs(work)
+    with open(os.path.join(work, "logo.png"), "wb") as f:
+        f.write(_png(40, 20, (192, 0, 192)))
+    project = os.path.join(work, "sized.pbf")
+    with open(project, "w") as f:
+        f.write(SIZED_PROJECT)
+    run = subprocess.run([cli, "publish", project, "--folder", work, "--out-mode", "1",
+                          "--player", "none"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    if run.returncode != 0:
+        print("FAIL publish of the sized project: %s %s" % (run.stdout, run.stderr))
+        return 1
+    ships_fonts = os.path.isdir(os.path.join(os.path.dirname(os.path.abspath(cli)), "fonts"))
+    failures = 0
+    for folder, width, height in (("", 300, 250), ("300x250", 300, 250), ("728x90", 728, 90)):
+        zip_path = os.path.join(work, "banner", folder, "banner_html5.zip")
+        found = problems(zip_path, width, height) if os.path.exists(zip_path) else ["no zip"]
+        if not found:
+            with zipfile.ZipFile(zip_path) as archive:
+                names = archive.namelist()
+                page = archive.read("index.html").decode()
+            if "logo.png" not in names:
+                found.append("the element's picture is not in the zip")
+            if ships_fonts and ("fonts.css" not in names or 'href="fonts.css"' not in page):
+                found.append("no fonts.css linked from index.html")
+        print(("FAIL" if found else "ok  ") + " the %dx%d creative of the sized project"
+              % (width, height) + (" in %s/" % folder if folder else ""))
+        for problem in found:
+            print("  " + problem)
+        failures += bool(found)
+    return failures
 
 
 def main():
@@ -176,6 +261,7 @@ def main():
             "clickTag": dict(good, **{"index.html": page.replace("var clickTag", "var click").encode()}),
             "file count": dict(good, **{"f%d.js" % i: b"" for i in range(40)}),
             "size": dict(good, **{"big.png": os.urandom(SIZE_LIMIT)}),
+            "face": dict(good, **{"fonts.css": b"@font-face { font-family: A; src: url(a.woff); }"}),
         }
         for rule, files in broken.items():
             path = os.path.join(root, "broken.zip")
@@ -184,6 +270,7 @@ def main():
             caught = problems(path, 336, 280)
             print(("ok  " if caught else "FAIL") + " a zip breaking the %s rule is caught" % rule)
             failures += not caught
+        failures += check_sized_project(cli, root, env)
     return 1 if failures else 0
 
 

@@ -5,6 +5,7 @@
 #include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -139,4 +140,67 @@ TEST(BannerSize, EveryReaderAgreesOnTheRulesTable) {
         ++cases;
     }
     EXPECT_GT(cases, 10);
+}
+
+// Pictures in the project's folder or below it are stored relative to the project file, others
+// absolute; a relative path is the project's own, so a Save As elsewhere keeps it reachable.
+TEST(ProjectPictures, StoredRelativeInsideTheProjectFolderAndAbsoluteOutside) {
+    HostTestBed bed;
+    bed.Start();
+    const std::string work = bed.Scratch("work/"), elsewhere = bed.Scratch("elsewhere/");
+    for (const std::string& file : {work + "sky.jpg", work + "art/logo.png", elsewhere + "x.png"})
+        WriteFileMakingFolders(file, "picture");
+    // As the editor hands it over for a project opened from work/: one path relative to it.
+    auto text = [](const std::string& img, const std::string& logo, const std::string& mark) {
+        return "<template version=\"2\" img=\"" + img + "\"><elements><image id=\"a\" src=\"" +
+               logo + "\"/><text id=\"t\"><label>a &amp; b</label></text><image id=\"b\" src=\"" +
+               mark +
+               "\"/><image id=\"c\" src=\"https://example.org/c.png\"/></elements></template>";
+    };
+    auto paths = [](const std::string& file) {
+        pugi::xml_document xml;
+        EXPECT_TRUE(xml.load_string(ReadFileText(file).c_str())) << file;
+        std::vector<std::string> found = {xml.child("template").attribute("img").value()};
+        for (pugi::xml_node image : xml.child("template").child("elements").children("image"))
+            found.push_back(image.attribute("src").value());
+        EXPECT_STREQ(xml.child("template").child("elements").child("text").child_value("label"),
+                     "a & b");
+        return found;
+    };
+    const std::string url = "https://example.org/c.png";
+
+    bed.host->OpenProject(work + "ad.pbf");
+    bed.MovieAnswers(
+        {{"customTemplate", text(work + "sky.jpg", "art/logo.png", elsewhere + "x.png")}});
+    ASSERT_EQ(bed.player.Command("SaveProjectFileVC", {"save"}),
+              "<string>" + work + "ad.pbf</string>");
+    EXPECT_EQ(paths(work + "ad.pbf"),
+              (std::vector<std::string>{"sky.jpg", "art/logo.png", elsewhere + "x.png", url}));
+
+    // Save As into another folder: the same text, every picture now outside.
+    const std::string moved = bed.Scratch("moved/sub/ad.pbf");
+    MakeFolders(bed.Scratch("moved/sub"));
+    bed.dialogs.AddAnswer(moved);
+    ASSERT_EQ(bed.player.Command("SaveProjectFileVC", {"saveas"}),
+              "<string>" + moved + "</string>");
+    EXPECT_EQ(paths(moved), (std::vector<std::string>{work + "sky.jpg", work + "art/logo.png",
+                                                      elsewhere + "x.png", url}));
+
+    // Save As below the pictures' folder, the editor's paths absolute: beside and below it
+    // become relative, a climb out stays absolute.
+    bed.MovieAnswers({{"customTemplate", text(work + "sky.jpg", work + "./art/../art/logo.png",
+                                              elsewhere + "x.png")}});
+    bed.dialogs.AddAnswer(work + "art/ad.pbf");
+    ASSERT_EQ(bed.player.Command("SaveProjectFileVC", {"saveas"}),
+              "<string>" + work + "art/ad.pbf</string>");
+    EXPECT_EQ(paths(work + "art/ad.pbf"),
+              (std::vector<std::string>{work + "sky.jpg", "logo.png", elsewhere + "x.png", url}));
+
+    // A version-1 project keeps its form; only its picture path changes.
+    bed.MovieAnswers({{"customTemplate", "<template img=\"" + elsewhere +
+                                             "x.png\"><headline>Hi</headline></template>"}});
+    bed.dialogs.AddAnswer(elsewhere + "old.pbf");
+    bed.player.Command("SaveProjectFileVC", {"saveas"});
+    EXPECT_EQ(ReadFileText(elsewhere + "old.pbf"),
+              "<template img=\"x.png\"><headline>Hi</headline></template>");
 }

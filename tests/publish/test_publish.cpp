@@ -346,9 +346,14 @@ TEST_F(Publish, ProjectThatDoesNotParseOrNestsTooDeepChangesNothing) {
 // copied, nothing is written outside the folder, and every failed file stops the run.
 class PublishHostile : public Publish {
 protected:
-    // Publishes a project whose image is path; the custom template names the same image.
-    std::string RunWithImage(const std::string& path, const std::string& folder = {}) {
-        const std::string project = "<template img=\"" + path + "\"/>";
+    // Publishes a project whose image is path; the custom template names the same image. As an
+    // element, the picture is an image element's instead.
+    std::string RunWithImage(const std::string& path, const std::string& folder = {},
+                             bool asElement = false) {
+        const std::string project =
+            asElement ? "<template version=\"2\"><elements><image id=\"i\" src=\"" + path +
+                            "\"/></elements></template>"
+                      : "<template img=\"" + path + "\"/>";
         bed.MovieAnswers({{"photoEditor", project}, {"customTemplate", project}});
         return Run({"2", "0", folder.empty() ? web : folder});
     }
@@ -380,15 +385,17 @@ TEST_F(PublishHostile, OnlyOrdinaryPictureFilesAreCopied) {
         {htmlWithPngName, "not a PNG, JPEG or GIF"},
     };
     int run = 0;
-    for (const auto& [image, why] : cases) {
-        const std::string name = "r" + std::to_string(run++);
-        EXPECT_EQ(RunWithImage(image, web + "/" + name), "saveFailed") << image;
-        EXPECT_NE(LastMessage().find(why), std::string::npos) << LastMessage();
-        EXPECT_NE(LastMessage().find(image), std::string::npos) << LastMessage();
-        // The image is checked before anything is written.
-        EXPECT_FALSE(platform::PathExists(web + "/" + name + "/banner.swf")) << image;
-        EXPECT_FALSE(platform::PathExists(web + "/" + name + "/res")) << image;
-    }
+    // The background's image and an image element's picture are refused alike.
+    for (const bool asElement : {false, true})
+        for (const auto& [image, why] : cases) {
+            const std::string name = "r" + std::to_string(run++);
+            EXPECT_EQ(RunWithImage(image, web + "/" + name, asElement), "saveFailed") << image;
+            EXPECT_NE(LastMessage().find(why), std::string::npos) << LastMessage();
+            EXPECT_NE(LastMessage().find(image), std::string::npos) << LastMessage();
+            // The image is checked before anything is written.
+            EXPECT_FALSE(platform::PathExists(web + "/" + name + "/banner.swf")) << image;
+            EXPECT_FALSE(platform::PathExists(web + "/" + name + "/res")) << image;
+        }
     EXPECT_TRUE(bed.shell.Opened().empty());
 }
 

@@ -6,9 +6,13 @@
 #include "publish/Html5Creative.h"
 #include "publish/PlayerBundle.h"
 #include "tests/TestSupport.h"
+#include "tests/bridge/BridgeTestSupport.h"
 
 #include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 #include <zip.h>
 
 #include <cstring>
@@ -22,14 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteFileMakingFolders(const std::string& path, const std::string& data) {
-    fs::create_directories(fs::path(path).parent_path());
-    WriteFileText(path, data);
-}
-
 // A PNG of width x height: noisy when noise is set (it then compresses badly), else split into
-// a red left half and a blue right half.
-void WritePng(const std::string& path, int width, int height, bool noise) {
+// a red left half and a blue right half, or all of colour when one is given.
+void WritePng(const std::string& path, int width, int height, bool noise,
+              std::optional<std::uint32_t> colour = std::nullopt) {
+    fs::create_directories(fs::path(path).parent_path());
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
@@ -38,7 +39,9 @@ void WritePng(const std::string& path, int width, int height, bool noise) {
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
         for (int x = 0; x < width; ++x)
-            row[x] = noise ? (random() & 0xFFFFFF) : (x < width / 2 ? 0xDC1E1E : 0x1E1EDC);
+            row[x] = noise    ? (random() & 0xFFFFFF)
+                     : colour ? *colour
+                              : (x < width / 2 ? 0xDC1E1E : 0x1E1EDC);
     }
     cairo_surface_mark_dirty(surface);
     ASSERT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
@@ -83,6 +86,62 @@ bool Near(std::uint32_t a, std::uint32_t b, int tolerance = 8) {
             tolerance)
             return false;
     return true;
+}
+
+// The bytes of a zip file's entry; empty when it has none of that name.
+std::string ZipEntry(const std::string& path, const std::string& name) {
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    std::string bytes;
+    zip_stat_t stat;
+    if (archive && zip_stat(archive, name.c_str(), 0, &stat) == 0) {
+        if (zip_file_t* file = zip_fopen(archive, name.c_str(), 0)) {
+            bytes.resize(stat.size);
+            if (zip_fread(file, bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+                bytes.clear();
+            zip_fclose(file);
+        }
+    }
+    if (archive)
+        zip_discard(archive);
+    return bytes;
+}
+
+std::string FromBase64(const std::string& text) {
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const std::size_t value = digits.find(c);
+        if (value == std::string::npos)
+            break;
+        bits = (bits << 6) | static_cast<std::uint32_t>(value);
+        if ((count += 6) >= 8)
+            bytes += static_cast<char>((bits >> (count -= 8)) & 0xFF);
+    }
+    return bytes;
+}
+
+// Whether FreeType finds an outline (1) or none (0) in the face's glyph for each character (none
+// for a character the face does not map); -1 when the glyph does not load.
+std::vector<int> OutlinePoints(const std::string& face, const std::u32string& characters) {
+    FT_Library library = nullptr;
+    FT_Face loaded = nullptr;
+    std::vector<int> points;
+    if (FT_Init_FreeType(&library) == 0 &&
+        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(face.data()),
+                           static_cast<FT_Long>(face.size()), 0, &loaded) == 0) {
+        for (char32_t c : characters)
+            points.push_back(FT_Get_Char_Index(loaded, c) == 0 ? 0
+                             : FT_Load_Char(loaded, c, FT_LOAD_NO_SCALE) == 0
+                                 ? (loaded->glyph->outline.n_points > 0 ? 1 : 0)
+                                 : -1);
+        FT_Done_Face(loaded);
+    }
+    if (library)
+        FT_Done_FreeType(library);
+    return points;
 }
 
 // The entries of a zip file and their sizes, read with libzip.
@@ -168,7 +227,7 @@ protected:
         ASSERT_TRUE(folder);
     }
     CreativeInput Input(const std::string& project, const std::string& image) {
-        CreativeInput input{project, image, "// creative", "promo", {}, {}};
+        CreativeInput input{project, image, "// creative", "promo", {}, {}, {}, {}, {}};
         input.write = [this](const std::string& path, std::string_view data) {
             return folder->WriteFile(path, data);
         };
@@ -296,4 +355,169 @@ TEST(BannerLook, DefaultsRangesAndHeadlinePlaces) {
     EXPECT_DOUBLE_EQ(frame.imageY, -130);
     EXPECT_DOUBLE_EQ(frame.headlineX, 6);
     EXPECT_DOUBLE_EQ(frame.headlineWidth, 708);
+}
+
+// A version-2 project with every element kind and two sizes, published whole: each size in its
+// sub-folder with its own movie, pages, project, pictures, creative and backup image.
+TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
+    HostTestBed bed;
+    bed.InstallPublishData();
+    WriteFileText(bed.ProgramFolder() +
+                      "editor/templateEditor/common/normal_screen/embed/index.htt",
+                  "embed main $MainSWF $MovieWidth x $MovieHeight $BundledPlayer");
+    const char* keep = std::getenv("PENNORIA_KEEP_PUBLISH");
+    // The faces the program ships, from the packages they are built from.
+    const std::pair<const char*, const char*> faces[] = {
+        {"/usr/share/fonts/truetype/liberation2/", "LiberationSans-Bold.ttf"},
+        {"/usr/share/fonts/truetype/liberation2/", "LiberationSerif-Regular.ttf"},
+        {"/usr/share/fonts/truetype/dejavu/", "DejaVuSans-Oblique.ttf"}};
+    for (const auto& [folder, name] : faces) {
+        ASSERT_TRUE(platform::FileExists(std::string(folder) + name)) << name;
+        fs::create_directories(bed.ProgramFolder() + "fonts");
+        fs::copy_file(std::string(folder) + name, bed.ProgramFolder() + "fonts/" + name);
+    }
+    // Two pictures of one name: one beside the project (named relative to it), one elsewhere.
+    const std::string work = bed.Scratch("work/");
+    WritePng(work + "art/logo.png", 40, 20, false, 0xC000C0);
+    WritePng(bed.Scratch("elsewhere/logo.png"), 20, 20, false, 0x00C0C0);
+    const std::string project = R"(<?xml version="1.0" encoding="UTF-8"?>
+<template version="2" demoWidth="300" demoHeight="250" bgColor="#1E3A5F" length="3000">
+  <link url="https://example.org/sale" target="_blank"/>
+  <elements>
+    <shape id="bar" kind="rect" x="0" y="190" width="300" height="60" fill="#00B000"
+           stroke="#FFFFFF" strokeWidth="2" radius="4"><enter type="fade" duration="500"/></shape>
+    <shape id="dot" kind="ellipse" x="250" y="10" width="40" height="40" fill="#FFD000"/>
+    <shape id="gone" x="100" y="100" width="40" height="40" fill="#FF0000">
+      <exit type="fade" delay="1000" duration="500"/></shape>
+    <image id="logo" src="art/logo.png" x="10" y="10" width="80" height="40" fit="contain">
+      <enter type="slide" from="left" delay="200" duration="600" easing="easeOut"/></image>
+    <image id="mark" src=")" + bed.Scratch("elsewhere/logo.png") +
+                                R"(" x="150" y="10" width="30" height="30"/>
+    <text id="t1" x="10" y="60" width="180" height="50" font="Liberation Serif" size="22"
+          color="#FFFFFF" shadowColor="#000000" shadowBlur="3"><label>Summer sale: 30% off</label></text>
+    <text id="t2" x="10" y="120" width="200" height="30" font="DejaVu Sans" italic="true"
+          size="16"><label>Only this week</label></text>
+    <button id="b1" x="200" y="205" width="90" height="32" url="https://example.org/buy"
+            fill="#FF6A00" radius="8" size="14"><label>Shop caf&#233;</label></button>
+  </elements>
+  <sizes>
+    <size width="300" height="250"/>
+    <size width="728" height="90">
+      <place ref="bar" x="0" y="0" width="728" height="90"/>
+      <place ref="b1" x="620" y="29" width="96" height="32" size="14"/>
+      <place ref="dot" x="560" y="20" width="50" height="50"/>
+    </size>
+  </sizes>
+</template>)";
+    WriteFileText(work + "ad.pbf", project);
+    bed.MovieAnswers({{"photoEditor", project}, {"customTemplate", project}});
+    bed.Start(work + "ad.pbf");
+    bed.host->ApplyCommandLine();
+    bed.host->Publisher().SetJpegChoice(JpegChoice::Decline);
+    const std::string web = bed.Scratch("web");
+    fs::create_directories(web);
+    auto reply = bed.player.Command("OutPutProjectFilesVC", {"1", "0", web});
+    ASSERT_EQ(reply ? UnwrapStringResult(*reply) : "", "ok")
+        << (bed.dialogs.History().empty() ? "" : bed.dialogs.History().back().text);
+
+    struct Size {
+        std::string folder;
+        int width, height;
+    };
+    const Size sizes[] = {
+        {"banner/", 300, 250}, {"banner/300x250/", 300, 250}, {"banner/728x90/", 728, 90}};
+    EXPECT_TRUE(platform::FileExists(web + "/banner/ruffle/ruffle.js"));
+    EXPECT_FALSE(platform::PathExists(web + "/banner/728x90/ruffle"));
+    for (const Size& size : sizes) {
+        SCOPED_TRACE(size.folder);
+        const std::string at = web + "/" + size.folder;
+        for (const char* name : {"banner.html", "fs_aux.html", "res/template.swf"})
+            EXPECT_TRUE(platform::FileExists(at + name)) << name;
+        EXPECT_EQ(ReadStageSize(ReadFileText(at + "banner.swf")),
+                  std::make_pair(size.width, size.height));
+        // The pages of every size use the one player of the publish folder.
+        EXPECT_EQ(ReadFileText(at + "banner.html"),
+                  "embed main banner.swf " + std::to_string(size.width) + " x " +
+                      std::to_string(size.height) +
+                      (size.folder == "banner/" ? " ruffle/ruffle.js" : " ../ruffle/ruffle.js"));
+        // The project: this size, the pictures as published, under distinct names.
+        pugi::xml_document xml;
+        ASSERT_TRUE(xml.load_string(ReadFileText(at + "template.xml").c_str()));
+        const pugi::xml_node root = xml.child("template");
+        EXPECT_EQ(root.attribute("demoWidth").as_int(), size.width);
+        EXPECT_EQ(root.attribute("demoHeight").as_int(), size.height);
+        EXPECT_STREQ(root.child("sizes").first_child().attribute("width").value(), "300");
+        const pugi::xml_node elements = root.child("elements");
+        EXPECT_STREQ(elements.find_child_by_attribute("id", "logo").attribute("src").value(),
+                     "res/logo.png");
+        EXPECT_STREQ(elements.find_child_by_attribute("id", "mark").attribute("src").value(),
+                     "res/logo-image.png");
+        EXPECT_EQ(DecodePng(ReadFileText(at + "res/logo.png")).At(1, 1), 0xC000C0u);
+        EXPECT_EQ(DecodePng(ReadFileText(at + "res/logo-image.png")).At(1, 1), 0x00C0C0u);
+
+        // The creative: its files, the pictures beside the page, the faces as data.
+        const std::string zip = at + "banner_html5.zip";
+        const auto entries = ZipEntries(zip);
+        EXPECT_EQ(entries.size(), 5u);
+        for (const char* name :
+             {"index.html", "creative.js", "fonts.css", "logo.png", "logo-image.png"}) {
+            EXPECT_EQ(entries.count(name), 1u) << name;
+            EXPECT_TRUE(platform::FileExists(at + "html5/" + name)) << name;
+        }
+        const std::string page = ZipEntry(zip, "index.html");
+        EXPECT_NE(page.find("<link rel=\"stylesheet\" href=\"fonts.css\">"), std::string::npos);
+        EXPECT_NE(page.find("src=\\\"logo-image.png\\\""), std::string::npos);
+        EXPECT_NE(page.find("demoWidth=\\\"" + std::to_string(size.width)), std::string::npos);
+        EXPECT_EQ(page.find("res/"), std::string::npos);
+        const std::string css = ZipEntry(zip, "fonts.css");
+        for (const char* rule :
+             {"font-family: \"Liberation Sans\";\n  src: url(data:font/ttf;base64,AAEAAA",
+              "font-family: \"Liberation Serif\";", "font-family: \"DejaVu Sans\";",
+              "font-weight: 700;\n  font-style: normal;",
+              "font-weight: 400;\n  font-style: italic;"})
+            EXPECT_NE(css.find(rule), std::string::npos) << rule;
+        EXPECT_EQ(std::count(css.begin(), css.end(), '@'), 3);
+        // Each face holds the outlines of its text only, "Shop caf\u00E9" in the bold one: the
+        // composed \u00E9 loads whole (its parts are kept), while "e", only one of those parts,
+        // is no character of the face.
+        const std::string marker = "Liberation Sans\";\n  src: url(data:font/ttf;base64,";
+        const std::size_t data = css.find(marker);
+        ASSERT_NE(data, std::string::npos);
+        const std::string bold = FromBase64(css.substr(data + marker.size()));
+        EXPECT_LT(bold.size(),
+                  fs::file_size(bed.ProgramFolder() + "fonts/LiberationSans-Bold.ttf") / 2);
+        EXPECT_EQ(OutlinePoints(bold, U"Sf\u00E9eZn"), (std::vector<int>{1, 1, 1, 0, 0, 0}));
+        EXPECT_LE(fs::file_size(zip), kCreativeSizeLimit);
+
+        // The backup: background, the shapes, the button, the picture, the text; the shape
+        // whose exit ended before the final frame is not drawn.
+        Picture backup = DecodePng(ReadFileText(at + "banner_backup.png"));
+        ASSERT_EQ(backup.width, size.width);
+        ASSERT_EQ(backup.height, size.height);
+        if (size.width == 300) {
+            EXPECT_TRUE(Near(backup.At(120, 180), 0x1E3A5F));
+            EXPECT_TRUE(Near(backup.At(135, 105), 0x1E3A5F)); // "gone"
+            EXPECT_TRUE(Near(backup.At(20, 200), 0x00B000));
+            EXPECT_TRUE(Near(backup.At(1, 191), 0xFFFFFF, 40)); // its stroke
+            EXPECT_TRUE(Near(backup.At(270, 30), 0xFFD000));
+            EXPECT_TRUE(Near(backup.At(252, 12), 0x1E3A5F)); // outside the ellipse
+            EXPECT_TRUE(Near(backup.At(203, 221), 0xFF6A00));
+            EXPECT_TRUE(Near(backup.At(201, 206), 0x00B000)); // the rounded corner
+            EXPECT_TRUE(Near(backup.At(50, 30), 0xC000C0));   // 80 x 40: the picture fills it
+            EXPECT_TRUE(Near(backup.At(165, 25), 0x00C0C0));
+            int white = 0;
+            for (int y = 60; y < 110; ++y)
+                for (int x = 10; x < 190; ++x)
+                    white += Near(backup.At(x, y), 0xFFFFFF, 30);
+            EXPECT_GT(white, 150);
+        } else {
+            EXPECT_TRUE(Near(backup.At(600, 10), 0x00B000)); // the bar fills the banner
+            EXPECT_TRUE(Near(backup.At(623, 45), 0xFF6A00));
+            EXPECT_TRUE(Near(backup.At(585, 45), 0xFFD000));
+            // Placed by the automatic rule: x scaled by 728 / 300, y by 90 / 250.
+            EXPECT_TRUE(Near(backup.At(static_cast<int>(50 * 728.0 / 300), 9), 0xC000C0));
+        }
+    }
+    if (keep)
+        fs::copy(web, keep, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }

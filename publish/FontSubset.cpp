@@ -1,0 +1,60 @@
+// Cutting a face down to the glyphs some text needs, with HarfBuzz's subsetter.
+#include "publish/FontSubset.h"
+
+#include <hb-subset.h>
+#include <hb.h>
+
+#include <climits>
+#include <memory>
+
+namespace pennoria {
+
+namespace {
+
+template <typename T, void (*Destroy)(T*)> struct HbFree {
+    void operator()(T* object) const { Destroy(object); }
+};
+using Blob = std::unique_ptr<hb_blob_t, HbFree<hb_blob_t, hb_blob_destroy>>;
+using Face = std::unique_ptr<hb_face_t, HbFree<hb_face_t, hb_face_destroy>>;
+using Buffer = std::unique_ptr<hb_buffer_t, HbFree<hb_buffer_t, hb_buffer_destroy>>;
+using Input =
+    std::unique_ptr<hb_subset_input_t, HbFree<hb_subset_input_t, hb_subset_input_destroy>>;
+
+} // namespace
+
+std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text) {
+    if (face.empty() || face.size() > UINT_MAX || text.size() > INT_MAX)
+        return std::nullopt;
+    // The blob only borrows the bytes; the face and the cut are done with before returning.
+    const Blob blob(hb_blob_create_or_fail(face.data(), static_cast<unsigned>(face.size()),
+                                           HB_MEMORY_MODE_READONLY, nullptr, nullptr));
+    if (!blob)
+        return std::nullopt;
+    const Face source(hb_face_create(blob.get(), 0));
+    if (hb_face_get_glyph_count(source.get()) == 0)
+        return std::nullopt;
+
+    const Input input(hb_subset_input_create_or_fail());
+    const Buffer buffer(hb_buffer_create());
+    if (!input || !hb_buffer_allocation_successful(buffer.get()))
+        return std::nullopt;
+    // HarfBuzz's UTF-8 reading puts U+FFFD for what is malformed.
+    hb_buffer_add_utf8(buffer.get(), text.data(), static_cast<int>(text.size()), 0, -1);
+    unsigned count = 0;
+    const hb_glyph_info_t* characters = hb_buffer_get_glyph_infos(buffer.get(), &count);
+    hb_set_t* unicodes = hb_subset_input_unicode_set(input.get());
+    for (unsigned i = 0; i < count; ++i)
+        hb_set_add(unicodes, characters[i].codepoint);
+
+    const Face cut(hb_subset_or_fail(source.get(), input.get()));
+    if (!cut)
+        return std::nullopt;
+    const Blob bytes(hb_face_reference_blob(cut.get()));
+    unsigned length = 0;
+    const char* data = hb_blob_get_data(bytes.get(), &length);
+    if (!data || length == 0)
+        return std::nullopt;
+    return std::string(data, length);
+}
+
+} // namespace pennoria

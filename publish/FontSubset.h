@@ -1,0 +1,16 @@
+// A face cut down to the characters a banner shows, for the HTML5 creative, whose whole size ad
+// networks limit: a face of a few hundred glyphs would take most of it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pennoria {
+
+// The face (TrueType bytes) with only the glyphs of the characters of the UTF-8 text, those that
+// shaping the text can reach (ligatures, composed glyphs' parts) and .notdef, cut by HarfBuzz's
+// subsetter, which checks every table it reads. Malformed UTF-8 counts as U+FFFD. Nothing when
+// the bytes are not a face HarfBuzz can cut (the whole face is then used).
+std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text);
+
+} // namespace pennoria
