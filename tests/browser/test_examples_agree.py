@@ -27,11 +27,11 @@ import browser  # noqa: E402
 FAR_LIMIT = 0.08
 
 
-def publish(cli, project, out):
+def publish(cli, project, out, env):
     os.makedirs(out)
     run = subprocess.run([cli, "publish", project, "--folder", out, "--out-mode", "1",
-                          "--embed-mode", "0"],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                          "--embed-mode", "0", "--player", "bundled"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
     if run.returncode != 0:
         raise AssertionError("publish of %s failed: %s %s" % (project, run.stdout, run.stderr))
     return os.path.join(out, "banner")
@@ -53,24 +53,24 @@ def shot(chromium, width, height):
     return browser.Image.from_png(base64.b64decode(data["data"]))
 
 
-def settled_shot(url, width, height, seconds):
-    """The page in a banner-sized Chromium, once it has played for `seconds` and stopped moving."""
-    chromium = browser.Browser(width, height)
-    try:
-        chromium.navigate(url)
-        time.sleep(seconds + 1.0)
-        previous = shot(chromium, width, height)
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline:
-            time.sleep(0.5)
-            current = shot(chromium, width, height)
-            if current.rows == previous.rows:
-                break
-            previous = current
-        errors = [e for e in chromium.script_errors() if "favicon.ico" not in e]
-        return previous, errors
-    finally:
-        chromium.close()
+def settled_shot(chromium, url, width, height, seconds):
+    """The page at the banner's size, once it has played for `seconds` and stopped moving."""
+    chromium.events.clear()
+    chromium.call("Emulation.setDeviceMetricsOverride", session=True, width=width,
+                  height=height, deviceScaleFactor=1, mobile=False)
+    chromium.width, chromium.height = width, height
+    chromium.navigate(url)
+    time.sleep(seconds + 1.0)
+    previous = shot(chromium, width, height)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        time.sleep(0.5)
+        current = shot(chromium, width, height)
+        if current.rows == previous.rows:
+            break
+        previous = current
+    errors = [e for e in chromium.script_errors() if "favicon.ico" not in e]
+    return previous, errors
 
 
 def difference(a, b, width, height):
@@ -96,11 +96,14 @@ def main():
         return 1
     problems, figures = [], []
     with tempfile.TemporaryDirectory(prefix="pennoria-agree-") as root:
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(root, "config"),
+                   XDG_DATA_HOME=os.path.join(root, "data"))
         server = browser.Server(root)
+        chromium = browser.Browser(300, 250)
         try:
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
-                folder = publish(cli, project, os.path.join(root, name))
+                folder = publish(cli, project, os.path.join(root, name), env)
                 sizes, seconds = sizes_of(project)
                 for index, (width, height) in enumerate(sizes):
                     where = folder if index == 0 else os.path.join(folder, "%dx%d" % (width, height))
@@ -110,10 +113,11 @@ def main():
                         continue
                     url = lambda page: server.url(os.path.relpath(os.path.join(where, page), root))
                     shots = {}
-                    shots["ruffle"], errors = settled_shot(url("fs_aux.html"), width, height, seconds)
-                    problems += ["%s fs_aux.html: %s" % (label, e) for e in errors]
-                    shots["html5"], errors = settled_shot(url("html5/index.html"), width, height,
+                    shots["ruffle"], errors = settled_shot(chromium, url("fs_aux.html"), width, height,
                                                           seconds)
+                    problems += ["%s fs_aux.html: %s" % (label, e) for e in errors]
+                    shots["html5"], errors = settled_shot(chromium, url("html5/index.html"), width,
+                                                          height, seconds)
                     problems += ["%s html5: %s" % (label, e) for e in errors]
                     with open(os.path.join(where, "banner_backup.png"), "rb") as f:
                         shots["backup"] = browser.Image.from_png(f.read())
@@ -136,6 +140,7 @@ def main():
                             image.save(os.path.join(keep, "%s-%dx%d-%s.png" % (
                                 name, width, height, kind)))
         finally:
+            chromium.close()
             server.stop()
     for line in figures:
         print(line)
