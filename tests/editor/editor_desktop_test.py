@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The desktop program end to end, driven as a person would: pointer and keyboard through xdotool,
-the GTK file dialogs answered by typing. Sets a size, chooses an image, adds a text, saves,
-starts a new banner, opens the saved project again, publishes it with pages, closes the window, and
-checks the files on disk. Runs under its own Xvfb (the test command wraps it in xvfb-run).
+the GTK file dialogs answered by typing. Chooses an image, adds a text (typing its words) and a
+button by their shortcuts, drags the button on the canvas, undoes and saves, redoes, keeps a second
+size beside the first, saves again, starts a new banner, opens the saved project again, publishes
+it with pages, closes the window; then checks the files on disk and plays the published banners of
+both sizes in headless Chromium. Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
 usage: editor_desktop_test.py --program DIR   (exit 77 when the program, xdotool or a display is missing)
 """
@@ -19,7 +21,7 @@ import xml.etree.ElementTree as ET
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import editor_browser_test as harness  # noqa: E402
-from editor_serve_test import SKY, banner_image_pixels, swf_stage  # noqa: E402
+from editor_serve_test import SKY, swf_stage  # noqa: E402
 
 PROGRAM = None
 
@@ -30,10 +32,14 @@ EMPTY_LAYERS = (105, 420)      # free space in the layer list: a click there onl
 ADD_SIZE = (56, 142)           # "Add size..."
 FIRST_SIZE = (56, 112)         # the first size of the project
 REMOVE_SIZE = (153, 142)       # "Remove size"
-ADD_TEXT = (40, 200)           # "Text" under Layers
 SIZE_DIALOG = (460, 360)       # the size dialog, centred in the movie
 SIZE_728X90 = (278, 96)        # its 728 x 90 button, from the dialog's corner
 PUBLISH_PANEL_HEIGHT = 486     # the publish panel, 520 wide, centred in the movie
+# A new button is 120 x 36, centred on the 300 x 250 banner: (90, 107). It is dragged by a point
+# left of its words to where nothing else snaps.
+BUTTON_AT = (100, 125)
+DRAG = (-80, 90)
+BUTTON_FILL = (0xFF, 0x6A, 0x00)
 
 
 def LABEL_FIELD(app):  # the selected text's words, on the element's properties
@@ -116,6 +122,32 @@ class Desktop:
         xdotool("click", "1")
         time.sleep(0.8)
 
+    def on_banner(self, point, banner=(300, 250)):
+        """A point of the banner on the canvas, which is scaled (never up) to fit between the
+        layers and the properties, over the timeline (as the editor lays them out)."""
+        area_w = self.width - 210 - 300
+        body_h = self.height - 70 - 24
+        area_h = body_h - max(120, min(200, round(body_h * 0.3)))
+        scale = min(1.0, (area_w - 24) / banner[0], (area_h - 24 - 22) / banner[1])
+        left = round((area_w - banner[0] * scale) / 2)
+        top = round(max(12, (area_h - 22 - banner[1] * scale) / 2))
+        self.canvas_scale = scale
+        return (210 + left + round(point[0] * scale), 70 + top + round(point[1] * scale))
+
+    def drag(self, start, end, steps=8):
+        """Presses the pointer's button, moves it in steps and lets go, as a hand would."""
+        xdotool("mousemove", "--sync", self.x + start[0], self.y + start[1])
+        time.sleep(0.3)
+        xdotool("mousedown", "1")
+        time.sleep(0.3)
+        for i in range(1, steps + 1):
+            xdotool("mousemove", "--sync", self.x + start[0] + (end[0] - start[0]) * i // steps,
+                    self.y + start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(0.1)
+        time.sleep(0.3)
+        xdotool("mouseup", "1")
+        time.sleep(0.8)
+
     def screenshot(self, name):
         """Keeps a picture of the screen when PENNORIA_TEST_SCREENSHOTS names a folder."""
         folder = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
@@ -132,9 +164,9 @@ class Desktop:
             xdotool("key", "--delay", "150", k)
             time.sleep(0.5)
 
-    def type(self, text):
+    def type(self, text, delay=120):
         # Slowly: the player drops keys typed faster than it draws on a busy machine.
-        xdotool("type", "--delay", "120", text)
+        xdotool("type", "--delay", str(delay), text)
         time.sleep(0.8)
 
     def answer_file_dialog(self, path, location_entry):
@@ -181,27 +213,41 @@ class DesktopSession(unittest.TestCase):
         try:
             app.click(EMPTY_LAYERS)
             app.focus()
-            # 728 x 90: that size added, the first one removed.
-            app.click(ADD_SIZE)
-            box_x, box_y = (app.width - SIZE_DIALOG[0]) // 2, (app.height - SIZE_DIALOG[1]) // 2
-            app.click((box_x + SIZE_728X90[0], box_y + SIZE_728X90[1]))
-            app.click(FIRST_SIZE)
-            app.click(REMOVE_SIZE)
             # The background image, on the banner's properties.
             app.click(from_right(app, 223, 211))
             app.answer_file_dialog(cls.scratch + "/sky.png", location_entry=True)
             app.wait_log("<string>" + cls.scratch + "/sky.png</string>")
-            # A text, its words typed over the ones it starts with.
-            app.click(ADD_TEXT)
+            # A text by its shortcut, its words typed over the ones it starts with; then a button,
+            # which lands centred on top of the text.
+            app.click(EMPTY_LAYERS)
+            app.key("ctrl+shift+t")
             app.click(LABEL_FIELD(app))
             app.key("End", *["BackSpace"] * 12)
-            app.type("Spring sale")
+            app.type("Spring sale", delay=300)  # each key redraws the text on the canvas
+            app.click(EMPTY_LAYERS)
+            app.key("ctrl+shift+b")
+            # The button dragged by the pointer down and to the left, then the move undone.
+            app.drag(app.on_banner(BUTTON_AT), app.on_banner((BUTTON_AT[0] + DRAG[0], BUTTON_AT[1] + DRAG[1])))
+            app.key("ctrl+z")
             mark = len(app.bridge_log())
             app.key("ctrl+s")
             app.answer_file_dialog(cls.scratch + "/banner.pbf", location_entry=False)
             app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
-            # Keys reach the movie once one of its fields has the keyboard focus again.
-            app.click(LABEL_FIELD(app))
+            cls.undone = ET.parse(os.path.join(cls.scratch, "banner.pbf")).getroot()
+            # Redone, and a second size kept beside the first: 728 x 90 from the size dialog.
+            app.click(EMPTY_LAYERS)
+            app.key("ctrl+y")
+            app.click(ADD_SIZE)
+            box_x, box_y = (app.width - SIZE_DIALOG[0]) // 2, (app.height - SIZE_DIALOG[1]) // 2
+            app.click((box_x + SIZE_728X90[0], box_y + SIZE_728X90[1]))
+            app.screenshot("sizes")
+            mark = len(app.bridge_log())
+            app.click(EMPTY_LAYERS)
+            app.key("ctrl+s")
+            app.wait_log("reply <string>" + cls.scratch + "/banner.pbf</string>", after=mark)
+            mark = len(app.bridge_log())
+            # Keys reach the movie once it has the keyboard focus again.
+            app.click(EMPTY_LAYERS)
             app.key("ctrl+n")
             app.wait_log("CreateNewProjectVC", after=mark)
             mark = len(app.bridge_log())
@@ -243,26 +289,97 @@ class DesktopSession(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.scratch, ignore_errors=True)
 
-    def test_the_saved_project(self):
+    def button_box(self, root, size=None):
+        """The button's box at the first size, or at the size (w, h) of a project's tree."""
+        button = root.find("elements/button")
+        box = {k: float(button.get(k)) for k in ("x", "y", "width", "height")}
+        for s in root.findall("sizes/size"):
+            if size and (int(s.get("width")), int(s.get("height"))) == size and s != root.find("sizes/size"):
+                for place in s.findall("place"):
+                    if place.get("ref") == button.get("id"):
+                        box = {k: float(place.get(k)) for k in ("x", "y", "width", "height")}
+        return box
+
+    def test_the_saved_project_holds_both_elements_the_redone_drag_and_both_sizes(self):
         root = ET.parse(os.path.join(self.scratch, "banner.pbf")).getroot()
         self.assertEqual(root.get("version"), "2")
-        self.assertEqual((root.get("demoWidth"), root.get("demoHeight")), ("728", "90"))
+        self.assertEqual((root.get("demoWidth"), root.get("demoHeight")), ("300", "250"))
+        self.assertEqual([(s.get("width"), s.get("height")) for s in root.findall("sizes/size")],
+                         [("300", "250"), ("728", "90")])
         # The image as chosen, or named relative to the project beside it.
-        self.assertIn(os.path.join(self.scratch, root.get("img")), (self.scratch + "/sky.png",))
+        self.assertEqual(os.path.join(self.scratch, root.get("img")), self.scratch + "/sky.png")
         self.assertEqual(root.find("elements/text/label").text, "Spring sale")
+        self.assertIsNotNone(root.find("elements/button/label"))
+        # Undone, the button was where it was added; redone, where the pointer left it (the
+        # pointer moves in whole screen pixels of a possibly scaled canvas).
+        undone, dragged = self.button_box(self.undone), self.button_box(root)
+        self.assertEqual((undone["x"], undone["y"]), (90, 107))
+        self.assertAlmostEqual(dragged["x"], 90 + DRAG[0], delta=2)
+        self.assertAlmostEqual(dragged["y"], 107 + DRAG[1], delta=2)
 
-    def test_the_published_folder(self):
-        for name in ("Banner.swf", "Banner.html", "fs_aux.html", "template.xml", "res/template.swf", "res/sky.png"):
-            self.assertTrue(os.path.isfile(os.path.join(self.folder, name)), name)
-        self.assertEqual(swf_stage(os.path.join(self.folder, "Banner.swf")), (728, 90))
-        root = ET.parse(os.path.join(self.folder, "template.xml")).getroot()
-        # The project was opened again before publishing: its values came back from the file.
-        self.assertEqual(root.find("elements/text/label").text, "Spring sale")
-        self.assertEqual(root.get("img"), "res/sky.png")
+    def test_the_published_folder_has_every_size(self):
+        for folder, size in ((self.folder, (300, 250)), (self.folder + "/300x250", (300, 250)),
+                             (self.folder + "/728x90", (728, 90))):
+            for name in ("Banner.swf", "Banner.html", "fs_aux.html", "template.xml", "res/template.swf", "res/sky.png",
+                         "html5/index.html", "Banner_html5.zip", "Banner_backup.png"):
+                self.assertTrue(os.path.isfile(os.path.join(folder, name)), folder + "/" + name)
+            self.assertEqual(swf_stage(os.path.join(folder, "Banner.swf")), size)
+            root = ET.parse(os.path.join(folder, "template.xml")).getroot()
+            self.assertEqual((int(root.get("demoWidth")), int(root.get("demoHeight"))), size)
+            # The project was opened again before publishing: its values came back from the file.
+            self.assertEqual(root.find("elements/text/label").text, "Spring sale")
+            self.assertEqual(root.get("img"), "res/sky.png")
 
-    def test_the_published_banner_shows_the_image(self):
-        seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
-        self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
+    def test_the_published_banners_show_the_button_where_it_was_put(self):
+        import browser
+        import bannersite
+        site = tempfile.mkdtemp(prefix="editor-site-")
+        try:
+            shutil.copytree(self.folder, os.path.join(site, "Banner"))
+            bannersite.link_ruffle(site, PROGRAM)
+            server = browser.Server(site)
+            chromium = browser.Browser(1000, 700)
+            try:
+                for size in ((300, 250), (728, 90)):
+                    folder = os.path.join(site, "Banner", "%dx%d" % size)
+                    bannersite.add_ruffle(os.path.join(folder, "Banner.html"))
+                    root = ET.parse(os.path.join(folder, "template.xml")).getroot()
+                    box = self.button_box(root, size)
+                    chromium.navigate(server.url("Banner/%dx%d/Banner.html" % size))
+                    seen = self.button_on_page(chromium, size, box)
+                    self.assertTrue(seen, "no button of its fill at %r on the %dx%d page" % (box, size[0], size[1]))
+            finally:
+                chromium.close()
+                server.stop()
+        finally:
+            shutil.rmtree(site, ignore_errors=True)
+
+    @staticmethod
+    def button_on_page(chromium, size, box):
+        """Waits for the banner (found as the sky image's extent) to show the button's fill over
+        most of the button's box (its words take the rest)."""
+        import browser
+        deadline = time.monotonic() + 60
+        image = None
+        while time.monotonic() < deadline:
+            image = chromium.screenshot(1.0)
+            sky = [(x, y) for y in range(0, image.height, 2) for x in range(0, image.width, 2)
+                   if browser.near(image.pixel(x, y), SKY)]
+            if sky:
+                left, top = min(p[0] for p in sky), min(p[1] for p in sky)
+                inside = [(left + x, top + y)
+                          for y in range(int(box["y"]) + 2, int(box["y"] + box["height"]) - 1)
+                          for x in range(int(box["x"]) + 2, int(box["x"] + box["width"]) - 1)]
+                filled = sum(1 for x, y in inside if x < image.width and y < image.height
+                             and browser.near(image.pixel(x, y), BUTTON_FILL, 40))
+                if inside and filled >= len(inside) / 3:
+                    return True
+            time.sleep(0.5)
+        folder = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
+        if folder and image is not None:
+            os.makedirs(folder, exist_ok=True)
+            image.save(os.path.join(folder, "page-%dx%d.png" % size))
+        return False
 
     def test_the_window_class_is_the_launchers(self):
         self.assertTrue(getattr(self, "window_classed", False),
