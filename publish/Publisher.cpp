@@ -219,6 +219,9 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
                            GetCustomTemplateImage(customTemplate, image);
     std::string reference;
     run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
+    // An empty img is a banner without a background picture: nothing to copy or rename.
+    if (reference.find_first_not_of(" \t\r\n") == std::string::npos)
+        run.hasImageReference = false;
     if (!run.hasImageReference)
         return true;
     ToResourcePath(reference);
