@@ -218,7 +218,9 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
                            m_projectXml(ProjectTextKind::CustomTemplate, customTemplate) &&
                            GetCustomTemplateImage(customTemplate, image);
     std::string reference;
-    run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
+    // An empty img is a banner without a background picture, as the movies and the backup read it.
+    run.hasImageReference =
+        run.project.GetAttribute("template", "img", reference) == 0 && !reference.empty();
     if (!run.hasImageReference)
         return true;
     ToResourcePath(reference);
