@@ -218,9 +218,10 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
                            m_projectXml(ProjectTextKind::CustomTemplate, customTemplate) &&
                            GetCustomTemplateImage(customTemplate, image);
     std::string reference;
-    // An empty img is a banner without a background picture, as the movies and the backup read it.
-    run.hasImageReference =
-        run.project.GetAttribute("template", "img", reference) == 0 && !reference.empty();
+    run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
+    // An empty img is a banner without a background picture: nothing to copy or rename.
+    if (reference.find_first_not_of(" \t\r\n") == std::string::npos)
+        run.hasImageReference = false;
     if (!run.hasImageReference)
         return true;
     ToResourcePath(reference);

@@ -271,7 +271,38 @@ def main():
             print(("ok  " if caught else "FAIL") + " a zip breaking the %s rule is caught" % rule)
             failures += not caught
         failures += check_sized_project(cli, root, env)
+        failures += check_examples(cli, os.path.abspath(examples), root, env)
     return 1 if failures else 0
+
+
+def check_examples(cli, examples, root, env):
+    """Every example in the current format publishes from its own file (pictures beside it, no
+    custom template) into creatives that keep the rules, one per size."""
+    failures = 0
+    for name in sorted(os.listdir(examples)):
+        project = os.path.join(examples, name, name + ".pbf")
+        if not os.path.exists(project) or 'version="2"' not in open(project, encoding="utf-8").read(400):
+            continue
+        out = os.path.join(root, "example-" + name)
+        os.makedirs(out)
+        run = subprocess.run([cli, "publish", project, "--folder", out, "--out-mode", "2",
+                              "--player", "none"],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+        if run.returncode != 0:
+            print("FAIL publish of the example %s: %s %s" % (name, run.stdout, run.stderr))
+            failures += 1
+            continue
+        folder = os.path.join(out, "banner")
+        for entry in sorted(os.listdir(folder)):
+            size = entry.split("x")
+            if len(size) != 2 or not all(part.isdigit() for part in size):
+                continue
+            found = problems(os.path.join(folder, entry, "banner_html5.zip"), int(size[0]), int(size[1]))
+            print(("FAIL" if found else "ok  ") + " the example %s at %s" % (name, entry))
+            for problem in found:
+                print("  " + problem)
+            failures += bool(found)
+    return failures
 
 
 if __name__ == "__main__":
