@@ -24,6 +24,8 @@ interface CommandHost {
     function addImage():Void;
     function openAddSize():Void;
     function showStatus(text:String):Void;
+    /** Switches the canvas between fitting the banner in and showing it at 100 %. */
+    function toggleActualSize():Void;
 }
 
 class Commands {
@@ -66,6 +68,7 @@ class Commands {
             host.openAddSize);
         add("removeSize", "REMOVE_SIZE", "", function() return host.canAct() && session.doc.sizes.length > 1,
             function() Edits.removeSize(session));
+        add("actualSize", "ACTUAL_SIZE", "Ctrl+0", function() return true, host.toggleActualSize);
     }
 
     function add(id:String, label:String, shortcut:String, enabled:Void->Bool, run:Void->Void) {

@@ -337,6 +337,11 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             stage.focus = publishPanel.focusFirst;
     }
 
+    public function toggleActualSize() {
+        var canvas = center.canvas;
+        canvas.actualSize = !canvas.actualSize;
+    }
+
     public function openAddSize() {
         var d = new dialogs.AddSizeDialog(session, widgets, closeModal);
         openModal(d);

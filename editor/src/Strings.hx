@@ -32,6 +32,7 @@ class Strings {
     public static var BACKWARD = "Back";
     public static var ADD_SIZE = "Add size...";
     public static var REMOVE_SIZE = "Remove size";
+    public static var ACTUAL_SIZE = "Actual size";
     public static var TIP_SHORTCUT = "%s (%s)";
 
     // Step names shown with Undo and Redo
@@ -228,6 +229,7 @@ class Strings {
         "BACKWARD" => ["Nach hinten", "Reculer"],
         "ADD_SIZE" => ["Neue Gr\u00f6\u00dfe...", "Ajouter..."],
         "REMOVE_SIZE" => ["Entfernen", "Retirer"],
+        "ACTUAL_SIZE" => ["Originalgr\u00f6\u00dfe", "Taille r\u00e9elle"],
         "TIP_SHORTCUT" => ["%s (%s)", "%s (%s)"],
         "STEP_ADD" => ["%s hinzuf\u00fcgen", "Ajouter %s"],
         "STEP_DELETE" => ["%s l\u00f6schen", "Supprimer %s"],

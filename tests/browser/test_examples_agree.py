@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The renderers agree: every example project in examples/ is published with pennoria-cli, and
 for each of its sizes the SWF banner (played by the Ruffle copy beside its pages), the HTML5
-creative (Chromium's own drawing of creative.js) and the backup image (drawn natively) are
-compared once the banner has played to its final frame. Elements are placed, coloured and
+creative (Chromium's own drawing of creative.js), the backup image (drawn natively) and the
+editor's preview (the editor movie under Ruffle, the project opened and the size selected, its
+canvas at 100 %) are compared once the banner has played to its final frame. Elements are placed, coloured and
 layered by one set of rules, so only the edges of letters may differ between the font engines.
 
 Prints each pair's agreement; fails when a pair differs in more than a small share of pixels.
@@ -10,17 +11,28 @@ Prints each pair's agreement; fails when a pair differs in more than a small sha
 usage: test_examples_agree.py PROGRAM_DIR PENNORIA_CLI EXAMPLES_DIR
 """
 
+import argparse
 import base64
 import glob
+import json
 import os
 import subprocess
 import sys
 import tempfile
+import shutil
 import time
+import urllib.parse
 import xml.etree.ElementTree as ET
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "editor"))
 import browser  # noqa: E402
+import editor_browser_test as editor_harness  # noqa: E402
+
+# The editor's window: wide and tall enough that the canvas shows the largest example sizes
+# (728x90, 160x600) beside the panels and above the timeline without scaling them down.
+EDITOR_W, EDITOR_H = 1300, 1000
 
 # Pixels differing by more than 32 in some channel, as a share of the banner: letters drawn by
 # three font engines differ at their edges; a misplaced or missing element differs far more.
@@ -47,10 +59,68 @@ def sizes_of(project):
     return sizes, length * loops / 1000.0
 
 
-def shot(chromium, width, height):
+def shot(chromium, width, height, x=0, y=0):
     data = chromium.call("Page.captureScreenshot", session=True, format="png",
-                         clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
+                         clip={"x": x, "y": y, "width": width, "height": height, "scale": 1})
     return browser.Image.from_png(base64.b64decode(data["data"]))
+
+
+def still_shot(chromium, width, height, x=0, y=0):
+    """The rectangle once two shots half a second apart are the same."""
+    previous = shot(chromium, width, height, x, y)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        time.sleep(0.5)
+        current = shot(chromium, width, height, x, y)
+        if current.rows == previous.rows:
+            break
+        previous = current
+    return previous
+
+
+def wait_until(what, test, seconds=60):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = test()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def editor_shots(chromium, harness, project, sizes):
+    """The editor's canvas for each size: the project opened in the editor movie, the actual size
+    view chosen (Ctrl+0), each size selected in turn, nothing selected, the final frame shown,
+    its rectangle photographed. Returns {size: image} and the problems seen."""
+    shots, problems = {}, []
+    chromium.events.clear()
+    chromium.call("Emulation.setDeviceMetricsOverride", session=True, width=EDITOR_W,
+                  height=EDITOR_H, deviceScaleFactor=1, mobile=False)
+    chromium.navigate("http://127.0.0.1:%d/harness.html?scenario=preview&w=%d&h=%d&project=%s" % (
+        harness.httpd.server_address[1], EDITOR_W, EDITOR_H, urllib.parse.quote(project)))
+    wait_until("the editor to open " + project,
+               lambda: chromium.evaluate("document.title") == "ready", 180)
+    state = lambda: json.loads(chromium.evaluate("drive('state')"))
+    pressed = chromium.evaluate("drive('key', 'ctrl+0')")
+    if pressed != "ok" or not state()["canvas"]["actualSize"]:
+        return shots, ["the editor's actual size: %s" % pressed]
+    for index, (width, height) in enumerate(sizes):
+        button = "size.%dx%d" % (width, height)
+        pressed = chromium.evaluate("drive('click', %s)" % json.dumps(button))
+        if pressed != "ok":
+            problems.append("the editor's size button %s: %s" % (button, pressed))
+            continue
+        now = wait_until("the editor's canvas at %dx%d" % (width, height), lambda: (
+            lambda s: s if s["sizeIndex"] == index and s["canvas"]["settled"]
+            and not s["canvas"]["playing"] else None)(state()))
+        canvas = now["canvas"]
+        if now["selectedElement"] or canvas["scale"] != 1:
+            problems.append("the editor shows %dx%d at %s %% with %r selected" % (
+                width, height, 100 * canvas["scale"], now["selectedElement"]))
+            continue
+        shots[(width, height)] = still_shot(chromium, width, height, canvas["x"], canvas["y"])
+    problems += ["editor: %s" % e for e in chromium.script_errors() if "favicon.ico" not in e]
+    return shots, problems
 
 
 def settled_shot(chromium, url, width, height, seconds):
@@ -61,16 +131,9 @@ def settled_shot(chromium, url, width, height, seconds):
     chromium.width, chromium.height = width, height
     chromium.navigate(url)
     time.sleep(seconds + 1.0)
-    previous = shot(chromium, width, height)
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        time.sleep(0.5)
-        current = shot(chromium, width, height)
-        if current.rows == previous.rows:
-            break
-        previous = current
+    image = still_shot(chromium, width, height)
     errors = [e for e in chromium.script_errors() if "favicon.ico" not in e]
-    return previous, errors
+    return image, errors
 
 
 def difference(a, b, width, height):
@@ -94,17 +157,31 @@ def main():
     if not projects:
         print("no example in the current project format")
         return 1
+    ruffle = os.path.join(program, "ruffle")
+    if not os.path.isfile(os.path.join(ruffle, "ruffle.js")):
+        print("Ruffle is not beside the program")
+        return browser.SKIP
+    editor_harness.ARGS = argparse.Namespace(swf=os.path.join(program, "editor", "Pennoria.swf"),
+                                             ruffle=ruffle)
     problems, figures = [], []
     with tempfile.TemporaryDirectory(prefix="pennoria-agree-") as root:
+        root = os.path.realpath(root)
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(root, "config"),
                    XDG_DATA_HOME=os.path.join(root, "data"))
         server = browser.Server(root)
+        harness = editor_harness.Server(root)
         chromium = browser.Browser(300, 250)
         try:
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
                 folder = publish(cli, project, os.path.join(root, name), env)
                 sizes, seconds = sizes_of(project)
+                # The editor opens a copy, so that nothing it might write touches the example.
+                copy = os.path.join(root, "edit", name)
+                shutil.copytree(os.path.dirname(project), copy)
+                editor, seen = editor_shots(chromium, harness,
+                                            os.path.join(copy, os.path.basename(project)), sizes)
+                problems += ["%s %s" % (name, p) for p in seen]
                 for index, (width, height) in enumerate(sizes):
                     where = folder if index == 0 else os.path.join(folder, "%dx%d" % (width, height))
                     label = "%s %dx%d" % (name, width, height)
@@ -125,7 +202,11 @@ def main():
                         problems.append("%s: the backup image is %dx%d" % (
                             label, shots["backup"].width, shots["backup"].height))
                         continue
-                    for a, b in (("ruffle", "html5"), ("backup", "html5"), ("backup", "ruffle")):
+                    pairs = [("ruffle", "html5"), ("backup", "html5"), ("backup", "ruffle")]
+                    if (width, height) in editor:
+                        shots["editor"] = editor[(width, height)]
+                        pairs.append(("editor", "html5"))
+                    for a, b in pairs:
                         mean, far = difference(shots[a], shots[b], width, height)
                         figures.append("%s: %s vs %s: mean difference %.2f per channel, %.2f %% "
                                        "of pixels differ by more than 32" % (
@@ -141,6 +222,7 @@ def main():
                                 name, width, height, kind)))
         finally:
             chromium.close()
+            harness.close()
             server.stop()
     for line in figures:
         print(line)

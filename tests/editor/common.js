@@ -43,9 +43,12 @@ function snap(label, extra) {
 async function startPlayer(params) {
     const ruffle = window.RufflePlayer.newest();
     player = ruffle.createPlayer();
-    player.style.width = "1000px";
-    player.style.height = "640px";
-    document.getElementById("stage").appendChild(player);
+    // The window's size: 1000 by 640 unless the query asks for another.
+    const size = new URLSearchParams(location.search);
+    const stage = document.getElementById("stage");
+    stage.style.width = player.style.width = (Number(size.get("w")) || 1000) + "px";
+    stage.style.height = player.style.height = (Number(size.get("h")) || 640) + "px";
+    stage.appendChild(player);
     await player.load({ url: "/editor/Pennoria.swf", parameters: params, allowScriptAccess: true,
                         autoplay: "on", unmuteOverlay: "hidden", splashScreen: false, logLevel: "error",
                         letterbox: "off" });

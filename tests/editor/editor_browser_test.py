@@ -68,6 +68,9 @@ class Server:
                     self.send_file(os.path.join(ARGS.ruffle, os.path.basename(path)))
                 elif path == "/editor/Pennoria.swf":
                     self.send_file(ARGS.swf)
+                elif path == "/editor/templateEditor/res/template.swf":
+                    # The component movie beside the editor, which lends the editor its fonts.
+                    self.send_file(os.path.join(os.path.dirname(ARGS.swf), path[len("/editor/"):]))
                 elif path in ("/harness.html", "/common.js", "/host.js", "/serve_host.js", "/scenario.js"):
                     self.send_file(os.path.join(HERE, path[1:]))
                 elif os.path.realpath(path).startswith(outer.scratch + os.sep):

@@ -196,6 +196,20 @@ const scenarios = {
         await new Promise(function () {});
     },
 
+    // For the renderers' agreement: the project named in the query opened, then left to be driven
+    // and photographed from outside.
+    preview: async function () {
+        await startPlayer({ testMode: "1" });
+        answers.file.push(query.get("project"));
+        drive("key", "ctrl+o");
+        await waitFor("the project to open", function () {
+            const s = state();
+            return !s.busy && s.path === query.get("project");
+        }, 60);
+        document.title = "ready";
+        await new Promise(function () {});
+    },
+
     // With the real host behind the page (serve_host.js): the dialogs are answered by the host's
     // answer file, in this order: the image, where to save, the project to open, the output folder,
     // and Yes to publishing over the folder made by the first publish.

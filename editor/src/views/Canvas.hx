@@ -31,6 +31,8 @@ class Canvas extends Sprite {
     /** The component movie, from the editor movie's folder. */
     static inline var COMPONENT_MOVIE = "templateEditor/res/template.swf";
     static var fontsAsked = false;
+    /** Whether the borrowed faces are in (or could not be had). */
+    static var fontsSettled = false;
 
     public var session(default, null):EditorSession;
     public var playback(default, null):Playback;
@@ -41,6 +43,11 @@ class Canvas extends Sprite {
     /** How many times the whole banner was built again, and how many times it was only re-posed. */
     public var rebuilds(default, null) = 0;
     public var renders(default, null) = 0;
+    /**
+     * Actual size: the banner at 100 % whatever room there is (what does not fit is cut off at the
+     * canvas's edges), and as it will be seen: without the outlines of elements hidden at the moment.
+     */
+    public var actualSize(default, set):Bool = false;
     /** Where relative image names of the project are resolved (the project's folder as a URL). */
     public var folder(default, set):String = "";
 
@@ -111,6 +118,7 @@ class Canvas extends Sprite {
         Pace.hold();
         BannerFonts.load(MovieUrls.folderOf(Lib.current.loaderInfo.url) + COMPONENT_MOVIE, function(count) {
             Pace.release();
+            fontsSettled = true;
             if (count > 0 && shownDoc != null)
                 rebuild();
         });
@@ -154,7 +162,8 @@ class Canvas extends Sprite {
 
     /**
      * What the tests read: where the banner's top-left corner is on the stage and its scale, the
-     * moment shown, whether it plays, the last update time, and the selected element's box.
+     * moment shown, whether it plays, the last update time, the selected element's box, and whether
+     * the banner on screen is the one built last with the fonts settled (nothing left to load).
      */
     public function testState():Dynamic {
         var origin = localToGlobal(new flash.geom.Point(holder.x, holder.y));
@@ -163,10 +172,12 @@ class Canvas extends Sprite {
             x: origin.x,
             y: origin.y,
             scale: scale,
+            actualSize: actualSize,
             time: playback.time,
             playing: playback.playing,
             updateMs: lastUpdateMs,
-            box: e == null ? null : session.doc.box(e, session.sizeIndex)
+            box: e == null ? null : session.doc.box(e, session.sizeIndex),
+            settled: fontsSettled && renderer != null && pending == null
         };
     }
 
@@ -256,9 +267,10 @@ class Canvas extends Sprite {
     }
 
     function layout() {
-        scale = Math.min(1, Math.min((areaW - 2 * MARGIN) / bannerW, (areaH - 2 * MARGIN - LABEL_H) / bannerH));
+        scale = actualSize ? 1 : Math.min(1, Math.min((areaW - 2 * MARGIN) / bannerW, (areaH - 2 * MARGIN - LABEL_H) / bannerH));
         if (scale <= 0.01)
             scale = 0.01;
+        scrollRect = actualSize ? new flash.geom.Rectangle(0, 0, areaW, areaH) : null;
         holder.scaleX = holder.scaleY = scale;
         holder.x = Math.round((areaW - bannerW * scale) / 2);
         holder.y = Math.round(Math.max(MARGIN, (areaH - LABEL_H - bannerH * scale) / 2));
@@ -274,6 +286,15 @@ class Canvas extends Sprite {
         sizeLabel.text = Strings.format(Strings.CANVAS_SIZE, [Std.string(bannerW), Std.string(bannerH), Std.string(Math.round(scale * 100))]);
         sizeLabel.x = Math.round((areaW - sizeLabel.width) / 2);
         sizeLabel.y = holder.y + bannerH * scale + 4;
+    }
+
+    function set_actualSize(on:Bool):Bool {
+        if (on != actualSize) {
+            actualSize = on;
+            layout();
+            drawOverlay();
+        }
+        return on;
     }
 
     function set_folder(f:String):String {
@@ -474,7 +495,7 @@ class Canvas extends Sprite {
             g.moveTo(ox, oy + y * scale);
             g.lineTo(ox + bannerW * scale, oy + y * scale);
         }
-        if (!playback.playing) {
+        if (!playback.playing && !actualSize) {
             // Elements hidden at this moment: a faint outline where they will be.
             g.lineStyle(1, Theme.MUTED, 0.7);
             for (r in hiddenRects())

@@ -310,6 +310,8 @@ class FakeHost implements Commands.CommandHost {
     public function help() {}
     public function openAddSize() {}
     public function showStatus(text:String) {}
+
+    public function toggleActualSize() {}
     public function addImage() {
         Edits.add(session, Image, null, "/pics/a.png");
     }
