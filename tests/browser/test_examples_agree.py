@@ -19,6 +19,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import re
 import shutil
 import time
 import urllib.parse
@@ -174,8 +175,15 @@ def main():
         try:
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
-                folder = publish(cli, project, os.path.join(root, name), env)
-                sizes, seconds = sizes_of(project)
+                # The last loop ends on the same frame as the first, so the pages play one loop.
+                played = os.path.join(root, "play", name, os.path.basename(project))
+                shutil.copytree(os.path.dirname(project), os.path.dirname(played))
+                with open(played, encoding="utf-8") as f:
+                    text = re.sub(r'\bloops="\d+"', 'loops="1"', f.read(), count=1)
+                with open(played, "w", encoding="utf-8") as f:
+                    f.write(text)
+                folder = publish(cli, played, os.path.join(root, name), env)
+                sizes, seconds = sizes_of(played)
                 # The editor opens a copy, so that nothing it might write touches the example.
                 copy = os.path.join(root, "edit", name)
                 shutil.copytree(os.path.dirname(project), copy)
