@@ -3,6 +3,8 @@
 // Implemented with Cairo, Pango and gdk-pixbuf (platform/raster/), never with GTK.
 #pragma once
 
+#include "platform/DisplayList.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,8 +24,6 @@ std::optional<ImageSize> ReadImageSize(const std::string& path, std::string* err
 // The image re-encoded as baseline JPEG at quality (1 to 100), transparent parts on white.
 std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality,
                                       std::string* error = nullptr);
-
-enum class TextAlign { Left, Center, Right };
 
 // How a picture fills its box: whole and centred, covering it (cut to the box), or stretched.
 enum class PictureFit { Contain, Cover, Stretch };

@@ -20,6 +20,7 @@ LAYERS = [
     ("platform/gtk", 0.5),
     ("platform/scripted", 0.5),
     ("platform/raster", 0.5),
+    ("platform/jsc", 0.5),
     ("core", 1),
     ("xml", 2),
     ("swf", 2.1),

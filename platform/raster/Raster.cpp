@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -507,6 +509,251 @@ DrawStillFramePng(const StillFrame& frame, const HeadlineTopRule& headlineTop, s
     cairo_surface_flush(surface.get());
     std::string png;
     if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &png) !=
+        CAIRO_STATUS_SUCCESS) {
+        SetError(error, "cannot encode PNG");
+        return std::nullopt;
+    }
+    return png;
+}
+
+} // namespace pennoria::platform
+
+// --- Display lists -----------------------------------------------------------------------------
+
+namespace pennoria::platform {
+
+struct DisplayListPainter::Pictures {
+    // A picture read once per path; a null surface for one that could not be read.
+    std::map<std::string, SurfacePtr> byPath;
+
+    cairo_surface_t* Get(const std::string& path) {
+        auto found = byPath.find(path);
+        if (found == byPath.end()) {
+            PixbufPtr pixbuf = path.empty() ? nullptr : LoadPixbuf(path, nullptr);
+            found = byPath.emplace(path, pixbuf ? ToSurface(pixbuf.get()) : nullptr).first;
+        }
+        return found->second.get();
+    }
+};
+
+namespace {
+
+void PaintOps(cairo_t* cr, const std::vector<DisplayOp>& ops,
+              DisplayListPainter::Pictures& pictures, int depth);
+
+void PaintShape(cairo_t* cr, const DisplayOp& op) {
+    if (op.w <= 0 || op.h <= 0)
+        return;
+    if (op.kind == DisplayOp::Kind::Ellipse)
+        EllipsePath(cr, op.x, op.y, op.w, op.h);
+    else
+        RoundedBoxPath(cr, op.x, op.y, op.w, op.h, op.radius);
+    if (op.fill) {
+        SetColour(cr, *op.fill);
+        cairo_fill_preserve(cr);
+    }
+    if (op.stroke && op.strokeWidth > 0) {
+        SetColour(cr, *op.stroke);
+        cairo_set_line_width(cr, op.strokeWidth);
+        cairo_stroke_preserve(cr);
+    }
+    cairo_new_path(cr);
+}
+
+void PaintPicture(cairo_t* cr, const DisplayOp& op, DisplayListPainter::Pictures& pictures) {
+    const auto& [sx, sy, sw, sh] = op.source;
+    if (op.w <= 0 || op.h <= 0 || sw <= 0 || sh <= 0)
+        return;
+    cairo_surface_t* picture = pictures.Get(op.path);
+    if (!picture)
+        return;
+    cairo_save(cr);
+    cairo_rectangle(cr, op.clip[0], op.clip[1], op.clip[2], op.clip[3]);
+    cairo_clip(cr);
+    cairo_rectangle(cr, op.x, op.y, op.w, op.h);
+    cairo_clip(cr);
+    cairo_translate(cr, op.x, op.y);
+    cairo_scale(cr, op.w / sw, op.h / sh);
+    cairo_translate(cr, -sx, -sy);
+    cairo_set_source_surface(cr, picture, 0, 0);
+    // Edge pixels continue outwards rather than fading to transparent.
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+LayoutPtr RunLayout(cairo_t* cr, const DisplayOp& op, const std::string& text) {
+    LayoutPtr layout = MakeLayout(cr, true);
+    FontPtr font(pango_font_description_new());
+    pango_font_description_set_family(font.get(), op.face.c_str());
+    pango_font_description_set_weight(font.get(),
+                                      op.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(font.get(),
+                                     op.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(font.get(), std::max(1.0, op.size) * PANGO_SCALE);
+    pango_layout_set_font_description(layout.get(), font.get());
+    if (op.wrap || !op.lines.empty()) {
+        const double width = std::max(1.0, op.w - 2 * op.inset);
+        pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    }
+    pango_layout_set_alignment(layout.get(), op.align == TextAlign::Left    ? PANGO_ALIGN_LEFT
+                                             : op.align == TextAlign::Right ? PANGO_ALIGN_RIGHT
+                                                                            : PANGO_ALIGN_CENTER);
+    pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
+    return layout;
+}
+
+void PaintText(cairo_t* cr, const DisplayOp& op) {
+    std::string text = op.text;
+    if (!op.lines.empty()) {
+        text.clear();
+        for (std::size_t i = 0; i < op.lines.size(); ++i)
+            text += (i ? "\n" : "") + op.lines[i];
+    }
+    if (text.empty())
+        return;
+    LayoutPtr layout = RunLayout(cr, op, text);
+    const double lineBox = op.lineHeight;
+    int wide = 0, high = 0;
+    pango_layout_get_pixel_size(layout.get(), &wide, &high);
+    const double tall = lineBox > 0 ? lineBox * pango_layout_get_line_count(layout.get()) : high;
+    const double block = tall + 2 * op.inset;
+    double left = op.x + op.inset;
+    if (!op.wrap && op.lines.empty()) {
+        const double room = op.w - 2 * op.inset;
+        left += op.align == TextAlign::Left    ? 0
+                : op.align == TextAlign::Right ? room - wide
+                                               : (room - wide) / 2;
+    }
+    const double top =
+        (op.middle ? op.y + (op.h - block) / 2 : op.y - op.anchor * block) + op.inset;
+    if (op.shadow) {
+        const TextShadow& shadow = *op.shadow;
+        const double spread = std::ceil(shadow.blur * 3) + 1;
+        cairo_save(cr);
+        cairo_rectangle(cr, std::min(left, op.x) + shadow.x - spread, top + shadow.y - spread,
+                        std::max<double>(op.w, wide) + 2 * spread,
+                        std::max<double>(high, tall) + 2 * spread);
+        cairo_clip(cr);
+        cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        ShowLines(cr, layout.get(), left + shadow.x, top + shadow.y, lineBox);
+        cairo_pattern_t* mask = cairo_pop_group(cr);
+        cairo_surface_t* alpha = nullptr;
+        if (cairo_pattern_get_surface(mask, &alpha) == CAIRO_STATUS_SUCCESS)
+            BlurAlpha(alpha, shadow.blur / 2);
+        SetColour(cr, shadow.colour);
+        cairo_mask(cr, mask);
+        cairo_pattern_destroy(mask);
+        cairo_restore(cr);
+    }
+    SetColour(cr, op.colour);
+    ShowLines(cr, layout.get(), left, top, lineBox);
+}
+
+// Groups nest at most this deep; deeper ones are left out.
+constexpr int kMaxGroupDepth = 32;
+
+void PaintGroup(cairo_t* cr, const DisplayOp& op, DisplayListPainter::Pictures& pictures,
+                int depth) {
+    if (op.opacity <= 0 || depth >= kMaxGroupDepth)
+        return;
+    const auto& [a, b, c, d, e, f] = op.transform;
+    if (!std::isfinite(a * d - b * c) || std::fabs(a * d - b * c) < 1e-12)
+        return; // a layer scaled to nothing shows nothing
+    cairo_save(cr);
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, a, b, c, d, e, f);
+    cairo_transform(cr, &matrix);
+    const bool translucent = op.opacity < 1;
+    if (translucent)
+        cairo_push_group(cr);
+    PaintOps(cr, op.ops, pictures, depth + 1);
+    if (translucent) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, op.opacity);
+    }
+    cairo_restore(cr);
+}
+
+void PaintOps(cairo_t* cr, const std::vector<DisplayOp>& ops,
+              DisplayListPainter::Pictures& pictures, int depth) {
+    for (const DisplayOp& op : ops) {
+        switch (op.kind) {
+        case DisplayOp::Kind::Group:
+            PaintGroup(cr, op, pictures, depth);
+            break;
+        case DisplayOp::Kind::Rect:
+        case DisplayOp::Kind::Ellipse:
+            PaintShape(cr, op);
+            break;
+        case DisplayOp::Kind::Picture:
+            PaintPicture(cr, op, pictures);
+            break;
+        case DisplayOp::Kind::Text:
+            PaintText(cr, op);
+            break;
+        }
+    }
+}
+
+// The list painted on a new opaque surface.
+SurfacePtr PaintSurface(const DisplayList& list, DisplayListPainter::Pictures& pictures,
+                        std::string* error) {
+    if (list.width <= 0 || list.height <= 0 || list.width > 8191 || list.height > 8191) {
+        SetError(error, "the banner size is out of range");
+        return nullptr;
+    }
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, list.width, list.height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        SetError(error, "cannot make a picture of that size");
+        return nullptr;
+    }
+    CairoPtr cr(cairo_create(surface.get()));
+    SetColour(cr.get(), list.background);
+    cairo_paint(cr.get());
+    PaintOps(cr.get(), list.ops, pictures, 0);
+    cairo_surface_flush(surface.get());
+    return surface;
+}
+
+} // namespace
+
+DisplayListPainter::DisplayListPainter() : m_pictures(std::make_unique<Pictures>()) {}
+DisplayListPainter::~DisplayListPainter() = default;
+
+bool DisplayListPainter::Paint(const DisplayList& list, ArgbFrame& frame, std::string* error) {
+    SurfacePtr surface = PaintSurface(list, *m_pictures, error);
+    if (!surface)
+        return false;
+    frame.width = list.width;
+    frame.height = list.height;
+    frame.pixels.resize(static_cast<std::size_t>(list.width) * list.height);
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    for (int y = 0; y < list.height; ++y)
+        std::memcpy(frame.pixels.data() + static_cast<std::size_t>(y) * list.width,
+                    data + static_cast<std::size_t>(y) * stride,
+                    static_cast<std::size_t>(list.width) * 4);
+    return true;
+}
+
+std::optional<std::string> DisplayListPainter::PaintPng(const DisplayList& list,
+                                                        std::string* error) {
+    SurfacePtr surface = PaintSurface(list, *m_pictures, error);
+    if (!surface)
+        return std::nullopt;
+    // Opaque: written as RGB.
+    SurfacePtr opaque(cairo_image_surface_create(CAIRO_FORMAT_RGB24, list.width, list.height));
+    CairoPtr cr(cairo_create(opaque.get()));
+    cairo_set_source_surface(cr.get(), surface.get(), 0, 0);
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr.get());
+    cairo_surface_flush(opaque.get());
+    std::string png;
+    if (cairo_surface_write_to_png_stream(opaque.get(), AppendBytes, &png) !=
         CAIRO_STATUS_SUCCESS) {
         SetError(error, "cannot encode PNG");
         return std::nullopt;

@@ -16,7 +16,7 @@ DATA = ["editor/templateEditor/theme.swf", "editor/templateEditor/res/template.s
         "editor/templateEditor/common/normal_screen/embed/fs_aux.htt",
         "editor/templateEditor/common/normal_screen/swfObject/index.htt",
         "editor/templateEditor/common/normal_screen/swfObject/fs_aux.htt",
-        "Pennoria Help.chm"]
+        "Pennoria Help.chm", "banner-model.js"]
 FOLDERS = ["lang", "skins/frame", "ruffle", "help", "fonts"]
 
 

@@ -1,0 +1,207 @@
+// The banner model for the host: the same document reader, layout and timing as the movies and
+// the HTML5 creative, compiled to JavaScript and evaluated inside the host process. Every
+// function takes the project text and answers JSON; the last text read is kept, so that many
+// questions about one project (every size, every frame) read it once.
+//
+//   PennoriaModel.plan(text)
+//     what publishing needs: the normalized document, every picture it names, the faces its
+//     text uses, the limits it went past
+//   PennoriaModel.displayList(text, width, height, t, pictures)
+//     what is on screen at size width x height (0 x 0: the size the text names) t ms into a
+//     loop (t < 0: the final frame); pictures: JSON {name: [width, height]} of the pictures
+//     the host could read
+//   PennoriaModel.publishText(text, options)
+//     the project text publishing writes for one size; options: JSON {width, height,
+//     pictures: {name: published name}, component: the component movie's name}
+
+import BannerDocument;
+import RecordingSurface.PictureSize;
+import haxe.Json;
+
+@:expose("PennoriaModel")
+class ModelMain {
+	static var lastText:String = null;
+	static var lastDoc:BannerDocument = null;
+
+	static function main() {}
+
+	static function read(text:String):BannerDocument {
+		if (text != lastText || lastDoc == null) {
+			lastDoc = BannerDocument.parse(text);
+			lastText = text;
+		}
+		return lastDoc;
+	}
+
+	static function kindName(kind:ElementKind):String {
+		return switch (kind) {
+			case Image: "image";
+			case Text: "text";
+			case Button: "button";
+			case Shape: "shape";
+		};
+	}
+
+	static function overLimits(doc:BannerDocument):Array<Dynamic> {
+		var limits:Dynamic = untyped doc.overLimits;
+		return limits == null ? [] : limits;
+	}
+
+	// The names of every picture the document draws: the background's, then the elements', each
+	// once, as written.
+	static function pictures(doc:BannerDocument):Array<String> {
+		var names:Array<String> = [];
+		var add = function(name:String) {
+			if (name != null && name != "" && names.indexOf(name) < 0)
+				names.push(name);
+		};
+		if (doc.legacy != null && doc.version == 1)
+			add(doc.legacy.image);
+		else
+			add(doc.image);
+		for (e in doc.elements)
+			if (e.kind == Image)
+				add(e.src);
+		return names;
+	}
+
+	public static function plan(text:String):String {
+		var doc = read(text);
+		var legacy = doc.legacy != null && doc.version == 1;
+		var elements:Array<Dynamic> = [];
+		for (e in doc.elements) {
+			var boxes:Array<Dynamic> = [];
+			for (i in 0...doc.sizes.length) {
+				var b = doc.box(e, i);
+				boxes.push({x: b.x, y: b.y, width: b.width, height: b.height, fontSize: b.fontSize});
+			}
+			var item:Dynamic = {id: e.id, kind: kindName(e.kind), boxes: boxes};
+			switch (e.kind) {
+				case Image:
+					item.src = e.src;
+				case Button:
+					item.url = e.url;
+					item.target = e.target;
+				default:
+			}
+			elements.push(item);
+		}
+		// Each face the creative carries, with the characters set in it.
+		var faces:Array<Dynamic> = [];
+		if (!legacy) {
+			var byFace = new Map<String, Dynamic>();
+			for (e in doc.elements) {
+				if (e.kind != Text && e.kind != Button)
+					continue;
+				var key = e.font + "\x01" + e.bold + "\x01" + e.italic;
+				var face = byFace.get(key);
+				if (face == null) {
+					face = {family: e.font, bold: e.bold, italic: e.italic, text: ""};
+					byFace.set(key, face);
+					faces.push(face);
+				}
+				face.text += e.label;
+			}
+		}
+		return Json.stringify({
+			project: doc.isProject,
+			version: doc.version,
+			sizes: [for (s in doc.sizes) {width: s.width, height: s.height}],
+			shown: doc.shownSize,
+			background: doc.background,
+			image: legacy ? (doc.legacy.image == null ? "" : doc.legacy.image) : doc.image,
+			link: doc.link,
+			linkTarget: doc.linkTarget,
+			length: doc.length,
+			loops: doc.loops,
+			finalTime: Timeline.finalTime(doc),
+			elements: elements,
+			pictures: pictures(doc),
+			faces: faces,
+			overLimits: overLimits(doc)
+		});
+	}
+
+	public static function displayList(text:String, width:Int, height:Int, t:Float, pictureSizes:String):String {
+		var doc = read(text);
+		var index = width <= 0 && height <= 0 ? doc.shownSize : doc.sizeIndexFor(width, height);
+		if (index < 0)
+			return Json.stringify({error: "the banner has no size " + width + " x " + height});
+		var sizes = new Map<String, PictureSize>();
+		var given:Dynamic = null;
+		try {
+			given = pictureSizes == null || pictureSizes == "" ? {} : Json.parse(pictureSizes);
+		} catch (e:Dynamic) {
+			given = {};
+		}
+		for (name in Reflect.fields(given)) {
+			var wh:Dynamic = Reflect.field(given, name);
+			if (wh != null && wh.length == 2)
+				sizes.set(MovieUrls.resolve("", name), {width: wh[0], height: wh[1], name: name});
+		}
+		var surface = new RecordingSurface(sizes);
+		var renderer = new BannerRenderer(doc, surface, index);
+		if (doc.legacy != null && doc.version == 1) {
+			var p = doc.legacy;
+			surface.headlineAnchor = BannerLayout.headlineTop(p, 0) - BannerLayout.headlineTop(p, 1);
+			surface.clock = 0;
+			renderer.start("");
+			// Past its duration the entrance shows its end.
+			surface.advance(t < 0 ? p.duration + 1 : t);
+		} else {
+			renderer.render(t < 0 ? Timeline.finalTime(doc) : t);
+		}
+		return Json.stringify(surface.displayList());
+	}
+
+	public static function publishText(text:String, options:String):String {
+		var doc = read(text);
+		var o:Dynamic = Json.parse(options);
+		var renamed:Dynamic = o.pictures == null ? {} : o.pictures;
+		// A picture that is not published is not asked for.
+		var rename = function(name:String):String {
+			if (name == null || name == "")
+				return name;
+			var to:Dynamic = Reflect.field(renamed, name);
+			return to == null ? "" : Std.string(to);
+		};
+		var w:Int = o.width, h:Int = o.height;
+		var index = doc.sizeIndexFor(w, h);
+		if (index < 0)
+			index = doc.shownSize;
+		var size = doc.sizes[index];
+		if (doc.legacy != null && doc.version == 1) {
+			// A version-1 project stays as written, with its picture and size as published.
+			var xml = Xml.parse(text);
+			var root = xml.firstElement();
+			if (root.get("img") != null)
+				root.set("img", rename(root.get("img")));
+			root.set("demoWidth", Std.string(size.width));
+			root.set("demoHeight", Std.string(size.height));
+			if (o.component != null)
+				for (c in root.elementsNamed("component"))
+					for (info in c.elementsNamed("info"))
+						info.set("url", o.component);
+			return xml.toString();
+		}
+		// One size: the elements at their places there.
+		var one = doc.clone();
+		var only = new BannerDocument.BannerSize(size.width, size.height);
+		for (e in one.elements) {
+			var b = doc.box(doc.elements[one.elements.indexOf(e)], index);
+			e.x = b.x;
+			e.y = b.y;
+			e.width = b.width;
+			e.height = b.height;
+			e.size = b.fontSize;
+			if (e.kind == Image)
+				e.src = rename(e.src);
+		}
+		one.sizes = [only];
+		one.shownSize = 0;
+		one.image = rename(one.image);
+		if (o.component != null)
+			one.componentUrl = o.component;
+		return one.toXml();
+	}
+}

@@ -1,0 +1,291 @@
+// The banner model's answers, read from its JSON with nlohmann-json.
+#include "project/BannerModel.h"
+
+#include "core/ProgramPaths.h"
+#include "platform/FileSystem.h"
+
+#include <nlohmann/json.hpp>
+
+namespace pennoria {
+
+const char* const kBannerModelScript = "banner-model.js";
+
+namespace {
+
+using Json = nlohmann::json;
+
+// The model's own object in the script's global scope.
+const char* const kModelObject = "PennoriaModel";
+// The script is a few hundred kilobytes; nothing larger is evaluated.
+constexpr std::uint64_t kMaxScriptBytes = std::uint64_t{16} << 20;
+// Display lists nest a group per layer; deeper answers are refused.
+constexpr int kMaxDepth = 32;
+
+void SetError(std::string* error, std::string text) {
+    if (error)
+        *error = std::move(text);
+}
+
+std::optional<std::uint32_t> ColourOrNone(const Json& value) {
+    if (!value.is_number())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value.get<double>()) & 0xFFFFFFu;
+}
+
+double Number(const Json& object, const char* name, double fallback = 0) {
+    auto found = object.find(name);
+    return found != object.end() && found->is_number() ? found->get<double>() : fallback;
+}
+
+std::string Text(const Json& object, const char* name) {
+    auto found = object.find(name);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+bool Flag(const Json& object, const char* name) {
+    auto found = object.find(name);
+    return found != object.end() && found->is_boolean() && found->get<bool>();
+}
+
+template <std::size_t N>
+std::array<double, N> Numbers(const Json& object, const char* name,
+                              std::array<double, N> fallback) {
+    auto found = object.find(name);
+    if (found == object.end() || !found->is_array() || found->size() != N)
+        return fallback;
+    std::array<double, N> values{};
+    for (std::size_t i = 0; i < N; ++i)
+        values[i] = (*found)[i].is_number() ? (*found)[i].get<double>() : fallback[i];
+    return values;
+}
+
+bool ReadOps(const Json& list, std::vector<platform::DisplayOp>& ops, const PictureFiles& pictures,
+             int depth);
+
+bool ReadOp(const Json& item, platform::DisplayOp& op, const PictureFiles& pictures, int depth) {
+    using Kind = platform::DisplayOp::Kind;
+    const std::string name = Text(item, "op");
+    op.x = Number(item, "x");
+    op.y = Number(item, "y");
+    op.w = Number(item, "w");
+    op.h = Number(item, "h");
+    if (name == "group") {
+        op.kind = Kind::Group;
+        op.opacity = Number(item, "opacity", 1);
+        op.transform = Numbers<6>(item, "transform", {1, 0, 0, 1, 0, 0});
+        auto inner = item.find("ops");
+        return inner == item.end() || ReadOps(*inner, op.ops, pictures, depth + 1);
+    }
+    if (name == "rect" || name == "ellipse") {
+        op.kind = name == "rect" ? Kind::Rect : Kind::Ellipse;
+        op.fill = ColourOrNone(item.value("fill", Json()));
+        op.stroke = ColourOrNone(item.value("stroke", Json()));
+        op.strokeWidth = Number(item, "strokeWidth");
+        op.radius = Number(item, "radius");
+        return true;
+    }
+    if (name == "picture") {
+        op.kind = Kind::Picture;
+        op.src = Text(item, "src");
+        auto file = pictures.find(op.src);
+        if (file != pictures.end())
+            op.path = file->second.path;
+        op.source = Numbers<4>(item, "source", {0, 0, 0, 0});
+        op.clip = Numbers<4>(item, "clip", {op.x, op.y, op.w, op.h});
+        return true;
+    }
+    if (name == "text") {
+        op.kind = Kind::Text;
+        op.text = Text(item, "text");
+        if (auto lines = item.find("lines"); lines != item.end() && lines->is_array())
+            for (const Json& line : *lines)
+                if (line.is_string())
+                    op.lines.push_back(line.get<std::string>());
+        op.face = Text(item, "face");
+        op.size = Number(item, "size", 16);
+        op.bold = Flag(item, "bold");
+        op.italic = Flag(item, "italic");
+        op.colour = ColourOrNone(item.value("color", Json())).value_or(0);
+        const std::string align = Text(item, "align");
+        op.align = align == "center"  ? platform::TextAlign::Center
+                   : align == "right" ? platform::TextAlign::Right
+                                      : platform::TextAlign::Left;
+        op.middle = Text(item, "valign") == "middle";
+        op.wrap = Flag(item, "wrap");
+        op.lineHeight = Number(item, "lineHeight");
+        op.inset = Number(item, "inset");
+        op.anchor = Number(item, "anchor");
+        if (auto shadow = item.find("shadow"); shadow != item.end() && shadow->is_object())
+            op.shadow = platform::TextShadow{
+                ColourOrNone(shadow->value("color", Json())).value_or(0), Number(*shadow, "x"),
+                Number(*shadow, "y"), Number(*shadow, "blur")};
+        return true;
+    }
+    return false;
+}
+
+bool ReadOps(const Json& list, std::vector<platform::DisplayOp>& ops, const PictureFiles& pictures,
+             int depth) {
+    if (!list.is_array() || depth > kMaxDepth)
+        return false;
+    ops.reserve(list.size());
+    for (const Json& item : list) {
+        if (!item.is_object())
+            return false;
+        platform::DisplayOp op;
+        if (!ReadOp(item, op, pictures, depth))
+            return false;
+        ops.push_back(std::move(op));
+    }
+    return true;
+}
+
+// The answer as JSON; a discarded value (and why) when it is not, or when it is the model's
+// refusal.
+Json Parse(const std::optional<std::string>& answer, std::string* error) {
+    if (!answer)
+        return Json(Json::value_t::discarded);
+    Json json = Json::parse(*answer, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) {
+        SetError(error, "the banner model's answer is not an object");
+        return Json(Json::value_t::discarded);
+    }
+    if (auto refused = json.find("error"); refused != json.end() && refused->is_string()) {
+        SetError(error, refused->get<std::string>());
+        return Json(Json::value_t::discarded);
+    }
+    return json;
+}
+
+int Int(const Json& object, const char* name, int fallback = 0) {
+    const double value = Number(object, name, fallback);
+    return value >= -2147483648.0 && value <= 2147483647.0 ? static_cast<int>(value) : fallback;
+}
+
+} // namespace
+
+BannerModel::BannerModel(std::unique_ptr<platform::IScriptEngine> engine)
+    : m_engine(std::move(engine)) {}
+
+std::unique_ptr<BannerModel> BannerModel::Load(const std::string& scriptPath, std::string* error) {
+    std::string failure;
+    auto source = platform::ReadWholeFile(scriptPath, &failure, kMaxScriptBytes);
+    if (!source) {
+        SetError(error, "cannot read the banner model " + scriptPath + ": " + failure);
+        return nullptr;
+    }
+    auto engine = platform::CreateScriptEngine(*source, kBannerModelScript, &failure);
+    if (!engine) {
+        SetError(error, "cannot start the banner model: " + failure);
+        return nullptr;
+    }
+    return std::make_unique<BannerModel>(std::move(engine));
+}
+
+BannerModel* BannerModel::Shared(std::string* error) {
+    static std::mutex mutex;
+    // Kept until the process ends: the engine is never torn down while the process exits.
+    static BannerModel* shared = nullptr;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!shared)
+        shared = Load(GetProgramFolder() + kBannerModelScript, error).release();
+    return shared;
+}
+
+std::optional<PublishPlan> BannerModel::Plan(const std::string& projectXml, std::string* error) {
+    const Json json = Parse(m_engine->Call(kModelObject, "plan", {projectXml}, error), error);
+    if (json.is_discarded())
+        return std::nullopt;
+    try {
+        PublishPlan plan;
+        plan.isProject = json.value("project", true);
+        plan.version = Int(json, "version", 2);
+        for (const Json& size : json.at("sizes"))
+            plan.sizes.push_back({Int(size, "width"), Int(size, "height")});
+        if (plan.sizes.empty()) {
+            SetError(error, "the banner model gave no size");
+            return std::nullopt;
+        }
+        plan.shown = static_cast<std::size_t>(std::max(0, Int(json, "shown")));
+        if (plan.shown >= plan.sizes.size())
+            plan.shown = 0;
+        plan.background = ColourOrNone(json.value("background", Json())).value_or(0xFFFFFF);
+        plan.image = Text(json, "image");
+        plan.link = Text(json, "link");
+        plan.linkTarget = Text(json, "linkTarget");
+        plan.length = Int(json, "length");
+        plan.loops = Int(json, "loops", 1);
+        plan.finalTime = Number(json, "finalTime");
+        for (const Json& item : json.at("elements")) {
+            PlanElement element;
+            element.id = Text(item, "id");
+            element.picture = Text(item, "src");
+            element.link = Text(item, "url");
+            for (const Json& box : item.at("boxes"))
+                element.boxes.push_back({Number(box, "x"), Number(box, "y"), Number(box, "width"),
+                                         Number(box, "height"), Int(box, "fontSize")});
+            plan.elements.push_back(std::move(element));
+        }
+        for (const Json& name : json.at("pictures"))
+            plan.pictures.push_back(name.get<std::string>());
+        for (const Json& face : json.at("faces"))
+            plan.faces.push_back({Text(face, "family"), Flag(face, "bold"), Flag(face, "italic"),
+                                  Text(face, "text")});
+        for (const Json& limit : json.at("overLimits"))
+            plan.overLimits.push_back({Text(limit, "what"),
+                                       static_cast<long long>(Number(limit, "count")),
+                                       static_cast<long long>(Number(limit, "limit"))});
+        return plan;
+    } catch (const Json::exception& failure) {
+        SetError(error, std::string("the banner model's plan is damaged: ") + failure.what());
+        return std::nullopt;
+    }
+}
+
+std::optional<platform::DisplayList> BannerModel::Display(const std::string& projectXml, int width,
+                                                          int height, double t,
+                                                          const PictureFiles& pictures,
+                                                          std::string* error) {
+    Json sizes = Json::object();
+    for (const auto& [name, file] : pictures)
+        if (file.width > 0 && file.height > 0)
+            sizes[name] = {file.width, file.height};
+    const Json json = Parse(m_engine->Call(kModelObject, "displayList",
+                                           {projectXml, static_cast<double>(width),
+                                            static_cast<double>(height), t, sizes.dump()},
+                                           error),
+                            error);
+    if (json.is_discarded())
+        return std::nullopt;
+    platform::DisplayList list;
+    list.width = Int(json, "width");
+    list.height = Int(json, "height");
+    list.background = ColourOrNone(json.value("background", Json())).value_or(0xFFFFFF);
+    auto ops = json.find("ops");
+    if (ops == json.end() || !ReadOps(*ops, list.ops, pictures, 0)) {
+        SetError(error, "the banner model's display list is damaged");
+        return std::nullopt;
+    }
+    return list;
+}
+
+std::optional<std::string>
+BannerModel::PublishText(const std::string& projectXml, int width, int height,
+                         const std::map<std::string, std::string>& published,
+                         const std::string& componentMovie, std::string* error) {
+    Json options = {{"width", width}, {"height", height}, {"component", componentMovie}};
+    options["pictures"] = Json::object();
+    for (const auto& [name, reference] : published)
+        options["pictures"][name] = reference;
+    return m_engine->Call(kModelObject, "publishText", {projectXml, options.dump()}, error);
+}
+
+std::string DescribeLimits(const std::vector<PlanLimit>& limits) {
+    std::string text;
+    for (const PlanLimit& limit : limits)
+        text += (text.empty() ? "" : ", ") + std::to_string(limit.count) + " " + limit.what +
+                " (at most " + std::to_string(limit.limit) + ")";
+    return text;
+}
+
+} // namespace pennoria

@@ -1,0 +1,122 @@
+// The banner model as the host asks it: the project format's one reader, layout and timing
+// (data/movies/common/, the same code the movies and the HTML5 creative run), evaluated in a
+// script engine inside the process. Its answers come back as plain structs: the publish plan
+// of a project, the display list of a moment at one size, and the project text publishing
+// writes for a size.
+#pragma once
+
+#include "platform/DisplayList.h"
+#include "platform/ScriptEngine.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pennoria {
+
+// The model's script below the program folder.
+extern const char* const kBannerModelScript; // "banner-model.js"
+
+struct PlanSize {
+    int width = 0;
+    int height = 0;
+};
+
+// An element's place at one size, in pixels from the banner's top-left corner.
+struct PlanBox {
+    double x = 0, y = 0, width = 0, height = 0;
+    int fontSize = 0;
+};
+
+struct PlanElement {
+    std::string id;
+    std::string picture;        // the picture it shows, as written; empty: none
+    std::string link;           // its own link, filtered; empty: the banner's
+    std::vector<PlanBox> boxes; // one per size, in the order of the plan's sizes
+};
+
+// A face the banner's text is set in, with every character set in it.
+struct PlanFace {
+    std::string family;
+    bool bold = false;
+    bool italic = false;
+    std::string text;
+};
+
+// A limit of the reader that the project went past: what was counted, how many there are and
+// how many are read.
+struct PlanLimit {
+    std::string what;
+    long long count = 0;
+    long long limit = 0;
+};
+
+// What publishing needs to know of a project, read once.
+struct PublishPlan {
+    bool isProject = true; // a project text at all
+    int version = 2;
+    std::vector<PlanSize> sizes; // each once, the first first
+    std::size_t shown = 0;       // the size the text names (demoWidth x demoHeight)
+    std::uint32_t background = 0xFFFFFF;
+    std::string image; // the background picture as written; empty: none
+    std::string link;  // the banner's link, filtered (only web and mail links); empty: none
+    std::string linkTarget;
+    int length = 0; // ms of one loop
+    int loops = 1;
+    double finalTime = 0; // the moment of a loop the banner ends on
+    std::vector<PlanElement> elements;
+    std::vector<std::string> pictures; // every picture the banner draws, each once, as written
+    std::vector<PlanFace> faces;       // the faces the creative carries
+    std::vector<PlanLimit> overLimits; // empty: the whole project was read
+
+    const PlanSize& ShownSize() const { return sizes.at(shown); }
+};
+
+// A picture the host found: the file and its natural size.
+struct PictureFile {
+    std::string path;
+    int width = 0;
+    int height = 0;
+};
+// By the picture's name as the project writes it.
+using PictureFiles = std::map<std::string, PictureFile>;
+
+class BannerModel {
+public:
+    explicit BannerModel(std::unique_ptr<platform::IScriptEngine> engine);
+
+    // A model of its own from the script at scriptPath; nothing (and why) when it cannot start.
+    static std::unique_ptr<BannerModel> Load(const std::string& scriptPath,
+                                             std::string* error = nullptr);
+    // The process's one model, started from the program folder's script on first use (a failed
+    // start is tried again on the next call). Safe to use from any thread, one call at a time.
+    static BannerModel* Shared(std::string* error = nullptr);
+
+    std::optional<PublishPlan> Plan(const std::string& projectXml, std::string* error = nullptr);
+
+    // What the banner shows at width x height (0 x 0: the size the text names) t ms into a
+    // loop (t < 0: its final frame). Pictures missing from pictures are left out.
+    std::optional<platform::DisplayList> Display(const std::string& projectXml, int width,
+                                                 int height, double t, const PictureFiles& pictures,
+                                                 std::string* error = nullptr);
+
+    // The project text publishing writes for the size width x height: that size only, with
+    // the pictures under their published names (a picture missing from published names none)
+    // and the component movie's name.
+    std::optional<std::string> PublishText(const std::string& projectXml, int width, int height,
+                                           const std::map<std::string, std::string>& published,
+                                           const std::string& componentMovie,
+                                           std::string* error = nullptr);
+
+private:
+    std::unique_ptr<platform::IScriptEngine> m_engine;
+};
+
+// "1001 elements (at most 1000)", the limits joined by ", ".
+std::string DescribeLimits(const std::vector<PlanLimit>& limits);
+
+} // namespace pennoria
