@@ -80,6 +80,8 @@ std::string BuiltInString(int id) {
         return "cannot read %s: %s";
     case IDS_PUBLISH_CANNOT_RESIZE:
         return "the banner movie %s cannot be resized: %s";
+    case IDS_PUBLISH_OVER_LIMITS:
+        return "it holds more than can be read, and only all of it is published: %s";
     default:
         return {};
     }

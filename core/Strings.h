@@ -29,6 +29,8 @@ enum StringId : int {
     IDS_HELP_NO_VIEWER = 30,
     IDS_PUBLISH_CANNOT_READ = 31,
     IDS_PUBLISH_CANNOT_RESIZE = 32,
+    // %s: what the project holds beyond the reader's limits ("1001 elements (at most 1000)").
+    IDS_PUBLISH_OVER_LIMITS = 33,
 };
 
 // Where the player's download page is, shown with message 6.

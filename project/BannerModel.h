@@ -106,7 +106,7 @@ public:
 
     // The project text publishing writes for the size width x height: that size only, with
     // the pictures under their published names (a picture missing from published names none)
-    // and the component movie's name.
+    // and the component movie's name (empty: none).
     std::optional<std::string> PublishText(const std::string& projectXml, int width, int height,
                                            const std::map<std::string, std::string>& published,
                                            const std::string& componentMovie,

@@ -2,11 +2,9 @@
 #include "publish/Html5Creative.h"
 
 #include "platform/Raster.h"
-#include "publish/BannerStill.h"
 #include "publish/FontSubset.h"
 #include "publish/PublishImage.h"
 
-#include <pugixml.hpp>
 #include <zip.h>
 
 #include <algorithm>
@@ -138,10 +136,10 @@ struct Creative {
     std::string zip;
 };
 
-// What a version-2 project adds to a creative: its text with the element pictures named as
-// the creative's own files, those files, and the faces' style sheet.
+// What a creative carries beside its page and script: the element pictures under the
+// creative's own names and the faces' style sheet.
 struct CreativeExtras {
-    std::string projectXml;
+    std::map<std::string, std::string> names; // a picture's name in the project -> its file
     std::string styleSheet;
     std::vector<CreativeFile> pictures;
     int picturesLeftOut = 0;
@@ -179,68 +177,55 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-CreativeExtras MakeExtras(const CreativeInput& input, const BannerDocument& document) {
+CreativeExtras MakeExtras(const CreativeInput& input) {
     CreativeExtras extras;
-    extras.projectXml = input.projectXml;
-    if (document.version < 2)
+    if (input.plan->version < 2)
         return extras;
-    extras.styleSheet = MakeFontFaceRules(document, input.fontFolder);
-
-    pugi::xml_document xml;
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
-                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
-                                  pugi::parse_ws_pcdata;
-    if (!xml.load_buffer(input.projectXml.data(), input.projectXml.size(), kOptions,
-                         pugi::encoding_utf8))
-        return extras;
+    extras.styleSheet = MakeFontFaceRules(input.plan->faces, input.fontFolder);
     std::vector<std::string> taken = {kPage,       kScript,      kStyleSheet, "image.png",
                                       "image.jpg", "image.jpeg", "image.gif"};
     const std::size_t room = kMaxCreativeFiles - 4; // page, script, image, style sheet
-    std::map<std::string, std::string> names;       // src -> the creative's file
-    for (pugi::xml_node image : xml.document_element().child("elements").children("image")) {
-        pugi::xml_attribute src = image.attribute("src");
-        const std::string source = src.value();
-        auto named = names.find(source);
-        if (named == names.end()) {
-            std::string name;
-            auto file = input.elementImages.find(source);
-            if (file != input.elementImages.end() && extras.pictures.size() < room) {
-                auto bytes =
-                    platform::ReadWholeFile(file->second, nullptr, kCreativeSizeLimit * 64);
-                const ImageKind kind = bytes ? DetectImageKind(*bytes) : ImageKind::NotAnImage;
-                if (kind != ImageKind::NotAnImage) {
-                    name = PublishedImageName(FileNameOf(source), kind, taken);
-                    taken.push_back(name);
-                    extras.pictures.push_back({name, std::move(*bytes)});
-                }
+    for (const PlanElement& element : input.plan->elements) {
+        const std::string& source = element.picture;
+        if (source.empty() || extras.names.count(source))
+            continue;
+        std::string name;
+        auto file = input.elementImages.find(source);
+        if (file != input.elementImages.end() && extras.pictures.size() < room) {
+            auto bytes = platform::ReadWholeFile(file->second, nullptr, kCreativeSizeLimit * 64);
+            const ImageKind kind = bytes ? DetectImageKind(*bytes) : ImageKind::NotAnImage;
+            if (kind != ImageKind::NotAnImage) {
+                name = PublishedImageName(FileNameOf(source), kind, taken);
+                taken.push_back(name);
+                extras.pictures.push_back({name, std::move(*bytes)});
             }
-            if (name.empty() && file != input.elementImages.end())
-                ++extras.picturesLeftOut;
-            named = names.emplace(source, name).first;
         }
+        if (name.empty() && file != input.elementImages.end())
+            ++extras.picturesLeftOut;
         // A picture the creative does not carry is not asked for.
-        if (src)
-            src.set_value(named->second.c_str());
+        if (!name.empty())
+            extras.names[source] = name;
     }
-    struct Collect : pugi::xml_writer {
-        std::string bytes;
-        void write(const void* data, std::size_t size) override {
-            bytes.append(static_cast<const char*>(data), size);
-        }
-    } out;
-    xml.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    extras.projectXml = std::move(out.bytes);
     return extras;
 }
 
-bool BuildCreative(const CreativeInput& input, const BannerLook& look, const CreativeExtras& extras,
+bool BuildCreative(const CreativeInput& input, const CreativeExtras& extras,
                    const std::string& imageName, const std::string& imageBytes, Creative& creative,
                    std::string* error) {
     creative.files.clear();
+    // The creative's own copy of the project: its size only, its pictures under the
+    // creative's names (the background is the page's pennoriaImage).
+    std::map<std::string, std::string> names = extras.names;
+    if (!input.plan->image.empty() && !names.count(input.plan->image))
+        names[input.plan->image] = imageName;
+    auto projectText = input.model->PublishText(input.projectXml, input.width, input.height, names,
+                                                std::string(), error);
+    if (!projectText)
+        return false;
     const std::string styleSheet = extras.styleSheet.empty() ? std::string() : kStyleSheet;
     creative.files.push_back(
-        {kPage, MakeCreativePage(look.width, look.height, input.baseName, look.link,
-                                 extras.projectXml, imageName, styleSheet)});
+        {kPage, MakeCreativePage(input.width, input.height, input.baseName, input.plan->link,
+                                 *projectText, imageName, styleSheet)});
     creative.files.push_back({kScript, input.creativeScript});
     if (!imageName.empty())
         creative.files.push_back({imageName, imageBytes});
@@ -265,28 +250,16 @@ std::string FontFaceFile(const std::string& family, bool bold, bool italic) {
     return (family == "Liberation Serif" ? "LiberationSerif-" : "LiberationSans-") + style + ".ttf";
 }
 
-std::string MakeFontFaceRules(const BannerDocument& document, const std::string& fontFolder) {
-    struct Face {
-        std::string family;
-        bool bold, italic;
-        bool operator<(const Face& other) const {
-            return std::tie(family, bold, italic) <
-                   std::tie(other.family, other.bold, other.italic);
-        }
-    };
-    // Each face carries only the glyphs of the text set in it.
-    std::map<Face, std::string> faces;
-    for (const BannerElement& element : document.elements)
-        if (element.kind == ElementKind::Text || element.kind == ElementKind::Button)
-            faces[{element.font, element.bold, element.italic}] += element.label;
+std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder) {
     std::string rules;
-    for (const auto& [face, text] : faces) {
+    // Each face carries only the glyphs of the text set in it.
+    for (const PlanFace& face : faces) {
         auto bytes = platform::ReadWholeFile(fontFolder + "/" +
                                                  FontFaceFile(face.family, face.bold, face.italic),
                                              nullptr, kMaxFontBytes);
         if (!bytes)
             continue;
-        if (auto subset = SubsetTrueType(*bytes, text))
+        if (auto subset = SubsetTrueType(*bytes, face.text))
             bytes = std::move(subset);
         rules += "@font-face {\n  font-family: \"" + face.family +
                  "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
@@ -380,9 +353,7 @@ std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error)
 
 CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHandler& offer) {
     CreativeReport report;
-    const BannerLook look = ReadBannerLook(input.projectXml);
-    const BannerDocument document = ReadBannerDocument(input.projectXml);
-    const CreativeExtras extras = MakeExtras(input, document);
+    const CreativeExtras extras = MakeExtras(input);
     report.picturesLeftOut = extras.picturesLeftOut;
     const std::string folder = kFolder;
     report.zipPath = input.baseName + "_html5.zip";
@@ -413,7 +384,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
 
     std::string error;
     Creative creative;
-    if (!BuildCreative(input, look, extras, imageName, imageBytes, creative, &error)) {
+    if (!BuildCreative(input, extras, imageName, imageBytes, creative, &error)) {
         report.result = platform::FileResult::Failure("cannot make the zip: " + error);
         return report;
     }
@@ -422,7 +393,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
         for (int quality : kJpegQualities) {
             auto jpeg = platform::EncodeJpeg(input.imagePath, quality);
             Creative smaller;
-            if (!jpeg || !BuildCreative(input, look, extras, "image.jpg", *jpeg, smaller, nullptr))
+            if (!jpeg || !BuildCreative(input, extras, "image.jpg", *jpeg, smaller, nullptr))
                 break;
             if (smaller.zip.size() > kCreativeSizeLimit)
                 continue;
@@ -468,11 +439,14 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     report.zipBytes = creative.zip.size();
     report.overLimit = report.zipBytes > kCreativeSizeLimit;
 
-    const std::string backgroundPath = hasImage ? input.imagePath : std::string();
+    // The backup image: the final frame as the model lays it out.
     platform::UseFontFolder(input.fontFolder);
-    auto backup = document.version >= 2
-                      ? DrawDocumentBackupPng(document, backgroundPath, input.elementImages, &error)
-                      : DrawBackupPng(look, backgroundPath, &error);
+    std::optional<std::string> backup;
+    if (auto list = input.model->Display(input.projectXml, input.width, input.height, -1,
+                                         input.pictures, &error)) {
+        platform::DisplayListPainter painter;
+        backup = painter.PaintPng(*list, &error);
+    }
     if (!backup) {
         report.result = platform::FileResult::Failure("cannot draw the backup image: " + error);
         return report;

@@ -5,10 +5,11 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "publish/BannerStill.h"
+#include "project/BannerModel.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,15 +39,21 @@ using PublishedFolderLister =
     std::function<std::vector<std::string>(const std::string& relativeFolder)>;
 
 struct CreativeInput {
-    std::string projectXml;     // the project as published
-    std::string imagePath;      // the published image file; empty or missing: none
+    BannerModel* model = nullptr;
+    std::string projectXml;            // the project as the editor handed it over
+    const PublishPlan* plan = nullptr; // what the model read in it
+    int width = 0;                     // the size published
+    int height = 0;
+    std::string imagePath;      // the published background picture; empty or missing: none
     std::string creativeScript; // the installed creative.js
     std::string baseName;       // "banner" for banner.swf
     PublishedFileWriter write;
     PublishedFileRemover remove;
-    PublishedFolderLister list;      // none: only the creative's own earlier pictures go
-    ElementImageFiles elementImages; // the element pictures, by their src in projectXml
-    std::string fontFolder;          // the program's TrueType faces
+    PublishedFolderLister list; // none: only the creative's own earlier pictures go
+    // The published element pictures: the file of each picture by its name in projectXml.
+    std::map<std::string, std::string> elementImages;
+    PictureFiles pictures;  // every picture the banner draws, for the backup image
+    std::string fontFolder; // the program's TrueType faces
 };
 
 struct CreativeReport {
@@ -76,11 +83,10 @@ std::string MakeCreativePage(int width, int height, const std::string& title,
 // The TrueType file of a shipped family's face ("LiberationSans-BoldItalic.ttf").
 std::string FontFaceFile(const std::string& family, bool bold, bool italic);
 
-// "@font-face" rules for the faces the document's text and buttons use, each face's file from
-// fontFolder, cut down to the characters set in it, as a base64 data URL; empty when none is
-// used. A face whose file is missing is
-// left out (the browser then uses a font of its own).
-std::string MakeFontFaceRules(const BannerDocument& document, const std::string& fontFolder);
+// "@font-face" rules for the faces the banner's text uses, each face's file from fontFolder,
+// cut down to the characters set in it, as a base64 data URL; empty when none is used. A face
+// whose file is missing is left out (the browser then uses a font of its own).
+std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder);
 
 // A zip archive of files (deflated; pictures stored as they are); empty with error on failure.
 std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error);

@@ -7,6 +7,7 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/Raster.h"
 #include "platform/Text.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
@@ -44,13 +45,6 @@ std::string FileNameOf(const std::string& path) {
 }
 
 } // namespace
-
-bool GetCustomTemplateImage(const std::string& customTemplateXml, std::string& imagePath) {
-    CXmlDocument document;
-    if (!document.LoadText(customTemplateXml))
-        return false;
-    return document.GetAttribute("template", "img", imagePath) == 0;
-}
 
 bool ToResourcePath(std::string& path) {
     std::size_t cut = path.find_last_of("\\/");
@@ -188,59 +182,75 @@ bool CPublisher::FetchProject(PublishRun& run) {
     std::string text;
     if (!m_projectXml || !m_projectXml(ProjectTextKind::PhotoEditor, text))
         return false;
-    // A project that does not parse is refused before anything in the folder changes: it
-    // would leave an old publish's files beside new ones of the wrong size.
-    if (!run.project.LoadText(text)) {
-        ShowMessage(FormatAppString(IDS_PUBLISH_PROJECT_UNREADABLE, {run.project.LastLoadError()}));
+    // The model reads the project once for the whole publish.
+    std::string error;
+    run.model = BannerModel::Shared(&error);
+    std::optional<PublishPlan> plan;
+    if (run.model)
+        plan = run.model->Plan(text, &error);
+    // A project that cannot be read, or only in part, is refused before anything in the
+    // folder changes: it would leave an old publish's files beside new ones, or publish part
+    // of the banner.
+    if (plan && !plan->isProject)
+        error = "it is not a project file (XML with a template element)";
+    if (!plan || !plan->isProject) {
+        ShowMessage(FormatAppString(IDS_PUBLISH_PROJECT_UNREADABLE, {error}));
         return false;
     }
+    if (!plan->overLimits.empty()) {
+        ShowMessage(FormatAppString(
+            IDS_PUBLISH_PROJECT_UNREADABLE,
+            {FormatAppString(IDS_PUBLISH_OVER_LIMITS, {DescribeLimits(plan->overLimits)})}));
+        return false;
+    }
+    run.plan = std::move(*plan);
     run.fetchedText = std::move(text);
     return true;
 }
 
 bool CPublisher::ReadBannerSize(PublishRun& run) {
-    run.size = pennoria::ReadBannerSize(run.project);
-    run.document = ReadBannerDocument(run.fetchedText);
+    const PlanSize& shown = run.plan.ShownSize();
+    run.size = {ClampBannerSide(shown.width), ClampBannerSide(shown.height)};
     // A preview shows the first size only.
-    if (run.document.version >= 2 && run.document.sizes.size() > 1 &&
-        run.request.purpose == PublishPurpose::Publish)
-        for (const BannerSizeEntry& size : run.document.sizes)
+    if (run.plan.sizes.size() > 1 && run.request.purpose == PublishPurpose::Publish)
+        for (const PlanSize& size : run.plan.sizes)
             run.sizeFolders.push_back({ClampBannerSide(size.width), ClampBannerSide(size.height)});
     return true;
 }
 
 bool CPublisher::CheckTemplateImage(PublishRun& run) {
-    // The file comes from the custom template the editor hands over; the project's own img
-    // names the copy.
-    std::string customTemplate;
-    std::string image;
-    const bool hasSource = m_projectXml &&
-                           m_projectXml(ProjectTextKind::CustomTemplate, customTemplate) &&
-                           GetCustomTemplateImage(customTemplate, image);
-    std::string reference;
-    run.hasImageReference = run.project.GetAttribute("template", "img", reference) == 0;
+    const std::string& name = run.plan.image;
     // An empty img is a banner without a background picture: nothing to copy or rename.
-    if (reference.find_first_not_of(" \t\r\n") == std::string::npos)
-        run.hasImageReference = false;
-    if (!run.hasImageReference)
-        return true;
-    ToResourcePath(reference);
-    run.imageReference = platform::ToForwardSlashes(reference);
-    if (!hasSource)
+    if (name.find_first_not_of(" \t\r\n") == std::string::npos)
         return true;
     const std::string source =
-        ResolveImageSource(image, m_projectPath ? m_projectPath() : std::string());
+        ResolveImageSource(name, m_projectPath ? m_projectPath() : std::string());
     std::string bytes;
     ImageKind kind = ImageKind::NotAnImage;
     if (!ReadPicture(run, source, kMaxImageBytes, bytes, kind))
         return false;
+    std::string reference = name;
+    ToResourcePath(reference);
     // The copy never takes the name of another published file, nor one a web server would
     // serve as anything but a picture.
     const std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
-    run.imageReference = "res/" + PublishedImageName(FileNameOf(run.imageReference), kind, taken);
+    run.imageReference =
+        "res/" + PublishedImageName(FileNameOf(platform::ToForwardSlashes(reference)), kind, taken);
     run.imageData = std::move(bytes);
     run.imageSource = platform::ResolvedPath(source);
+    run.pictureReferences[name] = run.imageReference;
+    MeasurePicture(run, name, source);
     return true;
+}
+
+void CPublisher::MeasurePicture(PublishRun& run, const std::string& name,
+                                const std::string& source) {
+    PictureFile file{source};
+    if (auto size = platform::ReadImageSize(source)) {
+        file.width = size->width;
+        file.height = size->height;
+    }
+    run.pictureFiles[name] = std::move(file);
 }
 
 bool CPublisher::ReadPicture(PublishRun& run, const std::string& source, std::uint64_t limit,
@@ -274,11 +284,10 @@ bool CPublisher::CheckElementImages(PublishRun& run) {
         taken.push_back(FileNameOf(run.imageReference));
     // Every picture counts against one budget, as the background alone does.
     std::uint64_t budget = kMaxImageBytes;
-    for (const BannerElement& element : run.document.elements) {
-        if (element.kind != ElementKind::Image || element.src.empty() ||
-            run.pictureReferences.count(element.src))
+    for (const std::string& name : run.plan.pictures) {
+        if (run.pictureReferences.count(name))
             continue;
-        const std::string source = ResolveImageSource(element.src, projectPath);
+        const std::string source = ResolveImageSource(name, projectPath);
         const std::string resolved = platform::ResolvedPath(source);
         // One file named twice, or the background's, is published once.
         std::string reference;
@@ -293,15 +302,16 @@ bool CPublisher::CheckElementImages(PublishRun& run) {
             if (!ReadPicture(run, source, budget, picture.data, kind))
                 return false;
             budget -= picture.data.size();
-            std::string name = element.src;
-            ToResourcePath(name);
-            name = PublishedImageName(FileNameOf(name), kind, taken);
-            taken.push_back(name);
+            std::string copy = name;
+            ToResourcePath(copy);
+            copy = PublishedImageName(FileNameOf(platform::ToForwardSlashes(copy)), kind, taken);
+            taken.push_back(copy);
             picture.source = resolved;
-            picture.reference = reference = "res/" + name;
+            picture.reference = reference = "res/" + copy;
             run.pictures.push_back(std::move(picture));
         }
-        run.pictureReferences[element.src] = reference;
+        run.pictureReferences[name] = reference;
+        MeasurePicture(run, name, source);
     }
     return true;
 }
@@ -329,38 +339,16 @@ bool CPublisher::OpenPublishFolder(PublishRun& run) {
 }
 
 bool CPublisher::WriteProjectXml(PublishRun& run) {
-    // The in-memory document has no file, so the save half of SetAttributeAndSave fails,
-    // which does not matter here.
-    if (run.hasImageReference)
-        run.project.SetAttributeAndSave("template", "img", run.imageReference);
-    run.project.SetAttributeAndSave("//template/component/info", "url", kComponentMovie);
-    // Each element picture names its copy; beyond the elements read, none is published.
-    for (std::size_t i = 1; i <= kMaxBannerElements; ++i) {
-        const std::string image = "/*/elements/image[" + std::to_string(i) + "]";
-        std::string src;
-        if (run.project.GetAttribute(image, "src", src) != 0)
-            break;
-        // As the document reader gives it: without surrounding white space.
-        const std::size_t begin = src.find_first_not_of(" \t\r\n");
-        src = begin == std::string::npos
-                  ? std::string()
-                  : src.substr(begin, src.find_last_not_of(" \t\r\n") - begin + 1);
-        auto reference = run.pictureReferences.find(src);
-        if (reference != run.pictureReferences.end())
-            run.project.SetAttributeAndSave(image, "src", reference->second);
-    }
-    // A size's sub-folder has its own size; the rest is as published.
-    if (!run.prefix.empty()) {
-        run.project.SetAttributeAndSave("/*", "demoWidth", std::to_string(run.size.width));
-        run.project.SetAttributeAndSave("/*", "demoHeight", std::to_string(run.size.height));
-    }
-    std::string text;
-    if (!run.project.SaveToText(text)) {
-        run.failure = run.project.LastSaveError();
+    // The size's own places, each picture under its published name.
+    std::string error;
+    auto text = run.model->PublishText(run.fetchedText, run.size.width, run.size.height,
+                                       run.pictureReferences, kComponentMovie, &error);
+    if (!text) {
+        run.failure = error;
         return false;
     }
-    run.projectText = text;
-    return WritePublished(run, run.request.xmlName, text);
+    run.projectText = std::move(*text);
+    return WritePublished(run, run.request.xmlName, run.projectText);
 }
 
 bool CPublisher::WriteBannerMovie(PublishRun& run) {
@@ -471,7 +459,12 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     const platform::ConfinedFolder& folder = *run.folder;
     const std::string prefix = run.prefix;
     CreativeInput input;
-    input.projectXml = run.projectText;
+    input.model = run.model;
+    input.projectXml = run.fetchedText;
+    input.plan = &run.plan;
+    input.width = run.size.width;
+    input.height = run.size.height;
+    input.pictures = run.pictureFiles;
     input.imagePath =
         run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
@@ -491,10 +484,8 @@ bool CPublisher::WriteCreative(PublishRun& run) {
                 names.push_back(entry.path().filename().string());
         return names;
     };
-    for (const PublishedPicture& picture : run.pictures)
-        input.elementImages[picture.reference] = folder.Path() + prefix + picture.reference;
-    if (!run.imageData.empty() && run.document.version >= 2)
-        input.elementImages[run.imageReference] = input.imagePath;
+    for (const auto& [name, reference] : run.pictureReferences)
+        input.elementImages[name] = folder.Path() + prefix + reference;
     input.fontFolder = run.sources.fontFolder;
     JpegOfferHandler offer = [this, &run](const JpegOffer& jpeg) {
         if (run.jpegAnswer)

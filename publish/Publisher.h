@@ -8,14 +8,13 @@
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
-#include "project/BannerDocument.h"
+#include "project/BannerModel.h"
 #include "project/BannerSize.h"
 #include "project/ProjectFiles.h"
 #include "publish/Html5Creative.h"
 #include "publish/PlayerBundle.h"
 #include "publish/PublishImage.h"
 #include "publish/PublishRequest.h"
-#include "xml/XmlDocument.h"
 
 #include <functional>
 #include <map>
@@ -24,9 +23,6 @@
 #include <vector>
 
 namespace pennoria {
-
-// The image file of a custom template text: its "template" element's "img" attribute.
-bool GetCustomTemplateImage(const std::string& customTemplateXml, std::string& imagePath);
 
 // "res/" + the file name of path (the part after its last '\' or '/').
 bool ToResourcePath(std::string& path);
@@ -78,18 +74,18 @@ struct PublishRun {
     const CPublishRequest& request;
     PublishSources sources;
     std::optional<platform::ConfinedFolder> folder; // the publish folder, once opened
-    CXmlDocument project;
-    std::string fetchedText; // the project as the editor handed it over
-    BannerDocument document; // what it describes
-    BannerSize size;         // the size being written
+    std::string fetchedText;                        // the project as the editor handed it over
+    BannerModel* model = nullptr;
+    PublishPlan plan;          // what the model reads in it, once per publish
+    BannerSize size;           // the size being written
+    PictureFiles pictureFiles; // every picture the banner draws: its file and natural size
     // Every size of a project with more than one, each written again into its own sub-folder.
     std::vector<BannerSize> sizeFolders;
     std::string prefix;                     // "" for the publish folder itself, else "<W>x<H>/"
     std::string imageSource;                // the background image's resolved file
     std::vector<PublishedPicture> pictures; // the element pictures, each file once
-    std::map<std::string, std::string> pictureReferences; // an element's src -> its reference
+    std::map<std::string, std::string> pictureReferences; // a picture's name -> its reference
     std::optional<OfferAnswer> jpegAnswer; // the first size's answer serves every size
-    bool hasImageReference = false;        // the project names an image
     std::string imageReference; // "res/" + the copy's name, as the project XML points to it
     std::string imageData;      // the checked image bytes; empty when none is copied
     PlayerMode playerMode = PlayerMode::Bundled;
@@ -150,6 +146,8 @@ private:
     // set on success.
     bool ReadPicture(PublishRun& run, const std::string& source, std::uint64_t limit,
                      std::string& bytes, ImageKind& kind);
+    // Notes a picture's file and natural size for the backup image.
+    void MeasurePicture(PublishRun& run, const std::string& name, const std::string& source);
 
     // Writes one file of the current size's folder and records it.
     bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data);

@@ -2,8 +2,7 @@
 #include "host/player/PlayerScheme.h"
 
 #include "platform/Text.h"
-
-#include <pugixml.hpp>
+#include "project/BannerModel.h"
 
 #include <cerrno>
 #include <climits>
@@ -126,18 +125,25 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
 
 std::vector<std::string> ProjectImagePaths(const std::string& projectPath, std::string_view text) {
     std::vector<std::string> images;
-    pugi::xml_document document;
-    if (!document.load_buffer(text.data(), text.size(), pugi::parse_default))
+    // Exactly the pictures the banner model finds in the project: the background and every
+    // element picture, in either format version.
+    BannerModel* model = BannerModel::Shared();
+    auto plan = model ? model->Plan(std::string(text)) : std::nullopt;
+    if (!plan || !plan->isProject)
         return images;
-    std::string folder = projectPath.substr(0, projectPath.rfind('/') + 1);
-    for (const pugi::xpath_node& found : document.select_nodes("//@img")) {
-        std::string name = found.attribute().value();
+    const std::string folder = projectPath.substr(0, projectPath.rfind('/') + 1);
+    for (std::string name : plan->pictures) {
         for (char& c : name)
             if (c == '\\')
                 c = '/';
-        if (name.empty())
+        // Addresses with a scheme are not files of this computer.
+        const std::size_t colon = name.find(':');
+        if (colon != std::string::npos && colon > 1 && name.find('/') > colon)
             continue;
-        images.push_back(name[0] == '/' ? name : folder + name);
+        while (name.rfind("./", 0) == 0)
+            name.erase(0, 2);
+        if (!name.empty())
+            images.push_back(name[0] == '/' ? name : folder + name);
     }
     return images;
 }

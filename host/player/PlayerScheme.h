@@ -43,8 +43,9 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
 // The canonical form of an existing path (links resolved), or empty.
 std::string CanonicalPath(const std::string& path);
 
-// The images a project text names (its "img" attributes), as absolute paths: a relative name lies
-// beside the project file. Backslashes count as separators.
+// The pictures a project text draws (the banner model's plan: the background and every element
+// picture), as absolute paths: a relative name lies beside the project file, backslashes count
+// as separators, and addresses with a scheme are left out. None for a text that is no project.
 std::vector<std::string> ProjectImagePaths(const std::string& projectPath, std::string_view text);
 
 // Reads a file to be served whole into memory (a file that shrinks while it is read gives what was

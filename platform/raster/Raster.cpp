@@ -146,49 +146,6 @@ void EllipsePath(cairo_t* cr, double x, double y, double width, double height) {
     cairo_restore(cr);
 }
 
-// Fills and strokes the current path.
-void PaintPath(cairo_t* cr, const StillElement& element) {
-    if (element.fill) {
-        SetColour(cr, *element.fill);
-        cairo_fill_preserve(cr);
-    }
-    if (element.stroke && element.strokeWidth > 0) {
-        SetColour(cr, *element.stroke);
-        cairo_set_line_width(cr, element.strokeWidth);
-        cairo_stroke_preserve(cr);
-    }
-    cairo_new_path(cr);
-}
-
-void DrawPicture(cairo_t* cr, const StillElement& element) {
-    PixbufPtr pixbuf = LoadPixbuf(element.imagePath, nullptr);
-    SurfacePtr picture = pixbuf ? ToSurface(pixbuf.get()) : nullptr;
-    if (!picture)
-        return;
-    const double iw = gdk_pixbuf_get_width(pixbuf.get());
-    const double ih = gdk_pixbuf_get_height(pixbuf.get());
-    double sx = element.width / iw, sy = element.height / ih;
-    if (element.fit == PictureFit::Contain)
-        sx = sy = std::min(sx, sy);
-    else if (element.fit == PictureFit::Cover)
-        sx = sy = std::max(sx, sy);
-    const double w = iw * sx, h = ih * sy;
-    const double left = element.x + (element.width - w) / 2;
-    const double top = element.y + (element.height - h) / 2;
-    cairo_save(cr);
-    cairo_rectangle(cr, element.x, element.y, element.width, element.height);
-    cairo_clip(cr);
-    cairo_rectangle(cr, left, top, w, h);
-    cairo_clip(cr);
-    cairo_translate(cr, left, top);
-    cairo_scale(cr, sx, sy);
-    cairo_set_source_surface(cr, picture.get(), 0, 0);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_paint(cr);
-    cairo_restore(cr);
-}
-
 // One pass of a box blur of the given width along rows (step 1) or columns (step stride).
 void BoxBlurPass(std::vector<float>& values, int width, int height, int box, bool rows) {
     const int lines = rows ? height : width;
@@ -244,30 +201,6 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     cairo_surface_mark_dirty(surface);
 }
 
-// Lays the text out: a text's wrapped to its box's width, a button's lines as they are.
-LayoutPtr TextLayout(cairo_t* cr, const StillElement& element) {
-    LayoutPtr layout = MakeLayout(cr, true);
-    FontPtr font(pango_font_description_new());
-    pango_font_description_set_family(font.get(), element.family.c_str());
-    pango_font_description_set_weight(font.get(),
-                                      element.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(font.get(),
-                                     element.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    pango_font_description_set_absolute_size(font.get(), element.fontPixels * PANGO_SCALE);
-    pango_layout_set_font_description(layout.get(), font.get());
-    if (element.kind == StillElement::Kind::Text) {
-        pango_layout_set_width(layout.get(), static_cast<int>(element.width * PANGO_SCALE));
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    }
-    pango_layout_set_alignment(layout.get(), element.align == TextAlign::Left ? PANGO_ALIGN_LEFT
-                                             : element.align == TextAlign::Right
-                                                 ? PANGO_ALIGN_RIGHT
-                                                 : PANGO_ALIGN_CENTER);
-    pango_layout_set_text(layout.get(), element.text.c_str(),
-                          static_cast<int>(element.text.size()));
-    return layout;
-}
-
 // Draws the layout's lines with their left edge at x, the first line box's top at top; each
 // line box is lineBox high with the glyphs centred in it, as a web page sets text, or with no
 // line box (0) where the font's own spacing puts them.
@@ -292,83 +225,6 @@ void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double li
         ++index;
     } while (pango_layout_iter_next_line(iter));
     pango_layout_iter_free(iter);
-}
-
-// Draws a text's or a button's label, with its shadow under it.
-void DrawText(cairo_t* cr, const StillElement& element) {
-    LayoutPtr layout = TextLayout(cr, element);
-    const double lineBox = element.lineHeight * element.fontPixels;
-    int wide = 0, high = 0;
-    pango_layout_get_pixel_size(layout.get(), &wide, &high);
-    const double tall = lineBox > 0 ? lineBox * pango_layout_get_line_count(layout.get()) : high;
-    double left = element.x, top = element.y;
-    if (element.kind == StillElement::Kind::Button) {
-        left = element.x + (element.width - wide) / 2;
-        top = element.y + (element.height - tall) / 2;
-    }
-    if (element.shadowColour) {
-        const double spread = std::ceil(element.shadowBlur * 3) + 1;
-        cairo_save(cr);
-        cairo_rectangle(cr, std::min(left, element.x) + element.shadowX - spread,
-                        top + element.shadowY - spread,
-                        std::max<double>(element.width, wide) + 2 * spread,
-                        std::max<double>(high, tall) + 2 * spread);
-        cairo_clip(cr);
-        cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        ShowLines(cr, layout.get(), left + element.shadowX, top + element.shadowY, lineBox);
-        cairo_pattern_t* shadow = cairo_pop_group(cr);
-        cairo_surface_t* mask = nullptr;
-        if (cairo_pattern_get_surface(shadow, &mask) == CAIRO_STATUS_SUCCESS)
-            BlurAlpha(mask, element.shadowBlur / 2);
-        SetColour(cr, *element.shadowColour);
-        cairo_mask(cr, shadow);
-        cairo_pattern_destroy(shadow);
-        cairo_restore(cr);
-    }
-    SetColour(cr, element.colour);
-    ShowLines(cr, layout.get(), left, top, lineBox);
-}
-
-void DrawElement(cairo_t* cr, const StillElement& element) {
-    if (element.opacity <= 0 || element.scale <= 0 || element.width <= 0 || element.height <= 0)
-        return;
-    cairo_save(cr);
-    const double cx = element.x + element.width / 2, cy = element.y + element.height / 2;
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, element.scale, element.scale);
-    cairo_translate(cr, -cx, -cy);
-    const bool translucent = element.opacity < 1;
-    if (translucent)
-        cairo_push_group(cr);
-    switch (element.kind) {
-    case StillElement::Kind::Picture:
-        DrawPicture(cr, element);
-        break;
-    case StillElement::Kind::Rectangle:
-        RoundedBoxPath(cr, element.x, element.y, element.width, element.height, element.radius);
-        PaintPath(cr, element);
-        break;
-    case StillElement::Kind::Ellipse:
-        EllipsePath(cr, element.x, element.y, element.width, element.height);
-        PaintPath(cr, element);
-        break;
-    case StillElement::Kind::Text:
-        if (!element.text.empty())
-            DrawText(cr, element);
-        break;
-    case StillElement::Kind::Button:
-        RoundedBoxPath(cr, element.x, element.y, element.width, element.height, element.radius);
-        PaintPath(cr, element);
-        if (!element.text.empty())
-            DrawText(cr, element);
-        break;
-    }
-    if (translucent) {
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, element.opacity);
-    }
-    cairo_restore(cr);
 }
 
 cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
@@ -441,79 +297,6 @@ std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality
     std::string bytes(buffer, size);
     g_free(buffer);
     return bytes;
-}
-
-std::optional<std::string>
-DrawStillFramePng(const StillFrame& frame, const HeadlineTopRule& headlineTop, std::string* error) {
-    if (frame.width <= 0 || frame.height <= 0 || frame.width > 8191 || frame.height > 8191) {
-        SetError(error, "the banner size is out of range");
-        return std::nullopt;
-    }
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, frame.width, frame.height));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        SetError(error, "cannot make a picture of that size");
-        return std::nullopt;
-    }
-    CairoPtr cr(cairo_create(surface.get()));
-    SetColour(cr.get(), frame.background);
-    cairo_paint(cr.get());
-
-    if (!frame.imagePath.empty() && frame.imageWidth > 0 && frame.imageHeight > 0) {
-        PixbufPtr pixbuf = LoadPixbuf(frame.imagePath, nullptr);
-        SurfacePtr picture = pixbuf ? ToSurface(pixbuf.get()) : nullptr;
-        if (picture) {
-            const double sx = frame.imageWidth / gdk_pixbuf_get_width(pixbuf.get());
-            const double sy = frame.imageHeight / gdk_pixbuf_get_height(pixbuf.get());
-            cairo_save(cr.get());
-            cairo_rectangle(cr.get(), frame.imageX, frame.imageY, frame.imageWidth,
-                            frame.imageHeight);
-            cairo_clip(cr.get());
-            cairo_translate(cr.get(), frame.imageX, frame.imageY);
-            cairo_scale(cr.get(), sx, sy);
-            cairo_set_source_surface(cr.get(), picture.get(), 0, 0);
-            // Edge pixels continue outwards rather than fading to transparent.
-            cairo_pattern_set_extend(cairo_get_source(cr.get()), CAIRO_EXTEND_PAD);
-            cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);
-            cairo_paint(cr.get());
-            cairo_restore(cr.get());
-        }
-    }
-
-    if (!frame.headline.empty() && headlineTop) {
-        LayoutPtr layout(pango_cairo_create_layout(cr.get()));
-        FontPtr font(pango_font_description_from_string("Sans"));
-        pango_font_description_set_weight(font.get(),
-                                          frame.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-        pango_font_description_set_absolute_size(font.get(), frame.fontPixels * PANGO_SCALE);
-        pango_layout_set_font_description(layout.get(), font.get());
-        const double textWidth = std::max(1.0, frame.headlineWidth - 2 * frame.textGutter);
-        pango_layout_set_width(layout.get(), static_cast<int>(textWidth * PANGO_SCALE));
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-        pango_layout_set_alignment(layout.get(), frame.align == TextAlign::Left ? PANGO_ALIGN_LEFT
-                                                 : frame.align == TextAlign::Right
-                                                     ? PANGO_ALIGN_RIGHT
-                                                     : PANGO_ALIGN_CENTER);
-        pango_layout_set_text(layout.get(), frame.headline.c_str(),
-                              static_cast<int>(frame.headline.size()));
-        int textPixelsWide = 0, textPixelsHigh = 0;
-        pango_layout_get_pixel_size(layout.get(), &textPixelsWide, &textPixelsHigh);
-        const double top = headlineTop(textPixelsHigh + 2 * frame.textGutter);
-        SetColour(cr.get(), frame.headlineColour);
-        cairo_move_to(cr.get(), frame.headlineX + frame.textGutter, top + frame.textGutter);
-        pango_cairo_show_layout(cr.get(), layout.get());
-    }
-
-    for (const StillElement& element : frame.elements)
-        DrawElement(cr.get(), element);
-
-    cairo_surface_flush(surface.get());
-    std::string png;
-    if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &png) !=
-        CAIRO_STATUS_SUCCESS) {
-        SetError(error, "cannot encode PNG");
-        return std::nullopt;
-    }
-    return png;
 }
 
 } // namespace pennoria::platform

@@ -121,6 +121,10 @@ public:
         WriteFileMakingFolders(base + "html5/creative.js", "// creative");
         WriteFileMakingFolders(ProgramFolder() + "ruffle/ruffle.js", "// player");
         WriteFileMakingFolders(ProgramFolder() + "ruffle/core.wasm", "wasm");
+        // The banner model publishing asks, as built.
+        WriteFileMakingFolders(
+            ProgramFolder() + "banner-model.js",
+            ReadFileText(std::string(PENNORIA_PROGRAM_DIR) + "/banner-model.js"));
     }
 
     // Builds the host; commandLineProject as the program was started with.

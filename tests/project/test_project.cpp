@@ -1,8 +1,6 @@
 // Project save and save-as, titles and the project file, through the dispatcher.
-#include "project/BannerSize.h"
 #include "project/ProjectFiles.h"
 #include "tests/bridge/BridgeTestSupport.h"
-#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -118,28 +116,6 @@ TEST_F(ProjectSave, EmptyProjectTextIsWrittenAsAnEmptyFile) {
     bed.host->OpenProject(path);
     EXPECT_EQ(bed.player.Command("SaveProjectFileVC"), "<string>" + path + "</string>");
     EXPECT_EQ(ReadFileText(path), "");
-}
-
-// The banner size rule, checked against the table the editor's and the banner movies' tests read.
-TEST(BannerSize, EveryReaderAgreesOnTheRulesTable) {
-    const std::string table =
-        ReadFileText(std::string(PENNORIA_TEST_DATA_DIR) + "/project-rules.txt");
-    int cases = 0;
-    std::size_t start = 0;
-    for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = table.substr(start, end - start);
-        if (line.rfind("side\t", 0) != 0)
-            continue;
-        const std::size_t tab = line.find('\t', 5);
-        const std::string value = line.substr(5, tab - 5);
-        const int expected = std::stoi(line.substr(tab + 1));
-        CXmlDocument project;
-        ASSERT_TRUE(project.LoadText(
-            value == "(missing)" ? "<template/>" : "<template demoWidth=\"" + value + "\"/>"));
-        EXPECT_EQ(ReadBannerSize(project).width, expected) << "<" << value << ">";
-        ++cases;
-    }
-    EXPECT_GT(cases, 10);
 }
 
 // Pictures in the project's folder or below it are stored relative to the project file, others

@@ -51,15 +51,6 @@ TEST(PublishRequest, ResourcePaths) {
     }
 }
 
-TEST(PublishRequest, CustomTemplateImage) {
-    std::string image;
-    EXPECT_TRUE(GetCustomTemplateImage("<template img=\"templates\\sky.jpg\"/>", image));
-    EXPECT_EQ(image, "templates\\sky.jpg");
-    EXPECT_FALSE(GetCustomTemplateImage("<template/>", image));
-    EXPECT_FALSE(GetCustomTemplateImage("<other img=\"x\"/>", image));
-    EXPECT_FALSE(GetCustomTemplateImage("not xml", image));
-}
-
 TEST(FolderChooser, StatusLineShortensAfter35CodePoints) {
     const std::string exactly35(35, 'a');
     EXPECT_EQ(ShortenStatusText(exactly35), exactly35);
@@ -208,14 +199,15 @@ protected:
     const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0", 4) + "jpeg data";
     const std::string kPng = std::string("\x89PNG\r\n\x1A\n", 8) + "png data";
     const std::string kProject =
-        "<template demoWidth=\"300\" demoHeight=\"250\" img=\"C:\\Art\\sky.jpg\">"
+        "<template demoWidth=\"300\" demoHeight=\"250\">"
         "<component><info url=\"http://x/old.swf\"/></component><keep a=\"&amp;\"/></template>";
 };
 
 TEST_F(Publish, EmbedPagesMovieProjectAndImage) {
     WriteFileMakingFolders(bed.ProgramFolder() + "editor/templates/sky.jpg", kJpeg);
-    bed.MovieAnswers(
-        {{"photoEditor", kProject}, {"customTemplate", "<template img=\"templates\\sky.jpg\"/>"}});
+    std::string project = kProject;
+    project.insert(project.find('>'), " img=\"templates\\sky.jpg\"");
+    bed.MovieAnswers({{"photoEditor", project}});
     EXPECT_EQ(Run({"1", "0", web}), "ok");
 
     pugi::xml_document xml;
@@ -231,11 +223,9 @@ TEST_F(Publish, EmbedPagesMovieProjectAndImage) {
     EXPECT_EQ(Read("banner.html"), "embed main banner.swf 300 x 250");
     EXPECT_EQ(Read("fs_aux.html"), "embed aux banner.swf");
     EXPECT_FALSE(Exists("swfobject.js"));
-    // The calls: the project, then the custom template; then the folder is opened.
-    ASSERT_EQ(bed.player.Calls().size(), 2u);
+    // The project is asked for once; then the folder is opened.
+    ASSERT_EQ(bed.player.Calls().size(), 1u);
     EXPECT_EQ(bed.player.Calls()[0], BuildInvokeCall("GetProjectFileXmlDataVC", {"photoEditor"}));
-    EXPECT_EQ(bed.player.Calls()[1],
-              BuildInvokeCall("GetProjectFileXmlDataVC", {"customTemplate"}));
     EXPECT_EQ(bed.shell.Opened(), std::vector<std::string>{web + "/banner/"});
 }
 
@@ -330,8 +320,9 @@ TEST_F(Publish, ProjectThatDoesNotParseOrNestsTooDeepChangesNothing) {
     for (int i = 0; i < 20000; ++i)
         deep += "</a>";
     const std::pair<std::string, std::string> cases[] = {
-        {"<template demoWidth=\"100\"><not xml", "not well-formed"},
-        {"<template demoWidth=\"100\">" + deep + "</template>", "nest deeper than 256"}};
+        {"<template demoWidth=\"100\"><not xml", "not a project file"},
+        {"<template demoWidth=\"100\">" + deep + "</template>", "not a project file"},
+        {"<banner demoWidth=\"100\"/>", "not a project file"}};
     for (const auto& [text, why] : cases) {
         bed.MovieAnswers({{"photoEditor", text}});
         bed.dialogs.AddAnswer("yes");

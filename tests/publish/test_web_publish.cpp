@@ -2,7 +2,7 @@
 // zip, the backup image.
 #include "platform/ConfinedFolder.h"
 #include "platform/FileSystem.h"
-#include "publish/BannerStill.h"
+#include "platform/Raster.h"
 #include "publish/Html5Creative.h"
 #include "publish/PlayerBundle.h"
 #include "tests/TestSupport.h"
@@ -12,6 +12,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
+
+#include <deque>
 #include <pugixml.hpp>
 #include <zip.h>
 
@@ -226,8 +228,24 @@ protected:
         folder = platform::ConfinedFolder::Open(Site(""), nullptr);
         ASSERT_TRUE(folder);
     }
+    // The creative of project with its published background picture image.
     CreativeInput Input(const std::string& project, const std::string& image) {
-        CreativeInput input{project, image, "// creative", "promo", {}, {}, {}, {}, {}};
+        static std::unique_ptr<BannerModel> model =
+            BannerModel::Load(std::string(PENNORIA_PROGRAM_DIR) + "/" + kBannerModelScript);
+        EXPECT_TRUE(model);
+        plans.push_back(model->Plan(project).value_or(PublishPlan()));
+        const PublishPlan& plan = plans.back();
+        CreativeInput input;
+        input.model = model.get();
+        input.projectXml = project;
+        input.plan = &plan;
+        input.width = plan.ShownSize().width;
+        input.height = plan.ShownSize().height;
+        input.imagePath = image;
+        input.creativeScript = "// creative";
+        input.baseName = "promo";
+        if (auto size = image.empty() ? std::nullopt : platform::ReadImageSize(image))
+            input.pictures[plan.image] = {image, size->width, size->height};
         input.write = [this](const std::string& path, std::string_view data) {
             return folder->WriteFile(path, data);
         };
@@ -237,12 +255,14 @@ protected:
     std::string Site(const std::string& name) { return root / ("site/" + name); }
     ScratchFolder root;
     std::optional<platform::ConfinedFolder> folder;
+    std::deque<PublishPlan> plans;
 };
 
 TEST_F(Creative, FolderZipAndBackupOfASmallBanner) {
     WritePng(root / "halves.png", 200, 100, false);
     const std::string project =
-        "<template demoWidth=\"300\" demoHeight=\"250\" bgColor=\"#00FF00\" fit=\"contain\">"
+        "<template demoWidth=\"300\" demoHeight=\"250\" bgColor=\"#00FF00\" fit=\"contain\" "
+        "img=\"halves.png\">"
         "<headline color=\"#FFFF00\" size=\"30\" valign=\"top\">Hi</headline>"
         "<link url=\"https://example.org/\"/></template>";
     CreativeReport report = WriteHtml5Creative(Input(project, root / "halves.png"), nullptr);
@@ -317,44 +337,6 @@ TEST_F(Creative, LargeImageIsOfferedAsJpegThatFits) {
     EXPECT_FALSE(platform::PathExists(Site("html5/image.png")));
     EXPECT_NE(ReadFileText(Site("html5/index.html")).find("pennoriaImage = \"image.jpg\""),
               std::string::npos);
-}
-
-TEST(BannerLook, DefaultsRangesAndHeadlinePlaces) {
-    BannerLook broken = ReadBannerLook("not xml");
-    EXPECT_EQ(broken.width, 720);
-    EXPECT_EQ(broken.height, 540);
-    EXPECT_EQ(broken.background, 0xFFFFFFu);
-
-    BannerLook look = ReadBannerLook(
-        "<template demoWidth=\"9000\" demoHeight=\"100px\" bgColor=\"0x12ab3\" fit=\"stretch\">"
-        "<headline size=\"500\" bold=\"false\" align=\"right\" valign=\"middle\">  Two\nlines "
-        "</headline><effect type=\"spin\" duration=\"-1\"/></template>");
-    EXPECT_EQ(look.width, 720);  // out of range
-    EXPECT_EQ(look.height, 100); // leading number
-    EXPECT_EQ(look.background, 0xFFFFFFu);
-    EXPECT_EQ(look.fit, ImageFit::Stretch);
-    EXPECT_EQ(look.headline, "Two\nlines");
-    EXPECT_EQ(look.headlineSize, 28);
-    EXPECT_FALSE(look.headlineBold);
-    EXPECT_EQ(look.headlineAlign, platform::TextAlign::Right);
-    EXPECT_EQ(look.effect, "fade");
-    EXPECT_EQ(look.effectMilliseconds, 800);
-
-    // Margin: 6 % of the shorter side, rounded (100 -> 6).
-    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 40);
-    look.headlineAnchor = VerticalAnchor::Top;
-    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 6);
-    look.headlineAnchor = VerticalAnchor::Bottom;
-    EXPECT_DOUBLE_EQ(HeadlineTop(look, 20), 74);
-
-    // Cover: a 200 x 100 image on 720 x 100 is scaled to 720 x 360, centred.
-    look.fit = ImageFit::Cover;
-    platform::StillFrame frame = MakeFinalFrame(look, "x.png", platform::ImageSize{200, 100});
-    EXPECT_DOUBLE_EQ(frame.imageWidth, 720);
-    EXPECT_DOUBLE_EQ(frame.imageHeight, 360);
-    EXPECT_DOUBLE_EQ(frame.imageY, -130);
-    EXPECT_DOUBLE_EQ(frame.headlineX, 6);
-    EXPECT_DOUBLE_EQ(frame.headlineWidth, 708);
 }
 
 // A version-2 project with every element kind and two sizes, published whole: each size in its
@@ -446,7 +428,9 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
         const pugi::xml_node root = xml.child("template");
         EXPECT_EQ(root.attribute("demoWidth").as_int(), size.width);
         EXPECT_EQ(root.attribute("demoHeight").as_int(), size.height);
-        EXPECT_STREQ(root.child("sizes").first_child().attribute("width").value(), "300");
+        // Only this size's places: the size is the project's only one.
+        EXPECT_EQ(root.child("sizes").first_child().attribute("width").as_int(), size.width);
+        EXPECT_FALSE(root.child("sizes").first_child().next_sibling());
         const pugi::xml_node elements = root.child("elements");
         EXPECT_STREQ(elements.find_child_by_attribute("id", "logo").attribute("src").value(),
                      "res/logo.png");

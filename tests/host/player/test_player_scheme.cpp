@@ -144,12 +144,35 @@ TEST_F(SchemeAccessTest, OnlyChosenFilesOpenWithLocalAccessAndNeverPseudoFileSys
     EXPECT_EQ(file, CanonicalPath(chosen));
 }
 
-TEST(PlayerSchemeTest, ProjectImagesAreNamedAbsoluteOrBesideTheProject) {
-    EXPECT_EQ(
-        ProjectImagePaths("/home/u/p/a.pbf", "<template img=\"sky.png\"><x img=\"..\\up\\b.jpg\"/>"
-                                             "<y img=\"/abs/c.gif\"/><z img=\"\"/></template>"),
-        (std::vector<std::string>{"/home/u/p/sky.png", "/home/u/p/../up/b.jpg", "/abs/c.gif"}));
+// A chosen project opens exactly the pictures it draws: a version-2 project's element pictures
+// (image/@src), its background in either version, wherever the version number is written
+// oddly; never an img attribute elsewhere, nor an address with a scheme.
+TEST(PlayerSchemeTest, ProjectPicturesComeFromTheModelsPlan) {
+    ScopedEnv program("PENNORIA_MODULE_PATH", std::string(PENNORIA_PROGRAM_DIR) + "/pennoria");
+    const std::string elements =
+        R"(<elements><image id="a" src="cup.png"/><image id="b" src="..\up\b.jpg"/>)"
+        R"(<image id="c" src="/abs/c.gif"/><image id="d" src="https://example.com/x.png"/>)"
+        R"(<image id="e" src="cup.png"/><text id="t" img="sneaky.png"><label>x</label></text>)"
+        R"(</elements>)";
+    for (const char* version : {"2", "0x2",
+                                "\xC2\xA0"
+                                "2",
+                                "\x0B"
+                                "2",
+                                " 2 "}) {
+        const std::string project = std::string("<template version=\"") + version +
+                                    "\" img=\"sky.png\">" + elements + "</template>";
+        EXPECT_EQ(ProjectImagePaths("/home/u/p/a.pbf", project),
+                  (std::vector<std::string>{"/home/u/p/sky.png", "/home/u/p/cup.png",
+                                            "/home/u/p/../up/b.jpg", "/abs/c.gif"}))
+            << "version " << version;
+    }
+    // Version 1 draws its background only.
+    EXPECT_EQ(ProjectImagePaths("/p/a.pbf", "<template img=\"./x.png\"><headline>Hi</headline>"
+                                            "<y img=\"/etc/other.png\"/></template>"),
+              (std::vector<std::string>{"/p/x.png"}));
     EXPECT_TRUE(ProjectImagePaths("/p/a.pbf", "<template img='x.png'").empty());
+    EXPECT_TRUE(ProjectImagePaths("/p/a.pbf", "<other img='x.png'/>").empty());
 }
 
 // A served file is read whole, so another program truncating it meanwhile changes nothing we
