@@ -280,6 +280,15 @@ BannerModel::PublishText(const std::string& projectXml, int width, int height,
     return m_engine->Call(kModelObject, "publishText", {projectXml, options.dump()}, error);
 }
 
+std::optional<std::string>
+BannerModel::RenamePictures(const std::string& projectXml,
+                            const std::map<std::string, std::string>& renamed, std::string* error) {
+    Json names = Json::object();
+    for (const auto& [name, to] : renamed)
+        names[name] = to;
+    return m_engine->Call(kModelObject, "renamePictures", {projectXml, names.dump()}, error);
+}
+
 std::string DescribeLimits(const std::vector<PlanLimit>& limits) {
     std::string text;
     for (const PlanLimit& limit : limits)

@@ -112,6 +112,12 @@ public:
                                            const std::string& componentMovie,
                                            std::string* error = nullptr);
 
+    // The project text with the pictures named in renamed under their new names (the others
+    // keep theirs), every size kept.
+    std::optional<std::string> RenamePictures(const std::string& projectXml,
+                                              const std::map<std::string, std::string>& renamed,
+                                              std::string* error = nullptr);
+
 private:
     std::unique_ptr<platform::IScriptEngine> m_engine;
 };

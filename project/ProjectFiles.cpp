@@ -6,8 +6,9 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "project/BannerModel.h"
 
-#include <pugixml.hpp>
+#include <map>
 
 #include <vector>
 
@@ -97,38 +98,27 @@ std::string RelocateImagePath(const std::string& image, const std::string& fromP
 
 std::string RelocateImagePaths(const std::string& text, const std::string& fromProject,
                                const std::string& projectPath) {
-    pugi::xml_document document;
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
-                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
-                                  pugi::parse_ws_pcdata;
-    if (!document.load_buffer(text.data(), text.size(), kOptions, pugi::encoding_utf8))
+    // The pictures are those the banner model finds in the project.
+    std::string error;
+    BannerModel* model = BannerModel::Shared(&error);
+    auto plan = model ? model->Plan(text, &error) : std::nullopt;
+    if (!plan || !plan->isProject) {
+        if (!error.empty())
+            platform::DebugOutput("save: picture paths kept: " + error);
         return text;
-    const pugi::xml_node root = document.document_element();
-    std::vector<pugi::xml_attribute> paths;
-    if (pugi::xml_attribute img = root.attribute("img"))
-        paths.push_back(img);
-    for (pugi::xml_node image : root.child("elements").children("image"))
-        if (pugi::xml_attribute src = image.attribute("src"))
-            paths.push_back(src);
-    bool changed = false;
-    for (pugi::xml_attribute& attribute : paths) {
-        const std::string relocated =
-            RelocateImagePath(attribute.value(), fromProject, projectPath);
-        if (relocated != attribute.value()) {
-            attribute.set_value(relocated.c_str());
-            changed = true;
-        }
     }
-    if (!changed)
+    std::map<std::string, std::string> renamed;
+    for (const std::string& name : plan->pictures) {
+        const std::string relocated = RelocateImagePath(name, fromProject, projectPath);
+        if (relocated != name)
+            renamed[name] = relocated;
+    }
+    if (renamed.empty())
         return text;
-    struct Collect : pugi::xml_writer {
-        std::string bytes;
-        void write(const void* data, std::size_t size) override {
-            bytes.append(static_cast<const char*>(data), size);
-        }
-    } out;
-    document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.bytes;
+    auto relocated = model->RenamePictures(text, renamed, &error);
+    if (!relocated)
+        platform::DebugOutput("save: picture paths kept: " + error);
+    return relocated.value_or(text);
 }
 
 CProjectFiles::CProjectFiles(platform::IDialogs& dialogs, platform::IHostWindow& window,

@@ -56,9 +56,9 @@ platform::FileResult WriteUtf8File(const std::string& path, const std::string& t
 std::string RelocateImagePath(const std::string& image, const std::string& fromProject,
                               const std::string& projectPath);
 
-// The project text with every image path (the background's img and each image element's src)
-// relocated from fromProject to projectPath; the text unchanged when no path changes or it does
-// not parse.
+// The project text with the path of every picture it draws (as the banner model finds them)
+// relocated from fromProject to projectPath; the text unchanged when no path changes or it is
+// no project.
 std::string RelocateImagePaths(const std::string& text, const std::string& fromProject,
                                const std::string& projectPath);
 

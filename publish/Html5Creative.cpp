@@ -324,8 +324,9 @@ std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error)
         const std::string extension = Extension(file.name);
         const bool picture =
             extension == "png" || extension == "jpg" || extension == "jpeg" || extension == "gif";
+        // Level 6: a third of level 9's time for about 3 % more bytes.
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                                 picture ? ZIP_CM_STORE : ZIP_CM_DEFLATE, picture ? 0 : 9);
+                                 picture ? ZIP_CM_STORE : ZIP_CM_DEFLATE, picture ? 0 : 6);
         zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), kEntryTime, 0);
     }
     if (zip_close(archive) != 0) {

@@ -103,6 +103,9 @@ public:
         MakeFolders(m_root / "prog");
         MakeFolders(m_root / "config");
         MakeFolders(m_root / "data");
+        // The banner model the host asks (publishing, saving, the player's grants), as built.
+        WriteFileText(m_root / "prog/banner-model.js",
+                      ReadFileText(std::string(PENNORIA_PROGRAM_DIR) + "/banner-model.js"));
         LoadAppSettings(settings);
     }
 

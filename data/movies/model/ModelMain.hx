@@ -10,6 +10,9 @@
 //     what is on screen at size width x height (0 x 0: the size the text names) t ms into a
 //     loop (t < 0: the final frame); pictures: JSON {name: [width, height]} of the pictures
 //     the host could read
+//   PennoriaModel.renamePictures(text, names)
+//     the project text with its pictures renamed (names: JSON {name: new name}; others keep
+//     theirs), every size kept
 //   PennoriaModel.publishText(text, options)
 //     the project text publishing writes for one size; options: JSON {width, height,
 //     pictures: {name: published name}, component: the component movie's name}
@@ -152,6 +155,28 @@ class ModelMain {
 			renderer.render(t < 0 ? Timeline.finalTime(doc) : t);
 		}
 		return Json.stringify(surface.displayList());
+	}
+
+	public static function renamePictures(text:String, names:String):String {
+		var doc = read(text);
+		var to:Dynamic = Json.parse(names);
+		var rename = function(name:String):String {
+			var renamed:Dynamic = name == null ? null : Reflect.field(to, name);
+			return renamed == null ? name : Std.string(renamed);
+		};
+		if (doc.legacy != null && doc.version == 1) {
+			var xml = Xml.parse(text);
+			var root = xml.firstElement();
+			if (root.get("img") != null)
+				root.set("img", rename(root.get("img")));
+			return xml.toString();
+		}
+		var copy = doc.clone();
+		copy.image = rename(copy.image);
+		for (e in copy.elements)
+			if (e.kind == Image)
+				e.src = rename(e.src);
+		return copy.toXml();
 	}
 
 	public static function publishText(text:String, options:String):String {
