@@ -115,7 +115,7 @@ void RegisterPublishCommands(CLI::App& app) {
     publish->add_option("--page", options->pageName, "The main page's file name");
     publish->add_option("--xml", options->xmlName, "The project XML's file name");
     publish->add_option("--custom-template", options->customTemplate,
-                        "The custom template whose image is published (default: the project)");
+                        "Accepted for older scripts; the project's own pictures are published");
     publish->add_option("--overwrite", options->overwrite, "Publish over an existing folder")
         ->check(CLI::IsMember({"yes", "no"}));
     publish

@@ -12,12 +12,12 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
-
-#include <deque>
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <cctype>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -504,4 +504,157 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
     }
     if (keep)
         fs::copy(web, keep, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+// Projects that the host's own second reader of the format used to publish wrongly, published
+// whole: every answer now comes from the one model, so the creative, the project, the movie and
+// the backup image agree with what the banner draws.
+class PublishedProject : public ::testing::Test {
+protected:
+    void SetUp() override { bed.InstallPublishData(); }
+    // Publishes project (saved as work/ad.pbf) into a new folder; answers the banner folder,
+    // empty when publishing failed.
+    std::string Publish(const std::string& project) {
+        const std::string work = bed.Scratch("work/");
+        fs::create_directories(work);
+        WriteFileText(work + "ad.pbf", project);
+        bed.MovieAnswers({{"photoEditor", project}});
+        bed.Start(work + "ad.pbf");
+        bed.host->ApplyCommandLine();
+        bed.host->Publisher().SetJpegChoice(JpegChoice::Decline);
+        const std::string web = bed.Scratch("web" + std::to_string(++runs));
+        fs::create_directories(web);
+        auto reply = bed.player.Command("OutPutProjectFilesVC", {"1", "0", web});
+        EXPECT_EQ(reply ? UnwrapStringResult(*reply) : "", "ok")
+            << (bed.dialogs.History().empty() ? "" : bed.dialogs.History().back().text);
+        return web + "/banner/";
+    }
+    static std::string Lower(std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
+    HostTestBed bed;
+    int runs = 0;
+};
+
+// The banner's link and a button's link: only web and mail links reach the creative's clickTag,
+// the published project and the button, however a script or data address is written.
+TEST_F(PublishedProject, LinksOtherThanWebAndMailNeverReachThePublishedFiles) {
+    const char* const refused[] = {
+        "javascript:alert(1)",           "JaVaScRiPt:alert(1)",       "  javascript:alert(1)",
+        "&#9;javascript:alert(1)",       "&#106;avascript:alert(1)",  "java&#9;script:alert(1)",
+        "&#x20;JAVASCRIPT&#58;alert(1)", "data:text/html,&lt;b&gt;x", "vbscript:msgbox(1)",
+        "&#10;VBScript:msgbox(1)",       "DATA:image/svg+xml,x"};
+    for (const char* link : refused) {
+        SCOPED_TRACE(link);
+        const std::string banner = Publish(
+            std::string(
+                "<template version=\"2\" demoWidth=\"200\" demoHeight=\"100\"><link url=\"") +
+            link + "\"/><elements><button id=\"b\" url=\"" + link +
+            "\"><label>Go</label></button></elements></template>");
+        const std::string page = ReadFileText(banner + "html5/index.html");
+        EXPECT_NE(page.find("var clickTag = \"\";"), std::string::npos);
+        for (const std::string& text : {page, ReadFileText(banner + "template.xml")}) {
+            const std::string lower = Lower(text);
+            for (const char* scheme : {"script:", "script&#58;", "data:", "alert", "msgbox"})
+                EXPECT_EQ(lower.find(scheme), std::string::npos) << scheme << " in " << text;
+        }
+    }
+    // A web link is kept, without the blanks around it.
+    const std::string banner = Publish(
+        "<template version=\"2\" demoWidth=\"200\" demoHeight=\"100\"><link url=\" "
+        "HTTPS://Example.org/a \"/><elements><button id=\"b\" url=\"&#9;mailto:x@example.org\">"
+        "<label>Go</label></button></elements></template>");
+    const std::string page = ReadFileText(banner + "html5/index.html");
+    EXPECT_NE(page.find("var clickTag = \"HTTPS://Example.org/a\";"), std::string::npos);
+    EXPECT_NE(ReadFileText(banner + "template.xml").find("url=\"mailto:x@example.org\""),
+              std::string::npos);
+}
+
+// However the version number is written, a project with elements is read as one: its element
+// pictures are copied and renamed, and no published file names the original place.
+TEST_F(PublishedProject, OddVersionStringsStillPublishTheElementPictures) {
+    const std::string picture = bed.Scratch("elsewhere/pic.png");
+    WritePng(picture, 20, 10, false, 0x30C040);
+    for (const char* version : {"0x2",
+                                "\xC2\xA0"
+                                "2",
+                                "\x0B"
+                                "2",
+                                " 2", "+2"}) {
+        SCOPED_TRACE(std::string("version ") + version);
+        const std::string banner = Publish(
+            std::string("<template version=\"") + version +
+            "\" demoWidth=\"200\" demoHeight=\"100\" bgColor=\"#000000\"><elements>"
+            "<image id=\"p\" x=\"10\" y=\"10\" width=\"100\" height=\"50\" fit=\"stretch\" src=\"" +
+            picture + "\"/></elements></template>");
+        EXPECT_EQ(DecodePng(ReadFileText(banner + "res/pic.png")).At(1, 1), 0x30C040u);
+        EXPECT_EQ(DecodePng(ReadFileText(banner + "html5/pic.png")).At(1, 1), 0x30C040u);
+        const std::string project = ReadFileText(banner + "template.xml");
+        EXPECT_NE(project.find("src=\"res/pic.png\""), std::string::npos) << project;
+        EXPECT_EQ(project.find(picture), std::string::npos);
+        const std::string page = ReadFileText(banner + "html5/index.html");
+        EXPECT_EQ(page.find(picture), std::string::npos);
+        EXPECT_NE(page.find("src=\\\"pic.png\\\""), std::string::npos);
+        Picture backup = DecodePng(ReadFileText(banner + "banner_backup.png"));
+        ASSERT_EQ(backup.width, 200);
+        EXPECT_TRUE(Near(backup.At(60, 35), 0x30C040));
+        EXPECT_TRUE(Near(backup.At(150, 80), 0x000000));
+    }
+}
+
+// A size out of range is clamped alike everywhere: the creative's ad.size, its page, the movie's
+// stage, the backup image and the published project.
+TEST_F(PublishedProject, OutOfRangeSizesAreClampedAlikeInEveryPublishedFile) {
+    struct Case {
+        std::string attributes;
+        int width, height;
+    };
+    const Case cases[] = {{"version=\"2\" demoWidth=\"99999\" demoHeight=\"-5\"", 8191, 1},
+                          {"version=\"2\" demoWidth=\"0\" demoHeight=\"70000\"", 1, 8191},
+                          {"demoWidth=\"100000\" demoHeight=\"250\"", 8191, 250}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        const std::string banner = Publish("<template " + c.attributes + "/>");
+        const std::string w = std::to_string(c.width), h = std::to_string(c.height);
+        EXPECT_NE(ReadFileText(banner + "html5/index.html")
+                      .find("content=\"width=" + w + ",height=" + h + "\""),
+                  std::string::npos);
+        EXPECT_EQ(ReadStageSize(ReadFileText(banner + "banner.swf")),
+                  std::make_pair(c.width, c.height));
+        const Picture backup = DecodePng(ReadFileText(banner + "banner_backup.png"));
+        EXPECT_EQ(std::make_pair(backup.width, backup.height), std::make_pair(c.width, c.height));
+        EXPECT_NE(ReadFileText(banner + "template.xml")
+                      .find("demoWidth=\"" + w + "\" demoHeight=\"" + h + "\""),
+                  std::string::npos);
+    }
+}
+
+// Repeated and unusable ids: each element is drawn at its own place; a place names the first
+// element of its id, the others follow the automatic rule.
+TEST_F(PublishedProject, RepeatedIdsDrawEveryElementAtItsOwnPlace) {
+    const std::string banner = Publish(R"(<template version="2" demoWidth="300" demoHeight="100"
+        bgColor="#000000"><elements>
+      <shape id="a" x="0" y="0" width="50" height="50" fill="#FF0000"/>
+      <shape id="a" x="100" y="0" width="50" height="50" fill="#00FF00"/>
+      <shape id="not an id!" x="200" y="0" width="50" height="50" fill="#0000FF"/>
+    </elements><sizes><size width="300" height="100"/><size width="600" height="200">
+      <place ref="a" x="0" y="100" width="50" height="50"/></size></sizes></template>)");
+    const Picture first = DecodePng(ReadFileText(banner + "banner_backup.png"));
+    ASSERT_EQ(first.width, 300);
+    EXPECT_TRUE(Near(first.At(25, 25), 0xFF0000));
+    EXPECT_TRUE(Near(first.At(125, 25), 0x00FF00));
+    EXPECT_TRUE(Near(first.At(225, 25), 0x0000FF));
+    const Picture second = DecodePng(ReadFileText(banner + "600x200/banner_backup.png"));
+    ASSERT_EQ(second.width, 600);
+    EXPECT_TRUE(Near(second.At(25, 125), 0xFF0000));
+    EXPECT_TRUE(Near(second.At(25, 25), 0x000000));
+    EXPECT_TRUE(Near(second.At(250, 50), 0x00FF00));
+    EXPECT_TRUE(Near(second.At(450, 50), 0x0000FF));
+    // The published project of that size names each element once, under distinct ids.
+    const std::string project = ReadFileText(banner + "600x200/template.xml");
+    EXPECT_NE(project.find("id=\"a\""), std::string::npos);
+    EXPECT_EQ(project.find("id=\"a\"", project.find("id=\"a\"") + 1), std::string::npos);
+    EXPECT_EQ(project.find("not an id"), std::string::npos);
 }
