@@ -52,7 +52,7 @@ struct DisplayOp {
     // Text: set in face (a family name or "sans-serif"/"serif") at size pixels. With wrap it
     // wraps at word boundaries within the box's width less inset on each side; without, each
     // line stays whole and the block is aligned in the box. Each line box is lineHeight
-    // pixels high with the glyphs centred in it, as a page sets text; 0 keeps the font's own
+    // pixels high with the glyphs centred in it, as a page sets text; 0 is the font's normal
     // line spacing. valign "middle" centres the block in the box; "top" puts its top at y,
     // moved up by anchor times the block's height (insets included). lines, when the model
     // gives them, are the lines as it broke them, set as they are.

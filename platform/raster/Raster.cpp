@@ -201,26 +201,45 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     cairo_surface_mark_dirty(surface);
 }
 
+// The layout's font's ascent and descent in whole pixels and its normal line height (the two
+// and the line gap, each rounded), as a web page rounds them to place text.
+struct LineMetrics {
+    double ascent = 0, descent = 0, normal = 0;
+};
+LineMetrics FontLineMetrics(PangoLayout* layout) {
+    LineMetrics line;
+    const PangoFontDescription* font = pango_layout_get_font_description(layout);
+    PangoFontMetrics* metrics =
+        pango_context_get_metrics(pango_layout_get_context(layout), font, nullptr);
+    if (!metrics)
+        return line;
+    const double ascent = static_cast<double>(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE;
+    const double descent =
+        static_cast<double>(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE;
+    const double height = static_cast<double>(pango_font_metrics_get_height(metrics)) / PANGO_SCALE;
+    pango_font_metrics_unref(metrics);
+    line.ascent = std::round(ascent);
+    line.descent = std::round(descent);
+    line.normal = line.ascent + line.descent + std::round(std::max(0.0, height - ascent - descent));
+    return line;
+}
+
 // Draws the layout's lines with their left edge at x, the first line box's top at top; each
-// line box is lineBox high with the glyphs centred in it, as a web page sets text, or with no
-// line box (0) where the font's own spacing puts them.
-void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox) {
+// line box is lineBox high with the glyphs' ascent and descent centred in it (the half leading
+// rounded down), as a web page sets text.
+void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox,
+               const LineMetrics& metrics) {
     PangoLayoutIter* iter = pango_layout_get_iter(layout);
     int index = 0;
+    const double baseline =
+        std::floor((lineBox - metrics.ascent - metrics.descent) / 2) + metrics.ascent;
     do {
         PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
         PangoRectangle placed, own;
         pango_layout_iter_get_line_extents(iter, nullptr, &placed);
         pango_layout_line_get_extents(line, nullptr, &own);
-        const double baseline =
-            static_cast<double>(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE;
-        double y = top + baseline;
-        if (lineBox > 0) {
-            const double ascent = baseline - static_cast<double>(placed.y) / PANGO_SCALE;
-            const double height = static_cast<double>(placed.height) / PANGO_SCALE;
-            y = top + index * lineBox + (lineBox - height) / 2 + ascent;
-        }
-        cairo_move_to(cr, x + static_cast<double>(placed.x - own.x) / PANGO_SCALE, y);
+        cairo_move_to(cr, x + static_cast<double>(placed.x - own.x) / PANGO_SCALE,
+                      top + index * lineBox + baseline);
         pango_cairo_show_layout_line(cr, line);
         ++index;
     } while (pango_layout_iter_next_line(iter));
@@ -398,10 +417,11 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
     if (text.empty())
         return;
     LayoutPtr layout = RunLayout(cr, op, text);
-    const double lineBox = op.lineHeight;
+    const LineMetrics metrics = FontLineMetrics(layout.get());
+    const double lineBox = op.lineHeight > 0 ? op.lineHeight : metrics.normal;
     int wide = 0, high = 0;
     pango_layout_get_pixel_size(layout.get(), &wide, &high);
-    const double tall = lineBox > 0 ? lineBox * pango_layout_get_line_count(layout.get()) : high;
+    const double tall = lineBox * pango_layout_get_line_count(layout.get());
     const double block = tall + 2 * op.inset;
     double left = op.x + op.inset;
     if (!op.wrap && op.lines.empty()) {
@@ -422,7 +442,7 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
         cairo_clip(cr);
         cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
         cairo_set_source_rgb(cr, 0, 0, 0);
-        ShowLines(cr, layout.get(), left + shadow.x, top + shadow.y, lineBox);
+        ShowLines(cr, layout.get(), left + shadow.x, top + shadow.y, lineBox, metrics);
         cairo_pattern_t* mask = cairo_pop_group(cr);
         cairo_surface_t* alpha = nullptr;
         if (cairo_pattern_get_surface(mask, &alpha) == CAIRO_STATUS_SUCCESS)
@@ -433,7 +453,7 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
         cairo_restore(cr);
     }
     SetColour(cr, op.colour);
-    ShowLines(cr, layout.get(), left, top, lineBox);
+    ShowLines(cr, layout.get(), left, top, lineBox, metrics);
 }
 
 // Groups nest at most this deep; deeper ones are left out.

@@ -38,9 +38,6 @@ EDITOR_W, EDITOR_H = 1300, 1000
 # Pixels differing by more than 32 in some channel, as a share of the banner: letters drawn by
 # three font engines differ at their edges; a misplaced or missing element differs far more.
 FAR_LIMIT = 0.08
-# The backup image and the creative draw from one model (its display list painted with Cairo and
-# Pango, its DOM in Chromium): only glyph edges may differ.
-FAR_LIMITS = {("backup", "html5"): 0.02}
 
 
 def publish(cli, project, out, env):
@@ -222,7 +219,7 @@ def main():
                         figures.append("%s: %s vs %s: mean difference %.2f per channel, %.2f %% "
                                        "of pixels differ by more than 32" % (
                                            label, a, b, mean, 100 * far))
-                        if far > FAR_LIMITS.get((a, b), FAR_LIMIT):
+                        if far > FAR_LIMIT:
                             problems.append("%s: %s and %s differ in %.1f %% of the pixels" % (
                                 label, a, b, 100 * far))
                     keep = os.environ.get("PENNORIA_TEST_SCREENSHOTS")

@@ -63,6 +63,7 @@ def main():
                          "./usr/lib/pennoria/libFlashProbe.so", "./usr/lib/pennoria/ruffle/ruffle.js",
                          "./usr/lib/pennoria/Pennoria Help.chm", "./usr/lib/pennoria/help/index.html",
                          "./usr/lib/pennoria/editor/Pennoria.swf",
+                         "./usr/lib/pennoria/banner-model.js",
                          "./usr/share/applications/pennoria.desktop",
                          "./usr/share/icons/hicolor/512x512/apps/pennoria.png",
                          "./usr/share/icons/hicolor/scalable/apps/pennoria.svg",

@@ -511,22 +511,24 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
 // the backup image agree with what the banner draws.
 class PublishedProject : public ::testing::Test {
 protected:
-    void SetUp() override { bed.InstallPublishData(); }
-    // Publishes project (saved as work/ad.pbf) into a new folder; answers the banner folder,
-    // empty when publishing failed.
+    // Publishes project (saved as work/ad.pbf) with a host of its own into a new folder;
+    // answers the banner folder.
     std::string Publish(const std::string& project) {
-        const std::string work = bed.Scratch("work/");
+        bed.reset();
+        bed = std::make_unique<HostTestBed>();
+        bed->InstallPublishData();
+        const std::string work = bed->Scratch("work/");
         fs::create_directories(work);
         WriteFileText(work + "ad.pbf", project);
-        bed.MovieAnswers({{"photoEditor", project}});
-        bed.Start(work + "ad.pbf");
-        bed.host->ApplyCommandLine();
-        bed.host->Publisher().SetJpegChoice(JpegChoice::Decline);
-        const std::string web = bed.Scratch("web" + std::to_string(++runs));
+        bed->MovieAnswers({{"photoEditor", project}});
+        bed->Start(work + "ad.pbf");
+        bed->host->ApplyCommandLine();
+        bed->host->Publisher().SetJpegChoice(JpegChoice::Decline);
+        const std::string web = bed->Scratch("web");
         fs::create_directories(web);
-        auto reply = bed.player.Command("OutPutProjectFilesVC", {"1", "0", web});
+        auto reply = bed->player.Command("OutPutProjectFilesVC", {"1", "0", web});
         EXPECT_EQ(reply ? UnwrapStringResult(*reply) : "", "ok")
-            << (bed.dialogs.History().empty() ? "" : bed.dialogs.History().back().text);
+            << (bed->dialogs.History().empty() ? "" : bed->dialogs.History().back().text);
         return web + "/banner/";
     }
     static std::string Lower(std::string text) {
@@ -534,8 +536,8 @@ protected:
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return text;
     }
-    HostTestBed bed;
-    int runs = 0;
+    ScratchFolder pictures;
+    std::unique_ptr<HostTestBed> bed;
 };
 
 // The banner's link and a button's link: only web and mail links reach the creative's clickTag,
@@ -575,7 +577,7 @@ TEST_F(PublishedProject, LinksOtherThanWebAndMailNeverReachThePublishedFiles) {
 // However the version number is written, a project with elements is read as one: its element
 // pictures are copied and renamed, and no published file names the original place.
 TEST_F(PublishedProject, OddVersionStringsStillPublishTheElementPictures) {
-    const std::string picture = bed.Scratch("elsewhere/pic.png");
+    const std::string picture = pictures / "elsewhere/pic.png";
     WritePng(picture, 20, 10, false, 0x30C040);
     for (const char* version : {"0x2",
                                 "\xC2\xA0"
