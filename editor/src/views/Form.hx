@@ -125,7 +125,7 @@ class Form extends Sprite {
 
     /**
      * A row of buttons choosing one value; ids are prefix + value. The buttons share the row evenly
-     * when their texts allow it; otherwise each takes its text's width, on as many rows as needed.
+     * when their texts allow it; otherwise as many as fit share each row, on as many rows as needed.
      */
     public function choices(prefix:String, caption:String, values:Array<String>, labels:Array<String>, read:Void->String, choose:String->Void) {
         var left = caption != "" ? after(label(caption), LABEL_W) : 0.0;
@@ -135,16 +135,33 @@ class Form extends Sprite {
         var widest = 0.0;
         for (n in needs)
             widest = Math.max(widest, n);
-        var x = left;
+        // Rows of as many as fit; the room a row leaves is shared among its buttons.
+        var rows:Array<Array<Int>> = [[]];
+        var used = 0.0;
         for (i in 0...values.length) {
-            var value = values[i];
-            var w = widest <= even ? even : needs[i];
-            if (x > left && x + w > formWidth) {
-                x = left;
-                y0 += 30;
+            var row = rows[rows.length - 1];
+            if (row.length > 0 && used + 4 + needs[i] > room) {
+                rows.push([]);
+                row = rows[rows.length - 1];
+                used = 0;
             }
-            place(widgets.button(new Button(prefix + value, labels[i], function() choose(value), w)), x, y0);
-            x += w + 4;
+            used += (row.length > 0 ? 4 : 0) + needs[i];
+            row.push(i);
+        }
+        for (r in 0...rows.length) {
+            var row = rows[r];
+            var taken = -4.0;
+            for (i in row)
+                taken += needs[i] + 4;
+            var x = left;
+            for (i in row) {
+                var value = values[i];
+                var w = widest <= even ? even : Math.floor(needs[i] + (room - taken) / row.length);
+                place(widgets.button(new Button(prefix + value, labels[i], function() choose(value), w)), x, y0);
+                x += w + 4;
+            }
+            if (r < rows.length - 1)
+                y0 += 30;
         }
         var show = function() {
             var chosen = read();
