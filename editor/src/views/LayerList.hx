@@ -90,8 +90,8 @@ class LayerList extends Sprite {
     }
 
     /**
-     * The commands that add elements, three to a row when their texts allow it, else as many as fit;
-     * each row's buttons share its width.
+     * The commands that add elements, up to three to a row, as many as their texts allow; each row's
+     * buttons fill its width.
      */
     function addButtons(commands:Array<String>, y:Float):Float {
         var inner = WIDTH - 2 * PAD;
@@ -106,11 +106,14 @@ class LayerList extends Sprite {
                 used += 4 + buttons[i + row.length].buttonWidth;
                 row.push(buttons[i + row.length]);
             }
-            // Three to a row looks best when the texts fit a third each.
+            // Equal widths when every text fits its share, else each text's width and a share of the rest.
             var share = (inner - 4 * (row.length - 1)) / row.length;
+            var even = true;
+            for (b in row)
+                even = even && b.buttonWidth <= share;
             var x:Float = PAD;
             for (b in row) {
-                var w = row.length == 3 || row.length == buttons.length - i ? share : b.buttonWidth + (inner - used) / row.length;
+                var w = even ? share : b.buttonWidth + (inner - used) / row.length;
                 b.setWidth(w);
                 place(b, x, y);
                 x += w + 4;
