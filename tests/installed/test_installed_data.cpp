@@ -493,9 +493,8 @@ TEST(Help, CompiledFileHoldsEveryTopic) {
     std::string chm = ReadFileText(kProgram + "Pennoria Help.chm");
     ASSERT_GE(chm.size(), 4u);
     EXPECT_EQ(chm.substr(0, 4), "ITSF");
-    for (const char* topic :
-         {"/index.html", "/make-banner.html", "/timeline.html", "/sizes.html", "/undo.html",
-          "/keyboard.html", "/projects.html", "/publish.html", "/published-files.html",
-          "/web-site.html", "/toc.hhc", "/index.hhk"})
+    for (const char* topic : {"/index.html", "/make-banner.html", "/timeline.html", "/sizes.html",
+                              "/undo.html", "/keyboard.html", "/projects.html", "/publish.html",
+                              "/published-files.html", "/web-site.html", "/toc.hhc", "/index.hhk"})
         EXPECT_NE(chm.find(topic), std::string::npos) << topic;
 }
