@@ -133,6 +133,8 @@ class Strings {
     public static var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
     public static var NUMBER_LIMITS = "%s must be between %s and %s.";
     public static var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
+    public static var PICTURE_TOO_LARGE = "The picture %s is %s pixels: pictures of at most 16 megapixels (4096 \u00d7 4096) are shown. Make it smaller with an image editor.";
+    public static var PICTURE_ADDRESS = "The picture %s is a web address: pictures come from files only, so it is shown as missing.";
 
     // Publish panel
     public static var PUBLISH_TITLE = "Publish the banner";
@@ -332,6 +334,10 @@ class Strings {
         "BAD_COLOUR" => ["Farben werden als # und sechs Hexadezimalziffern geschrieben, zum Beispiel #1E3A5F.",
             "Les couleurs s'\u00e9crivent # suivi de six chiffres hexad\u00e9cimaux, par exemple #1E3A5F."],
         "NUMBER_LIMITS" => ["%s muss zwischen %s und %s liegen.", "%s doit \u00eatre entre %s et %s."],
+        "PICTURE_TOO_LARGE" => ["Das Bild %s hat %s Pixel: Bilder bis 16 Megapixel (4096 \u00d7 4096) werden gezeigt. Verkleinern Sie es mit einem Bildprogramm.",
+            "L'image %s fait %s pixels : les images d'au plus 16 m\u00e9gapixels (4096 \u00d7 4096) sont affich\u00e9es. R\u00e9duisez-la avec un logiciel d'image."],
+        "PICTURE_ADDRESS" => ["Das Bild %s ist eine Webadresse: Bilder kommen nur aus Dateien, es wird als fehlend gezeigt.",
+            "L'image %s est une adresse web : les images viennent uniquement de fichiers, elle est donc affich\u00e9e comme manquante."],
         "SIZE_LIMITS" => ["Breite und H\u00f6he m\u00fcssen zwischen %s und %s Pixeln liegen.",
             "La largeur et la hauteur doivent \u00eatre entre %s et %s pixels."],
         "PUBLISH_TITLE" => ["Banner ver\u00f6ffentlichen", "Publier la banni\u00e8re"],

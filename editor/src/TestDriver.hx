@@ -84,6 +84,7 @@ class TestDriver {
             busy: controller.busy,
             path: controller.projectPath,
             status: editor.statusLine,
+            refusals: LocalFiles.refusals.copy(),
             language: Strings.language,
             dialog: top != null ? top.name : "",
             dialogText: top != null ? top.messageText : "",
