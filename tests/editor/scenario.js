@@ -155,8 +155,8 @@ const scenarios = {
         answers.publish.push("user cancel");
         drive("click", "publish.go");
         snap("publish-cancelled");
-        drive("click", "publish.movieOnly");
         drive("click", "publish.playerNone");
+        drive("click", "publish.withPages");
         drive("click", "publish.html5");
         answers.publish.push("create dir failed");
         drive("click", "publish.go");
@@ -193,6 +193,15 @@ const scenarios = {
         else if (query.get("panel") === "s") drive("click", "sizes.add");
         else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
         document.title = "ready";
+        await new Promise(function () {});
+    },
+
+    // For the layout test: the editor started in the language of the query, then driven from outside.
+    layout: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1", lang: query.get("lang") || "eng" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; });
+        window.layoutReady = true;
         await new Promise(function () {});
     },
 

@@ -166,7 +166,15 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         // Every rule says never (the bundled player's own setting says false).
         EXPECT_EQ(Count(text, "allowScriptAccess") - Count(text, "allowScriptAccess: false"),
                   Count(text, "never"));
+        // What a visitor without the player reads asks for JavaScript, not for a plug-in.
+        EXPECT_EQ(text.find("Flash player"), std::string::npos);
         if (page.mainPage) {
+            // The code to copy loads the player beside the page, before the movie is placed.
+            const std::size_t code = text.find("<textarea");
+            ASSERT_NE(code, std::string::npos);
+            const std::size_t codePlayer = text.find("&lt;script src=\"$BundledPlayer\"&gt;", code);
+            ASSERT_NE(codePlayer, std::string::npos);
+            EXPECT_LT(codePlayer, text.find(page.scriptPage ? "swfobject.js" : "&lt;object", code));
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);
             EXPECT_NE(text.find("&lt;"), std::string::npos) << "the embed code is shown as text";
@@ -498,7 +506,8 @@ TEST(Help, CompiledFileHoldsEveryTopic) {
     std::string chm = ReadFileText(kProgram + "Pennoria Help.chm");
     ASSERT_GE(chm.size(), 4u);
     EXPECT_EQ(chm.substr(0, 4), "ITSF");
-    for (const char* topic : {"/index.html", "/make-banner.html", "/projects.html", "/publish.html",
-                              "/published-files.html", "/web-site.html", "/toc.hhc"})
+    for (const char* topic : {"/index.html", "/make-banner.html", "/timeline.html", "/sizes.html",
+                              "/undo.html", "/keyboard.html", "/projects.html", "/publish.html",
+                              "/published-files.html", "/web-site.html", "/toc.hhc", "/index.hhk"})
         EXPECT_NE(chm.find(topic), std::string::npos) << topic;
 }
