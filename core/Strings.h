@@ -31,6 +31,8 @@ enum StringId : int {
     IDS_PUBLISH_CANNOT_RESIZE = 32,
     // %s: what the project holds beyond the reader's limits ("1001 elements (at most 1000)").
     IDS_PUBLISH_OVER_LIMITS = 33,
+    // A picture beyond the pixel budget; %s: the file, its size.
+    IDS_PUBLISH_IMAGE_TOO_LARGE = 40,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -7,6 +7,7 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/PictureHeader.h"
 #include "platform/Raster.h"
 #include "platform/Text.h"
 #include "swf/SwfMovie.h"
@@ -147,20 +148,30 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         {&CPublisher::CopyElementImages, true},   {&CPublisher::CopyPlayer, false},
         {&CPublisher::WriteCreative, true},
     };
+    // A run that stopped keeps what it wrote listed beside the earlier publish's files.
+    auto stopped = [this, &run]() {
+        if (run.folder)
+            UpdatePublishFolder(*run.folder, run.ledger, false);
+        ShowFailure(run.failure);
+        return PublishOutcome::FileFailed;
+    };
     for (std::size_t pass = 0; pass <= run.sizeFolders.size(); ++pass) {
-        if (pass > 0 && !SelectSizeFolder(run, pass - 1)) {
-            ShowFailure(run.failure);
-            return PublishOutcome::FileFailed;
-        }
+        if (pass > 0 && !SelectSizeFolder(run, pass - 1))
+            return stopped();
         for (const Stage& stage : kSteps) {
             if (pass > 0 && !stage.everySize)
                 continue;
-            if (!(this->*stage.step)(run)) {
-                ShowFailure(run.failure);
-                return PublishOutcome::FileFailed;
-            }
+            if (!(this->*stage.step)(run))
+                return stopped();
         }
     }
+    // The folder then holds what this project produces: what an earlier publish of ours wrote and
+    // this one did not (a size taken out, a picture no longer used) goes, the user's files stay.
+    const ManifestCleanup cleanup = UpdatePublishFolder(*run.folder, run.ledger, true);
+    for (const std::string& removed : cleanup.removed)
+        Report("removed " + removed + ", which the project no longer produces");
+    for (const std::string& kept : cleanup.kept)
+        Report("kept " + kept + ", changed since an earlier publish wrote it");
     return PublishOutcome::Published;
 }
 
@@ -269,8 +280,16 @@ bool CPublisher::ReadPicture(PublishRun& run, const std::string& source, std::ui
         return false;
     }
     kind = DetectImageKind(*read);
-    if (kind == ImageKind::NotAnImage) {
+    const auto header = platform::ReadPictureHeader(*read);
+    if (kind == ImageKind::NotAnImage || !header) {
         run.failure = FormatAppString(IDS_PUBLISH_IMAGE_NOT_PICTURE, {source});
+        return false;
+    }
+    // Its size comes from its header, before anything decodes it: a picture of a few kilobytes
+    // may decode to gigabytes.
+    if (!platform::WithinPictureBudget(header->width, header->height)) {
+        run.failure = FormatAppString(IDS_PUBLISH_IMAGE_TOO_LARGE,
+                                      {source, platform::DescribePictureSize(*header)});
         return false;
     }
     bytes = std::move(*read);
@@ -415,14 +434,72 @@ bool CPublisher::CopySwfObjectScript(PublishRun& run) {
 bool CPublisher::CopyTemplateImage(PublishRun& run) {
     if (run.imageData.empty())
         return true;
-    return WritePublished(run, run.imageReference, run.imageData);
+    return WritePublished(run, run.imageReference,
+                          PictureForSize(run, run.imageReference, run.imageSource, run.imageData));
 }
 
 bool CPublisher::CopyElementImages(PublishRun& run) {
     for (const PublishedPicture& picture : run.pictures)
-        if (!WritePublished(run, picture.reference, picture.data))
+        if (!WritePublished(run, picture.reference,
+                            PictureForSize(run, picture.reference, picture.source, picture.data)))
             return false;
     return true;
+}
+
+std::string CPublisher::PictureForSize(PublishRun& run, const std::string& reference,
+                                       const std::string& source, const std::string& bytes) {
+    const auto header = platform::ReadPictureHeader(bytes);
+    if (!header || header->format == platform::PictureFormat::Gif || source.empty())
+        return bytes;
+    // The boxes it is drawn in at this size: the banner for the background, its elements' boxes.
+    std::vector<PictureDraw> draws;
+    if (reference == run.imageReference)
+        draws.push_back(
+            {static_cast<double>(run.size.width), static_cast<double>(run.size.height)});
+    std::size_t sizeIndex = run.plan.shown;
+    for (std::size_t i = 0; i < run.plan.sizes.size(); ++i)
+        if (run.plan.sizes[i].width == run.size.width &&
+            run.plan.sizes[i].height == run.size.height)
+            sizeIndex = i;
+    for (const PlanElement& element : run.plan.elements) {
+        auto named = run.pictureReferences.find(element.picture);
+        if (element.picture.empty() || named == run.pictureReferences.end() ||
+            named->second != reference || sizeIndex >= element.boxes.size())
+            continue;
+        draws.push_back({element.boxes[sizeIndex].width, element.boxes[sizeIndex].height});
+    }
+    const platform::ImageSize upright{static_cast<int>(platform::UprightWidth(*header)),
+                                      static_cast<int>(platform::UprightHeight(*header))};
+    const platform::ImageSize target = PublishedPictureSize(upright, draws);
+    if (target.width == upright.width && target.height == upright.height)
+        return bytes;
+    const std::string key =
+        std::to_string(target.width) + "x" + std::to_string(target.height) + " " + source;
+    auto done = run.scaled.find(key);
+    if (done == run.scaled.end()) {
+        auto decoded = run.decoded.find(source);
+        if (decoded == run.decoded.end()) {
+            auto loaded = platform::DecodedPicture::Load(source);
+            if (!loaded)
+                return bytes;
+            decoded = run.decoded.emplace(source, std::move(*loaded)).first;
+        }
+        std::string smaller = bytes;
+        if (auto scaled = decoded->second.Scaled(target.width, target.height)) {
+            // The same format: a PNG keeps its transparency, a JPEG stays a photograph.
+            auto encoded =
+                header->format == platform::PictureFormat::Png ? scaled->Png() : scaled->Jpeg(92);
+            if (encoded && encoded->size() < bytes.size())
+                smaller = std::move(*encoded);
+        }
+        done = run.scaled.emplace(key, std::move(smaller)).first;
+        if (done->second.size() < bytes.size())
+            Report(run.prefix + reference + ": " + std::to_string(upright.width) + " x " +
+                   std::to_string(upright.height) + " published at " +
+                   std::to_string(target.width) + " x " + std::to_string(target.height) +
+                   ", twice the largest it is drawn at");
+    }
+    return done->second;
 }
 
 namespace {
@@ -443,6 +520,15 @@ bool CPublisher::CopyPlayer(PublishRun& run) {
     if (!copied.result) {
         run.failure = copied.result.error;
         return false;
+    }
+    // The player's files are ours too: pages that no longer use it let it go.
+    std::error_code failed;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(run.folder->Path() + kPlayerFolderName, failed)) {
+        const std::string name =
+            std::string(kPlayerFolderName) + "/" + entry.path().filename().string();
+        if (auto bytes = run.folder->ReadFile(name, kMaxImageBytes))
+            run.ledger.Record(name, *bytes);
     }
     return true;
 }
@@ -469,8 +555,13 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
-    input.write = [&folder, &prefix](const std::string& relativePath, std::string_view data) {
-        return folder.WriteFile(prefix + relativePath, data);
+    PublishLedger& ledger = run.ledger;
+    input.write = [&folder, &prefix, &ledger](const std::string& relativePath,
+                                              std::string_view data) {
+        platform::FileResult written = folder.WriteFile(prefix + relativePath, data);
+        if (written)
+            ledger.Record(prefix + relativePath, data);
+        return written;
     };
     input.remove = [&folder, &prefix](const std::string& relativePath) {
         folder.RemoveFile(prefix + relativePath);
@@ -566,6 +657,7 @@ bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath
         return false;
     }
     run.written.push_back(run.prefix + relativePath);
+    run.ledger.Record(run.prefix + relativePath, data);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "bridge/Invoke.h"
 #include "bridge/MessageFraming.h"
 #include "platform/ChildProcess.h"
+#include "tests/PictureBombs.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -222,7 +223,7 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/fs_aux.htt", "aux");
     WriteFileMakingFolders(base + "common/swfobject.js", "js");
     InstallPlayerAndCreative(setup.ProgramFolder());
-    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + "picture";
+    const std::string png = PngOfSize(3, 2);
     WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", png);
     const std::string project = setup.Path("p.pbf");
     WriteFileText(project, "<template demoWidth=\"200\" img=\"art/pic.png\"/>");
@@ -266,6 +267,8 @@ TEST(PublishCommand, SampleProjectTakesItsImageAndAFailureIsAnErrorLine) {
                            MakeTinySwf(720, 540));
     MakeFolders(blocked.ProgramFolder() + "editor/templateEditor/res");
     WriteFileText(blocked.ProgramFolder() + "editor/templateEditor/res/template.swf", "c");
+    WriteFileText(blocked.ProgramFolder() + "banner-model.js",
+                  ReadFileText(std::string(PENNORIA_PROGRAM_DIR) + "/banner-model.js"));
     const std::string out = blocked.Path("web");
     MakeFolders(out + "/banner/banner.swf");
     ASSERT_TRUE(blocked.Start({"publish", sample + "summer-sale.pbf", "--folder", out, "--out-mode",
