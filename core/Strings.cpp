@@ -80,6 +80,11 @@ std::string BuiltInString(int id) {
         return "cannot read %s: %s";
     case IDS_PUBLISH_CANNOT_RESIZE:
         return "the banner movie %s cannot be resized: %s";
+    case IDS_PUBLISH_NAME_TAKEN:
+        return "The file name \"%s\" cannot be published: the same publish writes \"%s\" there, "
+               "and one of the two would be lost. Choose another name.";
+    case IDS_PUBLISH_FOLDER_BUSY:
+        return "another publish is writing the folder %s; publish again when it has finished";
     default:
         return {};
     }

@@ -29,6 +29,10 @@ enum StringId : int {
     IDS_HELP_NO_VIEWER = 30,
     IDS_PUBLISH_CANNOT_READ = 31,
     IDS_PUBLISH_CANNOT_RESIZE = 32,
+    // A chosen file name that another output of the same publish has; %s: the name, the output.
+    IDS_PUBLISH_NAME_TAKEN = 40,
+    // Another publish is writing the folder; %s: the folder.
+    IDS_PUBLISH_FOLDER_BUSY = 41,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -7,7 +7,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -213,6 +215,45 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
     return FileResult::Success();
 }
 
+std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativePath,
+                                                    std::uint64_t maxBytes,
+                                                    std::string* error) const {
+    const std::string shown = m_path + relativePath;
+    std::vector<std::string> levels;
+    std::string why;
+    auto fail = [&](const std::string& reason) -> std::optional<std::string> {
+        if (error)
+            *error = shown + ": " + reason;
+        return std::nullopt;
+    };
+    if (!SplitLevels(relativePath, levels))
+        return fail("not a plain file path");
+    Descriptor folder(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, why));
+    if (folder.Get() < 0)
+        return fail(why);
+    Descriptor file(::openat(folder.Get(), levels.back().c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0)
+        return fail(errno == ELOOP ? "it is a link" : std::strerror(errno));
+    struct stat st {};
+    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return fail("not an ordinary file");
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return fail("too large");
+    std::string data(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(file.Get(), &data[got], data.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+    return data;
+}
+
 bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     std::vector<std::string> levels;
     std::string error;
@@ -228,6 +269,52 @@ bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
         return false;
     return ::unlinkat(folder.Get(), levels.back().c_str(), 0) == 0;
+}
+
+FolderLock::~FolderLock() {
+    if (m_fd >= 0) {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        FolderLock gone(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+std::optional<FolderLock> ConfinedFolder::Lock(std::chrono::milliseconds wait, bool* busy,
+                                               std::string* error) const {
+    if (busy)
+        *busy = false;
+    // A descriptor of its own: flock belongs to the open file, so two openers of one folder
+    // (two threads or two programs) exclude each other.
+    Descriptor fd(::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        if (error)
+            *error = m_path + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
+            return FolderLock(fd.Release());
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            if (error)
+                *error = m_path + ": cannot be locked: " + std::strerror(errno);
+            return std::nullopt;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            if (busy)
+                *busy = true;
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) const {
