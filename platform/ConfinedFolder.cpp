@@ -215,45 +215,6 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
     return FileResult::Success();
 }
 
-std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativePath,
-                                                    std::uint64_t maxBytes,
-                                                    std::string* error) const {
-    const std::string shown = m_path + relativePath;
-    std::vector<std::string> levels;
-    std::string why;
-    auto fail = [&](const std::string& reason) -> std::optional<std::string> {
-        if (error)
-            *error = shown + ": " + reason;
-        return std::nullopt;
-    };
-    if (!SplitLevels(relativePath, levels))
-        return fail("not a plain file path");
-    Descriptor folder(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, why));
-    if (folder.Get() < 0)
-        return fail(why);
-    Descriptor file(::openat(folder.Get(), levels.back().c_str(),
-                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0)
-        return fail(errno == ELOOP ? "it is a link" : std::strerror(errno));
-    struct stat st {};
-    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return fail("not an ordinary file");
-    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
-        return fail("too large");
-    std::string data(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(file.Get(), &data[got], data.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    data.resize(got);
-    return data;
-}
-
 bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     std::vector<std::string> levels;
     std::string error;
@@ -315,6 +276,55 @@ std::optional<FolderLock> ConfinedFolder::Lock(std::chrono::milliseconds wait, b
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativePath,
+                                                    std::uint64_t maxBytes) const {
+    std::vector<std::string> levels;
+    std::string error;
+    if (!SplitLevels(relativePath, levels))
+        return std::nullopt;
+    Descriptor folder;
+    folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+    if (folder.Get() < 0)
+        return std::nullopt;
+    Descriptor file(::openat(folder.Get(), levels.back().c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return std::nullopt;
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes)
+            return std::nullopt;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+bool ConfinedFolder::RemoveEmptyFolder(const std::string& relativeFolder) const {
+    std::vector<std::string> levels;
+    std::string error;
+    if (!SplitLevels(relativeFolder, levels))
+        return false;
+    Descriptor folder;
+    folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+    if (folder.Get() < 0)
+        return false;
+    struct stat st {};
+    if (::fstatat(folder.Get(), levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(st.st_mode))
+        return false;
+    return ::unlinkat(folder.Get(), levels.back().c_str(), AT_REMOVEDIR) == 0;
 }
 
 int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) const {

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "publish/PlayerBundle.h"
+#include "publish/PublishManifest.h"
 
 #include <climits>
 #include <cstdio>
@@ -96,6 +97,7 @@ std::string PublishNameCollision(const std::string& name, const std::string& swf
                                  kPlayerFolderName,
                                  "fs_aux.html",
                                  "swfobject.js",
+                                 kPublishManifestName,
                                  base + "_html5.zip",
                                  base + "_backup.png"};
     for (const std::string& output : fixed)

@@ -118,7 +118,7 @@ struct GtkShell::FolderServer {
             status = "400 Bad Request";
             body = "bad request";
         } else if (request.status == PreviewRequest::Status::File && served && !expired) {
-            if (auto data = served->ReadFile(request.path, kMaxServedFile, nullptr)) {
+            if (auto data = served->ReadFile(request.path, kMaxServedFile)) {
                 status = "200 OK";
                 type = ContentType(request.path);
                 body = std::move(*data);

@@ -89,6 +89,7 @@ class PublishFaults(unittest.TestCase):
             ("--page", "template.xml"), ("--xml", "BANNER.SWF"), ("--page", "Res"),
             ("--xml", "html5"), ("--page", "ruffle"), ("--xml", "300x250"),
             ("--xml", "swfobject.js"), ("--page", "x.html.pennoria-tmp-abc123"),
+            ("--xml", ".pennoria-published"),
         ]
         for option, name in refused:
             with self.subTest(name=name):
