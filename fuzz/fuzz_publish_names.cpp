@@ -3,6 +3,7 @@
 // folder, differ from each other and from every other output of the publish (case aside).
 #include "platform/FileSystem.h"
 #include "publish/PlayerBundle.h"
+#include "publish/PublishManifest.h"
 #include "publish/PublishRequest.h"
 
 #include <cstdint>
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                              kPlayerFolderName,
                                              "fs_aux.html",
                                              "swfobject.js",
+                                             kPublishManifestName,
                                              base + "_html5.zip",
                                              base + "_backup.png"};
     for (std::size_t i = 0; i < names.size(); ++i) {
