@@ -221,7 +221,9 @@ class DomSurface implements BannerSurface {
 		picture.src = url;
 	}
 
-	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
+	// The model's lines as they are (no wrapping again), without kerning or ligatures, which
+	// the model's measure leaves out.
+	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
 		var layer = fresh(index, width, height);
 		var text = Browser.document.createDivElement();
 		var s = text.style;
@@ -232,11 +234,12 @@ class DomSurface implements BannerSurface {
 		setFont(s, e, fontSize);
 		s.lineHeight = px(fontSize * e.lineHeight);
 		s.textAlign = e.align;
-		s.whiteSpace = "pre-wrap";
-		s.overflowWrap = "break-word";
+		s.whiteSpace = "pre";
+		untyped s.fontKerning = "none";
+		untyped s.fontVariantLigatures = "none";
 		if (e.shadowColor != null)
 			s.textShadow = px(e.shadowX) + " " + px(e.shadowY) + " " + px(e.shadowBlur) + " " + css(e.shadowColor);
-		text.textContent = e.label;
+		text.textContent = lines.join("\n");
 		layer.appendChild(text);
 	}
 
@@ -252,6 +255,8 @@ class DomSurface implements BannerSurface {
 		s.textAlign = "center";
 		s.whiteSpace = "pre";
 		s.lineHeight = "normal";
+		untyped s.fontKerning = "none";
+		untyped s.fontVariantLigatures = "none";
 		setFont(s, e, fontSize);
 		s.cursor = "pointer";
 		var label = Browser.document.createSpanElement();
