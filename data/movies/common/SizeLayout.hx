@@ -608,13 +608,12 @@ class SizeLayout {
 			var index = doc.sizeIndexFor(w, h);
 			var laid:Array<LayoutNote> = [];
 			if (index < 0) {
-				index = doc.sizes.length;
-				var added = doc.addSize(w, h);
-				if (added < 0) {
+				if (doc.sizes.length >= BannerDocument.MAX_SIZES) {
 					notes.push("too many sizes: " + w + "x" + h);
 					continue;
 				}
-				laid = SizeLayout.apply(doc, 0, added);
+				doc.sizes.push(new BannerSize(w, h));
+				laid = SizeLayout.apply(doc, 0, doc.sizes.length - 1);
 			} else if (relayout && index > 0) {
 				laid = SizeLayout.apply(doc, 0, index);
 			}

@@ -25,7 +25,9 @@ class TextFit {
 	// A character no shipped face has is drawn by a fallback face: about this wide (em).
 	static inline var UNKNOWN_WIDTH = 0.6;
 
-	static var faces:Array<Array<Float>> = null; // per face: em widths in the order of RANGES
+	// Per face: em widths indexed by code point up to the last of RANGES (-1: no glyph).
+	static var faces:Array<Array<Float>> = null;
+	static var lastCode = 0;
 
 	// The smallest legible text on a banner of that height.
 	public static function legible(bannerHeight:Int):Int {
@@ -39,32 +41,53 @@ class TextFit {
 		return family + "-" + (bold ? (italic ? "BoldItalic" : "Bold") : (italic ? "Italic" : "Regular"));
 	}
 
+	// The faces by family (Liberation Sans, Liberation Serif, DejaVu Sans) and style (regular,
+	// bold, italic, bold italic).
+	static var byStyle:Array<Array<Float>> = null;
+
 	static function face(font:String, bold:Bool, italic:Bool):Array<Float> {
+		if (byStyle == null) {
+			load();
+			byStyle = [];
+			for (family in ["Liberation Sans", "Liberation Serif", "DejaVu Sans"])
+				for (style in 0...4) {
+					var i = FontMetrics.KEYS.indexOf(faceKey(family, style & 1 != 0, style & 2 != 0));
+					byStyle.push(i < 0 ? null : faces[i]);
+				}
+		}
+		var family = font == "Liberation Serif" ? 1 : (font == "DejaVu Sans" ? 2 : 0);
+		return byStyle[family * 4 + (bold ? 1 : 0) + (italic ? 2 : 0)];
+	}
+
+	static function load() {
 		if (faces == null) {
 			faces = [];
+			var r = FontMetrics.RANGES;
+			lastCode = r[r.length - 1];
 			for (i in 0...FontMetrics.KEYS.length) {
-				var units = FontMetrics.UNITS[i];
-				faces.push([for (w in FontMetrics.WIDTHS[i]) w < 0 ? -1.0 : w / units]);
+				var units = FontMetrics.UNITS[i], widths = FontMetrics.WIDTHS[i];
+				var table:Array<Float> = [];
+				for (c in 0...lastCode + 1)
+					table.push(-1.0);
+				var at = 0, j = 0;
+				while (j < r.length) {
+					for (c in r[j]...r[j + 1] + 1) {
+						var w = widths[at++];
+						table[c] = w < 0 ? -1.0 : w / units;
+					}
+					j += 2;
+				}
+				faces.push(table);
 			}
 		}
-		var i = FontMetrics.KEYS.indexOf(faceKey(font, bold, italic));
-		return i < 0 ? null : faces[i];
 	}
 
 	// The advance of one character in em.
-	static function advance(table:Array<Float>, code:Int):Float {
+	static inline function advance(table:Array<Float>, code:Int):Float {
 		if (code == 9)
 			code = 32;
-		var r = FontMetrics.RANGES, offset = 0, i = 0;
-		while (i < r.length) {
-			if (code >= r[i] && code <= r[i + 1]) {
-				var w = table == null ? -1 : table[offset + code - r[i]];
-				return w < 0 ? UNKNOWN_WIDTH : w;
-			}
-			offset += r[i + 1] - r[i] + 1;
-			i += 2;
-		}
-		return UNKNOWN_WIDTH;
+		var w = table == null || code < 0 || code > lastCode ? -1.0 : table[code];
+		return w < 0 ? UNKNOWN_WIDTH : w;
 	}
 
 	// The width of a line of text in pixels.
@@ -79,62 +102,73 @@ class TextFit {
 	// The text broken into lines no wider than maxWidth (line breaks in the text are kept).
 	public static function wrap(text:String, font:String, bold:Bool, italic:Bool, size:Float, maxWidth:Float):Array<String> {
 		var table = face(font, bold, italic);
-		var measure = function(s:String):Float {
-			var em = 0.0;
-			for (i in 0...s.length)
-				em += advance(table, StringTools.fastCodeAt(s, i));
-			return em * size;
-		};
+		if (text.indexOf("\r") >= 0)
+			text = text.split("\r\n").join("\n");
 		var lines:Array<String> = [];
-		for (paragraph in text.split("\r\n").join("\n").split("\n"))
-			wrapParagraph(paragraph, measure, maxWidth, lines);
+		var limit = size > 0 ? maxWidth / size : 0;
+		var start = 0;
+		while (true) {
+			var end = text.indexOf("\n", start);
+			if (end < 0)
+				end = text.length;
+			wrapRange(text, start, end, table, limit, lines);
+			if (end >= text.length)
+				break;
+			start = end + 1;
+		}
 		return lines;
 	}
 
-	static function wrapParagraph(text:String, measure:String->Float, maxWidth:Float, lines:Array<String>) {
-		// Words with the spaces before them: "a  b" is ["a", "  b"].
-		var words:Array<String> = [];
-		var start = 0;
-		for (i in 1...text.length)
-			if (isSpace(StringTools.fastCodeAt(text, i)) && !isSpace(StringTools.fastCodeAt(text, i - 1))) {
-				words.push(text.substring(start, i));
-				start = i;
-			}
-		words.push(text.substring(start));
-		var line = "";
-		for (word in words) {
-			var candidate = line + word;
-			if (line == "" || measure(trimEnd(candidate)) <= maxWidth) {
-				line = candidate;
+	// The lines of text[from, to) (no line break inside), each at most limit em wide. A word goes
+	// with the spaces before it; advances add up (no kerning), so a line grows word by word.
+	static function wrapRange(text:String, from:Int, to:Int, table:Array<Float>, limit:Float, lines:Array<String>) {
+		var lineStart = from, lineEnd = from;
+		var width = 0.0; // em from lineStart to lineEnd
+		var i = from;
+		while (i < to) {
+			var spaces = 0.0, glyphs = 0.0;
+			while (i < to && isSpace(StringTools.fastCodeAt(text, i)))
+				spaces += advance(table, StringTools.fastCodeAt(text, i++));
+			var wordStart = i;
+			while (i < to && !isSpace(StringTools.fastCodeAt(text, i)))
+				glyphs += advance(table, StringTools.fastCodeAt(text, i++));
+			if (wordStart == i)
+				break; // spaces at the end take no room
+			if (lineEnd > lineStart && width + spaces + glyphs > limit) {
+				lines.push(text.substring(lineStart, lineEnd));
+				lineStart = wordStart;
+				width = glyphs;
 			} else {
-				lines.push(trimEnd(line));
-				line = StringTools.ltrim(word);
+				width += spaces + glyphs;
 			}
+			lineEnd = i;
 			// A word wider than the whole line on its own breaks inside.
-			while (measure(trimEnd(line)) > maxWidth && trimEnd(line).length > 1) {
-				var cut = breakInside(line, measure, maxWidth);
-				lines.push(trimEnd(line.substr(0, cut)));
-				line = StringTools.ltrim(line.substr(cut));
+			while (width > limit && lineEnd - lineStart > 1) {
+				var cut = breakInside(text, lineStart, lineEnd, table, limit);
+				lines.push(text.substring(lineStart, cut));
+				lineStart = cut;
+				width = 0;
+				for (j in cut...lineEnd)
+					width += advance(table, StringTools.fastCodeAt(text, j));
 			}
 		}
-		lines.push(trimEnd(line));
+		lines.push(text.substring(lineStart, lineEnd));
 	}
 
-	// Where an over-long line breaks: after the last hyphen inside a word that leaves a part that
-	// fits, else after the last character that fits (at least one).
-	static function breakInside(line:String, measure:String->Float, maxWidth:Float):Int {
-		var best = -1;
-		for (i in 1...line.length - 1) {
-			if (StringTools.fastCodeAt(line, i) == "-".code && isWordChar(StringTools.fastCodeAt(line, i - 1))
-				&& isWordChar(StringTools.fastCodeAt(line, i + 1)) && measure(line.substr(0, i + 1)) <= maxWidth)
+	// Where an over-long line text[from, to) breaks: after the last hyphen inside a word that
+	// leaves a part that fits, else after the last character that fits (at least one).
+	static function breakInside(text:String, from:Int, to:Int, table:Array<Float>, limit:Float):Int {
+		var best = -1, fitting = from + 1, width = 0.0;
+		for (i in from...to) {
+			width += advance(table, StringTools.fastCodeAt(text, i));
+			if (width > limit)
+				break;
+			fitting = i + 1;
+			if (i > from && i < to - 1 && StringTools.fastCodeAt(text, i) == "-".code && isWordChar(StringTools.fastCodeAt(text, i - 1))
+				&& isWordChar(StringTools.fastCodeAt(text, i + 1)))
 				best = i + 1;
 		}
-		if (best > 0)
-			return best;
-		var n = 1;
-		while (n < line.length && measure(line.substr(0, n + 1)) <= maxWidth)
-			n++;
-		return n;
+		return best > 0 ? best : fitting;
 	}
 
 	static inline function isSpace(c:Int):Bool {

@@ -82,6 +82,8 @@ class SizesPanel extends Sprite {
         y += 28;
         place(commandButton("sizes.relayout", "relayoutSize", half), PAD, y);
         place(commandButton("sizes.copyLayout", "copyLayout", half), PAD + half + 4, y);
+        y += 28;
+        place(commandButton("sizes.all", "allSizes", half), PAD, y);
         panelHeight = y + 36;
         var g = graphics;
         g.clear();
