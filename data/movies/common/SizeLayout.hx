@@ -587,10 +587,12 @@ class SizeLayout {
 
 	// The project text with the sizes added (each "WxH") by the automatic layout from the first
 	// size; sizes it already has are laid out again only with relayout. Answers the new text and
-	// a line per size and element left out or not fitting.
-	public static function layoutProject(text:String, sizes:Array<String>, relayout:Bool):{project:String, notes:Array<String>} {
+	// a line per size and element left out or not fitting; refused: a size was not understood or
+	// found no room among the project's sizes.
+	public static function layoutProject(text:String, sizes:Array<String>, relayout:Bool):{project:String, notes:Array<String>, refused:Bool} {
 		var doc = BannerDocument.parse(text);
 		var notes:Array<String> = [];
+		var refused = false;
 		if (doc.version < 2) {
 			// A version-1 project is converted, as the editor does when it opens one.
 			doc.legacy = null;
@@ -603,6 +605,7 @@ class SizeLayout {
 			if (w == null || h == null || w < ProjectRules.MIN_SIDE || h < ProjectRules.MIN_SIDE || w > ProjectRules.MAX_SIDE
 				|| h > ProjectRules.MAX_SIDE) {
 				notes.push("not a size: " + word);
+				refused = true;
 				continue;
 			}
 			var index = doc.sizeIndexFor(w, h);
@@ -610,6 +613,7 @@ class SizeLayout {
 			if (index < 0) {
 				if (doc.sizes.length >= BannerDocument.MAX_SIZES) {
 					notes.push("too many sizes: " + w + "x" + h);
+					refused = true;
 					continue;
 				}
 				doc.sizes.push(new BannerSize(w, h));
@@ -620,6 +624,6 @@ class SizeLayout {
 			for (n in laid)
 				notes.push(n.width + "x" + n.height + " " + n.id + ": " + (n.what == "omitted" ? "left out, no room" : "text does not fit"));
 		}
-		return {project: doc.toXml(), notes: notes};
+		return {project: doc.toXml(), notes: notes, refused: refused};
 	}
 }
