@@ -30,7 +30,6 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "editor"))
 import browser  # noqa: E402
 import editor_browser_test as editor_harness  # noqa: E402
-import test_layout_sizes as layout_sizes  # noqa: E402
 
 # The editor's window: wide and tall enough that the canvas shows the largest example sizes
 # (728x90, 160x600) beside the panels and above the timeline without scaling them down.
@@ -49,26 +48,6 @@ def publish(cli, project, out, env):
     if run.returncode != 0:
         raise AssertionError("publish of %s failed: %s %s" % (project, run.stdout, run.stderr))
     return os.path.join(out, "banner")
-
-
-def laid_out_design(cli, root, env):
-    """The 300 x 250 design of test_layout_sizes given the standard sizes by pennoria-cli
-    layout: every renderer must draw the automatic layout's places and fitted lines alike."""
-    folder = os.path.join(root, "design", "campaign")
-    os.makedirs(folder)
-    browser.write_png(os.path.join(folder, "logo.png"), 160, 80,
-                      lambda x, y: (20, 40, 90) if 20 < x < 140 and 20 < y < 60 else (255, 255, 255))
-    design = os.path.join(folder, "design.pbf")
-    with open(design, "w", encoding="utf-8") as f:
-        f.write(layout_sizes.DESIGN.format(headline=layout_sizes.SHORT[0],
-                                           subline=layout_sizes.SHORT[1], fit=""))
-    laid = os.path.join(folder, "campaign.pbf")
-    run = subprocess.run([cli, "layout", design, "--sizes",
-                          ",".join("%dx%d" % s for s in layout_sizes.SIZES), "--output", laid],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
-    if run.returncode != 0:
-        raise AssertionError("layout of the design failed: %s %s" % (run.stdout, run.stderr))
-    return laid
 
 
 def sizes_of(project):
@@ -194,7 +173,6 @@ def main():
         harness = editor_harness.Server(root)
         chromium = browser.Browser(300, 250)
         try:
-            projects = projects + [laid_out_design(cli, root, env)]
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
                 # The last loop ends on the same frame as the first, so the pages play one loop.
