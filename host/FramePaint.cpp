@@ -2,19 +2,18 @@
 #include "host/FramePaint.h"
 
 #include "platform/Text.h"
-
-#include <pugixml.hpp>
+#include "xml/XmlDocument.h"
 
 namespace pennoria::host {
 
 struct SkinDescription::Document {
-    pugi::xml_document xml;
+    CXmlDocument xml;
 };
 
 bool SkinDescription::LoadFile(const std::string& path) {
     auto doc = std::make_shared<Document>();
     m_document.reset();
-    if (!doc->xml.load_file(path.c_str()))
+    if (!doc->xml.LoadFile(path))
         return false;
     m_document = std::move(doc);
     return true;
@@ -23,41 +22,16 @@ bool SkinDescription::LoadFile(const std::string& path) {
 bool SkinDescription::LoadText(const std::string& xmlText) {
     auto doc = std::make_shared<Document>();
     m_document.reset();
-    if (!doc->xml.load_buffer(xmlText.data(), xmlText.size()))
+    if (!doc->xml.LoadText(xmlText))
         return false;
     m_document = std::move(doc);
     return true;
 }
 
-namespace {
-
-void AppendText(const pugi::xml_node& node, std::string& out) {
-    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
-        out += node.value();
-        return;
-    }
-    for (const pugi::xml_node& child : node.children())
-        AppendText(child, out);
-}
-
-} // namespace
-
 std::optional<std::string> SkinDescription::NodeText(const char* query) const {
-    if (!m_document)
-        return std::nullopt;
-    pugi::xpath_node found;
-    try {
-        found = m_document->xml.select_node(query);
-    } catch (const pugi::xpath_exception&) {
-        return std::nullopt;
-    }
-    if (!found)
-        return std::nullopt;
     std::string text;
-    if (found.attribute())
-        text = found.attribute().value();
-    else
-        AppendText(found.node(), text);
+    if (!m_document || m_document->xml.GetNodeText(query, text) != 0)
+        return std::nullopt;
     // File names are written on their own lines in the description; the surrounding white
     // space is layout, not part of the name.
     return platform::Trim(text);

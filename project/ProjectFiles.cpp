@@ -6,8 +6,7 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-
-#include <pugixml.hpp>
+#include "xml/XmlDocument.h"
 
 #include <vector>
 
@@ -97,38 +96,10 @@ std::string RelocateImagePath(const std::string& image, const std::string& fromP
 
 std::string RelocateImagePaths(const std::string& text, const std::string& fromProject,
                                const std::string& projectPath) {
-    pugi::xml_document document;
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
-                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
-                                  pugi::parse_ws_pcdata;
-    if (!document.load_buffer(text.data(), text.size(), kOptions, pugi::encoding_utf8))
-        return text;
-    const pugi::xml_node root = document.document_element();
-    std::vector<pugi::xml_attribute> paths;
-    if (pugi::xml_attribute img = root.attribute("img"))
-        paths.push_back(img);
-    for (pugi::xml_node image : root.child("elements").children("image"))
-        if (pugi::xml_attribute src = image.attribute("src"))
-            paths.push_back(src);
-    bool changed = false;
-    for (pugi::xml_attribute& attribute : paths) {
-        const std::string relocated =
-            RelocateImagePath(attribute.value(), fromProject, projectPath);
-        if (relocated != attribute.value()) {
-            attribute.set_value(relocated.c_str());
-            changed = true;
-        }
-    }
-    if (!changed)
-        return text;
-    struct Collect : pugi::xml_writer {
-        std::string bytes;
-        void write(const void* data, std::size_t size) override {
-            bytes.append(static_cast<const char*>(data), size);
-        }
-    } out;
-    document.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.bytes;
+    auto relocated = RewriteAttributeValues(
+        text, "/*/@img | /*/elements/image/@src",
+        [&](const std::string& path) { return RelocateImagePath(path, fromProject, projectPath); });
+    return relocated ? *relocated : text;
 }
 
 CProjectFiles::CProjectFiles(platform::IDialogs& dialogs, platform::IHostWindow& window,

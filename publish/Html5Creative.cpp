@@ -5,8 +5,8 @@
 #include "publish/BannerStill.h"
 #include "publish/FontSubset.h"
 #include "publish/PublishImage.h"
+#include "xml/XmlDocument.h"
 
-#include <pugixml.hpp>
 #include <zip.h>
 
 #include <algorithm>
@@ -186,50 +186,35 @@ CreativeExtras MakeExtras(const CreativeInput& input, const BannerDocument& docu
         return extras;
     extras.styleSheet = MakeFontFaceRules(document, input.fontFolder);
 
-    pugi::xml_document xml;
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration |
-                                  pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi |
-                                  pugi::parse_ws_pcdata;
-    if (!xml.load_buffer(input.projectXml.data(), input.projectXml.size(), kOptions,
-                         pugi::encoding_utf8))
-        return extras;
     std::vector<std::string> taken = {kPage,       kScript,      kStyleSheet, "image.png",
                                       "image.jpg", "image.jpeg", "image.gif"};
     const std::size_t room = kMaxCreativeFiles - 4; // page, script, image, style sheet
     std::map<std::string, std::string> names;       // src -> the creative's file
-    for (pugi::xml_node image : xml.document_element().child("elements").children("image")) {
-        pugi::xml_attribute src = image.attribute("src");
-        const std::string source = src.value();
-        auto named = names.find(source);
-        if (named == names.end()) {
-            std::string name;
-            auto file = input.elementImages.find(source);
-            if (file != input.elementImages.end() && extras.pictures.size() < room) {
-                auto bytes =
-                    platform::ReadWholeFile(file->second, nullptr, kCreativeSizeLimit * 64);
-                const ImageKind kind = bytes ? DetectImageKind(*bytes) : ImageKind::NotAnImage;
-                if (kind != ImageKind::NotAnImage) {
-                    name = PublishedImageName(FileNameOf(source), kind, taken);
-                    taken.push_back(name);
-                    extras.pictures.push_back({name, std::move(*bytes)});
+    auto rewritten = RewriteAttributeValues(
+        input.projectXml, "/*/elements/image/@src", [&](const std::string& source) {
+            auto named = names.find(source);
+            if (named == names.end()) {
+                std::string name;
+                auto file = input.elementImages.find(source);
+                if (file != input.elementImages.end() && extras.pictures.size() < room) {
+                    auto bytes =
+                        platform::ReadWholeFile(file->second, nullptr, kCreativeSizeLimit * 64);
+                    const ImageKind kind = bytes ? DetectImageKind(*bytes) : ImageKind::NotAnImage;
+                    if (kind != ImageKind::NotAnImage) {
+                        name = PublishedImageName(FileNameOf(source), kind, taken);
+                        taken.push_back(name);
+                        extras.pictures.push_back({name, std::move(*bytes)});
+                    }
                 }
+                if (name.empty() && file != input.elementImages.end())
+                    ++extras.picturesLeftOut;
+                named = names.emplace(source, name).first;
             }
-            if (name.empty() && file != input.elementImages.end())
-                ++extras.picturesLeftOut;
-            named = names.emplace(source, name).first;
-        }
-        // A picture the creative does not carry is not asked for.
-        if (src)
-            src.set_value(named->second.c_str());
-    }
-    struct Collect : pugi::xml_writer {
-        std::string bytes;
-        void write(const void* data, std::size_t size) override {
-            bytes.append(static_cast<const char*>(data), size);
-        }
-    } out;
-    xml.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    extras.projectXml = std::move(out.bytes);
+            // A picture the creative does not carry is not asked for.
+            return named->second;
+        });
+    if (rewritten)
+        extras.projectXml = std::move(*rewritten);
     return extras;
 }
 

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
@@ -173,7 +174,8 @@ std::optional<pugi::xml_encoding> FileEncoding(std::string_view bytes) {
     return std::nullopt;
 }
 
-// Well-formed beyond what pugixml checks: exactly one root element and no text beside it.
+// Well-formed beyond what pugixml checks: exactly one root element and no text beside it (white
+// space, kept when the parse keeps it, is layout).
 bool HasSingleRoot(const pugi::xml_document& doc) {
     int elements = 0;
     for (pugi::xml_node child : doc.children()) {
@@ -182,6 +184,10 @@ bool HasSingleRoot(const pugi::xml_document& doc) {
             ++elements;
             break;
         case pugi::node_pcdata:
+            if (std::string_view(child.value()).find_first_not_of(" \t\r\n") !=
+                std::string_view::npos)
+                return false;
+            break;
         case pugi::node_cdata:
             return false;
         default:
@@ -260,8 +266,8 @@ const char* const kNotWellFormed = "the text is not well-formed XML";
 
 // Parses into doc; on failure doc is empty and why says what was wrong.
 bool Parse(pugi::xml_document& doc, const void* data, size_t size, pugi::xml_encoding encoding,
-           std::string& why) {
-    pugi::xml_parse_result result = doc.load_buffer(data, size, kParseOptions, encoding);
+           std::string& why, unsigned options = kParseOptions) {
+    pugi::xml_parse_result result = doc.load_buffer(data, size, options, encoding);
     why.clear();
     if (!result || !HasSingleRoot(doc) || !HasUniqueAttributes(doc))
         why = kNotWellFormed;
@@ -344,7 +350,55 @@ std::string Serialize(const pugi::xml_document& doc, pugi::xml_encoding encoding
     return std::move(writer.text);
 }
 
+// A text read to be handed on: white space between elements is kept too.
+bool ParseText(pugi::xml_document& doc, std::string_view text) {
+    std::string why;
+    return IsValidUtf8(text) && Parse(doc, text.data(), text.size(), pugi::encoding_utf8, why,
+                                      kParseOptions | pugi::parse_ws_pcdata);
+}
+
 } // namespace
+
+std::vector<std::string> SelectAttributeValues(std::string_view text, const std::string& query) {
+    std::vector<std::string> values;
+    pugi::xml_document doc;
+    if (!ParseText(doc, text))
+        return values;
+    if (auto matches = SelectAll(doc, query))
+        for (const pugi::xpath_node& match : *matches)
+            if (match.attribute())
+                values.emplace_back(match.attribute().value());
+    return values;
+}
+
+std::optional<std::string>
+RewriteAttributeValues(std::string_view text, const std::string& query,
+                       const std::function<std::string(const std::string&)>& rewrite) {
+    pugi::xml_document doc;
+    if (!ParseText(doc, text))
+        return std::nullopt;
+    auto matches = SelectAll(doc, query);
+    if (!matches)
+        return std::nullopt;
+    bool changed = false;
+    for (const pugi::xpath_node& match : *matches) {
+        pugi::xml_attribute attribute = match.attribute();
+        if (!attribute)
+            continue;
+        const std::string value = rewrite(attribute.value());
+        if (value == attribute.value())
+            continue;
+        if (!IsValidUtf8(value) || value.find('\0') != std::string::npos ||
+            !attribute.set_value(value.c_str()))
+            return std::nullopt;
+        changed = true;
+    }
+    if (!changed)
+        return std::string(text);
+    StringWriter writer;
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.text);
+}
 
 CXmlDocument::CXmlDocument() : m_document(std::make_unique<pugi::xml_document>()) {}
 

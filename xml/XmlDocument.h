@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pugi {
@@ -69,5 +72,21 @@ private:
     std::string m_lastSaveError;
     std::string m_lastLoadError;
 };
+
+// Texts handed on, such as a project text on its way to a published file: a few attributes are
+// read or rewritten and everything else (white space, comments, the declaration) stays as written.
+// Both refuse text that is not well-formed UTF-8 XML, as CXmlDocument::LoadText does.
+
+// The values of the attributes an XPath query selects ("/*/elements/image/@src"), in document
+// order; nothing when the text is refused or the query does not select a node set.
+std::vector<std::string> SelectAttributeValues(std::string_view text, const std::string& query);
+
+// Sets every attribute the query selects to rewrite(its value), in document order, and returns
+// the text written again as UTF-8 without indentation and without an added declaration; the text
+// itself when no value changed; nothing when the text is refused, the query fails or a new value
+// is not valid UTF-8.
+std::optional<std::string>
+RewriteAttributeValues(std::string_view text, const std::string& query,
+                       const std::function<std::string(const std::string&)>& rewrite);
 
 } // namespace pennoria

@@ -2,8 +2,7 @@
 #include "host/player/PlayerScheme.h"
 
 #include "platform/Text.h"
-
-#include <pugixml.hpp>
+#include "xml/XmlDocument.h"
 
 #include <cerrno>
 #include <climits>
@@ -126,12 +125,8 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
 
 std::vector<std::string> ProjectImagePaths(const std::string& projectPath, std::string_view text) {
     std::vector<std::string> images;
-    pugi::xml_document document;
-    if (!document.load_buffer(text.data(), text.size(), pugi::parse_default))
-        return images;
     std::string folder = projectPath.substr(0, projectPath.rfind('/') + 1);
-    for (const pugi::xpath_node& found : document.select_nodes("//@img")) {
-        std::string name = found.attribute().value();
+    for (std::string name : SelectAttributeValues(text, "//@img")) {
         for (char& c : name)
             if (c == '\\')
                 c = '/';

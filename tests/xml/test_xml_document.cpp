@@ -312,3 +312,42 @@ TEST(XmlLoad, NestingLimitAndDeepDocumentsSavedWithoutIndentation) {
     ASSERT_TRUE(shallow.SaveToText(saved));
     EXPECT_NE(saved.find("\n\t\t<c />"), std::string::npos) << saved; // indented as before
 }
+
+// A project text on its way to a published file: only the selected attributes change, and the
+// rest (white space, comments, the declaration, other attributes of the same name) stays.
+TEST(XmlHandOn, RewriteKeepsEverythingButTheSelectedValues) {
+    const std::string text = "<?xml version=\"1.0\"?>\n<banner img=\"bg.png\">\n  <!-- kept -->\n"
+                             "  <elements><image src=\"a.png\"/><text img=\"x\">  </text>"
+                             "<image src=\"b.png\"/></elements>\n</banner>";
+    std::vector<std::string> seen;
+    auto out = RewriteAttributeValues(text, "/*/@img | /*/elements/image/@src",
+                                      [&](const std::string& value) {
+                                          seen.push_back(value);
+                                          return "res/" + value;
+                                      });
+    ASSERT_TRUE(out);
+    EXPECT_EQ(seen, (std::vector<std::string>{"bg.png", "a.png", "b.png"}));
+    EXPECT_EQ(*out, "<?xml version=\"1.0\"?>\n<banner img=\"res/bg.png\">\n  <!-- kept -->\n"
+                    "  <elements><image src=\"res/a.png\"/><text img=\"x\">  </text>"
+                    "<image src=\"res/b.png\"/></elements>\n</banner>");
+    EXPECT_EQ(SelectAttributeValues(*out, "//@img"),
+              (std::vector<std::string>{"res/bg.png", "x"}));
+
+    // Nothing changed: the very text comes back, not a re-serialized one.
+    const std::string spaced = "<banner  img='a.png' />";
+    EXPECT_EQ(RewriteAttributeValues(spaced, "//@img", [](const std::string& v) { return v; }),
+              spaced);
+}
+
+TEST(XmlHandOn, RefusedTextsAndValues) {
+    auto same = [](const std::string& v) { return v + "!"; };
+    for (const std::string bad : {"<a x='1'>", "<a x='1' x='2'/>", "<a/><b/>", "text<a/>",
+                                  "<a x='\xFF'/>", ""}) {
+        EXPECT_FALSE(RewriteAttributeValues(bad, "//@x", same)) << bad;
+        EXPECT_TRUE(SelectAttributeValues(bad, "//@x").empty()) << bad;
+    }
+    EXPECT_FALSE(RewriteAttributeValues("<a x='1'/>", "//@x[", same)); // not a query
+    // A new value that is not UTF-8 (a lone surrogate's bytes) is never written.
+    EXPECT_FALSE(RewriteAttributeValues("<a x='1'/>", "//@x",
+                                        [](const std::string&) { return "\xED\xA0\x80"; }));
+}
