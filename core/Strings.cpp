@@ -80,6 +80,10 @@ std::string BuiltInString(int id) {
         return "cannot read %s: %s";
     case IDS_PUBLISH_CANNOT_RESIZE:
         return "the banner movie %s cannot be resized: %s";
+    case IDS_PUBLISH_IMAGE_TOO_LARGE:
+        return "The image %s cannot be published: it is %s pixels, and pictures of at most 16 "
+               "megapixels (4096 x 4096, at most 16384 on a side) are published. Make it smaller "
+               "with an image editor.";
     default:
         return {};
     }

@@ -29,6 +29,8 @@ enum StringId : int {
     IDS_HELP_NO_VIEWER = 30,
     IDS_PUBLISH_CANNOT_READ = 31,
     IDS_PUBLISH_CANNOT_RESIZE = 32,
+    // A picture beyond the pixel budget; %s: the file, its size.
+    IDS_PUBLISH_IMAGE_TOO_LARGE = 40,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -230,6 +230,55 @@ bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     return ::unlinkat(folder.Get(), levels.back().c_str(), 0) == 0;
 }
 
+std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativePath,
+                                                    std::uint64_t maxBytes) const {
+    std::vector<std::string> levels;
+    std::string error;
+    if (!SplitLevels(relativePath, levels))
+        return std::nullopt;
+    Descriptor folder;
+    folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+    if (folder.Get() < 0)
+        return std::nullopt;
+    Descriptor file(::openat(folder.Get(), levels.back().c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return std::nullopt;
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes)
+            return std::nullopt;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+bool ConfinedFolder::RemoveEmptyFolder(const std::string& relativeFolder) const {
+    std::vector<std::string> levels;
+    std::string error;
+    if (!SplitLevels(relativeFolder, levels))
+        return false;
+    Descriptor folder;
+    folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+    if (folder.Get() < 0)
+        return false;
+    struct stat st {};
+    if (::fstatat(folder.Get(), levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(st.st_mode))
+        return false;
+    return ::unlinkat(folder.Get(), levels.back().c_str(), AT_REMOVEDIR) == 0;
+}
+
 int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) const {
     std::vector<std::string> levels;
     std::string error;

@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,14 @@ public:
     // Removes the regular file or link at relativePath (never what a link points to); true when
     // nothing is there afterwards.
     bool RemoveFile(const std::string& relativePath) const;
+    // The contents of the regular file at relativePath, read without following a link at any
+    // level and without blocking on a FIFO; nothing when it is not there, not a regular file,
+    // or larger than maxBytes.
+    std::optional<std::string> ReadFile(const std::string& relativePath,
+                                        std::uint64_t maxBytes) const;
+    // Removes the folder at relativeFolder when it is empty (never through a link); true when it
+    // went.
+    bool RemoveEmptyFolder(const std::string& relativeFolder) const;
     // Removes what interrupted writes left in relativeFolder (empty: this folder): regular
     // files named NAME + kTemporaryMarker + six characters. Returns how many went.
     int RemoveStaleTemporaries(const std::string& relativeFolder) const;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,12 +17,38 @@ struct ImageSize {
     int height = 0;
 };
 
-// The size of a PNG, JPEG, GIF or BMP file; nothing when it cannot be read as an image.
+// The size of a PNG, JPEG or GIF file as it is drawn (a JPEG's orientation applied), read from
+// its header without decoding it; nothing when the header cannot be read.
 std::optional<ImageSize> ReadImageSize(const std::string& path, std::string* error = nullptr);
 
 // The image re-encoded as baseline JPEG at quality (1 to 100), transparent parts on white.
 std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality,
                                       std::string* error = nullptr);
+
+// A picture file decoded once (upright, and only within the pixel budget of
+// platform/PictureHeader.h, checked before the decoder allocates), then scaled and encoded as
+// often as asked without decoding it again. Copies share the pixels.
+class DecodedPicture {
+public:
+    static std::optional<DecodedPicture> Load(const std::string& path,
+                                              std::string* error = nullptr);
+    ~DecodedPicture();
+    DecodedPicture(const DecodedPicture&);
+    DecodedPicture& operator=(const DecodedPicture&);
+
+    ImageSize Size() const;
+    bool HasAlpha() const;
+    // The picture scaled down (never up) to width x height, with a filter fit for reduction.
+    std::optional<DecodedPicture> Scaled(int width, int height) const;
+    // Baseline JPEG at quality (1 to 100), transparent parts on white; PNG keeps transparency.
+    std::optional<std::string> Jpeg(int quality, std::string* error = nullptr) const;
+    std::optional<std::string> Png(std::string* error = nullptr) const;
+
+private:
+    struct Pixels;
+    explicit DecodedPicture(std::shared_ptr<Pixels> pixels);
+    std::shared_ptr<Pixels> m_pixels;
+};
 
 enum class TextAlign { Left, Center, Right };
 

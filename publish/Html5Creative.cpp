@@ -404,8 +404,10 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     }
 
     if (creative.zip.size() > kCreativeSizeLimit && !imageName.empty()) {
+        // Decoded once for every quality tried.
+        const auto decoded = platform::DecodedPicture::Load(input.imagePath);
         for (int quality : kJpegQualities) {
-            auto jpeg = platform::EncodeJpeg(input.imagePath, quality);
+            auto jpeg = decoded ? decoded->Jpeg(quality) : std::nullopt;
             Creative smaller;
             if (!jpeg || !BuildCreative(input, look, extras, "image.jpg", *jpeg, smaller, nullptr))
                 break;

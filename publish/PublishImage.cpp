@@ -2,7 +2,9 @@
 #include "publish/PublishImage.h"
 
 #include "platform/Text.h"
-#include "publish/PublishRequest.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace pennoria {
 
@@ -23,6 +25,31 @@ bool IsInSystemFolder(const std::string& resolvedPath) {
             return true;
     }
     return false;
+}
+
+std::string UrlSafeStem(const std::string& stem) {
+    // Letters, digits, '_' and '-' stay; every run of anything else (blanks, '#', '?', '%',
+    // bytes of non-ASCII characters, dots) becomes one '-'; none at either end.
+    std::string safe;
+    bool gap = false;
+    for (char c : stem) {
+        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '_' || c == '-';
+        if (!kept) {
+            gap = true;
+            continue;
+        }
+        if (gap && !safe.empty())
+            safe += '-';
+        gap = false;
+        safe += c;
+    }
+    // Kept short: some servers and zip tools dislike long names.
+    if (safe.size() > 64)
+        safe.resize(64);
+    while (!safe.empty() && safe.back() == '-')
+        safe.pop_back();
+    return safe.empty() ? "image" : safe;
 }
 
 std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
@@ -51,8 +78,7 @@ std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
             if (given == candidate)
                 extension = sourceName.substr(dot);
     }
-    if (!IsPlainPublishName(stem + extension))
-        stem = "image";
+    stem = UrlSafeStem(stem);
     auto isTaken = [&taken](const std::string& name) {
         for (const std::string& used : taken)
             if (platform::AsciiLower(used) == platform::AsciiLower(name))
@@ -63,6 +89,21 @@ std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
     for (int number = 1; isTaken(name); ++number)
         name = stem + "-image" + (number > 1 ? std::to_string(number) : "") + extension;
     return name;
+}
+
+platform::ImageSize PublishedPictureSize(platform::ImageSize picture,
+                                         const std::vector<PictureDraw>& draws) {
+    double factor = 0;
+    for (const PictureDraw& draw : draws)
+        if (draw.sourceWidth > 0 && draw.sourceHeight > 0)
+            factor = std::max(
+                {factor, draw.boxWidth / draw.sourceWidth, draw.boxHeight / draw.sourceHeight});
+    if (factor <= 0 || 2 * factor >= 1)
+        return picture;
+    auto side = [factor](int length) {
+        return std::clamp(static_cast<int>(std::ceil(2 * factor * length)), 1, length);
+    };
+    return {side(picture.width), side(picture.height)};
 }
 
 } // namespace pennoria

@@ -2,6 +2,8 @@
 // the copy gets.
 #pragma once
 
+#include "platform/Raster.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +18,30 @@ ImageKind DetectImageKind(std::string_view bytes);
 // whose files are never published.
 bool IsInSystemFolder(const std::string& resolvedPath);
 
-// The name the image's copy gets in "res/": the source's file name with the extension of its
-// kind (".png", ".jpg" or ".gif"; a matching one such as ".jpeg" stays), so that a web server
-// never serves it as a page, a script or a movie. A name that is not a plain file name becomes
-// "image"; a name already used by a published file (taken, compared without regard to case)
-// gets "-image" and then a number added.
+// A file name's stem as it may stand in a URL without encoding: ASCII letters, digits, '_' and
+// '-', every run of other characters ("#", "?", "%", blanks, non-ASCII, dots) one '-', at most 64
+// characters; "image" when nothing is left.
+std::string UrlSafeStem(const std::string& stem);
+
+// The name the image's copy gets in "res/" (and in the HTML5 creative): the source's file name
+// with its stem made URL-safe (UrlSafeStem), since pages and movies name it in URLs, and the
+// extension of its kind (".png", ".jpg" or ".gif"; a matching one such as ".jpeg" stays), so that
+// a web server never serves it as a page, a script or a movie. A name already used by a
+// published file (taken, compared without regard to case) gets "-image" and then a number added.
 std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
                                const std::vector<std::string>& taken);
+
+// One place a picture is drawn at: its box on the banner, in pixels, and the part of the picture
+// shown in it, in the picture's pixels.
+struct PictureDraw {
+    double boxWidth = 0, boxHeight = 0;
+    double sourceWidth = 0, sourceHeight = 0;
+};
+
+// The size a picture is published at: twice the largest size it is drawn at (sharp on screens of
+// twice the density), never larger than the picture itself, its proportions kept. A picture
+// drawn nowhere keeps its size.
+platform::ImageSize PublishedPictureSize(platform::ImageSize picture,
+                                         const std::vector<PictureDraw>& draws);
 
 } // namespace pennoria

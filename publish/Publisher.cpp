@@ -7,6 +7,7 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/PictureHeader.h"
 #include "platform/Text.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
@@ -153,20 +154,30 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         {&CPublisher::CopyElementImages, true},   {&CPublisher::CopyPlayer, false},
         {&CPublisher::WriteCreative, true},
     };
+    // A run that stopped keeps what it wrote listed beside the earlier publish's files.
+    auto stopped = [this, &run]() {
+        if (run.folder)
+            UpdatePublishFolder(*run.folder, run.ledger, false);
+        ShowFailure(run.failure);
+        return PublishOutcome::FileFailed;
+    };
     for (std::size_t pass = 0; pass <= run.sizeFolders.size(); ++pass) {
-        if (pass > 0 && !SelectSizeFolder(run, pass - 1)) {
-            ShowFailure(run.failure);
-            return PublishOutcome::FileFailed;
-        }
+        if (pass > 0 && !SelectSizeFolder(run, pass - 1))
+            return stopped();
         for (const Stage& stage : kSteps) {
             if (pass > 0 && !stage.everySize)
                 continue;
-            if (!(this->*stage.step)(run)) {
-                ShowFailure(run.failure);
-                return PublishOutcome::FileFailed;
-            }
+            if (!(this->*stage.step)(run))
+                return stopped();
         }
     }
+    // The folder then holds what this project produces: what an earlier publish of ours wrote and
+    // this one did not (a size taken out, a picture no longer used) goes, the user's files stay.
+    const ManifestCleanup cleanup = UpdatePublishFolder(*run.folder, run.ledger, true);
+    for (const std::string& removed : cleanup.removed)
+        Report("removed " + removed + ", which the project no longer produces");
+    for (const std::string& kept : cleanup.kept)
+        Report("kept " + kept + ", changed since an earlier publish wrote it");
     return PublishOutcome::Published;
 }
 
@@ -259,8 +270,16 @@ bool CPublisher::ReadPicture(PublishRun& run, const std::string& source, std::ui
         return false;
     }
     kind = DetectImageKind(*read);
-    if (kind == ImageKind::NotAnImage) {
+    const auto header = platform::ReadPictureHeader(*read);
+    if (kind == ImageKind::NotAnImage || !header) {
         run.failure = FormatAppString(IDS_PUBLISH_IMAGE_NOT_PICTURE, {source});
+        return false;
+    }
+    // Its size comes from its header, before anything decodes it: a picture of a few kilobytes
+    // may decode to gigabytes.
+    if (!platform::WithinPictureBudget(header->width, header->height)) {
+        run.failure = FormatAppString(IDS_PUBLISH_IMAGE_TOO_LARGE,
+                                      {source, platform::DescribePictureSize(*header)});
         return false;
     }
     bytes = std::move(*read);
@@ -456,6 +475,15 @@ bool CPublisher::CopyPlayer(PublishRun& run) {
         run.failure = copied.result.error;
         return false;
     }
+    // The player's files are ours too: pages that no longer use it let it go.
+    std::error_code failed;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(run.folder->Path() + kPlayerFolderName, failed)) {
+        const std::string name =
+            std::string(kPlayerFolderName) + "/" + entry.path().filename().string();
+        if (auto bytes = run.folder->ReadFile(name, kMaxImageBytes))
+            run.ledger.Record(name, *bytes);
+    }
     return true;
 }
 
@@ -476,8 +504,13 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
-    input.write = [&folder, &prefix](const std::string& relativePath, std::string_view data) {
-        return folder.WriteFile(prefix + relativePath, data);
+    PublishLedger& ledger = run.ledger;
+    input.write = [&folder, &prefix, &ledger](const std::string& relativePath,
+                                              std::string_view data) {
+        platform::FileResult written = folder.WriteFile(prefix + relativePath, data);
+        if (written)
+            ledger.Record(prefix + relativePath, data);
+        return written;
     };
     input.remove = [&folder, &prefix](const std::string& relativePath) {
         folder.RemoveFile(prefix + relativePath);
@@ -575,6 +608,7 @@ bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath
         return false;
     }
     run.written.push_back(run.prefix + relativePath);
+    run.ledger.Record(run.prefix + relativePath, data);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "publish/Html5Creative.h"
 #include "publish/PlayerBundle.h"
 #include "publish/PublishImage.h"
+#include "publish/PublishManifest.h"
 #include "publish/PublishRequest.h"
 #include "xml/XmlDocument.h"
 
@@ -96,7 +97,8 @@ struct PublishRun {
     bool writeCreative = true;
     std::string projectText; // the project XML as written
     PublishedFiles written;
-    std::string failure; // why the run stopped, one line for the user
+    PublishLedger ledger; // every file written, with what it holds, for the folder's manifest
+    std::string failure;  // why the run stopped, one line for the user
 };
 
 class CPublisher {

@@ -64,6 +64,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         session.listen(refresh);
         refresh();
         status(host.available ? Strings.READY : Strings.STATUS_NO_HOST);
+        LocalFiles.onRefused = status;
     }
 
     /** Wires the stage, offers the host functions and asks the host how the editor was started. */

@@ -12,29 +12,24 @@ class LocalFiles {
     /** A URL prefix for local files given by the page (FlashVars "localFiles"), tried first. */
     public static var prefix:String = null;
 
-    /** The URLs that may reach the file at this path, most likely first. */
-    public static function candidates(path:String):Array<String> {
-        var list = [];
-        if (path.indexOf("://") > 0) {
-            list.push(path);
-            return list;
-        }
-        var unix = StringTools.replace(path, "\\", "/");
-        var encoded = encodePath(unix);
-        if (prefix != null && prefix != "")
-            list.push(prefix + (StringTools.startsWith(encoded, "/") && StringTools.endsWith(prefix, "/") ? encoded.substr(1) : encoded));
-        // An absolute path resolves against the movie's own origin, which the player serves.
-        list.push(encoded);
-        if (StringTools.startsWith(encoded, "/"))
-            list.push("file://" + encoded);
-        return list;
+    /** Told why a picture is not shown (an address, a picture beyond the pixel budget), naming it. */
+    public static var onRefused:String->Void = null;
+
+    /** Every refusal told in this session, oldest first (the test driver reports them). */
+    public static var refusals(default, null):Array<String> = [];
+
+    static function refuse(why:String) {
+        refusals.push(why);
+        // Told after what the current step says of itself ("Opened ..."), so the refusal stays.
+        haxe.Timer.delay(function() {
+            if (onRefused != null)
+                onRefused(why);
+        }, 1);
     }
 
-    static function encodePath(path:String):String {
-        var parts = path.split("/");
-        for (i in 0...parts.length)
-            parts[i] = StringTools.urlEncode(parts[i]);
-        return parts.join("/");
+    /** The URLs that may reach the file at this path, most likely first. */
+    public static function candidates(path:String):Array<String> {
+        return Paths.urlsFor(path, prefix);
     }
 
     /** Loads a text file; calls done with the text, or failed with the reason, exactly once. */
@@ -89,6 +84,14 @@ class LocalFiles {
         done = function(loader:Loader) { Pace.release(); reported(loader); };
         var reportedFailure = failed;
         failed = function(reason:String) { Pace.release(); reportedFailure(reason); };
+        // Pictures come from files: an address is never fetched (its server would learn that the
+        // project was opened), and shows as a missing picture.
+        if (PictureCheck.isAddress(path)) {
+            var why = Strings.format(Strings.PICTURE_ADDRESS, [path]);
+            refuse(why);
+            failed(why);
+            return;
+        }
         var urls = candidates(path);
         var lastError = "no address";
         function attempt(i:Int) {
@@ -111,6 +114,13 @@ class LocalFiles {
                 var bytes:ByteArray = reader.data;
                 if (!isImage(bytes)) {
                     failed("not an image");
+                    return;
+                }
+                // The header's size is checked before the player decodes anything.
+                var why = PictureCheck.refusal(path, haxe.io.Bytes.ofData(bytes));
+                if (why != null) {
+                    refuse(why);
+                    failed(why);
                     return;
                 }
                 var loader = new Loader();

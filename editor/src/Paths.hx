@@ -26,4 +26,32 @@ class Paths {
         var cut = Std.int(Math.max(path.lastIndexOf("/"), path.lastIndexOf("\\")));
         return cut >= 0 ? path.substr(cut + 1) : path;
     }
+
+    /** The URLs that may reach the file at this path, most likely first; prefix is the page's URL prefix for local files (or null). */
+    public static function urlsFor(path:String, prefix:String):Array<String> {
+        var list = [];
+        if (path.indexOf("://") > 0) {
+            list.push(path);
+            return list;
+        }
+        var unix = StringTools.replace(path, "\\", "/");
+        // "//host/..." is a path on this system, never a page's other host.
+        while (StringTools.startsWith(unix, "//"))
+            unix = unix.substr(1);
+        var encoded = encodePath(unix);
+        if (prefix != null && prefix != "")
+            list.push(prefix + (StringTools.startsWith(encoded, "/") && StringTools.endsWith(prefix, "/") ? encoded.substr(1) : encoded));
+        // An absolute path resolves against the movie's own origin, which the player serves.
+        list.push(encoded);
+        if (StringTools.startsWith(encoded, "/"))
+            list.push("file://" + encoded);
+        return list;
+    }
+
+    static function encodePath(path:String):String {
+        var parts = path.split("/");
+        for (i in 0...parts.length)
+            parts[i] = StringTools.urlEncode(parts[i]);
+        return parts.join("/");
+    }
 }

@@ -164,25 +164,31 @@ class Strings {
     public static var BAD_COLOUR = "Colours are written as # and six hexadecimal digits, for example #1E3A5F.";
     public static var NUMBER_LIMITS = "%s must be between %s and %s.";
     public static var SIZE_LIMITS = "Width and height must be between %s and %s pixels.";
+    public static var PICTURE_TOO_LARGE = "The picture %s is %s pixels: pictures of at most 16 megapixels (4096 \u00d7 4096) are shown. Make it smaller with an image editor.";
+    public static var PICTURE_ADDRESS = "The picture %s is a web address: pictures come from files only, so it is shown as missing.";
 
     // Publish panel
     public static var PUBLISH_TITLE = "Publish the banner";
-    public static var PUBLISH_INTRO = "The banner is written into a folder named after the movie, inside the output folder.";
+    public static var PUBLISH_INTRO = "Everything is written into one folder, named after the movie file, inside the output folder.";
     public static var OUTPUT_FOLDER = "Output folder";
     public static var BROWSE = "Browse...";
     public static var MOVIE_NAME = "Movie file";
     public static var PAGE_NAME = "Web page";
     public static var XML_NAME = "Banner data file";
-    public static var WHAT_TO_WRITE = "What to write";
-    public static var MOVIE_ONLY = "Movie only";
-    public static var MOVIE_AND_PAGES = "Movie and web pages";
-    public static var PAGE_KIND = "How the pages show the movie";
+    public static var WHAT_TO_WRITE = "What is written";
+    public static var HTML5_AD = "HTML5 ad and backup image";
+    public static var HTML5_AD_NOTE = "What ad networks take: the html5 folder and its zip to upload, and a backup picture (PNG).";
+    public static var MOVIE_AND_PAGES = "Web pages with the player";
+    public static var PAGES_NOTE = "For your own site: pages that play the banner with the player beside them (ruffle folder).";
+    public static var MOVIE_ALWAYS = "Movie and data file";
+    public static var MOVIE_NOTE = "Always written: the banner movie the pages play, its data file and pictures (res folder).";
+    public static var OPTIONS = "Options";
+    public static var PAGE_KIND = "Pages show the movie";
+    public static var PLAYER = "Player";
     public static var PAGES_EMBED = "Embedded directly";
     public static var PAGES_SCRIPT = "With a script (swfobject.js)";
-    public static var EXTRAS = "Player and HTML5 ad";
     public static var PLAYER_BUNDLED = "Ruffle beside the pages";
     public static var PLAYER_NONE = "No player";
-    public static var HTML5_AD = "HTML5 ad, zip and backup image";
     public static var PREVIEW_IN_BROWSER = "Preview in browser";
     public static var PREVIEWING = "Opening the preview in the browser...";
     public static var PREVIEW_OK = "The preview was opened in the browser.";
@@ -376,7 +382,7 @@ class Strings {
         "SIDE_RIGHT" => ["Rechts", "Droite"],
         "SIDE_TOP" => ["Oben", "Haut"],
         "SIDE_BOTTOM" => ["Unten", "Bas"],
-        "DELAY" => ["Verz\u00f6gerung", "D\u00e9lai"],
+        "DELAY" => ["Beginn", "D\u00e9lai"],
         "DURATION" => ["Dauer", "Dur\u00e9e"],
         "EASING" => ["Verlauf", "Acc\u00e9l\u00e9ration"],
         "EASE_LINEAR" => ["Gleichm\u00e4\u00dfig", "Lin\u00e9aire"],
@@ -389,26 +395,37 @@ class Strings {
         "BAD_COLOUR" => ["Farben werden als # und sechs Hexadezimalziffern geschrieben, zum Beispiel #1E3A5F.",
             "Les couleurs s'\u00e9crivent # suivi de six chiffres hexad\u00e9cimaux, par exemple #1E3A5F."],
         "NUMBER_LIMITS" => ["%s muss zwischen %s und %s liegen.", "%s doit \u00eatre entre %s et %s."],
+        "PICTURE_TOO_LARGE" => ["Das Bild %s hat %s Pixel: Bilder bis 16 Megapixel (4096 \u00d7 4096) werden gezeigt. Verkleinern Sie es mit einem Bildprogramm.",
+            "L'image %s fait %s pixels : les images d'au plus 16 m\u00e9gapixels (4096 \u00d7 4096) sont affich\u00e9es. R\u00e9duisez-la avec un logiciel d'image."],
+        "PICTURE_ADDRESS" => ["Das Bild %s ist eine Webadresse: Bilder kommen nur aus Dateien, es wird als fehlend gezeigt.",
+            "L'image %s est une adresse web : les images viennent uniquement de fichiers, elle est donc affich\u00e9e comme manquante."],
         "SIZE_LIMITS" => ["Breite und H\u00f6he m\u00fcssen zwischen %s und %s Pixeln liegen.",
             "La largeur et la hauteur doivent \u00eatre entre %s et %s pixels."],
         "PUBLISH_TITLE" => ["Banner ver\u00f6ffentlichen", "Publier la banni\u00e8re"],
-        "PUBLISH_INTRO" => ["Das Banner wird in einen Ordner mit dem Namen des Films im Ausgabeordner geschrieben.",
-            "La banni\u00e8re est \u00e9crite dans un dossier au nom de l'animation, dans le dossier de sortie."],
+        "PUBLISH_INTRO" => ["Alles wird in einen Ordner mit dem Namen der Filmdatei im Ausgabeordner geschrieben.",
+            "Tout est \u00e9crit dans un dossier au nom du fichier de l'animation, dans le dossier de sortie."],
         "OUTPUT_FOLDER" => ["Ausgabeordner", "Dossier de sortie"],
         "BROWSE" => ["Durchsuchen...", "Parcourir..."],
         "MOVIE_NAME" => ["Filmdatei", "Fichier de l'animation"],
         "PAGE_NAME" => ["Webseite", "Page web"],
         "XML_NAME" => ["Banner-Datendatei", "Fichier de donn\u00e9es"],
         "WHAT_TO_WRITE" => ["Was geschrieben wird", "Ce qui est \u00e9crit"],
-        "MOVIE_ONLY" => ["Nur der Film", "Animation seule"],
-        "MOVIE_AND_PAGES" => ["Film und Webseiten", "Animation et pages web"],
-        "PAGE_KIND" => ["Wie die Seiten den Film zeigen", "Comment les pages montrent l'animation"],
+        "HTML5_AD" => ["HTML5-Anzeige und Ersatzbild", "Annonce HTML5 et image de secours"],
+        "HTML5_AD_NOTE" => ["Was Werbenetzwerke annehmen: der Ordner html5 und sein Zip zum Hochladen, dazu ein Ersatzbild (PNG).",
+            "Ce que prennent les r\u00e9gies : le dossier html5 et son zip \u00e0 t\u00e9l\u00e9verser, plus une image de secours (PNG)."],
+        "MOVIE_AND_PAGES" => ["Webseiten mit dem Player", "Pages web avec le lecteur"],
+        "PAGES_NOTE" => ["F\u00fcr die eigene Website: Seiten, die das Banner mit dem Player daneben abspielen (Ordner ruffle).",
+            "Pour votre site : des pages qui lisent la banni\u00e8re avec le lecteur \u00e0 c\u00f4t\u00e9 (dossier ruffle)."],
+        "MOVIE_ALWAYS" => ["Film und Datendatei", "Animation et donn\u00e9es"],
+        "MOVIE_NOTE" => ["Immer geschrieben: der Bannerfilm, den die Seiten abspielen, seine Daten und Bilder (Ordner res).",
+            "Toujours \u00e9crits : l'animation que lisent les pages, ses donn\u00e9es et ses images (dossier res)."],
+        "OPTIONS" => ["Optionen", "Options"],
+        "PAGE_KIND" => ["Seiten zeigen den Film", "Les pages montrent l'animation"],
+        "PLAYER" => ["Player", "Lecteur"],
         "PAGES_EMBED" => ["Direkt eingebettet", "Int\u00e9gr\u00e9e directement"],
         "PAGES_SCRIPT" => ["Mit einem Skript (swfobject.js)", "Par un script (swfobject.js)"],
-        "EXTRAS" => ["Player und HTML5-Anzeige", "Lecteur et annonce HTML5"],
         "PLAYER_BUNDLED" => ["Ruffle neben den Seiten", "Ruffle \u00e0 c\u00f4t\u00e9 des pages"],
         "PLAYER_NONE" => ["Kein Player", "Pas de lecteur"],
-        "HTML5_AD" => ["HTML5-Anzeige, Zip und Ersatzbild", "Annonce HTML5, zip et image de secours"],
         "PREVIEW_IN_BROWSER" => ["Vorschau im Browser", "Aper\u00e7u dans le navigateur"],
         "PREVIEWING" => ["Die Vorschau wird im Browser ge\u00f6ffnet...", "Ouverture de l'aper\u00e7u dans le navigateur..."],
         "PREVIEW_OK" => ["Die Vorschau wurde im Browser ge\u00f6ffnet.", "L'aper\u00e7u a \u00e9t\u00e9 ouvert dans le navigateur."],

@@ -35,6 +35,17 @@ class TestDriver {
                 return editor.handleKey(code, parts.indexOf("ctrl") >= 0, parts.indexOf("shift") >= 0) ? "ok" : "ignored";
             case "state":
                 return Json.stringify(state());
+            case "layout":
+                // The texts of the top dialog, or of the editor when none is open, against their boxes.
+                var top:flash.display.DisplayObjectContainer = modals.length > 0 ? modals[modals.length - 1] : editor;
+                var skip:Array<DisplayObject> = [@:privateAccess editor.center.canvas.holder];
+                for (m in modals)
+                    skip.push(m);
+                skip.remove(top);
+                var report = Json.stringify(LayoutCheck.check(top, editor.stage.stageWidth, editor.stage.stageHeight, skip));
+                // Drawn at full rate from here, for a screenshot of what was measured.
+                Pace.moving();
+                return report;
             default:
                 return "unknown";
         }
@@ -73,6 +84,7 @@ class TestDriver {
             busy: controller.busy,
             path: controller.projectPath,
             status: editor.statusLine,
+            refusals: LocalFiles.refusals.copy(),
             language: Strings.language,
             dialog: top != null ? top.name : "",
             dialogText: top != null ? top.messageText : "",

@@ -2,6 +2,9 @@
 // JPEG encoding). Needs no display and no GTK.
 #include "platform/Raster.h"
 
+#include "platform/FileSystem.h"
+#include "platform/PictureHeader.h"
+
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -42,20 +45,56 @@ void SetError(std::string* error, std::string text) {
         *error = std::move(text);
 }
 
+// The largest picture file read.
+constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{512} << 20;
+
+void OnSizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer tooLarge) {
+    if (!WithinPictureBudget(static_cast<std::uint64_t>(std::max(width, 0)),
+                             static_cast<std::uint64_t>(std::max(height, 0)))) {
+        *static_cast<bool*>(tooLarge) = true;
+        // The decoder then makes room for one pixel; the rest of the file is not given to it.
+        gdk_pixbuf_loader_set_size(loader, 1, 1);
+    }
+}
+
 PixbufPtr LoadPixbuf(const std::string& path, std::string* error) {
+    auto bytes = ReadWholeFile(path, error, kMaxPictureFileBytes);
+    if (!bytes)
+        return nullptr;
+    // The header's size is checked first; the decoder checks the size it reads itself before it
+    // allocates, for formats and headers this reader does not know.
+    const auto header = ReadPictureHeader(*bytes);
+    if (header && !WithinPictureBudget(header->width, header->height)) {
+        SetError(error, "the image " + path + " is " + DescribePictureSize(*header) +
+                            " pixels, beyond the pixel budget");
+        return nullptr;
+    }
+    std::unique_ptr<GdkPixbufLoader, ObjectDeleter> loader(gdk_pixbuf_loader_new());
+    bool tooLarge = false;
+    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(OnSizePrepared), &tooLarge);
     GError* failure = nullptr;
-    GdkPixbuf* loaded = gdk_pixbuf_new_from_file(path.c_str(), &failure);
+    constexpr std::size_t kChunk = 64 * 1024;
+    bool written = true;
+    for (std::size_t at = 0; written && !tooLarge && at < bytes->size(); at += kChunk)
+        written = gdk_pixbuf_loader_write(loader.get(),
+                                          reinterpret_cast<const guchar*>(bytes->data()) + at,
+                                          std::min(kChunk, bytes->size() - at), &failure);
+    const bool closed = gdk_pixbuf_loader_close(loader.get(), written ? &failure : nullptr);
+    GdkPixbuf* loaded =
+        written && closed && !tooLarge ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
     if (!loaded) {
         SetError(error, "cannot read the image " + path + ": " +
-                            (failure ? failure->message : "unknown format"));
+                            (tooLarge  ? std::string("beyond the pixel budget")
+                             : failure ? std::string(failure->message)
+                                       : std::string("unknown format")));
         if (failure)
             g_error_free(failure);
         return nullptr;
     }
+    if (failure)
+        g_error_free(failure);
     // Pictures with an orientation tag are shown upright, as browsers show them.
-    GdkPixbuf* upright = gdk_pixbuf_apply_embedded_orientation(loaded);
-    g_object_unref(loaded);
-    return PixbufPtr(upright);
+    return PixbufPtr(gdk_pixbuf_apply_embedded_orientation(loaded));
 }
 
 // A Cairo image (premultiplied ARGB) holding the pixbuf's pixels.
@@ -187,35 +226,54 @@ void DrawPicture(cairo_t* cr, const StillElement& element) {
     cairo_restore(cr);
 }
 
-// One pass of a box blur of the given width along rows (step 1) or columns (step stride).
+// One pass of a box blur of the given width along the rows or the columns of a width x height
+// buffer; values beyond the buffer count as zero. Both walk the buffer row by row.
 void BoxBlurPass(std::vector<float>& values, int width, int height, int box, bool rows) {
-    const int lines = rows ? height : width;
-    const int length = rows ? width : height;
     const int before = box / 2, after = box - before - 1;
-    std::vector<float> line(static_cast<std::size_t>(length));
-    for (int l = 0; l < lines; ++l) {
-        auto at = [&](int i) -> float& {
-            return rows ? values[static_cast<std::size_t>(l) * width + i]
-                        : values[static_cast<std::size_t>(i) * width + l];
-        };
-        double sum = 0;
-        for (int i = -before; i <= after; ++i)
-            if (i >= 0 && i < length)
-                sum += at(i);
-        for (int i = 0; i < length; ++i) {
-            line[static_cast<std::size_t>(i)] = static_cast<float>(sum / box);
-            const int leaving = i - before, entering = i + after + 1;
-            if (leaving >= 0 && leaving < length)
-                sum -= at(leaving);
-            if (entering < length)
-                sum += at(entering);
+    if (rows) {
+        std::vector<float> line(static_cast<std::size_t>(width));
+        for (int y = 0; y < height; ++y) {
+            float* row = values.data() + static_cast<std::size_t>(y) * width;
+            double sum = 0;
+            for (int i = 0; i <= after && i < width; ++i)
+                sum += row[i];
+            for (int i = 0; i < width; ++i) {
+                line[static_cast<std::size_t>(i)] = static_cast<float>(sum / box);
+                const int leaving = i - before, entering = i + after + 1;
+                if (leaving >= 0)
+                    sum -= row[leaving];
+                if (entering < width)
+                    sum += row[entering];
+            }
+            std::copy(line.begin(), line.end(), row);
         }
-        for (int i = 0; i < length; ++i)
-            at(i) = line[static_cast<std::size_t>(i)];
+        return;
     }
+    // Columns: one running sum per column, moved down a row at a time.
+    std::vector<double> sums(static_cast<std::size_t>(width), 0.0);
+    std::vector<float> out(values.size());
+    auto rowAt = [&](int y) { return values.data() + static_cast<std::size_t>(y) * width; };
+    for (int y = 0; y <= after && y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            sums[static_cast<std::size_t>(x)] += rowAt(y)[x];
+    for (int y = 0; y < height; ++y) {
+        float* target = out.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+            target[x] = static_cast<float>(sums[static_cast<std::size_t>(x)] / box);
+        const int leaving = y - before, entering = y + after + 1;
+        if (leaving >= 0)
+            for (int x = 0; x < width; ++x)
+                sums[static_cast<std::size_t>(x)] -= rowAt(leaving)[x];
+        if (entering < height)
+            for (int x = 0; x < width; ++x)
+                sums[static_cast<std::size_t>(x)] += rowAt(entering)[x];
+    }
+    values.swap(out);
 }
 
 // Blurs an alpha-only image as a Gaussian of deviation sigma, with three box blurs each way.
+// Only the part that can change is worked on: the box around the non-zero pixels, widened by
+// how far three passes spread them. The cost follows the ink, not the size of the surface.
 void BlurAlpha(cairo_surface_t* surface, double sigma) {
     const int box =
         static_cast<int>(std::floor(sigma * 3 * std::sqrt(2 * 3.14159265358979) / 4 + 0.5));
@@ -227,18 +285,39 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     const int height = cairo_image_surface_get_height(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
-    std::vector<float> values(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
+    int left = width, right = -1, top = height, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = data + static_cast<std::size_t>(y) * stride;
         for (int x = 0; x < width; ++x)
-            values[static_cast<std::size_t>(y) * width + x] = data[y * stride + x];
-    for (int pass = 0; pass < 3; ++pass) {
-        BoxBlurPass(values, width, height, box, true);
-        BoxBlurPass(values, width, height, box, false);
+            if (row[x]) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
     }
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            data[y * stride + x] = static_cast<unsigned char>(
-                std::clamp(values[static_cast<std::size_t>(y) * width + x] + 0.5f, 0.0f, 255.0f));
+    if (right < 0)
+        return;
+    const int margin = 3 * box;
+    left = std::max(0, left - margin);
+    top = std::max(0, top - margin);
+    right = std::min(width - 1, right + margin);
+    bottom = std::min(height - 1, bottom + margin);
+    const int w = right - left + 1, h = bottom - top + 1;
+    std::vector<float> values(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            values[static_cast<std::size_t>(y) * w + x] =
+                data[static_cast<std::size_t>(top + y) * stride + left + x];
+    for (int pass = 0; pass < 3; ++pass) {
+        BoxBlurPass(values, w, h, box, true);
+        BoxBlurPass(values, w, h, box, false);
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            data[static_cast<std::size_t>(top + y) * stride + left + x] =
+                static_cast<unsigned char>(
+                    std::clamp(values[static_cast<std::size_t>(y) * w + x] + 0.5f, 0.0f, 255.0f));
     cairo_surface_mark_dirty(surface);
 }
 
@@ -400,38 +479,29 @@ void UseFontFolder(const std::string& folder) {
 }
 
 std::optional<ImageSize> ReadImageSize(const std::string& path, std::string* error) {
-    PixbufPtr pixbuf = LoadPixbuf(path, error);
-    if (!pixbuf)
+    auto bytes = ReadWholeFile(path, error, kMaxPictureFileBytes);
+    if (!bytes)
         return std::nullopt;
-    return ImageSize{gdk_pixbuf_get_width(pixbuf.get()), gdk_pixbuf_get_height(pixbuf.get())};
+    const auto header = ReadPictureHeader(*bytes);
+    if (!header) {
+        SetError(error, "cannot read the size of the image " + path);
+        return std::nullopt;
+    }
+    // As the picture is drawn: upright.
+    return ImageSize{static_cast<int>(UprightWidth(*header)),
+                     static_cast<int>(UprightHeight(*header))};
 }
 
-std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality,
-                                      std::string* error) {
-    PixbufPtr pixbuf = LoadPixbuf(sourcePath, error);
-    if (!pixbuf)
-        return std::nullopt;
-    const int width = gdk_pixbuf_get_width(pixbuf.get());
-    const int height = gdk_pixbuf_get_height(pixbuf.get());
-    if (gdk_pixbuf_get_has_alpha(pixbuf.get())) {
-        // JPEG has no transparency: the picture is laid on white.
-        GdkPixbuf* flat = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-        if (!flat) {
-            SetError(error, "out of memory");
-            return std::nullopt;
-        }
-        gdk_pixbuf_fill(flat, 0xFFFFFFFFu);
-        gdk_pixbuf_composite(pixbuf.get(), flat, 0, 0, width, height, 0, 0, 1, 1,
-                             GDK_INTERP_NEAREST, 255);
-        pixbuf.reset(flat);
-    }
-    const std::string q = std::to_string(std::clamp(quality, 1, 100));
+namespace {
+
+std::optional<std::string> SavePixbuf(GdkPixbuf* pixbuf, const char* type, const char* key,
+                                      const char* value, std::string* error) {
     gchar* buffer = nullptr;
     gsize size = 0;
     GError* failure = nullptr;
-    if (!gdk_pixbuf_save_to_buffer(pixbuf.get(), &buffer, &size, "jpeg", &failure, "quality",
-                                   q.c_str(), nullptr)) {
-        SetError(error, std::string("cannot encode JPEG: ") + (failure ? failure->message : ""));
+    if (!gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, type, &failure, key, value, nullptr)) {
+        SetError(error,
+                 std::string("cannot encode ") + type + ": " + (failure ? failure->message : ""));
         if (failure)
             g_error_free(failure);
         return std::nullopt;
@@ -439,6 +509,79 @@ std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality
     std::string bytes(buffer, size);
     g_free(buffer);
     return bytes;
+}
+
+} // namespace
+
+struct DecodedPicture::Pixels {
+    PixbufPtr pixbuf;
+};
+
+DecodedPicture::DecodedPicture(std::shared_ptr<Pixels> pixels) : m_pixels(std::move(pixels)) {}
+DecodedPicture::~DecodedPicture() = default;
+DecodedPicture::DecodedPicture(const DecodedPicture&) = default;
+DecodedPicture& DecodedPicture::operator=(const DecodedPicture&) = default;
+
+std::optional<DecodedPicture> DecodedPicture::Load(const std::string& path, std::string* error) {
+    PixbufPtr pixbuf = LoadPixbuf(path, error);
+    if (!pixbuf)
+        return std::nullopt;
+    return DecodedPicture(std::make_shared<Pixels>(Pixels{std::move(pixbuf)}));
+}
+
+ImageSize DecodedPicture::Size() const {
+    return {gdk_pixbuf_get_width(m_pixels->pixbuf.get()),
+            gdk_pixbuf_get_height(m_pixels->pixbuf.get())};
+}
+
+bool DecodedPicture::HasAlpha() const {
+    return gdk_pixbuf_get_has_alpha(m_pixels->pixbuf.get());
+}
+
+std::optional<DecodedPicture> DecodedPicture::Scaled(int width, int height) const {
+    const ImageSize size = Size();
+    width = std::clamp(width, 1, size.width);
+    height = std::clamp(height, 1, size.height);
+    if (width == size.width && height == size.height)
+        return *this;
+    // Each output pixel averages the input pixels under it (a box filter), as a reduction needs.
+    PixbufPtr scaled(
+        gdk_pixbuf_scale_simple(m_pixels->pixbuf.get(), width, height, GDK_INTERP_TILES));
+    if (!scaled)
+        return std::nullopt;
+    return DecodedPicture(std::make_shared<Pixels>(Pixels{std::move(scaled)}));
+}
+
+std::optional<std::string> DecodedPicture::Jpeg(int quality, std::string* error) const {
+    GdkPixbuf* pixbuf = m_pixels->pixbuf.get();
+    PixbufPtr flat;
+    if (gdk_pixbuf_get_has_alpha(pixbuf)) {
+        // JPEG has no transparency: the picture is laid on white.
+        const ImageSize size = Size();
+        flat.reset(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, size.width, size.height));
+        if (!flat) {
+            SetError(error, "out of memory");
+            return std::nullopt;
+        }
+        gdk_pixbuf_fill(flat.get(), 0xFFFFFFFFu);
+        gdk_pixbuf_composite(pixbuf, flat.get(), 0, 0, size.width, size.height, 0, 0, 1, 1,
+                             GDK_INTERP_NEAREST, 255);
+        pixbuf = flat.get();
+    }
+    const std::string q = std::to_string(std::clamp(quality, 1, 100));
+    return SavePixbuf(pixbuf, "jpeg", "quality", q.c_str(), error);
+}
+
+std::optional<std::string> DecodedPicture::Png(std::string* error) const {
+    return SavePixbuf(m_pixels->pixbuf.get(), "png", "compression", "9", error);
+}
+
+std::optional<std::string> EncodeJpeg(const std::string& sourcePath, int quality,
+                                      std::string* error) {
+    auto picture = DecodedPicture::Load(sourcePath, error);
+    if (!picture)
+        return std::nullopt;
+    return picture->Jpeg(quality, error);
 }
 
 std::optional<std::string>

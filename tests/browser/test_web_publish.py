@@ -3,7 +3,8 @@
 creative on) and opens what it wrote in headless Chromium exactly as a visitor would, with
 nothing injected: the embed and swfobject pages (played by the Ruffle copy beside them) and the
 HTML5 creative. Each must show the banner's image and background colours in the banner's
-rectangle, raise no script error, and open the link when clicked.
+rectangle, raise no script error, and open the link when clicked. The embed code each page offers
+to copy is pasted into a page of the visitor's own beside it and must play there too.
 
 Also prints the figures publishing is judged by: the folder's size with and without the player,
 the zip's size, the time from a Chromium launch to the first banner pixels for the Ruffle page
@@ -104,6 +105,49 @@ def check_click(chromium, problems, name):
         problems.append("%s: a click opened no window on %s" % (name, LINK))
 
 
+# A page of someone's web site with the copied embed code pasted into it, beside the published files.
+VISITOR_PAGE = """<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><title>Our news</title>
+<style>body { margin: 0; font: 15px sans-serif; } .slot { margin: 40px 0 0 60px; }</style></head>
+<body><h1>Our news</h1><div class="slot">%s</div><p>More news below.</p></body></html>
+"""
+
+
+def check_pasted_code(chromium, server_url, folder, name):
+    """Pastes the code of the open page's embed box into a page of its own; the banner must play."""
+    problems = []
+    code = chromium.evaluate("document.querySelector('textarea.code').value")
+    if not code:
+        return ["%s banner.html offers no embed code" % name]
+    if "ruffle/ruffle.js" not in code:
+        problems.append("%s embed code does not load the player: %s" % (name, code))
+    if "Flash" in code:
+        problems.append("%s embed code speaks of Flash: %s" % (name, code))
+    with open(os.path.join(folder, "pasted.html"), "w", encoding="utf-8") as f:
+        f.write(VISITOR_PAGE % code)
+    chromium.events.clear()
+    chromium.navigate(server_url)
+    # The player takes the place of the pasted element once its script has run.
+    deadline = time.monotonic() + 60
+    box = None
+    while box is None and time.monotonic() < deadline:
+        box = chromium.evaluate(
+            "(() => { const p = document.querySelector('.slot ruffle-object, .slot ruffle-embed, "
+            ".slot ruffle-player'); if (!p) return null; const r = p.getBoundingClientRect();"
+            " return r.width > 0 ? [r.left, r.top, r.width, r.height] : null; })()")
+        if box is None:
+            time.sleep(0.1)
+    if box is None:
+        return problems + ["%s pasted code: no player took the banner's place" % name]
+    if [round(v) for v in box[2:]] != [WIDTH, HEIGHT]:
+        problems.append("%s pasted code: the player is %s, not the banner's size" % (name, box[2:]))
+    expected = {(int(box[0] + x), int(box[1] + y)): c for (x, y), c in EXPECTED.items()}
+    wrong = chromium.wait_for_pixels(expected, limit=90, scale=1)
+    problems += ["%s pasted code pixel %s is %s, expected %s" % (name, p, s, w)
+                 for p, (s, w) in sorted(wrong.items())]
+    return problems + errors(chromium, name + " pasted code")
+
+
 def errors(chromium, name):
     return ["%s: %s" % (name, e) for e in chromium.script_errors() if "favicon.ico" not in e]
 
@@ -159,6 +203,7 @@ def main():
                     problems += ["%s banner.html pixel %s is %s, expected %s" % (name, p, s, w)
                                  for p, (s, w) in sorted(wrong.items())]
                     problems += errors(chromium, name + " banner.html")
+                    problems += check_pasted_code(chromium, base(folder, "pasted.html"), folder, name)
             finally:
                 chromium.close()
 

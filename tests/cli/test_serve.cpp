@@ -2,6 +2,7 @@
 #include "bridge/Invoke.h"
 #include "bridge/MessageFraming.h"
 #include "platform/ChildProcess.h"
+#include "tests/PictureBombs.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -220,7 +221,7 @@ TEST(PublishCommand, PublishesASavedProjectAndHonoursOverwrite) {
     WriteFileMakingFolders(base + "common/normal_screen/swfObject/fs_aux.htt", "aux");
     WriteFileMakingFolders(base + "common/swfobject.js", "js");
     InstallPlayerAndCreative(setup.ProgramFolder());
-    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + "picture";
+    const std::string png = PngOfSize(3, 2);
     WriteFileMakingFolders(setup.ProgramFolder() + "editor/art/pic.png", png);
     const std::string project = setup.Path("p.pbf");
     WriteFileText(project, "<template demoWidth=\"200\" img=\"art/pic.png\"/>");

@@ -43,6 +43,7 @@ class Server:
         self.bridge = bridge
         self.done = threading.Event()
         self.result = None
+        self.requests = []
         outer = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
@@ -64,6 +65,7 @@ class Server:
 
             def do_GET(self):
                 path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+                outer.requests.append(path)
                 if path.startswith("/ruffle/"):
                     self.send_file(os.path.join(ARGS.ruffle, os.path.basename(path)))
                 elif path == "/editor/Pennoria.swf":
@@ -481,6 +483,65 @@ class EditorSession(unittest.TestCase):
         places = ET.fromstring(added["xml"]).findall("sizes/size")[1].findall("place")
         self.assertGreaterEqual(len(added["elements"]), 1)
         self.assertEqual(len(places), len(added["elements"]))
+
+
+PICTURES = os.path.join(HERE, "..", "data", "pictures")
+
+# A project as a stranger may send it: a background that decodes to 400 megapixels, an image
+# element at a web address that would learn the project was opened, and a GIF bomb.
+BOMB_PROJECT = """<?xml version="1.0" encoding="UTF-8"?>
+<template version="2" demoWidth="300" demoHeight="250" img="bomb-20000x20000.png" bgColor="#1E3A5F" fit="cover">
+  <component><info url="res/template.swf"/></component>
+  <elements>
+    <image id="spy" x="10" y="10" width="50" height="50" src="%s" fit="contain"/>
+    <image id="gif" x="70" y="10" width="50" height="50" src="bomb-65535x65535.gif" fit="contain"/>
+  </elements>
+  <sizes><size width="300" height="250"/></sizes>
+</template>
+"""
+
+HANDED_PROJECT = """<?xml version="1.0" encoding="UTF-8"?>
+<template version="2" demoWidth="300" demoHeight="250" img="bomb-60000x60000.jpg" bgColor="#1E3A5F">
+  <component><info url="res/template.swf"/></component>
+  <sizes><size width="300" height="250"/></sizes>
+</template>
+"""
+
+
+class RefusedPictures(unittest.TestCase):
+    """Pictures beyond the pixel budget are refused by name before the player decodes them, opened at
+    start or handed over by a second start; a picture at a web address is never fetched."""
+
+    def test_bombs_and_addresses_are_refused_by_name_and_the_editor_goes_on(self):
+        scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-bombs-"))
+        try:
+            for name in os.listdir(PICTURES):
+                shutil.copyfile(os.path.join(PICTURES, name), os.path.join(scratch, name))
+            server = Server(scratch)
+            spy = "http://127.0.0.1:%d/phone-home.png" % server.httpd.server_address[1]
+            with open(os.path.join(scratch, "bombs.pbf"), "w") as f:
+                f.write(BOMB_PROJECT % spy)
+            with open(os.path.join(scratch, "handed.pbf"), "w") as f:
+                f.write(HANDED_PROJECT)
+            try:
+                result = server.run("refusedPictures")
+            finally:
+                server.close()
+            snaps = snapshots(result)
+            self.assertNotIn("/phone-home.png", server.requests)
+            self.assertEqual(snaps["opened"]["state"]["imageState"], "failed")
+            refusals = snaps["handed"]["state"]["refusals"]
+            for name, size in (("bomb-20000x20000.png", "20000 \u00d7 20000"),
+                               ("bomb-65535x65535.gif", "65535 \u00d7 65535"),
+                               ("bomb-60000x60000.jpg", "60000 \u00d7 60000")):
+                self.assertTrue(any(name in r and size in r for r in refusals), (name, refusals))
+            self.assertTrue(any(spy in r for r in refusals), refusals)
+            # The second project replaced the first and the editor still takes edits.
+            self.assertEqual(snaps["handed"]["state"]["path"], scratch + "/handed.pbf")
+            self.assertEqual(len(snaps["still-editing"]["state"]["elements"]), 1)
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()

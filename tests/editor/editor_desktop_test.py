@@ -34,7 +34,9 @@ FIRST_SIZE = (56, 112)         # the first size of the project
 REMOVE_SIZE = (153, 142)       # "Remove size"
 SIZE_DIALOG = (460, 360)       # the size dialog, centred in the movie
 SIZE_728X90 = (278, 96)        # its 728 x 90 button, from the dialog's corner
-PUBLISH_PANEL_HEIGHT = 486     # the publish panel, 520 wide, centred in the movie
+PUBLISH_PANEL = (600, 540)     # the publish panel, centred in the movie
+PUBLISH_FOLDER = (200, 90)     # its output folder field, from the panel's corner
+PUBLISH_CLOSE = (543, 515)     # its Close button
 # A new button is 120 x 36, centred on the 300 x 250 banner: (90, 107). It is dragged by a point
 # left of its words to where nothing else snaps.
 BUTTON_AT = (100, 125)
@@ -265,8 +267,8 @@ class DesktopSession(unittest.TestCase):
             app.click(LINK_FIELD(app))
             app.key("ctrl+p")
             # The output folder field of the publish panel, which is centred in the movie.
-            box_x, box_y = (app.width - 520) // 2, (app.height - PUBLISH_PANEL_HEIGHT) // 2
-            app.click((box_x + 200, box_y + 110))
+            box_x, box_y = (app.width - PUBLISH_PANEL[0]) // 2, (app.height - PUBLISH_PANEL[1]) // 2
+            app.click((box_x + PUBLISH_FOLDER[0], box_y + PUBLISH_FOLDER[1]))
             app.key("ctrl+a")
             app.type(cls.scratch + "/web")
             mark = len(app.bridge_log())
@@ -275,7 +277,7 @@ class DesktopSession(unittest.TestCase):
             time.sleep(1.5)
             app.screenshot("published")
             # The panel's Close button: the window keeps Escape from the movie.
-            app.click((box_x + 463, box_y + PUBLISH_PANEL_HEIGHT - 26))
+            app.click((box_x + PUBLISH_CLOSE[0], box_y + PUBLISH_CLOSE[1]))
             app.click((app.width - 11, 14))
             app.screenshot("closing")
         finally:

@@ -63,6 +63,11 @@ window.GetOutputFolderPathVC = function () {
     const chosen = answers.folder.shift();
     return chosen === undefined ? "false" : chosen;
 };
+window.OpenHandedProjectVC = function (path) {
+    record("OpenHandedProjectVC", arguments);
+    hostState.currentPath = String(path);
+    return String(path);
+};
 window.SetLanguageVC = function () { record("SetLanguageVC", arguments); return "ok"; };
 window.PreviewInBrowserVC = function () { record("PreviewInBrowserVC", arguments); return "ok"; };
 window.MaximizeApplicationVC = function () { record("MaximizeApplicationVC", arguments); return "true"; };

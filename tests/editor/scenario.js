@@ -155,8 +155,8 @@ const scenarios = {
         answers.publish.push("user cancel");
         drive("click", "publish.go");
         snap("publish-cancelled");
-        drive("click", "publish.movieOnly");
         drive("click", "publish.playerNone");
+        drive("click", "publish.withPages");
         drive("click", "publish.html5");
         answers.publish.push("create dir failed");
         drive("click", "publish.go");
@@ -193,6 +193,15 @@ const scenarios = {
         else if (query.get("panel") === "s") drive("click", "sizes.add");
         else if (query.get("panel")) drive("key", "ctrl+" + query.get("panel"));
         document.title = "ready";
+        await new Promise(function () {});
+    },
+
+    // For the layout test: the editor started in the language of the query, then driven from outside.
+    layout: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1", lang: query.get("lang") || "eng" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; });
+        window.layoutReady = true;
         await new Promise(function () {});
     },
 
@@ -343,6 +352,33 @@ const scenarios = {
         drive("type", "addSize.width", "640");
         drive("key", "enter");
         snap("custom-size");
+    },
+
+    // Pictures the editor never fetches or decodes: a project whose background is a PNG bomb and
+    // whose image elements are a web address and a GIF bomb, opened at start; then a second start
+    // hands over a project whose background is a JPEG bomb.
+    refusedPictures: async function () {
+        answers.startInfo = dir + "/bombs.pbf";
+        hostState.currentPath = answers.startInfo;
+        await startPlayer({ testMode: "1" });
+        await waitFor("the project to open", function () { return state().path !== "" || state().dialog !== ""; });
+        await waitFor("the background refused", function () { return state().imageState === "failed"; }, 30);
+        const said = function (name) {
+            return function () { return state().refusals.some(function (r) { return r.indexOf(name) >= 0; }); };
+        };
+        await waitFor("the background's refusal", said("bomb-20000x20000.png"), 30);
+        await waitFor("the address's refusal", said("/phone-home.png"), 30);
+        await waitFor("the GIF's refusal", said("bomb-65535x65535.gif"), 30);
+        snap("opened");
+        await sleep(500);
+        snap("settled");
+        player.HandOverProjectVC(dir + "/handed.pbf");
+        await waitFor("the handed project", function () { return state().path === dir + "/handed.pbf"; }, 30);
+        await waitFor("its background refused", function () { return state().imageState === "failed"; }, 30);
+        await waitFor("its refusal", said("bomb-60000x60000.jpg"), 30);
+        snap("handed");
+        drive("click", "layers.addText");
+        snap("still-editing");
     },
 
     // Started with a project file: the editor opens it by itself.

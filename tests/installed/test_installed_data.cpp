@@ -166,7 +166,15 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         // Every rule says never (the bundled player's own setting says false).
         EXPECT_EQ(Count(text, "allowScriptAccess") - Count(text, "allowScriptAccess: false"),
                   Count(text, "never"));
+        // What a visitor without the player reads asks for JavaScript, not for a plug-in.
+        EXPECT_EQ(text.find("Flash player"), std::string::npos);
         if (page.mainPage) {
+            // The code to copy loads the player beside the page, before the movie is placed.
+            const std::size_t code = text.find("<textarea");
+            ASSERT_NE(code, std::string::npos);
+            const std::size_t codePlayer = text.find("&lt;script src=\"$BundledPlayer\"&gt;", code);
+            ASSERT_NE(codePlayer, std::string::npos);
+            EXPECT_LT(codePlayer, text.find(page.scriptPage ? "swfobject.js" : "&lt;object", code));
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);
             EXPECT_NE(text.find("&lt;"), std::string::npos) << "the embed code is shown as text";
@@ -196,13 +204,26 @@ protected:
 TEST_P(LanguageFile, HasEveryMessageId) {
     std::string text = ReadFileText(kProgram + "lang/" + m_languageIni);
     ASSERT_FALSE(text.empty());
-    for (int id :
-         {IDS_OVERWRITE_PROMPT, IDS_CREATED_BY, IDS_EMBED_TIP, IDS_PLAYER_MISSING, IDS_APP_TITLE,
-          IDS_HELP_NOT_FOUND, IDS_PUBLISH_TITLE, IDS_PUBLISH_BAD_NAME, IDS_PUBLISH_STOPPED,
-          IDS_PUBLISH_PROJECT_UNREADABLE, IDS_PUBLISH_IMAGE_NOT_PICTURE, IDS_PUBLISH_IMAGE_NOT_FILE,
-          IDS_PUBLISH_IMAGE_UNREADABLE, IDS_SAVE_NO_PROJECT, IDS_PUBLISH_CANNOT_READ,
-          IDS_PUBLISH_CANNOT_RESIZE, IDS_PUBLISH_JPEG_OFFER, IDS_PUBLISH_CREATIVE_TOO_LARGE,
-          IDS_HELP_NO_VIEWER}) {
+    for (int id : {IDS_OVERWRITE_PROMPT,
+                   IDS_CREATED_BY,
+                   IDS_EMBED_TIP,
+                   IDS_PLAYER_MISSING,
+                   IDS_APP_TITLE,
+                   IDS_HELP_NOT_FOUND,
+                   IDS_PUBLISH_TITLE,
+                   IDS_PUBLISH_BAD_NAME,
+                   IDS_PUBLISH_STOPPED,
+                   IDS_PUBLISH_PROJECT_UNREADABLE,
+                   IDS_PUBLISH_IMAGE_NOT_PICTURE,
+                   IDS_PUBLISH_IMAGE_NOT_FILE,
+                   IDS_PUBLISH_IMAGE_UNREADABLE,
+                   IDS_SAVE_NO_PROJECT,
+                   IDS_PUBLISH_CANNOT_READ,
+                   IDS_PUBLISH_CANNOT_RESIZE,
+                   IDS_PUBLISH_JPEG_OFFER,
+                   IDS_PUBLISH_CREATIVE_TOO_LARGE,
+                   IDS_HELP_NO_VIEWER,
+                   IDS_PUBLISH_IMAGE_TOO_LARGE}) {
         auto raw = platform::LookupProfileText(text, "STRING", std::to_string(id));
         ASSERT_TRUE(raw.has_value()) << "id " << id;
         std::string value = GetLanguageText("STRING", std::to_string(id));
@@ -485,7 +506,8 @@ TEST(Help, CompiledFileHoldsEveryTopic) {
     std::string chm = ReadFileText(kProgram + "Pennoria Help.chm");
     ASSERT_GE(chm.size(), 4u);
     EXPECT_EQ(chm.substr(0, 4), "ITSF");
-    for (const char* topic : {"/index.html", "/make-banner.html", "/projects.html", "/publish.html",
-                              "/published-files.html", "/web-site.html", "/toc.hhc"})
+    for (const char* topic : {"/index.html", "/make-banner.html", "/timeline.html", "/sizes.html",
+                              "/undo.html", "/keyboard.html", "/projects.html", "/publish.html",
+                              "/published-files.html", "/web-site.html", "/toc.hhc", "/index.hhk"})
         EXPECT_NE(chm.find(topic), std::string::npos) << topic;
 }

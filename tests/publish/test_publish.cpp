@@ -3,6 +3,7 @@
 #include "publish/FolderChooser.h"
 #include "publish/PublishRequest.h"
 #include "publish/Publisher.h"
+#include "tests/PictureBombs.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <sys/stat.h>
@@ -205,8 +206,9 @@ protected:
 
     HostTestBed bed;
     std::string web;
-    const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0", 4) + "jpeg data";
-    const std::string kPng = std::string("\x89PNG\r\n\x1A\n", 8) + "png data";
+    // Pictures whose headers give their size, as a publish reads them.
+    const std::string kJpeg = JpegOfSize(4, 3);
+    const std::string kPng = PngOfSize(4, 3);
     const std::string kProject =
         "<template demoWidth=\"300\" demoHeight=\"250\" img=\"C:\\Art\\sky.jpg\">"
         "<component><info url=\"http://x/old.swf\"/></component><keep a=\"&amp;\"/></template>";
@@ -402,7 +404,7 @@ TEST_F(PublishHostile, OnlyOrdinaryPictureFilesAreCopied) {
 TEST_F(PublishHostile, ImageCopiesNeverTakeAPublishedNameOrAPageExtension) {
     const std::string art = bed.Scratch("art/");
     WriteFileMakingFolders(art + "template.swf", kPng);
-    WriteFileMakingFolders(art + "x.html", "GIF89a<script>alert(1)</script>");
+    WriteFileMakingFolders(art + "x.html", GifOfSize(1, 1) + "<script>alert(1)</script>");
     WriteFileMakingFolders(art + "photo.JPEG", kJpeg);
     const std::pair<std::string, std::string> cases[] = {
         {art + "template.swf", "res/template.png"},
@@ -424,14 +426,15 @@ TEST_F(PublishHostile, RelativeImageIsFoundBesideTheProjectFirst) {
     const std::string projectFolder = bed.Scratch("projects/sale");
     WriteFileMakingFolders(projectFolder + "/beach.png", kPng);
     WriteFileMakingFolders(bed.ProgramFolder() + "editor/beach.png", kJpeg);
-    WriteFileMakingFolders(bed.ProgramFolder() + "editor/only-here.gif", "GIF87a...");
+    const std::string gif = GifOfSize(2, 2);
+    WriteFileMakingFolders(bed.ProgramFolder() + "editor/only-here.gif", gif);
     bed.host->OpenProject(projectFolder + "/sale.pbf");
     EXPECT_EQ(RunWithImage("beach.png"), "ok");
     EXPECT_EQ(Read("res/beach.png"), kPng);
     // Not beside the project: the program's editor folder, as before.
     bed.dialogs.AddAnswer("yes");
     EXPECT_EQ(RunWithImage("only-here.gif"), "ok");
-    EXPECT_EQ(Read("res/only-here.gif"), "GIF87a...");
+    EXPECT_EQ(Read("res/only-here.gif"), gif);
     // A new project (no path) looks only in the editor folder.
     bed.host->NewProject();
     bed.dialogs.AddAnswer("yes");

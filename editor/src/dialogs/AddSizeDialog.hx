@@ -44,10 +44,11 @@ class AddSizeDialog extends Modal {
             }
         }
         y += 40;
-        place(Theme.label(Strings.CUSTOM_SIZE, 12, Theme.TEXT, true), 15, y + 4);
-        var wf = place(widgets.input(new TextInput("addSize.width", 60, 1, "0-9", 4)), 130, y);
-        place(Theme.label("\u00d7", 12), 196, y + 4);
-        var hf = place(widgets.input(new TextInput("addSize.height", 60, 1, "0-9", 4)), 212, y);
+        var caption = place(Theme.label(Strings.CUSTOM_SIZE, 12, Theme.TEXT, true), 15, y + 4);
+        var x = Math.max(130, caption.x + caption.width + 8);
+        var wf = place(widgets.input(new TextInput("addSize.width", 60, 1, "0-9", 4)), x, y);
+        place(Theme.label("\u00d7", 12), x + 66, y + 4);
+        var hf = place(widgets.input(new TextInput("addSize.height", 60, 1, "0-9", 4)), x + 82, y);
         var add = place(widgets.button(new Button("addSize.custom", Strings.ADD, function() {
             var w = Std.parseInt(wf.text), h = Std.parseInt(hf.text);
             if (w == null || h == null || w < 10 || h < 10 || w > 4096 || h > 4096) {
@@ -60,7 +61,7 @@ class AddSizeDialog extends Modal {
             }
             if (Edits.addSize(session, w, h))
                 close(this);
-        }, 80)), 284, y);
+        }, Math.max(80, Theme.textWidth(Strings.ADD) + 20))), x + 154, y);
         note = place(Theme.paragraph("", BOX_W - 30, 12, Theme.ERROR), 15, y + 30);
         addButtonRow([widgets.button(new Button("addSize.close", Strings.CLOSE, function() close(this), 90))]);
         // Return in the width or height field adds that size.

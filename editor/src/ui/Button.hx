@@ -13,6 +13,8 @@ class Button extends Sprite {
     public var onClick:Void->Void;
 
     var caption:TextField;
+    /** The caption's whole text (the caption may show it shortened). */
+    var fullText:String = "";
     var w:Float;
     var h:Float;
     var hover = false;
@@ -30,6 +32,7 @@ class Button extends Sprite {
         h = height;
         if (text != null) {
             caption = Theme.label(text, 12, Theme.TEXT);
+            fullText = text;
             addChild(caption);
             w = width > 0 ? width : caption.width + 20;
         } else {
@@ -78,14 +81,31 @@ class Button extends Sprite {
     public var text(get, never):String;
 
     function get_text():String {
-        return caption == null ? "" : caption.text;
+        return caption == null ? "" : fullText;
     }
 
     public function setText(text:String) {
         if (caption != null) {
             caption.text = text;
+            fullText = text;
             redraw();
         }
+    }
+
+    public function setWidth(width:Float) {
+        w = width;
+        redraw();
+    }
+
+    /** Shortens the caption with an ellipsis when it is wider than the button (names in lists). */
+    public function elide() {
+        if (caption == null || caption.width <= w - 8)
+            return;
+        caption.autoSize = flash.text.TextFieldAutoSize.NONE;
+        caption.width = w - 8;
+        Theme.elide(caption, fullText);
+        caption.autoSize = flash.text.TextFieldAutoSize.LEFT;
+        redraw();
     }
 
     public var buttonWidth(get, never):Float;

@@ -82,7 +82,7 @@ class Modal extends Sprite {
                 close(m);
                 if (action != null)
                     action();
-            }, 96));
+            }, Math.max(96, Theme.textWidth(c.label) + 20)));
         }
         m.addButtonRow(row);
         m.messageText = text;

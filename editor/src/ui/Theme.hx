@@ -46,4 +46,56 @@ class Theme {
         t.text = text;
         return t;
     }
+
+    /** The width a one-line label of this text takes. */
+    public static function textWidth(text:String, size:Int = 12, bold:Bool = false):Float {
+        return label(text, size, TEXT, bold).width;
+    }
+
+    /**
+     * Shows the text in a field of fixed width, shortened at its end with an ellipsis when it is
+     * longer than the field (names in lists and rows).
+     */
+    public static function elide(t:TextField, text:String) {
+        t.text = text;
+        if (t.textWidth + 4 <= t.width)
+            return;
+        var low = 0, high = text.length;
+        while (low < high) {
+            var mid = (low + high + 1) >> 1;
+            t.text = StringTools.rtrim(text.substr(0, mid)) + "\u2026";
+            if (t.textWidth + 4 <= t.width)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        t.text = StringTools.rtrim(text.substr(0, low)) + "\u2026";
+    }
+
+    /**
+     * Shows the text in a wrapping block in at most the given number of lines; a longer text loses
+     * its middle to an ellipsis, so a path keeps its start and its file name.
+     */
+    public static function fitLines(t:TextField, text:String, lines:Int) {
+        t.text = text;
+        if (t.numLines <= lines)
+            return;
+        var keepEnd = Std.int(Math.min(text.length, 40));
+        var low = 0, high = text.length - keepEnd;
+        while (low < high) {
+            var mid = (low + high + 1) >> 1;
+            t.text = text.substr(0, mid) + "\u2026" + text.substr(text.length - keepEnd);
+            if (t.numLines <= lines)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        t.text = text.substr(0, low) + "\u2026" + text.substr(text.length - keepEnd);
+        // A very long file name alone may still need more: shorten it from its start.
+        var cut = 0;
+        while (t.numLines > lines && cut < keepEnd) {
+            cut++;
+            t.text = text.substr(0, low) + "\u2026" + text.substr(text.length - keepEnd + cut);
+        }
+    }
 }

@@ -12,7 +12,12 @@ import ui.Theme;
 import ui.Widgets;
 
 class Form extends Sprite {
+    /** Where the fields of a row start, unless its label is longer. */
     public static inline var LABEL_W = 78;
+    /** A label keeps this much room before its field. */
+    static inline var LABEL_GAP = 8;
+    static inline var NUMBER_W = 56;
+    static inline var NUMBER_MIN_W = 44;
 
     public var y0:Float = 0;
     public var formWidth(default, null):Float;
@@ -63,21 +68,34 @@ class Form extends Sprite {
         return place(Theme.label(text, 12), x, y0 + 4);
     }
 
+    /** Where the field after a label starts: at the form's column, or after a longer label. */
+    function after(caption:TextField, column:Float):Float {
+        return Math.max(column, caption.x + caption.width + LABEL_GAP);
+    }
+
     public function gap(h:Float) {
         y0 += h;
     }
 
+    /** A button at least as wide as asked and as its text needs. */
     public function button(id:String, text:String, action:Void->Void, x:Float, width:Float = 0):Button {
-        return place(widgets.button(new Button(id, text, action, width)), x, y0);
+        return place(widgets.button(new Button(id, text, action, Math.max(width, Theme.textWidth(text) + 16))), x, y0);
     }
 
-    /** A number field; apply gets values inside low..high, others are explained and not applied. */
+    /**
+     * A number field; apply gets values inside low..high, others are explained and not applied. Two
+     * fit in a row, the second at x = the form's middle; each keeps to its half of the row.
+     */
     public function number(id:String, text:String, x:Float, read:Void->Float, low:Float, high:Float, apply:Float->Void, decimals:Int = 0,
             unit:String = ""):TextInput {
-        label(text, x);
-        var field = place(widgets.input(new TextInput(id, 56, 1, decimals > 0 ? "0-9.\\-" : "0-9\\-", 7)), x + LABEL_W - 6, y0);
+        var caption = label(text, x);
+        var end = x == 0 ? formWidth / 2 - 4 : formWidth;
+        var fieldX = after(caption, x == 0 ? LABEL_W - 6 : x + 52);
+        var unitW = unit == "" ? 0 : Theme.textWidth(unit, 11) + 2;
+        var width = Math.max(NUMBER_MIN_W, Math.min(NUMBER_W, end - unitW - fieldX));
+        var field = place(widgets.input(new TextInput(id, width, 1, decimals > 0 ? "0-9.\\-" : "0-9\\-", 7)), fieldX, y0);
         if (unit != "")
-            place(Theme.label(unit, 11, Theme.MUTED), x + LABEL_W + 54, y0 + 4);
+            place(Theme.label(unit, 11, Theme.MUTED), fieldX + width + 2, y0 + 4);
         var show = function() if (!focused(field)) field.text = numberText(read(), decimals);
         syncs.push(show);
         show();
@@ -95,10 +113,7 @@ class Form extends Sprite {
     }
 
     public function text(id:String, caption:String, read:Void->String, apply:String->Void, lines:Int = 1):TextInput {
-        if (caption != "") {
-            label(caption);
-        }
-        var x = caption != "" ? LABEL_W : 0.0;
+        var x = caption != "" ? after(label(caption), LABEL_W) : 0.0;
         var field = place(widgets.input(new TextInput(id, formWidth - x, lines)), x, y0);
         var show = function() if (!focused(field)) field.text = read();
         syncs.push(show);
@@ -108,19 +123,45 @@ class Form extends Sprite {
         return field;
     }
 
-    /** A row of buttons choosing one value; ids are prefix + value. */
-    public function choices(prefix:String, caption:String, values:Array<String>, labels:Array<String>, read:Void->String, choose:String->Void,
-            width:Float = 0) {
-        var x = 0.0;
-        if (caption != "") {
-            label(caption);
-            x = LABEL_W;
-        }
-        var w = width > 0 ? width : Math.floor((formWidth - x - 4 * (values.length - 1)) / values.length);
+    /**
+     * A row of buttons choosing one value; ids are prefix + value. The buttons share the row evenly
+     * when their texts allow it; otherwise as many as fit share each row, on as many rows as needed.
+     */
+    public function choices(prefix:String, caption:String, values:Array<String>, labels:Array<String>, read:Void->String, choose:String->Void) {
+        var left = caption != "" ? after(label(caption), LABEL_W) : 0.0;
+        var room = formWidth - left;
+        var needs = [for (l in labels) Math.ceil(Theme.textWidth(l) + 12)];
+        var even = Math.floor((room - 4 * (values.length - 1)) / values.length);
+        var widest = 0.0;
+        for (n in needs)
+            widest = Math.max(widest, n);
+        // Rows of as many as fit; the room a row leaves is shared among its buttons.
+        var rows:Array<Array<Int>> = [[]];
+        var used = 0.0;
         for (i in 0...values.length) {
-            var value = values[i];
-            place(widgets.button(new Button(prefix + value, labels[i], function() choose(value), w)), x, y0);
-            x += w + 4;
+            var row = rows[rows.length - 1];
+            if (row.length > 0 && used + 4 + needs[i] > room) {
+                rows.push([]);
+                row = rows[rows.length - 1];
+                used = 0;
+            }
+            used += (row.length > 0 ? 4 : 0) + needs[i];
+            row.push(i);
+        }
+        for (r in 0...rows.length) {
+            var row = rows[r];
+            var taken = -4.0;
+            for (i in row)
+                taken += needs[i] + 4;
+            var x = left;
+            for (i in row) {
+                var value = values[i];
+                var w = widest <= even ? even : Math.floor(needs[i] + (room - taken) / row.length);
+                place(widgets.button(new Button(prefix + value, labels[i], function() choose(value), w)), x, y0);
+                x += w + 4;
+            }
+            if (r < rows.length - 1)
+                y0 += 30;
         }
         var show = function() {
             var chosen = read();
@@ -132,30 +173,31 @@ class Form extends Sprite {
         y0 += 32;
     }
 
-    /** A switch button (selected when on). */
+    /** A switch button (selected when on), at least as wide as its text needs. */
     public function toggle(id:String, text:String, x:Float, width:Float, read:Void->Bool, set:Bool->Void):Button {
-        var b = place(widgets.button(new Button(id, text, function() set(!read()), width)), x, y0);
+        var b = place(widgets.button(new Button(id, text, function() set(!read()), Math.max(width, Theme.textWidth(text) + 12))), x, y0);
         var show = function() b.selected = read();
         syncs.push(show);
         show();
         return b;
     }
 
-    /** Swatches of common colours and a field for any other; with allowNone a "None" choice too. */
+    /** Swatches of common colours and a field for any other; with allowNone a swatch for no colour first. */
     public function colour(id:String, caption:String, read:Void->Null<Int>, choose:Null<Int>->Void, palette:Array<Int>, allowNone:Bool = false) {
-        label(caption);
-        var x:Float = LABEL_W;
+        var x:Float = after(label(caption), LABEL_W);
         var swatches:Array<Swatch> = [];
+        if (allowNone) {
+            place(widgets.button(Swatch.none(id + ".none", function() choose(null))), x, y0 + 2);
+            x += 23;
+        }
         for (c in palette) {
             var colour = c;
             var s = place(cast widgets.button(new Swatch(id + "." + BannerDocument.colourText(c), c, function() choose(colour))), x, y0 + 2);
             swatches.push(cast s);
             x += 23;
         }
-        var field = place(widgets.input(new TextInput(id, 58, 1, "#0-9a-fA-F", 7)), x + 3, y0);
-        x += 65;
-        if (allowNone)
-            place(widgets.button(new Button(id + ".none", Strings.NO_FILL, function() choose(null), Math.max(40, formWidth - x - 2))), x, y0);
+        place(widgets.input(new TextInput(id, Math.min(64, formWidth - x - 3), 1, "#0-9a-fA-F", 7)), x + 3, y0);
+        var field = widgets.inputs.get(id);
         var show = function() {
             var v = read();
             for (s in swatches)

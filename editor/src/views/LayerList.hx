@@ -64,19 +64,7 @@ class LayerList extends Sprite {
         var doc = session.doc;
         var y = 0.0;
         y = heading(Strings.LAYERS, y);
-        var third = (inner - 8) / 3;
-        var x:Float = PAD;
-        var n = 0;
-        for (c in ["addText", "addButton", "addImage", "addRect", "addEllipse"]) {
-            place(commandButton("layers." + c, c, third), x, y);
-            n++;
-            x += third + 4;
-            if (n % 3 == 0) {
-                x = PAD;
-                y += 28;
-            }
-        }
-        y += 34;
+        y = addButtons(["addText", "addButton", "addImage", "addRect", "addEllipse"], y) + 6;
         var bottom = columnHeight - 70;
         if (doc.elements.length == 0) {
             place(Theme.paragraph(Strings.NO_ELEMENTS, inner, 11, Theme.MUTED), PAD, y);
@@ -87,6 +75,7 @@ class LayerList extends Sprite {
                 var e = doc.elements[i];
                 var id = e.id;
                 var row = place(widgets.button(new Button("layer." + id, rowText(e), function() session.select(id), inner, ROW_H - 2)), PAD, y);
+                row.elide();
                 row.selected = id == session.selected;
                 y += ROW_H;
                 i--;
@@ -98,6 +87,41 @@ class LayerList extends Sprite {
         place(commandButton("layers.forward", "forward", half2), PAD, columnHeight - 34);
         place(commandButton("layers.backward", "backward", half2), PAD + half2 + 4, columnHeight - 34);
         shownFor = shape();
+    }
+
+    /**
+     * The commands that add elements, up to three to a row, as many as their texts allow; each row's
+     * buttons fill its width.
+     */
+    function addButtons(commands:Array<String>, y:Float):Float {
+        var inner = WIDTH - 2 * PAD;
+        var buttons = [for (c in commands) commandButton("layers." + c, c, 0)];
+        for (b in buttons)
+            b.setWidth(Math.ceil(Theme.textWidth(b.text) + 12));
+        var i = 0;
+        while (i < buttons.length) {
+            var row = [buttons[i]];
+            var used = buttons[i].buttonWidth;
+            while (i + row.length < buttons.length && row.length < 3 && used + 4 + buttons[i + row.length].buttonWidth <= inner) {
+                used += 4 + buttons[i + row.length].buttonWidth;
+                row.push(buttons[i + row.length]);
+            }
+            // Equal widths when every text fits its share, else each text's width and a share of the rest.
+            var share = (inner - 4 * (row.length - 1)) / row.length;
+            var even = true;
+            for (b in row)
+                even = even && b.buttonWidth <= share;
+            var x:Float = PAD;
+            for (b in row) {
+                var w = even ? share : b.buttonWidth + (inner - used) / row.length;
+                b.setWidth(w);
+                place(b, x, y);
+                x += w + 4;
+            }
+            i += row.length;
+            y += 28;
+        }
+        return y;
     }
 
     static function rowText(e:BannerElement):String {

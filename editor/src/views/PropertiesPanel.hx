@@ -126,8 +126,9 @@ class PropertiesPanel extends Sprite {
             BACKGROUNDS);
         f.gap(4);
         f.heading(Strings.BACKGROUND_IMAGE);
-        f.button("chooseImage", Strings.CHOOSE_IMAGE, actions.chooseBackground, 0, 130);
-        var remove = f.button("removeImage", Strings.REMOVE_IMAGE, function() banner(Strings.BACKGROUND_IMAGE, function(d) d.image = ""), 136, 80);
+        var choose = f.button("chooseImage", Strings.CHOOSE_IMAGE, actions.chooseBackground, 0, 130);
+        var remove = f.button("removeImage", Strings.REMOVE_IMAGE, function() banner(Strings.BACKGROUND_IMAGE, function(d) d.image = ""),
+            choose.buttonWidth + 6, 80);
         f.gap(30);
         // Two lines for the image's path, whatever it is, so that the rows below stay in place.
         var name = f.place(Theme.paragraph(Strings.NO_IMAGE, f.formWidth, 11, Theme.MUTED), 0, f.y0);
@@ -135,7 +136,7 @@ class PropertiesPanel extends Sprite {
         f.choices("fit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return doc().fit,
             function(v) banner(Strings.FIT, function(d) d.fit = v));
         f.syncsAdd(function() {
-            name.text = doc().image == "" ? Strings.NO_IMAGE : doc().image;
+            Theme.fitLines(name, doc().image == "" ? Strings.NO_IMAGE : doc().image, 2);
             remove.enabled = doc().image != "";
         });
         f.heading(Strings.BANNER_LINK);
@@ -233,8 +234,10 @@ class PropertiesPanel extends Sprite {
             case Image:
                 f.button("chooseElementImage", Strings.CHOOSE_IMAGE, actions.chooseElementImage, 0, 130);
                 f.gap(30);
-                var name = f.note("");
-                f.syncsAdd(function() name.text = e.src == "" ? Strings.NO_IMAGE : e.src);
+                // Two lines for the picture's path, as on the banner's page.
+                var name = f.place(Theme.paragraph(Strings.NO_IMAGE, f.formWidth, 11, Theme.MUTED), 0, f.y0);
+                f.gap(34);
+                f.syncsAdd(function() Theme.fitLines(name, e.src == "" ? Strings.NO_IMAGE : e.src, 2));
                 f.choices("imageFit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return e.fit,
                     function(v) element(Strings.FIT, function(el) el.fit = v));
         }
@@ -282,8 +285,9 @@ class PropertiesPanel extends Sprite {
             function(v) element(Strings.FONT, function(el) el.font = v));
         f.number("size", Strings.TEXT_SIZE, 0, function() return box().fontSize, BannerDocument.MIN_FONT, BannerDocument.MAX_FONT,
             function(v) setBox(Strings.TEXT_SIZE, function(b) b.fontSize = Std.int(v), "size"), 0, Strings.PIXELS);
-        f.toggle("bold", Strings.BOLD, 170, 52, function() return e.bold, function(on) element(Strings.BOLD, function(el) el.bold = on));
-        f.toggle("italic", Strings.ITALIC, 226, 50, function() return e.italic, function(on) element(Strings.ITALIC, function(el) el.italic = on));
+        var bold = f.toggle("bold", Strings.BOLD, 170, 48, function() return e.bold, function(on) element(Strings.BOLD, function(el) el.bold = on));
+        f.toggle("italic", Strings.ITALIC, bold.x + bold.buttonWidth + 4, 48, function() return e.italic,
+            function(on) element(Strings.ITALIC, function(el) el.italic = on));
         f.gap(30);
     }
 

@@ -9,8 +9,11 @@ import ui.Theme;
 import ui.Widgets;
 
 class PublishPanel extends Modal {
-    public static inline var BOX_W = 520;
-    public static inline var BOX_H = 486;
+    public static inline var BOX_W = 600;
+    public static inline var BOX_H = 540;
+    static inline var PAD = 15;
+    /** The choices' column; their one-line explanations start right of it. */
+    static inline var CHOICE_W = 220;
 
     public var statusText(default, null):TextField;
 
@@ -25,56 +28,77 @@ class PublishPanel extends Modal {
         this.widgets = widgets;
         this.status = status;
         widgets.beginGroup(9000);
-        var b = box;
-        var intro = Theme.paragraph(Strings.PUBLISH_INTRO, 490, 12, Theme.MUTED);
-        intro.x = 15;
-        intro.y = 40;
-        b.addChild(intro);
+        var inner = BOX_W - 2 * PAD;
+        var y = 40.0;
+        y += place(Theme.paragraph(Strings.PUBLISH_INTRO, inner, 12, Theme.MUTED), PAD, y).height + 6;
+        var folder = field("publish.folder", Strings.OUTPUT_FOLDER, PAD, y, inner - 126, controller.outputFolder);
+        place(button("publish.browse", Strings.BROWSE, browse, 116), BOX_W - PAD - 116, y + 18);
+        y += 54;
 
-        var y = 82.0;
-        var folder = field("publish.folder", Strings.OUTPUT_FOLDER, 15, y, 370, controller.outputFolder);
-        place(button("publish.browse", Strings.BROWSE, browse, 110), 395, y + 16);
+        // What users upload today first: the HTML5 ad with its backup image, then the pages with the
+        // player; the movie the pages play is always written.
+        place(Theme.label(Strings.WHAT_TO_WRITE, 12, Theme.TEXT, true), PAD, y);
+        y += 22;
+        y = output(button("publish.html5", Strings.HTML5_AD, function() choose(function() controller.html5Creative = !controller.html5Creative),
+            CHOICE_W), Strings.HTML5_AD_NOTE, y);
+        y = output(button("publish.withPages", Strings.MOVIE_AND_PAGES, function() choose(function() controller.withPages = !controller.withPages),
+            CHOICE_W), Strings.PAGES_NOTE, y);
+        y = output(place(Theme.paragraph(Strings.MOVIE_ALWAYS, CHOICE_W, 12, Theme.TEXT), PAD, y + 4), Strings.MOVIE_NOTE, y);
+        y += 4;
+
+        place(Theme.label(Strings.OPTIONS, 12, Theme.TEXT, true), PAD, y);
+        y += 20;
+        var third = (inner - 2 * 10) / 3;
+        field("publish.swf", Strings.MOVIE_NAME, PAD, y, third, controller.swfName);
+        field("publish.page", Strings.PAGE_NAME, PAD + third + 10, y, third, controller.pageName);
+        field("publish.xml", Strings.XML_NAME, PAD + 2 * (third + 10), y, third, controller.xmlName);
         y += 52;
-        field("publish.swf", Strings.MOVIE_NAME, 15, y, 155, controller.swfName);
-        field("publish.page", Strings.PAGE_NAME, 182, y, 155, controller.pageName);
-        field("publish.xml", Strings.XML_NAME, 349, y, 156, controller.xmlName);
-        y += 58;
+        y = choiceRow(Strings.PAGE_KIND, [
+            button("publish.embed", Strings.PAGES_EMBED, function() choose(function() controller.scriptPages = false), 0),
+            button("publish.script", Strings.PAGES_SCRIPT, function() choose(function() controller.scriptPages = true), 0)
+        ], y);
+        y = choiceRow(Strings.PLAYER, [
+            button("publish.playerBundled", Strings.PLAYER_BUNDLED, function() choose(function() controller.bundledPlayer = true), 0),
+            button("publish.playerNone", Strings.PLAYER_NONE, function() choose(function() controller.bundledPlayer = false), 0)
+        ], y);
+        y += 4;
 
-        place(Theme.label(Strings.WHAT_TO_WRITE, 12, Theme.TEXT, true), 15, y);
-        place(button("publish.movieOnly", Strings.MOVIE_ONLY, function() choose(function() controller.withPages = false), 160), 15, y + 20);
-        place(button("publish.withPages", Strings.MOVIE_AND_PAGES, function() choose(function() controller.withPages = true), 180), 183, y + 20);
-        y += 56;
-        place(Theme.label(Strings.PAGE_KIND, 12, Theme.TEXT, true), 15, y);
-        place(button("publish.embed", Strings.PAGES_EMBED, function() choose(function() controller.scriptPages = false), 160), 15, y + 20);
-        place(button("publish.script", Strings.PAGES_SCRIPT, function() choose(function() controller.scriptPages = true), 210), 183, y + 20);
-        y += 56;
-        place(Theme.label(Strings.EXTRAS, 12, Theme.TEXT, true), 15, y);
-        place(button("publish.playerBundled", Strings.PLAYER_BUNDLED, function() choose(function() controller.bundledPlayer = true), 165), 15,
-            y + 20);
-        place(button("publish.playerNone", Strings.PLAYER_NONE, function() choose(function() controller.bundledPlayer = false), 90), 185, y + 20);
-        place(button("publish.html5", Strings.HTML5_AD, function() choose(function() controller.html5Creative = !controller.html5Creative), 215), 290,
-            y + 20);
-        y += 60;
-
-        statusText = place(Theme.paragraph("", 490, 12, Theme.TEXT), 15, y);
-        var openFolder = place(button("publish.openFolder", Strings.OPEN_FOLDER, controller.openOutputFolder, 150), 15, boxHeight - 38);
-        openFolder.enabled = false;
-        place(button("publish.preview", Strings.PREVIEW_IN_BROWSER, preview, 150), 173, boxHeight - 38);
+        statusText = place(Theme.paragraph("", inner, 12, Theme.TEXT), PAD, y);
+        var openFolder = button("publish.openFolder", Strings.OPEN_FOLDER, controller.openOutputFolder, 0);
+        place(openFolder, PAD, boxHeight - 38).enabled = false;
+        place(button("publish.preview", Strings.PREVIEW_IN_BROWSER, preview, 0), PAD + openFolder.buttonWidth + 8, boxHeight - 38);
         addButtonRow([
-            button("publish.go", Strings.DO_PUBLISH, publish, 100),
-            button("publish.close", Strings.CLOSE, function() close(this), 90)
+            button("publish.go", Strings.DO_PUBLISH, publish, 0),
+            button("publish.close", Strings.CLOSE, function() close(this), 0)
         ]);
         onEscape = function() close(this);
         sync();
         focusFirst = folder.field;
     }
 
+    /** One output: its switch (or name) on the left, what it is for in one line on the right. */
+    function output(choice:flash.display.DisplayObject, note:String, y:Float):Float {
+        if (choice.parent == null)
+            place(choice, PAD, y);
+        var text = place(Theme.paragraph(note, BOX_W - 2 * PAD - CHOICE_W - 12, 11, Theme.MUTED), PAD + CHOICE_W + 12, y);
+        return y + Math.max(32, text.height + 6);
+    }
+
+    /** A caption and its choices in a row; the buttons take their texts' widths. */
+    function choiceRow(caption:String, choices:Array<Button>, y:Float):Float {
+        var label = place(Theme.label(caption, 12, Theme.TEXT), PAD, y + 5);
+        var x = Math.max(PAD + 130, label.x + label.width + 8);
+        for (b in choices) {
+            place(b, x, y);
+            x += b.buttonWidth + 6;
+        }
+        return y + 32;
+    }
     /** The field that takes the keyboard focus when the panel opens. */
     public var focusFirst(default, null):flash.text.TextField;
 
     /** Shows the choices in effect (after a click, or when the host pushes its settings). */
     public function sync() {
-        widgets.setSelected("publish.movieOnly", !controller.withPages);
         widgets.setSelected("publish.withPages", controller.withPages);
         widgets.setSelected("publish.embed", !controller.scriptPages);
         widgets.setSelected("publish.script", controller.scriptPages);
@@ -83,6 +107,8 @@ class PublishPanel extends Modal {
         widgets.setSelected("publish.html5", controller.html5Creative);
         widgets.setEnabled("publish.embed", controller.withPages);
         widgets.setEnabled("publish.script", controller.withPages);
+        widgets.setEnabled("publish.playerBundled", controller.withPages);
+        widgets.setEnabled("publish.playerNone", controller.withPages);
     }
 
     function choose(apply:Void->Void) {
@@ -90,7 +116,10 @@ class PublishPanel extends Modal {
         sync();
     }
 
+    /** A button; width 0 fits its text (at least 90 wide). */
     function button(id:String, text:String, action:Void->Void, width:Float):Button {
+        if (width <= 0)
+            width = Math.max(90, Theme.label(text, 12).width + 20);
         return widgets.button(new Button(id, text, action, width));
     }
 

@@ -284,8 +284,10 @@ class TimelineStrip extends Sprite {
             }
             var label = labelAt(i);
             var name = rowName(e);
-            if (label.text != name)
-                label.text = name;
+            if (label.name != name) {
+                label.name = name;
+                Theme.elide(label, name);
+            }
             label.x = 6;
             label.y = top + 1;
             label.visible = true;

@@ -31,6 +31,7 @@ class EditorUnitTests {
         publishRules();
         formatting();
         relativeImages();
+        picturesComeFromFilesWithinTheBudget();
         EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
@@ -318,6 +319,54 @@ class EditorUnitTests {
         for (c in cases)
             same("image " + c.img + " of " + c.project, c.expected, Paths.resolveAgainst(c.img, c.project));
 
+    }
+
+    // The pictures the editor refuses before the player sees them: addresses, and files whose header
+    // gives a size beyond the budget (bombs of a few kilobytes on disk), read as the editor reads them.
+    static function picturesComeFromFilesWithinTheBudget() {
+        for (address in ["http://example.org/b.png", "https://example.org/b.png", " HTTPS://x/b.png", "//example.org/b.png",
+            "\\\\server\\b.png", "data:image/png;base64,AAAA", "ftp://x/b.png"])
+            check("an address: " + address, PictureCheck.isAddress(address));
+        for (file in ["/home/ann/b.png", "b.png", "art/b:c.png", "C:\\Art\\b.png", "file:///home/ann/b.png", "./http://x"])
+            check("a file: " + file, !PictureCheck.isAddress(file));
+        for (url in Paths.urlsFor("//example.org/b.png", null))
+            check("no other host is asked: " + url, !StringTools.startsWith(url, "//") && url.indexOf("://example.org") < 0);
+
+        var data = haxe.io.Path.directory(Sys.args()[0]);
+        var root = data + "/../..";
+        var bombs = [
+            "bomb-20000x20000.png" => "20000 \u00d7 20000",
+            "bomb-60000x60000.jpg" => "60000 \u00d7 60000",
+            "bomb-65535x65535.gif" => "65535 \u00d7 65535",
+            "bomb-frame-30000x20000.gif" => "30000 \u00d7 20000"
+        ];
+        for (name => size in bombs) {
+            var bytes = sys.io.File.getBytes(data + "/pictures/" + name);
+            check(name + " is small on disk", bytes.length < 64 * 1024);
+            var why = PictureCheck.refusal(name, bytes);
+            check(name + " is refused, named, with its size", why != null && why.indexOf(name) >= 0 && why.indexOf(size) >= 0, why);
+        }
+        // Real pictures are shown, at the size ImageMagick reads from them.
+        for (example in sys.FileSystem.readDirectory(root + "/examples")) {
+            var folder = root + "/examples/" + example;
+            if (!sys.FileSystem.isDirectory(folder))
+                continue;
+            for (file in sys.FileSystem.readDirectory(folder)) {
+                if (!~/\.(png|jpg|gif)$/.match(file))
+                    continue;
+                var bytes = sys.io.File.getBytes(folder + "/" + file);
+                var size = PictureCheck.size(bytes);
+                var identify = new sys.io.Process("identify", ["-format", "%w %h", folder + "/" + file + "[0]"]);
+                var expected = StringTools.trim(identify.stdout.readAll().toString());
+                identify.close();
+                same(file + " size", expected, size == null ? "none" : size.width + " " + size.height);
+                same(file + " is shown", null, PictureCheck.refusal(file, bytes));
+            }
+        }
+        // The editor's budget is the program's.
+        var header = sys.io.File.getContent(root + "/platform/PictureHeader.h");
+        check("the same pixel budget", header.indexOf("kMaxPicturePixels = " + Std.int(PictureCheck.MAX_PIXELS) + ";") >= 0);
+        check("the same longest side", header.indexOf("kMaxPictureSide = " + PictureCheck.MAX_SIDE + ";") >= 0);
     }
 
     static function formatting() {

@@ -1,0 +1,154 @@
+// The publish folder's manifest of our own files.
+#include "publish/PublishManifest.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace pennoria {
+
+const char* const kPublishManifestName = ".pennoria-published";
+
+namespace {
+
+constexpr const char* kFirstLine = "pennoria-published 1";
+// A manifest larger than this is not ours.
+constexpr std::uint64_t kMaxManifestBytes = std::uint64_t{16} << 20;
+// Stale files larger than this are left alone rather than read to be compared.
+constexpr std::uint64_t kMaxComparedBytes = std::uint64_t{512} << 20;
+
+bool IsPlainRelativePath(std::string_view path) {
+    if (path.empty() || path.size() > 4096 || path.front() == '/' || path.back() == '/')
+        return false;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos)
+            slash = path.size();
+        const std::string_view level = path.substr(start, slash - start);
+        if (level.empty() || level == "." || level == "..")
+            return false;
+        start = slash + 1;
+    }
+    for (char c : path)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\')
+            return false;
+    return true;
+}
+
+std::string Hex(std::uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+bool ParseHex(std::string_view text, std::uint64_t& value) {
+    if (text.size() != 16)
+        return false;
+    value = 0;
+    for (char c : text) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0)
+            return false;
+        value = (value << 4) | static_cast<std::uint64_t>(digit);
+    }
+    return true;
+}
+
+} // namespace
+
+std::uint64_t ContentDigest(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+void PublishLedger::Record(const std::string& relativePath, std::string_view bytes) {
+    const std::uint64_t digest = ContentDigest(bytes);
+    for (PublishedFileRecord& file : m_files)
+        if (file.path == relativePath) {
+            file.digest = digest;
+            return;
+        }
+    m_files.push_back({relativePath, digest});
+}
+
+std::string FormatManifest(const std::vector<PublishedFileRecord>& files) {
+    std::string text = std::string(kFirstLine) + "\n";
+    for (const PublishedFileRecord& file : files)
+        if (IsPlainRelativePath(file.path))
+            text += Hex(file.digest) + " " + file.path + "\n";
+    return text;
+}
+
+std::vector<PublishedFileRecord> ParseManifest(std::string_view text) {
+    std::vector<PublishedFileRecord> files;
+    const std::size_t firstEnd = text.find('\n');
+    if (firstEnd == std::string_view::npos || text.substr(0, firstEnd) != kFirstLine)
+        return files;
+    std::size_t at = firstEnd + 1;
+    while (at < text.size() && files.size() < kMaxManifestRecords) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        PublishedFileRecord file;
+        if (line.size() < 18 || line[16] != ' ' || !ParseHex(line.substr(0, 16), file.digest))
+            continue;
+        const std::string_view path = line.substr(17);
+        if (!IsPlainRelativePath(path))
+            continue;
+        file.path = std::string(path);
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+ManifestCleanup UpdatePublishFolder(const platform::ConfinedFolder& folder,
+                                    const PublishLedger& ledger, bool complete) {
+    ManifestCleanup cleanup;
+    std::vector<PublishedFileRecord> earlier;
+    if (auto text = folder.ReadFile(kPublishManifestName, kMaxManifestBytes))
+        earlier = ParseManifest(*text);
+    std::set<std::string> current;
+    for (const PublishedFileRecord& file : ledger.Files())
+        current.insert(file.path);
+    std::vector<PublishedFileRecord> next = ledger.Files();
+    std::set<std::string> emptied;
+    for (const PublishedFileRecord& old : earlier) {
+        if (current.count(old.path))
+            continue;
+        if (!complete) {
+            next.push_back(old);
+            current.insert(old.path);
+            continue;
+        }
+        auto bytes = folder.ReadFile(old.path, kMaxComparedBytes);
+        if (!bytes)
+            continue; // gone already, or no longer a file of ours
+        if (ContentDigest(*bytes) != old.digest || !folder.RemoveFile(old.path)) {
+            cleanup.kept.push_back(old.path);
+            continue;
+        }
+        cleanup.removed.push_back(old.path);
+        for (std::size_t slash = old.path.find('/'); slash != std::string::npos;
+             slash = old.path.find('/', slash + 1))
+            emptied.insert(old.path.substr(0, slash));
+    }
+    // Deepest first, so that "640x480/res" goes before "640x480"; a folder that still holds
+    // anything (the user's own files) stays.
+    std::vector<std::string> folders(emptied.begin(), emptied.end());
+    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+        return std::count(a.begin(), a.end(), '/') > std::count(b.begin(), b.end(), '/');
+    });
+    for (const std::string& name : folders)
+        folder.RemoveEmptyFolder(name);
+    folder.WriteFile(kPublishManifestName, FormatManifest(next));
+    return cleanup;
+}
+
+} // namespace pennoria
