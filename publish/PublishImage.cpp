@@ -93,11 +93,11 @@ std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
 
 platform::ImageSize PublishedPictureSize(platform::ImageSize picture,
                                          const std::vector<PictureDraw>& draws) {
+    if (picture.width <= 0 || picture.height <= 0)
+        return picture;
     double factor = 0;
     for (const PictureDraw& draw : draws)
-        if (draw.sourceWidth > 0 && draw.sourceHeight > 0)
-            factor = std::max(
-                {factor, draw.boxWidth / draw.sourceWidth, draw.boxHeight / draw.sourceHeight});
+        factor = std::max({factor, draw.boxWidth / picture.width, draw.boxHeight / picture.height});
     if (factor <= 0 || 2 * factor >= 1)
         return picture;
     auto side = [factor](int length) {

@@ -31,16 +31,15 @@ std::string UrlSafeStem(const std::string& stem);
 std::string PublishedImageName(const std::string& sourceName, ImageKind kind,
                                const std::vector<std::string>& taken);
 
-// One place a picture is drawn at: its box on the banner, in pixels, and the part of the picture
-// shown in it, in the picture's pixels.
+// A box a picture is drawn in on the banner, in pixels.
 struct PictureDraw {
     double boxWidth = 0, boxHeight = 0;
-    double sourceWidth = 0, sourceHeight = 0;
 };
 
 // The size a picture is published at: twice the largest size it is drawn at (sharp on screens of
-// twice the density), never larger than the picture itself, its proportions kept. A picture
-// drawn nowhere keeps its size.
+// twice the density), never larger than the picture itself, its proportions kept. Whatever its
+// fit, a picture is drawn at most at the scale at which it covers its box, so that scale bounds
+// each draw. A picture drawn nowhere keeps its size.
 platform::ImageSize PublishedPictureSize(platform::ImageSize picture,
                                          const std::vector<PictureDraw>& draws);
 

@@ -446,14 +446,72 @@ bool CPublisher::CopySwfObjectScript(PublishRun& run) {
 bool CPublisher::CopyTemplateImage(PublishRun& run) {
     if (run.imageData.empty())
         return true;
-    return WritePublished(run, run.imageReference, run.imageData);
+    return WritePublished(run, run.imageReference,
+                          PictureForSize(run, run.imageReference, run.imageSource, run.imageData));
 }
 
 bool CPublisher::CopyElementImages(PublishRun& run) {
     for (const PublishedPicture& picture : run.pictures)
-        if (!WritePublished(run, picture.reference, picture.data))
+        if (!WritePublished(run, picture.reference,
+                            PictureForSize(run, picture.reference, picture.source, picture.data)))
             return false;
     return true;
+}
+
+std::string CPublisher::PictureForSize(PublishRun& run, const std::string& reference,
+                                       const std::string& source, const std::string& bytes) {
+    const auto header = platform::ReadPictureHeader(bytes);
+    if (!header || header->format == platform::PictureFormat::Gif || source.empty())
+        return bytes;
+    // The boxes it is drawn in at this size: the banner for the background, its elements' boxes.
+    std::vector<PictureDraw> draws;
+    if (reference == run.imageReference)
+        draws.push_back(
+            {static_cast<double>(run.size.width), static_cast<double>(run.size.height)});
+    int sizeIndex = SizeIndexOf(run.document, run.size.width, run.size.height);
+    if (sizeIndex < 0)
+        sizeIndex = static_cast<int>(DrawnSizeIndex(run.document));
+    for (const BannerElement& element : run.document.elements) {
+        auto named = run.pictureReferences.find(element.src);
+        if (element.kind != ElementKind::Image || named == run.pictureReferences.end() ||
+            named->second != reference)
+            continue;
+        const ElementBox box =
+            BoxAt(run.document, element, static_cast<std::size_t>(std::max(0, sizeIndex)));
+        draws.push_back({box.width, box.height});
+    }
+    const platform::ImageSize upright{static_cast<int>(platform::UprightWidth(*header)),
+                                      static_cast<int>(platform::UprightHeight(*header))};
+    const platform::ImageSize target = PublishedPictureSize(upright, draws);
+    if (target.width == upright.width && target.height == upright.height)
+        return bytes;
+    const std::string key =
+        std::to_string(target.width) + "x" + std::to_string(target.height) + " " + source;
+    auto done = run.scaled.find(key);
+    if (done == run.scaled.end()) {
+        auto decoded = run.decoded.find(source);
+        if (decoded == run.decoded.end()) {
+            auto loaded = platform::DecodedPicture::Load(source);
+            if (!loaded)
+                return bytes;
+            decoded = run.decoded.emplace(source, std::move(*loaded)).first;
+        }
+        std::string smaller = bytes;
+        if (auto scaled = decoded->second.Scaled(target.width, target.height)) {
+            // The same format: a PNG keeps its transparency, a JPEG stays a photograph.
+            auto encoded =
+                header->format == platform::PictureFormat::Png ? scaled->Png() : scaled->Jpeg(92);
+            if (encoded && encoded->size() < bytes.size())
+                smaller = std::move(*encoded);
+        }
+        done = run.scaled.emplace(key, std::move(smaller)).first;
+        if (done->second.size() < bytes.size())
+            Report(run.prefix + reference + ": " + std::to_string(upright.width) + " x " +
+                   std::to_string(upright.height) + " published at " +
+                   std::to_string(target.width) + " x " + std::to_string(target.height) +
+                   ", twice the largest it is drawn at");
+    }
+    return done->second;
 }
 
 namespace {

@@ -98,7 +98,10 @@ struct PublishRun {
     std::string projectText; // the project XML as written
     PublishedFiles written;
     PublishLedger ledger; // every file written, with what it holds, for the folder's manifest
-    std::string failure;  // why the run stopped, one line for the user
+    // Each picture decoded at most once per publish, and each size of it encoded once.
+    std::map<std::string, platform::DecodedPicture> decoded; // by source file
+    std::map<std::string, std::string> scaled; // "<W>x<H> <source>" -> the bytes published
+    std::string failure;                       // why the run stopped, one line for the user
 };
 
 class CPublisher {
@@ -143,6 +146,10 @@ private:
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);
     bool CopyElementImages(PublishRun& run);
+    // The bytes a picture is published with at the size being written: scaled down to twice
+    // the largest box it is drawn in there (GIFs, which may move, as they are).
+    std::string PictureForSize(PublishRun& run, const std::string& reference,
+                               const std::string& source, const std::string& bytes);
     bool CopyPlayer(PublishRun& run);
     bool WriteCreative(PublishRun& run);
 

@@ -4,12 +4,14 @@
 // of ours wrote and the project no longer produces.
 #include "platform/ConfinedFolder.h"
 #include "platform/FileSystem.h"
+#include "publish/Html5Creative.h"
 #include "publish/PublishImage.h"
 #include "publish/PublishManifest.h"
 #include "tests/PictureBombs.h"
 #include "tests/TestSupport.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -184,6 +186,61 @@ TEST_F(PublishOutputs, ARepublishRemovesWhatOnlyAnEarlierPublishOfOursWrote) {
     EXPECT_FALSE(fs::exists(banner + "res/two.png"));
     EXPECT_TRUE(platform::FileExists(banner + "notes.txt"));
     EXPECT_TRUE(platform::FileExists(banner + "res/one.png"));
+}
+
+// A noisy picture of width x height (it compresses badly, as a photograph does).
+std::string NoisyPng(const std::string& path, int width, int height) {
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    std::uint32_t seed = 7;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width * 3; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            pixels[y * stride + x] = static_cast<guchar>(seed >> 24);
+        }
+    EXPECT_TRUE(gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr));
+    g_object_unref(pixbuf);
+    return ReadFileText(path);
+}
+
+std::pair<int, int> PictureSize(const std::string& path) {
+    int width = 0, height = 0;
+    gdk_pixbuf_get_file_info(path.c_str(), &width, &height);
+    return {width, height};
+}
+
+TEST_F(PublishOutputs, PicturesArePublishedAtTwiceTheLargestBoxTheyAreDrawnInAtEachSize) {
+    // A 1740 px photograph shown small: drawn 100 x 60 at 300 x 250, 40 x 24 at 320 x 50.
+    const std::string original = NoisyPng(work + "photo.png", 1740, 1160);
+    ASSERT_GT(original.size(), kCreativeSizeLimit);
+    std::string project = Project("", {"photo.png"}, {{300, 250}, {320, 50}});
+    auto change = [&project](const std::string& from, const std::string& to) {
+        project.replace(project.find(from), from.size(), to);
+    };
+    change("width=\"30\" height=\"30\"", "width=\"100\" height=\"60\"");
+    change("<size width=\"320\" height=\"50\"/>",
+           "<size width=\"320\" height=\"50\"><place ref=\"p0\" x=\"2\" y=\"2\" width=\"40\" "
+           "height=\"24\"/></size>");
+    ASSERT_EQ(Publish(project).first, "ok");
+    const std::string banner = web + "/banner/";
+    const struct {
+        std::string folder;
+        int box;
+    } sizes[] = {{"", 100}, {"300x250/", 100}, {"320x50/", 40}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.folder);
+        const auto [width, height] = PictureSize(banner + size.folder + "res/photo.png");
+        // Sharp on a screen of twice the density, and no larger.
+        EXPECT_GE(width, 2 * size.box);
+        EXPECT_LE(width, 2 * size.box + 1);
+        EXPECT_EQ(height, (width * 1160 + 1739) / 1740);
+        EXPECT_EQ(PictureSize(banner + size.folder + "html5/photo.png"),
+                  std::make_pair(width, height));
+        EXPECT_LT(fs::file_size(banner + size.folder + "banner_html5.zip"), kCreativeSizeLimit);
+    }
+    // The project keeps its own picture.
+    EXPECT_EQ(ReadFileText(work + "photo.png"), original);
 }
 
 TEST(PublishManifestTest, AForgedManifestNeverRemovesAnythingOutsideOrNotOurs) {
