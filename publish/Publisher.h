@@ -75,6 +75,7 @@ struct PublishRun {
     const CPublishRequest& request;
     PublishSources sources;
     std::optional<platform::ConfinedFolder> folder; // the publish folder, once opened
+    std::optional<platform::FolderLock> lock;       // held from the opening to the end
     std::string fetchedText;                        // the project as the editor handed it over
     BannerModel* model = nullptr;
     PublishPlan plan;          // what the model reads in it, once per publish

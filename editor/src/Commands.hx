@@ -26,6 +26,8 @@ interface CommandHost {
     function showStatus(text:String):Void;
     /** Switches the canvas between fitting the banner in and showing it at 100 %. */
     function toggleActualSize():Void;
+    /** Shows every size at once in the canvas's place, or the canvas again. */
+    function toggleAllSizes():Void;
 }
 
 class Commands {
@@ -69,6 +71,22 @@ class Commands {
         add("removeSize", "REMOVE_SIZE", "", function() return host.canAct() && session.doc.sizes.length > 1,
             function() Edits.removeSize(session));
         add("actualSize", "ACTUAL_SIZE", "Ctrl+0", function() return true, host.toggleActualSize);
+        add("allSizes", "ALL_SIZES", "", function() return true, host.toggleAllSizes);
+        // The size being edited laid out again by the automatic layout (not the first: the design).
+        add("relayoutSize", "RELAYOUT", "", function() return host.canAct() && session.sizeIndex > 0, function() {
+            var left = Edits.relayout(session);
+            if (left.length > 0)
+                host.showStatus(Strings.format(Strings.STATUS_LEFT_OUT, [sizeName(session.doc.sizes[session.sizeIndex]), left.join(", ")]));
+        });
+        // The places of the selected element (or of all) copied to the sizes of a similar shape.
+        add("copyLayout", "COPY_LAYOUT", "", function() return host.canAct() && session.doc.sizes.length > 1, function() {
+            var to = Edits.copyLayout(session);
+            host.showStatus(to.length == 0 ? Strings.STATUS_NO_SIMILAR : Strings.format(Strings.STATUS_COPIED, [to.join(", ")]));
+        });
+    }
+
+    public static function sizeName(s:BannerSize):String {
+        return s.width + " \u00d7 " + s.height;
     }
 
     function add(id:String, label:String, shortcut:String, enabled:Void->Bool, run:Void->Void) {

@@ -338,6 +338,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             stage.focus = publishPanel.focusFirst;
     }
 
+    public function toggleAllSizes() {
+        center.showAllSizes(!center.allSizesShown);
+    }
+
     public function toggleActualSize() {
         var canvas = center.canvas;
         canvas.actualSize = !canvas.actualSize;

@@ -156,6 +156,41 @@ class Edits {
         session.selectSize(Std.int(Math.max(0, Math.min(index - 1, doc.sizes.length - 1))));
     }
 
+    /** Lays the size being edited out again from the first; answers the ids of the texts left out. */
+    public static function relayout(session:EditorSession):Array<String> {
+        var index = session.sizeIndex;
+        if (index <= 0)
+            return [];
+        var notes:Array<SizeLayout.LayoutNote> = [];
+        session.change(Strings.RELAYOUT, function() notes = SizeLayout.apply(session.doc, 0, index));
+        return [for (n in notes) if (n.what == "omitted") n.id];
+    }
+
+    /**
+        Copies the places of the selected element (of every element when none is selected) from the
+        size being edited to every other size of a similar shape (width/height within a quarter);
+        answers the sizes changed.
+    **/
+    public static function copyLayout(session:EditorSession):Array<String> {
+        var doc = session.doc;
+        var from = doc.sizes[session.sizeIndex];
+        var ratio = from.width / from.height;
+        var targets = [
+            for (i in 0...doc.sizes.length)
+                if (i != session.sizeIndex && Math.abs(Math.log((doc.sizes[i].width / doc.sizes[i].height) / ratio)) <= Math.log(1.25)) i
+        ];
+        if (targets.length == 0)
+            return [];
+        var e = session.selectedElement();
+        var ids = e == null ? null : [e.id];
+        var index = session.sizeIndex;
+        session.change(Strings.COPY_LAYOUT, function() {
+            for (t in targets)
+                SizeLayout.copyPlaces(doc, index, t, ids);
+        });
+        return [for (t in targets) Commands.sizeName(doc.sizes[t])];
+    }
+
     /**
         A property of the selected element: apply runs on it inside one undoable step. A typed value
         is one step until another field or command is used (key names the field).

@@ -15,13 +15,15 @@ enum ElementKind {
 	Shape;
 }
 
-// An element's geometry at one banner size; fontSize matters for texts and buttons.
+// An element's geometry at one banner size; fontSize matters for texts and buttons. hidden: the
+// element is left out at that size (the automatic layout found no room for it).
 typedef Box = {
 	x:Float,
 	y:Float,
 	width:Float,
 	height:Float,
-	fontSize:Int
+	fontSize:Int,
+	?hidden:Bool
 }
 
 class BannerAnimation {
@@ -52,6 +54,10 @@ class BannerElement {
 	public static var FONTS = ["Liberation Sans", "Liberation Serif", "DejaVu Sans"];
 	public static var ALIGNS = ["left", "center", "right"];
 	public static var FITS = ["contain", "cover", "stretch"];
+	public static var ANCHORS_X = ["left", "center", "right", "stretch"];
+	public static var ANCHORS_Y = ["top", "middle", "bottom", "stretch"];
+	public static var SCALINGS = ["keep", "shorter", "fill"];
+	public static var ROLES = ["logo", "headline", "body", "cta", "product", "decoration", "background"];
 
 	public var kind:ElementKind;
 	public var id:String;
@@ -88,6 +94,15 @@ class BannerElement {
 	public var target:String = "_blank";
 	public var enter:BannerAnimation;
 	public var exit:Null<BannerAnimation> = null;
+	// How the element follows the banner's size (SizeLayout); "" where the project says nothing,
+	// and SizeLayout guesses from the element's kind and place.
+	public var anchorX:String = ""; // left|center|right|stretch
+	public var anchorY:String = ""; // top|middle|bottom|stretch
+	public var scaling:String = ""; // keep|shorter|fill
+	public var role:String = ""; // logo|headline|body|cta|product|decoration|background
+	// Text: the font shrinks (down to the legible minimum), then the text wraps, then it is cut
+	// with an ellipsis, so that it never spills out of its box.
+	public var autoFit:Bool = false;
 
 	// An element of the kind with that kind's defaults.
 	public function new(kind:ElementKind, id = "") {
@@ -139,6 +154,11 @@ class BannerElement {
 		e.target = target;
 		e.enter = enter.clone();
 		e.exit = exit == null ? null : exit.clone();
+		e.anchorX = anchorX;
+		e.anchorY = anchorY;
+		e.scaling = scaling;
+		e.role = role;
+		e.autoFit = autoFit;
 		return e;
 	}
 }
@@ -160,7 +180,14 @@ class BannerSize {
 		var s = new BannerSize(width, height);
 		for (id in places.keys()) {
 			var b = places.get(id);
-			s.places.set(id, {x: b.x, y: b.y, width: b.width, height: b.height, fontSize: b.fontSize});
+			s.places.set(id, {
+				x: b.x,
+				y: b.y,
+				width: b.width,
+				height: b.height,
+				fontSize: b.fontSize,
+				hidden: b.hidden == true
+			});
 		}
 		return s;
 	}
@@ -310,7 +337,8 @@ class BannerDocument {
 						y: coordinate(p.get("y"), auto.y),
 						width: extent(p.get("width"), auto.width),
 						height: extent(p.get("height"), auto.height),
-						fontSize: intClamped(p.get("size"), MIN_FONT, MAX_FONT, auto.fontSize)
+						fontSize: intClamped(p.get("size"), MIN_FONT, MAX_FONT, auto.fontSize),
+						hidden: p.get("hidden") == "true"
 					});
 				}
 			}
@@ -349,6 +377,10 @@ class BannerDocument {
 		e.width = extent(node.get("width"), e.width);
 		e.height = extent(node.get("height"), e.height);
 		e.opacity = number(node.get("opacity"), 0, 1, 1);
+		e.anchorX = oneOf(node.get("anchorX"), BannerElement.ANCHORS_X, "");
+		e.anchorY = oneOf(node.get("anchorY"), BannerElement.ANCHORS_Y, "");
+		e.scaling = oneOf(node.get("scaling"), BannerElement.SCALINGS, "");
+		e.role = oneOf(node.get("role"), BannerElement.ROLES, "");
 		switch (kind) {
 			case Image:
 				e.src = orEmpty(node.get("src"));
@@ -366,6 +398,7 @@ class BannerDocument {
 				if (kind == Text) {
 					e.align = oneOf(node.get("align"), BannerElement.ALIGNS, "left");
 					e.lineHeight = number(node.get("lineHeight"), 0.8, 3, 1.2);
+					e.autoFit = flag(node.get("autoFit"), false);
 					if (node.get("shadowColor") != null) {
 						e.shadowColor = colour(node.get("shadowColor"), 0x000000);
 						e.shadowX = number(node.get("shadowX"), -MAX_COORDINATE, MAX_COORDINATE, 1);
@@ -481,6 +514,8 @@ class BannerDocument {
 				b.add('      <place ref="' + escape(e.id, true) + '"' + geometry(p.x, p.y, p.width, p.height));
 				if (e.kind == Text || e.kind == Button)
 					b.add(' size="' + p.fontSize + '"');
+				if (p.hidden == true)
+					b.add(' hidden="true"');
 				b.add('/>\n');
 			}
 			b.add('    </size>\n');
@@ -502,12 +537,18 @@ class BannerDocument {
 			b.add(' kind="' + escape(e.shapeKind, true) + '"');
 		b.add(geometry(e.x, e.y, e.width, e.height));
 		b.add(' opacity="' + num(e.opacity) + '"');
+		// Constraints only where set, so that a project without them is written as it was read.
+		for (c in [["anchorX", e.anchorX], ["anchorY", e.anchorY], ["scaling", e.scaling], ["role", e.role]])
+			if (c[1] != "")
+				b.add(' ' + c[0] + '="' + escape(c[1], true) + '"');
 		switch (e.kind) {
 			case Image:
 				b.add(' src="' + escape(e.src, true) + '" fit="' + escape(e.fit, true) + '"');
 			case Text:
 				b.add(fontAttributes(e));
 				b.add(' align="' + escape(e.align, true) + '" lineHeight="' + num(e.lineHeight) + '"');
+				if (e.autoFit)
+					b.add(' autoFit="true"');
 				if (e.shadowColor != null)
 					b.add(' shadowColor="' + colourText(e.shadowColor) + '" shadowX="' + num(e.shadowX) + '" shadowY="' + num(e.shadowY)
 						+ '" shadowBlur="' + num(e.shadowBlur) + '"');
@@ -622,7 +663,14 @@ class BannerDocument {
 			return {x: e.x, y: e.y, width: e.width, height: e.height, fontSize: e.size};
 		var p = sizes[sizeIndex].places.get(e.id);
 		if (p != null)
-			return {x: p.x, y: p.y, width: p.width, height: p.height, fontSize: p.fontSize};
+			return {
+				x: p.x,
+				y: p.y,
+				width: p.width,
+				height: p.height,
+				fontSize: p.fontSize,
+				hidden: p.hidden == true
+			};
 		return ruleBox(e, sizes[0], sizes[sizeIndex]);
 	}
 
@@ -649,7 +697,8 @@ class BannerDocument {
 			y: clampCoordinate(b.y),
 			width: clampExtent(b.width),
 			height: clampExtent(b.height),
-			fontSize: b.fontSize < MIN_FONT ? MIN_FONT : (b.fontSize > MAX_FONT ? MAX_FONT : b.fontSize)
+			fontSize: b.fontSize < MIN_FONT ? MIN_FONT : (b.fontSize > MAX_FONT ? MAX_FONT : b.fontSize),
+			hidden: b.hidden == true
 		};
 		if (sizeIndex <= 0 || sizeIndex >= sizes.length) {
 			e.x = c.x;
@@ -662,49 +711,19 @@ class BannerDocument {
 		}
 	}
 
-	// Adds a size (or answers the one there is) and lays every element out on it: positions
-	// scale with the banner, images and buttons keep their proportions at the smaller scale,
-	// texts take the new width and the smaller scale's font, shapes stretch; every element
-	// ends up inside the banner.
-	public function addSize(width:Int, height:Int):Int {
+	// Adds a size (or answers the one there is) and lays every element out on it by the
+	// automatic layout (SizeLayout) from the size `source` (the first unless given).
+	public function addSize(width:Int, height:Int, source = 0):Int {
 		var w = clampSide(width), h = clampSide(height);
 		var existing = sizeIndexFor(w, h);
 		if (existing >= 0)
 			return existing;
 		if (sizes.length >= MAX_SIZES)
 			return -1;
-		var size = new BannerSize(w, h);
-		var from = sizes[0];
-		var sx = w / from.width, sy = h / from.height, s = Math.min(sx, sy);
-		for (e in elements) {
-			var bw:Float, bh:Float;
-			switch (e.kind) {
-				case Shape:
-					bw = e.width * sx;
-					bh = e.height * sy;
-				case Text:
-					bw = e.width * sx;
-					bh = e.height * s;
-				case Image | Button:
-					bw = e.width * s;
-					bh = e.height * s;
-			}
-			bw = Math.min(w, Math.max(1, bw));
-			bh = Math.min(h, Math.max(1, bh));
-			// The centre keeps its relative place.
-			var cx = (e.x + e.width / 2) * sx, cy = (e.y + e.height / 2) * sy;
-			var x = Math.max(0, Math.min(w - bw, cx - bw / 2));
-			var y = Math.max(0, Math.min(h - bh, cy - bh / 2));
-			size.places.set(e.id, {
-				x: Math.round(x * 100) / 100,
-				y: Math.round(y * 100) / 100,
-				width: Math.round(bw * 100) / 100,
-				height: Math.round(bh * 100) / 100,
-				fontSize: fontAt(e.size, s)
-			});
-		}
-		sizes.push(size);
-		return sizes.length - 1;
+		sizes.push(new BannerSize(w, h));
+		var index = sizes.length - 1;
+		SizeLayout.apply(this, source < 0 || source >= index ? 0 : source, index);
+		return index;
 	}
 
 	// Removes a size; the last one stays. When the first goes, the next becomes the first and

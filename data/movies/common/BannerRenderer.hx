@@ -75,6 +75,9 @@ class BannerRenderer {
 				draw(i, e, b);
 			}
 			var s = Timeline.stateAt(doc, e, b, width, height, t);
+			// Left out at this size by the automatic layout.
+			if (b.hidden == true)
+				s.visible = false;
 			// The zoom is about the element's centre.
 			surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,
 				s.scale);
@@ -139,7 +142,8 @@ class BannerRenderer {
 						loaded();
 				});
 			case Text:
-				surface.drawText(layer, e, b.width, b.height, b.fontSize);
+				var fitted = TextFit.forText(e, b, height);
+				surface.drawText(layer, e, b.width, b.height, fitted.size, fitted.lines);
 			case Button:
 				surface.drawButton(layer, e, b.width, b.height, b.fontSize);
 			case Shape:
@@ -162,7 +166,7 @@ class BannerRenderer {
 			case Text | Button:
 				parts = parts.concat([
 					b.fontSize, e.label, e.font, e.bold, e.italic, e.color, e.align, e.lineHeight, e.shadowColor, e.shadowX, e.shadowY,
-					e.shadowBlur, e.fill, e.radius, e.url, e.target
+					e.shadowBlur, e.fill, e.radius, e.url, e.target, e.autoFit
 				]);
 			case Shape:
 				parts = parts.concat([e.shapeKind, e.fill, e.stroke, e.strokeWidth, e.radius]);

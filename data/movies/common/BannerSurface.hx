@@ -36,8 +36,9 @@ interface BannerSurface {
 	// The image at url fitted ("contain", "cover" or "stretch") into width x height and clipped
 	// to it; done is called once it has loaded or failed.
 	function drawImage(layer:Int, url:String, fit:String, width:Float, height:Float, done:Void->Void):Void;
-	// e's label in its font, wrapped inside the width, from the top (overflow is not clipped).
-	function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int):Void;
+	// e's text as the given lines (decided by TextFit, drawn as they are, without kerning), each
+	// aligned by e.align inside the width, from the top (overflow is not clipped).
+	function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>):Void;
 	// A rounded box with e's label centred; a click opens e's url, or the banner's link when it
 	// has none.
 	function drawButton(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int):Void;

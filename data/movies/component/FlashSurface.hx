@@ -325,17 +325,23 @@ class FlashSurface implements BannerSurface {
 
 	// The text starts at the box's edges: the field's gutter lies outside them, and each line's
 	// extra spacing is shared above and below it, as web pages and the backup image lay lines out.
-	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
+	// The lines are the model's, not wrapped again: the field takes the widest line's width and
+	// keeps the edge (or the centre) the alignment names where the box has it.
+	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
 		var layer = fresh(index);
 		var made = textField(e, fontSize, e.align, e.lineHeight);
 		var field = made.field;
 		field.multiline = true;
-		field.wordWrap = true;
+		field.wordWrap = false;
 		field.width = width + 2 * BannerLayout.TEXT_GUTTER;
 		field.x = -BannerLayout.TEXT_GUTTER;
 		field.y = -BannerLayout.TEXT_GUTTER + made.leading / 2;
-		field.autoSize = TextFieldAutoSize.LEFT;
-		field.text = e.label.split("\r\n").join("\n");
+		field.autoSize = switch (e.align) {
+			case "center": TextFieldAutoSize.CENTER;
+			case "right": TextFieldAutoSize.RIGHT;
+			default: TextFieldAutoSize.LEFT;
+		};
+		field.text = lines.join("\n");
 		layer.addChild(field);
 		if (e.shadowColor != null) {
 			var distance = Math.sqrt(e.shadowX * e.shadowX + e.shadowY * e.shadowY);

@@ -202,8 +202,17 @@ class DomSurface implements BannerSurface {
 		s.color = css(e.color);
 	}
 
+	// Each element's box says what it is (data-kind, and data-id where the renderer names the
+	// element), so that a page's checks can tell texts, pictures and buttons apart.
+	static function mark(layer:Element, kind:String, ?e:BannerElement) {
+		layer.setAttribute("data-kind", kind);
+		if (e != null)
+			layer.setAttribute("data-id", e.id);
+	}
+
 	public function drawImage(index:Int, url:String, fit:String, width:Float, height:Float, done:Void->Void) {
 		var layer = fresh(index, width, height);
+		mark(layer, "image");
 		layer.style.overflow = "hidden";
 		var picture = Browser.document.createImageElement();
 		picture.alt = "";
@@ -221,8 +230,11 @@ class DomSurface implements BannerSurface {
 		picture.src = url;
 	}
 
-	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
+	// The model's lines as they are (no wrapping again), without kerning or ligatures, which
+	// the model's measure leaves out.
+	public function drawText(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
 		var layer = fresh(index, width, height);
+		mark(layer, "text", e);
 		var text = Browser.document.createDivElement();
 		var s = text.style;
 		s.boxSizing = "border-box";
@@ -232,16 +244,18 @@ class DomSurface implements BannerSurface {
 		setFont(s, e, fontSize);
 		s.lineHeight = px(fontSize * e.lineHeight);
 		s.textAlign = e.align;
-		s.whiteSpace = "pre-wrap";
-		s.overflowWrap = "break-word";
+		s.whiteSpace = "pre";
+		untyped s.fontKerning = "none";
+		untyped s.fontVariantLigatures = "none";
 		if (e.shadowColor != null)
 			s.textShadow = px(e.shadowX) + " " + px(e.shadowY) + " " + px(e.shadowBlur) + " " + css(e.shadowColor);
-		text.textContent = e.label;
+		text.textContent = lines.join("\n");
 		layer.appendChild(text);
 	}
 
 	public function drawButton(index:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
 		var layer = fresh(index, width, height);
+		mark(layer, "button", e);
 		var s = layer.style;
 		if (e.fill != null)
 			s.backgroundColor = css(e.fill);
@@ -252,6 +266,8 @@ class DomSurface implements BannerSurface {
 		s.textAlign = "center";
 		s.whiteSpace = "pre";
 		s.lineHeight = "normal";
+		untyped s.fontKerning = "none";
+		untyped s.fontVariantLigatures = "none";
 		setFont(s, e, fontSize);
 		s.cursor = "pointer";
 		var label = Browser.document.createSpanElement();
@@ -268,6 +284,7 @@ class DomSurface implements BannerSurface {
 
 	public function drawShape(index:Int, e:BannerElement, width:Float, height:Float) {
 		var layer = fresh(index, width, height);
+		mark(layer, e.kind == Shape ? "shape" : "image", e);
 		var ns = "http://www.w3.org/2000/svg";
 		var svg = Browser.document.createElementNS(ns, "svg");
 		svg.setAttribute("width", Std.string(width));

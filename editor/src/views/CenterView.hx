@@ -10,6 +10,9 @@ class CenterView extends Sprite {
 
     public var canvas(default, null):Canvas;
     public var timeline(default, null):TimelineStrip;
+    /** Every size at once, shown in the canvas's place while allSizesShown. */
+    public var allSizes(default, null):AllSizesView;
+    public var allSizesShown(get, never):Bool;
     /** The background image as the editor reads it: none, loading, loaded or failed; its pixel size. */
     public var imageState(default, null):String = "none";
     public var imageSize(default, null):String = "";
@@ -22,7 +25,12 @@ class CenterView extends Sprite {
         this.session = session;
         canvas = new Canvas(session);
         timeline = new TimelineStrip(session, canvas.playback, widgets);
+        allSizes = new AllSizesView(session, widgets, function() return canvas.folder, function(index) {
+            session.selectSize(index);
+            showAllSizes(false);
+        });
         addChild(canvas);
+        addChild(allSizes);
         addChild(timeline);
         session.listen(probeImage);
     }
@@ -35,8 +43,19 @@ class CenterView extends Sprite {
     public function setArea(w:Float, h:Float) {
         var strip = Math.max(TIMELINE_MIN, Math.min(TIMELINE_MAX, Math.round(h * 0.3)));
         canvas.setArea(w, h - strip);
+        allSizes.setArea(w, h - strip);
         timeline.y = h - strip;
         timeline.setArea(w, strip);
+    }
+
+    function get_allSizesShown():Bool {
+        return allSizes.visible;
+    }
+
+    /** Shows every size at once in the canvas's place, or the canvas again. */
+    public function showAllSizes(on:Bool) {
+        allSizes.show(on);
+        canvas.visible = !on;
     }
 
     /** Reads the background image as the canvas does, to tell whether it could be shown. */

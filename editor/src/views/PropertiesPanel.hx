@@ -241,6 +241,43 @@ class PropertiesPanel extends Sprite {
                 f.choices("imageFit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return e.fit,
                     function(v) element(Strings.FIT, function(el) el.fit = v));
         }
+        layoutRows(f, e);
+    }
+
+    // How the element follows other sizes: the constraints the project sets or, shown the same
+    // way, those guessed from its kind and place; and where its text does not fit.
+    function layoutRows(f:Form, e:BannerElement) {
+        var c = function() return SizeLayout.constraints(session.doc, e);
+        f.gap(4);
+        f.heading(Strings.LAYOUT);
+        if (e.kind == Text) {
+            f.toggle("autoFit", Strings.AUTO_FIT, 0, 130, function() return e.autoFit,
+                function(on) element(Strings.AUTO_FIT, function(el) el.autoFit = on));
+            f.gap(30);
+        }
+        f.choices("anchorX.", Strings.ANCHOR_X, BannerElement.ANCHORS_X,
+            [Strings.ANCHOR_LEFT, Strings.ANCHOR_CENTER, Strings.ANCHOR_RIGHT, Strings.ANCHOR_STRETCH], function() return c().anchorX,
+            function(v) element(Strings.ANCHOR_X, function(el) el.anchorX = v));
+        f.choices("anchorY.", Strings.ANCHOR_Y, BannerElement.ANCHORS_Y,
+            [Strings.ANCHOR_TOP, Strings.ANCHOR_MIDDLE, Strings.ANCHOR_BOTTOM, Strings.ANCHOR_STRETCH], function() return c().anchorY,
+            function(v) element(Strings.ANCHOR_Y, function(el) el.anchorY = v));
+        f.choices("scaling.", Strings.SCALING, BannerElement.SCALINGS, [Strings.SCALING_KEEP, Strings.SCALING_SHORTER, Strings.SCALING_FILL],
+            function() return c().scaling, function(v) element(Strings.SCALING, function(el) el.scaling = v));
+        var roles = BannerElement.ROLES;
+        var labels = [
+            Strings.ROLE_LOGO, Strings.ROLE_HEADLINE, Strings.ROLE_BODY, Strings.ROLE_CTA, Strings.ROLE_PRODUCT, Strings.ROLE_DECORATION,
+            Strings.ROLE_BACKGROUND
+        ];
+        f.choices("role.", Strings.ROLE, roles.slice(0, 4), labels.slice(0, 4), function() return c().role,
+            function(v) element(Strings.ROLE, function(el) el.role = v));
+        f.choices("role.", "", roles.slice(4), labels.slice(4), function() return c().role, function(v) element(Strings.ROLE, function(el) el.role = v));
+        if (e.kind == Text || e.kind == Button) {
+            var warning = f.note("", Theme.ERROR);
+            f.syncsAdd(function() {
+                var sizes = [for (n in SizeLayout.overflows(session.doc)) if (n.id == e.id) n.width + " \u00d7 " + n.height];
+                warning.text = sizes.length == 0 ? "" : Strings.format(Strings.DOES_NOT_FIT, [sizes.join(", ")]);
+            });
+        }
     }
 
     function fontRows(f:Form, e:BannerElement, box:Void->Box, setBox:(String, Box->Void, String) -> Void) {

@@ -38,7 +38,19 @@ class SizesPanel extends Sprite {
     }
 
     function shape():String {
-        return [for (s in session.doc.sizes) s.width + "x" + s.height].join(",") + "|" + Strings.language;
+        return [for (s in session.doc.sizes) s.width + "x" + s.height].join(",") + "|" + Strings.language + "|" + overflowing().join(",");
+    }
+
+    // The sizes at which a text does not fit its box: marked with "!" (the element's properties say
+    // which sizes are its).
+    function overflowing():Array<String> {
+        var out = [];
+        for (n in SizeLayout.overflows(session.doc)) {
+            var name = n.width + "x" + n.height;
+            if (out.indexOf(name) < 0)
+                out.push(name);
+        }
+        return out;
     }
 
     function sizeId(i:Int):String {
@@ -54,10 +66,12 @@ class SizesPanel extends Sprite {
         place(Theme.label(Strings.SIZES, 13, Theme.CAPTION, true), PAD, 8);
         var y = 30.0;
         var doc = session.doc;
+        var marked = overflowing();
         for (i in 0...doc.sizes.length) {
             var s = doc.sizes[i];
             var index = i;
-            var b = place(widgets.button(new Button(sizeId(i), s.width + " \u00d7 " + s.height, function() session.selectSize(index), half, 24)),
+            var mark = marked.indexOf(s.width + "x" + s.height) >= 0 ? " !" : "";
+            var b = place(widgets.button(new Button(sizeId(i), s.width + " \u00d7 " + s.height + mark, function() session.selectSize(index), half, 24)),
                 PAD + (i % 2) * (half + 4), y);
             b.selected = i == session.sizeIndex;
             if (i % 2 == 1 || i == doc.sizes.length - 1)
@@ -65,6 +79,11 @@ class SizesPanel extends Sprite {
         }
         place(commandButton("sizes.add", "addSize", half), PAD, y);
         place(commandButton("sizes.remove", "removeSize", half), PAD + half + 4, y);
+        y += 28;
+        place(commandButton("sizes.relayout", "relayoutSize", half), PAD, y);
+        place(commandButton("sizes.copyLayout", "copyLayout", half), PAD + half + 4, y);
+        y += 28;
+        place(commandButton("sizes.all", "allSizes", half), PAD, y);
         panelHeight = y + 36;
         var g = graphics;
         g.clear();

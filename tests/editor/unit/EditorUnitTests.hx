@@ -25,6 +25,7 @@ class EditorUnitTests {
         theHistoryKeepsTheLastStepsOnly();
         dirtyFollowsTheUndoPosition();
         commandsAreEnabledWhenTheyCanRun();
+        automaticLayoutAndCopiedLayouts();
         everyLanguageHasEveryText();
         everyReaderAppliesTheSameRules();
         publishRules();
@@ -149,6 +150,38 @@ class EditorUnitTests {
         s.forgetSaved();
         s.undo();
         check("a dropped file leaves every state unsaved", s.dirty);
+    }
+
+    // A size laid out again by the command is the automatic layout, one undo step; copying a layout
+    // goes to the sizes of a similar shape only.
+    static function automaticLayoutAndCopiedLayouts() {
+        var s = new EditorSession(BannerDocument.parse(LayoutTests.design("Summer sale", "Everything 30% off")));
+        var host = new FakeHost(s);
+        var c = new Commands(s, host);
+        check("the first size is the design, not laid out", !c.isEnabled("relayoutSize"));
+        Edits.addSize(s, 728, 90);
+        Edits.addSize(s, 468, 60);
+        Edits.addSize(s, 160, 600);
+        s.selectSize(s.doc.sizeIndexFor(728, 90));
+        var cta = s.doc.find("cta");
+        var auto = s.doc.box(cta, s.sizeIndex);
+        same("a new size is laid out automatically", SizeLayout.layout(s.doc, 0, 728, 90).get("cta").x, auto.x);
+        s.change("move", function() s.doc.setBox(cta, s.sizeIndex, {x: 5, y: 5, width: 80, height: 30, fontSize: 12}));
+        var depth = s.undoDepth();
+        check("the automatic layout of a size", c.run("relayoutSize"));
+        same("the button is back in its automatic place", auto.x, s.doc.box(cta, s.sizeIndex).x);
+        same("one step", depth + 1, s.undoDepth());
+        s.undo();
+        same("undone", 5.0, s.doc.box(cta, s.sizeIndex).x);
+        s.select("cta");
+        check("copy the layout", c.run("copyLayout"));
+        same("copied to the similar size only", "Layout copied to 468 \u00d7 60.", host.status);
+        same("the place copied", BannerDocument.num(5 * 468 / 728), BannerDocument.num(s.doc.box(cta, s.doc.sizeIndexFor(468, 60)).x));
+        check("the tall size untouched", s.doc.box(cta, s.doc.sizeIndexFor(160, 600)).x != 5);
+        same("only the selected element", SizeLayout.layout(s.doc, 0, 468, 60).get("logo").x, s.doc.box(s.doc.find("logo"), s.doc.sizeIndexFor(468, 60)).x);
+        s.selectSize(s.doc.sizeIndexFor(160, 600));
+        c.run("copyLayout");
+        same("no similar size", Strings.STATUS_NO_SIMILAR, host.status);
     }
 
     static function commandsAreEnabledWhenTheyCanRun() {
@@ -358,9 +391,11 @@ class FakeHost implements Commands.CommandHost {
     public function openPublishPanel() {}
     public function help() {}
     public function openAddSize() {}
-    public function showStatus(text:String) {}
+    public function showStatus(text:String) status = text;
 
     public function toggleActualSize() {}
+    public function toggleAllSizes() {}
+    public var status = "";
     public function addImage() {
         Edits.add(session, Image, null, "/pics/a.png");
     }
