@@ -218,8 +218,15 @@ class RecordingSurface implements BannerSurface {
 		};
 	}
 
-	public function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
-		layerOps[layer] = e.label == "" ? [] : [textOp(e, width, height, fontSize)];
+	// The lines as the model decided them, set as they are.
+	public function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
+		if (e.label == "") {
+			layerOps[layer] = [];
+			return;
+		}
+		var op = textOp(e, width, height, fontSize);
+		op.lines = lines;
+		layerOps[layer] = [op];
 	}
 
 	public function drawButton(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int) {
