@@ -160,7 +160,8 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         NewProject();
         break;
     case Command::SaveProjectFile:
-        reply = SaveProject(platform::EqualsIgnoreCase(ArgumentOrEmpty(args, 0), "saveas"));
+        reply = platform::ToXmlText(
+            SaveProject(platform::EqualsIgnoreCase(ArgumentOrEmpty(args, 0), "saveas")));
         break;
     case Command::OutputProjectFiles:
         reply = OnOutputProjectFiles(args);
@@ -183,7 +184,8 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::GetOutputFilesInfo:
         // The settings follow in a call of their own once this reply has gone back.
         m_window.Post([this] { NotifyOutputSettings(); });
-        reply = m_openedFromCommandLine ? CurrentProjectPath() : std::string("new");
+        reply = m_openedFromCommandLine ? platform::ToXmlText(CurrentProjectPath())
+                                        : std::string("new");
         break;
     case Command::GetOutputFolderPath: {
         CFolderChooser chooser(m_dialogs, args.empty() ? m_settings.OutputFolder : args[0]);
@@ -197,9 +199,12 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         OnHelp();
         break;
     case Command::OpenHandedProject:
-        if (!m_handedProject.empty() && ArgumentOrEmpty(args, 0) == m_handedProject) {
+        // The movie knows the path as text; the file keeps its own bytes, which need not be
+        // UTF-8.
+        if (!m_handedProject.empty() &&
+            ArgumentOrEmpty(args, 0) == platform::ToXmlText(m_handedProject)) {
             OpenProject(m_handedProject);
-            reply = m_handedProject;
+            reply = platform::ToXmlText(m_handedProject);
             m_handedProject.clear();
         } else {
             reply = "false";
@@ -243,7 +248,7 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
         reply = kReplyFalse;
         return;
     }
-    reply = *chosen;
+    reply = platform::ToXmlText(*chosen);
     // A project filter (its "xml" after the first character) or the "openprj" mode makes the
     // choice the current project.
     if (platform::EqualsIgnoreCase(mode, "openprj") || filter.find("xml", 1) != std::string::npos)
@@ -322,7 +327,7 @@ void CHostDlg::OnHelp() {
 
 void CHostDlg::HandOverProject(const std::string& path) {
     m_handedProject = path;
-    if (!m_player.CallEditor(BuildInvokeCall("HandOverProjectVC", {path})))
+    if (!m_player.CallEditor(BuildInvokeCall("HandOverProjectVC", {platform::ToXmlText(path)})))
         platform::DebugOutput("host: the editor did not take the handed-over project " + path);
 }
 

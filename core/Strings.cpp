@@ -84,6 +84,11 @@ std::string BuiltInString(int id) {
         return "The image %s cannot be published: it is %s pixels, and pictures of at most 16 "
                "megapixels (4096 x 4096, at most 16384 on a side) are published. Make it smaller "
                "with an image editor.";
+    case IDS_PUBLISH_NAME_TAKEN:
+        return "The file name \"%s\" cannot be published: the same publish writes \"%s\" there, "
+               "and one of the two would be lost. Choose another name.";
+    case IDS_PUBLISH_FOLDER_BUSY:
+        return "another publish is writing the folder %s; publish again when it has finished";
     default:
         return {};
     }

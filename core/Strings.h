@@ -31,6 +31,10 @@ enum StringId : int {
     IDS_PUBLISH_CANNOT_RESIZE = 32,
     // A picture beyond the pixel budget; %s: the file, its size.
     IDS_PUBLISH_IMAGE_TOO_LARGE = 40,
+    // A chosen file name that another output of the same publish has; %s: the name, the output.
+    IDS_PUBLISH_NAME_TAKEN = 45,
+    // Another publish is writing the folder; %s: the folder.
+    IDS_PUBLISH_FOLDER_BUSY = 46,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -7,7 +7,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -228,6 +230,52 @@ bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
         return false;
     return ::unlinkat(folder.Get(), levels.back().c_str(), 0) == 0;
+}
+
+FolderLock::~FolderLock() {
+    if (m_fd >= 0) {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        FolderLock gone(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+std::optional<FolderLock> ConfinedFolder::Lock(std::chrono::milliseconds wait, bool* busy,
+                                               std::string* error) const {
+    if (busy)
+        *busy = false;
+    // A descriptor of its own: flock belongs to the open file, so two openers of one folder
+    // (two threads or two programs) exclude each other.
+    Descriptor fd(::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        if (error)
+            *error = m_path + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
+            return FolderLock(fd.Release());
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            if (error)
+                *error = m_path + ": cannot be locked: " + std::strerror(errno);
+            return std::nullopt;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            if (busy)
+                *busy = true;
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativePath,

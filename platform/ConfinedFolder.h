@@ -4,12 +4,27 @@
 
 #include "platform/FileSystem.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace pennoria::platform {
+
+// An advisory lock on a folder, held while the object lives.
+class FolderLock {
+public:
+    explicit FolderLock(int fd) : m_fd(fd) {}
+    ~FolderLock();
+    FolderLock(FolderLock&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
 
 // An open folder; every path given to it is relative, its levels separated by '/'. Each level
 // below the folder is opened without following links: a level that is a link, or not a folder,
@@ -46,6 +61,13 @@ public:
     // Removes what interrupted writes left in relativeFolder (empty: this folder): regular
     // files named NAME + kTemporaryMarker + six characters. Returns how many went.
     int RemoveStaleTemporaries(const std::string& relativeFolder) const;
+
+    // Takes the folder's exclusive advisory lock (on the folder itself, so that no lock file
+    // joins what is published), waiting up to wait while another holder has it. Nothing when
+    // it stays taken (busy is then set) or cannot be taken (error says why). Every writer of a
+    // folder that takes the lock first has the folder to itself until the lock goes.
+    std::optional<FolderLock> Lock(std::chrono::milliseconds wait, bool* busy,
+                                   std::string* error) const;
 
     // The folder's path as opened, with a trailing '/'.
     const std::string& Path() const { return m_path; }

@@ -10,8 +10,8 @@ std::vector<FileFilter> ParseFilterForm(std::string_view filter) {
     std::size_t start = 0;
     for (;;) {
         std::size_t bar = filter.find('|', start);
-        std::string_view part =
-            filter.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start);
+        std::string_view part = filter.substr(
+            start, bar == std::string_view::npos ? std::string_view::npos : bar - start);
         if (part.empty() && (bar == std::string_view::npos || parts.size() % 2 == 0))
             break; // the empty entry of "||" (or the end) closes the list
         parts.emplace_back(part);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,10 @@ namespace pennoria::platform {
 
 std::string LastErrorText() {
     return std::strerror(errno);
+}
+
+void KeepRunningPastFileSizeLimit() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 const char* const kTemporaryMarker = ".pennoria-tmp-";

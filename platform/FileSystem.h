@@ -50,4 +50,9 @@ std::string ResolvedPath(const std::string& path);
 // The last error of the C library as text ("Permission denied").
 std::string LastErrorText();
 
+// Makes a write beyond the file-size limit (ulimit -f) fail with "File too large" instead of
+// ending the process, so that the failed write is reported and its temporary file removed like
+// any other. Every program calls it at start-up (RunReportingExceptions does).
+void KeepRunningPastFileSizeLimit();
+
 } // namespace pennoria::platform

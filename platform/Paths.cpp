@@ -97,6 +97,9 @@ std::optional<std::string> UserDirsEntry(const std::string& text, const std::str
         } else if (value.empty() || value.front() != '/') {
             continue;
         }
+        // A zero byte would cut the path short wherever it is used: no folder has one.
+        if (value.find('\0') != std::string::npos)
+            continue;
         while (value.size() > 1 && value.back() == '/')
             value.pop_back();
         found = value; // the last assignment wins, as when the shell reads the file

@@ -72,6 +72,32 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+// A character an XML 1.0 document may hold, and not a non-character.
+bool IsXmlChar(char32_t cp) {
+    if (cp < 0x20)
+        return cp == 0x9 || cp == 0xA || cp == 0xD;
+    if (cp >= 0xD800 && cp <= 0xDFFF)
+        return false;
+    if (cp >= 0xFDD0 && cp <= 0xFDEF)
+        return false;
+    return (cp & 0xFFFE) != 0xFFFE && cp <= 0x10FFFF;
+}
+
+// Walks text code point by code point; visit(bytes, fits) gets each one's bytes and whether it
+// is a well-formed XML character. Stops early when visit returns false.
+template <typename Visit> bool ForEachXmlChar(std::string_view text, Visit visit) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const char32_t cp = DecodeUtf8(text, i);
+        const std::string_view bytes = text.substr(start, i - start);
+        // A replacement from the decoder is a malformed sequence; U+FFFD written is kept.
+        const bool wellFormed = cp != kReplacement || bytes == "\xEF\xBF\xBD";
+        if (!visit(bytes, wellFormed && IsXmlChar(cp)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
@@ -189,6 +215,23 @@ std::string ToForwardSlashes(std::string path) {
         if (c == '\\')
             c = '/';
     return path;
+}
+
+std::string ToXmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachXmlChar(text, [&out](std::string_view bytes, bool fits) {
+        if (fits)
+            out.append(bytes);
+        else
+            AppendUtf8(out, kReplacement);
+        return true;
+    });
+    return out;
+}
+
+bool IsXmlText(std::string_view text) {
+    return ForEachXmlChar(text, [](std::string_view, bool fits) { return fits; });
 }
 
 } // namespace pennoria::platform

@@ -17,6 +17,13 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::string Utf16ToLittleEndianBytes(std::u16string_view text);
 std::u16string Utf16FromLittleEndianBytes(std::string_view bytes);
 
+// Text fit for an XML 1.0 document in UTF-8, which is what every project text and page this
+// program writes must be: malformed UTF-8 (encoded surrogates included), non-characters
+// (U+FDD0..U+FDEF, U+xFFFE, U+xFFFF) and control characters other than tab, line feed and
+// carriage return each become U+FFFD. IsXmlText: whether the text is already so.
+std::string ToXmlText(std::string_view text);
+bool IsXmlText(std::string_view text);
+
 // The number of code points in a UTF-8 text (a malformed byte counts as one).
 std::size_t CountCodePoints(std::string_view text);
 // The byte length of the first maxCodePoints code points, never splitting a sequence.

@@ -3,6 +3,8 @@
 // standard error and the program exits with status 1.
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -32,9 +34,11 @@ inline void ReportException(std::exception_ptr error) {
 }
 } // namespace detail
 
-// Runs body (returning the exit status); any exception it lets out is reported, giving 1.
+// Runs body (returning the exit status); any exception it lets out is reported, giving 1. A write
+// beyond the file-size limit fails and is reported instead of ending the program.
 template <typename Body> int RunReportingExceptions(const char* program, Body body) {
     detail::TopLevelProgramName() = program;
+    KeepRunningPastFileSizeLimit();
     std::set_terminate([] {
         detail::ReportException(std::current_exception());
         std::_Exit(1);

@@ -29,9 +29,9 @@ std::string MakeProjectTitle(const std::string& name) {
 }
 
 platform::FileResult WriteUtf8File(const std::string& path, const std::string& text) {
-    // The text passes through UTF-16 so that the file is always well-formed UTF-8, whatever
-    // bytes reached us.
-    return platform::WriteFileAtomically(path, platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)));
+    // Whatever bytes reached us, the file is well-formed UTF-8 holding only characters XML allows:
+    // a lone surrogate or a non-character in a label becomes U+FFFD.
+    return platform::WriteFileAtomically(path, platform::ToXmlText(text));
 }
 
 namespace {
@@ -118,7 +118,8 @@ void CProjectFiles::OpenProject(const std::string& path) {
 }
 
 void CProjectFiles::SetProjectTitle(const std::string& name) {
-    m_window.SetTitle(MakeProjectTitle(name));
+    // A file name need not be UTF-8; the title is text.
+    m_window.SetTitle(MakeProjectTitle(platform::ToXmlText(name)));
 }
 
 SaveResult CProjectFiles::SaveProject(SaveMode mode) {

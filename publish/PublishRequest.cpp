@@ -4,6 +4,8 @@
 #include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "publish/PlayerBundle.h"
+#include "publish/PublishManifest.h"
 
 #include <climits>
 #include <cstdio>
@@ -86,6 +88,48 @@ bool IsPlainPublishName(const std::string& name) {
     return true;
 }
 
+std::string PublishNameCollision(const std::string& name, const std::string& swfName,
+                                 const std::string& pageName, const std::string& xmlName) {
+    const std::string lower = platform::AsciiLower(name);
+    const std::string base = PublishBaseName(swfName);
+    const std::string fixed[] = {"res",
+                                 "html5",
+                                 kPlayerFolderName,
+                                 "fs_aux.html",
+                                 "swfobject.js",
+                                 kPublishManifestName,
+                                 base + "_html5.zip",
+                                 base + "_backup.png"};
+    for (const std::string& output : fixed)
+        if (lower == platform::AsciiLower(output))
+            return output;
+    // Every movie name makes a zip and a backup image of its own: a chosen name of that form is
+    // the creative of another movie name, and the movie itself would read as one.
+    for (const char* suffix : {"_html5.zip", "_backup.png"}) {
+        const std::string_view end(suffix);
+        if (lower.size() >= end.size() &&
+            lower.compare(lower.size() - end.size(), end.size(), end) == 0)
+            return "*" + std::string(suffix);
+    }
+    // "<W>x<H>": the folder of one size of a project with several.
+    const std::size_t x = lower.find('x');
+    auto digits = [](std::string_view text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (x != std::string::npos && digits(std::string_view(lower).substr(0, x)) &&
+        digits(std::string_view(lower).substr(x + 1)))
+        return "<width>x<height>/";
+    if (platform::IsTemporaryFileName(name))
+        return name;
+    int same = 0;
+    for (const std::string* chosen : {&swfName, &pageName, &xmlName})
+        if (platform::AsciiLower(*chosen) == lower)
+            ++same;
+    if (same > 1)
+        return name;
+    return {};
+}
+
 bool CPublishRequest::PrepareOutputFolder(PublishOutcome& outcome, platform::IDialogs& dialogs) {
     if (embedMode == 0)
         embedPages = true;
@@ -102,6 +146,21 @@ bool CPublishRequest::PrepareOutputFolder(PublishOutcome& outcome, platform::IDi
         if (!IsPlainPublishName(*name)) {
             dialogs.ShowTitledMessage(LoadAppString(IDS_PUBLISH_TITLE),
                                       FormatAppString(IDS_PUBLISH_BAD_NAME, {*name}),
+                                      platform::MessageButtons::Ok, platform::MessageIcon::Error);
+            outcome = PublishOutcome::NameRefused;
+            return false;
+        }
+    }
+    // Nor may a name take the place of another output of the same publish: one of the two would
+    // be lost, and the publish would still say it succeeded.
+    for (const std::string* name : {&swfName, &pageName, &xmlName}) {
+        if (name == &pageName && !writePages)
+            continue;
+        const std::string taken =
+            PublishNameCollision(*name, swfName, writePages ? pageName : std::string(), xmlName);
+        if (!taken.empty()) {
+            dialogs.ShowTitledMessage(LoadAppString(IDS_PUBLISH_TITLE),
+                                      FormatAppString(IDS_PUBLISH_NAME_TAKEN, {*name, taken}),
                                       platform::MessageButtons::Ok, platform::MessageIcon::Error);
             outcome = PublishOutcome::NameRefused;
             return false;

@@ -62,6 +62,13 @@ std::string PublishBaseName(const std::string& swfName);
 // wherever a page quotes it, and is never read as a URL scheme.
 bool IsPlainPublishName(const std::string& name);
 
+// The output of the same publish that name equals or would make, given the three chosen names
+// (movie, page, project XML): the creative's zip and backup image, the folders and fixed files
+// written beside them, a size's sub-folder, another chosen name (case aside, as a web server on a
+// case-blind disk sees them), or a name of the publish's own temporaries; empty when none.
+std::string PublishNameCollision(const std::string& name, const std::string& swfName,
+                                 const std::string& pageName, const std::string& xmlName);
+
 // Reads a decimal integer as "%d" does: white space skipped, optional sign, digits. False (and
 // value untouched) when no digit follows; values beyond 32 bits saturate.
 bool ScanDecimal(const std::string& text, std::int32_t& value);

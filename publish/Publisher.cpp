@@ -12,6 +12,7 @@
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
+#include <chrono>
 #include <filesystem>
 
 namespace pennoria {
@@ -19,6 +20,9 @@ namespace pennoria {
 const char* const kBundledPlayerVariable = "BundledPlayer";
 
 namespace {
+
+// How long a publish waits for another one writing the same folder.
+constexpr std::chrono::milliseconds kPublishFolderWait{5000};
 
 // The largest image a publish copies.
 constexpr std::uint64_t kMaxImageBytes = std::uint64_t{512} << 20;
@@ -190,8 +194,8 @@ bool CPublisher::SelectSizeFolder(PublishRun& run, std::size_t index) {
         run.failure = made.error;
         return false;
     }
-    run.folder->RemoveStaleTemporaries(name);
-    run.folder->RemoveStaleTemporaries(name + "/res");
+    for (const char* written : {"", "/res", "/html5"})
+        run.folder->RemoveStaleTemporaries(name + written);
     return true;
 }
 
@@ -341,9 +345,17 @@ bool CPublisher::OpenPublishFolder(PublishRun& run) {
         run.failure = error;
         return false;
     }
+    // One publish at a time writes a folder: another one's cleanup never meets our temporaries,
+    // and the folder never ends with files of two publishes.
+    bool busy = false;
+    run.lock = run.folder->Lock(kPublishFolderWait, &busy, &error);
+    if (!run.lock) {
+        run.failure = busy ? FormatAppString(IDS_PUBLISH_FOLDER_BUSY, {run.folder->Path()}) : error;
+        return false;
+    }
     // What an interrupted publish left behind would otherwise be uploaded with the rest.
-    run.folder->RemoveStaleTemporaries("");
-    run.folder->RemoveStaleTemporaries("res");
+    for (const char* written : {"", "res", "html5", kPlayerFolderName})
+        run.folder->RemoveStaleTemporaries(written);
     return true;
 }
 

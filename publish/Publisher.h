@@ -79,6 +79,7 @@ struct PublishRun {
     const CPublishRequest& request;
     PublishSources sources;
     std::optional<platform::ConfinedFolder> folder; // the publish folder, once opened
+    std::optional<platform::FolderLock> lock;       // held from the opening to the end
     CXmlDocument project;
     std::string fetchedText; // the project as the editor handed it over
     BannerDocument document; // what it describes

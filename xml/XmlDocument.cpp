@@ -350,6 +350,29 @@ std::string Serialize(const pugi::xml_document& doc, pugi::xml_encoding encoding
     return std::move(writer.text);
 }
 
+// Makes every name and value of the document fit for XML 1.0 in UTF-8 (platform::ToXmlText): a
+// character reference may have put a lone surrogate, a non-character or a control character into
+// the tree, and this program never writes those. True when something was replaced.
+bool MakeXmlText(pugi::xml_document& doc) {
+    bool changed = false;
+    auto fix = [&changed](const char* text, auto set) {
+        if (!platform::IsXmlText(text)) {
+            set(platform::ToXmlText(text).c_str());
+            changed = true;
+        }
+    };
+    VisitDescendants(doc, [&fix](pugi::xml_node node) {
+        fix(node.name(), [&node](const char* v) { node.set_name(v); });
+        fix(node.value(), [&node](const char* v) { node.set_value(v); });
+        for (pugi::xml_attribute attribute : node.attributes()) {
+            fix(attribute.name(), [&attribute](const char* v) { attribute.set_name(v); });
+            fix(attribute.value(), [&attribute](const char* v) { attribute.set_value(v); });
+        }
+        return true;
+    });
+    return changed;
+}
+
 // A text read to be handed on: white space between elements is kept too.
 bool ParseText(pugi::xml_document& doc, std::string_view text) {
     std::string why;
@@ -393,6 +416,8 @@ RewriteAttributeValues(std::string_view text, const std::string& query,
             return std::nullopt;
         changed = true;
     }
+    if (MakeXmlText(doc))
+        changed = true;
     if (!changed)
         return std::string(text);
     StringWriter writer;
@@ -449,6 +474,7 @@ bool CXmlDocument::SaveToText(std::string& data) {
         m_lastSaveError = "no document to save";
         return false;
     }
+    MakeXmlText(*m_document);
     pugi::xml_node declaration = m_document->first_child();
     if (declaration.type() != pugi::node_declaration)
         declaration = pugi::xml_node();

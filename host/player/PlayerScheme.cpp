@@ -97,6 +97,11 @@ SchemeAccess ResolveSchemePath(std::string_view encodedPath, const SchemeAccessP
         path.size() > PATH_MAX || HasDotSegment(path))
         return SchemeAccess::BadRequest;
     std::string canonical = CanonicalPath(path);
+    // A chosen file whose name is not UTF-8 is known to the movie by its name as text.
+    if (canonical.empty())
+        for (const std::string& chosen : policy.chosenFiles)
+            if (policy.localFilesAllowed && platform::ToXmlText(chosen) == path)
+                canonical = CanonicalPath(chosen);
     if (canonical.empty())
         return SchemeAccess::NotFound;
     struct stat info {};

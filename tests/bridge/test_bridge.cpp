@@ -321,6 +321,27 @@ TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
     EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
 }
 
+// A file name that is not UTF-8 (a second start's "bad\xFF.pbf"): the movie knows it as text, the
+// host keeps its bytes, opens and saves that very file.
+TEST_F(Dispatcher, HandedOverProjectWithANameThatIsNotUtf8KeepsItsBytes) {
+    bed.Start();
+    const std::string path = bed.Scratch("bad\xFF\xFE.pbf");
+    const std::string text = bed.Scratch("bad\xEF\xBF\xBD\xEF\xBF\xBD.pbf");
+    WriteFileText(path, "<template/>");
+    bed.MovieAnswers({{"customTemplate", "<template saved=\"1\"/>"}});
+    bed.host->HandOverProject(path);
+    InvokeRequest told;
+    std::string error;
+    ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls().back(), told, error));
+    EXPECT_EQ(told.arguments, std::vector<std::string>{text});
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {text}), "<string>" + text + "</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), path);
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[bad\xEF\xBF\xBD\xEF\xBF\xBD.pbf]");
+    EXPECT_EQ(bed.player.Command("SaveProjectFileVC", {"save"}), "<string>" + text + "</string>");
+    EXPECT_EQ(ReadFileText(path), "<template saved=\"1\"/>");
+    EXPECT_FALSE(platform::PathExists(text));
+}
+
 // The editor's language choice is the host's language setting: stored for the next start (whose
 // editor gets it as its FlashVars); anything but the three codes is refused and changes nothing.
 TEST_F(Dispatcher, LanguageChosenInTheEditorIsStoredAsTheLanguageSetting) {

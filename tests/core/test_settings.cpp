@@ -423,6 +423,10 @@ TEST(UserDirs, EntriesAreReadAsXdgUserDirReadsThem) {
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"relative/no\""), "<none>");
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOMEWARD/no\""), "<none>");
     EXPECT_EQ(entry("XDG_DOCUMENTS_DIR=\"$HOME/unclosed"), "<none>");
+    // A zero byte (found by fuzz_user_dirs) would cut the folder short: the entry does not count.
+    EXPECT_EQ(entry(std::string("XDG_DOCUMENTS_DIR=\"$HOME/De\0x\"", 30)), "<none>");
+    EXPECT_EQ(entry(std::string("XDG_DOCUMENTS_DIR=\"$HOME/a\"\nXDG_DOCUMENTS_DIR=\"/b\0\"", 51)),
+              "/home/u/a");
     EXPECT_EQ(UserDirsEntry("XDG_DOCUMENTS_DIR=\"$HOME/d\"", "XDG_DOCUMENTS_DIR", ""),
               std::nullopt);
 }

@@ -144,6 +144,25 @@ TEST_F(SchemeAccessTest, OnlyChosenFilesOpenWithLocalAccessAndNeverPseudoFileSys
     EXPECT_EQ(file, CanonicalPath(chosen));
 }
 
+// A chosen file whose name is not UTF-8 ("bad\xFF.pbf", handed over by a second start) is asked
+// for by its name as text, the movie's only way to know it, and served from its own bytes; an
+// unchosen one of the same text form is not.
+TEST_F(SchemeAccessTest, ChosenFileWithANameThatIsNotUtf8IsServedFromItsBytes) {
+    const std::string chosen = scratch / "outside/bad\xFF.pbf";
+    WriteFileText(chosen, "<template/>");
+    WriteFileText(scratch / "outside/bad\xFE.pbf", "other");
+    const std::string asText = scratch / "outside/bad\xEF\xBF\xBD.pbf";
+    const std::string url = MakePlayerUrl(asText).substr(std::string(kPlayerOrigin).size());
+    policy.localFilesAllowed = true;
+    EXPECT_EQ(Resolve(url), SchemeAccess::NotFound);
+    policy.chosenFiles = {chosen};
+    std::string file;
+    ASSERT_EQ(ResolveSchemePath(url, policy, file), SchemeAccess::Granted);
+    EXPECT_EQ(file, CanonicalPath(chosen));
+    EXPECT_EQ(Resolve(MakePlayerUrl(chosen).substr(std::string(kPlayerOrigin).size())),
+              SchemeAccess::Granted);
+}
+
 TEST(PlayerSchemeTest, ProjectImagesAreNamedAbsoluteOrBesideTheProject) {
     EXPECT_EQ(
         ProjectImagePaths("/home/u/p/a.pbf", "<template img=\"sky.png\"><x img=\"..\\up\\b.jpg\"/>"

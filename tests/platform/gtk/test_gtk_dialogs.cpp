@@ -1,6 +1,7 @@
 // The native GTK dialogs and shell on a real display (run through xvfb-run): the default
 // extension, the overwrite question, the folder chooser's status line, message boxes, and what
 // the shell hands on.
+#include "platform/FileSystem.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
 #include "tests/TestSupport.h"
@@ -9,6 +10,14 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -259,4 +268,158 @@ TEST(GtkShellTest, PreviewFolderIsServedOnLoopbackBelowASecretPathOnly) {
                                        prefix + "%2e%2e/x", prefix + "missing.html"})
         EXPECT_EQ(Fetch(address.substr(0, pathStart), outside).rfind("HTTP/1.1 404", 0), 0u)
             << outside;
+}
+
+namespace {
+
+// A raw request through a plain socket on another thread while this one runs the main loop,
+// which accepts connections; the whole answer. Waits as long as the answer takes.
+std::string Exchange(int port, const std::string& request) {
+    std::string answer;
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0 &&
+            ::write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+            char buffer[4096];
+            ssize_t n;
+            while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+                answer.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        done = true;
+    });
+    while (!done) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(2000);
+    }
+    client.join();
+    return answer;
+}
+
+int PortOf(const std::string& address) {
+    return std::stoi(address.substr(address.rfind(':') + 1));
+}
+
+std::string PathOf(const std::string& address) {
+    return address.substr(address.find('/', 7));
+}
+
+// Whether something listens on the loopback port.
+bool Listening(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool open = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    ::close(fd);
+    return open;
+}
+
+} // namespace
+
+TEST(GtkShellTest, PreviewServesOnlyItsOwnFilesAndOutlivesIdleConnections) {
+    ScratchFolder folder, outside;
+    std::ofstream(folder / "index.html") << "<p>preview</p>";
+    std::ofstream(folder / ".hidden") << "hidden";
+    std::ofstream(folder / "x.png.pennoria-tmp-Ab3dE9") << "debris";
+    std::ofstream(outside / "secret.txt") << "secret";
+    ASSERT_EQ(::symlink((outside / "secret.txt").c_str(), (folder / "secret.html").c_str()), 0);
+    ASSERT_EQ(::symlink(outside.Path().c_str(), (folder / "up").c_str()), 0);
+    platform::GtkShell shell([](const std::string&) { return true; });
+    const std::string address = shell.BrowserAddressOf(folder / "");
+    ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
+    const int port = PortOf(address);
+    const std::string prefix = PathOf(address);
+
+    // More connections that say nothing than the server has threads: they are dropped in time
+    // and the browser's request is answered.
+    std::vector<int> idle;
+    for (int i = 0; i < 24; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+        idle.push_back(fd);
+        // Accepted, and handed to a worker that waits for a request.
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+    }
+    const std::string page = Exchange(port, "GET " + prefix + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page;
+    EXPECT_NE(page.find("\r\n\r\n<p>preview</p>"), std::string::npos);
+    for (int fd : idle)
+        ::close(fd);
+    const std::string head = Exchange(port, "HEAD " + prefix + "index.html HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(head.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << head;
+    EXPECT_EQ(head.find("<p>"), std::string::npos);
+
+    for (const std::string& refused :
+         {std::string("secret.html"), std::string("up/secret.txt"), std::string(".hidden"),
+          std::string("x.png.pennoria-tmp-Ab3dE9")})
+        EXPECT_EQ(Exchange(port, "GET " + prefix + refused + " HTTP/1.1\r\n\r\n")
+                      .rfind("HTTP/1.1 404", 0),
+                  0u)
+            << refused;
+    EXPECT_EQ(Exchange(port, "POST " + prefix + " HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 400", 0), 0u);
+
+    // The next preview has an address of its own; the last one's no longer serves.
+    const std::string next = shell.BrowserAddressOf(folder / "");
+    EXPECT_NE(PathOf(next), prefix);
+    EXPECT_EQ(Exchange(port, "GET " + prefix + " HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 404", 0), 0u);
+    EXPECT_EQ(Exchange(port, "GET " + PathOf(next) + " HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0),
+              0u);
+}
+
+TEST(GtkShellTest, PreviewAddressReachesTheBrowserThroughAPrivatePageAndExpires) {
+    ScratchFolder runtime, folder;
+    pennoria::testing::ScopedEnv env("XDG_RUNTIME_DIR", runtime.Path());
+    std::ofstream(folder / "index.html") << "<p>preview</p>";
+    std::vector<std::string> launched;
+    platform::GtkShell shell([&launched](const std::string& uri) {
+        launched.push_back(uri);
+        return true;
+    });
+    const std::string address = shell.BrowserAddressOf(folder / "");
+    const std::string secret = PathOf(address);
+    ASSERT_TRUE(shell.OpenUri(address + "index.html"));
+    ASSERT_EQ(launched.size(), 1u);
+    // What a browser's command line shows: a page in the private folder, not the secret.
+    const std::string privateFolder = runtime / "pennoria-preview";
+    EXPECT_EQ(launched[0].rfind("file://" + privateFolder + "/open-", 0), 0u) << launched[0];
+    EXPECT_EQ(launched[0].find(secret.substr(1, secret.size() - 2)), std::string::npos);
+    const std::string pagePath = launched[0].substr(7);
+    struct stat st {};
+    ASSERT_EQ(::stat(pagePath.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(privateFolder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    const std::string page = pennoria::testing::ReadFileText(pagePath);
+    EXPECT_NE(page.find("location.replace(\"" + address + "index.html\")"), std::string::npos);
+    // Other web addresses go to the browser as they are.
+    ASSERT_TRUE(shell.OpenUri("https://example.org/help"));
+    EXPECT_EQ(launched.back(), "https://example.org/help");
+
+    // The next preview's pages replace this one's; its time up, the server stops and its page
+    // goes.
+    shell.SetPreviewLifetime(std::chrono::seconds(1));
+    const std::string next = shell.BrowserAddressOf(folder / "");
+    EXPECT_FALSE(platform::PathExists(pagePath));
+    ASSERT_TRUE(shell.OpenUri(next + "index.html"));
+    const std::string nextPage = launched.back().substr(7);
+    EXPECT_TRUE(platform::PathExists(nextPage));
+    while (Listening(PortOf(next))) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        g_usleep(20000);
+    }
+    EXPECT_FALSE(platform::PathExists(nextPage));
 }
