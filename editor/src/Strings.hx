@@ -104,9 +104,10 @@ class Strings {
     public static var FIT_STRETCH = "Stretch";
     // Layout at other sizes
     public static var LAYOUT = "Layout at other sizes";
+    public static var TAB_LAYOUT = "Sizes";
     public static var AUTO_FIT = "Fit the text";
-    public static var ANCHOR_X = "Across";
-    public static var ANCHOR_Y = "Down";
+    public static var ANCHOR_X = "Across (anchor)";
+    public static var ANCHOR_Y = "Down (anchor)";
     public static var ANCHOR_LEFT = "Left";
     public static var ANCHOR_CENTER = "Centre";
     public static var ANCHOR_RIGHT = "Right";
@@ -114,9 +115,9 @@ class Strings {
     public static var ANCHOR_TOP = "Top";
     public static var ANCHOR_MIDDLE = "Middle";
     public static var ANCHOR_BOTTOM = "Bottom";
-    public static var SCALING = "Scales";
-    public static var SCALING_KEEP = "Keeps size";
-    public static var SCALING_SHORTER = "With banner";
+    public static var SCALING = "Size";
+    public static var SCALING_KEEP = "Fixed";
+    public static var SCALING_SHORTER = "Scales";
     public static var SCALING_FILL = "Fills";
     public static var ROLE = "Role";
     public static var ROLE_LOGO = "Logo";
@@ -127,7 +128,7 @@ class Strings {
     public static var ROLE_DECORATION = "Decoration";
     public static var ROLE_BACKGROUND = "Background";
     public static var DOES_NOT_FIT = "The text does not fit at %s.";
-    public static var RELAYOUT = "Automatic layout";
+    public static var RELAYOUT = "Auto layout";
     public static var COPY_LAYOUT = "Copy layout";
     public static var STATUS_COPIED = "Layout copied to %s.";
     public static var STATUS_NO_SIMILAR = "No other size has a similar shape.";
@@ -332,10 +333,11 @@ class Strings {
         "FIT_COVER" => ["F\u00fcllen", "Remplir"],
         "FIT_CONTAIN" => ["Einpassen", "Contenir"],
         "FIT_STRETCH" => ["Strecken", "\u00c9tirer"],
+        "TAB_LAYOUT" => ["Gr\u00f6\u00dfen", "Formats"],
         "LAYOUT" => ["Layout in anderen Gr\u00f6\u00dfen", "Mise en page des autres formats"],
         "AUTO_FIT" => ["Text einpassen", "Ajuster le texte"],
-        "ANCHOR_X" => ["Waagrecht", "Horizontal"],
-        "ANCHOR_Y" => ["Senkrecht", "Vertical"],
+        "ANCHOR_X" => ["Waagrecht (Anker)", "Horizontal (ancre)"],
+        "ANCHOR_Y" => ["Senkrecht (Anker)", "Vertical (ancre)"],
         "ANCHOR_LEFT" => ["Links", "Gauche"],
         "ANCHOR_CENTER" => ["Mitte", "Centre"],
         "ANCHOR_RIGHT" => ["Rechts", "Droite"],
@@ -343,9 +345,9 @@ class Strings {
         "ANCHOR_TOP" => ["Oben", "Haut"],
         "ANCHOR_MIDDLE" => ["Mitte", "Milieu"],
         "ANCHOR_BOTTOM" => ["Unten", "Bas"],
-        "SCALING" => ["Skaliert", "\u00c9chelle"],
-        "SCALING_KEEP" => ["Feste Gr\u00f6\u00dfe", "Taille fixe"],
-        "SCALING_SHORTER" => ["Mit Banner", "Avec banni\u00e8re"],
+        "SCALING" => ["Gr\u00f6\u00dfe", "Taille"],
+        "SCALING_KEEP" => ["Fest", "Fixe"],
+        "SCALING_SHORTER" => ["Skaliert", "\u00c9chelle"],
         "SCALING_FILL" => ["F\u00fcllt", "Remplit"],
         "ROLE" => ["Rolle", "R\u00f4le"],
         "ROLE_LOGO" => ["Logo", "Logo"],
@@ -356,12 +358,12 @@ class Strings {
         "ROLE_DECORATION" => ["Dekor", "D\u00e9cor"],
         "ROLE_BACKGROUND" => ["Hintergrund", "Arri\u00e8re-plan"],
         "DOES_NOT_FIT" => ["Der Text passt nicht in %s.", "Le texte ne tient pas en %s."],
-        "RELAYOUT" => ["Automatisch anordnen", "Mise en page auto"],
-        "COPY_LAYOUT" => ["Layout kopieren", "Copier la mise en page"],
+        "RELAYOUT" => ["Auto-Layout", "Mise en page"],
+        "COPY_LAYOUT" => ["Layout kopieren", "Copier"],
         "STATUS_COPIED" => ["Layout kopiert nach %s.", "Mise en page copi\u00e9e vers %s."],
         "STATUS_NO_SIMILAR" => ["Keine andere Gr\u00f6\u00dfe hat eine \u00e4hnliche Form.", "Aucun autre format n'a une forme semblable."],
         "STATUS_LEFT_OUT" => ["Weggelassen in %s: %s", "Omis en %s : %s"],
-        "ALL_SIZES" => ["Alle Gr\u00f6\u00dfen", "Tous les formats"],
+        "ALL_SIZES" => ["Alle Gr\u00f6\u00dfen", "Tous formats"],
         "BACKGROUND" => ["Hintergrundfarbe", "Couleur de fond"],
         "BACKGROUND_IMAGE" => ["Hintergrundbild", "Image de fond"],
         "BANNER_LINK" => ["Link (Webadresse, die ein Klick \u00f6ffnet)", "Lien (adresse web ouverte par un clic)"],

@@ -63,7 +63,7 @@ class PropertiesPanel extends Sprite {
     /** After a selection in the banner or the layer list, the element's properties come forward. */
     public function selectionChanged() {
         var e = session.selectedElement();
-        tab = e == null ? "banner" : (tab == "animation" ? "animation" : "element");
+        tab = e == null ? "banner" : (tab == "animation" || tab == "layout" ? tab : "element");
         update();
     }
 
@@ -85,16 +85,17 @@ class PropertiesPanel extends Sprite {
         for (t in [
             {id: "banner", label: Strings.TAB_BANNER},
             {id: "element", label: Strings.TAB_ELEMENT},
-            {id: "animation", label: Strings.TAB_ANIMATION}
+            {id: "animation", label: Strings.TAB_ANIMATION},
+            {id: "layout", label: Strings.TAB_LAYOUT}
         ]) {
             var name = t.id;
-            var b = widgets.button(new Button("tab." + name, t.label, function() showTab(name), 88, 28));
+            var b = widgets.button(new Button("tab." + name, t.label, function() showTab(name), 67, 28));
             b.x = x;
             b.y = 10;
             b.selected = tab == name;
             b.enabled = name == "banner" || e != null;
             addChild(b);
-            x += 92;
+            x += 69;
         }
         form = new Form(widgets, WIDTH - 2 * PAD, actions.status);
         form.x = PAD;
@@ -103,6 +104,7 @@ class PropertiesPanel extends Sprite {
         switch (tab) {
             case "element": elementPage(form, e);
             case "animation": animationPage(form, e);
+            case "layout": layoutRows(form, e);
             default: bannerPage(form);
         }
         shownFor = shape(e);
@@ -241,36 +243,41 @@ class PropertiesPanel extends Sprite {
                 f.choices("imageFit.", Strings.FIT, BannerElement.FITS, fitLabels(), function() return e.fit,
                     function(v) element(Strings.FIT, function(el) el.fit = v));
         }
-        layoutRows(f, e);
     }
 
     // How the element follows other sizes: the constraints the project sets or, shown the same
     // way, those guessed from its kind and place; and where its text does not fit.
     function layoutRows(f:Form, e:BannerElement) {
         var c = function() return SizeLayout.constraints(session.doc, e);
-        f.gap(4);
         f.heading(Strings.LAYOUT);
+        // The size being edited laid out again; this element's place copied to similar sizes.
+        f.button("relayoutSize", Strings.RELAYOUT, function() actions.command("relayoutSize"), 0, 134);
+        f.button("copyLayout", Strings.COPY_LAYOUT, function() actions.command("copyLayout"), 140, 134);
+        f.gap(30);
         if (e.kind == Text) {
             f.toggle("autoFit", Strings.AUTO_FIT, 0, 130, function() return e.autoFit,
                 function(on) element(Strings.AUTO_FIT, function(el) el.autoFit = on));
             f.gap(30);
         }
-        f.choices("anchorX.", Strings.ANCHOR_X, BannerElement.ANCHORS_X,
+        // Each choice under its own caption, so that the words have the whole width.
+        f.note(Strings.ANCHOR_X);
+        f.choices("anchorX.", "", BannerElement.ANCHORS_X,
             [Strings.ANCHOR_LEFT, Strings.ANCHOR_CENTER, Strings.ANCHOR_RIGHT, Strings.ANCHOR_STRETCH], function() return c().anchorX,
             function(v) element(Strings.ANCHOR_X, function(el) el.anchorX = v));
-        f.choices("anchorY.", Strings.ANCHOR_Y, BannerElement.ANCHORS_Y,
+        f.note(Strings.ANCHOR_Y);
+        f.choices("anchorY.", "", BannerElement.ANCHORS_Y,
             [Strings.ANCHOR_TOP, Strings.ANCHOR_MIDDLE, Strings.ANCHOR_BOTTOM, Strings.ANCHOR_STRETCH], function() return c().anchorY,
             function(v) element(Strings.ANCHOR_Y, function(el) el.anchorY = v));
-        f.choices("scaling.", Strings.SCALING, BannerElement.SCALINGS, [Strings.SCALING_KEEP, Strings.SCALING_SHORTER, Strings.SCALING_FILL],
+        f.note(Strings.SCALING);
+        f.choices("scaling.", "", BannerElement.SCALINGS, [Strings.SCALING_KEEP, Strings.SCALING_SHORTER, Strings.SCALING_FILL],
             function() return c().scaling, function(v) element(Strings.SCALING, function(el) el.scaling = v));
         var roles = BannerElement.ROLES;
         var labels = [
             Strings.ROLE_LOGO, Strings.ROLE_HEADLINE, Strings.ROLE_BODY, Strings.ROLE_CTA, Strings.ROLE_PRODUCT, Strings.ROLE_DECORATION,
             Strings.ROLE_BACKGROUND
         ];
-        f.choices("role.", Strings.ROLE, roles.slice(0, 4), labels.slice(0, 4), function() return c().role,
-            function(v) element(Strings.ROLE, function(el) el.role = v));
-        f.choices("role.", "", roles.slice(4), labels.slice(4), function() return c().role, function(v) element(Strings.ROLE, function(el) el.role = v));
+        f.note(Strings.ROLE);
+        f.choices("role.", "", roles, labels, function() return c().role, function(v) element(Strings.ROLE, function(el) el.role = v));
         if (e.kind == Text || e.kind == Button) {
             var warning = f.note("", Theme.ERROR);
             f.syncsAdd(function() {
@@ -341,6 +348,8 @@ class PropertiesPanel extends Sprite {
 /** What the panel asks of the editor beyond the session: file choices and the status line. */
 typedef PanelActions = {
     status:String->Void,
+    /** Runs a command of the editor's table (when it can run now). */
+    command:String->Void,
     chooseBackground:Void->Void,
     chooseElementImage:Void->Void
 }

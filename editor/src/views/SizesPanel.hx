@@ -64,6 +64,8 @@ class SizesPanel extends Sprite {
         var inner = LayerList.WIDTH - 2 * PAD;
         var half = (inner - 4) / 2;
         place(Theme.label(Strings.SIZES, 13, Theme.CAPTION, true), PAD, 8);
+        // Every size at once, in the canvas's place.
+        place(commandButton("sizes.all", "allSizes", half), PAD + half + 4, 3);
         var y = 30.0;
         var doc = session.doc;
         var marked = overflowing();
@@ -79,11 +81,6 @@ class SizesPanel extends Sprite {
         }
         place(commandButton("sizes.add", "addSize", half), PAD, y);
         place(commandButton("sizes.remove", "removeSize", half), PAD + half + 4, y);
-        y += 28;
-        place(commandButton("sizes.relayout", "relayoutSize", half), PAD, y);
-        place(commandButton("sizes.copyLayout", "copyLayout", half), PAD + half + 4, y);
-        y += 28;
-        place(commandButton("sizes.all", "allSizes", half), PAD, y);
         panelHeight = y + 36;
         var g = graphics;
         g.clear();
