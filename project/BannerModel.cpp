@@ -3,8 +3,11 @@
 
 #include "core/ProgramPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <nlohmann/json.hpp>
+
+#include <cctype>
 
 namespace pennoria {
 
@@ -140,12 +143,57 @@ bool ReadOps(const Json& list, std::vector<platform::DisplayOp>& ops, const Pict
     return true;
 }
 
+bool IsHex4(const std::string& text, std::size_t at) {
+    if (at + 4 > text.size())
+        return false;
+    for (std::size_t i = at; i < at + 4; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
+}
+
+// A project's text may name lone surrogates (as character references), which the script's
+// strings keep and its JSON writes as escapes no JSON reader takes: each becomes U+FFFD.
+std::string WithoutLoneSurrogates(const std::string& json) {
+    std::string out;
+    out.reserve(json.size());
+    auto unit = [&json](std::size_t at) {
+        return static_cast<unsigned>(std::stoul(json.substr(at, 4), nullptr, 16));
+    };
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        if (json[i] != '\\' || i + 1 >= json.size()) {
+            out += json[i];
+            continue;
+        }
+        if (json[i + 1] != 'u' || !IsHex4(json, i + 2)) {
+            out.append(json, i, 2);
+            ++i;
+            continue;
+        }
+        const unsigned first = unit(i + 2);
+        const bool high = first >= 0xD800 && first <= 0xDBFF;
+        const bool low = first >= 0xDC00 && first <= 0xDFFF;
+        if (high && i + 11 < json.size() && json.compare(i + 6, 2, "\\u") == 0 &&
+            IsHex4(json, i + 8) && unit(i + 8) >= 0xDC00 && unit(i + 8) <= 0xDFFF) {
+            out.append(json, i, 12);
+            i += 11;
+        } else if (high || low) {
+            out += "\\ufffd";
+            i += 5;
+        } else {
+            out.append(json, i, 6);
+            i += 5;
+        }
+    }
+    return out;
+}
+
 // The answer as JSON; a discarded value (and why) when it is not, or when it is the model's
 // refusal.
 Json Parse(const std::optional<std::string>& answer, std::string* error) {
     if (!answer)
         return Json(Json::value_t::discarded);
-    Json json = Json::parse(*answer, nullptr, false);
+    Json json = Json::parse(WithoutLoneSurrogates(*answer), nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         SetError(error, "the banner model's answer is not an object");
         return Json(Json::value_t::discarded);
@@ -277,7 +325,11 @@ BannerModel::PublishText(const std::string& projectXml, int width, int height,
     options["pictures"] = Json::object();
     for (const auto& [name, reference] : published)
         options["pictures"][name] = reference;
-    return m_engine->Call(kModelObject, "publishText", {projectXml, options.dump()}, error);
+    auto text = m_engine->Call(kModelObject, "publishText", {projectXml, options.dump()}, error);
+    // What the text names that XML cannot hold (lone surrogates, non-characters) is U+FFFD.
+    if (text)
+        *text = platform::ToXmlText(*text);
+    return text;
 }
 
 std::optional<std::string>
@@ -286,7 +338,10 @@ BannerModel::RenamePictures(const std::string& projectXml,
     Json names = Json::object();
     for (const auto& [name, to] : renamed)
         names[name] = to;
-    return m_engine->Call(kModelObject, "renamePictures", {projectXml, names.dump()}, error);
+    auto text = m_engine->Call(kModelObject, "renamePictures", {projectXml, names.dump()}, error);
+    if (text)
+        *text = platform::ToXmlText(*text);
+    return text;
 }
 
 std::string DescribeLimits(const std::vector<PlanLimit>& limits) {

@@ -883,9 +883,9 @@ class BannerDocument {
 				case 9:
 					b.add(inAttribute ? "&#9;" : "\t");
 				default:
-					// Other control characters cannot appear in XML 1.0 at all.
-					if (c >= 32)
-						b.add(s.charAt(i));
+					// Other control characters cannot appear in XML 1.0 at all: each is written as
+					// U+FFFD, as the host writes them.
+					b.add(c >= 32 ? s.charAt(i) : "\u{FFFD}");
 			}
 		}
 		return b.toString();

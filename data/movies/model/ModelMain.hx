@@ -28,6 +28,35 @@ class ModelMain {
 
 	static function main() {}
 
+	// The text with each lone surrogate (a project may name one by a character reference)
+	// replaced by U+FFFD: the host takes answers as UTF-8, which cannot hold one.
+	static function wellFormed(text:String):String {
+		var i = 0, n = text.length, start = 0;
+		var b:StringBuf = null;
+		while (i < n) {
+			var c = text.charCodeAt(i);
+			if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n) {
+				var d = text.charCodeAt(i + 1);
+				if (d >= 0xDC00 && d <= 0xDFFF) {
+					i += 2;
+					continue;
+				}
+			}
+			if (c >= 0xD800 && c <= 0xDFFF) {
+				if (b == null)
+					b = new StringBuf();
+				b.add(text.substring(start, i));
+				b.add("\u{FFFD}");
+				start = i + 1;
+			}
+			i++;
+		}
+		if (b == null)
+			return text;
+		b.add(text.substring(start, n));
+		return b.toString();
+	}
+
 	static function read(text:String):BannerDocument {
 		if (text != lastText || lastDoc == null) {
 			lastDoc = BannerDocument.parse(text);
@@ -106,7 +135,7 @@ class ModelMain {
 				face.text += e.label;
 			}
 		}
-		return Json.stringify({
+		return wellFormed(Json.stringify({
 			project: doc.isProject,
 			version: doc.version,
 			sizes: [for (s in doc.sizes) {width: s.width, height: s.height}],
@@ -122,7 +151,7 @@ class ModelMain {
 			pictures: pictures(doc),
 			faces: faces,
 			overLimits: overLimits(doc)
-		});
+		}));
 	}
 
 	public static function displayList(text:String, width:Int, height:Int, t:Float, pictureSizes:String):String {
@@ -154,7 +183,7 @@ class ModelMain {
 		} else {
 			renderer.render(t < 0 ? Timeline.finalTime(doc) : t);
 		}
-		return Json.stringify(surface.displayList());
+		return wellFormed(Json.stringify(surface.displayList()));
 	}
 
 	public static function renamePictures(text:String, names:String):String {
@@ -169,14 +198,14 @@ class ModelMain {
 			var root = xml.firstElement();
 			if (root.get("img") != null)
 				root.set("img", rename(root.get("img")));
-			return xml.toString();
+			return wellFormed(xml.toString());
 		}
 		var copy = doc.clone();
 		copy.image = rename(copy.image);
 		for (e in copy.elements)
 			if (e.kind == Image)
 				e.src = rename(e.src);
-		return copy.toXml();
+		return wellFormed(copy.toXml());
 	}
 
 	public static function publishText(text:String, options:String):String {
@@ -207,7 +236,7 @@ class ModelMain {
 				for (c in root.elementsNamed("component"))
 					for (info in c.elementsNamed("info"))
 						info.set("url", o.component);
-			return xml.toString();
+			return wellFormed(xml.toString());
 		}
 		// One size: the elements at their places there.
 		var one = doc.clone();
@@ -227,6 +256,6 @@ class ModelMain {
 		one.image = rename(one.image);
 		if (o.component != null)
 			one.componentUrl = o.component;
-		return one.toXml();
+		return wellFormed(one.toXml());
 	}
 }
