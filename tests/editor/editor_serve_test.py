@@ -222,9 +222,12 @@ class RealHostSession(unittest.TestCase):
     def test_publish_writes_the_banner_folder(self):
         self.assertEqual(self.snaps["published"]["state"]["publishReply"], "ok")
         self.assertEqual(self.snaps["republished"]["state"]["publishReply"], "ok")
-        for name in ("Banner.swf", "Banner.html", "fs_aux.html", "swfobject.js", "template.xml",
+        for name in ("Banner.swf", "Banner.html", "fs_aux.html", "template.xml",
                      "res/template.swf", "res/sky.png"):
             self.assertTrue(os.path.isfile(os.path.join(self.folder, name)), name)
+        # The republish embeds the movie directly: the script the first publish wrote is stale
+        # and goes with it.
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "swfobject.js")))
         self.assertEqual(swf_stage(os.path.join(self.folder, "Banner.swf")), (728, 90))
         project = ET.parse(os.path.join(self.folder, "template.xml")).getroot()
         self.assertEqual(project.get("img"), "res/sky.png")

@@ -241,7 +241,9 @@ const scenarios = {
         snap("reopened");
         drive("key", "ctrl+p");
         drive("click", "publish.browse");
-        drive("click", "publish.withPages");
+        // The pages are a switch that starts on: make sure it is on, whatever the settings said.
+        if (state().selected.indexOf("publish.withPages") < 0)
+            drive("click", "publish.withPages");
         drive("click", "publish.script");
         drive("click", "publish.go");
         snap("published");
