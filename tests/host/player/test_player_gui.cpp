@@ -357,7 +357,10 @@ TEST_F(PlayerGuiTest, TheSchemeServesOnlyWhatTheMovieMayReadAndTheViewStaysOnThe
     EXPECT_EQ(RunPageScript("return String((await fetch(\"pennoria://player/proc/self/environ\"))"
                             ".status);"),
               "403");
-    // A chosen project opens the image it names beside it once it has been read.
+    // A chosen project opens the image it names beside it once it has been read. The pictures a
+    // project names come from the banner model in the program folder.
+    testing::ScopedEnv module("PENNORIA_MODULE_PATH",
+                              std::string(PENNORIA_PROGRAM_DIR) + "/pennoria");
     testing::WriteFileText(outside / "p.pbf", "<template img=\"sky.png\"/>");
     testing::WriteFileText(outside / "sky.png", "png");
     const std::string image =
