@@ -226,6 +226,9 @@ class DesktopSession(unittest.TestCase):
             app.click(LABEL_FIELD(app))
             app.key("End", *["BackSpace"] * 12)
             app.type("Spring sale", delay=300)  # each key redraws the text on the canvas
+            # On a busy machine the player may still be working through the last keys: the click
+            # that follows would take the field's focus before they arrive.
+            time.sleep(4.0)
             app.click(EMPTY_LAYERS)
             app.key("ctrl+shift+b")
             # The button dragged by the pointer down and to the left, then the move undone.
