@@ -148,12 +148,15 @@ LayoutPtr MakeLayout(cairo_t* cr, bool unhinted) {
     PangoContext* context =
         pango_font_map_create_context(map ? map : pango_cairo_font_map_get_default());
     if (unhinted) {
-        // Glyphs advance by their design widths, as in a browser, so that lines break alike.
+        // Glyphs advance by their design widths, unrounded, as in a browser, so that lines break
+        // and centre alike; outlines get the slight (vertical only) hinting a browser on this
+        // desktop gives them, which keeps letter edges where the browser puts them.
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
         pango_cairo_context_set_font_options(context, options);
         cairo_font_options_destroy(options);
+        pango_context_set_round_glyph_positions(context, FALSE);
     }
     pango_cairo_update_context(cr, context);
     LayoutPtr layout(pango_layout_new(context));
@@ -562,8 +565,12 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
     LayoutPtr layout = RunLayout(cr, op, text);
     const LineMetrics metrics = FontLineMetrics(layout.get());
     const double lineBox = op.lineHeight > 0 ? op.lineHeight : metrics.normal;
-    int wide = 0, high = 0;
-    pango_layout_get_pixel_size(layout.get(), &wide, &high);
+    // The line's width unrounded, so that centred and right-aligned text starts where a
+    // browser starts it.
+    PangoRectangle logical;
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    const double wide = static_cast<double>(logical.width) / PANGO_SCALE;
+    const double high = static_cast<double>(logical.height) / PANGO_SCALE;
     const double tall = lineBox * pango_layout_get_line_count(layout.get());
     const double block = tall + 2 * op.inset;
     double left = op.x + op.inset;

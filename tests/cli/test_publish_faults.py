@@ -139,7 +139,7 @@ class PublishFaults(unittest.TestCase):
         projects = [self.project(f"{w}.pbf", f'<template demoWidth="{w}" demoHeight="{h}"/>')
                     for w, h in sorted(sizes)]
         folder = os.path.join(self.web, "banner")
-        rounds = int(os.environ.get("PENNORIA_RACE_ROUNDS", "200"))
+        rounds = int(os.environ.get("PENNORIA_RACE_ROUNDS", "60"))
         for round_number in range(rounds):
             results = [None, None]
 
