@@ -35,6 +35,9 @@ enum class Command {
     OpenHandedProject,
     PreviewInBrowser,
     SetLanguage,
+    KeepWork,
+    KeptWork,
+    RecoverWork,
 };
 
 struct CommandName {
@@ -61,6 +64,11 @@ constexpr CommandName kCommands[] = {
     {"PreviewInBrowserVC", Command::PreviewInBrowser},
     // Beside the twelve: keeps the language chosen in the editor ("eng", "deu" or "fra").
     {"SetLanguageVC", Command::SetLanguage},
+    // Beside the twelve: the editor's unsaved work, kept while it is edited (an empty text when
+    // there is nothing unsaved), and the work runs that ended without closing left behind.
+    {"KeepWorkVC", Command::KeepWork},
+    {"KeptWorkVC", Command::KeptWork},
+    {"RecoverWorkVC", Command::RecoverWork},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -167,6 +175,9 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         reply = OnOutputProjectFiles(args);
         break;
     case Command::ExitApplication:
+        // The editor exits only once its work is saved or given up: nothing is left to keep.
+        if (m_keeper)
+            m_keeper->Forget();
         m_window.SaveWindowPlacement();
         m_window.Close();
         break;
@@ -216,6 +227,15 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::SetLanguage:
         reply = SetLanguage(ArgumentOrEmpty(args, 0)) ? kReplyOk : kReplyFalse;
         break;
+    case Command::KeepWork:
+        reply = KeepWork(args);
+        break;
+    case Command::KeptWork:
+        reply = KeptWork();
+        break;
+    case Command::RecoverWork:
+        reply = RecoverWork(args);
+        break;
     }
     return true;
 }
@@ -230,6 +250,48 @@ bool CHostDlg::SetLanguage(const std::string& code) {
     // and the next start hands the editor this language.
     m_settings.languageIni = "lang_" + lower + ".ini";
     return SaveAppSettings(m_settings);
+}
+
+void CHostDlg::KeepWorkIn(const std::string& folder,
+                          std::function<void(const std::string& text)> onRecovered) {
+    m_keeper = folder.empty() ? nullptr : std::make_unique<CWorkKeeper>(folder);
+    m_onRecovered = std::move(onRecovered);
+}
+
+std::string CHostDlg::KeepWork(const std::vector<std::string>& arguments) {
+    if (!m_keeper)
+        return kReplyFalse;
+    const std::string& text = ArgumentOrEmpty(arguments, 0);
+    if (text.empty())
+        m_keeper->Forget();
+    else
+        m_keeper->Keep(text);
+    return kReplyOk;
+}
+
+std::string CHostDlg::KeptWork() {
+    if (!m_keeper)
+        return kReplyFalse;
+    const std::vector<std::string> left = m_keeper->LeftBehind();
+    return left.empty() ? std::string(kReplyFalse) : platform::ToXmlText(left.front());
+}
+
+std::string CHostDlg::RecoverWork(const std::vector<std::string>& arguments) {
+    if (!m_keeper)
+        return kReplyFalse;
+    const std::string& name = ArgumentOrEmpty(arguments, 0);
+    const std::string& choice = ArgumentOrEmpty(arguments, 1);
+    if (platform::EqualsIgnoreCase(choice, "recover")) {
+        std::optional<std::string> text = m_keeper->Recover(name);
+        if (!text)
+            return kReplyFalse;
+        if (m_onRecovered)
+            m_onRecovered(*text);
+        return platform::ToXmlText(*text);
+    }
+    if (platform::EqualsIgnoreCase(choice, "discard"))
+        return m_keeper->Discard(name) ? kReplyOk : kReplyFalse;
+    return kReplyFalse;
 }
 
 void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& reply) {

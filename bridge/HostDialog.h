@@ -5,6 +5,7 @@
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
 #include "bridge/ReplyWords.h"
+#include "bridge/WorkKeeper.h"
 #include "core/AppSettings.h"
 #include "platform/Dialogs.h"
 #include "platform/HostWindow.h"
@@ -12,6 +13,8 @@
 #include "project/ProjectFiles.h"
 #include "publish/Publisher.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +67,14 @@ public:
     // current project. Only the path handed over last is opened that way.
     void HandOverProject(const std::string& path);
 
+    // Keeps the editor's unsaved work in folder while the program runs (the editor hands it
+    // over with "KeepWorkVC") and offers what ended runs left there ("KeptWorkVC",
+    // "RecoverWorkVC"). Without it those commands answer "false". onRecovered sees the text of
+    // work the editor takes back (the desktop lets the movie read the pictures it names).
+    void KeepWorkIn(const std::string& folder,
+                    std::function<void(const std::string& text)> onRecovered = {});
+    CWorkKeeper* WorkKeeper() { return m_keeper.get(); }
+
     // Window events that concern the core: the help request, and a double-click in the
     // caption strip (reported as maximise or restore).
     void OnHelp();
@@ -99,6 +110,9 @@ private:
     // Stores the editor's language choice (eng, deu or fra) as the language setting; false for
     // another word or when the settings could not be written.
     bool SetLanguage(const std::string& code);
+    std::string KeepWork(const std::vector<std::string>& arguments);
+    std::string KeptWork();
+    std::string RecoverWork(const std::vector<std::string>& arguments);
 
     IFlashPlayer& m_player;
     platform::IDialogs& m_dialogs;
@@ -111,6 +125,8 @@ private:
     std::string m_handedProject;
     CProjectFiles m_project;
     CPublisher m_publisher;
+    std::unique_ptr<CWorkKeeper> m_keeper;
+    std::function<void(const std::string&)> m_onRecovered;
 };
 
 } // namespace pennoria

@@ -12,8 +12,10 @@
 #include "host/StandInPlayer.h"
 #include "host/player/BridgeMessages.h"
 #include "host/player/GlibPtr.h"
+#include "host/player/PlayerScheme.h"
 #include "host/player/WebKitFlashPlayer.h"
 #include "platform/DebugLog.h"
+#include "platform/Paths.h"
 #include "platform/PlayerProbe.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
@@ -269,6 +271,13 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     CMainWindow window(services);
     pennoria::CHostDlg core(*player, chosenFilesDialogs, shell, window, settings,
                             commandLineProject);
+    // Unsaved work is kept while it is edited; taken back after a crash, its pictures are the
+    // user's choice as they were in the run that ended.
+    const std::string keptWorkFolder = platform::GetUserStateFolder();
+    core.KeepWorkIn(keptWorkFolder, [keptWorkFolder, allowChosen](const std::string& text) {
+        for (const std::string& image : ProjectImagePaths(keptWorkFolder + "/", text))
+            allowChosen(image);
+    });
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });

@@ -2,6 +2,7 @@
 #include "platform/ConfinedFolder.h"
 #include "platform/PosixFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -358,6 +359,27 @@ int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) co
         if (::unlinkat(folder.Get(), name.c_str(), 0) == 0)
             ++removed;
     return removed;
+}
+
+std::vector<std::string> ConfinedFolder::ListFiles() const {
+    std::vector<std::string> names;
+    int listing = ::dup(m_fd);
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0)
+            ::close(listing);
+        return names;
+    }
+    // The listing starts where an earlier one on the same descriptor may have ended.
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(m_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace pennoria::platform

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pennoria::platform {
 
@@ -61,6 +62,10 @@ public:
     // Removes what interrupted writes left in relativeFolder (empty: this folder): regular
     // files named NAME + kTemporaryMarker + six characters. Returns how many went.
     int RemoveStaleTemporaries(const std::string& relativeFolder) const;
+
+    // The names of the regular files directly in this folder (links and folders left out),
+    // sorted.
+    std::vector<std::string> ListFiles() const;
 
     // Takes the folder's exclusive advisory lock (on the folder itself, so that no lock file
     // joins what is published), waiting up to wait while another holder has it. Nothing when

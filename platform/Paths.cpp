@@ -141,6 +141,31 @@ std::string GetPreviewFolder() {
     return folder;
 }
 
+std::string GetUserStateFolder() {
+    std::string state = XdgFolder("XDG_STATE_HOME", ".local/state");
+    if (state.empty())
+        return {};
+    const std::string folder = state + "/pennoria";
+    if (!CreateFolderTree(folder))
+        return {};
+    // Kept work is the user's own, unpublished.
+    ::chmod(folder.c_str(), S_IRWXU);
+    return folder;
+}
+
+int CurrentProcessId() {
+    return static_cast<int>(::getpid());
+}
+
+bool IsOtherRunningCopy(int pid) {
+    if (pid <= 0 || pid == CurrentProcessId())
+        return false;
+    // A process that is gone, or whose id was taken by another program, uses nothing of ours.
+    const std::string ours = ResolvedPath("/proc/self/exe");
+    const std::string theirs = ResolvedPath("/proc/" + std::to_string(pid) + "/exe");
+    return !ours.empty() && ours == theirs;
+}
+
 std::string FileUri(const std::string& path) {
     std::string uri = "file://";
     for (unsigned char c : path) {

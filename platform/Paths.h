@@ -22,6 +22,17 @@ std::string GetUserDataFolder();
 // folder. Created when missing; empty when it cannot be. No trailing separator.
 std::string GetPreviewFolder();
 
+// The user's state folder for this program (0700): $XDG_STATE_HOME/pennoria, or
+// ~/.local/state/pennoria when unset or not absolute. Created when missing; empty when it cannot
+// be. No trailing separator.
+std::string GetUserStateFolder();
+
+// This process's id.
+int CurrentProcessId();
+// Whether the process pid is running and is another copy of this very program (the same
+// executable), so that what a copy still uses is told from what an ended one left behind.
+bool IsOtherRunningCopy(int pid);
+
 // A file:// address for an absolute path, with every byte outside the unreserved characters
 // and '/' percent-encoded.
 std::string FileUri(const std::string& path);

@@ -231,6 +231,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         openModal(dialogs.Questions.askSave(name, save, discard, closeModal));
     }
 
+    public function askRecover(recover:Void->Void, discard:Void->Void) {
+        openModal(dialogs.Questions.askRecover(recover, discard, closeModal));
+    }
+
     public function hasDialog(name:String):Bool {
         for (m in modals)
             if (m.name == name)

@@ -7,6 +7,8 @@ interface Shell {
     function message(title:String, text:String):Void;
     /** The unsaved-changes question: Save, Don't save or Cancel (which does nothing). */
     function askSave(name:String, save:Void->Void, discard:Void->Void):Void;
+    /** Work an ended run left behind: Recover or Discard. */
+    function askRecover(recover:Void->Void, discard:Void->Void):Void;
     function hasDialog(name:String):Bool;
     /** No dialog open and no file being read. */
     function canAct():Bool;
@@ -35,11 +37,13 @@ class HostController {
     var host:HostLink;
     var session:EditorSession;
     var shell:Shell;
+    var keeping:WorkKeeping;
 
     public function new(host:HostLink, session:EditorSession, shell:Shell) {
         this.host = host;
         this.session = session;
         this.shell = shell;
+        keeping = new WorkKeeping(session, host);
     }
 
     public function link():HostLink {
@@ -61,6 +65,52 @@ class HostController {
         var started = host.send(Wire.START_INFO, []);
         if (Wire.isPath(started) && started != Wire.REPLY_NEW)
             openFile(started);
+        whenFree(offerKeptWork);
+    }
+
+    /** Runs then once no box is open and no file is being read. */
+    function whenFree(then:Void->Void) {
+        function attempt() {
+            if (!shell.canAct()) {
+                Timer.delay(attempt, 300);
+                return;
+            }
+            then();
+        }
+        Timer.delay(attempt, 1);
+    }
+
+    /**
+        Work that a run which ended without closing left behind is offered back, one piece at a
+        time. Recovered, it replaces the banner on screen (after the unsaved-changes question) as a
+        new project that is not saved yet.
+    **/
+    function offerKeptWork() {
+        var name = keeping.leftBehind();
+        if (name == null)
+            return;
+        shell.askRecover(function() confirmDiscard(function() {
+            var text = keeping.recover(name);
+            var doc = text == null ? null : BannerDocument.parse(text);
+            if (doc == null || !doc.isProject) {
+                shell.message(Strings.ERROR_TITLE, Strings.RECOVER_FAILED);
+                return;
+            }
+            host.send(Wire.NEW_PROJECT, []);
+            projectPath = "";
+            session.reset(doc, false);
+            shell.status(Strings.STATUS_RECOVERED);
+            whenFree(offerKeptWork);
+        }), function() {
+            keeping.discard(name);
+            shell.status(Strings.STATUS_DISCARDED);
+            whenFree(offerKeptWork);
+        });
+    }
+
+    /** Hands the unsaved work to the host at once (tests, and before anything risky). */
+    public function keepWorkNow() {
+        keeping.keepNow();
     }
 
     public function offer(name:String, fn:Dynamic) {
@@ -113,18 +163,11 @@ class HostController {
         // with any box the editor shows.
         var handed = Std.string(path);
         Pace.moving();
-        function attempt() {
-            if (!shell.canAct()) {
-                Timer.delay(attempt, 300);
-                return;
-            }
-            confirmDiscard(function() {
-                var chosen = host.send(Wire.OPEN_HANDED, [handed]);
-                if (Wire.isPath(chosen))
-                    openFile(chosen);
-            });
-        }
-        Timer.delay(attempt, 1);
+        whenFree(function() confirmDiscard(function() {
+            var chosen = host.send(Wire.OPEN_HANDED, [handed]);
+            if (Wire.isPath(chosen))
+                openFile(chosen);
+        }));
         return Wire.REPLY_OK;
     }
 

@@ -217,6 +217,12 @@ class Strings {
     public static var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
     public static var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
 
+    public static var RECOVER_TITLE = "Recover unsaved work";
+    public static var RECOVER_QUESTION = "The editor ended last time without closing, and work that was not saved was kept.\nRecover it? It opens as a new project that is not saved yet.";
+    public static var RECOVER = "Recover";
+    public static var DISCARD = "Discard";
+    public static var RECOVER_FAILED = "The kept work could not be read back.";
+
     // Status line
     public static var READY = "Ready. Add a text, a button, an image or a shape to start your banner.";
     public static var STATUS_NEW = "New banner started.";
@@ -229,6 +235,8 @@ class Strings {
     public static var STATUS_UNDONE = "Undone: %s";
     public static var STATUS_REDONE = "Redone: %s";
     public static var STATUS_LANGUAGE = "The editor speaks English now.";
+    public static var STATUS_RECOVERED = "The kept work is back. Save it to keep it in a project file.";
+    public static var STATUS_DISCARDED = "The kept work was discarded.";
 
     // Canvas and timeline
     public static var CANVAS_SIZE = "%s x %s px   Shown at %s%";
@@ -449,6 +457,15 @@ class Strings {
         "ASK_SAVE_TITLE" => ["Ungespeicherte \u00c4nderungen", "Modifications non enregistr\u00e9es"],
         "ASK_SAVE" => ["Das Banner \u201e%s\u201c hat \u00c4nderungen, die nicht gespeichert sind.\nM\u00f6chten Sie sie zuerst speichern?",
             "La banni\u00e8re \u00ab %s \u00bb a des modifications non enregistr\u00e9es.\nVoulez-vous d'abord les enregistrer ?"],
+        "RECOVER_TITLE" => ["Ungespeicherte Arbeit wiederherstellen", "R\u00e9cup\u00e9rer le travail non enregistr\u00e9"],
+        "RECOVER_QUESTION" => ["Der Editor wurde zuletzt nicht geschlossen, und nicht gespeicherte Arbeit wurde aufbewahrt.\nWiederherstellen? Sie \u00f6ffnet sich als neues, noch nicht gespeichertes Projekt.",
+            "L'\u00e9diteur ne s'est pas ferm\u00e9 normalement la derni\u00e8re fois, et le travail non enregistr\u00e9 a \u00e9t\u00e9 gard\u00e9.\nLe r\u00e9cup\u00e9rer ? Il s'ouvre comme un nouveau projet pas encore enregistr\u00e9."],
+        "RECOVER" => ["Wiederherstellen", "R\u00e9cup\u00e9rer"],
+        "DISCARD" => ["Verwerfen", "Abandonner"],
+        "RECOVER_FAILED" => ["Die aufbewahrte Arbeit konnte nicht gelesen werden.", "Le travail gard\u00e9 n'a pas pu \u00eatre relu."],
+        "STATUS_RECOVERED" => ["Die aufbewahrte Arbeit ist zur\u00fcck. Speichern Sie sie in einer Projektdatei.",
+            "Le travail gard\u00e9 est de retour. Enregistrez-le dans un fichier de projet."],
+        "STATUS_DISCARDED" => ["Die aufbewahrte Arbeit wurde verworfen.", "Le travail gard\u00e9 a \u00e9t\u00e9 abandonn\u00e9."],
         "YES_SAVE" => ["Speichern", "Enregistrer"],
         "NO_DISCARD" => ["Nicht speichern", "Ne pas enregistrer"],
         "CANCEL" => ["Abbrechen", "Annuler"],

@@ -20,6 +20,14 @@ class Wire {
     // Beside the twelve: keep the editor's language (eng, deu or fra) for the next start.
     public static inline var SET_LANGUAGE = "SetLanguageVC";
 
+    // Beside the twelve: the unsaved work, kept by the host while it is edited (empty: nothing
+    // unsaved), what ended runs left behind, and getting it back ("recover") or dropping it ("discard").
+    public static inline var KEEP_WORK = "KeepWorkVC";
+    public static inline var KEPT_WORK = "KeptWorkVC";
+    public static inline var RECOVER_WORK = "RecoverWorkVC";
+    public static inline var RECOVER = "recover";
+    public static inline var DISCARD = "discard";
+
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";
     public static inline var PLAYER_NONE = "none";

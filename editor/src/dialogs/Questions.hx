@@ -22,4 +22,15 @@ class Questions {
         m.onEscape = function() close(m);
         return m;
     }
+
+    /** Recover or Discard the work an ended run left behind; Escape decides later (next start). */
+    public static function askRecover(recover:Void->Void, discard:Void->Void, close:Modal->Void):Modal {
+        var m = Modal.message(Strings.RECOVER_TITLE, Strings.RECOVER_QUESTION, [
+            {id: "recover.recover", label: Strings.RECOVER, action: recover},
+            {id: "recover.discard", label: Strings.DISCARD, action: discard}
+        ], close);
+        m.name = "recover";
+        m.onEscape = function() close(m);
+        return m;
+    }
 }
