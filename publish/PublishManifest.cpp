@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <set>
 
+#include <xxhash.h>
+
 namespace pennoria {
 
 const char* const kPublishManifestName = ".pennoria-published";
@@ -58,12 +60,7 @@ bool ParseHex(std::string_view text, std::uint64_t& value) {
 } // namespace
 
 std::uint64_t ContentDigest(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
+    return XXH3_64bits(bytes.data(), bytes.size());
 }
 
 void PublishLedger::Record(const std::string& relativePath, std::string_view bytes) {
