@@ -11,6 +11,9 @@ namespace pennoria::cli {
 // exit code through SetExitCode.
 void SetExitCode(int code);
 
+// export: a saved project as an animated GIF, a video or stills, one file per size.
+void RegisterExportCommands(CLI::App& app);
+
 // page: generates a web page from a page template.
 void RegisterPageCommands(CLI::App& app);
 

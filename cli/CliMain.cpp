@@ -28,6 +28,7 @@ int RunCli(int argc, char** argv) {
                  "pennoria-cli"};
     app.set_version_flag("--version", std::string("pennoria-cli ") + PENNORIA_VERSION);
     app.require_subcommand(0, 1);
+    pennoria::cli::RegisterExportCommands(app);
     pennoria::cli::RegisterPageCommands(app);
     pennoria::cli::RegisterServeCommands(app);
     pennoria::cli::RegisterPublishCommands(app);
