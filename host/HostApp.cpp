@@ -246,6 +246,7 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         // starts it); its web process then starts at once.
         WebKitPlayerOptions options;
         options.start = WebKitPlayerOptions::StartPolicy::OnFirstUse;
+        options.renderer = settings.PlayerRenderer;
         webPlayer = std::make_unique<CWebKitFlashPlayer>(options);
         player = webPlayer.get();
         playerWidget = webPlayer->Widget();

@@ -229,7 +229,7 @@ std::string CWebKitFlashPlayer::State::ConfigScript() const {
     for (const std::string& path : fontFiles)
         fontSources += (fontSources.empty() ? "" : ",") + JsonString(MakePlayerUrl(path));
     return "window.pennoriaPlayerConfig = {bridgeUrl: " + JsonString(kBridgeUrl) +
-           ", fontSources: [" + fontSources +
+           ", renderer: " + JsonString(options.renderer) + ", fontSources: [" + fontSources +
            "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Sans\"], "
            "typewriter: [\"DejaVu Sans\"]}};";
 }

@@ -29,6 +29,9 @@ struct WebKitPlayerOptions {
     // operation that needs the page (or Start), so a window can paint before WebKit's set-up.
     enum class StartPolicy { AtOnce, OnFirstUse };
     StartPolicy start = StartPolicy::AtOnce;
+    // Ruffle's renderer: "canvas", "webgl", or "auto" for the page's rule (the canvas where
+    // WebGL would be drawn by the processor).
+    std::string renderer = "auto";
 };
 
 class CWebKitFlashPlayer : public IFlashPlayer {

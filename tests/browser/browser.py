@@ -71,7 +71,7 @@ class Server:
 class Browser:
     """One headless Chromium with a fresh profile, spoken to over --remote-debugging-pipe."""
 
-    def __init__(self, width, height):
+    def __init__(self, width, height, extra_args=()):
         exe = find_chromium()
         if exe is None:
             raise RuntimeError("chromium is not installed")
@@ -84,7 +84,7 @@ class Browser:
                 "--user-data-dir=" + self.profile, "--remote-debugging-pipe",
                 "--autoplay-policy=no-user-gesture-required", "--hide-scrollbars",
                 "--force-device-scale-factor=1", "--mute-audio", "--lang=en-US",
-                "--window-size=%d,%d" % (width, height), "about:blank"]
+                "--window-size=%d,%d" % (width, height)] + list(extra_args) + ["about:blank"]
 
         # Chromium reads commands from descriptor 3 and answers on 4; our pipe ends are
         # close-on-exec, the duplicates made here are not.

@@ -281,6 +281,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     saved.AlbumPassword = std::string(300, 'p');
     saved.PlayerMode = "none";
     saved.Html5Creative = 0;
+    saved.PlayerRenderer = "webgl";
     ASSERT_TRUE(SaveAppSettings(saved));
 
     CAppSettings loaded;
@@ -297,6 +298,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     EXPECT_EQ(loaded.AlbumPassword, saved.AlbumPassword);
     EXPECT_EQ(loaded.PlayerMode, "none");
     EXPECT_EQ(loaded.Html5Creative, 0u);
+    EXPECT_EQ(loaded.PlayerRenderer, "webgl");
 
     RegistryTree tree;
     ASSERT_TRUE(ParseRegistryText(ReadFileText(HivePath()), tree));
@@ -308,7 +310,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"OutputFolder", "SWFFile", "HTMLFile", "AlbumID",
                                                "AlbumPassword", "OutMode", "EmbedMode", "Language",
                                                "AutoSelectLang", "languageIni", "PlayerMode",
-                                               "Html5Creative"}));
+                                               "Html5Creative", "PlayerRenderer"}));
     EXPECT_EQ(key->FindValue("Language")->type, kRegDword);
     EXPECT_EQ(key->FindValue("Html5Creative")->type, kRegDword);
 }
@@ -322,6 +324,19 @@ TEST_F(SettingsInHive, ALongTextIsReadAgainWithTheLengthTheRegistryReports) {
     EXPECT_EQ(settings.AlbumPassword, std::string(300, 'x'));
     EXPECT_EQ(store.offers["AlbumPassword"], (std::vector<std::size_t>{128, 300}));
     EXPECT_EQ(store.offers["SWFFile"], (std::vector<std::size_t>{128}));
+}
+
+TEST_F(SettingsInHive, APlayerRendererOtherThanCanvasOrWebglIsTheAutomaticChoice) {
+    for (const char16_t* stored : {u"vulkan", u"", u"Canvas"}) {
+        SetRaw("PlayerRenderer", kRegSz, Utf16Bytes(stored));
+        CAppSettings settings;
+        LoadAppSettings(settings);
+        EXPECT_EQ(settings.PlayerRenderer, "auto");
+    }
+    SetRaw("PlayerRenderer", kRegSz, Utf16Bytes(u"canvas"));
+    CAppSettings settings;
+    LoadAppSettings(settings);
+    EXPECT_EQ(settings.PlayerRenderer, "canvas");
 }
 
 TEST_F(SettingsInHive, NumbersLoadFromExactlyFourBytesOfAnyType) {

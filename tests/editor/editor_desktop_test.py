@@ -10,6 +10,7 @@ usage: editor_desktop_test.py --program DIR   (exit 77 when the program, xdotool
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -385,6 +386,13 @@ class DesktopSession(unittest.TestCase):
             os.makedirs(folder, exist_ok=True)
             image.save(os.path.join(folder, "page-%dx%d.png" % size))
         return False
+
+    def test_the_player_draws_with_the_canvas_where_webgl_has_no_gpu(self):
+        # The virtual display has no GPU: WebGL there is drawn by the processor, or missing.
+        match = re.search(r"renderer (\w+) \((no WebGL|WebGL test drawing ([0-9.]+) ms)\)",
+                          self.log)
+        self.assertIsNotNone(match, "no renderer chosen in the bridge log")
+        self.assertEqual(match.group(1), "canvas", match.group(0))
 
     def test_the_window_class_is_the_launchers(self):
         self.assertTrue(getattr(self, "window_classed", False),

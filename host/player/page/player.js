@@ -331,8 +331,71 @@
         },
     });
 
+    // Ruffle's renderer. WebGL drawn by the processor (llvmpipe, SwiftShader: no GPU) costs far
+    // more than Ruffle's canvas renderer drawing the same stage, so "auto" takes the canvas
+    // there and where WebGL is missing, and WebGL where a GPU draws it. Browsers may hide the
+    // name of what draws WebGL, so what decides is the time of a small drawing: a shader of 32
+    // sines for each of 128 x 128 pixels takes a GPU well under a millisecond and a processor
+    // many milliseconds.
+    function webglDrawMs(gl) {
+        const vertex = gl.createShader(gl.VERTEX_SHADER);
+        gl.shaderSource(vertex, "attribute vec2 p; void main() { gl_Position = vec4(p, 0.0, 1.0); }");
+        gl.compileShader(vertex);
+        const fragment = gl.createShader(gl.FRAGMENT_SHADER);
+        gl.shaderSource(fragment, "precision mediump float; void main() { float v = gl_FragCoord.x;" +
+            " for (int i = 0; i < 32; i++) v = sin(v * 1.01 + gl_FragCoord.y);" +
+            " gl_FragColor = vec4(v, v, v, 1.0); }");
+        gl.compileShader(fragment);
+        const program = gl.createProgram();
+        gl.attachShader(program, vertex);
+        gl.attachShader(program, fragment);
+        gl.linkProgram(program);
+        if (!gl.getProgramParameter(program, gl.LINK_STATUS))
+            return Infinity;
+        gl.useProgram(program);
+        gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+        gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 3, -1, -1, 3]), gl.STATIC_DRAW);
+        gl.enableVertexAttribArray(0);
+        gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
+        const pixel = new Uint8Array(4);
+        const draw = function () {
+            gl.drawArrays(gl.TRIANGLES, 0, 3);
+            gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel); // waits for the drawing
+        };
+        draw(); // compiles and warms up
+        const started = performance.now();
+        draw();
+        draw();
+        return (performance.now() - started) / 2;
+    }
+    function chooseRenderer(wanted) {
+        if (wanted === "canvas" || wanted === "webgl")
+            return { renderer: wanted, why: "setting" };
+        try {
+            const canvas = document.createElement("canvas");
+            canvas.width = canvas.height = 128;
+            const gl = canvas.getContext("webgl");
+            if (!gl)
+                return { renderer: "canvas", why: "no WebGL" };
+            const ms = webglDrawMs(gl);
+            const lose = gl.getExtension("WEBGL_lose_context");
+            if (lose)
+                lose.loseContext();
+            return { renderer: ms > 2 ? "canvas" : "webgl",
+                      why: "WebGL test drawing " + ms.toFixed(2) + " ms" };
+        } catch (e) {
+            return { renderer: "canvas", why: "no WebGL" };
+        }
+    }
+    let renderer = null;
+
     function loadOptions(url, vars) {
+        if (!renderer) {
+            renderer = chooseRenderer(config.renderer);
+            notify("log\nrenderer " + renderer.renderer + " (" + renderer.why + ")");
+        }
         return {
+            preferredRenderer: renderer.renderer,
             url: url,
             parameters: Object.fromEntries(new URLSearchParams(vars || "")),
             allowScriptAccess: true,
