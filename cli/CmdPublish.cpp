@@ -5,8 +5,11 @@
 #include "cli/CliCommands.h"
 #include "core/AppSettings.h"
 #include "core/Strings.h"
+#include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
+#include "publish/Html5Creative.h"
+#include "publish/PublishRequest.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,23 +30,76 @@ struct PublishOptions {
     std::string xmlName;
     std::string customTemplate;
     std::string overwrite = "no";
-    std::string player; // empty: the stored setting
-    std::string html5;  // empty: the stored setting
+    std::string player = "bundled";
+    std::string html5 = "yes";
     std::string jpeg = "no";
+    bool strict = false;
 };
 
-void WriteEvent(const std::string& line) {
-    std::string text = line + "\n";
-    std::fwrite(text.data(), 1, text.size(), stderr);
+void PrintError(const std::string& text) {
+    std::string line = "pennoria-cli publish: " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
+
+// A message box's text on one line: its paragraphs joined by blanks.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    bool gap = false;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            gap = true;
+            continue;
+        }
+        if (gap && !line.empty())
+            line += ' ';
+        gap = false;
+        line += c;
+    }
+    return line;
+}
+
+// The publish's dialogs on a terminal: messages become lines on standard error, the question
+// about an existing folder is answered by --overwrite, and nothing is chosen interactively.
+class TerminalDialogs : public platform::IDialogs {
+public:
+    explicit TerminalDialogs(bool overwrite) : m_overwrite(overwrite) {}
+
+    std::optional<std::string> ChooseOpenFile(const platform::OpenFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSaveFile(const platform::SaveFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseFolder(const platform::FolderRequest&) override {
+        return std::nullopt;
+    }
+    platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageButtons buttons,
+                                        platform::MessageIcon) override {
+        if (buttons == platform::MessageButtons::YesNo)
+            return m_overwrite ? platform::MessageAnswer::Yes : platform::MessageAnswer::No;
+        PrintError(OneLine(text));
+        return platform::MessageAnswer::Ok;
+    }
+
+private:
+    bool m_overwrite;
+};
 
 std::optional<std::string> ReadText(const std::string& path) {
     std::string error;
     auto text = platform::ReadWholeFile(path, &error);
     if (!text)
-        std::fprintf(stderr, "pennoria-cli publish: cannot read %s: %s\n", path.c_str(),
-                     error.c_str());
+        PrintError("cannot read " + path + ": " + error);
     return text;
+}
+
+// The creatives that break the ad rules (150 KB, 40 files), one line each.
+std::vector<std::string> RuleBreaches(const std::vector<CreativeReport>& creatives) {
+    std::vector<std::string> breaches;
+    for (const CreativeReport& creative : creatives)
+        if (creative.overLimit || creative.picturesLeftOut > 0)
+            breaches.push_back(DescribeCreativeSize(creative));
+    return breaches;
 }
 
 void RunPublish(const PublishOptions& options) {
@@ -58,12 +114,12 @@ void RunPublish(const PublishOptions& options) {
         return;
     }
 
+    // The stored settings give the language only; this run's choices are not stored.
     CAppSettings settings;
     LoadAppSettings(settings);
     ScopedLanguageBinding binding(settings.languageIni);
 
-    platform::ScriptedDialogs dialogs(WriteEvent);
-    dialogs.AddAnswer(options.overwrite);
+    TerminalDialogs dialogs(options.overwrite == "yes");
     platform::ScriptedShell shell; // the folder is not opened
     platform::ScriptedHostWindow window;
     CScriptedPlayer player;
@@ -81,23 +137,41 @@ void RunPublish(const PublishOptions& options) {
         });
 
     std::string word;
+    std::vector<std::string> breaches;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
         // The project path is known, so that a relative image is found beside the project.
         host.ApplyCommandLine();
         // The creative's size and any file beside the banner that could not be written.
-        host.Publisher().SetReportSink(
-            [](const std::string& line) { WriteEvent("pennoria-cli publish: " + line); });
+        host.Publisher().SetReportSink([](const std::string& line) { PrintError(line); });
         host.Publisher().SetJpegChoice(options.jpeg == "yes" ? JpegChoice::Accept
                                                              : JpegChoice::Decline);
+        host.Publisher().SetSettingsUpdate(SettingsUpdate::Leave);
         auto reply = player.Command(
             "OutPutProjectFilesVC",
             {std::to_string(options.outMode), std::to_string(options.embedMode), options.folder,
              options.swfName, options.pageName, options.xmlName, options.player, options.html5});
         word = reply ? UnwrapStringResult(*reply) : std::string();
+        breaches = RuleBreaches(host.Publisher().Creatives());
     }
     std::printf("%s\n", word.c_str());
-    SetExitCode(word == "ok" ? 0 : 1);
+    if (word == "user cancel") {
+        std::string folder = options.folder;
+        if (folder.empty() || folder.back() != '/')
+            folder += '/';
+        PrintError(folder +
+                   PublishBaseName(options.swfName.empty() ? "banner.swf" : options.swfName) +
+                   " exists; --overwrite yes publishes over it");
+    }
+    if (word != "ok") {
+        SetExitCode(1);
+        return;
+    }
+    if (options.strict && !breaches.empty()) {
+        for (const std::string& breach : breaches)
+            PrintError("--strict: " + breach);
+        SetExitCode(1);
+    }
 }
 
 } // namespace
@@ -131,7 +205,12 @@ void RegisterPublishCommands(CLI::App& app) {
         ->add_option("--jpeg", options->jpeg,
                      "Re-encode the creative's image as JPEG when that brings its zip under 150 KB")
         ->check(CLI::IsMember({"yes", "no"}));
+    publish->add_flag("--strict", options->strict,
+                      "End with status 1 when a creative breaks the ad rules (over 150 KB, or "
+                      "more than 40 files)");
     publish->footer(
+        "The options apply to this run only: the desktop program's settings are neither read\n"
+        "for them nor changed.\n\n"
         "Example:\n  pennoria-cli publish summer-sale.pbf --folder ~/Pennoria --out-mode 1\n"
         "  publishes the banner with its web pages into a new folder below ~/Pennoria.");
     publish->callback([options] { RunPublish(*options); });

@@ -357,7 +357,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     const CreativeExtras extras = MakeExtras(input);
     report.picturesLeftOut = extras.picturesLeftOut;
     const std::string folder = kFolder;
-    report.zipPath = input.baseName + "_html5.zip";
+    report.zipPath = input.zipName.empty() ? input.baseName + "_html5.zip" : input.zipName;
     report.backupPath = input.baseName + "_backup.png";
 
     // The image travels under a fixed name in a format every ad server takes.

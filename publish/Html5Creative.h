@@ -1,7 +1,7 @@
 // The banner as an HTML5 creative for ad servers: the folder "html5/" (index.html, the
 // creative's script, the images, and for a version-2 project the faces its text uses in
-// "fonts.css") and the same files zipped as "<base>_html5.zip", checked against the size ad
-// networks accept; and the static backup image "<base>_backup.png".
+// "fonts.css") and the same files zipped (as "<base>_html5.zip" unless named), checked against the
+// size ad networks accept; and the static backup image "<base>_backup.png".
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -47,6 +47,7 @@ struct CreativeInput {
     std::string imagePath;      // the published background picture; empty or missing: none
     std::string creativeScript; // the installed creative.js
     std::string baseName;       // "banner" for banner.swf
+    std::string zipName;        // empty: "<baseName>_html5.zip"
     PublishedFileWriter write;
     PublishedFileRemover remove;
     PublishedFolderLister list; // none: only the creative's own earlier pictures go

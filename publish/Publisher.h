@@ -53,6 +53,10 @@ extern const char* const kBundledPlayerVariable; // "BundledPlayer"
 // How a publish answers the offer to re-encode the creative's image as JPEG.
 enum class JpegChoice { Ask, Accept, Decline };
 
+// Whether a publish stores its choices of player and creative as the desktop program's
+// settings (the editor's publishes do; the command line's apply to their run only).
+enum class SettingsUpdate { Store, Leave };
+
 // The publish choices beside the request's modes: the stored settings unless the request
 // names them.
 PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings);
@@ -125,8 +129,11 @@ public:
     // Whether to re-encode the creative's image when that makes its zip fit: Ask shows a
     // Yes/No prompt, and a creative that stays too large is then shown in a message.
     void SetJpegChoice(JpegChoice choice) { m_jpegChoice = choice; }
+    void SetSettingsUpdate(SettingsUpdate update) { m_settingsUpdate = update; }
     // The last publish's creative, when one was written.
     const CreativeReport& LastCreative() const { return m_lastCreative; }
+    // Every creative the last publish wrote: the publish folder's, then each size folder's.
+    const std::vector<CreativeReport>& Creatives() const { return m_creatives; }
 
 private:
     // The steps, in the order they run. Each returns false with run.failure set when the run
@@ -176,7 +183,9 @@ private:
     std::function<std::string()> m_projectPath;
     std::function<void(const std::string&)> m_report;
     JpegChoice m_jpegChoice = JpegChoice::Ask;
+    SettingsUpdate m_settingsUpdate = SettingsUpdate::Store;
     CreativeReport m_lastCreative;
+    std::vector<CreativeReport> m_creatives;
 };
 
 // Opens path in the file manager only when it is an existing directory (never a file), under

@@ -204,7 +204,8 @@ def check_sized_project(cli, root, env):
     ships_fonts = os.path.isdir(os.path.join(os.path.dirname(os.path.abspath(cli)), "fonts"))
     failures = 0
     for folder, width, height in (("", 300, 250), ("300x250", 300, 250), ("728x90", 728, 90)):
-        zip_path = os.path.join(work, "banner", folder, "banner_html5.zip")
+        zip_name = "banner_%s_html5.zip" % folder if folder else "banner_html5.zip"
+        zip_path = os.path.join(work, "banner", folder, zip_name)
         found = problems(zip_path, width, height) if os.path.exists(zip_path) else ["no zip"]
         if not found:
             with zipfile.ZipFile(zip_path) as archive:
@@ -297,7 +298,8 @@ def check_examples(cli, examples, root, env):
             size = entry.split("x")
             if len(size) != 2 or not all(part.isdigit() for part in size):
                 continue
-            found = problems(os.path.join(folder, entry, "banner_html5.zip"), int(size[0]), int(size[1]))
+            found = problems(os.path.join(folder, entry, "banner_%s_html5.zip" % entry),
+                             int(size[0]), int(size[1]))
             print(("FAIL" if found else "ok  ") + " the example %s at %s" % (name, entry))
             for problem in found:
                 print("  " + problem)

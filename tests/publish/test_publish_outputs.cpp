@@ -178,7 +178,7 @@ TEST_F(PublishOutputs, ARepublishRemovesWhatOnlyAnEarlierPublishOfOursWrote) {
         "ok");
     const std::string banner = web + "/banner/";
     ASSERT_TRUE(platform::FileExists(banner + "728x90/res/three.png"));
-    ASSERT_TRUE(platform::FileExists(banner + "160x600/banner_html5.zip"));
+    ASSERT_TRUE(platform::FileExists(banner + "160x600/banner_160x600_html5.zip"));
     // The user's own files, beside ours and inside a size folder, and one of ours they changed.
     WriteFileText(banner + "notes.txt", "mine");
     WriteFileText(banner + "160x600/res/mine.png", SmallPng(9));
@@ -195,7 +195,7 @@ TEST_F(PublishOutputs, ARepublishRemovesWhatOnlyAnEarlierPublishOfOursWrote) {
                              "html5/three.png", "160x600/html5/three.png"})
         EXPECT_FALSE(fs::exists(banner + gone)) << gone;
     for (const char* kept : {"banner.swf", "res/two.png", "160x600/res/two.png",
-                             "160x600/banner_html5.zip", "300x250/banner.swf"})
+                             "160x600/banner_160x600_html5.zip", "300x250/banner.swf"})
         EXPECT_TRUE(platform::FileExists(banner + kept)) << kept;
 
     // One size only: every size folder goes but for what the user put there.
@@ -256,7 +256,11 @@ TEST_F(PublishOutputs, PicturesArePublishedAtTwiceTheLargestBoxTheyAreDrawnInAtE
         EXPECT_EQ(height, (width * 1160 + 1739) / 1740);
         EXPECT_EQ(PictureSize(banner + size.folder + "html5/photo.png"),
                   std::make_pair(width, height));
-        EXPECT_LT(fs::file_size(banner + size.folder + "banner_html5.zip"), kCreativeSizeLimit);
+        const std::string zip =
+            size.folder.empty()
+                ? "banner_html5.zip"
+                : "banner_" + size.folder.substr(0, size.folder.size() - 1) + "_html5.zip";
+        EXPECT_LT(fs::file_size(banner + size.folder + zip), kCreativeSizeLimit);
     }
     // The project keeps its own picture.
     EXPECT_EQ(ReadFileText(work + "photo.png"), original);

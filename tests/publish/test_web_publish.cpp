@@ -440,7 +440,11 @@ TEST(PublishSizes, EverySizeIsPublishedWithItsElementsPicturesAndFaces) {
         EXPECT_EQ(DecodePng(ReadFileText(at + "res/logo-image.png")).At(1, 1), 0x00C0C0u);
 
         // The creative: its files, the pictures beside the page, the faces as data.
-        const std::string zip = at + "banner_html5.zip";
+        // A size's folder names its zip after the size as well.
+        const std::string zip =
+            at + (size.folder == "banner/" ? std::string("banner_html5.zip")
+                                           : "banner_" + std::to_string(size.width) + "x" +
+                                                 std::to_string(size.height) + "_html5.zip");
         const auto entries = ZipEntries(zip);
         EXPECT_EQ(entries.size(), 5u);
         for (const char* name :
