@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio.h> // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,6 +167,43 @@ bool DirectoryExists(const std::string& path) {
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::optional<std::string> CreateTemporaryFolder(const std::string& parent,
+                                                 const std::string& prefix, std::string* error) {
+    std::string pattern =
+        parent + (parent.empty() || parent.back() == '/' ? "" : "/") + prefix + "XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        if (error)
+            *error = "cannot create a folder in " + parent + ": " + LastErrorText();
+        return std::nullopt;
+    }
+    return pattern;
+}
+
+FolderMove MoveFolderInto(const std::string& staged, const std::string& target,
+                          ReplaceExisting replace, std::string* error) {
+    // Never over an existing name: a plain rename would merge into an empty folder.
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return FolderMove::Moved;
+    if (errno != EEXIST) {
+        if (error)
+            *error = "cannot move " + staged + " to " + target + ": " + LastErrorText();
+        return FolderMove::Failed;
+    }
+    if (replace == ReplaceExisting::No)
+        return FolderMove::TargetExists;
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) != 0 || !S_ISDIR(existing.st_mode)) {
+        if (error)
+            *error = target + " exists and is not a folder";
+        return FolderMove::Failed;
+    }
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0)
+        return FolderMove::Exchanged;
+    if (error)
+        *error = "cannot put " + staged + " in the place of " + target + ": " + LastErrorText();
+    return FolderMove::Failed;
 }
 
 bool CreateOneDirectory(const std::string& path) {

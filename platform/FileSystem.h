@@ -44,6 +44,21 @@ bool PathExists(const std::string& path);      // anything at all
 // Creates one folder level; true when it exists afterwards.
 bool CreateOneDirectory(const std::string& path);
 
+// Creates a new, empty folder inside parent named prefix + six random characters, readable
+// only by the user; its path, or nothing (and why).
+std::optional<std::string> CreateTemporaryFolder(const std::string& parent,
+                                                 const std::string& prefix,
+                                                 std::string* error = nullptr);
+
+// Puts the folder staged in the place of target in one step: target is either missing or the
+// staged folder afterwards, never partly written. An existing target is swapped out to staged's
+// path (FolderMove::Exchanged), for the caller to remove; with ReplaceExisting::No it stays
+// and the move fails.
+enum class ReplaceExisting { Yes, No };
+enum class FolderMove { Moved, Exchanged, TargetExists, Failed };
+FolderMove MoveFolderInto(const std::string& staged, const std::string& target,
+                          ReplaceExisting replace, std::string* error = nullptr);
+
 // The path with every link and "." or ".." resolved; empty when it does not exist.
 std::string ResolvedPath(const std::string& path);
 

@@ -54,7 +54,8 @@ private:
 
 // Gives text the TrueType faces in folder (the program's fonts/) besides the system's fonts,
 // through a font configuration of its own; a missing folder leaves the system's fonts alone.
-// Kept for later frames; calling it again with the same folder costs nothing.
+// Kept for later frames of the calling thread (each thread lays text out with its own);
+// calling it again with the same folder costs nothing.
 void UseFontFolder(const std::string& folder);
 
 } // namespace pennoria::platform

@@ -344,6 +344,30 @@ BannerModel::RenamePictures(const std::string& projectXml,
     return text;
 }
 
+std::optional<FeedVariant>
+BannerModel::Variant(const std::string& projectXml,
+                     const std::vector<std::pair<std::string, std::string>>& cells,
+                     const std::string& feedFolder, std::string* error) {
+    Json options = {{"folder", feedFolder}, {"cells", Json::array()}};
+    for (const auto& [column, value] : cells)
+        options["cells"].push_back({column, value});
+    // Bytes that are not UTF-8 become U+FFFD instead of stopping the dump.
+    const Json json = Parse(
+        m_engine->Call(kModelObject, "variant",
+                       {projectXml, options.dump(-1, ' ', false, Json::error_handler_t::replace)},
+                       error),
+        error);
+    if (json.is_discarded())
+        return std::nullopt;
+    FeedVariant variant;
+    variant.projectText = platform::ToXmlText(Text(json, "project"));
+    if (auto unknown = json.find("unknown"); unknown != json.end() && unknown->is_array())
+        for (const Json& column : *unknown)
+            if (column.is_string())
+                variant.unknownColumns.push_back(column.get<std::string>());
+    return variant;
+}
+
 std::string DescribeLimits(const std::vector<PlanLimit>& limits) {
     std::string text;
     for (const PlanLimit& limit : limits)

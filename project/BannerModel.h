@@ -85,6 +85,13 @@ struct PictureFile {
 // By the picture's name as the project writes it.
 using PictureFiles = std::map<std::string, PictureFile>;
 
+// One row of a product feed applied to a project: the variant's project text, and the feed's
+// columns that name nothing in the project.
+struct FeedVariant {
+    std::string projectText;
+    std::vector<std::string> unknownColumns;
+};
+
 class BannerModel {
 public:
     explicit BannerModel(std::unique_ptr<platform::IScriptEngine> engine);
@@ -117,6 +124,14 @@ public:
     std::optional<std::string> RenamePictures(const std::string& projectXml,
                                               const std::map<std::string, std::string>& renamed,
                                               std::string* error = nullptr);
+
+    // The project text with a feed row's cells (column and value, in the feed's order) put in;
+    // relative picture paths are taken below feedFolder. Nothing (and why) when the model
+    // refuses a value.
+    std::optional<FeedVariant>
+    Variant(const std::string& projectXml,
+            const std::vector<std::pair<std::string, std::string>>& cells,
+            const std::string& feedFolder, std::string* error = nullptr);
 
 private:
     std::unique_ptr<platform::IScriptEngine> m_engine;

@@ -51,6 +51,10 @@ public:
     std::string xmlName;
     std::string playerMode; // empty: the stored setting
     std::string html5;      // empty: the stored setting
+    // Where the pages load a bundled player from, relative to the publish folder ("../ruffle/"
+    // for the variants of a feed, which share one); empty: the publish's own "ruffle/", which
+    // it writes.
+    std::string sharedPlayer;
     PublishPurpose purpose = PublishPurpose::Publish;
 };
 

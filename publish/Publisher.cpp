@@ -124,9 +124,10 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     run.playerMode = ChosenPlayerMode(request, m_settings);
     run.writeCreative = ChosenHtml5Creative(request, m_settings);
     m_lastCreative = CreativeReport();
+    m_creatives.clear();
     // The settings are stored before anything is published, with the request's choices of
     // player and creative; a preview leaves them alone.
-    if (request.purpose == PublishPurpose::Publish) {
+    if (request.purpose == PublishPurpose::Publish && m_settingsUpdate == SettingsUpdate::Store) {
         m_settings.PlayerMode = PlayerModeName(run.playerMode);
         m_settings.Html5Creative = run.writeCreative ? 1 : 0;
         SaveAppSettings(m_settings);
@@ -416,10 +417,12 @@ bool CPublisher::WritePages(PublishRun& run) {
     CPageTemplate page(run.request.swfName, run.size.width, run.size.height);
     // A size's sub-folder uses the one player beside the publish folder's pages.
     const std::string up = run.prefix.empty() ? "" : "../";
-    page.Variables().Set(kBundledPlayerVariable,
-                         run.playerMode == PlayerMode::Bundled
-                             ? up + std::string(kPlayerFolderName) + "/ruffle.js"
-                             : std::string());
+    const std::string player = run.request.sharedPlayer.empty()
+                                   ? std::string(kPlayerFolderName) + "/"
+                                   : run.request.sharedPlayer;
+    page.Variables().Set(kBundledPlayerVariable, run.playerMode == PlayerMode::Bundled
+                                                     ? up + player + "ruffle.js"
+                                                     : std::string());
     const std::pair<const std::string*, std::string> pages[] = {
         {&run.sources.mainPageTemplate, run.request.pageName},
         {&run.sources.auxPageTemplate, kAuxPage}};
@@ -525,7 +528,7 @@ std::string DescribeJpegOffer(const JpegOffer& offer) {
 } // namespace
 
 bool CPublisher::CopyPlayer(PublishRun& run) {
-    if (run.playerMode != PlayerMode::Bundled)
+    if (run.playerMode != PlayerMode::Bundled || !run.request.sharedPlayer.empty())
         return true;
     PlayerCopyResult copied =
         CopyPlayerFiles(run.sources.playerFolder, run.folder->Path() + kPlayerFolderName);
@@ -567,6 +570,10 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
+    // A size's folder names its zip after the size too, so that zips collected from several
+    // folders never take each other's place.
+    if (!prefix.empty())
+        input.zipName = input.baseName + "_" + prefix.substr(0, prefix.size() - 1) + "_html5.zip";
     PublishLedger& ledger = run.ledger;
     input.write = [&folder, &prefix, &ledger](const std::string& relativePath,
                                               std::string_view data) {
@@ -612,6 +619,7 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     creative.backupPath = prefix + creative.backupPath;
     if (prefix.empty())
         m_lastCreative = creative;
+    m_creatives.push_back(creative);
     if (!creative.result) {
         run.failure = creative.result.error;
         return false;

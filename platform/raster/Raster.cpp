@@ -133,13 +133,20 @@ void SetColour(cairo_t* cr, std::uint32_t rgb) {
 }
 
 // The font map text is laid out with: the system's (null) or one that also has the program's
-// faces. It lives as long as the process.
+// faces. Each thread has its own, as Pango's font maps are not shared between threads.
 struct FontFolderMap {
     std::string folder;
     PangoFontMap* map = nullptr;
+    FontFolderMap() = default;
+    FontFolderMap(const FontFolderMap&) = delete;
+    FontFolderMap& operator=(const FontFolderMap&) = delete;
+    ~FontFolderMap() {
+        if (map)
+            g_object_unref(map);
+    }
 };
 FontFolderMap& CurrentFonts() {
-    static FontFolderMap fonts;
+    thread_local FontFolderMap fonts;
     return fonts;
 }
 

@@ -833,7 +833,7 @@ class BannerDocument {
 	}
 
 	// A colour, or null for "none".
-	static function colourOrNone(text:String, fallback:Null<Int>):Null<Int> {
+	public static function colourOrNone(text:String, fallback:Null<Int>):Null<Int> {
 		if (text == null)
 			return fallback;
 		var t = StringTools.trim(text);

@@ -16,6 +16,10 @@
 //   PennoriaModel.publishText(text, options)
 //     the project text publishing writes for one size; options: JSON {width, height,
 //     pictures: {name: published name}, component: the component movie's name}
+//   PennoriaModel.variant(text, options)
+//     the project text of one row of a product feed: options: JSON {folder: the feed's folder,
+//     cells: [[column, value], ...]}; answers {project, unknown: [columns naming nothing]} or
+//     {error}
 
 import BannerDocument;
 import RecordingSurface.PictureSize;
@@ -23,8 +27,11 @@ import haxe.Json;
 
 @:expose("PennoriaModel")
 class ModelMain {
-	static var lastText:String = null;
-	static var lastDoc:BannerDocument = null;
+	// The documents read last, newest first: the variants of a feed are asked about in turn
+	// from several threads, each about its own text.
+	static inline var KEPT_DOCUMENTS = 16;
+	static var keptTexts:Array<String> = [];
+	static var keptDocs:Array<BannerDocument> = [];
 
 	static function main() {}
 
@@ -58,11 +65,21 @@ class ModelMain {
 	}
 
 	static function read(text:String):BannerDocument {
-		if (text != lastText || lastDoc == null) {
-			lastDoc = BannerDocument.parse(text);
-			lastText = text;
+		var i = keptTexts.indexOf(text);
+		var doc = i >= 0 ? keptDocs[i] : BannerDocument.parse(text);
+		if (i != 0) {
+			if (i > 0) {
+				keptTexts.splice(i, 1);
+				keptDocs.splice(i, 1);
+			}
+			keptTexts.unshift(text);
+			keptDocs.unshift(doc);
+			if (keptTexts.length > KEPT_DOCUMENTS) {
+				keptTexts.pop();
+				keptDocs.pop();
+			}
 		}
-		return lastDoc;
+		return doc;
 	}
 
 	static function kindName(kind:ElementKind):String {
@@ -257,5 +274,22 @@ class ModelMain {
 		if (o.component != null)
 			one.componentUrl = o.component;
 		return wellFormed(one.toXml());
+	}
+
+	public static function variant(text:String, options:String):String {
+		var doc = read(text);
+		if (!doc.isProject)
+			return Json.stringify({error: "it is not a project file (XML with a template element)"});
+		if (doc.legacy != null && doc.version == 1)
+			return Json.stringify({error: "a feed binds the elements of a version-2 project, and this one is version 1"});
+		var o:Dynamic = Json.parse(options);
+		var cells:Array<Array<String>> = [];
+		var given:Array<Dynamic> = o.cells == null ? [] : o.cells;
+		for (c in given)
+			cells.push([Std.string(c[0]), c[1] == null ? "" : Std.string(c[1])]);
+		var v = FeedBinding.apply(doc, cells, o.folder == null ? "" : Std.string(o.folder));
+		if (v.error != null)
+			return wellFormed(Json.stringify({error: v.error}));
+		return wellFormed(Json.stringify({project: v.doc.toXml(), unknown: v.unknown}));
 	}
 }
