@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
+#include "publish/FeedPublish.h"
 #include "publish/Html5Creative.h"
 #include "publish/PublishRequest.h"
 
@@ -34,6 +35,9 @@ struct PublishOptions {
     std::string html5 = "yes";
     std::string jpeg = "no";
     bool strict = false;
+    std::string feed;
+    std::string shard; // "K/N"
+    unsigned jobs = 0;
 };
 
 void PrintError(const std::string& text) {
@@ -102,9 +106,94 @@ std::vector<std::string> RuleBreaches(const std::vector<CreativeReport>& creativ
     return breaches;
 }
 
+// "K/N" with 1 <= K <= N: the rows whose number modulo N is K - 1.
+std::optional<FeedShard> ParseShard(const std::string& text) {
+    if (text.empty())
+        return FeedShard{};
+    const std::size_t slash = text.find('/');
+    auto number = [](const std::string& digits) -> std::optional<std::size_t> {
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        return static_cast<std::size_t>(std::stoul(digits));
+    };
+    if (slash == std::string::npos)
+        return std::nullopt;
+    auto k = number(text.substr(0, slash));
+    auto n = number(text.substr(slash + 1));
+    if (!k || !n || *k < 1 || *k > *n)
+        return std::nullopt;
+    return FeedShard{*k - 1, *n};
+}
+
+void RunFeed(const PublishOptions& options, const std::string& projectText) {
+    auto shard = ParseShard(options.shard);
+    if (!shard) {
+        PrintError("--shard " + options.shard + ": give K/N with 1 <= K <= N, such as 2/4");
+        SetExitCode(2);
+        return;
+    }
+    if (!platform::FileExists(options.feed)) {
+        PrintError("cannot read the feed " + options.feed);
+        SetExitCode(2);
+        return;
+    }
+    CAppSettings settings;
+    LoadAppSettings(settings);
+    ScopedLanguageBinding binding(settings.languageIni);
+    platform::ScriptedShell shell;
+    platform::ScriptedHostWindow window;
+
+    FeedPublishOptions feed;
+    feed.projectPath = options.project;
+    feed.projectText = projectText;
+    feed.feedPath = options.feed;
+    feed.folder = options.folder;
+    feed.arguments = {std::to_string(options.outMode),
+                      std::to_string(options.embedMode),
+                      "",
+                      options.swfName,
+                      options.pageName,
+                      options.xmlName,
+                      options.player,
+                      options.html5};
+    feed.replace =
+        options.overwrite == "yes" ? platform::ReplaceExisting::Yes : platform::ReplaceExisting::No;
+    feed.jpeg = options.jpeg == "yes" ? JpegChoice::Accept : JpegChoice::Decline;
+    feed.shard = *shard;
+    feed.workers = options.jobs;
+    const FeedSummary summary = PublishFeed(feed, settings, shell, window, PrintError);
+
+    if (!summary.failure.empty())
+        PrintError(summary.failure);
+    std::string line = "published " + std::to_string(summary.published) + " of " +
+                       std::to_string(summary.chosen) + " variants";
+    if (!options.shard.empty())
+        line +=
+            " (shard " + options.shard + " of a feed of " + std::to_string(summary.rows) + " rows)";
+    if (summary.failed > 0)
+        line += "; " + std::to_string(summary.failed) + " failed";
+    if (summary.overRules > 0)
+        line += "; " + std::to_string(summary.overRules) + " over the ad rules";
+    PrintError(line);
+    const bool failed =
+        !summary.failure.empty() || summary.failed > 0 || (options.strict && summary.overRules > 0);
+    std::printf("%s\n", failed ? "failed" : "ok");
+    SetExitCode(failed ? 1 : 0);
+}
+
 void RunPublish(const PublishOptions& options) {
     auto projectText = ReadText(options.project);
     if (!projectText) {
+        SetExitCode(2);
+        return;
+    }
+    if (!options.feed.empty()) {
+        RunFeed(options, *projectText);
+        return;
+    }
+    if (!options.shard.empty()) {
+        PrintError("--shard divides the rows of a --feed");
         SetExitCode(2);
         return;
     }
@@ -208,11 +297,21 @@ void RegisterPublishCommands(CLI::App& app) {
     publish->add_flag("--strict", options->strict,
                       "End with status 1 when a creative breaks the ad rules (over 150 KB, or "
                       "more than 40 files)");
+    publish->add_option("--feed", options->feed,
+                        "A CSV file of variants: each row is published whole into DIR/<name>/, "
+                        "a column named after an element's id replacing its content");
+    publish->add_option("--shard", options->shard,
+                        "K/N: publish only the feed's rows whose number modulo N is K-1");
+    publish->add_option("--jobs", options->jobs,
+                        "How many variants of a feed are published at once (default: one per "
+                        "core)");
     publish->footer(
         "The options apply to this run only: the desktop program's settings are neither read\n"
         "for them nor changed.\n\n"
         "Example:\n  pennoria-cli publish summer-sale.pbf --folder ~/Pennoria --out-mode 1\n"
-        "  publishes the banner with its web pages into a new folder below ~/Pennoria.");
+        "  publishes the banner with its web pages into a new folder below ~/Pennoria.\n"
+        "  pennoria-cli publish sale.pbf --feed products.csv --folder out --shard 2/4\n"
+        "  publishes the second quarter of the feed's rows, each into out/<name>/.");
     publish->callback([options] { RunPublish(*options); });
 }
 

@@ -33,8 +33,8 @@ private:
     void Unget(int c) { m_pending = c; }
 
     std::istream& m_input;
-    int m_pending = -2;        // a character read ahead; -2: none
-    bool m_started = false;    // the byte-order mark has been looked for
+    int m_pending = -2;     // a character read ahead; -2: none
+    bool m_started = false; // the byte-order mark has been looked for
     bool m_broken = false;
     std::size_t m_line = 1;
     std::size_t m_recordLine = 0;

@@ -326,8 +326,10 @@ class DesktopSession(unittest.TestCase):
     def test_the_published_folder_has_every_size(self):
         for folder, size in ((self.folder, (300, 250)), (self.folder + "/300x250", (300, 250)),
                              (self.folder + "/728x90", (728, 90))):
+            # A size's folder names its zip after the size as well.
+            size_name = "" if folder == self.folder else "_%dx%d" % size
             for name in ("Banner.swf", "Banner.html", "fs_aux.html", "template.xml", "res/template.swf", "res/sky.png",
-                         "html5/index.html", "Banner_html5.zip", "Banner_backup.png"):
+                         "html5/index.html", "Banner%s_html5.zip" % size_name, "Banner_backup.png"):
                 self.assertTrue(os.path.isfile(os.path.join(folder, name)), folder + "/" + name)
             self.assertEqual(swf_stage(os.path.join(folder, "Banner.swf")), size)
             root = ET.parse(os.path.join(folder, "template.xml")).getroot()
