@@ -38,6 +38,7 @@ enum class Command {
     KeepWork,
     KeptWork,
     RecoverWork,
+    ReopenPreviousProject,
 };
 
 struct CommandName {
@@ -69,6 +70,9 @@ constexpr CommandName kCommands[] = {
     {"KeepWorkVC", Command::KeepWork},
     {"KeptWorkVC", Command::KeptWork},
     {"RecoverWorkVC", Command::RecoverWork},
+    // Beside the twelve: an open whose file the editor could not read is taken back; the project
+    // before it is current again (its path, or "new").
+    {"ReopenPreviousProjectVC", Command::ReopenPreviousProject},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -209,18 +213,21 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::OpenHelpFile:
         OnHelp();
         break;
-    case Command::OpenHandedProject:
+    case Command::OpenHandedProject: {
         // The movie knows the path as text; the file keeps its own bytes, which need not be
         // UTF-8.
-        if (!m_handedProject.empty() &&
-            ArgumentOrEmpty(args, 0) == platform::ToXmlText(m_handedProject)) {
-            OpenProject(m_handedProject);
-            reply = platform::ToXmlText(m_handedProject);
-            m_handedProject.clear();
-        } else {
-            reply = "false";
+        reply = kReplyFalse;
+        for (auto handed = m_handedProjects.begin(); handed != m_handedProjects.end(); ++handed) {
+            if (ArgumentOrEmpty(args, 0) != platform::ToXmlText(*handed))
+                continue;
+            const std::string path = *handed;
+            m_handedProjects.erase(handed);
+            OpenProject(path);
+            reply = platform::ToXmlText(path);
+            break;
         }
         break;
+    }
     case Command::PreviewInBrowser:
         reply = PublishReplyWord(m_publisher.PreviewInBrowser());
         break;
@@ -236,6 +243,15 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::RecoverWork:
         reply = RecoverWork(args);
         break;
+    case Command::ReopenPreviousProject: {
+        const std::string previous = m_previousProject;
+        if (previous.empty())
+            NewProject();
+        else
+            m_project.OpenProject(previous);
+        reply = previous.empty() ? std::string("new") : platform::ToXmlText(previous);
+        break;
+    }
     }
     return true;
 }
@@ -388,7 +404,11 @@ void CHostDlg::OnHelp() {
 }
 
 void CHostDlg::HandOverProject(const std::string& path) {
-    m_handedProject = path;
+    // A handful at most; a burst of starts beyond that keeps the latest ones.
+    constexpr std::size_t kMostWaiting = 32;
+    if (m_handedProjects.size() == kMostWaiting)
+        m_handedProjects.erase(m_handedProjects.begin());
+    m_handedProjects.push_back(path);
     if (!m_player.CallEditor(BuildInvokeCall("HandOverProjectVC", {platform::ToXmlText(path)})))
         platform::DebugOutput("host: the editor did not take the handed-over project " + path);
 }

@@ -64,7 +64,7 @@ public:
 
     // A project handed over by a second start of the program: the movie is told, asks its
     // unsaved-changes question, then asks for it with "OpenHandedProjectVC", which makes it the
-    // current project. Only the path handed over last is opened that way.
+    // current project. Paths handed over wait in turn until the editor asks for them.
     void HandOverProject(const std::string& path);
 
     // Keeps the editor's unsaved work in folder while the program runs (the editor hands it
@@ -82,7 +82,12 @@ public:
 
     // Projects.
     void NewProject() { m_project.NewProject(); }
-    void OpenProject(const std::string& path) { m_project.OpenProject(path); }
+    // Makes path the current project; the one it replaces is remembered until the next open, so
+    // that an open the editor could not read can be taken back ("ReopenPreviousProjectVC").
+    void OpenProject(const std::string& path) {
+        m_previousProject = m_project.CurrentProjectPath();
+        m_project.OpenProject(path);
+    }
     void SetProjectTitle(const std::string& name) { m_project.SetProjectTitle(name); }
     // The reply to a save: the saved path, "false" or "saveFailed".
     std::string SaveProject(bool saveAs) {
@@ -99,7 +104,7 @@ public:
 
     const std::string& CurrentProjectPath() const { return m_project.CurrentProjectPath(); }
     bool OpenedFromCommandLine() const { return m_openedFromCommandLine; }
-    const std::string& HandedProject() const { return m_handedProject; }
+    const std::vector<std::string>& HandedProjects() const { return m_handedProjects; }
     const std::string& MoviePath() const { return m_moviePath; }
     CAppSettings& Settings() { return m_settings; }
 
@@ -122,7 +127,8 @@ private:
     std::string m_commandLineProject;
     std::string m_moviePath;
     bool m_openedFromCommandLine = false;
-    std::string m_handedProject;
+    std::vector<std::string> m_handedProjects;
+    std::string m_previousProject;
     CProjectFiles m_project;
     CPublisher m_publisher;
     std::unique_ptr<CWorkKeeper> m_keeper;

@@ -46,11 +46,14 @@ class Commands {
         add("publish", "PUBLISH", "Ctrl+P", act, host.openPublishPanel);
         add("help", "HELP", "F1", function() return true, host.help);
         add("undo", "UNDO", "Ctrl+Z", function() return host.canAct() && session.canUndo, function() {
+            // A step still being typed is closed first: that is the one taken back.
+            session.settle();
             var what = session.undoLabel;
             session.undo();
             host.showStatus(Strings.format(Strings.STATUS_UNDONE, [what]));
         });
         add("redo", "REDO", "Ctrl+Shift+Z|Ctrl+Y", function() return host.canAct() && session.canRedo, function() {
+            session.settle();
             var what = session.redoLabel;
             session.redo();
             host.showStatus(Strings.format(Strings.STATUS_REDONE, [what]));

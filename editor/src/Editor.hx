@@ -121,6 +121,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         addChild(center);
         properties = new PropertiesPanel(session, widgets, {
             status: status,
+            withdraw: function(text) if (statusLine == text) status(""),
             command: function(id) commands.run(id),
             chooseBackground: chooseBackground,
             chooseElementImage: chooseElementImage

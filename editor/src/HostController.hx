@@ -217,14 +217,12 @@ class HostController {
     }
 
     /**
-        The host already made the unreadable file its current project; a later Save would overwrite it
-        with what the editor shows. So the host is told to start a new project, and the editor's content
-        stays as an unsaved banner.
+        The host already made the unreadable file its current project; it is told to take the open
+        back, so that the project before it (or none) is current again, as it is in the editor: the
+        banner on screen, its file and whether it is saved stay as they were.
     **/
     function openFailed(pattern:String, path:String) {
-        host.send(Wire.NEW_PROJECT, []);
-        projectPath = "";
-        session.forgetSaved();
+        host.send(Wire.REOPEN_PREVIOUS, []);
         shell.message(Strings.ERROR_TITLE, Strings.format(pattern, [path]));
     }
 

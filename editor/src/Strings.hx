@@ -214,8 +214,8 @@ class Strings {
     public static var OK = "OK";
     public static var ERROR_TITLE = "Pennoria";
     public static var SAVE_FAILED = "The project could not be saved to this place.";
-    public static var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
-    public static var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor is kept as a new, unsaved project.";
+    public static var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor stays as it was.";
+    public static var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor stays as it was.";
 
     public static var RECOVER_TITLE = "Recover unsaved work";
     public static var RECOVER_QUESTION = "The editor ended last time without closing, and work that was not saved was kept.\nRecover it? It opens as a new project that is not saved yet.";
@@ -471,10 +471,10 @@ class Strings {
         "CANCEL" => ["Abbrechen", "Annuler"],
         "OK" => ["OK", "OK"],
         "SAVE_FAILED" => ["Das Projekt konnte an diesem Ort nicht gespeichert werden.", "Le projet n'a pas pu \u00eatre enregistr\u00e9 \u00e0 cet endroit."],
-        "OPEN_FAILED" => ["Die Projektdatei konnte nicht gelesen werden:\n%s\n\nDas Banner im Editor bleibt als neues, ungespeichertes Projekt.",
-            "Le fichier du projet n'a pas pu \u00eatre lu :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur est gard\u00e9e comme nouveau projet non enregistr\u00e9."],
-        "NOT_A_PROJECT" => ["Diese Datei ist kein Bannerprojekt:\n%s\n\nDas Banner im Editor bleibt als neues, ungespeichertes Projekt.",
-            "Ce fichier n'est pas un projet de banni\u00e8re :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur est gard\u00e9e comme nouveau projet non enregistr\u00e9."],
+        "OPEN_FAILED" => ["Die Projektdatei konnte nicht gelesen werden:\n%s\n\nDas Banner im Editor bleibt, wie es war.",
+            "Le fichier du projet n'a pas pu \u00eatre lu :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur reste telle qu'elle \u00e9tait."],
+        "NOT_A_PROJECT" => ["Diese Datei ist kein Bannerprojekt:\n%s\n\nDas Banner im Editor bleibt, wie es war.",
+            "Ce fichier n'est pas un projet de banni\u00e8re :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur reste telle qu'elle \u00e9tait."],
         "READY" => ["Bereit. F\u00fcgen Sie einen Text, eine Schaltfl\u00e4che, ein Bild oder eine Form hinzu, um Ihr Banner zu beginnen.",
             "Pr\u00eat. Ajoutez un texte, un bouton, une image ou une forme pour commencer votre banni\u00e8re."],
         "STATUS_NEW" => ["Neues Banner begonnen.", "Nouvelle banni\u00e8re commenc\u00e9e."],

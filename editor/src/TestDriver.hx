@@ -24,9 +24,12 @@ class TestDriver {
                 if (button == null)
                     return "missing";
                 return button.press() ? "ok" : "disabled";
-            case "type":
+            case "type" | "focusType":
                 if (!widgets.inputs.exists(arg) || !reachable(widgets.inputs.get(arg)))
                     return "missing";
+                // focusType types as a user does: into the field that has the keyboard focus.
+                if (op == "focusType" && editor.stage != null)
+                    editor.stage.focus = widgets.inputs.get(arg).field;
                 widgets.inputs.get(arg).typeText(value);
                 return "ok";
             case "key":

@@ -28,6 +28,10 @@ class Wire {
     public static inline var RECOVER = "recover";
     public static inline var DISCARD = "discard";
 
+    // Beside the twelve: an open the editor could not read is taken back (the host's project is
+    // again the one before it).
+    public static inline var REOPEN_PREVIOUS = "ReopenPreviousProjectVC";
+
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";
     public static inline var PLAYER_NONE = "none";

@@ -296,15 +296,18 @@ TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     EXPECT_EQ(bed.shell.Opened().size(), 2u);
 }
 
-// A later start of the program hands its project over: the movie is told, and only the path handed
-// over last becomes the project when the movie asks for it (after its unsaved-changes question).
-TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
+// Later starts of the program hand their projects over: the movie is told of each, and each waits
+// until the movie asks for that path (after its unsaved-changes question), once. An open the movie
+// could not read is taken back: the project before it is current again.
+TEST_F(Dispatcher, HandedOverProjectsWaitInTurnAndAFailedOpenIsTakenBack) {
     bed.Start();
     bed.MovieAnswers({});
     const std::string path = bed.Scratch("handed.pbf");
+    const std::string second = bed.Scratch("second.pbf");
     EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
     bed.host->HandOverProject(path);
-    ASSERT_EQ(bed.player.Calls().size(), 1u);
+    bed.host->HandOverProject(second);
+    ASSERT_EQ(bed.player.Calls().size(), 2u);
     InvokeRequest told;
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], told, error));
@@ -319,6 +322,20 @@ TEST_F(Dispatcher, HandedOverProjectOpensOnlyWhenTheMovieAsksForThatPath) {
     EXPECT_EQ(bed.window.Title(), "Pennoria-[handed.pbf]");
     // Once only.
     EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {path}), "<string>false</string>");
+    EXPECT_EQ(bed.player.Command("OpenHandedProjectVC", {second}),
+              "<string>" + second + "</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), second);
+    EXPECT_TRUE(bed.host->HandedProjects().empty());
+
+    // The second could not be read by the movie: the first is the project again, then nothing.
+    EXPECT_EQ(bed.player.Command("ReopenPreviousProjectVC"), "<string>" + path + "</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), path);
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[handed.pbf]");
+    bed.host->NewProject();
+    bed.host->OpenProject(second);
+    EXPECT_EQ(bed.player.Command("ReopenPreviousProjectVC"), "<string>new</string>");
+    EXPECT_EQ(bed.host->CurrentProjectPath(), "");
+    EXPECT_EQ(bed.window.Title(), "Pennoria-[new project]");
 }
 
 // A file name that is not UTF-8 (a second start's "bad\xFF.pbf"): the movie knows it as text, the

@@ -165,6 +165,7 @@ class EditorSession(unittest.TestCase):
         cls.server = Server(cls.scratch)
         cls.main = cls.server.run("main")
         cls.snaps = snapshots(cls.main)
+        cls.honest = cls.server.run("honest")
         cls.start = cls.server.run("startWithFile")
         shutil.copyfile(ARGS.swf, os.path.join(cls.scratch, "movie.png"))
         cls.rest = cls.server.run("rest")
@@ -339,15 +340,38 @@ class EditorSession(unittest.TestCase):
         _, root = self.saved_tree("second.pbf")
         self.assertEqual(root.find("elements/text/enter").get("type"), "zoom")
 
-    def test_a_broken_project_is_reported_and_the_host_drops_it(self):
+    def test_a_broken_project_is_reported_and_the_open_is_taken_back(self):
         broken = self.snaps["broken"]["state"]
         self.assertEqual(broken["dialog"], "message")
         self.assertIn("broken.pbf", broken["dialogText"])
-        self.assertEqual(self.names_between("saved-as", "broken"), ["GetSelectedFilePathVC", "CreateNewProjectVC"])
-        self.assertEqual(broken["path"], "")
-        # What was on screen stays, as an unsaved banner.
+        self.assertEqual(self.names_between("saved-as", "broken"), ["GetSelectedFilePathVC", "ReopenPreviousProjectVC"])
+        # The banner on screen, its file and its saved state stay as they were.
+        self.assertEqual(broken["path"], self.scratch + "/second.pbf")
         self.assertEqual(ET.fromstring(broken["xml"]).find("elements/text/enter").get("type"), "zoom")
-        self.assertTrue(broken["dirty"])
+        self.assertFalse(broken["dirty"])
+
+    def test_status_undo_and_hand_overs_follow_the_current_state(self):
+        snaps = snapshots(self.honest)
+        self.assertIsNone(self.honest["error"])
+        status = {label: snaps[label]["state"]["status"] for label in snaps}
+        self.assertIn("http:", status["link-refused"])
+        self.assertNotIn("http:", status["link-taken"])
+        self.assertEqual(snaps["link-taken"]["state"]["link"], "https://example.com/")
+        self.assertIn("between", status["size-refused"])
+        self.assertNotIn("between", status["size-taken"])
+        # Undone while typing: the field shows the words before, the status names the typed step.
+        self.assertEqual(snaps["typed"]["state"]["fields"]["label"], "Typed words")
+        undone = snaps["typing-undone"]["state"]
+        self.assertEqual(undone["focus"], "label")
+        self.assertEqual(undone["fields"]["label"], "Your text")
+        self.assertEqual(undone["elements"][0]["label"], "Your text")
+        self.assertEqual(status["typing-undone"], "Undone: Change Text")
+        self.assertEqual(snaps["typing-redone"]["state"]["fields"]["label"], "Typed words")
+        self.assertEqual(status["typing-redone"], "Redone: Change Text")
+        # Both hand-overs were asked for, in turn, after the one question.
+        handed = [c["args"] for c in self.honest["calls"] if c["name"] == "OpenHandedProjectVC"]
+        self.assertEqual(handed, [[self.scratch + "/first.pbf"], [self.scratch + "/second.pbf"]])
+        self.assertFalse(snaps["both-opened"]["state"]["dirty"])
 
     def test_publish_panel_sends_the_arguments_and_explains_the_reply(self):
         self.assertEqual(self.snaps["publish-panel"]["state"]["dialog"], "publish")

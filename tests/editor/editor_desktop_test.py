@@ -226,10 +226,12 @@ class DesktopSession(unittest.TestCase):
             app.key("ctrl+shift+t")
             app.click(LABEL_FIELD(app))
             app.key("End", *["BackSpace"] * 12)
+            mark = len(app.bridge_log())
             app.type("Spring sale", delay=300)  # each key redraws the text on the canvas
             # On a busy machine the player may still be working through the last keys: the click
-            # that follows would take the field's focus before they arrive.
-            time.sleep(4.0)
+            # that follows would take the field's focus before they arrive. They have all arrived
+            # once the editor hands the words over as its kept work.
+            app.wait_log("Spring sale", seconds=60, after=mark)
             app.click(EMPTY_LAYERS)
             app.key("ctrl+shift+b")
             # The button dragged by the pointer down and to the left, then the move undone.

@@ -19,8 +19,10 @@ window.GetSelectedFilePathVC = function (filter, mode, initial) {
     record("GetSelectedFilePathVC", arguments);
     const chosen = answers.file.shift();
     if (chosen === undefined) return "false";
-    if (String(mode).toLowerCase() === "openprj" || String(filter).indexOf("xml") > 0)
+    if (String(mode).toLowerCase() === "openprj" || String(filter).indexOf("xml") > 0) {
+        hostState.previousPath = hostState.currentPath;
         hostState.currentPath = chosen;
+    }
     return chosen;
 };
 window.CreateNewProjectVC = function () {
@@ -65,8 +67,14 @@ window.GetOutputFolderPathVC = function () {
 };
 window.OpenHandedProjectVC = function (path) {
     record("OpenHandedProjectVC", arguments);
+    hostState.previousPath = hostState.currentPath;
     hostState.currentPath = String(path);
     return String(path);
+};
+window.ReopenPreviousProjectVC = function () {
+    record("ReopenPreviousProjectVC", arguments);
+    hostState.currentPath = hostState.previousPath || "";
+    return hostState.currentPath === "" ? "new" : hostState.currentPath;
 };
 window.SetLanguageVC = function () { record("SetLanguageVC", arguments); return "ok"; };
 window.PreviewInBrowserVC = function () { record("PreviewInBrowserVC", arguments); return "ok"; };

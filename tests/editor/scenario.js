@@ -138,6 +138,8 @@ const scenarios = {
         await waitFor("the broken file", function () { return !state().busy; });
         snap("broken");
         drive("click", "message.ok");
+        // A change, so that closing asks about it.
+        drive("key", "ctrl+z");
 
         drive("key", "ctrl+p");
         snap("publish-panel");
@@ -255,6 +257,39 @@ const scenarios = {
         snap("german");
         drive("click", "caption.close");
         snap("exit");
+    },
+
+    // Honest state: a refusal on the status line lasts only while the value is refused; Ctrl+Z
+    // while typing takes the typed step back in the field too and names it; projects handed over
+    // by later starts wait and open in turn (run after main, which saved first.pbf and second.pbf).
+    honest: async function () {
+        await startPlayer({ testMode: "1" });
+        drive("focusType", "link", "ftp://example.com/");
+        snap("link-refused");
+        drive("focusType", "link", "https://example.com/");
+        snap("link-taken");
+        drive("click", "layers.addText");
+        drive("focusType", "size", "300");
+        snap("size-refused");
+        drive("focusType", "size", "30");
+        snap("size-taken");
+        drive("focusType", "label", "Typed words");
+        snap("typed");
+        drive("key", "ctrl+z");
+        snap("typing-undone");
+        drive("key", "ctrl+y");
+        snap("typing-redone");
+
+        player.HandOverProjectVC(dir + "/first.pbf");
+        player.HandOverProjectVC(dir + "/second.pbf");
+        await waitFor("the unsaved-changes question", function () { return state().dialog === "askSave"; });
+        snap("handed-over");
+        drive("click", "askSave.discard");
+        await waitFor("the second project", function () {
+            const s = state();
+            return s.path === dir + "/second.pbf" && !s.busy;
+        });
+        snap("both-opened");
     },
 
     // A still editor lowers its frame rate, the preview's effect raises it until it has played; a

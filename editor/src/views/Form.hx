@@ -26,12 +26,29 @@ class Form extends Sprite {
     var syncs:Array<Void->Void> = [];
     /** Reports a refused value (out of range, not a colour) on the status line. */
     var complain:String->Void;
+    /** Takes a report back from the status line, if it is still there. */
+    var withdraw:String->Void;
+    var complaint:Null<String> = null;
 
-    public function new(widgets:Widgets, width:Float, complain:String->Void) {
+    public function new(widgets:Widgets, width:Float, complain:String->Void, ?withdraw:String->Void) {
         super();
         this.widgets = widgets;
         this.formWidth = width;
         this.complain = complain;
+        this.withdraw = withdraw;
+    }
+
+    /** A value was refused: the status line says why until a value is taken. */
+    public function refuse(text:String) {
+        complaint = text;
+        complain(text);
+    }
+
+    /** A value was taken: a refusal still on the status line no longer holds. */
+    public function accept() {
+        if (complaint != null && withdraw != null)
+            withdraw(complaint);
+        complaint = null;
     }
 
     /** Shows every field's value again, except in the field being typed into. */
@@ -102,9 +119,10 @@ class Form extends Sprite {
         field.onChange = function() {
             var v = Std.parseFloat(StringTools.trim(field.text));
             if (Math.isNaN(v) || v < low || v > high) {
-                complain(Strings.format(Strings.NUMBER_LIMITS, [text, numberText(low, decimals), numberText(high, decimals)]));
+                refuse(Strings.format(Strings.NUMBER_LIMITS, [text, numberText(low, decimals), numberText(high, decimals)]));
                 return;
             }
+            accept();
             apply(v);
         };
         // A refused value gives way to the value in effect when the field is left.
@@ -211,9 +229,10 @@ class Form extends Sprite {
         field.onChange = function() {
             var t = StringTools.trim(field.text);
             if (t.length != 7 || t.charAt(0) != "#" || BannerDocument.colour(t, -1) < 0) {
-                complain(Strings.BAD_COLOUR);
+                refuse(Strings.BAD_COLOUR);
                 return;
             }
+            accept();
             choose(BannerDocument.colour(t, 0));
         };
         field.onLeave = show;

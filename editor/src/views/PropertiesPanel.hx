@@ -21,6 +21,8 @@ class PropertiesPanel extends Sprite {
     var tab = "banner";
     var form:Form;
     var shownFor = "";
+    /** The document the rows were built for. */
+    var builtFor:BannerDocument = null;
     var panelHeight:Float = 500;
 
     public function new(session:EditorSession, widgets:Widgets, actions:PanelActions) {
@@ -48,10 +50,16 @@ class PropertiesPanel extends Sprite {
         var e = session.selectedElement();
         if (e == null && tab != "banner")
             tab = "banner";
-        if (shape(e) != shownFor)
+        // Undo, redo, new and open put another document in place, whose elements the rows do not
+        // know: they are built for it, the field being typed into keeping the keyboard.
+        if (shape(e) != shownFor || session.doc != builtFor) {
+            var typingIn = focusedInput();
             build();
-        else
+            if (typingIn != null && widgets.inputs.exists(typingIn) && stage != null)
+                stage.focus = widgets.inputs.get(typingIn).field;
+        } else {
             form.sync();
+        }
     }
 
     /** Shows a tab; the element tabs only with an element selected. */
@@ -75,7 +83,20 @@ class PropertiesPanel extends Sprite {
         return rows.join("|");
     }
 
+    /** The id of the field of this panel that has the keyboard focus, or null. */
+    function focusedInput():Null<String> {
+        if (stage == null || stage.focus == null)
+            return null;
+        for (id in widgets.inputs.keys()) {
+            var input = widgets.inputs.get(id);
+            if (input.field == stage.focus && contains(input))
+                return id;
+        }
+        return null;
+    }
+
     function build() {
+        builtFor = session.doc;
         removeChildren();
         widgets.beginGroup(5000);
         var e = session.selectedElement();
@@ -97,7 +118,7 @@ class PropertiesPanel extends Sprite {
             addChild(b);
             x += 69;
         }
-        form = new Form(widgets, WIDTH - 2 * PAD, actions.status);
+        form = new Form(widgets, WIDTH - 2 * PAD, actions.status, actions.withdraw);
         form.x = PAD;
         form.y = 50;
         addChild(form);
@@ -146,7 +167,9 @@ class PropertiesPanel extends Sprite {
             var t = StringTools.trim(v);
             var allowed = ProjectRules.allowedLink(t);
             if (t != "" && !allowed)
-                actions.status(Strings.LINK_REFUSED);
+                f.refuse(Strings.LINK_REFUSED);
+            else
+                f.accept();
             banner(Strings.LINK, function(d) d.link = allowed ? t : "", "link");
         });
         f.note(Strings.LINK_HINT);
@@ -206,7 +229,9 @@ class PropertiesPanel extends Sprite {
                     var t = StringTools.trim(v);
                     var allowed = ProjectRules.allowedLink(t);
                     if (t != "" && !allowed)
-                        actions.status(Strings.LINK_REFUSED);
+                        f.refuse(Strings.LINK_REFUSED);
+                    else
+                        f.accept();
                     element(Strings.LINK, function(el) el.url = allowed ? t : "", "url");
                 });
                 f.note(Strings.BUTTON_LINK_HINT);
@@ -348,6 +373,8 @@ class PropertiesPanel extends Sprite {
 /** What the panel asks of the editor beyond the session: file choices and the status line. */
 typedef PanelActions = {
     status:String->Void,
+    /** Takes a refusal back from the status line when it is still shown there. */
+    withdraw:String->Void,
     /** Runs a command of the editor's table (when it can run now). */
     command:String->Void,
     chooseBackground:Void->Void,
