@@ -37,8 +37,11 @@ class Commands {
 
     public function new(session:EditorSession, host:CommandHost) {
         var act = host.canAct;
+        // A project opened read-only takes no edits.
+        function editable():Bool
+            return host.canAct() && !session.readOnly;
         function selected():Bool
-            return host.canAct() && session.selectedElement() != null;
+            return editable() && session.selectedElement() != null;
         add("new", "NEW", "Ctrl+N", act, host.newProject);
         add("open", "OPEN", "Ctrl+O", act, host.openProject);
         add("save", "SAVE", "Ctrl+S", act, function() host.saveProject(false));
@@ -58,7 +61,7 @@ class Commands {
             session.redo();
             host.showStatus(Strings.format(Strings.STATUS_REDONE, [what]));
         });
-        var room = function() return host.canAct() && session.doc.elements.length < BannerDocument.MAX_ELEMENTS;
+        var room = function() return editable() && session.doc.elements.length < BannerDocument.MAX_ELEMENTS;
         add("addText", "ADD_TEXT", "Ctrl+Shift+T", room, function() Edits.add(session, Text));
         add("addButton", "ADD_BUTTON", "Ctrl+Shift+B", room, function() Edits.add(session, Button));
         add("addImage", "ADD_IMAGE", "Ctrl+Shift+I", room, host.addImage);
@@ -66,23 +69,23 @@ class Commands {
         add("addEllipse", "ADD_ELLIPSE", "Ctrl+Shift+E", room, function() Edits.add(session, Shape, "ellipse"));
         add("delete", "DELETE", "Delete", selected, function() Edits.delete(session));
         add("duplicate", "DUPLICATE", "Ctrl+D", function() return selected() && room(), function() Edits.duplicate(session));
-        add("forward", "FORWARD", "Ctrl+Up", function() return host.canAct() && Edits.canMove(session, true), function() Edits.move(session, true));
-        add("backward", "BACKWARD", "Ctrl+Down", function() return host.canAct() && Edits.canMove(session, false),
+        add("forward", "FORWARD", "Ctrl+Up", function() return editable() && Edits.canMove(session, true), function() Edits.move(session, true));
+        add("backward", "BACKWARD", "Ctrl+Down", function() return editable() && Edits.canMove(session, false),
             function() Edits.move(session, false));
-        add("addSize", "ADD_SIZE", "Ctrl+Shift+A", function() return host.canAct() && session.doc.sizes.length < BannerDocument.MAX_SIZES,
+        add("addSize", "ADD_SIZE", "Ctrl+Shift+A", function() return editable() && session.doc.sizes.length < BannerDocument.MAX_SIZES,
             host.openAddSize);
-        add("removeSize", "REMOVE_SIZE", "", function() return host.canAct() && session.doc.sizes.length > 1,
+        add("removeSize", "REMOVE_SIZE", "", function() return editable() && session.doc.sizes.length > 1,
             function() Edits.removeSize(session));
         add("actualSize", "ACTUAL_SIZE", "Ctrl+0", function() return true, host.toggleActualSize);
         add("allSizes", "ALL_SIZES", "", function() return true, host.toggleAllSizes);
         // The size being edited laid out again by the automatic layout (not the first: the design).
-        add("relayoutSize", "RELAYOUT", "", function() return host.canAct() && session.sizeIndex > 0, function() {
+        add("relayoutSize", "RELAYOUT", "", function() return editable() && session.sizeIndex > 0, function() {
             var left = Edits.relayout(session);
             if (left.length > 0)
                 host.showStatus(Strings.format(Strings.STATUS_LEFT_OUT, [sizeName(session.doc.sizes[session.sizeIndex]), left.join(", ")]));
         });
         // The places of the selected element (or of all) copied to the sizes of a similar shape.
-        add("copyLayout", "COPY_LAYOUT", "", function() return host.canAct() && session.doc.sizes.length > 1, function() {
+        add("copyLayout", "COPY_LAYOUT", "", function() return editable() && session.doc.sizes.length > 1, function() {
             var to = Edits.copyLayout(session);
             host.showStatus(to.length == 0 ? Strings.STATUS_NO_SIMILAR : Strings.format(Strings.STATUS_COPIED, [to.join(", ")]));
         });

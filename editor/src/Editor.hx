@@ -195,7 +195,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     /** Follows the session and the dialogs: title, commands, panels. */
     function refresh() {
-        titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, controller.projectName()]) + (session.dirty ? Strings.MODIFIED_MARK : "");
+        titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, controller.projectName()])
+            + (session.readOnly ? Strings.READ_ONLY_MARK : (session.dirty ? Strings.MODIFIED_MARK : ""));
         for (cb in commandButtons)
             cb.button.enabled = commands.isEnabled(cb.command);
         if (sizes.update())

@@ -9,6 +9,11 @@ class EditorSession {
     public var doc(default, null):BannerDocument;
     public var sizeIndex(default, null):Int = 0;
     public var selected(default, null):Null<String> = null;
+    /**
+        The document went past a limit of the reader, so part of the project is not in it: it is
+        shown, never changed, and never written anywhere in place of the file.
+    **/
+    public var readOnly(default, null):Bool = false;
 
     public var canUndo(get, never):Bool;
     public var canRedo(get, never):Bool;
@@ -35,6 +40,7 @@ class EditorSession {
     /** Starts over with another document (new, open): no history; clean unless told otherwise. */
     public function reset(document:BannerDocument, clean:Bool) {
         doc = document;
+        readOnly = document.overLimits.length > 0;
         gestureDepth = 0;
         typingKey = null;
         history = [snapshot("")];
@@ -61,6 +67,8 @@ class EditorSession {
     /** One undoable step: apply changes the document; nothing is recorded when it changed nothing. */
     public function change(label:String, apply:Void->Void) {
         endTyping();
+        if (readOnly)
+            return;
         apply();
         if (gestureDepth == 0)
             commit(label);
@@ -90,6 +98,8 @@ class EditorSession {
         field is typed into or anything else is done (settle, change, undo, a selection).
     **/
     public function typing(key:String, label:String, apply:Void->Void) {
+        if (readOnly)
+            return;
         if (typingKey != key) {
             endTyping();
             beginGesture(label);

@@ -36,6 +36,8 @@ class HostController {
 
     var host:HostLink;
     var session:EditorSession;
+    // The text of a project opened read-only, as the file holds it.
+    var readOnlyText:Null<String> = null;
     var shell:Shell;
     var keeping:WorkKeeping;
 
@@ -138,6 +140,10 @@ class HostController {
     /** The project, the publish copy and the custom template are one text, always format version 2. */
     function onProjectXmlRequest(kind:Dynamic):String {
         session.settle();
+        // A document read only in part is never handed over in place of the file: the host gets
+        // the file's own text, which it refuses to publish for the same reason.
+        if (session.readOnly && readOnlyText != null)
+            return readOnlyText;
         return session.doc.toXml();
     }
 
@@ -176,6 +182,7 @@ class HostController {
     public function newProject() {
         confirmDiscard(function() {
             host.send(Wire.NEW_PROJECT, []);
+            readOnlyText = null;
             session.reset(BannerDocument.blank(300, 250), true);
             projectPath = "";
             shell.status(Strings.STATUS_NEW);
@@ -208,7 +215,14 @@ class HostController {
                 if (e.src != "")
                     e.src = Paths.resolveAgainst(e.src, path);
             projectPath = path;
+            readOnlyText = doc.overLimits.length > 0 ? text : null;
             session.reset(doc, true);
+            if (session.readOnly) {
+                var over = Strings.limits(doc.overLimits);
+                shell.status(Strings.format(Strings.STATUS_READ_ONLY, [path, over]));
+                shell.message(Strings.ERROR_TITLE, Strings.format(Strings.READ_ONLY, [over, Paths.fileName(path)]));
+                return;
+            }
             shell.status(Strings.format(doc.version < 2 ? Strings.STATUS_CONVERTED : Strings.STATUS_OPENED, [path]));
         }, function(reason:String) {
             busy = false;
@@ -228,6 +242,12 @@ class HostController {
 
     public function save(saveAs:Bool, ?after:Bool->Void) {
         session.settle();
+        if (session.readOnly) {
+            shell.message(Strings.ERROR_TITLE, Strings.format(Strings.READ_ONLY_NOT_SAVED, [Strings.limits(session.doc.overLimits)]));
+            if (after != null)
+                after(false);
+            return;
+        }
         var reply = host.send(Wire.SAVE_PROJECT, saveAs ? [Wire.SAVE_AS_MODE] : []);
         var saved = false;
         if (reply == null) {

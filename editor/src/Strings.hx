@@ -216,6 +216,12 @@ class Strings {
     public static var SAVE_FAILED = "The project could not be saved to this place.";
     public static var OPEN_FAILED = "The project file could not be read:\n%s\n\nThe banner in the editor stays as it was.";
     public static var NOT_A_PROJECT = "This file is not a banner project:\n%s\n\nThe banner in the editor stays as it was.";
+    public static var READ_ONLY = "This project holds more than the editor can read: %s.\n\n%s is open read-only: it is shown as far as it was read, and it cannot be changed, saved or published from here, so the file keeps all of it.";
+    public static var READ_ONLY_NOT_SAVED = "This project is open read-only (%s): it is not saved, so that the file keeps all of it.";
+    public static var LIMIT_ELEMENTS = "%s elements (at most %s)";
+    public static var LIMIT_SIZES = "%s sizes (at most %s)";
+    public static var LIMIT_TEXT = "a text of %s characters (at most %s)";
+    public static var READ_ONLY_MARK = " (read-only)";
 
     public static var RECOVER_TITLE = "Recover unsaved work";
     public static var RECOVER_QUESTION = "The editor ended last time without closing, and work that was not saved was kept.\nRecover it? It opens as a new project that is not saved yet.";
@@ -228,6 +234,7 @@ class Strings {
     public static var STATUS_NEW = "New banner started.";
     public static var STATUS_OPENING = "Opening %s ...";
     public static var STATUS_OPENED = "Opened %s";
+    public static var STATUS_READ_ONLY = "Opened %s read-only: %s";
     public static var STATUS_CONVERTED = "Opened %s (an older project: it is written in the new format when saved)";
     public static var STATUS_SAVED = "Saved to %s";
     public static var STATUS_SAVE_CANCELLED = "Not saved.";
@@ -475,6 +482,15 @@ class Strings {
             "Le fichier du projet n'a pas pu \u00eatre lu :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur reste telle qu'elle \u00e9tait."],
         "NOT_A_PROJECT" => ["Diese Datei ist kein Bannerprojekt:\n%s\n\nDas Banner im Editor bleibt, wie es war.",
             "Ce fichier n'est pas un projet de banni\u00e8re :\n%s\n\nLa banni\u00e8re de l'\u00e9diteur reste telle qu'elle \u00e9tait."],
+        "READ_ONLY" => ["Dieses Projekt enth\u00e4lt mehr, als der Editor lesen kann: %s.\n\n%s ist schreibgesch\u00fctzt ge\u00f6ffnet: Es wird gezeigt, soweit es gelesen wurde, und kann hier weder ge\u00e4ndert noch gespeichert oder ver\u00f6ffentlicht werden, damit die Datei alles beh\u00e4lt.",
+            "Ce projet contient plus que l'\u00e9diteur ne peut lire : %s.\n\n%s est ouvert en lecture seule : il est montr\u00e9 tel qu'il a \u00e9t\u00e9 lu et ne peut \u00eatre ni modifi\u00e9, ni enregistr\u00e9, ni publi\u00e9 d'ici, afin que le fichier garde tout."],
+        "READ_ONLY_NOT_SAVED" => ["Dieses Projekt ist schreibgesch\u00fctzt ge\u00f6ffnet (%s): Es wird nicht gespeichert, damit die Datei alles beh\u00e4lt.",
+            "Ce projet est ouvert en lecture seule (%s) : il n'est pas enregistr\u00e9, afin que le fichier garde tout."],
+        "LIMIT_ELEMENTS" => ["%s Elemente (h\u00f6chstens %s)", "%s \u00e9l\u00e9ments (au plus %s)"],
+        "LIMIT_SIZES" => ["%s Gr\u00f6\u00dfen (h\u00f6chstens %s)", "%s formats (au plus %s)"],
+        "LIMIT_TEXT" => ["ein Text mit %s Zeichen (h\u00f6chstens %s)", "un texte de %s caract\u00e8res (au plus %s)"],
+        "READ_ONLY_MARK" => [" (schreibgesch\u00fctzt)", " (lecture seule)"],
+        "STATUS_READ_ONLY" => ["%s schreibgesch\u00fctzt ge\u00f6ffnet: %s", "%s ouvert en lecture seule : %s"],
         "READY" => ["Bereit. F\u00fcgen Sie einen Text, eine Schaltfl\u00e4che, ein Bild oder eine Form hinzu, um Ihr Banner zu beginnen.",
             "Pr\u00eat. Ajoutez un texte, un bouton, une image ou une forme pour commencer votre banni\u00e8re."],
         "STATUS_NEW" => ["Neues Banner begonnen.", "Nouvelle banni\u00e8re commenc\u00e9e."],
@@ -542,6 +558,18 @@ class Strings {
             Reflect.setField(Strings, k, text);
         }
         language = code;
+    }
+
+    /** The limits a document went past, as a reader of the editor's language says them. */
+    public static function limits(over:Array<BannerDocument.OverLimit>):String {
+        return [
+            for (l in over)
+                format(switch (l.what) {
+                    case "elements": LIMIT_ELEMENTS;
+                    case "sizes": LIMIT_SIZES;
+                    default: LIMIT_TEXT;
+                }, [Std.string(l.count), Std.string(l.limit)])
+        ].join(", ");
     }
 
     /** Replaces each "%s" of the pattern in turn by the next value. */

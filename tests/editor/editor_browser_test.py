@@ -509,6 +509,61 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(len(places), len(added["elements"]))
 
 
+def big_project(elements):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>\n<template version="2" demoWidth="300" demoHeight="250" '
+           'bgColor="#1E3A5F"><elements>']
+    out += ['<shape id="s%d" x="%d" y="%d" width="8" height="8" fill="#FF6A00"/>' % (i, i % 290, i % 240)
+            for i in range(elements)]
+    out.append('</elements><sizes><size width="300" height="250"/></sizes></template>\n')
+    return "".join(out)
+
+
+class PastALimit(unittest.TestCase):
+    """A project one past the reader's element limit opens read-only with the count and the limit
+    named; no edit is taken, nothing is saved, and publishing gets the file's whole text."""
+
+    def test_shown_read_only_never_saved_and_published_whole(self):
+        scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-limit-"))
+        try:
+            big = big_project(1001)
+            with open(os.path.join(scratch, "big.pbf"), "w") as f:
+                f.write(big)
+            with open(os.path.join(scratch, "small.pbf"), "w") as f:
+                f.write(big_project(3))
+            server = Server(scratch)
+            try:
+                result = server.run("pastALimit")
+            finally:
+                server.close()
+            snaps = snapshots(result)
+            opened = snaps["opened"]["state"]
+            self.assertIn("1001 elements (at most 1000)", opened["dialogText"])
+            self.assertIn("big.pbf", opened["dialogText"])
+            self.assertIn("read-only", opened["title"])
+            self.assertEqual(len(opened["elements"]), 1000)
+            tried = snaps["tried"]
+            self.assertEqual(tried["extra"]["addText"], "disabled")
+            self.assertEqual(len(tried["state"]["elements"]), 1000)
+            self.assertFalse(tried["state"]["dirty"])
+            for label in ("save-refused", "save-as-refused"):
+                self.assertEqual(snaps[label]["state"]["dialog"], "message")
+                self.assertIn("1001 elements (at most 1000)", snaps[label]["state"]["dialogText"])
+            names = [c["name"] for c in result["calls"][:snaps["publish-asked"]["calls"]]]
+            self.assertNotIn("SaveProjectFileVC", names)
+            self.assertFalse(os.path.exists(os.path.join(scratch, "copy.pbf")))
+            with open(os.path.join(scratch, "big.pbf")) as f:
+                self.assertEqual(f.read(), big)
+            # Publishing is the host's to refuse: it is handed the whole file.
+            self.assertIn("OutPutProjectFilesVC", names)
+            self.assertEqual(result["published"]["photoEditor"], big)
+            # Another project opens for editing as usual.
+            small = snaps["small-edited"]["state"]
+            self.assertNotIn("read-only", small["title"])
+            self.assertEqual(len(small["elements"]), 4)
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+
+
 PICTURES = os.path.join(HERE, "..", "data", "pictures")
 
 # A project as a stranger may send it: a background that decodes to 400 megapixels, an image

@@ -418,6 +418,39 @@ const scenarios = {
         snap("still-editing");
     },
 
+    // Started with a project past the reader's element limit: shown read-only, never saved, and
+    // what publishing gets is the file's own text; then an ordinary project opens for editing.
+    pastALimit: async function () {
+        answers.startInfo = dir + "/big.pbf";
+        hostState.currentPath = answers.startInfo;
+        await startPlayer({ testMode: "1" });
+        await waitFor("the project to open", function () { return state().dialog === "message"; }, 60);
+        snap("opened");
+        drive("click", "message.ok");
+        const addText = drive("click", "layers.addText");
+        drive("click", "layer.s3");
+        drive("key", "delete");
+        snap("tried", { addText: addText });
+        answers.save.push(dir + "/copy.pbf");
+        drive("key", "ctrl+s");
+        snap("save-refused");
+        drive("click", "message.ok");
+        drive("key", "ctrl+shift+s");
+        snap("save-as-refused");
+        drive("click", "message.ok");
+        drive("key", "ctrl+p");
+        answers.folder.push(dir + "/web");
+        drive("click", "publish.browse");
+        drive("click", "publish.go");
+        snap("publish-asked");
+        drive("key", "esc");
+        answers.file.push(dir + "/small.pbf");
+        drive("key", "ctrl+o");
+        await waitFor("the small project", function () { return state().path === dir + "/small.pbf" && !state().busy; }, 60);
+        drive("click", "layers.addText");
+        snap("small-edited");
+    },
+
     // Started with a project file: the editor opens it by itself.
     startWithFile: async function () {
         answers.startInfo = dir + "/relative.pbf";

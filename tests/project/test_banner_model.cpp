@@ -167,6 +167,22 @@ TEST(BannerModelPlan, ReadsSizesPicturesFacesAndBoxes) {
     EXPECT_TRUE(plan->overLimits.empty());
 }
 
+// One past the element limit and the text limit: the plan names both, as publishing says them.
+TEST(BannerModelPlan, NamesEveryLimitTheProjectGoesPast) {
+    std::string text = "<template version=\"2\" demoWidth=\"300\" demoHeight=\"250\"><elements>"
+                       "<text id=\"long\"><label>" +
+                       std::string(5001, 'w') + "</label></text>";
+    for (int i = 0; i < 1000; ++i)
+        text += "<shape id=\"s" + std::to_string(i) + "\"/>";
+    text += "</elements></template>";
+    std::string error;
+    auto plan = Model().Plan(text, &error);
+    ASSERT_TRUE(plan) << error;
+    EXPECT_EQ(plan->elements.size(), 1000u);
+    EXPECT_EQ(DescribeLimits(plan->overLimits),
+              "1001 elements (at most 1000), 5001 characters in a text (at most 5000)");
+}
+
 TEST(BannerModelPublishText, WritesOneSizeWithPublishedPictures) {
     std::string error;
     auto text = Model().PublishText(kProject, 400, 200, {{"pics\\pic.png", "res/pic.png"}},

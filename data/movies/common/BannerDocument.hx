@@ -5,8 +5,11 @@
 // effect) is read too: it is converted in memory to elements for editing, and kept as it was
 // read (legacy) so that the movies draw it exactly as they always have.
 //
-// Reading never fails: a damaged or partial document gives defaults for what is missing, values
-// out of range are clamped into it, and at most MAX_ELEMENTS elements are read.
+// Reading never fails: a damaged or partial document gives defaults for what is missing and values
+// out of range are clamped into it. What goes past a limit of the reader (more than MAX_ELEMENTS
+// elements, more than MAX_SIZES sizes, a text longer than MAX_LABEL) is never dropped silently:
+// it is listed in overLimits, and whoever holds such a document must not write it over the file
+// nor publish it, since part of the project is missing from it.
 
 enum ElementKind {
 	Image;
@@ -17,6 +20,14 @@ enum ElementKind {
 
 // An element's geometry at one banner size; fontSize matters for texts and buttons. hidden: the
 // element is left out at that size (the automatic layout found no room for it).
+// A limit of the reader that a document went past: what was counted, how many the document has
+// and how many are read.
+typedef OverLimit = {
+	what:String,
+	count:Int,
+	limit:Int
+}
+
 typedef Box = {
 	x:Float,
 	y:Float,
@@ -194,7 +205,7 @@ class BannerSize {
 }
 
 class BannerDocument {
-	public static inline var MAX_ELEMENTS = 200;
+	public static inline var MAX_ELEMENTS = 1000;
 	public static inline var MAX_SIZES = 20;
 	public static inline var MAX_ID = 32;
 	public static inline var MAX_LABEL = 5000;
@@ -228,6 +239,8 @@ class BannerDocument {
 	// Whether the text read was a project at all (XML with a template root); a document is read
 	// from anything, so a caller that must refuse other files asks this.
 	public var isProject:Bool = true;
+	// The limits the text read went past; empty when the whole document was read.
+	public var overLimits:Array<OverLimit> = [];
 
 	public function new() {
 		sizes = [new BannerSize(720, 540)];
@@ -291,30 +304,45 @@ class BannerDocument {
 		d.loops = intClamped(root.get("loops"), 1, MAX_LOOPS, 1);
 		d.fitLoops();
 		var list = first(root, "elements");
+		// An element whose id could not be kept is found by the id it was written with.
+		var renamed = new Map<String, String>();
+		var count = 0, longest = 0;
 		if (list != null) {
 			for (node in list.elements()) {
-				if (d.elements.length >= MAX_ELEMENTS)
-					break;
 				var e = readElement(node);
 				if (e == null)
 					continue;
+				count++;
+				if (e.label.length > longest)
+					longest = e.label.length;
+				if (d.elements.length >= MAX_ELEMENTS)
+					continue;
+				if (e.label.length > MAX_LABEL)
+					e.label = e.label.substr(0, MAX_LABEL);
 				// An unusable or repeated id gets a new one (places naming it stay with the first).
-				if (!validId(e.id) || d.find(e.id) != null)
+				if (!validId(e.id) || d.find(e.id) != null) {
+					var written = e.id;
 					e.id = d.newId(e.kind);
+					if (!renamed.exists(written) && d.find(written) == null)
+						renamed.set(written, e.id);
+				}
 				d.elements.push(e);
 			}
 		}
-		d.readSizes(first(root, "sizes"), w, h);
+		if (count > MAX_ELEMENTS)
+			d.overLimits.push({what: "elements", count: count, limit: MAX_ELEMENTS});
+		if (longest > MAX_LABEL)
+			d.overLimits.push({what: "characters in a text", count: longest, limit: MAX_LABEL});
+		d.readSizes(first(root, "sizes"), w, h, renamed);
 		return d;
 	}
 
-	function readSizes(list:Xml, demoW:Int, demoH:Int) {
+	function readSizes(list:Xml, demoW:Int, demoH:Int, renamed:Map<String, String>) {
 		if (list == null)
 			return;
 		var read:Array<BannerSize> = [];
+		var skipped = 0;
 		for (node in list.elementsNamed("size")) {
-			if (read.length >= MAX_SIZES)
-				break;
 			var w = ProjectRules.side(node.get("width"), -1);
 			var h = ProjectRules.side(node.get("height"), -1);
 			if (w < 1 || h < 1)
@@ -325,10 +353,15 @@ class BannerDocument {
 					duplicate = true;
 			if (duplicate)
 				continue;
+			if (read.length >= MAX_SIZES) {
+				skipped++;
+				continue;
+			}
 			var size = new BannerSize(w, h);
 			if (read.length > 0) {
 				for (p in node.elementsNamed("place")) {
-					var e = find(orEmpty(p.get("ref")));
+					var ref = orEmpty(p.get("ref"));
+					var e = find(renamed.exists(ref) ? renamed.get(ref) : ref);
 					if (e == null || size.places.exists(e.id))
 						continue;
 					var auto = ruleBox(e, read[0], size);
@@ -344,6 +377,8 @@ class BannerDocument {
 			}
 			read.push(size);
 		}
+		if (skipped > 0)
+			overLimits.push({what: "sizes", count: MAX_SIZES + skipped, limit: MAX_SIZES});
 		if (read.length == 0)
 			return;
 		// demoWidth x demoHeight names the size to draw: the first for a project, another in the
@@ -388,8 +423,6 @@ class BannerDocument {
 			case Text | Button:
 				var label = first(node, "label");
 				e.label = label == null ? "" : textOf(label);
-				if (e.label.length > MAX_LABEL)
-					e.label = e.label.substr(0, MAX_LABEL);
 				e.font = oneOf(node.get("font"), BannerElement.FONTS, "Liberation Sans");
 				e.size = intClamped(node.get("size"), MIN_FONT, MAX_FONT, e.size);
 				e.bold = flag(node.get("bold"), e.bold);
@@ -614,6 +647,8 @@ class BannerDocument {
 		d.elements = [for (e in elements) e.clone()];
 		d.legacy = legacy;
 		d.shownSize = shownSize;
+		d.isProject = isProject;
+		d.overLimits = overLimits.copy();
 		return d;
 	}
 

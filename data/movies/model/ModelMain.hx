@@ -91,11 +91,6 @@ class ModelMain {
 		};
 	}
 
-	static function overLimits(doc:BannerDocument):Array<Dynamic> {
-		var limits:Dynamic = untyped doc.overLimits;
-		return limits == null ? [] : limits;
-	}
-
 	// The names of every picture the document draws: the background's, then the elements', each
 	// once, as written.
 	static function pictures(doc:BannerDocument):Array<String> {
@@ -167,7 +162,7 @@ class ModelMain {
 			elements: elements,
 			pictures: pictures(doc),
 			faces: faces,
-			overLimits: overLimits(doc)
+			overLimits: doc.overLimits
 		}));
 	}
 

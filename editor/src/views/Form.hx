@@ -130,9 +130,10 @@ class Form extends Sprite {
         return field;
     }
 
-    public function text(id:String, caption:String, read:Void->String, apply:String->Void, lines:Int = 1):TextInput {
+    /** A text field; maxChars > 0 keeps what is typed or pasted to that many characters. */
+    public function text(id:String, caption:String, read:Void->String, apply:String->Void, lines:Int = 1, maxChars:Int = 0):TextInput {
         var x = caption != "" ? after(label(caption), LABEL_W) : 0.0;
-        var field = place(widgets.input(new TextInput(id, formWidth - x, lines)), x, y0);
+        var field = place(widgets.input(new TextInput(id, formWidth - x, lines, null, maxChars)), x, y0);
         var show = function() if (!focused(field)) field.text = read();
         syncs.push(show);
         show();

@@ -212,7 +212,8 @@ class PropertiesPanel extends Sprite {
         f.gap(34);
         switch (e.kind) {
             case Text:
-                f.text("label", Strings.CONTENT, function() return e.label, function(v) element(Strings.CONTENT, function(el) el.label = v, "label"), 3);
+                f.text("label", Strings.CONTENT, function() return e.label, function(v) element(Strings.CONTENT, function(el) el.label = v, "label"), 3,
+                    BannerDocument.MAX_LABEL);
                 fontRows(f, e, box, setBox);
                 f.colour("color", Strings.COLOUR, function() return e.color, function(c) element(Strings.COLOUR, function(el) el.color = c),
                     TEXT_COLOURS);
@@ -224,7 +225,8 @@ class PropertiesPanel extends Sprite {
                     function(on) element(Strings.SHADOW, function(el) el.shadowColor = on ? 0x000000 : null));
                 f.gap(30);
             case Button:
-                f.text("label", Strings.LABEL, function() return e.label, function(v) element(Strings.LABEL, function(el) el.label = v, "label"));
+                f.text("label", Strings.LABEL, function() return e.label, function(v) element(Strings.LABEL, function(el) el.label = v, "label"), 1,
+                    BannerDocument.MAX_LABEL);
                 f.text("url", Strings.LINK, function() return e.url, function(v) {
                     var t = StringTools.trim(v);
                     var allowed = ProjectRules.allowedLink(t);

@@ -31,6 +31,7 @@ class DocumentTests {
 		roundTrip();
 		readsVersionOne();
 		damageAndLimits();
+		onePastEachLimit();
 		sizes();
 		timeline();
 		renderer();
@@ -155,6 +156,65 @@ class DocumentTests {
 		same("bare: fades nothing, no elements", 0, bare.elements.length);
 	}
 
+	// A project of `elements` texts (the first `long` characters long) at `sizes` sizes, each size
+	// past the first placing every element.
+	static function project(elements:Int, sizes:Int, long:Int):String {
+		var b = new StringBuf();
+		b.add('<template version="2" demoWidth="300" demoHeight="250"><elements>');
+		for (i in 0...elements)
+			b.add('<text id="t' + i + '" x="' + (i % 300) + '" y="1" width="20" height="20"><label>'
+				+ (i == 0 ? StringTools.lpad("", "w", long) : "e" + i) + '</label></text>');
+		b.add('</elements><sizes><size width="300" height="250"/>');
+		for (s in 1...sizes) {
+			b.add('<size width="' + (300 + s) + '" height="250">');
+			for (i in 0...elements)
+				b.add('<place ref="t' + i + '" x="' + s + '" y="2" width="10" height="10" size="12"/>');
+			b.add('</size>');
+		}
+		b.add('</sizes></template>');
+		return b.toString();
+	}
+
+	static function limitsOf(d:BannerDocument):String {
+		return [for (l in d.overLimits) l.count + " " + l.what + " (" + l.limit + ")"].join(", ");
+	}
+
+	// Up to each limit everything is read and written back the same; one past it, the document
+	// says which limit, how far past, and keeps what it read of the rest.
+	static function onePastEachLimit() {
+		var full = BannerDocument.parse(project(BannerDocument.MAX_ELEMENTS, BannerDocument.MAX_SIZES, BannerDocument.MAX_LABEL));
+		same("at every limit nothing is past", "", limitsOf(full));
+		same("at the limits all elements", BannerDocument.MAX_ELEMENTS, full.elements.length);
+		same("at the limits all sizes", BannerDocument.MAX_SIZES, full.sizes.length);
+		same("at the limits the last size's last place", 19.0, full.sizes[19].places.get("t999").x);
+		same("at the limits the whole text", BannerDocument.MAX_LABEL, full.elements[0].label.length);
+		same("at the limits written back the same", full.toXml(), BannerDocument.parse(full.toXml()).toXml());
+
+		var elements = BannerDocument.parse(project(1001, 2, 10));
+		same("one element past", "1001 elements (1000)", limitsOf(elements));
+		same("the first 1000 elements kept", "t999", elements.elements[999].id);
+		var sizes = BannerDocument.parse(project(3, BannerDocument.MAX_SIZES + 1, 10));
+		same("one size past", "21 sizes (20)", limitsOf(sizes));
+		same("the first 20 sizes kept", 20, sizes.sizes.length);
+		var text = BannerDocument.parse(project(3, 1, BannerDocument.MAX_LABEL + 1));
+		same("one character past", "5001 characters in a text (5000)", limitsOf(text));
+		var all = BannerDocument.parse(project(1001, 21, 5001));
+		same("every limit past", "1001 elements (1000), 5001 characters in a text (5000), 21 sizes (20)", limitsOf(all));
+		same("a copy knows", limitsOf(all), limitsOf(all.clone()));
+		// A size written twice is one size, not one past the limit.
+		var twice = project(2, BannerDocument.MAX_SIZES, 1).split('<size width="301" height="250">').join('<size width="301" height="250"></size><size width="301" height="250">');
+		same("a repeated size is no size more", "", limitsOf(BannerDocument.parse(twice)));
+
+		// An id the format cannot hold gets a new one, and its places follow it.
+		var renamed = BannerDocument.parse('<template version="2" demoWidth="300" demoHeight="250"><elements>'
+			+ '<shape id="bad id!" x="1" y="1" width="5" height="5"/><shape id="bad id!" x="2" y="2" width="5" height="5"/></elements>'
+			+ '<sizes><size width="300" height="250"/><size width="600" height="500"><place ref="bad id!" x="77" y="7" width="9" height="9"/></size></sizes></template>');
+		var first = renamed.elements[0];
+		check("a bad id is replaced", BannerDocument.validId(first.id) && first.id != renamed.elements[1].id);
+		same("its place follows it", 77.0, renamed.box(first, 1).x);
+		same("the repeated one has the rule's place", 4.0, renamed.box(renamed.elements[1], 1).x);
+	}
+
 	static function damageAndLimits() {
 		for (text in ["", "not xml", "<template", null]) {
 			var d = BannerDocument.parse(text);
@@ -169,12 +229,13 @@ class DocumentTests {
 			+ '<enter type="spin" delay="-5" duration="99999" easing="bounce"/></text>');
 		many.add('</elements></template>');
 		var d = BannerDocument.parse(many.toString());
-		same("at most 200 elements", BannerDocument.MAX_ELEMENTS, d.elements.length);
+		same("all 251 elements read", 251, d.elements.length);
+		same("nothing past a limit", 0, d.overLimits.length);
 		same("length and loops clamped to 30 s", "30000 1", d.length + " " + d.loops);
 		var ids = new Map<String, Bool>();
 		for (e in d.elements)
 			ids.set(e.id, true);
-		same("ids made unique", 200, [for (k in ids.keys()) k].length);
+		same("ids made unique", 251, [for (k in ids.keys()) k].length);
 		var s = d.elements[1];
 		same("clamped geometry", "0 -16384 1 16384 1 50 16777215", [s.x, s.y, s.width, s.height, s.opacity, s.strokeWidth, s.fill].join(" "));
 		var t = BannerDocument.parse('<template version="2"><elements><video id="v"/><text id="bad id!" size="1000" font="Comic" '

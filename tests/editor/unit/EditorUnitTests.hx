@@ -25,6 +25,7 @@ class EditorUnitTests {
         theHistoryKeepsTheLastStepsOnly();
         dirtyFollowsTheUndoPosition();
         commandsAreEnabledWhenTheyCanRun();
+        aProjectPastALimitIsOnlyShown();
         automaticLayoutAndCopiedLayouts();
         everyLanguageHasEveryText();
         everyReaderAppliesTheSameRules();
@@ -228,6 +229,31 @@ class EditorUnitTests {
                     check("shortcut " + k + " only once", !seen.exists(k));
                     seen.set(k, command.id);
                 }
+    }
+
+    static function aProjectPastALimitIsOnlyShown() {
+        var text = new StringBuf();
+        text.add('<template version="2" demoWidth="300" demoHeight="250"><elements>');
+        for (i in 0...BannerDocument.MAX_ELEMENTS + 1)
+            text.add('<shape id="s' + i + '" x="1" y="1" width="5" height="5"/>');
+        text.add('</elements><sizes><size width="300" height="250"/><size width="728" height="90"/></sizes></template>');
+        var s = new EditorSession(BannerDocument.parse(text.toString()));
+        var before = s.doc.toXml();
+        check("read-only", s.readOnly);
+        var c = new Commands(s, new FakeHost(s));
+        s.select("s3");
+        for (id in ["addText", "addImage", "delete", "duplicate", "forward", "backward", "addSize", "removeSize", "copyLayout"])
+            check(id + " is off when read-only", !c.isEnabled(id));
+        check("open, publish and help stay", c.isEnabled("open") && c.isEnabled("publish") && c.isEnabled("help"));
+        Edits.add(s, Text);
+        s.change("x", function() s.doc.elements[0].x = 99);
+        s.typing("x", "x", function() s.doc.elements[0].x = 98);
+        s.settle();
+        same("no change is taken", before, s.doc.toXml());
+        check("nothing to undo, nothing unsaved", !s.canUndo && !s.dirty);
+        same("the limit in the editor's words", "1001 elements (at most 1000)", Strings.limits(s.doc.overLimits));
+        s.reset(BannerDocument.blank(300, 250), true);
+        check("a new project takes edits", !s.readOnly && Edits.add(s, Text) != null && s.doc.elements.length == 1);
     }
 
     static function everyLanguageHasEveryText() {
