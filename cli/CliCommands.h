@@ -21,6 +21,8 @@ void RegisterPageCommands(CLI::App& app);
 void RegisterServeCommands(CLI::App& app);
 // publish: publishes a saved project into a folder without the editor.
 void RegisterPublishCommands(CLI::App& app);
+// layout: gives a saved project further sizes by the automatic layout.
+void RegisterLayoutCommands(CLI::App& app);
 // swf: inspects and edits movie files.
 void RegisterSwfCommands(CLI::App& app);
 

@@ -32,6 +32,7 @@ int RunCli(int argc, char** argv) {
     pennoria::cli::RegisterPageCommands(app);
     pennoria::cli::RegisterServeCommands(app);
     pennoria::cli::RegisterPublishCommands(app);
+    pennoria::cli::RegisterLayoutCommands(app);
     pennoria::cli::RegisterSwfCommands(app);
     CLI11_PARSE(app, argc, argv);
     if (app.get_subcommands().empty()) {

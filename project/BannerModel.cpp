@@ -283,6 +283,10 @@ std::optional<PublishPlan> BannerModel::Plan(const std::string& projectXml, std:
             plan.overLimits.push_back({Text(limit, "what"),
                                        static_cast<long long>(Number(limit, "count")),
                                        static_cast<long long>(Number(limit, "limit"))});
+        if (auto overflows = json.find("overflows"); overflows != json.end())
+            for (const Json& item : *overflows)
+                plan.overflows.push_back(
+                    {Text(item, "id"), Int(item, "width"), Int(item, "height")});
         return plan;
     } catch (const Json::exception& failure) {
         SetError(error, std::string("the banner model's plan is damaged: ") + failure.what());
@@ -330,6 +334,28 @@ BannerModel::PublishText(const std::string& projectXml, int width, int height,
     if (text)
         *text = platform::ToXmlText(*text);
     return text;
+}
+
+std::optional<LayoutResult> BannerModel::Layout(const std::string& projectXml,
+                                                const std::vector<std::string>& sizes,
+                                                bool relayout, std::string* error) {
+    const Json options = {{"sizes", sizes}, {"relayout", relayout}};
+    const Json json =
+        Parse(m_engine->Call(kModelObject, "layout", {projectXml, options.dump()}, error), error);
+    if (json.is_discarded())
+        return std::nullopt;
+    LayoutResult result;
+    result.refused = Flag(json, "refused");
+    result.project = platform::ToXmlText(Text(json, "project"));
+    if (auto notes = json.find("notes"); notes != json.end() && notes->is_array())
+        for (const Json& note : *notes)
+            if (note.is_string())
+                result.notes.push_back(note.get<std::string>());
+    if (!result.refused && result.project.empty()) {
+        SetError(error, "the banner model's layout is damaged");
+        return std::nullopt;
+    }
+    return result;
 }
 
 std::optional<std::string>

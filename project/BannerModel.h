@@ -55,6 +55,13 @@ struct PlanLimit {
     long long limit = 0;
 };
 
+// A text or button whose text does not fit its box at one size, as drawn there.
+struct PlanOverflow {
+    std::string id;
+    int width = 0;
+    int height = 0;
+};
+
 // What publishing needs to know of a project, read once.
 struct PublishPlan {
     bool isProject = true; // a project text at all
@@ -69,11 +76,19 @@ struct PublishPlan {
     int loops = 1;
     double finalTime = 0; // the moment of a loop the banner ends on
     std::vector<PlanElement> elements;
-    std::vector<std::string> pictures; // every picture the banner draws, each once, as written
-    std::vector<PlanFace> faces;       // the faces the creative carries
-    std::vector<PlanLimit> overLimits; // empty: the whole project was read
+    std::vector<std::string> pictures;   // every picture the banner draws, each once, as written
+    std::vector<PlanFace> faces;         // the faces the creative carries
+    std::vector<PlanLimit> overLimits;   // empty: the whole project was read
+    std::vector<PlanOverflow> overflows; // by size, in the order of the sizes
 
     const PlanSize& ShownSize() const { return sizes.at(shown); }
+};
+
+// A project given further sizes by the automatic layout.
+struct LayoutResult {
+    bool refused = false;           // nothing is to be written; the notes say why
+    std::string project;            // the project text with the sizes
+    std::vector<std::string> notes; // a line per size and element left out or not fitting
 };
 
 // A picture the host found: the file and its natural size.
@@ -118,6 +133,12 @@ public:
                                            const std::map<std::string, std::string>& published,
                                            const std::string& componentMovie,
                                            std::string* error = nullptr);
+
+    // The project with the sizes ("728x90") added by the automatic layout from its first size;
+    // sizes it has already are laid out again only with relayout.
+    std::optional<LayoutResult> Layout(const std::string& projectXml,
+                                       const std::vector<std::string>& sizes, bool relayout,
+                                       std::string* error = nullptr);
 
     // The project text with the pictures named in renamed under their new names (the others
     // keep theirs), every size kept.

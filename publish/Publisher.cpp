@@ -177,6 +177,10 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         Report("removed " + removed + ", which the project no longer produces");
     for (const std::string& kept : cleanup.kept)
         Report("kept " + kept + ", changed since an earlier publish wrote it");
+    // Published as drawn, but a text that does not fit its box is named with its size.
+    for (const PlanOverflow& overflow : run.plan.overflows)
+        Report("the text of " + overflow.id + " does not fit its box at " +
+               std::to_string(overflow.width) + "x" + std::to_string(overflow.height));
     return PublishOutcome::Published;
 }
 

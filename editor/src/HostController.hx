@@ -345,6 +345,11 @@ class HostController {
         return reply;
     }
 
+    /** The texts that do not fit their boxes, each with its size ("headline at 320 × 50"); "" for none. */
+    public function notFitting():String {
+        return [for (n in SizeLayout.overflows(session.doc)) Strings.format(Strings.AT_SIZE, [n.id, n.width + " \u00d7 " + n.height])].join(", ");
+    }
+
     public function previewInBrowser():String {
         return host.send(Wire.PREVIEW_IN_BROWSER, []);
     }

@@ -203,6 +203,8 @@ class Strings {
     public static var PUBLISH_NO_CONTENT = "The banner could not be handed over for publishing. Please try again.";
     public static var PUBLISH_UNKNOWN = "Publishing did not finish (answer: %s).";
     public static var PUBLISH_NEED_FOLDER = "Choose an output folder first.";
+    public static var PUBLISH_NOT_FITTING = "Published, but these texts do not fit their boxes: %s.";
+    public static var AT_SIZE = "%s at %s";
     public static var PUBLISH_BAD_NAME = "File names must not contain / or \\ or start with a dot: %s";
 
     // Questions and messages
@@ -459,6 +461,9 @@ class Strings {
             "La banni\u00e8re n'a pas pu \u00eatre transmise pour la publication. Veuillez r\u00e9essayer."],
         "PUBLISH_UNKNOWN" => ["Das Ver\u00f6ffentlichen wurde nicht beendet (Antwort: %s).", "La publication ne s'est pas termin\u00e9e (r\u00e9ponse : %s)."],
         "PUBLISH_NEED_FOLDER" => ["W\u00e4hlen Sie zuerst einen Ausgabeordner.", "Choisissez d'abord un dossier de sortie."],
+        "PUBLISH_NOT_FITTING" => ["Ver\u00f6ffentlicht, aber diese Texte passen nicht in ihre Felder: %s.",
+            "Publi\u00e9, mais ces textes ne tiennent pas dans leur cadre : %s."],
+        "AT_SIZE" => ["%s in %s", "%s en %s"],
         "PUBLISH_BAD_NAME" => ["Dateinamen d\u00fcrfen weder / noch \\ enthalten und nicht mit einem Punkt beginnen: %s",
             "Les noms de fichiers ne doivent contenir ni / ni \\ ni commencer par un point : %s"],
         "ASK_SAVE_TITLE" => ["Ungespeicherte \u00c4nderungen", "Modifications non enregistr\u00e9es"],

@@ -5,6 +5,8 @@ creative (Chromium's own drawing of creative.js), the backup image (drawn native
 editor's preview (the editor movie under Ruffle, the project opened and the size selected, its
 canvas at 100 %) are compared once the banner has played to its final frame. Elements are placed, coloured and
 layered by one set of rules, so only the edges of letters may differ between the font engines.
+The first example is also given the standard sizes the examples lack (300 x 600, 970 x 250,
+468 x 60, 320 x 100) by `pennoria-cli layout`, and compared at each of them the same way.
 
 Prints each pair's agreement; fails when a pair differs in more than a small share of pixels.
 
@@ -152,6 +154,31 @@ def difference(a, b, width, height):
     return total / (3.0 * count), far / count
 
 
+# Standard sizes no example has; the automatic layout gives them to a copy of the first example.
+LAID_OUT_SIZES = "300x600,970x250,468x60,320x100"
+
+
+def laid_out(cli, project, root, env):
+    """A copy of the project at its first size only, given LAID_OUT_SIZES by pennoria-cli layout."""
+    name = os.path.splitext(os.path.basename(project))[0] + "-sizes"
+    folder = os.path.join(root, "laid", name)
+    shutil.copytree(os.path.dirname(project), folder)
+    with open(project, encoding="utf-8") as f:
+        text = f.read()
+    first = re.search(r"<size\b[^>]*?(/>|>.*?</size>)", text, re.S)
+    text = re.sub(r"<sizes>.*</sizes>", lambda m: "<sizes>" + first.group(0) + "</sizes>", text,
+                  count=1, flags=re.S)
+    design = os.path.join(folder, "design.pbf")
+    with open(design, "w", encoding="utf-8") as f:
+        f.write(text)
+    out = os.path.join(folder, name + ".pbf")
+    run = subprocess.run([cli, "layout", design, "--sizes", LAID_OUT_SIZES, "--output", out],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    if run.returncode != 0:
+        raise AssertionError("layout of %s failed: %s %s" % (project, run.stdout, run.stderr))
+    return out
+
+
 def main():
     program, cli, examples = [os.path.abspath(p) for p in sys.argv[1:4]]
     if browser.find_chromium() is None:
@@ -177,6 +204,7 @@ def main():
         harness = editor_harness.Server(root)
         chromium = browser.Browser(300, 250)
         try:
+            projects.append(laid_out(cli, projects[0], root, env))
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
                 # The last loop ends on the same frame as the first, so the pages play one loop.

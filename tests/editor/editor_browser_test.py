@@ -509,11 +509,12 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(len(places), len(added["elements"]))
 
 
-def big_project(elements):
+def big_project(elements, text=""):
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<template version="2" demoWidth="300" demoHeight="250" '
            'bgColor="#1E3A5F"><elements>']
     out += ['<shape id="s%d" x="%d" y="%d" width="8" height="8" fill="#FF6A00"/>' % (i, i % 290, i % 240)
             for i in range(elements)]
+    out.append(text)
     out.append('</elements><sizes><size width="300" height="250"/></sizes></template>\n')
     return "".join(out)
 
@@ -529,7 +530,8 @@ class PastALimit(unittest.TestCase):
             with open(os.path.join(scratch, "big.pbf"), "w") as f:
                 f.write(big)
             with open(os.path.join(scratch, "small.pbf"), "w") as f:
-                f.write(big_project(3))
+                f.write(big_project(3, '<text id="tiny" x="10" y="10" width="30" height="14" size="12">'
+                                       '<label>Free delivery on every order this week</label></text>'))
             server = Server(scratch)
             try:
                 result = server.run("pastALimit")
@@ -555,11 +557,16 @@ class PastALimit(unittest.TestCase):
                 self.assertEqual(f.read(), big)
             # Publishing is the host's to refuse: it is handed the whole file.
             self.assertIn("OutPutProjectFilesVC", names)
-            self.assertEqual(result["published"]["photoEditor"], big)
+            first = result["served"][0]
+            self.assertEqual((first["kind"], first["xml"]), ("photoEditor", big))
             # Another project opens for editing as usual.
             small = snaps["small-edited"]["state"]
             self.assertNotIn("read-only", small["title"])
-            self.assertEqual(len(small["elements"]), 4)
+            self.assertEqual(len(small["elements"]), 5)
+            # Its publish goes through, and the result names the text that does not fit.
+            published = snaps["small-published"]["state"]["publishStatus"]
+            self.assertIn("do not fit their boxes: tiny at 300 \u00d7 250.", published)
+            self.assertNotIn("text1", published)
         finally:
             shutil.rmtree(scratch, ignore_errors=True)
 

@@ -449,6 +449,9 @@ const scenarios = {
         await waitFor("the small project", function () { return state().path === dir + "/small.pbf" && !state().busy; }, 60);
         drive("click", "layers.addText");
         snap("small-edited");
+        drive("key", "ctrl+p");
+        drive("click", "publish.go");
+        snap("small-published");
     },
 
     // Started with a project file: the editor opens it by itself.

@@ -240,7 +240,10 @@ class SizeLayout {
 			var ph = Math.min(inner, Math.min(W * 0.22 / aspect, b.height * Math.max(1, Math.min(W / W0, H / H0))));
 			var place:Box = {x: left, y: (H - ph) / 2, width: ph * aspect, height: ph, fontSize: b.fontSize};
 			unspeck(place, b);
+			// Grown to no speck, it still starts at the left edge and stays in the banner.
+			place.x = left;
 			place.y = (H - place.height) / 2;
+			inside(place, W, H);
 			left += place.width + m;
 			places.set(it.e.id, place);
 		}
@@ -333,8 +336,8 @@ class SizeLayout {
 		var y = (H - content - between * (order.length - 1)) / 2;
 		for (b in order) {
 			b.y = y;
-			if (b.width < inner)
-				b.x = (W - b.width) / 2;
+			b.x = (W - b.width) / 2;
+			inside(b, W, H);
 			y += b.height + between;
 		}
 	}
@@ -592,6 +595,19 @@ class SizeLayout {
 	public static function layoutProject(text:String, sizes:Array<String>, relayout:Bool):{project:String, notes:Array<String>, refused:Bool} {
 		var doc = BannerDocument.parse(text);
 		var notes:Array<String> = [];
+		// Only a whole project is laid out: what a reader could not hold would be missing from
+		// the text written.
+		if (!doc.isProject)
+			return {project: "", notes: ["it is not a project file (XML with a template element)"], refused: true};
+		if (doc.overLimits.length > 0)
+			return {
+				project: "",
+				notes: [
+					"it holds more than can be read: "
+					+ [for (l in doc.overLimits) l.count + " " + l.what + " (at most " + l.limit + ")"].join(", ")
+				],
+				refused: true
+			};
 		var refused = false;
 		if (doc.version < 2) {
 			// A version-1 project is converted, as the editor does when it opens one.

@@ -5,7 +5,7 @@
 //
 //   PennoriaModel.plan(text)
 //     what publishing needs: the normalized document, every picture it names, the faces its
-//     text uses, the limits it went past
+//     text uses, the limits it went past, the texts that do not fit their box at a size
 //   PennoriaModel.displayList(text, width, height, t, pictures)
 //     what is on screen at size width x height (0 x 0: the size the text names) t ms into a
 //     loop (t < 0: the final frame); pictures: JSON {name: [width, height]} of the pictures
@@ -13,6 +13,10 @@
 //   PennoriaModel.renamePictures(text, names)
 //     the project text with its pictures renamed (names: JSON {name: new name}; others keep
 //     theirs), every size kept
+//   PennoriaModel.layout(text, options)
+//     the project text with sizes added by the automatic layout; options: JSON {sizes: ["WxH",
+//     ...], relayout: lay the sizes already there out again}; answers {project, notes: a line
+//     per element left out or not fitting, refused: nothing is to be written (notes say why)}
 //   PennoriaModel.publishText(text, options)
 //     the project text publishing writes for one size; options: JSON {width, height,
 //     pictures: {name: published name}, component: the component movie's name}
@@ -162,7 +166,8 @@ class ModelMain {
 			elements: elements,
 			pictures: pictures(doc),
 			faces: faces,
-			overLimits: doc.overLimits
+			overLimits: doc.overLimits,
+			overflows: legacy ? [] : [for (n in SizeLayout.overflows(doc)) {id: n.id, width: n.width, height: n.height}]
 		}));
 	}
 
@@ -220,6 +225,18 @@ class ModelMain {
 		return wellFormed(copy.toXml());
 	}
 
+	public static function layout(text:String, options:String):String {
+		var o:Dynamic = null;
+		try {
+			o = Json.parse(options);
+		} catch (e:Dynamic) {}
+		if (o == null || !Std.isOfType(o.sizes, Array))
+			return Json.stringify({error: "the layout options are damaged"});
+		var sizes:Array<String> = [for (s in (o.sizes : Array<Dynamic>)) Std.string(s)];
+		var result = SizeLayout.layoutProject(text, sizes, o.relayout == true);
+		return wellFormed(Json.stringify(result));
+	}
+
 	public static function publishText(text:String, options:String):String {
 		var doc = read(text);
 		var o:Dynamic = Json.parse(options);
@@ -250,11 +267,16 @@ class ModelMain {
 						info.set("url", o.component);
 			return wellFormed(xml.toString());
 		}
-		// One size: the elements at their places there.
+		// One size: the elements at their places there; those left out at it are not written.
 		var one = doc.clone();
 		var only = new BannerDocument.BannerSize(size.width, size.height);
-		for (e in one.elements) {
-			var b = doc.box(doc.elements[one.elements.indexOf(e)], index);
+		var shown:Array<BannerElement> = [];
+		for (i in 0...one.elements.length) {
+			var e = one.elements[i];
+			var b = doc.box(doc.elements[i], index);
+			if (b.hidden == true)
+				continue;
+			shown.push(e);
 			e.x = b.x;
 			e.y = b.y;
 			e.width = b.width;
@@ -263,6 +285,7 @@ class ModelMain {
 			if (e.kind == Image)
 				e.src = rename(e.src);
 		}
+		one.elements = shown;
 		one.sizes = [only];
 		one.shownSize = 0;
 		one.image = rename(one.image);

@@ -172,7 +172,11 @@ class PublishPanel extends Modal {
         show(Strings.PUBLISHING, false);
         var reply = controller.publish();
         var ok = reply == Wire.REPLY_OK;
-        show(PublishRules.describeReply(reply, controller.lastPublishFolder), !ok);
+        var said = PublishRules.describeReply(reply, controller.lastPublishFolder);
+        var notFitting = ok ? controller.notFitting() : "";
+        if (notFitting != "")
+            said += "\n" + Strings.format(Strings.PUBLISH_NOT_FITTING, [notFitting]);
+        show(said, !ok);
         widgets.setEnabled("publish.openFolder", ok);
     }
 
