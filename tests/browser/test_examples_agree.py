@@ -33,9 +33,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "editor"))
 import browser  # noqa: E402
 import editor_browser_test as editor_harness  # noqa: E402
 
-# The editor's window: wide and tall enough that the canvas shows the largest example sizes
-# (728x90, 160x600) beside the panels and above the timeline without scaling them down.
-EDITOR_W, EDITOR_H = 1300, 1000
+# The editor's window: wide and tall enough that the canvas shows the largest sizes compared
+# (970x250, 160x600) beside the panels and above the timeline without scaling them down.
+EDITOR_W, EDITOR_H = 1600, 1000
 
 # Pixels differing by more than 32 in some channel, as a share of the banner: letters drawn by
 # three font engines differ at their edges; a misplaced or missing element differs far more.
