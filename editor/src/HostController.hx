@@ -100,6 +100,7 @@ class HostController {
             }
             host.send(Wire.NEW_PROJECT, []);
             projectPath = "";
+            readOnlyText = doc.overLimits.length > 0 ? text : null;
             session.reset(doc, false);
             shell.status(Strings.STATUS_RECOVERED);
             whenFree(offerKeptWork);
