@@ -45,23 +45,6 @@ void PrintError(const std::string& text) {
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-// A message box's text on one line: its paragraphs joined by blanks.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    bool gap = false;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            gap = true;
-            continue;
-        }
-        if (gap && !line.empty())
-            line += ' ';
-        gap = false;
-        line += c;
-    }
-    return line;
-}
-
 // The publish's dialogs on a terminal: messages become lines on standard error, the question
 // about an existing folder is answered by --overwrite, and nothing is chosen interactively.
 class TerminalDialogs : public platform::IDialogs {
@@ -81,7 +64,7 @@ public:
                                         platform::MessageIcon) override {
         if (buttons == platform::MessageButtons::YesNo)
             return m_overwrite ? platform::MessageAnswer::Yes : platform::MessageAnswer::No;
-        PrintError(OneLine(text));
+        PrintError(JoinLines(text));
         return platform::MessageAnswer::Ok;
     }
 

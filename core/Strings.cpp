@@ -133,4 +133,20 @@ std::string LoadAppString(int id) {
     return BuiltInString(id);
 }
 
+std::string JoinLines(const std::string& text) {
+    std::string line;
+    bool gap = false;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            gap = true;
+            continue;
+        }
+        if (gap && !line.empty())
+            line += ' ';
+        gap = false;
+        line += c;
+    }
+    return line;
+}
+
 } // namespace pennoria

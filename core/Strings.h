@@ -70,4 +70,7 @@ std::string LoadAppString(int id);
 // The localized text of a string id with its "%s" marks replaced, in order, by the values.
 std::string FormatAppString(int id, std::initializer_list<std::string> values);
 
+// A message's text on one line, for a terminal or a log: its paragraphs joined by blanks.
+std::string JoinLines(const std::string& text);
+
 } // namespace pennoria

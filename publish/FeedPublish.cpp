@@ -3,10 +3,12 @@
 #include "publish/FeedPublish.h"
 
 #include "core/ProgramPaths.h"
+#include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "project/FeedReader.h"
 #include "publish/PlayerBundle.h"
+#include "publish/PublishImage.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -23,22 +25,6 @@ namespace {
 const char* const kNameColumn = "name";
 // Longest variant folder name.
 constexpr std::size_t kMaxVariantName = 64;
-
-std::string OneLine(const std::string& text) {
-    std::string line;
-    bool gap = false;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            gap = true;
-            continue;
-        }
-        if (gap && !line.empty())
-            line += ' ';
-        gap = false;
-        line += c;
-    }
-    return line;
-}
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -71,7 +57,7 @@ public:
                                         platform::MessageIcon) override {
         if (buttons == platform::MessageButtons::YesNo)
             return platform::MessageAnswer::Yes;
-        m_last = OneLine(text);
+        m_last = JoinLines(text);
         return platform::MessageAnswer::Ok;
     }
     // The last message shown, taken.
@@ -349,24 +335,7 @@ FeedSummary FeedBatch::Run() {
 
 std::string VariantFolderName(const std::string& name, std::size_t row,
                               std::set<std::string>& used) {
-    std::string safe;
-    bool gap = false;
-    for (char c : name) {
-        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '_' || c == '-';
-        if (!kept) {
-            gap = true;
-            continue;
-        }
-        if (gap && !safe.empty())
-            safe += '-';
-        gap = false;
-        safe += c;
-    }
-    if (safe.size() > kMaxVariantName)
-        safe.resize(kMaxVariantName);
-    while (!safe.empty() && safe.back() == '-')
-        safe.pop_back();
+    std::string safe = UrlSafeName(name, kMaxVariantName);
     if (safe.empty())
         safe = std::to_string(row);
     std::string unique = safe;

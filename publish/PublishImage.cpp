@@ -27,12 +27,12 @@ bool IsInSystemFolder(const std::string& resolvedPath) {
     return false;
 }
 
-std::string UrlSafeStem(const std::string& stem) {
+std::string UrlSafeName(const std::string& text, std::size_t maxLength) {
     // Letters, digits, '_' and '-' stay; every run of anything else (blanks, '#', '?', '%',
     // bytes of non-ASCII characters, dots) becomes one '-'; none at either end.
     std::string safe;
     bool gap = false;
-    for (char c : stem) {
+    for (char c : text) {
         const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                           (c >= '0' && c <= '9') || c == '_' || c == '-';
         if (!kept) {
@@ -44,11 +44,16 @@ std::string UrlSafeStem(const std::string& stem) {
         gap = false;
         safe += c;
     }
-    // Kept short: some servers and zip tools dislike long names.
-    if (safe.size() > 64)
-        safe.resize(64);
+    if (safe.size() > maxLength)
+        safe.resize(maxLength);
     while (!safe.empty() && safe.back() == '-')
         safe.pop_back();
+    return safe;
+}
+
+std::string UrlSafeStem(const std::string& stem) {
+    // Kept short: some servers and zip tools dislike long names.
+    const std::string safe = UrlSafeName(stem, 64);
     return safe.empty() ? "image" : safe;
 }
 

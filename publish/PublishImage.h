@@ -4,6 +4,7 @@
 
 #include "platform/Raster.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@ bool IsInSystemFolder(const std::string& resolvedPath);
 // '-', every run of other characters ("#", "?", "%", blanks, non-ASCII, dots) one '-', at most 64
 // characters; "image" when nothing is left.
 std::string UrlSafeStem(const std::string& stem);
+// The same rule for any text, at most maxLength characters, empty when nothing is left.
+std::string UrlSafeName(const std::string& text, std::size_t maxLength);
 
 // The name the image's copy gets in "res/" (and in the HTML5 creative): the source's file name
 // with its stem made URL-safe (UrlSafeStem), since pages and movies name it in URLs, and the
