@@ -56,6 +56,18 @@ def publish(cli, project, out, env):
     return os.path.join(out, "banner")
 
 
+def one_loop_copy(project, folder):
+    """The project copied with its folder into folder, playing one loop: the last loop ends on
+    the same frame as the first, so the pages need play only one. Answers the copy's path."""
+    shutil.copytree(os.path.dirname(project), folder)
+    played = os.path.join(folder, os.path.basename(project))
+    with open(played, encoding="utf-8") as f:
+        text = re.sub(r'\bloops="\d+"', 'loops="1"', f.read(), count=1)
+    with open(played, "w", encoding="utf-8") as f:
+        f.write(text)
+    return played
+
+
 def sizes_of(project):
     root = ET.parse(project).getroot()
     sizes = [(int(s.get("width")), int(s.get("height"))) for s in root.iter("size")]
@@ -208,12 +220,7 @@ def main():
             for project in projects:
                 name = os.path.splitext(os.path.basename(project))[0]
                 # The last loop ends on the same frame as the first, so the pages play one loop.
-                played = os.path.join(root, "play", name, os.path.basename(project))
-                shutil.copytree(os.path.dirname(project), os.path.dirname(played))
-                with open(played, encoding="utf-8") as f:
-                    text = re.sub(r'\bloops="\d+"', 'loops="1"', f.read(), count=1)
-                with open(played, "w", encoding="utf-8") as f:
-                    f.write(text)
+                played = one_loop_copy(project, os.path.join(root, "play", name))
                 folder = publish(cli, played, os.path.join(root, name), env)
                 sizes, seconds = sizes_of(played)
                 # The editor opens a copy, so that nothing it might write touches the example.

@@ -13,7 +13,6 @@ import argparse
 import glob
 import json
 import os
-import re
 import shutil
 import sys
 import tempfile
@@ -24,8 +23,8 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "editor"))
 import browser  # noqa: E402
 import editor_browser_test as editor_harness  # noqa: E402
-from test_examples_agree import (difference, editor_shots, publish, settled_shot,  # noqa: E402
-                                 sizes_of)
+from test_examples_agree import (difference, editor_shots, one_loop_copy, publish,  # noqa: E402
+                                 settled_shot, sizes_of)
 
 RENDERERS = ("webgl", "canvas")
 # Pixels differing by more than 32 in a channel: the two renderers antialias edges alike, so a
@@ -82,12 +81,7 @@ def main():
         try:
             for number, project in enumerate(projects):
                 name = os.path.splitext(os.path.basename(project))[0]
-                played = os.path.join(root, "play", name, os.path.basename(project))
-                shutil.copytree(os.path.dirname(project), os.path.dirname(played))
-                with open(played, encoding="utf-8") as f:
-                    text = re.sub(r'\bloops="\d+"', 'loops="1"', f.read(), count=1)
-                with open(played, "w", encoding="utf-8") as f:
-                    f.write(text)
+                played = one_loop_copy(project, os.path.join(root, "play", name))
                 folder = publish(cli, played, os.path.join(root, name), env)
                 sizes, seconds = sizes_of(played)
                 width, height = sizes[0]
