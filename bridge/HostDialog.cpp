@@ -39,6 +39,9 @@ enum class Command {
     KeptWork,
     RecoverWork,
     ReopenPreviousProject,
+    RecentProjects,
+    OpenRecentProject,
+    ForgetRecentProject,
 };
 
 struct CommandName {
@@ -73,6 +76,12 @@ constexpr CommandName kCommands[] = {
     // Beside the twelve: an open whose file the editor could not read is taken back; the project
     // before it is current again (its path, or "new").
     {"ReopenPreviousProjectVC", Command::ReopenPreviousProject},
+    // Beside the twelve: the projects opened and saved last ("present" or "missing", a tab and
+    // the path, a line each, newest first), one of them opened as the current project, or taken
+    // off the list.
+    {"RecentProjectsVC", Command::RecentProjects},
+    {"OpenRecentProjectVC", Command::OpenRecentProject},
+    {"ForgetRecentProjectVC", Command::ForgetRecentProject},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -244,6 +253,9 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         reply = RecoverWork(args);
         break;
     case Command::ReopenPreviousProject: {
+        // The file the editor could not read is no project to offer again.
+        if (m_recent && !CurrentProjectPath().empty())
+            m_recent->Remove(CurrentProjectPath());
         const std::string previous = m_previousProject;
         if (previous.empty())
             NewProject();
@@ -252,8 +264,68 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         reply = previous.empty() ? std::string("new") : platform::ToXmlText(previous);
         break;
     }
+    case Command::RecentProjects:
+        reply = m_recent ? platform::ToXmlText(RecentProjectsText(m_recent->List()))
+                         : std::string(kReplyFalse);
+        break;
+    case Command::OpenRecentProject:
+        reply = OpenRecentProject(ArgumentOrEmpty(args, 0));
+        break;
+    case Command::ForgetRecentProject: {
+        reply = kReplyFalse;
+        if (!m_recent)
+            break;
+        for (const std::string& path : m_recent->List())
+            if (ArgumentOrEmpty(args, 0) == platform::ToXmlText(path))
+                reply = m_recent->Remove(path) ? kReplyOk : kReplyFalse;
+        break;
+    }
     }
     return true;
+}
+
+void CHostDlg::OpenProject(const std::string& path) {
+    m_previousProject = m_project.CurrentProjectPath();
+    m_project.OpenProject(path);
+    Remember(path);
+}
+
+std::string CHostDlg::SaveProject(bool saveAs) {
+    const SaveResult result = m_project.SaveProject(saveAs ? SaveMode::SaveAs : SaveMode::Save);
+    if (result.outcome == SaveOutcome::Saved)
+        Remember(result.path);
+    return SaveReplyText(result);
+}
+
+void CHostDlg::RememberProjectsIn(const std::string& file,
+                                  std::function<void(const std::string& path)> allow) {
+    m_recent = file.empty() ? nullptr : std::make_unique<CRecentProjects>(file);
+    m_allowRecent = std::move(allow);
+}
+
+void CHostDlg::Remember(const std::string& path) {
+    if (!m_recent || path.empty())
+        return;
+    m_recent->Add(path);
+    m_shell.AddToRecentFiles(path);
+}
+
+std::string CHostDlg::OpenRecentProject(const std::string& pathText) {
+    // The movie knows the path as text, as with a hand-over; only a listed file that is still
+    // there is opened.
+    if (!m_recent)
+        return kReplyFalse;
+    for (const std::string& path : m_recent->List()) {
+        if (pathText != platform::ToXmlText(path))
+            continue;
+        if (!platform::FileExists(path))
+            return kReplyFalse;
+        if (m_allowRecent)
+            m_allowRecent(path);
+        OpenProject(path);
+        return platform::ToXmlText(path);
+    }
+    return kReplyFalse;
 }
 
 bool CHostDlg::SetLanguage(const std::string& code) {

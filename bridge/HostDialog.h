@@ -11,6 +11,7 @@
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
 #include "project/ProjectFiles.h"
+#include "project/RecentProjects.h"
 #include "publish/Publisher.h"
 
 #include <functional>
@@ -75,6 +76,13 @@ public:
                     std::function<void(const std::string& text)> onRecovered = {});
     CWorkKeeper* WorkKeeper() { return m_keeper.get(); }
 
+    // Keeps the projects opened and saved last in file (also handed to the desktop's recent
+    // files) and offers them to the editor ("RecentProjectsVC", "OpenRecentProjectVC",
+    // "ForgetRecentProjectVC"). Without it those commands answer "false". allow sees a listed
+    // project the editor opens (the desktop lets the movie read it).
+    void RememberProjectsIn(const std::string& file,
+                            std::function<void(const std::string& path)> allow = {});
+
     // Window events that concern the core: the help request, and a double-click in the
     // caption strip (reported as maximise or restore).
     void OnHelp();
@@ -84,15 +92,10 @@ public:
     void NewProject() { m_project.NewProject(); }
     // Makes path the current project; the one it replaces is remembered until the next open, so
     // that an open the editor could not read can be taken back ("ReopenPreviousProjectVC").
-    void OpenProject(const std::string& path) {
-        m_previousProject = m_project.CurrentProjectPath();
-        m_project.OpenProject(path);
-    }
+    void OpenProject(const std::string& path);
     void SetProjectTitle(const std::string& name) { m_project.SetProjectTitle(name); }
     // The reply to a save: the saved path, "false" or "saveFailed".
-    std::string SaveProject(bool saveAs) {
-        return SaveReplyText(m_project.SaveProject(saveAs ? SaveMode::SaveAs : SaveMode::Save));
-    }
+    std::string SaveProject(bool saveAs);
     bool WriteProjectFile(const std::string& path) { return m_project.WriteProjectFile(path); }
 
     // Publishing; the reply word of the outcome.
@@ -118,6 +121,9 @@ private:
     std::string KeepWork(const std::vector<std::string>& arguments);
     std::string KeptWork();
     std::string RecoverWork(const std::vector<std::string>& arguments);
+    // A project the user opened or saved goes first in the recent lists.
+    void Remember(const std::string& path);
+    std::string OpenRecentProject(const std::string& pathText);
 
     IFlashPlayer& m_player;
     platform::IDialogs& m_dialogs;
@@ -133,6 +139,8 @@ private:
     CPublisher m_publisher;
     std::unique_ptr<CWorkKeeper> m_keeper;
     std::function<void(const std::string&)> m_onRecovered;
+    std::unique_ptr<CRecentProjects> m_recent;
+    std::function<void(const std::string&)> m_allowRecent;
 };
 
 } // namespace pennoria

@@ -279,6 +279,10 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         for (const std::string& image : ProjectImagePaths(keptWorkFolder + "/", text))
             allowChosen(image);
     });
+    // The projects opened and saved last, listed by the editor; opening one lets the movie read it.
+    const std::string configFolder = platform::GetUserConfigFolder();
+    core.RememberProjectsIn(configFolder.empty() ? "" : configFolder + "/pennoria/recent-projects",
+                            allowChosen);
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });

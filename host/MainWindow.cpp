@@ -199,8 +199,10 @@ void CMainWindow::OnDestroy() {
 bool CMainWindow::PreTranslateEvent(GdkEvent* event) {
     GtkWidget* player = m_services.playerWidget;
     if (event->type == GDK_KEY_PRESS &&
-        (event->key.keyval == GDK_KEY_Return || event->key.keyval == GDK_KEY_KP_Enter)) {
-        // Return belongs to the editor: it goes to the player, wherever the focus was.
+        (event->key.keyval == GDK_KEY_Return || event->key.keyval == GDK_KEY_KP_Enter ||
+         event->key.keyval == GDK_KEY_Escape)) {
+        // Return and Escape belong to the editor (they answer its dialogs): they go to the
+        // player, wherever the focus was; the window itself is never ended by them.
         if (player && m_window) {
             GtkWidget* focus = gtk_window_get_focus(Window());
             if (!focus || (focus != player && !gtk_widget_is_ancestor(focus, player))) {

@@ -23,6 +23,8 @@ public:
     // in '/'. Pages that fetch what they load (the Ruffle player) need an http address; this
     // base gives file:// addresses, which suit plain pages.
     virtual std::string BrowserAddressOf(const std::string& folder);
+    // Adds a file the user opened or saved to the desktop's list of recently used files.
+    virtual void AddToRecentFiles(const std::string& path) { (void)path; }
 };
 
 inline std::string IShell::BrowserAddressOf(const std::string& folder) {

@@ -18,6 +18,8 @@ interface CommandHost {
     function canAct():Bool;
     function newProject():Void;
     function openProject():Void;
+    /** The projects opened and saved last, to open one again. */
+    function openRecent():Void;
     function saveProject(saveAs:Bool):Void;
     function openPublishPanel():Void;
     function help():Void;
@@ -44,6 +46,7 @@ class Commands {
             return editable() && session.selectedElement() != null;
         add("new", "NEW", "Ctrl+N", act, host.newProject);
         add("open", "OPEN", "Ctrl+O", act, host.openProject);
+        add("recent", "RECENT", "Ctrl+Shift+O", act, host.openRecent);
         add("save", "SAVE", "Ctrl+S", act, function() host.saveProject(false));
         add("saveAs", "SAVE_AS", "Ctrl+Shift+S", act, function() host.saveProject(true));
         add("publish", "PUBLISH", "Ctrl+P", act, host.openPublishPanel);

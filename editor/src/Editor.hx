@@ -345,6 +345,16 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             stage.focus = publishPanel.focusFirst;
     }
 
+    public function openRecent() {
+        var d = new dialogs.RecentDialog(controller.recentProjects(), widgets, controller.openRecent, function(path) {
+            controller.forgetRecent(path);
+            openRecent();
+        }, closeModal);
+        openModal(d);
+        if (stage != null)
+            stage.focus = d.focusFirst;
+    }
+
     public function toggleAllSizes() {
         center.showAllSizes(!center.allSizesShown);
     }

@@ -198,6 +198,27 @@ class HostController {
         });
     }
 
+    /** The projects opened and saved last, newest first (none without a host that keeps them). */
+    public function recentProjects():Array<dialogs.RecentDialog.RecentProject> {
+        var reply = host.send(Wire.RECENT_PROJECTS, []);
+        return reply == null || reply == Wire.REPLY_FALSE ? [] : dialogs.RecentDialog.parse(reply);
+    }
+
+    /** Opens a project of the list, after the unsaved-changes question. */
+    public function openRecent(path:String) {
+        confirmDiscard(function() {
+            var chosen = host.send(Wire.OPEN_RECENT, [path]);
+            if (Wire.isPath(chosen))
+                openFile(chosen);
+            else
+                shell.message(Strings.ERROR_TITLE, Strings.format(Strings.RECENT_GONE, [path]));
+        });
+    }
+
+    public function forgetRecent(path:String) {
+        host.send(Wire.FORGET_RECENT, [path]);
+    }
+
     /** Reads a project file the host has made current, and shows it. */
     function openFile(path:String) {
         busy = true;

@@ -15,6 +15,7 @@ class Strings {
     // Toolbar and commands
     public static var NEW = "New";
     public static var OPEN = "Open...";
+    public static var RECENT = "Recent...";
     public static var SAVE = "Save";
     public static var SAVE_AS = "Save As...";
     public static var PUBLISH = "Publish...";
@@ -231,6 +232,12 @@ class Strings {
     public static var DISCARD = "Discard";
     public static var RECOVER_FAILED = "The kept work could not be read back.";
 
+    public static var RECENT_TITLE = "Recent projects";
+    public static var RECENT_NONE = "No projects yet: those you open or save are listed here.";
+    public static var RECENT_MISSING = "%s (missing)";
+    public static var RECENT_REMOVE = "Remove";
+    public static var RECENT_GONE = "The project %s is no longer there, so it was not opened.";
+
     // Status line
     public static var READY = "Ready. Add a text, a button, an image or a shape to start your banner.";
     public static var STATUS_NEW = "New banner started.";
@@ -268,6 +275,14 @@ class Strings {
         "NEW" => ["Neu", "Nouveau"],
         "OPEN" => ["\u00d6ffnen...", "Ouvrir..."],
         "SAVE" => ["Speichern", "Enregistrer"],
+        "RECENT" => ["Zuletzt...", "R\u00e9cents..."],
+        "RECENT_TITLE" => ["Zuletzt verwendete Projekte", "Projets r\u00e9cents"],
+        "RECENT_NONE" => ["Noch keine Projekte: Was Sie \u00f6ffnen oder speichern, steht hier.",
+            "Aucun projet pour l'instant : ceux que vous ouvrez ou enregistrez s'affichent ici."],
+        "RECENT_MISSING" => ["%s (fehlt)", "%s (introuvable)"],
+        "RECENT_REMOVE" => ["Entfernen", "Retirer"],
+        "RECENT_GONE" => ["Das Projekt %s ist nicht mehr vorhanden und wurde nicht ge\u00f6ffnet.",
+            "Le projet %s n'existe plus ; il n'a pas \u00e9t\u00e9 ouvert."],
         "SAVE_AS" => ["Speichern unter...", "Enregistrer sous..."],
         "PUBLISH" => ["Ver\u00f6ffentlichen...", "Publier..."],
         "HELP" => ["Hilfe", "Aide"],

@@ -32,6 +32,12 @@ class Wire {
     // again the one before it).
     public static inline var REOPEN_PREVIOUS = "ReopenPreviousProjectVC";
 
+    // Beside the twelve: the projects opened and saved last, one of them opened as the current
+    // project, or taken off the list.
+    public static inline var RECENT_PROJECTS = "RecentProjectsVC";
+    public static inline var OPEN_RECENT = "OpenRecentProjectVC";
+    public static inline var FORGET_RECENT = "ForgetRecentProjectVC";
+
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";
     public static inline var PLAYER_NONE = "none";

@@ -8,6 +8,7 @@
 #include "platform/PreviewRequest.h"
 
 #include <gio/gio.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -356,6 +357,14 @@ bool GtkShell::OpenUri(const std::string& uri) {
     if (m_server && uri.rfind(m_server->Origin(), 0) == 0)
         return OpenPreviewAddress(uri);
     return m_launch(uri);
+}
+
+void GtkShell::AddToRecentFiles(const std::string& path) {
+    const std::string uri = FileUriForPath(path);
+    if (uri.empty())
+        return;
+    if (!gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri.c_str()))
+        DebugOutput("shell: cannot add " + path + " to the recent files");
 }
 
 } // namespace pennoria::platform

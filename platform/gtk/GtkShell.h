@@ -32,6 +32,8 @@ public:
     // to file:// addresses. An address of it given to OpenUri reaches the browser through a
     // page in the user's private folder, never on a command line other users can read.
     std::string BrowserAddressOf(const std::string& folder) override;
+    // Through GTK's recent manager, which the desktop's file choosers and launchers read.
+    void AddToRecentFiles(const std::string& path) override;
     // Stops serving the preview (also when the shell goes, and when the preview's time is up).
     void StopPreview();
     // How long a preview is served (an hour unless a test says otherwise).

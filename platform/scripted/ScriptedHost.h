@@ -74,11 +74,15 @@ public:
     void RemoveHandlerFor(const std::string& suffix) { m_unhandledSuffixes.push_back(suffix); }
     const std::vector<std::string>& Opened() const { return m_opened; }
     void ClearOpened() { m_opened.clear(); }
+    void AddToRecentFiles(const std::string& path) override { m_recent.push_back(path); }
+    // What was added to the desktop's recent files, in order.
+    const std::vector<std::string>& RecentFiles() const { return m_recent; }
 
 private:
     bool Record(const std::string& what);
     EventSink m_sink;
     std::vector<std::string> m_opened;
+    std::vector<std::string> m_recent;
     std::vector<std::string> m_unhandledSuffixes;
 };
 

@@ -373,6 +373,27 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(handed, [[self.scratch + "/first.pbf"], [self.scratch + "/second.pbf"]])
         self.assertFalse(snaps["both-opened"]["state"]["dirty"])
 
+    def test_recent_projects_open_again_show_missing_files_and_can_be_removed(self):
+        snaps = snapshots(self.honest)
+        listed = snaps["recent"]["state"]
+        self.assertEqual(listed["dialog"], "recent")
+        self.assertEqual(listed["labels"]["recent.open.0"], "second.pbf  \u2014  " + self.scratch)
+        self.assertEqual(listed["labels"]["recent.open.1"], "gone.pbf  \u2014  %s (missing)" % self.scratch)
+        self.assertIn("recent.open.1", listed["disabled"])
+        self.assertNotIn("recent.open.0", listed["disabled"])
+        self.assertEqual(snaps["recent-missing-pressed"]["extra"]["pressed"], "disabled")
+        self.assertEqual(snaps["recent-forgot"]["state"]["labels"]["recent.open.1"], "first.pbf  \u2014  " + self.scratch)
+        calls = [(c["name"], c["args"]) for c in self.honest["calls"] if "Recent" in c["name"]]
+        self.assertEqual(calls, [("RecentProjectsVC", []), ("ForgetRecentProjectVC", [self.scratch + "/gone.pbf"]),
+                                 ("RecentProjectsVC", []), ("OpenRecentProjectVC", [self.scratch + "/first.pbf"]),
+                                 ("RecentProjectsVC", [])])
+        opened = snaps["recent-opened"]["state"]
+        self.assertEqual(opened["dialog"], "")
+        self.assertFalse(opened["dirty"])
+        self.assertIn("first.pbf", opened["title"])
+        self.assertEqual(snaps["recent-none"]["state"]["labels"].get("recent.open.0"), None)
+        self.assertEqual(snaps["recent-closed"]["state"]["dialog"], "")
+
     def test_publish_panel_sends_the_arguments_and_explains_the_reply(self):
         self.assertEqual(self.snaps["publish-panel"]["state"]["dialog"], "publish")
         self.assertEqual(self.names_between("broken", "bad-name"), ["GetOutputFolderPathVC"])

@@ -112,6 +112,13 @@ def panels(editor, scratch):
     editor.drive(("click", "tab.banner"), ("type", "length", "0"))
     yield "banner-refused-value"
 
+    recent = [{"path": PICTURES + "/../projects/Spring sale %d with a long name.pbf" % i, "missing": i == 1}
+              for i in range(10)]
+    editor.run("answers.recent = %s; return true;" % json.dumps(recent))
+    editor.drive(("click", "toolbar.recent"))
+    yield "recent"
+    editor.drive(("key", "esc"))
+
     editor.drive(("click", "toolbar.publish"))
     yield "publish"
     editor.run('drive("type", "publish.folder", ""); return true;')

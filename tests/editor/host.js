@@ -2,7 +2,7 @@
 // keeps the host's current project path, and writes saved projects through the test server.
 "use strict";
 
-const answers = { file: [], save: [], folder: [], publish: [], startInfo: "new",
+const answers = { file: [], save: [], folder: [], publish: [], recent: [], startInfo: "new",
                   settings: ["", "Banner.swf", "Banner.html"] };
 const hostState = { currentPath: "", projectXml: {}, served: [] };
 
@@ -75,6 +75,24 @@ window.ReopenPreviousProjectVC = function () {
     record("ReopenPreviousProjectVC", arguments);
     hostState.currentPath = hostState.previousPath || "";
     return hostState.currentPath === "" ? "new" : hostState.currentPath;
+};
+// The projects opened and saved last, as the host lists them: "present" or "missing", a tab, the path.
+window.RecentProjectsVC = function () {
+    record("RecentProjectsVC", arguments);
+    return answers.recent.map(function (r) { return (r.missing ? "missing\t" : "present\t") + r.path; }).join("\n");
+};
+window.OpenRecentProjectVC = function (path) {
+    record("OpenRecentProjectVC", arguments);
+    const listed = answers.recent.find(function (r) { return r.path === String(path) && !r.missing; });
+    if (!listed) return "false";
+    hostState.previousPath = hostState.currentPath;
+    hostState.currentPath = listed.path;
+    return listed.path;
+};
+window.ForgetRecentProjectVC = function (path) {
+    record("ForgetRecentProjectVC", arguments);
+    answers.recent = answers.recent.filter(function (r) { return r.path !== String(path); });
+    return "ok";
 };
 window.SetLanguageVC = function () { record("SetLanguageVC", arguments); return "ok"; };
 window.PreviewInBrowserVC = function () { record("PreviewInBrowserVC", arguments); return "ok"; };

@@ -290,6 +290,27 @@ const scenarios = {
             return s.path === dir + "/second.pbf" && !s.busy;
         });
         snap("both-opened");
+
+        // The recent projects: a file that is gone is shown as such and cannot be opened; taken off
+        // the list, the dialog shows the rest; one of them opens as Open does.
+        answers.recent = [{ path: dir + "/second.pbf" }, { path: dir + "/gone.pbf", missing: true },
+                          { path: dir + "/first.pbf" }];
+        drive("click", "toolbar.recent");
+        snap("recent");
+        snap("recent-missing-pressed", { pressed: drive("click", "recent.open.1") });
+        drive("click", "recent.forget.1");
+        snap("recent-forgot");
+        drive("click", "recent.open.1");
+        await waitFor("the recent project", function () {
+            const s = state();
+            return s.path === dir + "/first.pbf" && !s.busy;
+        });
+        snap("recent-opened");
+        answers.recent = [];
+        drive("click", "toolbar.recent");
+        snap("recent-none");
+        drive("key", "esc");
+        snap("recent-closed");
     },
 
     // A still editor lowers its frame rate, the preview's effect raises it until it has played; a

@@ -20,7 +20,7 @@ class Toolbar extends Sprite {
         widgets.beginGroup(1000);
         var x = 8.0;
         for (spec in [
-            {cmd: "new", gap: 0}, {cmd: "open", gap: 0}, {cmd: "save", gap: 0}, {cmd: "saveAs", gap: 14},
+            {cmd: "new", gap: 0}, {cmd: "open", gap: 0}, {cmd: "recent", gap: 0}, {cmd: "save", gap: 0}, {cmd: "saveAs", gap: 14},
             {cmd: "undo", gap: 0}, {cmd: "redo", gap: 14},
             {cmd: "publish", gap: 14}, {cmd: "help", gap: 0}
         ]) {

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""The editor's dialogs and lists in the desktop program, driven as a person would: the recent
+projects (a list the user's configuration folder keeps, with a file that is gone) come up with their
+shortcut, Escape closes the dialog (the window hands Escape to the editor as it does Return), Return
+opens the newest project, which Ctrl+S then writes back whole; the project opened is added to the
+desktop's recent files and stays first in the list. Every step waits for what the screen shows: a
+dialog dims the editor around its box. Runs under its own Xvfb (the test command wraps it in xvfb-run).
+
+usage: editor_keys_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool or a display is missing)
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import editor_desktop_test as desktop  # noqa: E402
+
+EXAMPLES = None
+
+
+def screen_pixel(x, y):
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True,
+                          capture_output=True, timeout=30).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    width = int(header.group(1))
+    i = header.end() + (y * width + x) * 3
+    return tuple(data[i:i + 3])
+
+
+def wait_until(what, condition, seconds=60):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise AssertionError("not within %d s: %s" % (seconds, what))
+
+
+def read(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+class Keys(unittest.TestCase):
+    def setUp(self):
+        self.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editorkeys"))
+
+    def tearDown(self):
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def test_recent_projects_escape_closes_return_opens_and_the_project_is_saved_whole(self):
+        project_dir = os.path.join(self.scratch, "work")
+        shutil.copytree(os.path.join(EXAMPLES, "autumn-sale"), project_dir)
+        project = os.path.join(project_dir, "autumn-sale.pbf")
+        gone = os.path.join(self.scratch, "gone.pbf")
+        listed = os.path.join(self.scratch, "config", "pennoria", "recent-projects")
+        os.makedirs(os.path.dirname(listed))
+        with open(listed, "w", encoding="utf-8") as f:
+            f.write(gone + "\n" + project + "\n")
+        original = ET.parse(project).getroot()
+
+        app = desktop.Desktop(self.scratch)
+        try:
+            app.focus()
+            app.click(desktop.EMPTY_LAYERS)
+            # A bare point of the toolbar, outside any dialog's box: dimmed while a dialog is open.
+            spot = (app.x + app.width - 200, app.y + 32)
+            clear = screen_pixel(*spot)
+
+            def dimmed():
+                return sum(screen_pixel(*spot)) < sum(clear) - 60
+
+            app.key("ctrl+shift+o")
+            wait_until("the recent projects dialog", dimmed)
+            app.screenshot("recent-dialog")
+            app.key("Escape")
+            wait_until("the dialog closed by Escape", lambda: screen_pixel(*spot) == clear)
+            self.assertNotIn("OpenRecentProjectVC", app.bridge_log())
+
+            app.key("ctrl+shift+o")
+            wait_until("the recent projects dialog again", dimmed)
+            mark = len(app.bridge_log())
+            app.key("Return")
+            app.wait_log("reply <string>" + project + "</string>", after=mark)
+            wait_until("the dialog gone", lambda: screen_pixel(*spot) == clear)
+            # Saved as it was read: the editor had the whole project.
+            mark = len(app.bridge_log())
+            os.remove(project)
+            app.key("ctrl+s")
+            app.wait_log("SaveProjectFileVC", after=mark)
+            app.wait_log("reply <string>" + project + "</string>", after=mark)
+            recent_files = os.path.join(self.scratch, "data", "recently-used.xbel")
+            wait_until("the project in the desktop's recent files",
+                       lambda: "autumn-sale.pbf" in read(recent_files), seconds=30)
+            # Closed: nothing unsaved, so no question.
+            app.click((app.width - 11, 14))
+        finally:
+            code = app.close()
+        self.assertEqual(code, 0)
+        saved = ET.parse(project).getroot()
+        self.assertEqual([e.tag for e in saved.find("elements")], [e.tag for e in original.find("elements")])
+        self.assertEqual([e.get("id") for e in saved.find("elements")],
+                         [e.get("id") for e in original.find("elements")])
+        self.assertEqual(read(listed).splitlines(), [project, gone])
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--examples", required=True)
+    args, rest = parser.parse_known_args()
+    desktop.PROGRAM = os.path.realpath(args.program)
+    EXAMPLES = os.path.realpath(args.examples)
+    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
+    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not shutil.which("import") \
+            or not os.environ.get("DISPLAY"):
+        print("the desktop program, xdotool, ImageMagick or a display is missing; skipping")
+        sys.exit(77)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
