@@ -3,6 +3,7 @@
 #   tools/setup.sh run     install, build, start the desktop host
 #   tools/setup.sh test    install, build, run every test
 #   tools/setup.sh build   install and build only
+#   tools/setup.sh check   run every test of a tree already built (no install, no build)
 # Environment: BUILD_DIR (default build), SANITIZE=1 for AddressSanitizer + UBSan,
 # SKIP_INSTALL=1 to skip the package step, GENERATOR (default Ninja), CMAKE_OPTIONS (more
 # configure options, e.g. -DPENNORIA_BUILD_GUI=OFF), CTEST_OPTIONS (e.g. -LE 'browser|gui').
@@ -42,22 +43,30 @@ build() {
     cmake --build "$build_dir" --parallel "${BUILD_JOBS:-$(nproc)}"
 }
 
+run_tests() {
+    read -ra ctest_extra <<< "${CTEST_OPTIONS:-}"
+    # Fonts, Pango and the GTK/WebKit stack keep caches until the process ends; every test
+    # (and every program a test starts) leaves those to LeakSanitizer's suppressions, while
+    # our own allocations are still checked.
+    [ "${SANITIZE:-0}" = 1 ] &&
+        export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-third-party.supp:print_suppressions=0"
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "${ctest_extra[@]}"
+}
+
+if [ "$action" = check ]; then
+    run_tests
+    exit
+fi
 install_packages
 build
 case "$action" in
     build) ;;
     test)
-        read -ra ctest_extra <<< "${CTEST_OPTIONS:-}"
-        # Fonts, Pango and the GTK/WebKit stack keep caches until the process ends; every test
-        # (and every program a test starts) leaves those to LeakSanitizer's suppressions, while
-        # our own allocations are still checked.
-        [ "${SANITIZE:-0}" = 1 ] &&
-            export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-third-party.supp:print_suppressions=0"
-        ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "${ctest_extra[@]}"
+        run_tests
         ;;
     run)
         shift || true
         exec "$build_dir/pennoria/pennoria" "$@"
         ;;
-    *) echo "usage: tools/setup.sh run|test|build" >&2; exit 2 ;;
+    *) echo "usage: tools/setup.sh run|test|build|check" >&2; exit 2 ;;
 esac

@@ -327,9 +327,13 @@ void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double li
         PangoRectangle placed, own;
         pango_layout_iter_get_line_extents(iter, nullptr, &placed);
         pango_layout_line_get_extents(line, nullptr, &own);
+        // The outlines are filled where they fall: the glyph cache would put each glyph on a
+        // whole pixel, which moves letters' edges by up to half a pixel from a browser's.
+        cairo_new_path(cr);
         cairo_move_to(cr, x + static_cast<double>(placed.x - own.x) / PANGO_SCALE,
-                      top + index * lineBox + baseline);
-        pango_cairo_show_layout_line(cr, line);
+                      std::floor(top + index * lineBox + baseline + 0.5));
+        pango_cairo_layout_line_path(cr, line);
+        cairo_fill(cr);
         ++index;
     } while (pango_layout_iter_next_line(iter));
     pango_layout_iter_free(iter);
@@ -541,7 +545,11 @@ void PaintPicture(cairo_t* cr, const DisplayOp& op, DisplayListPainter::Pictures
 LayoutPtr RunLayout(cairo_t* cr, const DisplayOp& op, const std::string& text) {
     LayoutPtr layout = MakeLayout(cr, true);
     FontPtr font(pango_font_description_new());
-    pango_font_description_set_family(font.get(), op.face.c_str());
+    // A page's generic sans-serif is Arial in browsers, which desktops without it map to its
+    // metric twin; the bundled Liberation Sans stands for it, so the image sets such text as
+    // a visitor's browser does rather than in whichever face this machine calls sans-serif.
+    const std::string family = op.face == "sans-serif" ? "Liberation Sans,sans-serif" : op.face;
+    pango_font_description_set_family(font.get(), family.c_str());
     pango_font_description_set_weight(font.get(),
                                       op.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(font.get(),
