@@ -1,7 +1,9 @@
 // The headless host's serving loop.
 #include "bridge/HeadlessHost.h"
 
+#include "platform/InputWait.h"
 #include "platform/scripted/ScriptedHost.h"
+
 #include <cstdio>
 
 namespace pennoria {
@@ -51,8 +53,22 @@ void CServePlayer::ServeRequest(const std::string& requestText) {
 
 int RunHeadlessHost(CServePlayer& player, CFramedChannel& channel,
                     platform::ScriptedHostWindow& window) {
+    platform::InputWaiter waiter;
+    window.SetWakeUp([&waiter] { waiter.Wake(); });
+    struct ClearWakeUp {
+        platform::ScriptedHostWindow& window;
+        ~ClearWakeUp() { window.SetWakeUp({}); }
+    } clearWakeUp{window};
+
     std::string message;
     while (!player.Finished()) {
+        if (window.PostedCount() > 0 ||
+            waiter.Wait(channel.Input()) == platform::InputWaiter::Ready::Woken) {
+            window.RunPostedWork();
+            if (window.Closed())
+                return 0;
+            continue;
+        }
         std::string error;
         FrameStatus status = channel.Read(message, &error);
         if (status == FrameStatus::EndOfInput)

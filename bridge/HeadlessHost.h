@@ -44,7 +44,9 @@ private:
 };
 
 // Serves requests until the input ends (0), the editor exits the application (0) or the
-// framing breaks (1). Work the host posts runs after each top-level reply has been written.
+// framing breaks (1). Work the host posts runs after each top-level reply has been written, and
+// also while no request is waiting: work a worker thread posts wakes the loop. The channel's
+// input must be unbuffered (setvbuf _IONBF) for that wait to see every message.
 int RunHeadlessHost(CServePlayer& player, CFramedChannel& channel,
                     platform::ScriptedHostWindow& window);
 

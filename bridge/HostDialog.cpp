@@ -169,8 +169,15 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
             break;
         }
     }
-    if (!match)
+    if (!match) {
+        for (const auto& [name, handler] : m_extraCommands) {
+            if (platform::EqualsIgnoreCase(request.name, name)) {
+                reply = handler(request.arguments);
+                return true;
+            }
+        }
         return false;
+    }
 
     const auto& args = request.arguments;
     switch (match->command) {
@@ -403,6 +410,22 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
     // choice the current project.
     if (platform::EqualsIgnoreCase(mode, "openprj") || filter.find("xml", 1) != std::string::npos)
         OpenProject(*chosen);
+}
+
+void CHostDlg::AddCommand(const std::string& name, ExtraCommand handler) {
+    for (auto entry = m_extraCommands.begin(); entry != m_extraCommands.end(); ++entry) {
+        if (platform::EqualsIgnoreCase(entry->first, name)) {
+            m_extraCommands.erase(entry);
+            break;
+        }
+    }
+    if (handler)
+        m_extraCommands.emplace_back(name, std::move(handler));
+}
+
+std::optional<std::string> CHostDlg::CallMovie(const std::string& function,
+                                               const std::vector<std::string>& args) {
+    return m_player.CallEditor(BuildInvokeCall(function, args));
 }
 
 bool CHostDlg::CallEditorReporting(const std::string& function,

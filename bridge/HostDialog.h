@@ -16,7 +16,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pennoria {
@@ -58,7 +60,16 @@ public:
     // Runs a parsed request; false when its name is not a command (no reply is sent then).
     bool DispatchEditorCommand(const InvokeRequest& request, std::string& reply);
 
+    // A command beside the fixed ones, for a feature that lives in a library of its own: the
+    // handler's text is the reply. Matched without regard to case after the fixed ones; an empty
+    // handler removes the command.
+    using ExtraCommand = std::function<std::string(const std::vector<std::string>& arguments)>;
+    void AddCommand(const std::string& name, ExtraCommand handler);
+
     // Calls into the movie.
+    // Calls function in the movie; nothing when the movie did not answer (no message shown).
+    std::optional<std::string> CallMovie(const std::string& function,
+                                         const std::vector<std::string>& args);
     void NotifyOutputSettings();
     bool RequestProjectXml(const std::string& kind, std::string& text);
     void NotifyWindowControl(const std::string& action);
@@ -141,6 +152,7 @@ private:
     std::function<void(const std::string&)> m_onRecovered;
     std::unique_ptr<CRecentProjects> m_recent;
     std::function<void(const std::string&)> m_allowRecent;
+    std::vector<std::pair<std::string, ExtraCommand>> m_extraCommands;
 };
 
 } // namespace pennoria

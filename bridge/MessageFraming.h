@@ -27,6 +27,7 @@ public:
     FrameStatus Read(std::string& message, std::string* error = nullptr);
     // Writes and flushes one message; false when the output is gone.
     bool Write(std::string_view message);
+    std::FILE* Input() const { return m_in; }
 
 private:
     // One header line without its line end; false at end of input or when it is too long.

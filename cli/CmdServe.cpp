@@ -69,6 +69,8 @@ void RunServe(const ServeOptions& options) {
 
     // An editor that goes away ends the run through a failed write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Unbuffered, so that waiting for the next request sees whether one has come.
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     CFramedChannel channel(stdin, stdout);
     CServePlayer player(channel);
     int code = 0;

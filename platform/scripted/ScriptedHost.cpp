@@ -145,15 +145,44 @@ void ScriptedHostWindow::SetTitle(const std::string& title) {
         m_sink("title: " + EscapeLineFeeds(title));
 }
 
+void ScriptedHostWindow::Post(std::function<void()> work) {
+    std::lock_guard<std::mutex> lock(m_postedMutex);
+    m_posted.push_back(std::move(work));
+    m_postedArrived.notify_all();
+    // Under the lock, so that the owner cannot clear the wake-up while it is being called.
+    if (m_wakeUp)
+        m_wakeUp();
+}
+
 std::size_t ScriptedHostWindow::RunPostedWork() {
     std::size_t ran = 0;
-    while (!m_posted.empty()) {
-        auto work = std::move(m_posted.front());
-        m_posted.pop_front();
+    for (;;) {
+        std::function<void()> work;
+        {
+            std::lock_guard<std::mutex> lock(m_postedMutex);
+            if (m_posted.empty())
+                return ran;
+            work = std::move(m_posted.front());
+            m_posted.pop_front();
+        }
         work();
         ++ran;
     }
-    return ran;
+}
+
+std::size_t ScriptedHostWindow::PostedCount() const {
+    std::lock_guard<std::mutex> lock(m_postedMutex);
+    return m_posted.size();
+}
+
+void ScriptedHostWindow::WaitForPostedWork() {
+    std::unique_lock<std::mutex> lock(m_postedMutex);
+    m_postedArrived.wait(lock, [this] { return !m_posted.empty(); });
+}
+
+void ScriptedHostWindow::SetWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard<std::mutex> lock(m_postedMutex);
+    m_wakeUp = std::move(wakeUp);
 }
 
 } // namespace pennoria::platform

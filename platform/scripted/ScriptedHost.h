@@ -6,8 +6,10 @@
 #include "platform/HostWindow.h"
 #include "platform/Shell.h"
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -87,7 +89,8 @@ private:
 };
 
 // A window that only keeps its state and title. Posted work waits in a queue until
-// RunPostedWork, which the owner calls once the current reply has gone back.
+// RunPostedWork, which the owner calls once the current reply has gone back. Post may be called
+// from any thread (a worker reporting progress); everything else belongs to the owner's thread.
 class ScriptedHostWindow : public IHostWindow {
 public:
     explicit ScriptedHostWindow(EventSink sink = {}) : m_sink(std::move(sink)) {}
@@ -99,7 +102,7 @@ public:
     void SetTitle(const std::string& title) override;
     void SaveWindowPlacement() override { ++m_placementSaves; }
     void Close() override { m_closed = true; }
-    void Post(std::function<void()> work) override { m_posted.push_back(std::move(work)); }
+    void Post(std::function<void()> work) override;
     void BeginBusy() override { ++m_busyDepth; }
     void EndBusy() override {
         if (m_busyDepth > 0)
@@ -108,7 +111,12 @@ public:
 
     // Runs the queued work, including work queued while it runs; returns how many ran.
     std::size_t RunPostedWork();
-    std::size_t PostedCount() const { return m_posted.size(); }
+    std::size_t PostedCount() const;
+    // Blocks until work is queued.
+    void WaitForPostedWork();
+    // Called after every Post, on the posting thread, so that an owner asleep on something else
+    // looks at the queue; empty for none.
+    void SetWakeUp(std::function<void()> wakeUp);
 
     WindowState State() const { return m_state; }
     const std::string& Title() const { return m_title; }
@@ -126,7 +134,10 @@ private:
     bool m_closed = false;
     int m_placementSaves = 0;
     int m_busyDepth = 0;
+    mutable std::mutex m_postedMutex;
+    std::condition_variable m_postedArrived;
     std::deque<std::function<void()>> m_posted;
+    std::function<void()> m_wakeUp;
 };
 
 } // namespace pennoria::platform
