@@ -9,7 +9,9 @@ typedef Command = {
     /** Shortcuts as "Ctrl+Shift+Z", several separated by "|"; "" for none. */
     shortcut:String,
     enabled:Void->Bool,
-    run:Void->Void
+    run:Void->Void,
+    /** For a switch: whether it is on now; null for other commands. */
+    ?checked:Void->Bool
 }
 
 /** What the commands need beyond the session: the host conversation and the dialogs. */
@@ -30,12 +32,23 @@ interface CommandHost {
     function toggleActualSize():Void;
     /** Shows every size at once in the canvas's place, or the canvas again. */
     function toggleAllSizes():Void;
+    /** The project file's path ("" before the first save), against which relative pictures resolve. */
+    function projectFile():String;
+    /** Zooms the canvas in (1) or out (-1) a step, or fits the banner in (0). */
+    function zoom(step:Int):Void;
+    function toggleGrid():Void;
+    function gridShown():Bool;
+    function showShortcuts():Void;
+    /** Types a new name for the selected element in its row of the layer list. */
+    function renameLayer():Void;
 }
 
 class Commands {
     public var list(default, null):Array<Command> = [];
 
     var byId = new Map<String, Command>();
+    /** Whether align lines elements up on the banner rather than on the box around them. */
+    public var alignToBanner(default, null) = false;
 
     public function new(session:EditorSession, host:CommandHost) {
         var act = host.canAct;
@@ -72,6 +85,34 @@ class Commands {
         add("addEllipse", "ADD_ELLIPSE", "Ctrl+Shift+E", room, function() Edits.add(session, Shape, "ellipse"));
         add("delete", "DELETE", "Delete", selected, function() Edits.delete(session));
         add("duplicate", "DUPLICATE", "Ctrl+D", function() return selected() && room(), function() Edits.duplicate(session));
+        add("selectAll", "SELECT_ALL", "Ctrl+A", function() return editable() && session.doc.elements.length > 0,
+            function() session.selectAll([for (e in session.doc.elements) if (!e.locked && !e.editorHidden) e.id]));
+        add("copy", "COPY", "Ctrl+C", function() return host.canAct() && session.selectedElement() != null, function() {
+            if (Fragment.copy(session, host.projectFile()))
+                host.showStatus(Strings.format(Strings.STATUS_COPIED_ELEMENTS, [Std.string(session.selection.length)]));
+        });
+        add("cut", "CUT", "Ctrl+X", selected, function() Fragment.cut(session, host.projectFile()));
+        add("paste", "PASTE", "Ctrl+V", function() return editable() && Fragment.copied != "", function() {
+            if (Fragment.paste(session, Fragment.copied) == 0)
+                host.showStatus(Strings.STATUS_NOTHING_TO_PASTE);
+        });
+        var arrange = function(least:Int) return function() return editable() && Edits.canArrange(session, least);
+        for (a in [
+            {id: "alignLeft", how: "left", label: "ALIGN_LEFTS", key: "Ctrl+Shift+Left"},
+            {id: "alignCenter", how: "center", label: "ALIGN_CENTRES", key: "Ctrl+Shift+C"},
+            {id: "alignRight", how: "right", label: "ALIGN_RIGHTS", key: "Ctrl+Shift+Right"},
+            {id: "alignTop", how: "top", label: "ALIGN_TOPS", key: "Ctrl+Shift+Up"},
+            {id: "alignMiddle", how: "middle", label: "ALIGN_MIDDLES", key: "Ctrl+Shift+M"},
+            {id: "alignBottom", how: "bottom", label: "ALIGN_BOTTOMS", key: "Ctrl+Shift+Down"}
+        ]) {
+            var how = a.how;
+            add(a.id, a.label, a.key, arrange(1), function() Edits.align(session, how, alignToBanner));
+        }
+        add("distributeH", "DISTRIBUTE_H", "Ctrl+Shift+H", arrange(3), function() Edits.distribute(session, true, alignToBanner));
+        add("distributeV", "DISTRIBUTE_V", "Ctrl+Shift+V", arrange(3), function() Edits.distribute(session, false, alignToBanner));
+        add("alignToBanner", "ALIGN_TO_BANNER", "", function() return true, function() alignToBanner = !alignToBanner,
+            function() return alignToBanner);
+        add("rename", "RENAME", "F2", function() return editable() && session.selection.length == 1, host.renameLayer);
         add("forward", "FORWARD", "Ctrl+Up", function() return editable() && Edits.canMove(session, true), function() Edits.move(session, true));
         add("backward", "BACKWARD", "Ctrl+Down", function() return editable() && Edits.canMove(session, false),
             function() Edits.move(session, false));
@@ -80,6 +121,11 @@ class Commands {
         add("removeSize", "REMOVE_SIZE", "", function() return editable() && session.doc.sizes.length > 1,
             function() Edits.removeSize(session));
         add("actualSize", "ACTUAL_SIZE", "Ctrl+0", function() return true, host.toggleActualSize);
+        add("zoomIn", "ZOOM_IN", "Ctrl+Plus|Ctrl+NumPlus", function() return true, function() host.zoom(1));
+        add("zoomOut", "ZOOM_OUT", "Ctrl+Minus|Ctrl+NumMinus", function() return true, function() host.zoom(-1));
+        add("zoomFit", "ZOOM_FIT", "Ctrl+Shift+0", function() return true, function() host.zoom(0));
+        add("grid", "GRID", "Ctrl+Shift+G", function() return true, host.toggleGrid, host.gridShown);
+        add("shortcuts", "SHORTCUTS", "Shift+F1", function() return true, host.showShortcuts);
         add("allSizes", "ALL_SIZES", "", function() return true, host.toggleAllSizes);
         // The size being edited laid out again by the automatic layout (not the first: the design).
         add("relayoutSize", "RELAYOUT", "", function() return editable() && session.sizeIndex > 0, function() {
@@ -98,8 +144,8 @@ class Commands {
         return s.width + " \u00d7 " + s.height;
     }
 
-    function add(id:String, label:String, shortcut:String, enabled:Void->Bool, run:Void->Void) {
-        var c = {id: id, label: label, shortcut: shortcut, enabled: enabled, run: run};
+    function add(id:String, label:String, shortcut:String, enabled:Void->Bool, run:Void->Void, ?checked:Void->Bool) {
+        var c:Command = {id: id, label: label, shortcut: shortcut, enabled: enabled, run: run, checked: checked};
         list.push(c);
         byId.set(id, c);
     }
@@ -130,7 +176,28 @@ class Commands {
 
     /** The label with the first shortcut, for tooltips and the status line. */
     public static function tipOf(c:Command):String {
-        return c.shortcut == "" ? labelOf(c) : Strings.format(Strings.TIP_SHORTCUT, [labelOf(c), c.shortcut.split("|")[0]]);
+        return c.shortcut == "" ? labelOf(c) : Strings.format(Strings.TIP_SHORTCUT, [labelOf(c), keysOf(c.shortcut.split("|")[0])]);
+    }
+
+    /** A shortcut as the keyboard of the language in use names its keys ("Strg+Entf"). */
+    public static function keysOf(shortcut:String):String {
+        return [
+            for (k in shortcut.split("+"))
+                switch (k) {
+                    case "Ctrl": Strings.KEY_CTRL;
+                    case "Shift": Strings.KEY_SHIFT;
+                    case "Delete": Strings.KEY_DELETE;
+                    case "Up": Strings.KEY_UP;
+                    case "Down": Strings.KEY_DOWN;
+                    case "Left": Strings.KEY_LEFT;
+                    case "Right": Strings.KEY_RIGHT;
+                    case "Plus": "+";
+                    case "Minus": "-";
+                    case "NumPlus": Strings.KEY_NUM + " +";
+                    case "NumMinus": Strings.KEY_NUM + " -";
+                    default: k;
+                }
+        ].join("+");
     }
 
     /** The command a key press stands for (whether or not it can be used now); null for none. */
@@ -154,6 +221,12 @@ class Commands {
             case "delete": 46;
             case "up": 38;
             case "down": 40;
+            case "left": 37;
+            case "right": 39;
+            case "plus": 187;
+            case "minus": 189;
+            case "numplus": 107;
+            case "numminus": 109;
             case "esc": 27;
             case "enter": 13;
             case "space": 32;

@@ -176,6 +176,98 @@ class EditGeometry {
         return {rect: out, guidesX: guidesX, guidesY: guidesY};
     }
 
+    /** The smallest rectangle holding them all; null for none. */
+    public static function bounds(rects:Array<EditRect>):Null<EditRect> {
+        if (rects.length == 0)
+            return null;
+        var left = Math.POSITIVE_INFINITY, top = Math.POSITIVE_INFINITY;
+        var right = Math.NEGATIVE_INFINITY, bottom = Math.NEGATIVE_INFINITY;
+        for (r in rects) {
+            left = Math.min(left, r.x);
+            top = Math.min(top, r.y);
+            right = Math.max(right, r.x + r.width);
+            bottom = Math.max(bottom, r.y + r.height);
+        }
+        return {x: left, y: top, width: right - left, height: bottom - top};
+    }
+
+    /** Whether two rectangles share any point (touching edges count). */
+    public static function touches(a:EditRect, b:EditRect):Bool {
+        return a.x <= b.x + b.width && b.x <= a.x + a.width && a.y <= b.y + b.height && b.y <= a.y + a.height;
+    }
+
+    /**
+     * The rectangles lined up on one side or centre line of `to`: how is left, center, right, top,
+     * middle or bottom. Only the one coordinate moves; sizes stay.
+     */
+    public static function align(rects:Array<EditRect>, how:String, to:EditRect):Array<EditRect> {
+        return [
+            for (r in rects) {
+                var x = r.x, y = r.y;
+                switch (how) {
+                    case "left": x = to.x;
+                    case "center": x = to.x + (to.width - r.width) / 2;
+                    case "right": x = to.x + to.width - r.width;
+                    case "top": y = to.y;
+                    case "middle": y = to.y + (to.height - r.height) / 2;
+                    case "bottom": y = to.y + to.height - r.height;
+                    default:
+                }
+                ({x: x, y: y, width: r.width, height: r.height} : EditRect);
+            }
+        ];
+    }
+
+    /**
+     * The rectangles spread between `from` and `to` (left and right edges, or top and bottom) with
+     * equal gaps between them, in the order of their centres; the first starts at `from`, the last
+     * ends at `to`. Answered in the order given.
+     */
+    public static function distribute(rects:Array<EditRect>, horizontal:Bool, from:Float, to:Float):Array<EditRect> {
+        var order = [for (i in 0...rects.length) i];
+        function centre(r:EditRect)
+            return horizontal ? r.x + r.width / 2 : r.y + r.height / 2;
+        order.sort(function(a, b) {
+            var d = centre(rects[a]) - centre(rects[b]);
+            return d < 0 ? -1 : (d > 0 ? 1 : a - b);
+        });
+        var total = 0.0;
+        for (r in rects)
+            total += horizontal ? r.width : r.height;
+        var gap = rects.length > 1 ? (to - from - total) / (rects.length - 1) : 0;
+        var out:Array<EditRect> = [for (r in rects) {x: r.x, y: r.y, width: r.width, height: r.height}];
+        var at = from;
+        for (i in order) {
+            var r = out[i];
+            if (horizontal) {
+                r.x = at;
+                at += r.width + gap;
+            } else {
+                r.y = at;
+                at += r.height + gap;
+            }
+        }
+        return out;
+    }
+
+    /** Lines every `step` banner pixels across the banner, for snapping to the grid. */
+    public static function gridLines(bannerW:Float, bannerH:Float, step:Float):SnapLines {
+        var xs = [], ys = [];
+        if (step > 0) {
+            var v = 0.0;
+            while (v <= bannerW) {
+                xs.push(v);
+                v += step;
+            }
+            v = 0.0;
+            while (v <= bannerH) {
+                ys.push(v);
+                v += step;
+            }
+        }
+        return {xs: xs, ys: ys};
+    }
+
     /** The rectangle nudged by the arrow keys: by dx, dy banner pixels. */
     public static function nudge(r:EditRect, dx:Float, dy:Float):EditRect {
         return move(r, dx, dy);

@@ -12,6 +12,7 @@ import ui.Button;
 import ui.Modal;
 import ui.Theme;
 import ui.Widgets;
+import views.ArrangeBar;
 import views.CenterView;
 import views.LayerList;
 import views.PropertiesPanel;
@@ -37,6 +38,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     var caption:Sprite;
     var toolbar:Toolbar;
+    var arrangeBar:ArrangeBar;
     var sizes:SizesPanel;
     var layers:LayerList;
     var properties:PropertiesPanel;
@@ -49,7 +51,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     var ctrlChord = false;
     var stageW:Float = 1000;
     var stageH:Float = 640;
-    var lastSelected:Null<String> = null;
+    var lastSelected:String = "";
 
     public function new(host:HostLink) {
         super();
@@ -119,6 +121,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         layers = new LayerList(session, widgets, commandButton);
         addChild(layers);
         addChild(center);
+        widgets.beginGroup(1500);
+        arrangeBar = new ArrangeBar(commandIcon);
+        addChild(arrangeBar);
         properties = new PropertiesPanel(session, widgets, {
             status: status,
             withdraw: function(text) if (statusLine == text) status(""),
@@ -145,6 +150,21 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         b.enabled = c.enabled();
         // By id: a part built again replaces its buttons.
         commandButtons.set(id, {button: b, command: command});
+        return b;
+    }
+
+    /** A command's button drawn as an icon; the pointer over it shows its name and keys on the status line. */
+    function commandIcon(id:String, command:String, draw:flash.display.Sprite->Int->Void):Button {
+        var c = commands.get(command);
+        var b = widgets.button(Button.icon(id, 26, 26, draw, function() commands.run(command), false));
+        b.enabled = c.enabled();
+        commandButtons.set(id, {button: b, command: command});
+        var tip = "";
+        b.addEventListener(flash.events.MouseEvent.MOUSE_OVER, function(_) {
+            tip = Commands.tipOf(c);
+            status(tip);
+        });
+        b.addEventListener(flash.events.MouseEvent.MOUSE_OUT, function(_) if (statusLine == tip) status(""));
         return b;
     }
 
@@ -176,9 +196,12 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         properties.x = stageW - PropertiesPanel.WIDTH;
         properties.y = top;
         properties.setHeight(bodyH);
+        arrangeBar.x = LayerList.WIDTH;
+        arrangeBar.y = top;
+        arrangeBar.setWidth(stageW - LayerList.WIDTH - PropertiesPanel.WIDTH);
         center.x = LayerList.WIDTH;
-        center.y = top;
-        center.setArea(stageW - LayerList.WIDTH - PropertiesPanel.WIDTH, bodyH);
+        center.y = top + ArrangeBar.HEIGHT;
+        center.setArea(stageW - LayerList.WIDTH - PropertiesPanel.WIDTH, bodyH - ArrangeBar.HEIGHT);
 
         statusBar.y = stageH - STATUS_H;
         statusBar.graphics.clear();
@@ -197,13 +220,18 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     function refresh() {
         titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, controller.projectName()])
             + (session.readOnly ? Strings.READ_ONLY_MARK : (session.dirty ? Strings.MODIFIED_MARK : ""));
-        for (cb in commandButtons)
+        for (cb in commandButtons) {
             cb.button.enabled = commands.isEnabled(cb.command);
+            var c = commands.get(cb.command);
+            if (c.checked != null)
+                cb.button.selected = c.checked();
+        }
         if (sizes.update())
             layout(stageW, stageH);
         layers.update();
-        if (session.selected != lastSelected) {
-            lastSelected = session.selected;
+        var chosen = session.selection.join(",");
+        if (chosen != lastSelected) {
+            lastSelected = chosen;
             properties.selectionChanged();
         } else {
             properties.update();
@@ -371,6 +399,37 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             stage.focus = d.focusFirst;
     }
 
+    public function projectFile():String {
+        return controller.projectPath;
+    }
+
+    public function zoom(step:Int) {
+        center.canvas.zoomStep(step);
+        status(Strings.format(Strings.STATUS_ZOOM, [Std.string(Math.round(center.canvas.scale * 100))]));
+    }
+
+    public function toggleGrid() {
+        center.canvas.grid = !center.canvas.grid;
+        refresh();
+    }
+
+    public function gridShown():Bool {
+        return center.canvas.grid;
+    }
+
+    /** Where the layer list's rows are on the stage (for the tests). */
+    public function layerRows():Array<Dynamic> {
+        return layers.rowPlaces();
+    }
+
+    public function renameLayer() {
+        layers.rename();
+    }
+
+    public function showShortcuts() {
+        openModal(dialogs.ShortcutsDialog.open(commands, closeModal));
+    }
+
     public function addImage() {
         var chosen = controller.chooseImage("");
         if (chosen != null)
@@ -411,8 +470,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             }
             return false;
         }
-        // Delete in a field deletes text there.
-        if (keyCode == 46 && !ctrl && typingInField())
+        // Delete in a field deletes text there; so do the clipboard's keys and Ctrl+A select its text.
+        if (typingInField() && ((keyCode == 46 && !ctrl) || (ctrl && !shift && [65, 67, 86, 88].indexOf(keyCode) >= 0)))
             return false;
         var c = commands.forKey(keyCode, ctrl, shift);
         if (c == null)

@@ -1,5 +1,5 @@
 // The banner being edited and everything that follows it: the undo history (whole-document
-// snapshots), the selected element, the size being edited, and whether the work is saved.
+// snapshots), the selected elements, the size being edited, and whether the work is saved.
 import BannerDocument;
 
 class EditorSession {
@@ -8,7 +8,10 @@ class EditorSession {
 
     public var doc(default, null):BannerDocument;
     public var sizeIndex(default, null):Int = 0;
+    /** The element the properties panel shows: the last one selected. */
     public var selected(default, null):Null<String> = null;
+    /** Every selected element's id, in the order they were selected (the last is `selected`). */
+    public var selection(default, null):Array<String> = [];
     /**
         The document went past a limit of the reader, so part of the project is not in it: it is
         shown, never changed, and never written anywhere in place of the file.
@@ -47,6 +50,7 @@ class EditorSession {
         position = 0;
         savedSerial = clean ? history[0].serial : -1;
         selected = null;
+        selection = [];
         sizeIndex = 0;
         notify();
     }
@@ -123,15 +127,40 @@ class EditorSession {
     }
 
     public function select(id:Null<String>) {
+        selectAll(id == null ? [] : [id]);
+    }
+
+    /** Selects these elements (those that exist), the last one shown in the properties panel. */
+    public function selectAll(ids:Array<String>) {
         endTyping();
-        if (id != null && doc.find(id) == null)
-            id = null;
+        var kept = [];
+        for (id in ids)
+            if (id != null && kept.indexOf(id) < 0 && doc.find(id) != null)
+                kept.push(id);
         // The state in view remembers its selection, which comes back with it on undo and redo.
-        history[position].selected = id;
-        if (id == selected)
+        history[position].selected = kept.copy();
+        if (kept.join("\n") == selection.join("\n"))
             return;
-        selected = id;
+        selection = kept;
+        selected = kept.length == 0 ? null : kept[kept.length - 1];
         notify();
+    }
+
+    /** Adds the element to the selection, or takes it out when it is in it (Shift and a click). */
+    public function toggleSelected(id:String) {
+        var ids = selection.copy();
+        if (!ids.remove(id))
+            ids.push(id);
+        selectAll(ids);
+    }
+
+    public function isSelected(id:String):Bool {
+        return selection.indexOf(id) >= 0;
+    }
+
+    /** The selected elements in drawing order (bottom first). */
+    public function selectedElements():Array<BannerElement> {
+        return [for (e in doc.elements) if (selection.indexOf(e.id) >= 0) e];
     }
 
     public function selectSize(index:Int) {
@@ -230,8 +259,11 @@ class EditorSession {
         doc = target.doc.clone();
         if (sizeIndex >= doc.sizes.length)
             sizeIndex = doc.sizes.length - 1;
-        var wanted = target.selected;
-        selected = wanted != null && doc.find(wanted) != null ? wanted : (selected != null && doc.find(selected) != null ? selected : null);
+        var wanted = [for (id in target.selected) if (doc.find(id) != null) id];
+        if (wanted.length == 0)
+            wanted = [for (id in selection) if (doc.find(id) != null) id];
+        selection = wanted;
+        selected = wanted.length == 0 ? null : wanted[wanted.length - 1];
         notify();
     }
 
@@ -240,7 +272,7 @@ class EditorSession {
             doc: doc.clone(),
             xml: doc.toXml(),
             label: label,
-            selected: selected,
+            selected: selection.copy(),
             serial: nextSerial++
         };
     }
@@ -255,6 +287,6 @@ private typedef Snapshot = {
     doc:BannerDocument,
     xml:String,
     label:String,
-    selected:Null<String>,
+    selected:Array<String>,
     serial:Int
 }

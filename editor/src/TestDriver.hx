@@ -112,6 +112,8 @@ class TestDriver {
             imageSize: editor.center.imageSize,
             playing: editor.center.canvas.playback.playing,
             canvas: editor.center.canvas.testState(),
+            selection: session.selection.copy(),
+            layerRows: editor.layerRows(),
             ruler: editor.center.timeline.testState(),
             fields: fields,
             labels: labels,

@@ -530,6 +530,132 @@ class EditorSession(unittest.TestCase):
         self.assertEqual(len(places), len(added["elements"]))
 
 
+class ManyAtOnce(unittest.TestCase):
+    """Selecting many, arranging, layers, zoom, the grid, copy and paste and the shortcuts list,
+    as one scenario; every change is one undo step."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-arrange-"))
+        server = Server(cls.scratch)
+        try:
+            cls.snaps = snapshots(server.run("arrange"))
+        finally:
+            server.close()
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def state(self, label):
+        return self.snaps[label]["state"]
+
+    def places(self, label):
+        """Every element's (x, y) at the size being edited, from the project text."""
+        state = self.state(label)
+        root = ET.fromstring(state["xml"])
+        out = {}
+        index = state["sizeIndex"]
+        for e in root.find("elements"):
+            out[e.get("id")] = (float(e.get("x")), float(e.get("y")))
+        if index > 0:
+            for p in root.findall("sizes/size")[index].findall("place"):
+                out[p.get("ref")] = (float(p.get("x")), float(p.get("y")))
+        return out
+
+    def test_a_frame_and_shift_click_select_and_the_selection_moves_as_one_step(self):
+        self.assertEqual(self.state("framed")["selection"], ["shape1", "shape2"])
+        self.assertEqual(self.state("shift-clicked")["selection"], ["shape1", "shape2", "shape3"])
+        start = self.places("three")
+        self.assertEqual(start, {"shape1": (20, 30), "shape2": (150, 110), "shape3": (60, 170)})
+        moved = self.places("group-dragged")
+        self.assertEqual(moved, {k: (x + 30, y + 8) for k, (x, y) in start.items()})
+        self.assertEqual(self.state("group-dragged")["undoDepth"], self.state("shift-clicked")["undoDepth"] + 1)
+        self.assertEqual(self.places("group-undone"), start)
+        self.assertEqual(self.places("group-nudged"), {k: (x + 1, y) for k, (x, y) in start.items()})
+        self.assertEqual(self.state("group-nudged")["selection"], ["shape1", "shape2", "shape3"])
+
+    def test_align_and_distribute_to_the_selection_and_to_the_banner_one_step_each(self):
+        depth = lambda label: self.state(label)["undoDepth"]
+        # Spread over 30..230 with equal gaps of 10 pixels.
+        self.assertEqual({k: y for k, (x, y) in self.places("distributed").items()}, {"shape1": 30, "shape2": 100, "shape3": 170})
+        self.assertEqual(depth("distributed"), depth("group-nudged") + 1)
+        self.assertEqual({x for x, y in self.places("aligned-left").values()}, {21})
+        self.assertEqual(depth("aligned-left"), depth("distributed") + 1)
+        self.assertIn("arrange.alignToBanner", self.state("aligned-bottom")["selected"])
+        self.assertEqual({y for x, y in self.places("aligned-bottom").values()}, {190})
+        self.assertEqual({x for x, y in self.places("centred").values()}, {100})
+        self.assertEqual(self.places("centre-undone"), self.places("aligned-bottom"))
+        self.assertEqual(self.state("centre-undone")["status"], "Undone: Align centres")
+        self.assertEqual(self.places("arranging-undone"), self.places("group-nudged"))
+
+    def test_layers_hide_in_the_editor_only_lock_rename_and_reorder(self):
+        hidden = self.state("hidden-locked")
+        shape = lambda state, id: ET.fromstring(state["xml"]).find("elements/shape[@id='%s']" % id)
+        self.assertEqual(shape(hidden, "shape2").get("editorHidden"), "true")
+        self.assertEqual(shape(hidden, "shape1").get("locked"), "true")
+        self.assertIn("layerHide.shape2", hidden["selected"])
+        # The hidden one is not picked, the locked one neither picked nor moved.
+        self.assertEqual(self.state("hidden-passed-over")["selection"], [])
+        self.assertEqual(self.places("locked-stays")["shape1"], self.places("hidden-locked")["shape1"])
+        self.assertEqual(self.state("locked-stays")["selection"], [])
+        self.assertEqual(self.snaps["renaming"]["extra"]["typed"], "ok")
+        renamed = self.state("renamed")
+        self.assertEqual(shape(renamed, "shape3").get("name"), "Badge")
+        self.assertEqual(renamed["labels"]["layer.shape3"], "Badge")
+        reordered = self.state("reordered")
+        self.assertEqual([e["id"] for e in reordered["elements"]], ["shape3", "shape1", "shape2"])
+        self.assertEqual(reordered["undoDepth"], renamed["undoDepth"] + 1)
+
+    def test_zoom_by_steps_and_about_the_pointer_within_its_limits(self):
+        canvas = lambda label: self.state(label)["canvas"]
+        self.assertEqual(canvas("fitted")["scale"], 1)
+        self.assertEqual(canvas("zoomed-in")["scale"], 1.5)
+        before, after = canvas("zoomed-in"), canvas("wheel-zoomed")
+        self.assertAlmostEqual(after["scale"], 1.875)
+        # The banner point under the pointer stays under it.
+        point = self.snaps["wheel-zoomed"]["extra"]["point"]
+        for axis, i in (("x", 0), ("y", 1)):
+            self.assertAlmostEqual((point[i] - before[axis]) / before["scale"], (point[i] - after[axis]) / after["scale"], delta=1)
+        self.assertEqual(canvas("zoom-most")["scale"], 8)
+        self.assertEqual(canvas("zoom-least")["scale"], 0.25)
+        self.assertIn("100", canvas("fitted")["rulerMarks"])
+        self.assertIn("0", canvas("fitted")["rulerMarks"])
+
+    def test_the_grid_snaps_a_move(self):
+        self.assertEqual(self.places("grid-dragged")["shape2"], (170, 120))
+
+    def test_copied_elements_paste_at_the_same_relative_place_in_another_size_and_project(self):
+        copied = self.places("copied")
+        self.assertEqual(self.state("copied")["selection"], ["shape3", "shape1", "shape2"])
+        wide = self.state("pasted-wide")
+        self.assertEqual(wide["sizes"], ["300x250", "728x90"])
+        self.assertEqual(len(wide["elements"]), 6)
+        pasted = wide["selection"]
+        self.assertEqual(len(pasted), 3)
+        places = self.places("pasted-wide")
+        root = ET.fromstring(wide["xml"])
+        boxes = {p.get("ref"): p for p in root.findall("sizes/size")[1].findall("place")}
+        for new, old in zip(pasted, ["shape3", "shape1", "shape2"]):
+            box = boxes[new]
+            cx = (float(box.get("x")) + float(box.get("width")) / 2) / 728
+            cy = (float(box.get("y")) + float(box.get("height")) / 2) / 90
+            self.assertAlmostEqual(cx, (copied[old][0] + 50) / 300, delta=0.01)
+            self.assertAlmostEqual(cy, (copied[old][1] + 30) / 250, delta=0.01)
+        self.assertEqual(wide["undoDepth"], self.state("copied")["undoDepth"] + 2)  # the size, the paste
+        self.assertEqual(len(self.state("paste-undone")["elements"]), 3)
+        fresh = self.state("pasted-new")
+        self.assertEqual(fresh["sizes"], ["300x250"])
+        self.assertEqual(self.places("pasted-new"), copied)
+        self.assertEqual(fresh["undoDepth"], 1)
+
+    def test_the_shortcuts_list_names_the_keys_and_closes_with_escape(self):
+        self.assertEqual(self.state("shortcuts")["dialog"], "shortcuts")
+        self.assertIn("Distribute vertically: Ctrl+Shift+V", self.state("shortcuts")["dialogText"])
+        self.assertIn("Zoom in: Ctrl++, Ctrl+Num +", self.state("shortcuts")["dialogText"])
+        self.assertEqual(self.state("shortcuts-closed")["dialog"], "")
+
+
 def big_project(elements, text=""):
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<template version="2" demoWidth="300" demoHeight="250" '
            'bgColor="#1E3A5F"><elements>']

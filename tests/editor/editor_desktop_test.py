@@ -127,15 +127,17 @@ class Desktop:
 
     def on_banner(self, point, banner=(300, 250)):
         """A point of the banner on the canvas, which is scaled (never up) to fit between the
-        layers and the properties, over the timeline (as the editor lays them out)."""
+        layers and the properties, under the arranging strip and over the timeline, inside its
+        rulers (as the editor lays them out)."""
         area_w = self.width - 210 - 300
-        body_h = self.height - 70 - 24
-        area_h = body_h - max(120, min(200, round(body_h * 0.3)))
-        scale = min(1.0, (area_w - 24) / banner[0], (area_h - 24 - 22) / banner[1])
-        left = round((area_w - banner[0] * scale) / 2)
-        top = round(max(12, (area_h - 22 - banner[1] * scale) / 2))
+        center_h = self.height - 70 - 24 - 32
+        area_h = center_h - max(120, min(200, round(center_h * 0.3)))
+        view_w, view_h = area_w - 26, area_h - 16
+        scale = min(1.0, (view_w - 24) / banner[0], (view_h - 24 - 22) / banner[1])
+        left = 26 + round((view_w - banner[0] * scale) / 2)
+        top = 16 + round(max(12, (view_h - 22 - banner[1] * scale) / 2))
         self.canvas_scale = scale
-        return (210 + left + round(point[0] * scale), 70 + top + round(point[1] * scale))
+        return (210 + left + round(point[0] * scale), 70 + 32 + top + round(point[1] * scale))
 
     def drag(self, start, end, steps=8):
         """Presses the pointer's button, moves it in steps and lets go, as a hand would."""

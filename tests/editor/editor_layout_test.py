@@ -119,6 +119,16 @@ def panels(editor, scratch):
     yield "recent"
     editor.drive(("key", "esc"))
 
+    # Several selected (of different kinds), one hidden in the editor, one being renamed, zoomed in.
+    editor.drive(("click", "layer." + shapes[0]), ("key", "ctrl+a"))
+    yield "many-selected"
+    editor.drive(("click", "layerHide." + shapes[0]), ("click", "layer." + shapes[1]), ("key", "f2"))
+    yield "hidden-and-renaming"
+    editor.drive(("click", "arrange.zoomIn"), ("click", "arrange.zoomIn"), ("click", "arrange.grid"))
+    yield "zoomed"
+    editor.drive(("click", "arrange.zoomFit"), ("key", "shift+f1"))
+    yield "shortcuts"
+    editor.drive(("key", "esc"))
     editor.drive(("click", "toolbar.publish"))
     yield "publish"
     editor.run('drive("type", "publish.folder", ""); return true;')

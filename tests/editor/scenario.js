@@ -412,6 +412,129 @@ const scenarios = {
         snap("custom-size");
     },
 
+    // Editing many elements at once: a frame dragged on the background and Shift+click select
+    // three shapes, which move, nudge, distribute and align as one step each; a layer is hidden
+    // (in the editor only), locked, renamed and dragged down the list; the banner is zoomed with the
+    // buttons and with Ctrl+wheel about the pointer; the grid snaps; the elements are copied into
+    // another size and into a new project; the shortcuts list opens and closes.
+    arrange: async function () {
+        await startPlayer({ testMode: "1" });
+        const place = function (command, x, y) {
+            drive("click", command);
+            drive("type", "x", String(x));
+            drive("type", "y", String(y));
+        };
+        place("layers.addRect", 20, 30);
+        place("layers.addRect", 150, 110);
+        place("layers.addEllipse", 60, 170);
+        snap("three");
+        let c = state().canvas;
+        const at = function (x, y) { return [c.x + x * c.scale, c.y + y * c.scale]; };
+        const drag = function (from, to, steps) {
+            pointer("pointerdown", from);
+            for (let i = 1; i <= (steps || 4); i++)
+                pointer("pointermove", [from[0] + (to[0] - from[0]) * i / (steps || 4), from[1] + (to[1] - from[1]) * i / (steps || 4)]);
+            pointer("pointerup", to);
+        };
+        drag(at(5, 5), at(200, 120));
+        snap("framed");
+        realKey("Shift", "ShiftLeft", true, function () {
+            pointer("pointerdown", at(100, 200));
+            pointer("pointerup", at(100, 200));
+        });
+        snap("shift-clicked");
+        drag(at(200, 140), at(230, 148));
+        snap("group-dragged");
+        drive("key", "ctrl+z");
+        snap("group-undone");
+        realKey("ArrowRight", "ArrowRight", false);
+        snap("group-nudged");
+        drive("key", "ctrl+shift+v");
+        snap("distributed");
+        drive("click", "arrange.alignLeft");
+        snap("aligned-left");
+        drive("click", "arrange.alignToBanner");
+        drive("key", "ctrl+shift+down");
+        snap("aligned-bottom");
+        drive("click", "arrange.alignCenter");
+        snap("centred");
+        drive("key", "ctrl+z");
+        snap("centre-undone");
+        drive("click", "arrange.alignToBanner");
+        for (let i = 0; i < 3; i++) drive("key", "ctrl+z");
+        snap("arranging-undone");
+
+        // Layers: shape2 hidden in the editor, shape1 locked, the ellipse renamed and dragged to the bottom.
+        drive("click", "layerHide.shape2");
+        drive("click", "layerLock.shape1");
+        snap("hidden-locked");
+        pointer("pointerdown", at(201, 140));
+        pointer("pointerup", at(201, 140));
+        snap("hidden-passed-over");
+        drag(at(70, 60), at(110, 60));
+        snap("locked-stays");
+        drive("click", "layer.shape3");
+        drive("key", "f2");
+        snap("renaming", { typed: drive("type", "layerName", "Badge") });
+        drive("click", "layer.shape1");
+        snap("renamed");
+        const rows = state().layerRows;
+        const top = rows[0], bottom = rows[rows.length - 1];
+        drag([top.x + 20, top.y + top.height / 2], [bottom.x + 20, bottom.y + bottom.height - 2], 6);
+        snap("reordered");
+        drive("click", "layerHide.shape2");
+        drive("click", "layerLock.shape1");
+
+        // Zoom: a step in by the button, Ctrl+wheel about a point of the banner, the limits, fit.
+        drive("click", "arrange.zoomIn");
+        snap("zoomed-in");
+        c = state().canvas;
+        const point = at(100, 100);
+        pointer("pointermove", point);
+        const canvasElement = player.shadowRoot.querySelector("canvas");
+        const r = canvasElement.getBoundingClientRect();
+        realKey("Control", "ControlLeft", false, function () {
+            canvasElement.dispatchEvent(new WheelEvent("wheel", { bubbles: true, cancelable: true, composed: true,
+                ctrlKey: true, deltaY: -100, deltaMode: 0, clientX: r.left + point[0], clientY: r.top + point[1] }));
+        });
+        snap("wheel-zoomed", { point: point });
+        for (let i = 0; i < 20; i++) drive("click", "arrange.zoomIn");
+        snap("zoom-most");
+        for (let i = 0; i < 20; i++) drive("click", "arrange.zoomOut");
+        snap("zoom-least");
+        drive("click", "arrange.zoomFit");
+        snap("fitted");
+
+        // The grid: a move ends on it.
+        drive("click", "arrange.grid");
+        c = state().canvas;
+        drive("click", "layer.shape2");
+        const box = state().canvas.box;
+        drag(at(box.x + 10, box.y + 10), at(box.x + 10 + 16, box.y + 10 + 7));
+        snap("grid-dragged");
+        drive("click", "arrange.grid");
+
+        // Copy and paste: into another size at the same relative place, then into a new project.
+        drive("key", "ctrl+a");
+        drive("key", "ctrl+c");
+        snap("copied");
+        drive("click", "sizes.add");
+        drive("click", "addSize.728x90");
+        drive("key", "ctrl+v");
+        snap("pasted-wide");
+        drive("key", "ctrl+z");
+        snap("paste-undone");
+        drive("key", "ctrl+n");
+        drive("click", "askSave.discard");
+        drive("key", "ctrl+v");
+        snap("pasted-new");
+
+        drive("key", "shift+f1");
+        snap("shortcuts");
+        drive("key", "esc");
+        snap("shortcuts-closed");
+    },
+
     // Pictures the editor never fetches or decodes: a project whose background is a PNG bomb and
     // whose image elements are a web address and a GIF bomb, opened at start; then a second start
     // hands over a project whose background is a JPEG bomb.

@@ -115,6 +115,11 @@ class BannerElement {
 	// with an ellipsis, so that it never spills out of its box.
 	public var autoFit:Bool = false;
 
+	// How the editor lists and handles the element; no renderer of the banner reads them.
+	public var name:String = ""; // the name in the layer list; "" shows its kind and content
+	public var locked:Bool = false; // the canvas neither picks nor moves it
+	public var editorHidden:Bool = false; // not drawn in the editor; the published banner shows it
+
 	// An element of the kind with that kind's defaults.
 	public function new(kind:ElementKind, id = "") {
 		this.kind = kind;
@@ -170,6 +175,9 @@ class BannerElement {
 		e.scaling = scaling;
 		e.role = role;
 		e.autoFit = autoFit;
+		e.name = name;
+		e.locked = locked;
+		e.editorHidden = editorHidden;
 		return e;
 	}
 }
@@ -209,6 +217,7 @@ class BannerDocument {
 	public static inline var MAX_SIZES = 20;
 	public static inline var MAX_ID = 32;
 	public static inline var MAX_LABEL = 5000;
+	public static inline var MAX_NAME = 60;
 	public static inline var MIN_FONT = 6;
 	public static inline var MAX_FONT = 200;
 	public static inline var MIN_LENGTH = 1000;
@@ -416,6 +425,9 @@ class BannerDocument {
 		e.anchorY = oneOf(node.get("anchorY"), BannerElement.ANCHORS_Y, "");
 		e.scaling = oneOf(node.get("scaling"), BannerElement.SCALINGS, "");
 		e.role = oneOf(node.get("role"), BannerElement.ROLES, "");
+		e.name = layerName(node.get("name"));
+		e.locked = flag(node.get("locked"), false);
+		e.editorHidden = flag(node.get("editorHidden"), false);
 		switch (kind) {
 			case Image:
 				e.src = orEmpty(node.get("src"));
@@ -574,6 +586,13 @@ class BannerDocument {
 		for (c in [["anchorX", e.anchorX], ["anchorY", e.anchorY], ["scaling", e.scaling], ["role", e.role]])
 			if (c[1] != "")
 				b.add(' ' + c[0] + '="' + escape(c[1], true) + '"');
+		// The editor's own marks, likewise only where set.
+		if (e.name != "")
+			b.add(' name="' + escape(e.name, true) + '"');
+		if (e.locked)
+			b.add(' locked="true"');
+		if (e.editorHidden)
+			b.add(' editorHidden="true"');
 		switch (e.kind) {
 			case Image:
 				b.add(' src="' + escape(e.src, true) + '" fit="' + escape(e.fit, true) + '"');
@@ -847,6 +866,19 @@ class BannerDocument {
 		for (e in root.elementsNamed(name))
 			return e;
 		return null;
+	}
+
+	// A layer's name: one line, trimmed, at most MAX_NAME characters.
+	public static function layerName(text:String):String {
+		if (text == null)
+			return "";
+		var b = new StringBuf();
+		for (i in 0...text.length) {
+			var c = text.charCodeAt(i);
+			b.add(c < 32 ? " " : text.charAt(i));
+		}
+		var t = StringTools.trim(b.toString());
+		return t.length > MAX_NAME ? t.substr(0, MAX_NAME) : t;
 	}
 
 	static function orEmpty(s:String):String {

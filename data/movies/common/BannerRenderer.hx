@@ -27,6 +27,8 @@ class BannerRenderer {
 	var drawn:Array<String> = [];
 	var pending = 0;
 	var ready:Void->Void = null;
+	// In the editor, elements hidden there are not shown; everywhere else they are.
+	public var editing = false;
 
 	public function new(doc:BannerDocument, surface:BannerSurface, sizeIndex = 0) {
 		this.doc = doc;
@@ -76,7 +78,7 @@ class BannerRenderer {
 			}
 			var s = Timeline.stateAt(doc, e, b, width, height, t);
 			// Left out at this size by the automatic layout.
-			if (b.hidden == true)
+			if (b.hidden == true || (editing && e.editorHidden))
 				s.visible = false;
 			// The zoom is about the element's centre.
 			surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,

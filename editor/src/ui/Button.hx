@@ -56,9 +56,12 @@ class Button extends Sprite {
         redraw();
     }
 
-    /** A button drawn by a function given the sprite and the colour to draw with (caption buttons). */
-    public static function icon(id:String, width:Float, height:Float, draw:Sprite->Int->Void, action:Void->Void):Button {
-        var b = new Button(id, null, action, width, height, true);
+    /**
+     * A button drawn by a function given the sprite and the colour to draw with: plain for the
+     * caption strip, else framed like a text button.
+     */
+    public static function icon(id:String, width:Float, height:Float, draw:Sprite->Int->Void, action:Void->Void, plain:Bool = true):Button {
+        var b = new Button(id, null, action, width, height, plain);
         b.drawIcon = draw;
         b.redraw();
         return b;

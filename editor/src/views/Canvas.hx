@@ -1,8 +1,12 @@
-// The canvas: the banner at the size being edited, scaled to fit, drawn by the same renderer as
-// the component movie, at the moment the timeline shows (the final frame unless scrubbed or
-// playing). A click picks the topmost element under the pointer (or the background), the
-// selection has an outline and eight handles, dragging moves or resizes it with snapping guides,
-// and the arrow keys nudge it. Every drag is one undoable step.
+// The canvas: the banner at the size being edited, scaled to fit or zoomed (25 to 800 %, Ctrl+wheel
+// about the pointer, the wheel scrolls), drawn by the same renderer as the component movie, at the
+// moment the timeline shows (the final frame unless scrubbed or playing), with rulers in banner
+// pixels and an optional grid. A click picks the topmost element under the pointer (or the
+// background), Shift+click adds to the selection or takes out of it, a drag on the background
+// selects what its frame touches. Each selected element has an outline, a lone one eight handles;
+// dragging moves the selection or resizes the lone one with snapping guides (and to the grid when
+// it shows), and the arrow keys nudge it. Every drag is one undoable step. Locked elements are
+// neither picked nor moved; elements hidden in the editor are not drawn.
 package views;
 
 import BannerDocument;
@@ -26,6 +30,15 @@ class Canvas extends Sprite {
     static inline var DRAG_START = 3;
     static inline var MARGIN = 12;
     static inline var LABEL_H = 22;
+    /** The rulers' breadth along the top and down the left side. */
+    static inline var RULER_H = 16;
+    static inline var RULER_W = 26;
+    /** The grid's spacing in banner pixels. */
+    public static inline var GRID_STEP = 10;
+    public static inline var MIN_ZOOM = 0.25;
+    public static inline var MAX_ZOOM = 8.0;
+    /** The zoom steps of Zoom in and Zoom out. */
+    static var ZOOMS = [0.25, 0.33, 0.5, 0.67, 0.75, 1, 1.5, 2, 3, 4, 6, 8];
     static inline var OUTLINE = 0x2F6FD6;
     static inline var GUIDE = 0xE0218A;
     /** The component movie, from the editor movie's folder. */
@@ -50,6 +63,10 @@ class Canvas extends Sprite {
     public var actualSize(default, set):Bool = false;
     /** Where relative image names of the project are resolved (the project's folder as a URL). */
     public var folder(default, set):String = "";
+    /** The zoom chosen (screen pixels per banner pixel); 0 fits the banner in. */
+    public var zoom(default, null):Float = 0;
+    /** Whether the grid shows; moves and resizes then snap to it. */
+    public var grid(default, set):Bool = false;
 
     var areaW:Float = 100;
     var areaH:Float = 100;
@@ -59,7 +76,14 @@ class Canvas extends Sprite {
     var pending:Sprite;
     var frame:Shape;
     var overlay:Shape;
+    var gridShape:Shape;
+    var rulers:Sprite;
     var sizeLabel:TextField;
+    // The banner's offset from where it sits centred, when zoomed beyond the room there is.
+    var panX:Float = 0;
+    var panY:Float = 0;
+    // The frame dragged on the background, in banner pixels (null when none).
+    var band:Null<EditRect> = null;
     var renderer:BannerRenderer;
     var shownDoc:BannerDocument;
     var shownSize = -1;
@@ -82,8 +106,14 @@ class Canvas extends Sprite {
         addChild(holder);
         frame = new Shape();
         addChild(frame);
+        gridShape = new Shape();
+        addChild(gridShape);
         overlay = new Shape();
         addChild(overlay);
+        rulers = new Sprite();
+        rulers.mouseEnabled = false;
+        rulers.mouseChildren = false;
+        addChild(rulers);
         sizeLabel = Theme.label("", 11, Theme.MUTED);
         addChild(sizeLabel);
         playback = new Playback(session, this);
@@ -94,6 +124,7 @@ class Canvas extends Sprite {
         session.listen(sync);
         focusRect = false;
         addEventListener(MouseEvent.MOUSE_DOWN, onDown);
+        addEventListener(MouseEvent.MOUSE_WHEEL, onWheel);
         addEventListener(KeyboardEvent.KEY_DOWN, onKey);
         addEventListener(Event.ADDED_TO_STAGE, function(_) {
             borrowFonts();
@@ -168,7 +199,16 @@ class Canvas extends Sprite {
     public function testState():Dynamic {
         var origin = localToGlobal(new flash.geom.Point(holder.x, holder.y));
         var e = session.selectedElement();
+        var boxes:Dynamic = {};
+        for (el in session.selectedElements())
+            Reflect.setField(boxes, el.id, session.doc.box(el, session.sizeIndex));
+        var view = localToGlobal(new flash.geom.Point(RULER_W, RULER_H));
         return {
+            boxes: boxes,
+            zoom: zoom,
+            grid: grid,
+            view: {x: view.x, y: view.y, width: areaW - RULER_W, height: areaH - RULER_H},
+            rulerMarks: [for (i in 0...rulers.numChildren) (cast rulers.getChildAt(i) : TextField).text],
             x: origin.x,
             y: origin.y,
             scale: scale,
@@ -183,19 +223,66 @@ class Canvas extends Sprite {
 
     // ---- Commands.
 
-    /** Moves the selected element by dx, dy banner pixels (the arrow keys: 1, with Shift 10). */
+    /** Moves the selected elements by dx, dy banner pixels (the arrow keys: 1, with Shift 10); locked ones stay. */
     public function nudge(dx:Float, dy:Float) {
-        var e = session.selectedElement();
-        if (e == null)
+        var moving = Edits.movableSelection(session);
+        if (moving.length == 0)
             return;
-        var id = e.id;
-        var b = session.doc.box(e, session.sizeIndex);
-        var r = EditGeometry.nudge(b, dx, dy);
+        var doc = session.doc;
+        var size = session.sizeIndex;
+        var ids = [for (e in moving) e.id];
+        var boxes = [for (e in moving) doc.box(e, size)];
         session.change(Strings.STEP_NUDGE, function() {
-            var el = session.doc.find(id);
-            if (el != null)
-                session.doc.setBox(el, session.sizeIndex, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: b.fontSize});
+            for (i in 0...ids.length) {
+                var el = session.doc.find(ids[i]);
+                var b = boxes[i];
+                var r = EditGeometry.nudge(b, dx, dy);
+                if (el != null)
+                    session.doc.setBox(el, size, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: b.fontSize, hidden: b.hidden});
+            }
         });
+    }
+
+    /** Zooms a step in (1) or out (-1) about the middle of the view, or fits the banner in (0). */
+    public function zoomStep(step:Int) {
+        if (step == 0) {
+            zoomTo(0, areaW / 2, areaH / 2);
+            return;
+        }
+        var next = scale;
+        if (step > 0) {
+            for (z in ZOOMS)
+                if (z > scale + 1e-6) {
+                    next = z;
+                    break;
+                }
+        } else {
+            var i = ZOOMS.length;
+            while (--i >= 0)
+                if (ZOOMS[i] < scale - 1e-6) {
+                    next = ZOOMS[i];
+                    break;
+                }
+        }
+        zoomTo(next, RULER_W + (areaW - RULER_W) / 2, RULER_H + (areaH - RULER_H) / 2);
+    }
+
+    /**
+     * Shows the banner at this zoom (0 fits it in), keeping the banner point under the canvas point
+     * (localX, localY) where it is.
+     */
+    public function zoomTo(z:Float, localX:Float, localY:Float) {
+        var bx = toBannerX(localX), by = toBannerY(localY);
+        zoom = z <= 0 ? 0 : Math.max(MIN_ZOOM, Math.min(MAX_ZOOM, z));
+        actualSize = false;
+        panX = panY = 0;
+        layout();
+        if (zoom > 0) {
+            panX = localX - bx * scale - holder.x;
+            panY = localY - by * scale - holder.y;
+            layout();
+        }
+        drawOverlay();
     }
 
     /**
@@ -206,7 +293,7 @@ class Canvas extends Sprite {
      */
     function sync() {
         var doc = session.doc;
-        if (drag != null && (doc != drag.doc || session.doc.find(drag.id) == null))
+        if (drag != null && (doc != drag.doc || Lambda.exists(drag.ids, function(id) return doc.find(id) == null)))
             drag = null; // undone under the pointer
         if (doc != shownDoc || session.sizeIndex != shownSize) {
             rebuild();
@@ -239,6 +326,7 @@ class Canvas extends Sprite {
         holder.addChild(next);
         pending = next;
         var r = new BannerRenderer(doc, new EditorSurface(next), shownSize);
+        r.editing = true;
         Pace.hold();
         r.load(folder, function() {
             Pace.release();
@@ -267,13 +355,27 @@ class Canvas extends Sprite {
     }
 
     function layout() {
-        scale = actualSize ? 1 : Math.min(1, Math.min((areaW - 2 * MARGIN) / bannerW, (areaH - 2 * MARGIN - LABEL_H) / bannerH));
+        var viewW = areaW - RULER_W, viewH = areaH - RULER_H;
+        var fit = Math.min(1, Math.min((viewW - 2 * MARGIN) / bannerW, (viewH - 2 * MARGIN - LABEL_H) / bannerH));
+        scale = actualSize ? 1 : (zoom > 0 ? zoom : fit);
         if (scale <= 0.01)
             scale = 0.01;
-        scrollRect = actualSize ? new flash.geom.Rectangle(0, 0, areaW, areaH) : null;
+        scrollRect = new flash.geom.Rectangle(0, 0, areaW, areaH);
         holder.scaleX = holder.scaleY = scale;
-        holder.x = Math.round((areaW - bannerW * scale) / 2);
-        holder.y = Math.round(Math.max(MARGIN, (areaH - LABEL_H - bannerH * scale) / 2));
+        // Centred while it fits; beyond that it may be scrolled until its far edge shows.
+        var w = bannerW * scale, h = bannerH * scale;
+        var cx = RULER_W + Math.round((viewW - w) / 2);
+        var cy = RULER_H + Math.round(Math.max(MARGIN, (viewH - LABEL_H - h) / 2));
+        if (w + 2 * MARGIN > viewW)
+            panX = Math.max(viewW - MARGIN - w - cx + RULER_W, Math.min(RULER_W + MARGIN - cx, panX));
+        else
+            panX = 0;
+        if (h + 2 * MARGIN + LABEL_H > viewH)
+            panY = Math.max(viewH - MARGIN - LABEL_H - h - cy + RULER_H, Math.min(RULER_H + MARGIN - cy, panY));
+        else
+            panY = 0;
+        holder.x = Math.round(cx + panX);
+        holder.y = Math.round(cy + panY);
         var g = backdrop.graphics;
         g.clear();
         g.beginFill(Theme.BACKGROUND);
@@ -282,15 +384,100 @@ class Canvas extends Sprite {
         g = frame.graphics;
         g.clear();
         g.lineStyle(1, Theme.PANEL_LINE);
-        g.drawRect(holder.x - 1, holder.y - 1, bannerW * scale + 1, bannerH * scale + 1);
+        g.drawRect(holder.x - 1, holder.y - 1, w + 1, h + 1);
         sizeLabel.text = Strings.format(Strings.CANVAS_SIZE, [Std.string(bannerW), Std.string(bannerH), Std.string(Math.round(scale * 100))]);
-        sizeLabel.x = Math.round((areaW - sizeLabel.width) / 2);
-        sizeLabel.y = holder.y + bannerH * scale + 4;
+        sizeLabel.x = Math.round(RULER_W + (viewW - sizeLabel.width) / 2);
+        sizeLabel.y = Math.min(holder.y + h + 4, areaH - LABEL_H + 2);
+        drawGrid();
+        drawRulers();
+    }
+
+    function drawGrid() {
+        var g = gridShape.graphics;
+        g.clear();
+        if (!grid)
+            return;
+        // Every grid line while they stand 6 screen pixels apart, else every fifth.
+        var step = GRID_STEP * (GRID_STEP * scale >= 6 ? 1 : 5);
+        g.lineStyle(1, OUTLINE, 0.25);
+        var ox = holder.x, oy = holder.y;
+        var v = 0.0;
+        while (v <= bannerW) {
+            g.moveTo(ox + v * scale, oy);
+            g.lineTo(ox + v * scale, oy + bannerH * scale);
+            v += step;
+        }
+        v = 0;
+        while (v <= bannerH) {
+            g.moveTo(ox, oy + v * scale);
+            g.lineTo(ox + bannerW * scale, oy + v * scale);
+            v += step;
+        }
+    }
+
+    /** The rulers: a mark every `step` banner pixels, numbered where the number has room. */
+    function drawRulers() {
+        rulers.removeChildren();
+        var g = rulers.graphics;
+        g.clear();
+        g.beginFill(Theme.PANEL);
+        g.drawRect(0, 0, areaW, RULER_H);
+        g.drawRect(0, RULER_H, RULER_W, areaH - RULER_H);
+        g.endFill();
+        g.lineStyle(1, Theme.PANEL_LINE);
+        g.moveTo(RULER_W - 0.5, RULER_H);
+        g.lineTo(RULER_W - 0.5, areaH);
+        g.moveTo(RULER_W, RULER_H - 0.5);
+        g.lineTo(areaW, RULER_H - 0.5);
+        var step = 1;
+        for (s in [1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000])
+            if (s * scale >= 50) {
+                step = s;
+                break;
+            } else
+                step = s;
+        g.lineStyle(1, Theme.MUTED);
+        // Along the top: marks from the banner's left edge both ways, within the view.
+        var first = Math.ceil(-(holder.x - RULER_W) / scale / step) * step;
+        var v:Float = first;
+        while (holder.x + v * scale <= areaW) {
+            var sx = Math.round(holder.x + v * scale) + 0.5;
+            g.moveTo(sx, RULER_H - 6);
+            g.lineTo(sx, RULER_H - 1);
+            var t = Theme.label(Std.string(Std.int(v)), 9, Theme.MUTED);
+            t.x = sx + 1;
+            t.y = 0;
+            if (t.x + t.width <= areaW)
+                rulers.addChild(t);
+            v += step;
+        }
+        first = Math.ceil(-(holder.y - RULER_H) / scale / step) * step;
+        v = first;
+        while (holder.y + v * scale <= areaH) {
+            var sy = Math.round(holder.y + v * scale) + 0.5;
+            g.moveTo(RULER_W - 6, sy);
+            g.lineTo(RULER_W - 1, sy);
+            var t = Theme.label(Std.string(Std.int(v)), 9, Theme.MUTED);
+            t.x = 1;
+            t.y = sy;
+            if (t.y + t.height <= areaH && t.width <= RULER_W - 1)
+                rulers.addChild(t);
+            v += step;
+        }
+    }
+
+    function set_grid(on:Bool):Bool {
+        grid = on;
+        drawGrid();
+        return on;
     }
 
     function set_actualSize(on:Bool):Bool {
         if (on != actualSize) {
             actualSize = on;
+            if (on)
+                zoom = 0;
+            panX = panY = 0;
             layout();
             drawOverlay();
         }
@@ -311,14 +498,20 @@ class Canvas extends Sprite {
     /**
      * The element to pick at a banner point: the topmost one shown there at the moment on screen,
      * else the topmost hidden one whose place is there (an element that has not entered yet or has
-     * left stays reachable through its outline).
+     * left stays reachable through its outline). Locked elements and those hidden in the editor
+     * are passed over.
      */
     function pick(x:Float, y:Float):Int {
-        var i = EditGeometry.hitTest(shownRects(), x, y);
-        return i >= 0 ? i : EditGeometry.hitTest(hiddenRects(), x, y);
+        var i = EditGeometry.hitTest(pickable(shownRects()), x, y);
+        return i >= 0 ? i : EditGeometry.hitTest(pickable(hiddenRects()), x, y);
     }
 
-    /** The places of the elements hidden at the moment on screen; null for those shown. */
+    function pickable(rects:Array<Null<EditRect>>):Array<Null<EditRect>> {
+        var elements = session.doc.elements;
+        return [for (i in 0...rects.length) elements[i].locked || elements[i].editorHidden ? null : rects[i]];
+    }
+
+    /** The places of the elements hidden at the moment on screen; null for those shown and those hidden in the editor. */
     function hiddenRects():Array<Null<EditRect>> {
         var doc = session.doc;
         var size = session.sizeIndex;
@@ -327,7 +520,7 @@ class Canvas extends Sprite {
         return [
             for (e in doc.elements) {
                 var b = doc.box(e, size);
-                Timeline.stateAt(doc, e, b, w, h, t).visible ? null : (b : EditRect);
+                e.editorHidden || Timeline.stateAt(doc, e, b, w, h, t).visible ? null : (b : EditRect);
             }
         ];
     }
@@ -342,7 +535,7 @@ class Canvas extends Sprite {
             for (e in doc.elements) {
                 var b = doc.box(e, size);
                 var s = Timeline.stateAt(doc, e, b, w, h, t);
-                if (!s.visible) null else {
+                if (!s.visible || e.editorHidden) null else {
                     x: b.x + s.dx + b.width * (1 - s.scale) / 2,
                     y: b.y + s.dy + b.height * (1 - s.scale) / 2,
                     width: b.width * s.scale,
@@ -383,41 +576,103 @@ class Canvas extends Sprite {
         release();
     }
 
-    /** The pointer goes down at banner point x, y: a handle of the selection, or an element to pick. */
+    /** The wheel scrolls the banner (with Shift sideways); with Ctrl it zooms about the pointer. */
+    function onWheel(e:MouseEvent) {
+        if (e.delta == 0)
+            return;
+        if (e.ctrlKey) {
+            var current = scale;
+            zoomTo(e.delta > 0 ? current * 1.25 : current / 1.25, mouseX, mouseY);
+        } else {
+            if (e.shiftKey)
+                panX += e.delta * 20;
+            else
+                panY += e.delta * 20;
+            layout();
+            drawOverlay();
+        }
+        e.stopPropagation();
+    }
+
+    /**
+     * The pointer goes down at banner point x, y: a handle of a lone selected element, an element
+     * to pick (with Shift: to add or take out), or the background, where a frame starts.
+     */
     function press(x:Float, y:Float, shift:Bool) {
         // A drag whose release never came (let go outside the player) ends here.
         if (drag != null)
             release();
         var doc = session.doc;
         var size = session.sizeIndex;
-        var selected = session.selectedElement();
-        if (selected != null) {
-            var h = EditGeometry.handleAt(doc.box(selected, size), x, y, HANDLE_REACH / scale);
+        var chosen = session.selectedElements();
+        if (!shift && chosen.length == 1 && !chosen[0].locked && !chosen[0].editorHidden) {
+            var h = EditGeometry.handleAt(doc.box(chosen[0], size), x, y, HANDLE_REACH / scale);
             if (h != EditGeometry.NONE) {
-                beginDrag(selected, h, x, y);
+                beginDrag([chosen[0]], h, x, y, null);
                 return;
             }
         }
         var i = pick(x, y);
         var picked = i < 0 ? null : doc.elements[i];
-        session.select(picked == null ? null : picked.id);
-        if (picked != null)
-            beginDrag(picked, EditGeometry.NONE, x, y);
+        if (picked == null) {
+            if (!shift)
+                session.select(null);
+            beginBand(x, y, shift ? session.selection.copy() : []);
+            return;
+        }
+        if (shift) {
+            session.toggleSelected(picked.id);
+            return;
+        }
+        var collapse:Null<String> = null;
+        if (!session.isSelected(picked.id))
+            session.select(picked.id);
+        else if (session.selection.length > 1)
+            collapse = picked.id; // a click without a drag then selects it alone
+        beginDrag(Edits.movableSelection(session), EditGeometry.NONE, x, y, collapse);
     }
 
-    function beginDrag(e:BannerElement, handle:Int, x:Float, y:Float) {
+    function beginDrag(moving:Array<BannerElement>, handle:Int, x:Float, y:Float, collapse:Null<String>) {
         var doc = session.doc;
         var size = session.sizeIndex;
-        var others = [for (o in doc.elements) if (o != e) (doc.box(o, size) : EditRect)];
+        var starts = [for (e in moving) doc.box(e, size)];
+        var others = [for (o in doc.elements) if (moving.indexOf(o) < 0 && !o.editorHidden) (doc.box(o, size) : EditRect)];
+        var w = doc.sizes[size].width, h = doc.sizes[size].height;
+        var lines = EditGeometry.snapLines(w, h, others);
+        if (grid) {
+            var g = EditGeometry.gridLines(w, h, GRID_STEP);
+            lines = {xs: lines.xs.concat(g.xs), ys: lines.ys.concat(g.ys)};
+        }
         drag = {
             doc: doc,
-            id: e.id,
+            ids: [for (e in moving) e.id],
             handle: handle,
             fromX: x,
             fromY: y,
-            start: doc.box(e, size),
-            lines: EditGeometry.snapLines(doc.sizes[size].width, doc.sizes[size].height, others),
-            active: false
+            starts: starts,
+            group: EditGeometry.bounds([for (b in starts) (b : EditRect)]),
+            lines: lines,
+            active: false,
+            band: false,
+            base: [],
+            collapse: collapse
+        };
+    }
+
+    function beginBand(x:Float, y:Float, base:Array<String>) {
+        drag = {
+            doc: session.doc,
+            ids: [],
+            handle: EditGeometry.NONE,
+            fromX: x,
+            fromY: y,
+            starts: [],
+            group: null,
+            lines: null,
+            active: false,
+            band: true,
+            base: base,
+            collapse: null
         };
     }
 
@@ -430,21 +685,54 @@ class Canvas extends Sprite {
             if (Math.abs(dx) * scale < DRAG_START && Math.abs(dy) * scale < DRAG_START)
                 return;
             d.active = true;
-            session.beginGesture(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE);
+            if (!d.band) {
+                if (d.ids.length == 0)
+                    return;
+                session.beginGesture(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE);
+            }
         }
+        if (d.band) {
+            band = {
+                x: Math.min(d.fromX, x),
+                y: Math.min(d.fromY, y),
+                width: Math.abs(dx),
+                height: Math.abs(dy)
+            };
+            drawOverlay();
+            return;
+        }
+        if (d.ids.length == 0)
+            return;
         var reach = SNAP / scale;
-        var snapped = if (d.handle == EditGeometry.NONE)
-            EditGeometry.snapMove(EditGeometry.move(d.start, dx, dy), d.lines, reach)
-        else
-            EditGeometry.snapResize(d.start, d.handle, EditGeometry.resize(d.start, d.handle, dx, dy, shift), d.lines, reach, shift);
-        guidesX = snapped.guidesX;
-        guidesY = snapped.guidesY;
-        var r = snapped.rect;
-        var font = d.start.fontSize;
+        var placed:Array<EditRect>;
+        if (d.handle == EditGeometry.NONE) {
+            // The selection moves as one: the box around it snaps, every element follows it.
+            var snapped = EditGeometry.snapMove(EditGeometry.move(d.group, dx, dy), d.lines, reach);
+            guidesX = snapped.guidesX;
+            guidesY = snapped.guidesY;
+            var mx = snapped.rect.x - d.group.x, my = snapped.rect.y - d.group.y;
+            placed = [for (b in d.starts) EditGeometry.move(b, mx, my)];
+        } else {
+            var start = d.starts[0];
+            var snapped = EditGeometry.snapResize(start, d.handle, EditGeometry.resize(start, d.handle, dx, dy, shift), d.lines, reach, shift);
+            guidesX = snapped.guidesX;
+            guidesY = snapped.guidesY;
+            placed = [snapped.rect];
+        }
         session.change(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE, function() {
-            var el = session.doc.find(d.id);
-            if (el != null)
-                session.doc.setBox(el, session.sizeIndex, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: font});
+            for (i in 0...d.ids.length) {
+                var el = session.doc.find(d.ids[i]);
+                var r = placed[i];
+                if (el != null)
+                    session.doc.setBox(el, session.sizeIndex, {
+                        x: r.x,
+                        y: r.y,
+                        width: r.width,
+                        height: r.height,
+                        fontSize: d.starts[i].fontSize,
+                        hidden: d.starts[i].hidden
+                    });
+            }
         });
     }
 
@@ -453,8 +741,24 @@ class Canvas extends Sprite {
         drag = null;
         guidesX = [];
         guidesY = [];
-        if (d != null && d.active) {
+        var frame = band;
+        band = null;
+        if (d != null && d.band && d.active && frame != null) {
+            // What the frame touches joins the selection (with Shift, the one there was).
+            var ids = d.base.copy();
+            var rects = pickable(shownRects());
+            var hidden = pickable(hiddenRects());
+            for (i in 0...rects.length) {
+                var r = rects[i] != null ? rects[i] : hidden[i];
+                var id = session.doc.elements[i].id;
+                if (r != null && EditGeometry.touches(r, frame) && ids.indexOf(id) < 0)
+                    ids.push(id);
+            }
+            session.selectAll(ids);
+        } else if (d != null && d.active) {
             session.endGesture();
+        } else if (d != null && d.collapse != null) {
+            session.select(d.collapse);
         }
         drawOverlay();
     }
@@ -476,12 +780,11 @@ class Canvas extends Sprite {
         e.stopImmediatePropagation();
     }
 
-    // ---- Selection, handles and guides, drawn in screen pixels over the banner.
+    // ---- Selection, handles, guides and the frame, drawn in screen pixels over the banner.
 
     function drawOverlay() {
         var g = overlay.graphics;
         g.clear();
-        var e = session.selectedElement();
         var size = session.sizeIndex;
         if (shownDoc == null || size >= session.doc.sizes.length)
             return;
@@ -502,12 +805,23 @@ class Canvas extends Sprite {
                 if (r != null)
                     dashedRect(g, ox + r.x * scale, oy + r.y * scale, r.width * scale, r.height * scale);
         }
-        if (e == null)
-            return;
-        var b = session.doc.box(e, size);
-        var sx = ox + b.x * scale, sy = oy + b.y * scale;
+        if (band != null) {
+            g.lineStyle(1, OUTLINE);
+            g.beginFill(OUTLINE, 0.1);
+            g.drawRect(ox + band.x * scale, oy + band.y * scale, band.width * scale, band.height * scale);
+            g.endFill();
+        }
+        var chosen = session.selectedElements();
         g.lineStyle(1, OUTLINE);
-        g.drawRect(sx, sy, b.width * scale, b.height * scale);
+        for (e in chosen) {
+            if (e.editorHidden)
+                continue;
+            var b = session.doc.box(e, size);
+            g.drawRect(ox + b.x * scale, oy + b.y * scale, b.width * scale, b.height * scale);
+        }
+        if (chosen.length != 1 || chosen[0].locked || chosen[0].editorHidden)
+            return;
+        var b = session.doc.box(chosen[0], size);
         for (h in 0...8) {
             var p = EditGeometry.handlePoint(b, h);
             g.beginFill(0xFFFFFF);
@@ -538,11 +852,19 @@ class Canvas extends Sprite {
 
 private typedef Drag = {
     doc:BannerDocument,
-    id:String,
+    /** The elements moved, or the one resized. */
+    ids:Array<String>,
     handle:Int,
     fromX:Float,
     fromY:Float,
-    start:Box,
-    lines:EditGeometry.SnapLines,
-    active:Bool
+    starts:Array<Box>,
+    /** The box around the starting places. */
+    group:Null<EditRect>,
+    lines:Null<EditGeometry.SnapLines>,
+    active:Bool,
+    /** A frame dragged on the background, adding to the ids in base. */
+    band:Bool,
+    base:Array<String>,
+    /** Selected alone when the press ends without a drag. */
+    collapse:Null<String>
 }

@@ -77,7 +77,7 @@ class PropertiesPanel extends Sprite {
 
     /** What decides which rows the panel has; the rows are built anew when it changes. */
     function shape(e:Null<BannerElement>):String {
-        var rows = [tab, Std.string(session.sizeIndex), Strings.language];
+        var rows = [tab, Std.string(session.sizeIndex), Strings.language, Std.string(session.selection.length), Std.string(mixedKinds())];
         if (e != null)
             rows = rows.concat([e.id, Std.string(e.kind), e.shapeKind, e.enter.type, e.exit == null ? "-" : e.exit.type]);
         return rows.join("|");
@@ -188,7 +188,16 @@ class PropertiesPanel extends Sprite {
         f.note(Strings.LENGTH_HINT);
     }
 
-    // ---- The selected element.
+    /** Whether the selected elements are of more than one kind: then only the rows they share show. */
+    function mixedKinds():Bool {
+        var chosen = session.selectedElements();
+        for (c in chosen)
+            if (c.kind != chosen[0].kind)
+                return true;
+        return false;
+    }
+
+    // ---- The selected element (or elements: the values shown are the last one's, a change applies to each).
 
     function elementPage(f:Form, e:BannerElement) {
         var box = function() return session.doc.box(e, session.sizeIndex);
@@ -210,6 +219,12 @@ class PropertiesPanel extends Sprite {
         f.number("opacity", Strings.OPACITY, 0, function() return e.opacity * 100, 0, 100,
             function(v) element(Strings.OPACITY, function(el) el.opacity = v / 100, "opacity"), 0, Strings.PERCENT);
         f.gap(34);
+        if (session.selection.length > 1) {
+            f.note(Strings.format(Strings.SELECTED_MANY, [Std.string(session.selection.length)]));
+            f.gap(4);
+            if (mixedKinds())
+                return;
+        }
         switch (e.kind) {
             case Text:
                 f.text("label", Strings.CONTENT, function() return e.label, function(v) element(Strings.CONTENT, function(el) el.label = v, "label"), 3,

@@ -35,6 +35,7 @@ class DocumentTests {
 		sizes();
 		timeline();
 		renderer();
+		editorMarks();
 		Sys.println(passed + " passed, " + failed + " failed");
 		Sys.exit(failed == 0 ? 0 : 1);
 	}
@@ -128,6 +129,32 @@ class DocumentTests {
 		same("clone leaves the original", "Summer sale: 30% off 100 400",
 			d.find("t1").label + " " + d.sizes[1].places.get("t1").x + " " + d.find("t1").enter.delay);
 		same("clone writes the same", xml, d.clone().toXml());
+	}
+
+	// The editor's marks on an element (name, lock, hidden in the editor) survive a save; an element
+	// without them is written as before; a name is one trimmed line of at most 60 characters; only
+	// the editor's renderer leaves a hidden element out.
+	static function editorMarks() {
+		var d = BannerDocument.parse(EXAMPLE);
+		same("no marks written", false, d.toXml().indexOf("locked") >= 0 || d.toXml().indexOf("name=") >= 0);
+		var logo = d.find("logo");
+		logo.name = BannerDocument.layerName("  Brand\nmark <1>  ");
+		logo.locked = true;
+		logo.editorHidden = true;
+		var back = BannerDocument.parse(d.toXml());
+		var again = back.find("logo");
+		same("name", "Brand mark <1>", again.name);
+		same("locked", true, again.locked);
+		same("hidden in the editor", true, again.editorHidden);
+		same("written again the same", d.toXml(), back.toXml());
+		same("a long name is cut", 60, BannerDocument.layerName(StringTools.lpad("", "x", 200)).length);
+		var banner = new RecordingSurface(), editor = new RecordingSurface();
+		new BannerRenderer(back, banner, 0).render(5000);
+		var editing = new BannerRenderer(back, editor, 0);
+		editing.editing = true;
+		editing.render(5000);
+		same("the banner shows it", "10,10 1", banner.shown.get(1));
+		same("the editor does not", "hidden", editor.shown.get(1));
 	}
 
 	static function readsVersionOne() {

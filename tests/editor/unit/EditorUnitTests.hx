@@ -33,6 +33,7 @@ class EditorUnitTests {
         formatting();
         relativeImages();
         picturesComeFromFilesWithinTheBudget();
+        severalElementsAtOnce();
         EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
@@ -231,6 +232,56 @@ class EditorUnitTests {
                 }
     }
 
+    // Duplicate, delete, align and distribute of several elements are one step each; a locked
+    // element stays where it is; a copied picture named relative to its project travels with its
+    // whole path; pasting into another project that has the copied ids gives new ones.
+    static function severalElementsAtOnce() {
+        var s = new EditorSession();
+        var c = new Commands(s, new FakeHost(s));
+        var ids = [];
+        for (x in [10, 120, 200]) {
+            var e = Edits.add(s, Shape, "rect");
+            s.change("place", function() s.doc.setBox(e, 0, {x: x, y: x / 2, width: 20 + x / 10, height: 20, fontSize: 12}));
+            ids.push(e.id);
+        }
+        var depth = s.undoDepth();
+        s.selectAll(ids);
+        check("distribute can run with three", c.isEnabled("distributeH"));
+        c.run("distributeH");
+        same("one step", depth + 1, s.undoDepth());
+        var gap = function(a:String, b:String) {
+            var l = s.doc.find(a), r = s.doc.find(b);
+            return r.x - (l.x + l.width);
+        };
+        near("equal gaps", gap(ids[0], ids[1]), gap(ids[1], ids[2]));
+        s.change("lock", function() s.doc.find(ids[2]).locked = true);
+        c.run("alignTop");
+        same("aligned to the highest", "5,5," + (200 / 2), [for (id in ids) Std.string(s.doc.find(id).y)].join(","));
+        s.toggleSelected(ids[2]);
+        same("taken out of the selection", ids.slice(0, 2).join(","), s.selection.join(","));
+        c.run("duplicate");
+        same("two copies selected", 2, s.selection.length);
+        same("five elements", 5, s.doc.elements.length);
+        s.undo();
+        same("the duplicate was one step", 3, s.doc.elements.length);
+        same("the selection came back", ids.slice(0, 2).join(","), s.selection.join(","));
+        var picture = Edits.add(s, Image, null, "pics/logo.png");
+        s.selectAll([ids[0], picture.id]);
+        c.run("copy");
+        check("copied with the whole path", Fragment.copied.indexOf('src="/work/pics/logo.png"') >= 0);
+        c.run("delete");
+        same("both deleted", 2, s.doc.elements.length);
+        c.run("paste");
+        same("pasted where they were, under their ids", ids[0] + "," + picture.id, s.selection.join(","));
+        c.run("paste");
+        check("pasted again under new ids", s.selection.length == 2 && s.selection.indexOf(ids[0]) < 0);
+        same("nothing pasted from a non-project", 0, Fragment.paste(s, "<html/>"));
+    }
+
+    static function near(what:String, expected:Float, actual:Float) {
+        check(what, Math.abs(expected - actual) < 1e-6, "expected " + expected + " got " + actual);
+    }
+
     static function aProjectPastALimitIsOnlyShown() {
         var text = new StringBuf();
         text.add('<template version="2" demoWidth="300" demoHeight="250"><elements>');
@@ -421,6 +472,13 @@ class FakeHost implements Commands.CommandHost {
 
     public function toggleActualSize() {}
     public function toggleAllSizes() {}
+    public function projectFile():String return "/work/project.pbf";
+    public function zoom(step:Int) {}
+    public function toggleGrid() {}
+    public function gridShown():Bool return false;
+    public function showShortcuts() {}
+    public function renameLayer() {}
+    public function openRecent() {}
     public var status = "";
     public function addImage() {
         Edits.add(session, Image, null, "/pics/a.png");
