@@ -108,9 +108,15 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
           [this] { return CurrentProjectPath(); }) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
     m_project.SetDialogStartFolder(&m_settings.OutputFolder);
+    // A browser, help viewer or file manager that does not start is said, with what to open by
+    // hand: the preview's address, the help's file, the folder.
+    m_shell.SetLaunchFailureHandler([this](const std::string& shown, const std::string& reason) {
+        ShowLaunchFailure(m_dialogs, shown, reason);
+    });
 }
 
 CHostDlg::~CHostDlg() {
+    m_shell.SetLaunchFailureHandler({});
     m_player.SetFlashCallHandler({});
 }
 

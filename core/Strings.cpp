@@ -91,6 +91,11 @@ std::string BuiltInString(int id) {
                "and one of the two would be lost. Choose another name.";
     case IDS_PUBLISH_FOLDER_BUSY:
         return "another publish is writing the folder %s; publish again when it has finished";
+    case IDS_LAUNCH_FAILED:
+        return "No program could be started to show it (%s). Open it yourself, in a web browser "
+               "or your file manager:\n\n%s";
+    case IDS_LAUNCH_NOT_TAKEN:
+        return "the desktop did not take it";
     default:
         return {};
     }

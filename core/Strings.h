@@ -37,6 +37,10 @@ enum StringId : int {
     IDS_PUBLISH_NAME_TAKEN = 45,
     // Another publish is writing the folder; %s: the folder.
     IDS_PUBLISH_FOLDER_BUSY = 46,
+    // No program could be started to show a page, document or folder; %s: why, what to open.
+    IDS_LAUNCH_FAILED = 47,
+    // The reason when the desktop did not even take the address.
+    IDS_LAUNCH_NOT_TAKEN = 48,
 };
 
 // Where the player's download page is, shown with message 6.

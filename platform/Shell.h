@@ -4,6 +4,7 @@
 
 #include "platform/Paths.h"
 
+#include <functional>
 #include <string>
 
 namespace pennoria::platform {
@@ -25,6 +26,12 @@ public:
     virtual std::string BrowserAddressOf(const std::string& folder);
     // Adds a file the user opened or saved to the desktop's list of recently used files.
     virtual void AddToRecentFiles(const std::string& path) { (void)path; }
+    // Opening finishes after the call has returned; when the program for it then cannot be
+    // started, handler is told what was to be shown (the folder, the document or the web
+    // address the user would open by hand) and why, from the main loop.
+    using LaunchFailureHandler =
+        std::function<void(const std::string& shown, const std::string& reason)>;
+    virtual void SetLaunchFailureHandler(LaunchFailureHandler handler) { (void)handler; }
 };
 
 inline std::string IShell::BrowserAddressOf(const std::string& folder) {

@@ -93,6 +93,12 @@ std::string ResolveImageSource(const std::string& image, const std::string& proj
     return platform::ToForwardSlashes(MakeEditorPath(image));
 }
 
+void ShowLaunchFailure(platform::IDialogs& dialogs, const std::string& shown,
+                       const std::string& reason) {
+    dialogs.ShowMessage(FormatAppString(IDS_LAUNCH_FAILED, {reason, shown}),
+                        platform::MessageButtons::Ok, platform::MessageIcon::Error);
+}
+
 void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& window,
                            const std::string& path) {
     BusyCursor busy(window);
@@ -668,8 +674,9 @@ PublishOutcome CPublisher::PreviewInBrowser() {
     if (outcome != PublishOutcome::Published)
         return outcome;
     const std::string address = m_shell.BrowserAddressOf(request.outputFolder);
-    m_shell.OpenUri(address + "html5/index.html");
-    m_shell.OpenUri(address + request.pageName);
+    for (const std::string& page : {address + "html5/index.html", address + request.pageName})
+        if (!m_shell.OpenUri(page))
+            ShowLaunchFailure(m_dialogs, page, LoadAppString(IDS_LAUNCH_NOT_TAKEN));
     return outcome;
 }
 

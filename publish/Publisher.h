@@ -188,6 +188,11 @@ private:
     std::vector<CreativeReport> m_creatives;
 };
 
+// Tells the user that no program could be started to show shown (a web address, a document or a
+// folder), why, and that it can be opened by hand.
+void ShowLaunchFailure(platform::IDialogs& dialogs, const std::string& shown,
+                       const std::string& reason);
+
 // Opens path in the file manager only when it is an existing directory (never a file), under
 // the window's busy cursor.
 void OpenFolderIfDirectory(platform::IShell& shell, platform::IHostWindow& window,

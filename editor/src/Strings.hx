@@ -193,7 +193,7 @@ class Strings {
     public static var PLAYER_NONE = "No player";
     public static var PREVIEW_IN_BROWSER = "Preview in browser";
     public static var PREVIEWING = "Opening the preview in the browser...";
-    public static var PREVIEW_OK = "The preview was opened in the browser.";
+    public static var PREVIEW_OK = "The preview was handed to the browser.";
     public static var DO_PUBLISH = "Publish";
     public static var OPEN_FOLDER = "Open output folder";
     public static var CLOSE = "Close";
@@ -513,7 +513,7 @@ class Strings {
         "PLAYER_NONE" => ["Kein Player", "Pas de lecteur"],
         "PREVIEW_IN_BROWSER" => ["Vorschau im Browser", "Aper\u00e7u dans le navigateur"],
         "PREVIEWING" => ["Die Vorschau wird im Browser ge\u00f6ffnet...", "Ouverture de l'aper\u00e7u dans le navigateur..."],
-        "PREVIEW_OK" => ["Die Vorschau wurde im Browser ge\u00f6ffnet.", "L'aper\u00e7u a \u00e9t\u00e9 ouvert dans le navigateur."],
+        "PREVIEW_OK" => ["Die Vorschau wurde an den Browser \u00fcbergeben.", "L'aper\u00e7u a \u00e9t\u00e9 transmis au navigateur."],
         "DO_PUBLISH" => ["Ver\u00f6ffentlichen", "Publier"],
         "OPEN_FOLDER" => ["Ausgabeordner \u00f6ffnen", "Ouvrir le dossier"],
         "CLOSE" => ["Schlie\u00dfen", "Fermer"],

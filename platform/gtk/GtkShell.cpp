@@ -189,23 +189,21 @@ struct GtkShell::FolderServer {
 
 namespace {
 
-void OnLaunched(GObject*, GAsyncResult* result, gpointer data) {
-    GError* error = nullptr;
-    std::string* uri = static_cast<std::string*>(data);
-    if (!g_app_info_launch_default_for_uri_finish(result, &error)) {
-        DebugOutput("shell: cannot open " + *uri + ": " + (error ? error->message : "?"));
-        g_clear_error(&error);
-    }
-    delete uri;
-}
+struct LaunchUnderWay {
+    std::string shown;
+    std::weak_ptr<IShell::LaunchFailureHandler> failed;
+};
 
-bool Launch(const std::string& uri) {
-    if (uri.empty())
-        return false;
-    DebugOutput("shell: open " + uri);
-    g_app_info_launch_default_for_uri_async(uri.c_str(), nullptr, nullptr, OnLaunched,
-                                            new std::string(uri));
-    return true;
+void OnLaunched(GObject*, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<LaunchUnderWay> launch(static_cast<LaunchUnderWay*>(data));
+    GError* error = nullptr;
+    if (g_app_info_launch_default_for_uri_finish(result, &error))
+        return;
+    const std::string reason = error && error->message ? error->message : "?";
+    g_clear_error(&error);
+    DebugOutput("shell: cannot open " + launch->shown + ": " + reason);
+    if (auto failed = launch->failed.lock(); failed && *failed)
+        (*failed)(launch->shown, reason);
 }
 
 } // namespace
@@ -222,7 +220,22 @@ std::string FileUriForPath(const std::string& path) {
 }
 
 GtkShell::GtkShell(std::function<bool(const std::string& uri)> launch)
-    : m_launch(launch ? std::move(launch) : std::function<bool(const std::string&)>(Launch)) {}
+    : m_launch(std::move(launch)), m_launchFailed(std::make_shared<LaunchFailureHandler>()) {}
+
+void GtkShell::SetLaunchFailureHandler(LaunchFailureHandler handler) {
+    *m_launchFailed = std::move(handler);
+}
+
+bool GtkShell::Launch(const std::string& uri, const std::string& shown) {
+    if (uri.empty())
+        return false;
+    if (m_launch)
+        return m_launch(uri);
+    DebugOutput("shell: open " + uri);
+    g_app_info_launch_default_for_uri_async(uri.c_str(), nullptr, nullptr, OnLaunched,
+                                            new LaunchUnderWay{shown, m_launchFailed});
+    return true;
+}
 
 GtkShell::~GtkShell() {
     StopPreview();
@@ -314,19 +327,19 @@ bool GtkShell::OpenPreviewAddress(const std::string& uri) {
         return false;
     }
     m_redirectPages.push_back(page);
-    return m_launch(FileUriForPath(page));
+    return Launch(FileUriForPath(page), uri);
 }
 
 bool GtkShell::OpenFolder(const std::string& path) {
     if (!DirectoryExists(path))
         return false;
-    return m_launch(FileUriForPath(path));
+    return Launch(FileUriForPath(path), path);
 }
 
 bool GtkShell::OpenDocument(const std::string& path) {
     if (!FileExists(path))
         return false;
-    return m_launch(FileUriForPath(path));
+    return Launch(FileUriForPath(path), path);
 }
 
 bool GtkShell::HasHandlerFor(const std::string& path) {
@@ -356,7 +369,7 @@ bool GtkShell::OpenUri(const std::string& uri) {
         return false;
     if (m_server && uri.rfind(m_server->Origin(), 0) == 0)
         return OpenPreviewAddress(uri);
-    return m_launch(uri);
+    return Launch(uri, uri);
 }
 
 void GtkShell::AddToRecentFiles(const std::string& path) {

@@ -34,6 +34,9 @@ public:
     std::string BrowserAddressOf(const std::string& folder) override;
     // Through GTK's recent manager, which the desktop's file choosers and launchers read.
     void AddToRecentFiles(const std::string& path) override;
+    // Failures of the default launcher; a launch function given to the constructor reports its
+    // own.
+    void SetLaunchFailureHandler(LaunchFailureHandler handler) override;
     // Stops serving the preview (also when the shell goes, and when the preview's time is up).
     void StopPreview();
     // How long a preview is served (an hour unless a test says otherwise).
@@ -42,9 +45,13 @@ public:
 private:
     struct FolderServer;
     bool OpenPreviewAddress(const std::string& uri);
+    // Hands uri to the launcher; shown is what a failure names.
+    bool Launch(const std::string& uri, const std::string& shown);
     void RemoveRedirectPages();
 
     std::function<bool(const std::string& uri)> m_launch;
+    // Shared with launches still under way, which may finish after the shell has gone.
+    std::shared_ptr<LaunchFailureHandler> m_launchFailed;
     std::unique_ptr<FolderServer> m_server;
     std::chrono::seconds m_previewLifetime{3600};
     unsigned m_expiry = 0; // the timer that stops the server

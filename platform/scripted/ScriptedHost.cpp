@@ -92,6 +92,8 @@ bool ScriptedShell::HasHandlerFor(const std::string& path) {
 }
 
 bool ScriptedShell::Record(const std::string& what) {
+    if (m_refuse)
+        return false;
     m_opened.push_back(what);
     if (m_sink)
         m_sink("open: " + EscapeLineFeeds(what));

@@ -71,6 +71,16 @@ public:
     bool OpenFolder(const std::string& path) override { return Record(path); }
     bool OpenDocument(const std::string& path) override { return Record(path); }
     bool OpenUri(const std::string& uri) override { return Record(uri); }
+    void SetLaunchFailureHandler(LaunchFailureHandler handler) override {
+        m_launchFailed = std::move(handler);
+    }
+    // From now on nothing is handed over: every Open* answers false (and records nothing).
+    void RefuseOpening() { m_refuse = true; }
+    // A launch that was handed over fails afterwards, as the desktop reports it.
+    void FailLaunch(const std::string& shown, const std::string& reason) {
+        if (m_launchFailed)
+            m_launchFailed(shown, reason);
+    }
     // Every file has a handler unless its name ends with a suffix given here.
     bool HasHandlerFor(const std::string& path) override;
     void RemoveHandlerFor(const std::string& suffix) { m_unhandledSuffixes.push_back(suffix); }
@@ -85,6 +95,8 @@ private:
     EventSink m_sink;
     std::vector<std::string> m_opened;
     std::vector<std::string> m_recent;
+    LaunchFailureHandler m_launchFailed;
+    bool m_refuse = false;
     std::vector<std::string> m_unhandledSuffixes;
 };
 

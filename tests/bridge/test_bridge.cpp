@@ -294,6 +294,18 @@ TEST_F(Dispatcher, HelpOpensWhatTheDesktopCanShowOrSaysWhereItIs) {
     EXPECT_NE(bed.dialogs.History()[2].text.find("\n" + chm + "\n" + pages), std::string::npos)
         << bed.dialogs.History()[2].text;
     EXPECT_EQ(bed.shell.Opened().size(), 2u);
+
+    // The viewer was handed the help, then did not start: the user is told why and where it is.
+    bed.shell.FailLaunch(pages, "Failed to execute child process");
+    ASSERT_EQ(bed.dialogs.History().size(), 4u);
+    EXPECT_EQ(bed.dialogs.History()[3].text,
+              "No program could be started to show it (Failed to execute child process). Open "
+              "it yourself, in a web browser or your file manager:\n\n" +
+                  pages);
+    // Once the host has gone, a launch finishing late tells nobody.
+    bed.host.reset();
+    bed.shell.FailLaunch(pages, "late");
+    EXPECT_EQ(bed.dialogs.History().size(), 4u);
 }
 
 // Later starts of the program hand their projects over: the movie is told of each, and each waits

@@ -535,6 +535,17 @@ TEST_F(Publish, PreviewPublishesPrivatelyAndOpensTheCreativeAndThePage) {
                                             "file://" + folder + "preview.html"}));
     }
     EXPECT_TRUE(bed.dialogs.History().empty());
+    // A desktop that takes neither page: each is named, to be opened by hand; still published.
+    bed.shell.RefuseOpening();
+    EXPECT_EQ(bed.player.Command("PreviewInBrowserVC"), "<string>ok</string>");
+    const std::string folder = bed.Scratch("run") + "/pennoria-preview/preview/";
+    ASSERT_EQ(bed.dialogs.History().size(), 2u);
+    EXPECT_EQ(bed.dialogs.History()[0].text,
+              "No program could be started to show it (the desktop did not take it). Open it "
+              "yourself, in a web browser or your file manager:\n\nfile://" +
+                  folder + "html5/index.html");
+    EXPECT_NE(bed.dialogs.History()[1].text.find("file://" + folder + "preview.html"),
+              std::string::npos);
     // The user's choices stay as they were.
     EXPECT_EQ(bed.settings.PlayerMode, "none");
     CAppSettings stored;
