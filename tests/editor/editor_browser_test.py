@@ -776,6 +776,28 @@ class RefusedPictures(unittest.TestCase):
             shutil.rmtree(scratch, ignore_errors=True)
 
 
+class Soak(unittest.TestCase):
+    """The editor played, scrubbed and edited for about a minute, on its own page."""
+
+    def setUp(self):
+        self.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-soak-"))
+        self.server = Server(self.scratch)
+
+    def tearDown(self):
+        self.server.close()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def test_playing_scrubbing_and_editing_hundreds_of_times_never_freezes(self):
+        result = self.server.run("soak")
+        soaked = snapshots(result)["soaked"]
+        extra = soaked["extra"]
+        print("soak: %d rounds in %.1f s, slowest wait for the banner to move %d ms" % (
+            extra["rounds"], extra["seconds"], extra["slowestMoveMs"]), file=sys.stderr)
+        self.assertGreaterEqual(extra["rounds"], 100)
+        self.assertEqual(soaked["state"]["dialog"], "")
+        self.assertEqual(len(soaked["state"]["elements"]), 5)
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--swf", required=True)

@@ -313,6 +313,79 @@ const scenarios = {
         snap("recent-closed");
     },
 
+    // Play, scrub, edit while playing, pause and rest, hundreds of times for at most a minute, on a
+    // banner of five animated elements with delays: every play must move on, every command must
+    // be answered. What each round took is reported, not judged.
+    soak: async function () {
+        await startPlayer({ testMode: "1" });
+        const kinds = ["layers.addText", "layers.addRect", "layers.addText", "layers.addEllipse", "layers.addButton"];
+        const types = ["slide", "fade", "zoom", "slide", "fade"];
+        for (let i = 0; i < kinds.length; i++) {
+            drive("click", kinds[i]);
+            drive("click", "tab.animation");
+            drive("click", "enter.type." + types[i]);
+            drive("type", "enter.delay", String(300 * i));
+            drive("type", "enter.duration", "800");
+        }
+        const began = Date.now();
+        const rounds = [];
+        let slowest = 0;
+        const moved = async function (what) {
+            const from = state().canvas.time;
+            const t0 = Date.now();
+            await waitFor(what, function () {
+                const s = state();
+                return !s.playing || s.canvas.time !== from;
+            }, 15);
+            slowest = Math.max(slowest, Date.now() - t0);
+        };
+        for (let round = 0; round < 400 && Date.now() - began < 55000; round++) {
+            // Still playing from the round before (an undo does not stop it): paused first.
+            if (state().playing && drive("click", "timeline.pause") !== "ok")
+                throw new Error("round " + round + ": Pause was not available while playing");
+            const play = drive("click", "timeline.play");
+            if (play !== "ok")
+                throw new Error("round " + round + ": Play answered " + play);
+            await moved("round " + round + ": the banner moving after Play");
+            switch (round % 5) {
+                case 0: {  // scrubbed on the ruler while playing
+                    const ruler = state().ruler;
+                    const x = ruler.x0 + (ruler.x1 - ruler.x0) * ((round * 7) % 10) / 10;
+                    pointer("pointerdown", [x, ruler.y]);
+                    pointer("pointerup", [x, ruler.y]);
+                    break;
+                }
+                case 1:  // the selected element's timing edited while playing
+                    drive("type", "enter.delay", String((round * 37) % 1500));
+                    await moved("round " + round + ": the banner moving after an edit");
+                    break;
+                case 2:  // undone while playing
+                    drive("key", "ctrl+z");
+                    break;
+                case 3:  // paused, played on, paused again
+                    drive("click", "timeline.pause");
+                    drive("click", "timeline.play");
+                    await moved("round " + round + ": the banner moving after Pause and Play");
+                    drive("click", "timeline.pause");
+                    break;
+                default: {  // scrubbed near the end, then played to the end
+                    const ruler = state().ruler;
+                    const x = ruler.x0 + (ruler.x1 - ruler.x0) * 0.96;
+                    pointer("pointerdown", [x, ruler.y]);
+                    pointer("pointerup", [x, ruler.y]);
+                    drive("click", "timeline.play");
+                    await waitFor("round " + round + ": the end of the banner", function () { return !state().playing; }, 30);
+                }
+            }
+            const s = state();
+            rounds.push({ playing: s.playing, time: s.canvas.time });
+            // Now and then the editor is left alone until it rests, then woken by Play.
+            if (round % 40 === 39)
+                await waitFor("round " + round + ": rest", function () { return state().frameRate <= 1; }, 15);
+        }
+        snap("soaked", { rounds: rounds.length, seconds: (Date.now() - began) / 1000, slowestMoveMs: slowest });
+    },
+
     // A still editor lowers its frame rate, the preview's effect raises it until it has played; a
     // movie named like an image is not shown (nor run).
     rest: async function () {
