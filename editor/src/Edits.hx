@@ -243,25 +243,50 @@ class Edits {
             session.change(label, function() apply(e));
     }
 
-    /** Moves the selected element one step up (towards the viewer) or down in the drawing order. */
+    /**
+        Moves each selected element one step up (towards the viewer) or down in the drawing order,
+        past the next element that is not selected; selected neighbours keep their order.
+    **/
     public static function move(session:EditorSession, up:Bool) {
         if (!canMove(session, up))
             return;
         var doc = session.doc;
-        var e = session.selectedElement();
         session.change(Strings.STEP_ORDER, function() {
-            var i = doc.elements.indexOf(e);
-            doc.elements.splice(i, 1);
-            doc.elements.insert(up ? i + 1 : i - 1, e);
+            var list = doc.elements;
+            var n = list.length;
+            function swapIfFree(i:Int) {
+                if (session.isSelected(list[i].id) && !session.isSelected(list[i + 1].id)) {
+                    var e = list[i];
+                    list[i] = list[i + 1];
+                    list[i + 1] = e;
+                }
+            }
+            function swapDownIfFree(i:Int) {
+                if (session.isSelected(list[i + 1].id) && !session.isSelected(list[i].id)) {
+                    var e = list[i];
+                    list[i] = list[i + 1];
+                    list[i + 1] = e;
+                }
+            }
+            if (up) {
+                var i = n - 1;
+                while (--i >= 0)
+                    swapIfFree(i);
+            } else {
+                for (i in 0...n - 1)
+                    swapDownIfFree(i);
+            }
         });
     }
 
     public static function canMove(session:EditorSession, up:Bool):Bool {
-        var e = session.selectedElement();
-        if (e == null)
-            return false;
-        var i = session.doc.elements.indexOf(e);
-        return up ? i < session.doc.elements.length - 1 : i > 0;
+        var list = session.doc.elements;
+        for (i in 0...list.length - 1) {
+            var lower = session.isSelected(list[i].id), upper = session.isSelected(list[i + 1].id);
+            if (up ? lower && !upper : upper && !lower)
+                return true;
+        }
+        return false;
     }
 
     /** Adds a size to the project and edits it; false when the project has it already or is full. */

@@ -117,7 +117,10 @@ class Button extends Sprite {
         return w;
     }
 
+    // Drawn again only when the state changes: every change of the banner sets them all.
     function set_enabled(v:Bool):Bool {
+        if (v == enabled)
+            return v;
         enabled = v;
         buttonMode = v;
         redraw();
@@ -125,6 +128,8 @@ class Button extends Sprite {
     }
 
     function set_selected(v:Bool):Bool {
+        if (v == selected)
+            return v;
         selected = v;
         redraw();
         return v;

@@ -276,6 +276,16 @@ class EditorUnitTests {
         c.run("paste");
         check("pasted again under new ids", s.selection.length == 2 && s.selection.indexOf(ids[0]) < 0);
         same("nothing pasted from a non-project", 0, Fragment.paste(s, "<html/>"));
+        // Forward and back move each selected element past the next one not selected.
+        var order = function() return [for (e in s.doc.elements) e.id].join(",");
+        var all = [for (e in s.doc.elements) e.id];
+        s.selectAll([all[0], all[2]]);
+        var before = s.undoDepth();
+        c.run("forward");
+        same("both forward in one step", [all[1], all[0], all[3], all[2]].concat(all.slice(4)).join(","), order());
+        same("one step", before + 1, s.undoDepth());
+        s.selectAll([all[0], all[1]]);
+        check("the bottom two cannot go back, only forward", !c.isEnabled("backward") && c.isEnabled("forward"));
     }
 
     static function near(what:String, expected:Float, actual:Float) {
