@@ -450,12 +450,14 @@ bool CHostDlg::CallEditorReporting(const std::string& function,
 void CHostDlg::NotifyOutputSettings() {
     const std::vector<std::string> settings = {m_settings.OutputFolder, m_settings.SWFFile,
                                                m_settings.HTMLFile};
-    // Then the player for the pages and whether to write the HTML5 creative. A movie whose
-    // function takes only the first three refuses the longer call; it gets those three.
+    // Then the player for the pages, whether to write the HTML5 creative and whether to write
+    // the SWF outputs. A movie whose function takes only the first three refuses the longer
+    // call; it gets those three.
     std::vector<std::string> choices = settings;
     choices.push_back(
         PlayerModeName(ParsePlayerMode(m_settings.PlayerMode).value_or(PlayerMode::Bundled)));
     choices.push_back(m_settings.Html5Creative != 0 ? "yes" : "no");
+    choices.push_back(m_settings.SwfOutputs != 0 ? "yes" : "no");
     if (m_player.CallEditor(BuildInvokeCall("SettingOutputFilesVC", choices)))
         return;
     CallEditorReporting("SettingOutputFilesVC", settings, nullptr);

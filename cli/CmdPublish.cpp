@@ -35,6 +35,7 @@ struct PublishOptions {
     std::string html5 = "yes";
     std::string jpeg = "no";
     bool strict = false;
+    bool noSwf = false;
     std::string feed;
     std::string shard; // "K/N"
     unsigned jobs = 0;
@@ -139,7 +140,8 @@ void RunFeed(const PublishOptions& options, const std::string& projectText) {
                       options.pageName,
                       options.xmlName,
                       options.player,
-                      options.html5};
+                      options.html5,
+                      options.noSwf ? "no" : "yes"};
     feed.replace =
         options.overwrite == "yes" ? platform::ReplaceExisting::Yes : platform::ReplaceExisting::No;
     feed.jpeg = options.jpeg == "yes" ? JpegChoice::Accept : JpegChoice::Decline;
@@ -166,6 +168,11 @@ void RunFeed(const PublishOptions& options, const std::string& projectText) {
 }
 
 void RunPublish(const PublishOptions& options) {
+    if (options.noSwf && options.html5 == "no") {
+        PrintError("--no-swf with --html5 no leaves nothing to publish");
+        SetExitCode(2);
+        return;
+    }
     auto projectText = ReadText(options.project);
     if (!projectText) {
         SetExitCode(2);
@@ -219,10 +226,11 @@ void RunPublish(const PublishOptions& options) {
         host.Publisher().SetJpegChoice(options.jpeg == "yes" ? JpegChoice::Accept
                                                              : JpegChoice::Decline);
         host.Publisher().SetSettingsUpdate(SettingsUpdate::Leave);
-        auto reply = player.Command(
-            "OutPutProjectFilesVC",
-            {std::to_string(options.outMode), std::to_string(options.embedMode), options.folder,
-             options.swfName, options.pageName, options.xmlName, options.player, options.html5});
+        auto reply =
+            player.Command("OutPutProjectFilesVC",
+                           {std::to_string(options.outMode), std::to_string(options.embedMode),
+                            options.folder, options.swfName, options.pageName, options.xmlName,
+                            options.player, options.html5, options.noSwf ? "no" : "yes"});
         word = reply ? UnwrapStringResult(*reply) : std::string();
         breaches = RuleBreaches(host.Publisher().Creatives());
     }
@@ -277,6 +285,10 @@ void RegisterPublishCommands(CLI::App& app) {
         ->add_option("--jpeg", options->jpeg,
                      "Re-encode the creative's image as JPEG when that brings its zip under 150 KB")
         ->check(CLI::IsMember({"yes", "no"}));
+    publish->add_flag("--no-swf", options->noSwf,
+                      "Leave out the banner movie, the component movie, the pages and their "
+                      "player: only the HTML5 creative, its backup image and the pictures (--swf "
+                      "still names the folder)");
     publish->add_flag("--strict", options->strict,
                       "End with status 1 when a creative breaks the ad rules (over 150 KB, or "
                       "more than 40 files)");

@@ -21,6 +21,7 @@ constexpr std::int32_t kDefaultAutoSelectLang = 1;
 const char* const kDefaultLanguageIni = "lang_eng.ini";
 const char* const kDefaultPlayerMode = "bundled";
 constexpr std::uint32_t kDefaultHtml5Creative = 1;
+constexpr std::uint32_t kDefaultSwfOutputs = 1;
 const char* const kDefaultPlayerRenderer = "auto";
 
 bool IsLanguage(const std::string& locale, const char* language) {
@@ -70,6 +71,7 @@ void CAppSettings::ApplyDefaults() {
     languageIni = LanguageIniFromEnvironment();
     PlayerMode = kDefaultPlayerMode;
     Html5Creative = kDefaultHtml5Creative;
+    SwfOutputs = kDefaultSwfOutputs;
     PlayerRenderer = kDefaultPlayerRenderer;
 }
 
@@ -118,6 +120,8 @@ bool CAppSettings::Exchange(bool tolerant, CSettingsStore& store, bool saving, b
          [&] { PlayerMode = kDefaultPlayerMode; });
     step([&] { return store.ExchangeUInt32("Html5Creative", Html5Creative, saving); },
          [&] { Html5Creative = kDefaultHtml5Creative; });
+    step([&] { return store.ExchangeUInt32("SwfOutputs", SwfOutputs, saving); },
+         [&] { SwfOutputs = kDefaultSwfOutputs; });
     step([&] { return store.ExchangeString("PlayerRenderer", PlayerRenderer, saving); },
          [&] { PlayerRenderer = kDefaultPlayerRenderer; });
     if (PlayerRenderer != "canvas" && PlayerRenderer != "webgl")

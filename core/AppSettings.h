@@ -31,6 +31,9 @@ public:
     std::string PlayerMode;
     // 1: publishing also writes the HTML5 creative, its zip and the backup image; 0: not.
     std::uint32_t Html5Creative = 1;
+    // 1: publishing writes the SWF outputs (the banner movie, the component movie, the pages and
+    // their player); 0: only the HTML5 creative and the pictures, for users who upload no SWF.
+    std::uint32_t SwfOutputs = 1;
     // The renderer the desktop player draws with: "auto" (the canvas where WebGL would be
     // drawn by the processor, WebGL where a GPU draws it), "canvas" or "webgl".
     std::string PlayerRenderer;

@@ -96,6 +96,8 @@ std::string BuiltInString(int id) {
                "or your file manager:\n\n%s";
     case IDS_LAUNCH_NOT_TAKEN:
         return "the desktop did not take it";
+    case IDS_PUBLISH_NOTHING_CHOSEN:
+        return "Nothing to publish: choose the SWF movie, the HTML5 ad, or both.";
     default:
         return {};
     }

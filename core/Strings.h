@@ -41,6 +41,8 @@ enum StringId : int {
     IDS_LAUNCH_FAILED = 47,
     // The reason when the desktop did not even take the address.
     IDS_LAUNCH_NOT_TAKEN = 48,
+    // Neither the SWF outputs nor the HTML5 creative chosen.
+    IDS_PUBLISH_NOTHING_CHOSEN = 49,
 };
 
 // Where the player's download page is, shown with message 6.

@@ -162,7 +162,7 @@ bool FeedBatch::Prepare() {
 
     // The names and modes are checked once, by a trial request, rather than once per row.
     std::vector<std::string> arguments = m_options.arguments;
-    arguments.resize(std::max<std::size_t>(arguments.size(), 8));
+    arguments.resize(std::max<std::size_t>(arguments.size(), 9));
     arguments[2] = m_staging + "/check";
     CPublishRequest trial(arguments);
     RowDialogs dialogs;
@@ -179,7 +179,8 @@ bool FeedBatch::Prepare() {
     if (!m_model)
         return false;
     // One player for every variant's pages.
-    if (trial.writePages && ChosenPlayerMode(trial, m_settings) == PlayerMode::Bundled) {
+    if (trial.writePages && ChosenSwfOutputs(trial, m_settings) &&
+        ChosenPlayerMode(trial, m_settings) == PlayerMode::Bundled) {
         const PublishSources sources = GetPublishSources(GetProgramFolder(), trial.embedPages);
         PlayerCopyResult copied =
             CopyPlayerFiles(sources.playerFolder, m_options.folder + "/" + kPlayerFolderName);
@@ -239,7 +240,7 @@ std::string FeedBatch::PublishRow(const FeedRow& row, CPublisher& publisher, Row
     // Staged in a folder of the row's own, then moved into place whole.
     const std::string stage = m_staging + "/" + std::to_string(row.number);
     std::vector<std::string> arguments = m_options.arguments;
-    arguments.resize(std::max<std::size_t>(arguments.size(), 8));
+    arguments.resize(std::max<std::size_t>(arguments.size(), 9));
     arguments[2] = stage;
     CPublishRequest request(arguments);
     request.sharedPlayer = m_sharedPlayer;

@@ -13,7 +13,10 @@ const char* const kPublishManifestName = ".pennoria-published";
 
 namespace {
 
-constexpr const char* kFirstLine = "pennoria-published 1";
+constexpr const char* kFirstLine = "pennoria-published 2";
+// The earlier format: records without sources, no notes.
+constexpr const char* kFirstLineV1 = "pennoria-published 1";
+constexpr const char* kNoteWord = "note ";
 // A manifest larger than this is not ours.
 constexpr std::uint64_t kMaxManifestBytes = std::uint64_t{16} << 20;
 // Stale files larger than this are left alone rather than read to be compared.
@@ -63,54 +66,107 @@ std::uint64_t ContentDigest(std::string_view bytes) {
     return XXH3_64bits(bytes.data(), bytes.size());
 }
 
-void PublishLedger::Record(const std::string& relativePath, std::string_view bytes) {
-    const std::uint64_t digest = ContentDigest(bytes);
-    for (PublishedFileRecord& file : m_files)
-        if (file.path == relativePath) {
-            file.digest = digest;
-            return;
-        }
-    m_files.push_back({relativePath, digest});
+DigestMix& DigestMix::Add(std::string_view bytes) {
+    return Add(XXH3_64bits_withSeed(bytes.data(), bytes.size(), m_value) ^ bytes.size());
 }
 
-std::string FormatManifest(const std::vector<PublishedFileRecord>& files) {
+DigestMix& DigestMix::Add(std::uint64_t value) {
+    m_value = XXH3_64bits_withSeed(&value, sizeof value, m_value);
+    return *this;
+}
+
+void PublishLedger::Record(const std::string& relativePath, std::string_view bytes,
+                           std::uint64_t source) {
+    RecordDigest(relativePath, ContentDigest(bytes), source);
+}
+
+void PublishLedger::RecordDigest(const std::string& relativePath, std::uint64_t digest,
+                                 std::uint64_t source) {
+    auto found = m_index.find(relativePath);
+    if (found != m_index.end()) {
+        m_files[found->second].digest = digest;
+        m_files[found->second].source = source;
+        return;
+    }
+    m_index.emplace(relativePath, m_files.size());
+    m_files.push_back({relativePath, digest, source});
+}
+
+void PublishLedger::Note(const std::string& name, const std::string& text) {
+    m_notes[name] = text;
+}
+
+const PublishedFileRecord* PublishLedger::Find(const std::string& relativePath) const {
+    auto found = m_index.find(relativePath);
+    return found == m_index.end() ? nullptr : &m_files[found->second];
+}
+
+std::string FormatManifest(const std::vector<PublishedFileRecord>& files,
+                           const std::map<std::string, std::string>& notes) {
     std::string text = std::string(kFirstLine) + "\n";
     for (const PublishedFileRecord& file : files)
         if (IsPlainRelativePath(file.path))
-            text += Hex(file.digest) + " " + file.path + "\n";
+            text += Hex(file.digest) + " " + Hex(file.source) + " " + file.path + "\n";
+    for (const auto& [name, note] : notes)
+        if (!name.empty() && name.find_first_of(" \t\r\n") == std::string::npos &&
+            note.find_first_of("\r\n") == std::string::npos)
+            text += kNoteWord + name + " " + note + "\n";
     return text;
 }
 
-std::vector<PublishedFileRecord> ParseManifest(std::string_view text) {
-    std::vector<PublishedFileRecord> files;
+PublishLedger ReadManifest(std::string_view text) {
+    PublishLedger ledger;
     const std::size_t firstEnd = text.find('\n');
-    if (firstEnd == std::string_view::npos || text.substr(0, firstEnd) != kFirstLine)
-        return files;
+    if (firstEnd == std::string_view::npos)
+        return ledger;
+    const std::string_view first = text.substr(0, firstEnd);
+    const bool withSources = first == kFirstLine;
+    if (!withSources && first != kFirstLineV1)
+        return ledger;
+    const std::size_t head = withSources ? 34 : 17; // the digests and their spaces
     std::size_t at = firstEnd + 1;
-    while (at < text.size() && files.size() < kMaxManifestRecords) {
+    std::size_t lines = 0;
+    while (at < text.size() && lines++ < kMaxManifestRecords) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view line = text.substr(at, end - at);
         at = end + 1;
-        PublishedFileRecord file;
-        if (line.size() < 18 || line[16] != ' ' || !ParseHex(line.substr(0, 16), file.digest))
+        if (withSources && line.substr(0, 5) == kNoteWord) {
+            const std::string_view rest = line.substr(5);
+            const std::size_t space = rest.find(' ');
+            if (space != std::string_view::npos && space > 0)
+                ledger.Note(std::string(rest.substr(0, space)),
+                            std::string(rest.substr(space + 1)));
             continue;
-        const std::string_view path = line.substr(17);
+        }
+        std::uint64_t digest = 0, source = 0;
+        if (line.size() <= head || line[16] != ' ' || !ParseHex(line.substr(0, 16), digest))
+            continue;
+        if (withSources && (line[33] != ' ' || !ParseHex(line.substr(17, 16), source)))
+            continue;
+        const std::string_view path = line.substr(head);
         if (!IsPlainRelativePath(path))
             continue;
-        file.path = std::string(path);
-        files.push_back(std::move(file));
+        ledger.RecordDigest(std::string(path), digest, source);
     }
-    return files;
+    return ledger;
+}
+
+std::vector<PublishedFileRecord> ParseManifest(std::string_view text) {
+    return ReadManifest(text).Files();
+}
+
+PublishLedger ReadFolderManifest(const platform::ConfinedFolder& folder) {
+    if (auto text = folder.ReadFile(kPublishManifestName, kMaxManifestBytes))
+        return ReadManifest(*text);
+    return {};
 }
 
 ManifestCleanup UpdatePublishFolder(const platform::ConfinedFolder& folder,
                                     const PublishLedger& ledger, bool complete) {
     ManifestCleanup cleanup;
-    std::vector<PublishedFileRecord> earlier;
-    if (auto text = folder.ReadFile(kPublishManifestName, kMaxManifestBytes))
-        earlier = ParseManifest(*text);
+    const std::vector<PublishedFileRecord> earlier = ReadFolderManifest(folder).Files();
     std::set<std::string> current;
     for (const PublishedFileRecord& file : ledger.Files())
         current.insert(file.path);
@@ -144,7 +200,7 @@ ManifestCleanup UpdatePublishFolder(const platform::ConfinedFolder& folder,
     });
     for (const std::string& name : folders)
         folder.RemoveEmptyFolder(name);
-    folder.WriteFile(kPublishManifestName, FormatManifest(next));
+    folder.WriteFile(kPublishManifestName, FormatManifest(next, ledger.Notes()));
     return cleanup;
 }
 

@@ -67,6 +67,8 @@ void CPublishRequest::ParseArguments(const std::vector<std::string>& arguments) 
         playerMode = platform::Trim(arguments[6]);
     if (count > 7)
         html5 = platform::Trim(arguments[7]);
+    if (count > 8)
+        swf = platform::Trim(arguments[8]);
 }
 
 std::string PublishBaseName(const std::string& swfName) {

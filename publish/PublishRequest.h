@@ -31,7 +31,8 @@ public:
     CPublishRequest& operator=(const CPublishRequest&) = default;
 
     // Arguments in order: out mode, embed mode, folder, movie, page and XML file names, then
-    // the player ("bundled" or "none") and whether to write the HTML5 creative ("yes" or "no").
+    // the player ("bundled" or "none"), whether to write the HTML5 creative ("yes" or "no") and
+    // whether to write the SWF outputs ("yes" or "no").
     // Missing trailing arguments leave their fields as they are; the modes read like a "%d" scan.
     void ParseArguments(const std::vector<std::string>& arguments);
 
@@ -51,6 +52,7 @@ public:
     std::string xmlName;
     std::string playerMode; // empty: the stored setting
     std::string html5;      // empty: the stored setting
+    std::string swf;        // empty: the stored setting
     // Where the pages load a bundled player from, relative to the publish folder ("../ruffle/"
     // for the variants of a feed, which share one); empty: the publish's own "ruffle/", which
     // it writes.

@@ -13,8 +13,10 @@
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
 namespace pennoria {
 
@@ -43,6 +45,35 @@ public:
 private:
     platform::IHostWindow& m_window;
 };
+
+// What the outputs depend on besides the project and its pictures: the running program and the
+// installed files it publishes from, each by its size and time (a changed program or an updated
+// movie, model or face makes every output again).
+std::uint64_t ProgramStamp(const PublishSources& sources) {
+    DigestMix mix;
+    mix.Add("pennoria publish 1");
+    auto add = [&mix](const std::filesystem::path& path) {
+        std::error_code failed;
+        const auto size = std::filesystem::file_size(path, failed);
+        mix.Add(path.string()).Add(failed ? ~std::uint64_t{0} : size);
+        const auto time = std::filesystem::last_write_time(path, failed);
+        mix.Add(failed ? 0 : static_cast<std::uint64_t>(time.time_since_epoch().count()));
+    };
+    add(platform::GetModuleFileName());
+    add(GetProgramFolder() + kBannerModelScript);
+    for (const std::string* file :
+         {&sources.themeMovie, &sources.componentMovie, &sources.swfObjectScript,
+          &sources.mainPageTemplate, &sources.auxPageTemplate, &sources.creativeScript})
+        add(*file);
+    std::error_code failed;
+    std::vector<std::filesystem::path> faces;
+    for (const auto& entry : std::filesystem::directory_iterator(sources.fontFolder, failed))
+        faces.push_back(entry.path());
+    std::sort(faces.begin(), faces.end());
+    for (const auto& face : faces)
+        add(face);
+    return mix.Value();
+}
 
 std::string FileNameOf(const std::string& path) {
     const std::size_t cut = path.find_last_of('/');
@@ -79,6 +110,12 @@ bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& set
     if (request.html5 == "yes" || request.html5 == "no")
         return request.html5 == "yes";
     return settings.Html5Creative != 0;
+}
+
+bool ChosenSwfOutputs(const CPublishRequest& request, const CAppSettings& settings) {
+    if (request.swf == "yes" || request.swf == "no")
+        return request.swf == "yes";
+    return settings.SwfOutputs != 0;
 }
 
 std::string ResolveImageSource(const std::string& image, const std::string& projectPath) {
@@ -129,17 +166,24 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     PublishRun run(request);
     run.playerMode = ChosenPlayerMode(request, m_settings);
     run.writeCreative = ChosenHtml5Creative(request, m_settings);
+    run.writeSwf = ChosenSwfOutputs(request, m_settings);
     m_lastCreative = CreativeReport();
     m_creatives.clear();
+    if (!run.writeCreative && !run.writeSwf) {
+        ShowMessage(LoadAppString(IDS_PUBLISH_NOTHING_CHOSEN));
+        return PublishOutcome::FileFailed;
+    }
     // The settings are stored before anything is published, with the request's choices of
     // player and creative; a preview leaves them alone.
     if (request.purpose == PublishPurpose::Publish && m_settingsUpdate == SettingsUpdate::Store) {
         m_settings.PlayerMode = PlayerModeName(run.playerMode);
         m_settings.Html5Creative = run.writeCreative ? 1 : 0;
+        m_settings.SwfOutputs = run.writeSwf ? 1 : 0;
         SaveAppSettings(m_settings);
     }
 
     run.sources = GetPublishSources(GetProgramFolder(), request.embedPages);
+    run.programStamp = ProgramStamp(run.sources);
     if (!FetchProject(run))
         return PublishOutcome::ProjectUnavailable;
 
@@ -263,6 +307,7 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
     run.imageReference =
         "res/" + PublishedImageName(FileNameOf(platform::ToForwardSlashes(reference)), kind, taken);
     run.imageData = std::move(bytes);
+    run.imageDigest = ContentDigest(run.imageData);
     run.imageSource = platform::ResolvedPath(source);
     run.pictureReferences[name] = run.imageReference;
     MeasurePicture(run, name, source);
@@ -336,6 +381,7 @@ bool CPublisher::CheckElementImages(PublishRun& run) {
             if (!ReadPicture(run, source, budget, picture.data, kind))
                 return false;
             budget -= picture.data.size();
+            picture.digest = ContentDigest(picture.data);
             std::string copy = name;
             ToResourcePath(copy);
             copy = PublishedImageName(FileNameOf(platform::ToForwardSlashes(copy)), kind, taken);
@@ -377,10 +423,19 @@ bool CPublisher::OpenPublishFolder(PublishRun& run) {
     // What an interrupted publish left behind would otherwise be uploaded with the rest.
     for (const char* written : {"", "res", "html5", kPlayerFolderName})
         run.folder->RemoveStaleTemporaries(written);
+    run.earlier = ReadFolderManifest(*run.folder);
     return true;
 }
 
 bool CPublisher::WriteProjectXml(PublishRun& run) {
+    DigestMix source;
+    source.Add("project").Add(run.programStamp).Add(run.fetchedText);
+    source.Add(static_cast<std::uint64_t>(run.size.width))
+        .Add(static_cast<std::uint64_t>(run.size.height));
+    for (const auto& [name, reference] : run.pictureReferences)
+        source.Add(name).Add(reference);
+    if (ReusePublished(run, run.request.xmlName, source.Value()))
+        return true;
     // The size's own places, each picture under its published name.
     std::string error;
     auto text = run.model->PublishText(run.fetchedText, run.size.width, run.size.height,
@@ -390,10 +445,20 @@ bool CPublisher::WriteProjectXml(PublishRun& run) {
         return false;
     }
     run.projectText = std::move(*text);
-    return WritePublished(run, run.request.xmlName, run.projectText);
+    return WritePublished(run, run.request.xmlName, run.projectText, source.Value());
 }
 
 bool CPublisher::WriteBannerMovie(PublishRun& run) {
+    if (!run.writeSwf)
+        return true;
+    const std::uint64_t source = DigestMix()
+                                     .Add("movie")
+                                     .Add(run.programStamp)
+                                     .Add(static_cast<std::uint64_t>(run.size.width))
+                                     .Add(static_cast<std::uint64_t>(run.size.height))
+                                     .Value();
+    if (ReusePublished(run, run.request.swfName, source))
+        return true;
     std::string error;
     auto bytes = platform::ReadWholeFile(run.sources.themeMovie, &error);
     if (!bytes) {
@@ -414,15 +479,17 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
         }
         bytes = std::move(resized);
     }
-    return WritePublished(run, run.request.swfName, *bytes);
+    return WritePublished(run, run.request.swfName, *bytes, source);
 }
 
 bool CPublisher::WriteComponentMovie(PublishRun& run) {
+    if (!run.writeSwf)
+        return true;
     return CopyInstalled(run, run.sources.componentMovie, kComponentMovie);
 }
 
 bool CPublisher::WritePages(PublishRun& run) {
-    if (!run.request.writePages)
+    if (!run.request.writePages || !run.writeSwf)
         return true;
     CPageTemplate page(run.request.swfName, run.size.width, run.size.height);
     // A size's sub-folder uses the one player beside the publish folder's pages.
@@ -451,7 +518,7 @@ bool CPublisher::WritePages(PublishRun& run) {
 }
 
 bool CPublisher::CopySwfObjectScript(PublishRun& run) {
-    if (!run.request.writePages || run.request.embedPages)
+    if (!run.request.writePages || run.request.embedPages || !run.writeSwf)
         return true;
     return CopyInstalled(run, run.sources.swfObjectScript, kSwfObjectScript);
 }
@@ -459,23 +526,22 @@ bool CPublisher::CopySwfObjectScript(PublishRun& run) {
 bool CPublisher::CopyTemplateImage(PublishRun& run) {
     if (run.imageData.empty())
         return true;
-    return WritePublished(run, run.imageReference,
-                          PictureForSize(run, run.imageReference, run.imageSource, run.imageData));
+    return WritePicture(run, run.imageReference, run.imageSource, run.imageData, run.imageDigest);
 }
 
 bool CPublisher::CopyElementImages(PublishRun& run) {
     for (const PublishedPicture& picture : run.pictures)
-        if (!WritePublished(run, picture.reference,
-                            PictureForSize(run, picture.reference, picture.source, picture.data)))
+        if (!WritePicture(run, picture.reference, picture.source, picture.data, picture.digest))
             return false;
     return true;
 }
 
-std::string CPublisher::PictureForSize(PublishRun& run, const std::string& reference,
-                                       const std::string& source, const std::string& bytes) {
+bool CPublisher::WritePicture(PublishRun& run, const std::string& reference,
+                              const std::string& source, const std::string& bytes,
+                              std::uint64_t digest) {
     const auto header = platform::ReadPictureHeader(bytes);
     if (!header || header->format == platform::PictureFormat::Gif || source.empty())
-        return bytes;
+        return WritePublished(run, reference, bytes);
     // The boxes it is drawn in at this size: the banner for the background, its elements' boxes.
     std::vector<PictureDraw> draws;
     if (reference == run.imageReference)
@@ -497,7 +563,16 @@ std::string CPublisher::PictureForSize(PublishRun& run, const std::string& refer
                                       static_cast<int>(platform::UprightHeight(*header))};
     const platform::ImageSize target = PublishedPictureSize(upright, draws);
     if (target.width == upright.width && target.height == upright.height)
-        return bytes;
+        return WritePublished(run, reference, bytes);
+    const std::uint64_t made = DigestMix()
+                                   .Add("picture")
+                                   .Add(run.programStamp)
+                                   .Add(digest)
+                                   .Add(static_cast<std::uint64_t>(target.width))
+                                   .Add(static_cast<std::uint64_t>(target.height))
+                                   .Value();
+    if (ReusePublished(run, reference, made))
+        return true;
     const std::string key =
         std::to_string(target.width) + "x" + std::to_string(target.height) + " " + source;
     auto done = run.scaled.find(key);
@@ -506,7 +581,7 @@ std::string CPublisher::PictureForSize(PublishRun& run, const std::string& refer
         if (decoded == run.decoded.end()) {
             auto loaded = platform::DecodedPicture::Load(source);
             if (!loaded)
-                return bytes;
+                return WritePublished(run, reference, bytes);
             decoded = run.decoded.emplace(source, std::move(*loaded)).first;
         }
         std::string smaller = bytes;
@@ -524,7 +599,7 @@ std::string CPublisher::PictureForSize(PublishRun& run, const std::string& refer
                    std::to_string(target.width) + " x " + std::to_string(target.height) +
                    ", twice the largest it is drawn at");
     }
-    return done->second;
+    return WritePublished(run, reference, done->second, made);
 }
 
 namespace {
@@ -538,7 +613,7 @@ std::string DescribeJpegOffer(const JpegOffer& offer) {
 } // namespace
 
 bool CPublisher::CopyPlayer(PublishRun& run) {
-    if (run.playerMode != PlayerMode::Bundled || !run.request.sharedPlayer.empty())
+    if (run.playerMode != PlayerMode::Bundled || !run.request.sharedPlayer.empty() || !run.writeSwf)
         return true;
     PlayerCopyResult copied =
         CopyPlayerFiles(run.sources.playerFolder, run.folder->Path() + kPlayerFolderName);
@@ -561,6 +636,38 @@ bool CPublisher::CopyPlayer(PublishRun& run) {
 bool CPublisher::WriteCreative(PublishRun& run) {
     if (!run.writeCreative)
         return true;
+    // What the creative is made from: the project at this size, its pictures as published here
+    // and as drawn in the backup image, and the answer about the JPEG.
+    DigestMix made;
+    made.Add("creative").Add(run.programStamp).Add(run.fetchedText).Add(run.request.swfName);
+    made.Add(static_cast<std::uint64_t>(run.size.width))
+        .Add(static_cast<std::uint64_t>(run.size.height));
+    auto addPublished = [&made, &run](const std::string& reference) {
+        const PublishedFileRecord* record = run.ledger.Find(run.prefix + reference);
+        made.Add(reference).Add(record ? record->digest : 0);
+    };
+    if (!run.imageData.empty())
+        addPublished(run.imageReference);
+    made.Add(run.imageDigest);
+    for (const auto& [name, reference] : run.pictureReferences) {
+        made.Add(name);
+        addPublished(reference);
+    }
+    for (const PublishedPicture& picture : run.pictures)
+        made.Add(picture.source).Add(picture.digest);
+    for (const auto& [name, file] : run.pictureFiles)
+        made.Add(name)
+            .Add(file.path)
+            .Add(static_cast<std::uint64_t>(file.width))
+            .Add(static_cast<std::uint64_t>(file.height));
+    // Asked once per publish: a later size follows the answer given for the first.
+    made.Add(static_cast<std::uint64_t>(m_jpegChoice));
+    if (m_jpegChoice == JpegChoice::Ask)
+        made.Add(run.jpegAnswer ? 1 + static_cast<std::uint64_t>(*run.jpegAnswer) : 0);
+    CreativeReport reused;
+    if (ReuseCreative(run, made.Value(), reused))
+        return CreativeWritten(run, reused);
+
     std::string error;
     auto script = platform::ReadWholeFile(run.sources.creativeScript, &error);
     if (!script) {
@@ -585,11 +692,14 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     if (!prefix.empty())
         input.zipName = input.baseName + "_" + prefix.substr(0, prefix.size() - 1) + "_html5.zip";
     PublishLedger& ledger = run.ledger;
-    input.write = [&folder, &prefix, &ledger](const std::string& relativePath,
-                                              std::string_view data) {
-        platform::FileResult written = folder.WriteFile(prefix + relativePath, data);
+    input.write = [this, &run, &folder, &prefix, &ledger](const std::string& relativePath,
+                                                          std::string_view data) {
+        const std::uint64_t digest = ContentDigest(data);
+        platform::FileResult written = platform::FileResult::Success();
+        if (!StillAsPublished(run, prefix + relativePath, digest))
+            written = folder.WriteFile(prefix + relativePath, data);
         if (written)
-            ledger.Record(prefix + relativePath, data);
+            ledger.RecordDigest(prefix + relativePath, digest);
         return written;
     };
     input.remove = [&folder, &prefix](const std::string& relativePath) {
@@ -625,6 +735,13 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         return answer;
     };
     CreativeReport creative = WriteHtml5Creative(input, offer);
+    if (creative.result)
+        NoteCreative(run, made.Value(), creative);
+    return CreativeWritten(run, creative);
+}
+
+bool CPublisher::CreativeWritten(PublishRun& run, CreativeReport creative) {
+    const std::string& prefix = run.prefix;
     creative.zipPath = prefix + creative.zipPath;
     creative.backupPath = prefix + creative.backupPath;
     if (prefix.empty())
@@ -662,7 +779,7 @@ PublishOutcome CPublisher::PreviewInBrowser() {
     std::error_code ignored;
     std::filesystem::remove_all(root + "/preview", ignored);
     CPublishRequest request(
-        {"1", "0", root, "preview.swf", "preview.html", "template.xml", "bundled", "yes"});
+        {"1", "0", root, "preview.swf", "preview.html", "template.xml", "bundled", "yes", "yes"});
     request.purpose = PublishPurpose::Preview;
     PublishOutcome outcome = PublishOutcome::Published;
     if (!request.PrepareOutputFolder(outcome, m_dialogs))
@@ -681,14 +798,109 @@ PublishOutcome CPublisher::PreviewInBrowser() {
 }
 
 bool CPublisher::WritePublished(PublishRun& run, const std::string& relativePath,
-                                std::string_view data) {
-    platform::FileResult written = run.folder->WriteFile(run.prefix + relativePath, data);
-    if (!written) {
-        run.failure = written.error;
-        return false;
+                                std::string_view data, std::uint64_t source) {
+    const std::string path = run.prefix + relativePath;
+    const std::uint64_t digest = ContentDigest(data);
+    if (!StillAsPublished(run, path, digest)) {
+        platform::FileResult written = run.folder->WriteFile(path, data);
+        if (!written) {
+            run.failure = written.error;
+            return false;
+        }
     }
-    run.written.push_back(run.prefix + relativePath);
-    run.ledger.Record(run.prefix + relativePath, data);
+    run.written.push_back(path);
+    run.ledger.RecordDigest(path, digest, source);
+    return true;
+}
+
+bool CPublisher::StillAsPublished(const PublishRun& run, const std::string& relativePath,
+                                  std::uint64_t digest) const {
+    const PublishedFileRecord* earlier = run.earlier.Find(relativePath);
+    if (!earlier || earlier->digest != digest)
+        return false;
+    // Changed or replaced since (by the user, or another program): written again.
+    auto bytes = run.folder->ReadFile(relativePath, kMaxImageBytes);
+    return bytes && ContentDigest(*bytes) == digest;
+}
+
+bool CPublisher::ReusePublished(PublishRun& run, const std::string& relativePath,
+                                std::uint64_t source) {
+    const std::string path = run.prefix + relativePath;
+    const PublishedFileRecord* earlier = run.earlier.Find(path);
+    if (!earlier || earlier->source != source || !StillAsPublished(run, path, earlier->digest))
+        return false;
+    run.written.push_back(path);
+    run.ledger.RecordDigest(path, earlier->digest, source);
+    return true;
+}
+
+namespace {
+
+// The note on a size's creative: "creative:" and the size's folder ("" for the publish folder).
+std::string CreativeNoteName(const std::string& prefix) {
+    return "creative:" + prefix;
+}
+
+std::vector<std::string> CreativePaths(const std::string& prefix, const CreativeReport& report) {
+    std::vector<std::string> paths;
+    for (const std::string& name : report.files)
+        paths.push_back(prefix + "html5/" + name);
+    paths.push_back(prefix + report.zipPath);
+    paths.push_back(prefix + report.backupPath);
+    return paths;
+}
+
+} // namespace
+
+void CPublisher::NoteCreative(PublishRun& run, std::uint64_t source, const CreativeReport& report) {
+    // What it was made from, its files with their digests, and what its report said.
+    DigestMix files;
+    for (const std::string& path : CreativePaths(run.prefix, report)) {
+        const PublishedFileRecord* record = run.ledger.Find(path);
+        files.Add(path).Add(record ? record->digest : 0);
+    }
+    std::ostringstream note;
+    note << std::hex << source << ' ' << files.Value() << std::dec << ' ' << report.zipBytes << ' '
+         << report.jpegQuality << ' ' << report.offeredQuality << ' ' << report.picturesLeftOut
+         << ' ' << report.zipPath << ' ' << report.backupPath;
+    for (const std::string& name : report.files)
+        note << ' ' << name;
+    run.ledger.Note(CreativeNoteName(run.prefix), note.str());
+}
+
+bool CPublisher::ReuseCreative(PublishRun& run, std::uint64_t source, CreativeReport& report) {
+    auto found = run.earlier.Notes().find(CreativeNoteName(run.prefix));
+    if (found == run.earlier.Notes().end())
+        return false;
+    std::istringstream note(found->second);
+    std::uint64_t noted = 0, files = 0;
+    CreativeReport earlier;
+    note >> std::hex >> noted >> files >> std::dec >> earlier.zipBytes >> earlier.jpegQuality >>
+        earlier.offeredQuality >> earlier.picturesLeftOut >> earlier.zipPath >> earlier.backupPath;
+    if (!note || noted != source)
+        return false;
+    // A question the user would be asked again is asked again.
+    if (earlier.offeredQuality > 0 && m_jpegChoice == JpegChoice::Ask)
+        return false;
+    for (std::string name; note >> name;)
+        earlier.files.push_back(name);
+    DigestMix check;
+    const std::vector<std::string> paths = CreativePaths(run.prefix, earlier);
+    for (const std::string& path : paths) {
+        const PublishedFileRecord* record = run.earlier.Find(path);
+        if (!record || !StillAsPublished(run, path, record->digest))
+            return false;
+        check.Add(path).Add(record->digest);
+    }
+    if (check.Value() != files)
+        return false;
+    for (const std::string& path : paths) {
+        const PublishedFileRecord* record = run.earlier.Find(path);
+        run.ledger.RecordDigest(path, record->digest, record->source);
+    }
+    run.ledger.Note(found->first, found->second);
+    earlier.overLimit = earlier.zipBytes > kCreativeSizeLimit;
+    report = std::move(earlier);
     return true;
 }
 

@@ -61,6 +61,7 @@ enum class SettingsUpdate { Store, Leave };
 // names them.
 PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings);
 bool ChosenHtml5Creative(const CPublishRequest& request, const CAppSettings& settings);
+bool ChosenSwfOutputs(const CPublishRequest& request, const CAppSettings& settings);
 
 // The published files' names inside the publish folder, relative, as written so far.
 using PublishedFiles = std::vector<std::string>;
@@ -70,6 +71,7 @@ struct PublishedPicture {
     std::string source;    // the resolved file
     std::string reference; // "res/" + the copy's name
     std::string data;
+    std::uint64_t digest = 0; // of data
 };
 
 // What one run carries from step to step.
@@ -94,11 +96,16 @@ struct PublishRun {
     std::optional<OfferAnswer> jpegAnswer; // the first size's answer serves every size
     std::string imageReference; // "res/" + the copy's name, as the project XML points to it
     std::string imageData;      // the checked image bytes; empty when none is copied
+    std::uint64_t imageDigest = 0;
     PlayerMode playerMode = PlayerMode::Bundled;
     bool writeCreative = true;
+    bool writeSwf = true;    // the banner movie, the component movie, the pages and their player
     std::string projectText; // the project XML as written
     PublishedFiles written;
-    PublishLedger ledger; // every file written, with what it holds, for the folder's manifest
+    PublishLedger ledger;  // every file written, with what it holds, for the folder's manifest
+    PublishLedger earlier; // the folder's manifest as the last publish left it
+    // What every output depends on besides the project: the program and its installed files.
+    std::uint64_t programStamp = 0;
     // Each picture decoded at most once per publish, and each size of it encoded once.
     std::map<std::string, platform::DecodedPicture> decoded; // by source file
     std::map<std::string, std::string> scaled; // "<W>x<H> <source>" -> the bytes published
@@ -150,10 +157,11 @@ private:
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);
     bool CopyElementImages(PublishRun& run);
-    // The bytes a picture is published with at the size being written: scaled down to twice
-    // the largest box it is drawn in there (GIFs, which may move, as they are).
-    std::string PictureForSize(PublishRun& run, const std::string& reference,
-                               const std::string& source, const std::string& bytes);
+    // Writes a picture as it is published at the size being written: scaled down to twice
+    // the largest box it is drawn in there (GIFs, which may move, as they are). digest is that
+    // of bytes.
+    bool WritePicture(PublishRun& run, const std::string& reference, const std::string& source,
+                      const std::string& bytes, std::uint64_t digest);
     bool CopyPlayer(PublishRun& run);
     bool WriteCreative(PublishRun& run);
 
@@ -166,8 +174,24 @@ private:
     // Notes a picture's file and natural size for the backup image.
     void MeasurePicture(PublishRun& run, const std::string& name, const std::string& source);
 
-    // Writes one file of the current size's folder and records it.
-    bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data);
+    // Writes one file of the current size's folder and records it, with the digest of what it
+    // was made from when known. A file that the last publish wrote with the same bytes and that
+    // still holds them is left in place.
+    bool WritePublished(PublishRun& run, const std::string& relativePath, std::string_view data,
+                        std::uint64_t source = 0);
+    // Whether the file at relativePath (of the publish folder) holds what the last publish
+    // recorded for it, and that is digest.
+    bool StillAsPublished(const PublishRun& run, const std::string& relativePath,
+                          std::uint64_t digest) const;
+    // Keeps the current size's file made from source by the last publish, when it is still as
+    // that publish wrote it: true, and recorded as written; false when it must be made again.
+    bool ReusePublished(PublishRun& run, const std::string& relativePath, std::uint64_t source);
+    // The last publish's creative of the current size, when made from the same inputs and still
+    // as written: true with report filled and the files recorded.
+    bool ReuseCreative(PublishRun& run, std::uint64_t source, CreativeReport& report);
+    void NoteCreative(PublishRun& run, std::uint64_t source, const CreativeReport& report);
+    // Reports a size's creative, written or kept.
+    bool CreativeWritten(PublishRun& run, CreativeReport creative);
     // Copies an installed file into the publish folder.
     bool CopyInstalled(PublishRun& run, const std::string& source, const std::string& relativePath);
     // Tells the user why the run stopped ("Publishing stopped:" and the reason).

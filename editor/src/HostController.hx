@@ -31,6 +31,8 @@ class HostController {
     public var scriptPages = false;
     public var bundledPlayer = true;
     public var html5Creative = true;
+    /** The banner movie, its component, the pages and their player; off for an HTML5-only upload. */
+    public var swfOutputs = true;
     public var publishReply(default, null):String = "";
     public var lastPublishFolder(default, null):String = "";
 
@@ -123,7 +125,7 @@ class HostController {
     // ---- Functions the host calls. They only read or store state, so they are safe to run while one
     // of the editor's own commands is still waiting for its reply.
 
-    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic, ?player:Dynamic, ?html5:Dynamic):String {
+    function onOutputSettings(folder:Dynamic, swf:Dynamic, html:Dynamic, ?player:Dynamic, ?html5:Dynamic, ?movie:Dynamic):String {
         if (folder != null)
             outputFolder = Std.string(folder);
         if (swf != null && Std.string(swf) != "")
@@ -134,6 +136,8 @@ class HostController {
             bundledPlayer = Std.string(player) != Wire.PLAYER_NONE;
         if (html5 != null && Std.string(html5) != "")
             html5Creative = Std.string(html5) != Wire.NO;
+        if (movie != null && Std.string(movie) != "")
+            swfOutputs = Std.string(movie) != Wire.NO;
         shell.publishSettingsChanged();
         return Wire.REPLY_OK;
     }
@@ -360,7 +364,8 @@ class HostController {
             pageName,
             xmlName,
             bundledPlayer ? Wire.PLAYER_BUNDLED : Wire.PLAYER_NONE,
-            html5Creative ? Wire.YES : Wire.NO
+            html5Creative ? Wire.YES : Wire.NO,
+            swfOutputs ? Wire.YES : Wire.NO
         ]);
         publishReply = reply == null ? "" : reply;
         lastPublishFolder = PublishRules.publishFolder(outputFolder, swfName);

@@ -49,7 +49,8 @@ class HostLink {
                 case 5: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4]);
                 case 6: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5]);
                 case 7: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-                default: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+                case 8: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+                default: ExternalInterface.call(command, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
             }
         } catch (e:Dynamic) {
             return null;

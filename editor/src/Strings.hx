@@ -182,8 +182,8 @@ class Strings {
     public static var HTML5_AD_NOTE = "What ad networks take: the html5 folder and its zip to upload, and a backup picture (PNG).";
     public static var MOVIE_AND_PAGES = "Web pages with the player";
     public static var PAGES_NOTE = "For your own site: pages that play the banner with the player beside them (ruffle folder).";
-    public static var MOVIE_ALWAYS = "Movie and data file";
-    public static var MOVIE_NOTE = "Always written: the banner movie the pages play, its data file and pictures (res folder).";
+    public static var SWF_MOVIE = "SWF movie";
+    public static var MOVIE_NOTE = "The banner movie the pages play, with its component (res folder); off: only the HTML5 ad and the pictures.";
     public static var OPTIONS = "Options";
     public static var PAGE_KIND = "Pages show the movie";
     public static var PLAYER = "Player";
@@ -501,9 +501,9 @@ class Strings {
         "MOVIE_AND_PAGES" => ["Webseiten mit dem Player", "Pages web avec le lecteur"],
         "PAGES_NOTE" => ["F\u00fcr die eigene Website: Seiten, die das Banner mit dem Player daneben abspielen (Ordner ruffle).",
             "Pour votre site : des pages qui lisent la banni\u00e8re avec le lecteur \u00e0 c\u00f4t\u00e9 (dossier ruffle)."],
-        "MOVIE_ALWAYS" => ["Film und Datendatei", "Animation et donn\u00e9es"],
-        "MOVIE_NOTE" => ["Immer geschrieben: der Bannerfilm, den die Seiten abspielen, seine Daten und Bilder (Ordner res).",
-            "Toujours \u00e9crits : l'animation que lisent les pages, ses donn\u00e9es et ses images (dossier res)."],
+        "SWF_MOVIE" => ["SWF-Film", "Animation SWF"],
+        "MOVIE_NOTE" => ["Der Bannerfilm, den die Seiten abspielen, mit seiner Komponente (Ordner res); aus: nur die HTML5-Anzeige und die Bilder.",
+            "L'animation que lisent les pages, avec son composant (dossier res) ; sans : seulement l'annonce HTML5 et les images."],
         "OPTIONS" => ["Optionen", "Options"],
         "PAGE_KIND" => ["Seiten zeigen den Film", "Les pages montrent l'animation"],
         "PLAYER" => ["Player", "Lecteur"],

@@ -177,8 +177,8 @@ TEST_F(Dispatcher, OutputFilesInfoAndTheSettingsPushAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(bed.player.Calls()[0], call, error));
     EXPECT_EQ(call.name, "SettingOutputFilesVC");
-    EXPECT_EQ(call.arguments,
-              (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html", "bundled", "yes"}));
+    EXPECT_EQ(call.arguments, (std::vector<std::string>{"/out/a&b", "<x>.swf", "Banner.html",
+                                                        "bundled", "yes", "yes"}));
     // "new" even after a project has been opened.
     bed.host->OpenProject("/p/x.pbf");
     EXPECT_EQ(bed.player.Command("getoutputfielsinfovc"), "<string>new</string>");
@@ -198,7 +198,7 @@ TEST_F(Dispatcher, AMovieTakingThreeSettingsGetsThreeAndNoErrorIsShown) {
         });
     bed.player.Command("GetOutputFielsInfoVC");
     bed.window.RunPostedWork();
-    EXPECT_EQ(counts, (std::vector<std::size_t>{5, 3}));
+    EXPECT_EQ(counts, (std::vector<std::size_t>{6, 3}));
     EXPECT_TRUE(bed.dialogs.History().empty());
 }
 

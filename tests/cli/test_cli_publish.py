@@ -96,6 +96,113 @@ class CommandLine(Harness):
             self.assertNotIn("dialog:", output)
             self.assertNotIn("answer:", output)
 
+    def test_no_swf_publishes_the_creative_and_pictures_only(self):
+        self.write("sky.png", png(40, 30, 5))
+        project = self.write("p.pbf", TWO_SIZES.format(img="sky.png"))
+        banner = os.path.join(self.web, "banner")
+        swf_outputs = ["banner.swf", "res/template.swf", "banner.html", "fs_aux.html"]
+        kept = ["template.xml", "res/sky.png", "html5/index.html", "banner_backup.png"]
+
+        def files(folder):
+            found = set()
+            for base, _, names in os.walk(folder):
+                found.update(os.path.relpath(os.path.join(base, n), folder) for n in names)
+            return found
+
+        run = self.run_cli("publish", project, "--folder", self.web, "--no-swf")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertFalse(os.path.exists(os.path.join(banner, "ruffle")))
+        for size in ("", "300x250/", "728x90/"):
+            here = files(os.path.join(banner, size)) if size else files(banner)
+            for name in swf_outputs:
+                self.assertNotIn(name, here, size)
+            for name in kept:
+                self.assertIn(name, here, size)
+        self.assertIn("728x90/banner_728x90_html5.zip", files(banner))
+
+        # The same folder with the SWF outputs, then without them again: the manifest takes
+        # away what the lean publish no longer writes, and nothing else.
+        run = self.run_cli("publish", project, "--folder", self.web, "--overwrite", "yes")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertTrue({"ruffle/ruffle.js", "728x90/banner.swf", *swf_outputs} <= files(banner))
+        lean_before = files(banner)
+        self.write("web/banner/mine.txt", "the user's")
+        run = self.run_cli("publish", project, "--folder", self.web, "--overwrite", "yes",
+                           "--no-swf")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        after = files(banner)
+        self.assertIn("mine.txt", after)
+        self.assertFalse(any(n.startswith("ruffle/") or n.endswith(".swf") or
+                             n.endswith("banner.html") for n in after), after)
+        self.assertTrue({n for n in lean_before if "html5" in n} <= after)
+
+        # Nothing at all to publish is refused before any folder is made.
+        run = self.run_cli("publish", project, "--folder", self.root + "/none", "--no-swf",
+                           "--html5", "no")
+        self.assertEqual(run.returncode, 2)
+        self.assertIn("pennoria-cli publish: --no-swf with --html5 no", run.stderr)
+        self.assertFalse(os.path.exists(self.root + "/none"))
+
+    def test_a_republish_rewrites_only_what_changed(self):
+        self.write("sky.png", png(300, 200, 7))  # drawn smaller: scaled for each size
+        project = self.write("p.pbf", TWO_SIZES.format(img="sky.png"))
+        banner = os.path.join(self.web, "banner")
+
+        def files():
+            found = {}
+            for base, _, names in os.walk(banner):
+                for name in names:
+                    path = os.path.join(base, name)
+                    with open(path, "rb") as f:
+                        found[os.path.relpath(path, banner)] = (os.stat(path).st_ino, f.read())
+            return found
+
+        def publish():
+            run = self.run_cli("publish", project, "--folder", self.web, "--overwrite", "yes")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            return run
+
+        first_run = publish()
+        first = files()
+        # Unchanged: every file stays in place (a replaced file has a new inode), the report too.
+        again = publish()
+        second = files()
+        self.assertEqual(set(first), set(second))
+        replaced = {p for p in first if first[p][0] != second[p][0]}
+        self.assertEqual(replaced, {".pennoria-published"})
+        size_lines = [l for l in first_run.stderr.splitlines() if "KB of 150 KB" in l]
+        self.assertEqual(size_lines, [l for l in again.stderr.splitlines() if "KB of 150 KB" in l])
+
+        # The headline changed: only what shows it is written again, and it shows the new text.
+        self.write("p.pbf", TWO_SIZES.format(img="sky.png").replace(">Sale<", ">Soldes<"))
+        publish()
+        third = files()
+        replaced = {p for p in second if second[p][0] != third[p][0]}
+        # The faces are cut to the text, so the style sheet carrying them shows it too.
+        shows_text = {"template.xml", "html5/index.html", "html5/fonts.css", "banner_html5.zip",
+                      "banner_backup.png"}
+        expected = {".pennoria-published"}
+        for size in ("", "300x250/", "728x90/"):
+            expected |= {size + p for p in shows_text}
+        expected = {p.replace("300x250/banner_html5", "300x250/banner_300x250_html5")
+                     .replace("728x90/banner_html5", "728x90/banner_728x90_html5") for p in expected}
+        self.assertEqual(replaced, expected)
+        self.assertIn(b"Soldes", third["728x90/template.xml"][1])
+
+        # Files changed in the folder by someone else are found and written again.
+        for name in ("728x90/banner.swf", "res/sky.png", "html5/creative.js", "banner_backup.png"):
+            with open(os.path.join(banner, name), "r+b") as f:
+                f.write(b"\0")
+        os.remove(os.path.join(banner, "728x90", "fs_aux.html"))
+        publish()
+        fourth = files()
+        for name in ("728x90/banner.swf", "res/sky.png", "html5/creative.js", "banner_backup.png",
+                     "728x90/fs_aux.html"):
+            self.assertEqual(fourth[name][1], third[name][1], name)
+        replaced = {p for p in third if third[p][0] != fourth[p][0]}
+        self.assertEqual(replaced, {".pennoria-published", "728x90/banner.swf", "res/sky.png",
+                                    "html5/creative.js", "banner_backup.png", "728x90/fs_aux.html"})
+
     def test_strict_fails_a_creative_over_the_ad_rules(self):
         self.write("big.png", png(260, 230, 3))  # about 180 KB that no zip makes smaller
         project = self.write("big.pbf", TWO_SIZES.format(img="big.png"))

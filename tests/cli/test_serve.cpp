@@ -125,7 +125,8 @@ TEST(Serve, OutputSettingsArriveAsACallAfterTheReply) {
     std::string error;
     ASSERT_TRUE(ParseInvokeRequest(call, parsed, error)) << call;
     EXPECT_EQ(parsed.name, "SettingOutputFilesVC");
-    ASSERT_EQ(parsed.arguments.size(), 5u); // folder, movie, page, player, HTML5 creative
+    // Folder, movie, page, player, HTML5 creative, SWF outputs.
+    ASSERT_EQ(parsed.arguments.size(), 6u);
     EXPECT_EQ(parsed.arguments[0], run.Path("home") + "/My \"Docs\"/Pennoria");
     run.Send("<undefined/>");
     EXPECT_EQ(run.Request("ExitApplicationVC"), "<string>NoDefine Call</string>");

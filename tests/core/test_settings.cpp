@@ -281,6 +281,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     saved.AlbumPassword = std::string(300, 'p');
     saved.PlayerMode = "none";
     saved.Html5Creative = 0;
+    saved.SwfOutputs = 0;
     saved.PlayerRenderer = "webgl";
     ASSERT_TRUE(SaveAppSettings(saved));
 
@@ -298,6 +299,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     EXPECT_EQ(loaded.AlbumPassword, saved.AlbumPassword);
     EXPECT_EQ(loaded.PlayerMode, "none");
     EXPECT_EQ(loaded.Html5Creative, 0u);
+    EXPECT_EQ(loaded.SwfOutputs, 0u);
     EXPECT_EQ(loaded.PlayerRenderer, "webgl");
 
     RegistryTree tree;
@@ -310,7 +312,7 @@ TEST_F(SettingsInHive, EveryFieldRoundTripsInExchangeOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"OutputFolder", "SWFFile", "HTMLFile", "AlbumID",
                                                "AlbumPassword", "OutMode", "EmbedMode", "Language",
                                                "AutoSelectLang", "languageIni", "PlayerMode",
-                                               "Html5Creative", "PlayerRenderer"}));
+                                               "Html5Creative", "SwfOutputs", "PlayerRenderer"}));
     EXPECT_EQ(key->FindValue("Language")->type, kRegDword);
     EXPECT_EQ(key->FindValue("Html5Creative")->type, kRegDword);
 }

@@ -403,7 +403,7 @@ class EditorSession(unittest.TestCase):
         self.assertEqual([c["name"] for c in publish], ["OutPutProjectFilesVC"])
         self.assertEqual(publish[0]["args"],
                          ["1", "1", self.scratch + "/web", "promo.swf", "index.html", "template.xml",
-                          "bundled", "yes"])
+                          "bundled", "yes", "yes"])
         self.assertIn(self.scratch + "/web/promo", self.snaps["published"]["state"]["publishStatus"])
         photo = ET.fromstring(self.main["published"]["photoEditor"])
         self.assertEqual(photo.get("img"), self.scratch + "/sky.png")
@@ -415,7 +415,7 @@ class EditorSession(unittest.TestCase):
         self.assertIn("cancelled", self.snaps["publish-cancelled"]["state"]["publishStatus"])
         failed = self.calls_between("publish-cancelled", "publish-failed")
         self.assertEqual(failed[0]["args"][:2], ["2", "1"])
-        self.assertEqual(failed[0]["args"][6:], ["none", "no"])
+        self.assertEqual(failed[0]["args"][6:], ["none", "no", "no"])
         self.assertIn("could not be created", self.snaps["publish-failed"]["state"]["publishStatus"])
         self.assertEqual(self.calls_between("publish-failed", "previewed"),
                          [{"name": "PreviewInBrowserVC", "args": []}])

@@ -160,6 +160,7 @@ const scenarios = {
         drive("click", "publish.playerNone");
         drive("click", "publish.withPages");
         drive("click", "publish.html5");
+        drive("click", "publish.movie");
         answers.publish.push("create dir failed");
         drive("click", "publish.go");
         snap("publish-failed");

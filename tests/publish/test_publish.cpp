@@ -516,6 +516,20 @@ TEST_F(Publish, PlayerAndCreativeFollowTheChoicesAndAreStored) {
     EXPECT_EQ(Run({"1", "0", web, "next.swf", "", "", "sometimes"}), "ok");
     EXPECT_FALSE(platform::PathExists(web + "/next/ruffle"));
     EXPECT_FALSE(platform::PathExists(web + "/next/html5"));
+
+    // The SWF outputs left out: the creative and the project only; stored, and followed.
+    EXPECT_EQ(Run({"1", "0", web, "lean.swf", "", "", "bundled", "yes", "no"}), "ok");
+    for (const char* absent :
+         {"lean.swf", "res/template.swf", "banner.html", "fs_aux.html", "ruffle"})
+        EXPECT_FALSE(platform::PathExists(web + "/lean/" + absent)) << absent;
+    EXPECT_TRUE(platform::PathExists(web + "/lean/lean_html5.zip"));
+    LoadAppSettings(stored);
+    EXPECT_EQ(stored.SwfOutputs, 0u);
+    EXPECT_EQ(Run({"1", "0", web, "later.swf", "", "", "", "yes"}), "ok");
+    EXPECT_FALSE(platform::PathExists(web + "/later/later.swf"));
+    // Neither output: refused before anything is written.
+    EXPECT_EQ(Run({"1", "0", web, "empty.swf", "", "", "", "no", "no"}), "saveFailed");
+    EXPECT_FALSE(platform::PathExists(web + "/empty/template.xml"));
 }
 
 TEST_F(Publish, PreviewPublishesPrivatelyAndOpensTheCreativeAndThePage) {

@@ -35,15 +35,16 @@ class PublishPanel extends Modal {
         place(button("publish.browse", Strings.BROWSE, browse, 116), BOX_W - PAD - 116, y + 18);
         y += 54;
 
-        // What users upload today first: the HTML5 ad with its backup image, then the pages with the
-        // player; the movie the pages play is always written.
+        // What users upload today first: the HTML5 ad with its backup image, then the movie and the
+        // pages with the player; the pictures are always written.
         place(Theme.label(Strings.WHAT_TO_WRITE, 12, Theme.TEXT, true), PAD, y);
         y += 22;
         y = output(button("publish.html5", Strings.HTML5_AD, function() choose(function() controller.html5Creative = !controller.html5Creative),
             CHOICE_W), Strings.HTML5_AD_NOTE, y);
+        y = output(button("publish.movie", Strings.SWF_MOVIE, function() choose(function() controller.swfOutputs = !controller.swfOutputs),
+            CHOICE_W), Strings.MOVIE_NOTE, y);
         y = output(button("publish.withPages", Strings.MOVIE_AND_PAGES, function() choose(function() controller.withPages = !controller.withPages),
             CHOICE_W), Strings.PAGES_NOTE, y);
-        y = output(place(Theme.paragraph(Strings.MOVIE_ALWAYS, CHOICE_W, 12, Theme.TEXT), PAD, y + 4), Strings.MOVIE_NOTE, y);
         y += 4;
 
         place(Theme.label(Strings.OPTIONS, 12, Theme.TEXT, true), PAD, y);
@@ -105,10 +106,14 @@ class PublishPanel extends Modal {
         widgets.setSelected("publish.playerBundled", controller.bundledPlayer);
         widgets.setSelected("publish.playerNone", !controller.bundledPlayer);
         widgets.setSelected("publish.html5", controller.html5Creative);
-        widgets.setEnabled("publish.embed", controller.withPages);
-        widgets.setEnabled("publish.script", controller.withPages);
-        widgets.setEnabled("publish.playerBundled", controller.withPages);
-        widgets.setEnabled("publish.playerNone", controller.withPages);
+        widgets.setSelected("publish.movie", controller.swfOutputs);
+        // The pages play the movie: without it there are none to choose.
+        var pages = controller.withPages && controller.swfOutputs;
+        widgets.setEnabled("publish.withPages", controller.swfOutputs);
+        widgets.setEnabled("publish.embed", pages);
+        widgets.setEnabled("publish.script", pages);
+        widgets.setEnabled("publish.playerBundled", pages);
+        widgets.setEnabled("publish.playerNone", pages);
     }
 
     function choose(apply:Void->Void) {
