@@ -447,8 +447,8 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     std::optional<std::string> backup;
     if (auto list = input.model->Display(input.projectXml, input.width, input.height, -1,
                                          input.pictures, &error)) {
-        platform::DisplayListPainter painter;
-        backup = painter.PaintPng(*list, &error);
+        platform::DisplayListPainter own;
+        backup = (input.painter ? *input.painter : own).PaintPng(*list, &error);
     }
     if (!backup) {
         report.result = platform::FileResult::Failure("cannot draw the backup image: " + error);

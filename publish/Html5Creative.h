@@ -4,6 +4,7 @@
 // size ad networks accept; and the static backup image "<base>_backup.png".
 #pragma once
 
+#include "platform/DisplayList.h"
 #include "platform/FileSystem.h"
 #include "project/BannerModel.h"
 
@@ -55,6 +56,9 @@ struct CreativeInput {
     std::map<std::string, std::string> elementImages;
     PictureFiles pictures;  // every picture the banner draws, for the backup image
     std::string fontFolder; // the program's TrueType faces
+    // Paints the backup image; one painter for a publish's sizes reads each picture once. None:
+    // a painter of its own.
+    platform::DisplayListPainter* painter = nullptr;
 };
 
 struct CreativeReport {

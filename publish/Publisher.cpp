@@ -717,6 +717,9 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     for (const auto& [name, reference] : run.pictureReferences)
         input.elementImages[name] = folder.Path() + prefix + reference;
     input.fontFolder = run.sources.fontFolder;
+    if (!run.painter)
+        run.painter = std::make_unique<platform::DisplayListPainter>();
+    input.painter = run.painter.get();
     JpegOfferHandler offer = [this, &run](const JpegOffer& jpeg) {
         if (run.jpegAnswer)
             return *run.jpegAnswer;

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,7 +110,9 @@ struct PublishRun {
     // Each picture decoded at most once per publish, and each size of it encoded once.
     std::map<std::string, platform::DecodedPicture> decoded; // by source file
     std::map<std::string, std::string> scaled; // "<W>x<H> <source>" -> the bytes published
-    std::string failure;                       // why the run stopped, one line for the user
+    // The backup images' painter, which reads each picture once for every size.
+    std::unique_ptr<platform::DisplayListPainter> painter;
+    std::string failure; // why the run stopped, one line for the user
 };
 
 class CPublisher {
