@@ -111,6 +111,21 @@ void CMainWindow::HideSplash() {
         return;
     m_splash.reset();
     BridgeLog().Write("splashgone");
+    // The editor is on screen: the keys typed from now on are its own, before any click.
+    FocusPlayer();
+}
+
+void CMainWindow::FocusPlayer() {
+    GtkWidget* player = m_services.playerWidget;
+    if (!player || !m_window)
+        return;
+    GtkWidget* focus = gtk_window_get_focus(Window());
+    if (focus && (focus == player || gtk_widget_is_ancestor(focus, player)))
+        return;
+    if (gtk_widget_get_can_focus(player))
+        gtk_widget_grab_focus(player);
+    else
+        gtk_widget_child_focus(player, GTK_DIR_TAB_FORWARD);
 }
 
 void CMainWindow::Present() {
@@ -204,13 +219,7 @@ bool CMainWindow::PreTranslateEvent(GdkEvent* event) {
         // Return and Escape belong to the editor (they answer its dialogs): they go to the
         // player, wherever the focus was; the window itself is never ended by them.
         if (player && m_window) {
-            GtkWidget* focus = gtk_window_get_focus(Window());
-            if (!focus || (focus != player && !gtk_widget_is_ancestor(focus, player))) {
-                if (gtk_widget_get_can_focus(player))
-                    gtk_widget_grab_focus(player);
-                else
-                    gtk_widget_child_focus(player, GTK_DIR_TAB_FORWARD);
-            }
+            FocusPlayer();
             gtk_window_propagate_key_event(Window(), &event->key);
         }
         return true;

@@ -48,7 +48,7 @@ public:
     // The placement to open with for a screen; exposed for the start-up code and tests.
     WindowPlacement LoadWindowPlacement();
 
-    // The editor's first frame is on screen: the splash goes.
+    // The editor's first frame is on screen: the splash goes and the player takes the keys.
     void HideSplash();
     // Brings the window to the front (a second start of the program handed over to this one).
     void Present();
@@ -65,6 +65,8 @@ protected:
     bool PreTranslateEvent(GdkEvent* event) override;
 
 private:
+    // Gives the player the keyboard focus unless it (or a widget inside it) has it.
+    void FocusPlayer();
     void LayoutPlayer();
     void Notify(const char* word);
     void StorePlacement(const WindowPlacement& placement);
