@@ -22,6 +22,8 @@ interface CommandHost {
     function openProject():Void;
     /** The projects opened and saved last, to open one again. */
     function openRecent():Void;
+    /** A text just added takes the keyboard in its words' field, all selected: typing replaces them. */
+    function editNewText():Void;
     function saveProject(saveAs:Bool):Void;
     function openPublishPanel():Void;
     function help():Void;
@@ -78,7 +80,10 @@ class Commands {
             host.showStatus(Strings.format(Strings.STATUS_REDONE, [what]));
         });
         var room = function() return editable() && session.doc.elements.length < BannerDocument.MAX_ELEMENTS;
-        add("addText", "ADD_TEXT", "Ctrl+Shift+T", room, function() Edits.add(session, Text));
+        add("addText", "ADD_TEXT", "Ctrl+Shift+T", room, function() {
+            Edits.add(session, Text);
+            host.editNewText();
+        });
         add("addButton", "ADD_BUTTON", "Ctrl+Shift+B", room, function() Edits.add(session, Button));
         add("addImage", "ADD_IMAGE", "Ctrl+Shift+I", room, host.addImage);
         add("addRect", "ADD_RECT", "Ctrl+Shift+R", room, function() Edits.add(session, Shape, "rect"));

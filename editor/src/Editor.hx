@@ -383,6 +383,17 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             stage.focus = d.focusFirst;
     }
 
+    public function editNewText() {
+        if (session.selectedElement() == null || stage == null)
+            return;
+        properties.showTab("element");
+        var input = widgets.inputs.get("label");
+        if (input == null)
+            return;
+        stage.focus = input.field;
+        input.field.setSelection(0, input.field.text.length);
+    }
+
     public function toggleAllSizes() {
         center.showAllSizes(!center.allSizesShown);
     }

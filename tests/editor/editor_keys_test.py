@@ -3,7 +3,8 @@
 key after start-up (no click first): the recent
 projects (a list the user's configuration folder keeps, with a file that is gone) come up with their
 shortcut, Escape closes the dialog (the window hands Escape to the editor as it does Return), Return
-opens the newest project, which Ctrl+S then writes back whole; the project opened is added to the
+opens the newest project, which Ctrl+S then writes back whole; a new text typed into at 16 keys a
+second keeps every key; the project opened is added to the
 desktop's recent files and stays first in the list. Every step waits for what the screen shows: a
 dialog dims the editor around its box. Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
@@ -25,6 +26,7 @@ sys.path.insert(0, HERE)
 import editor_desktop_test as desktop  # noqa: E402
 
 EXAMPLES = None
+TYPED = "Sixteen keys a second, every one kept"
 
 
 def screen_pixel(x, y):
@@ -104,6 +106,15 @@ class Keys(unittest.TestCase):
             app.key("ctrl+s")
             app.wait_log("SaveProjectFileVC", after=mark)
             app.wait_log("reply <string>" + project + "</string>", after=mark)
+            saved_first = ET.parse(project).getroot()
+            # A new text takes the keyboard with its words selected: typed at 60 ms a key (16 a
+            # second), the words replace them, none lost; then saved by its shortcut.
+            app.key("ctrl+shift+t")
+            mark = len(app.bridge_log())
+            app.type(TYPED, delay=60)
+            app.key("ctrl+s")
+            app.wait_log("SaveProjectFileVC", after=mark)
+            app.wait_log("reply <string>" + project + "</string>", after=mark)
             recent_files = os.path.join(self.scratch, "data", "recently-used.xbel")
             wait_until("the project in the desktop's recent files",
                        lambda: "autumn-sale.pbf" in read(recent_files), seconds=30)
@@ -112,10 +123,12 @@ class Keys(unittest.TestCase):
         finally:
             code = app.close()
         self.assertEqual(code, 0)
-        saved = ET.parse(project).getroot()
-        self.assertEqual([e.tag for e in saved.find("elements")], [e.tag for e in original.find("elements")])
-        self.assertEqual([e.get("id") for e in saved.find("elements")],
+        self.assertEqual([e.tag for e in saved_first.find("elements")], [e.tag for e in original.find("elements")])
+        self.assertEqual([e.get("id") for e in saved_first.find("elements")],
                          [e.get("id") for e in original.find("elements")])
+        saved = ET.parse(project).getroot()
+        added = [e for e in saved.find("elements") if e.get("id") not in [o.get("id") for o in original.find("elements")]]
+        self.assertEqual([(e.tag, e.findtext("label")) for e in added], [("text", TYPED)])
         self.assertEqual(read(listed).splitlines(), [project, gone])
 
 
