@@ -114,7 +114,42 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     return data;
 }
 
-FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
+namespace {
+
+// Copies what is left of in to out. The kernel moves the bytes between the files without them
+// passing through this process; where it cannot (some file systems, older kernels), plain reads
+// and writes go on from where it stopped. Answers an error text, empty on success.
+std::string CopyAll(int in, int out) {
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return {};
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return LastErrorText();
+        break;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return LastErrorText();
+        }
+        if (n == 0)
+            return {};
+        if (!WriteAll(out, std::string_view(buffer, static_cast<size_t>(n))))
+            return LastErrorText();
+    }
+}
+
+// Replaces the file at path with what fill writes into a temporary file beside it (fill answers
+// an error text, empty on success): flushed to disk, then renamed over path.
+template <typename Fill> FileResult ReplaceAtomically(const std::string& path, Fill fill) {
     std::string tempPath = path + kTemporaryMarker + "XXXXXX";
     FdGuard fd(::mkstemp(tempPath.data()));
     if (fd.Get() < 0)
@@ -135,8 +170,9 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
         mode = 0666 & ~mask;
     }
     ::fchmod(fd.Get(), mode);
-    if (!WriteAll(fd.Get(), data))
-        return abandon("cannot write " + path + ": " + LastErrorText());
+    const std::string failed = fill(fd.Get());
+    if (!failed.empty())
+        return abandon("cannot write " + path + ": " + failed);
     if (::fsync(fd.Get()) != 0)
         return abandon("cannot write " + path + ": " + LastErrorText());
     if (::close(fd.Release()) != 0)
@@ -146,12 +182,23 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
     return FileResult::Success();
 }
 
+} // namespace
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view data) {
+    return ReplaceAtomically(
+        path, [&](int fd) { return WriteAll(fd, data) ? std::string() : LastErrorText(); });
+}
+
 FileResult CopyFileAtomically(const std::string& source, const std::string& target) {
-    std::string error;
-    auto data = ReadWholeFile(source, &error);
-    if (!data)
-        return FileResult::Failure("cannot read " + source + ": " + error);
-    return WriteFileAtomically(target, *data);
+    FdGuard in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0)
+        return FileResult::Failure("cannot read " + source + ": " + LastErrorText());
+    // Only a regular file is copied: a FIFO or device would never end or never start.
+    if (!S_ISREG(st.st_mode))
+        return FileResult::Failure("cannot read " + source + ": not a regular file");
+    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
+    return ReplaceAtomically(target, [&](int out) { return CopyAll(in.Get(), out); });
 }
 
 bool FileExists(const std::string& path) {

@@ -15,6 +15,13 @@
 namespace pennoria {
 namespace {
 
+// The video encoders are loaded from the program folder: the one the build made, not this
+// test's own folder.
+const bool kBuiltProgramFolder = [] {
+    ::setenv("PENNORIA_MODULE_PATH", PENNORIA_PROGRAM_DIR "/pennoria-cli", 1);
+    return true;
+}();
+
 using testing::ReadFileText;
 using testing::ReadGif;
 using testing::ReadVideo;

@@ -1,3 +1,5 @@
+// The video library: H.264/MP4 and VP9/WebM encoders over libavcodec and libavformat, loaded by
+// VideoEncoder::Open on the first video a program writes.
 #include "publish/ExportVideo.h"
 
 extern "C" {
@@ -28,7 +30,7 @@ std::string AvText(int code) {
 
 } // namespace
 
-struct VideoEncoder::State {
+struct CodecState {
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
@@ -42,7 +44,7 @@ struct VideoEncoder::State {
     bool finished = false;
     std::vector<std::uint32_t> padded; // an odd-sized frame with its edge repeated
 
-    ~State() {
+    ~CodecState() {
         sws_freeContext(scale);
         av_packet_free(&packet);
         av_frame_free(&frame);
@@ -76,16 +78,21 @@ struct VideoEncoder::State {
     }
 };
 
-VideoEncoder::VideoEncoder(std::unique_ptr<State> state) : state_(std::move(state)) {}
-VideoEncoder::~VideoEncoder() = default;
+namespace {
 
-ExportSize VideoEncoder::CodedSize() const {
-    return {state_->codedWidth, state_->codedHeight};
-}
+class CodecVideoEncoder final : public VideoEncoder {
+public:
+    explicit CodecVideoEncoder(std::unique_ptr<CodecState> state) : state_(std::move(state)) {}
+    bool Add(const ArgbFrame& frame, std::string* error) override;
+    bool Finish(std::string* error) override;
+    ExportSize CodedSize() const override { return {state_->codedWidth, state_->codedHeight}; }
 
-std::unique_ptr<VideoEncoder> VideoEncoder::Open(const std::string& path, VideoCodec kind,
-                                                 int width, int height, int fps,
-                                                 std::string* error) {
+private:
+    std::unique_ptr<CodecState> state_;
+};
+
+VideoEncoder* OpenCodec(const std::string& path, VideoCodec kind, int width, int height, int fps,
+                        std::string* error) {
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192 || fps < 1 || fps > 120) {
         SetError(error, "video size or frame rate out of range");
         return nullptr;
@@ -93,8 +100,8 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Open(const std::string& path, VideoC
     // The encoders' statistics and notes stay quiet; errors still reach standard error.
     if (av_log_get_level() > AV_LOG_ERROR)
         av_log_set_level(AV_LOG_ERROR);
-    auto state = std::make_unique<State>();
-    State& s = *state;
+    auto state = std::make_unique<CodecState>();
+    CodecState& s = *state;
     s.width = width;
     s.height = height;
     s.codedWidth = width + (width & 1);
@@ -195,11 +202,11 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Open(const std::string& path, VideoC
         return nullptr;
     }
     s.headerWritten = true;
-    return std::unique_ptr<VideoEncoder>(new VideoEncoder(std::move(state)));
+    return new CodecVideoEncoder(std::move(state));
 }
 
-bool VideoEncoder::Add(const ArgbFrame& picture, std::string* error) {
-    State& s = *state_;
+bool CodecVideoEncoder::Add(const ArgbFrame& picture, std::string* error) {
+    CodecState& s = *state_;
     if (s.finished || picture.width != s.width || picture.height != s.height ||
         picture.pixels.size() != static_cast<std::size_t>(s.width) * s.height) {
         SetError(error, "a frame of the wrong size");
@@ -235,8 +242,8 @@ bool VideoEncoder::Add(const ArgbFrame& picture, std::string* error) {
     return s.Drain(error);
 }
 
-bool VideoEncoder::Finish(std::string* error) {
-    State& s = *state_;
+bool CodecVideoEncoder::Finish(std::string* error) {
+    CodecState& s = *state_;
     if (s.finished)
         return true;
     s.finished = true;
@@ -260,4 +267,13 @@ bool VideoEncoder::Finish(std::string* error) {
     return true;
 }
 
+} // namespace
+
 } // namespace pennoria
+
+// The library's one export, found by VideoEncoder::Open by name.
+extern "C" __attribute__((visibility("default"))) pennoria::VideoEncoder*
+PennoriaOpenVideoEncoder(const std::string& path, pennoria::VideoCodec codec, int width, int height,
+                         int fps, std::string* error) {
+    return pennoria::OpenCodec(path, codec, width, height, fps, error);
+}
