@@ -42,6 +42,10 @@ enum class Command {
     RecentProjects,
     OpenRecentProject,
     ForgetRecentProject,
+    ReadFeed,
+    PublishFeed,
+    FeedProgress,
+    CancelFeed,
 };
 
 struct CommandName {
@@ -82,6 +86,12 @@ constexpr CommandName kCommands[] = {
     {"RecentProjectsVC", Command::RecentProjects},
     {"OpenRecentProjectVC", Command::OpenRecentProject},
     {"ForgetRecentProjectVC", Command::ForgetRecentProject},
+    // Beside the twelve: a product feed for the feed panel. Its rows as JSON; every row published
+    // on a thread of its own ("ok" once started); how far that has got, as JSON; stopping it.
+    {"ReadFeedVC", Command::ReadFeed},
+    {"PublishFeedVC", Command::PublishFeed},
+    {"FeedProgressVC", Command::FeedProgress},
+    {"CancelFeedVC", Command::CancelFeed},
 };
 
 const std::string& ArgumentOrEmpty(const std::vector<std::string>& arguments, std::size_t index) {
@@ -293,6 +303,19 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
                 reply = m_recent->Remove(path) ? kReplyOk : kReplyFalse;
         break;
     }
+    case Command::ReadFeed:
+        reply = CFeedJob::ReadForPanel(ArgumentOrEmpty(args, 0));
+        break;
+    case Command::PublishFeed:
+        reply = PublishFeed(args);
+        break;
+    case Command::FeedProgress:
+        reply = m_feedJob.Progress();
+        break;
+    case Command::CancelFeed:
+        m_feedJob.Cancel();
+        reply = kReplyOk;
+        break;
     }
     return true;
 }
@@ -339,6 +362,28 @@ std::string CHostDlg::OpenRecentProject(const std::string& pathText) {
         return platform::ToXmlText(path);
     }
     return kReplyFalse;
+}
+
+std::string CHostDlg::PublishFeed(const std::vector<std::string>& arguments) {
+    // The feed, then the publish arguments as the publish command takes them, the folder being
+    // where the variants go.
+    if (arguments.size() < 4 || arguments[0].empty() || arguments[3].empty())
+        return kReplyFalse;
+    FeedPublishOptions options;
+    options.feedPath = arguments[0];
+    options.folder = arguments[3];
+    options.arguments.assign(arguments.begin() + 1, arguments.end());
+    options.projectPath = CurrentProjectPath();
+    // The design as the editor has it now; the rows are put in on the worker thread.
+    if (!RequestProjectXml("photoEditor", options.projectText) || options.projectText.empty())
+        return kReplyFalse;
+    // Publishing the feed again replaces each variant whole.
+    options.replace = platform::ReplaceExisting::Yes;
+    options.jpeg = JpegChoice::Decline;
+    std::string why;
+    if (!m_feedJob.Start(std::move(options), m_settings, &why))
+        return platform::ToXmlText(why);
+    return kReplyOk;
 }
 
 bool CHostDlg::SetLanguage(const std::string& code) {

@@ -2,6 +2,7 @@
 // display. The desktop window and the headless host both wrap this class unchanged.
 #pragma once
 
+#include "bridge/FeedJob.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
 #include "bridge/ReplyWords.h"
@@ -135,6 +136,7 @@ private:
     // A project the user opened or saved goes first in the recent lists.
     void Remember(const std::string& path);
     std::string OpenRecentProject(const std::string& pathText);
+    std::string PublishFeed(const std::vector<std::string>& arguments);
 
     IFlashPlayer& m_player;
     platform::IDialogs& m_dialogs;
@@ -153,6 +155,8 @@ private:
     std::unique_ptr<CRecentProjects> m_recent;
     std::function<void(const std::string&)> m_allowRecent;
     std::vector<std::pair<std::string, ExtraCommand>> m_extraCommands;
+    // Last: a feed still being published is stopped and waited for before anything else goes.
+    CFeedJob m_feedJob;
 };
 
 } // namespace pennoria

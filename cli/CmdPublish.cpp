@@ -160,9 +160,11 @@ void RunFeed(const PublishOptions& options, const std::string& projectText) {
         line += "; " + std::to_string(summary.failed) + " failed";
     if (summary.overRules > 0)
         line += "; " + std::to_string(summary.overRules) + " over the ad rules";
+    if (summary.notFitting > 0)
+        line += "; " + std::to_string(summary.notFitting) + " with a text that does not fit";
     PrintError(line);
-    const bool failed =
-        !summary.failure.empty() || summary.failed > 0 || (options.strict && summary.overRules > 0);
+    const bool failed = !summary.failure.empty() || summary.failed > 0 ||
+                        (options.strict && (summary.overRules > 0 || summary.notFitting > 0));
     std::printf("%s\n", failed ? "failed" : "ok");
     SetExitCode(failed ? 1 : 0);
 }
@@ -291,7 +293,8 @@ void RegisterPublishCommands(CLI::App& app) {
                       "still names the folder)");
     publish->add_flag("--strict", options->strict,
                       "End with status 1 when a creative breaks the ad rules (over 150 KB, or "
-                      "more than 40 files)");
+                      "more than 40 files); with --feed, also when a variant's text does not fit "
+                      "its box at a size");
     publish->add_option("--feed", options->feed,
                         "A CSV file of variants: each row is published whole into DIR/<name>/, "
                         "a column named after an element's id replacing its content");

@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "project/FeedReader.h"
 #include "publish/PlayerBundle.h"
 #include "publish/PublishImage.h"
@@ -92,6 +93,7 @@ private:
     std::string PublishRow(const FeedRow& row, CPublisher& publisher, RowDialogs& dialogs,
                            std::string& variantText);
     void Report(const std::string& line);
+    bool Cancelled() const { return m_options.cancelled && m_options.cancelled(); }
 
     const FeedPublishOptions& m_options;
     CAppSettings& m_settings;
@@ -111,6 +113,7 @@ private:
     std::set<std::string> m_usedNames;
     std::set<std::string> m_reportedColumns;
     bool m_feedEnded = false;
+    std::size_t m_done = 0; // rows of this shard done with
     FeedSummary m_summary;
 };
 
@@ -196,6 +199,10 @@ bool FeedBatch::Prepare() {
 bool FeedBatch::NextRow(FeedRow& row) {
     std::vector<std::string> fields;
     while (!m_feedEnded) {
+        if (Cancelled()) {
+            m_summary.cancelled = true;
+            return false;
+        }
         std::string error;
         const FeedReader::Status status = m_reader.Next(fields, &error);
         if (status != FeedReader::Status::Record) {
@@ -225,7 +232,9 @@ bool FeedBatch::NextRow(FeedRow& row) {
 
 std::string FeedBatch::PublishRow(const FeedRow& row, CPublisher& publisher, RowDialogs& dialogs,
                                   std::string& variantText) {
-    std::string error;
+    std::string error = RefusedFeedCells(row.cells);
+    if (!error.empty())
+        return error;
     auto variant = m_model->Variant(m_options.projectText, row.cells, m_feedFolder, &error);
     if (!variant)
         return error.empty() ? "the banner model refused the row" : error;
@@ -279,6 +288,14 @@ std::string FeedBatch::PublishRow(const FeedRow& row, CPublisher& publisher, Row
                    "): " + DescribeCreativeSize(creative));
             break;
         }
+    if (!publisher.Overflows().empty()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_summary.notFitting;
+        for (const PlanOverflow& overflow : publisher.Overflows())
+            Report("row " + std::to_string(row.number) + " (" + row.name + "): the text of " +
+                   overflow.id + " does not fit its box at " + std::to_string(overflow.width) +
+                   "x" + std::to_string(overflow.height));
+    }
     return {};
 }
 
@@ -310,6 +327,9 @@ void FeedBatch::Work() {
             ++m_summary.failed;
             Report("row " + std::to_string(row.number) + " (" + row.name + "): " + failure);
         }
+        ++m_done;
+        if (m_options.progress)
+            m_options.progress(m_done);
     }
 }
 
@@ -333,6 +353,57 @@ FeedSummary FeedBatch::Run() {
 }
 
 } // namespace
+
+std::string RefusedFeedCells(const std::vector<std::pair<std::string, std::string>>& cells) {
+    // A cell that is not text (bytes of another encoding, say) would be published garbled.
+    for (const auto& [column, value] : cells)
+        if (!platform::IsXmlText(value))
+            return "the column \"" + column +
+                   "\" is not UTF-8 text (or holds a control character); the feed must be saved "
+                   "as UTF-8";
+    return {};
+}
+
+FeedRows ReadFeedRows(const std::string& feedPath, std::size_t maxRows, std::size_t maxBytes) {
+    FeedRows out;
+    std::ifstream input(feedPath, std::ios::binary);
+    if (!input) {
+        out.failure = "cannot read the feed " + feedPath + ": " + platform::LastErrorText();
+        return out;
+    }
+    FeedReader reader(input);
+    std::vector<std::string> fields;
+    std::string error;
+    FeedReader::Status status = reader.Next(fields, &error);
+    if (status != FeedReader::Status::Record) {
+        out.failure = "the feed " + feedPath +
+                      (status == FeedReader::Status::End ? " has no header row"
+                                                         : " cannot be read: " + error);
+        return out;
+    }
+    for (const std::string& column : fields)
+        out.columns.push_back(platform::ToXmlText(Trimmed(column)));
+    std::size_t bytes = 0;
+    while ((status = reader.Next(fields, &error)) == FeedReader::Status::Record) {
+        const std::size_t number = ++out.total;
+        if (out.rows.size() >= maxRows || bytes >= maxBytes)
+            continue; // counted only
+        std::vector<std::pair<std::string, std::string>> cells;
+        for (std::size_t i = 0; i < out.columns.size(); ++i)
+            cells.emplace_back(out.columns[i], i < fields.size() ? fields[i] : std::string());
+        const std::string refused = RefusedFeedCells(cells);
+        if (!refused.empty())
+            out.refused[number] = refused;
+        std::vector<std::string>& row = out.rows.emplace_back();
+        for (auto& cell : cells) {
+            bytes += cell.second.size();
+            row.push_back(platform::ToXmlText(cell.second));
+        }
+    }
+    if (status == FeedReader::Status::Malformed)
+        out.failure = "the feed " + feedPath + " breaks off at " + error;
+    return out;
+}
 
 std::string VariantFolderName(const std::string& name, std::size_t row,
                               std::set<std::string>& used) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ struct FeedPublishOptions {
     JpegChoice jpeg = JpegChoice::Decline;
     FeedShard shard;
     unsigned workers = 0; // 0: one per core
+    // Asked before each row is taken (on the workers' threads); true stops the run: no further
+    // row is started, the rows being published are finished, and every variant in the folder is
+    // then whole.
+    std::function<bool()> cancelled;
+    // Told after each row of this shard is done with (published or failed): how many are.
+    std::function<void(std::size_t done)> progress;
 };
 
 struct FeedSummary {
@@ -47,17 +54,34 @@ struct FeedSummary {
     std::size_t failed = 0;    // chosen rows without a variant
     // Published variants with a creative over the ad rules (150 KB, 40 files).
     std::size_t overRules = 0;
-    std::string failure; // why no row could be published at all; empty: the batch ran
+    // Published variants with a text that does not fit its box at a size.
+    std::size_t notFitting = 0;
+    bool cancelled = false; // rows were left unpublished because the run was stopped
+    std::string failure;    // why no row could be published at all; empty: the batch ran
 };
 
 // Lines for the user: a row that failed, a column that names nothing, a creative over the ad
-// rules. Called from one thread at a time.
+// rules, a text that does not fit. Called from one thread at a time.
 using FeedReportSink = std::function<void(const std::string& line)>;
 
 // shell and window are never used by a variant's publish (nothing is opened); any will do.
 FeedSummary PublishFeed(const FeedPublishOptions& options, CAppSettings& settings,
                         platform::IShell& shell, platform::IHostWindow& window,
                         const FeedReportSink& report);
+
+// A feed's rows as the editor's feed panel shows them: the first maxRows (and no more than
+// maxBytes of cells), every row counted. failure: why the file could not be read at all.
+struct FeedRows {
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> rows; // cells made fit for text (U+FFFD for bad bytes)
+    std::size_t total = 0;
+    std::map<std::size_t, std::string> refused; // why a row would fail, by its number
+    std::string failure;
+};
+FeedRows ReadFeedRows(const std::string& feedPath, std::size_t maxRows, std::size_t maxBytes);
+
+// Why a row's cells (column and value) cannot be published as they are; empty when they can.
+std::string RefusedFeedCells(const std::vector<std::pair<std::string, std::string>>& cells);
 
 // The folder name of a variant: the name's ASCII letters and digits, '_' and '-', each run of
 // anything else one '-', at most 64 characters; the row number when nothing is left; "-2", "-3"

@@ -169,6 +169,7 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     run.writeSwf = ChosenSwfOutputs(request, m_settings);
     m_lastCreative = CreativeReport();
     m_creatives.clear();
+    m_overflows.clear();
     if (!run.writeCreative && !run.writeSwf) {
         ShowMessage(LoadAppString(IDS_PUBLISH_NOTHING_CHOSEN));
         return PublishOutcome::FileFailed;
@@ -228,6 +229,7 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     for (const std::string& kept : cleanup.kept)
         Report("kept " + kept + ", changed since an earlier publish wrote it");
     // Published as drawn, but a text that does not fit its box is named with its size.
+    m_overflows = run.plan.overflows;
     for (const PlanOverflow& overflow : run.plan.overflows)
         Report("the text of " + overflow.id + " does not fit its box at " +
                std::to_string(overflow.width) + "x" + std::to_string(overflow.height));

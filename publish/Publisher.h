@@ -144,6 +144,8 @@ public:
     const CreativeReport& LastCreative() const { return m_lastCreative; }
     // Every creative the last publish wrote: the publish folder's, then each size folder's.
     const std::vector<CreativeReport>& Creatives() const { return m_creatives; }
+    // The texts the last publish drew that do not fit their boxes, with their sizes.
+    const std::vector<PlanOverflow>& Overflows() const { return m_overflows; }
 
 private:
     // The steps, in the order they run. Each returns false with run.failure set when the run
@@ -213,6 +215,7 @@ private:
     SettingsUpdate m_settingsUpdate = SettingsUpdate::Store;
     CreativeReport m_lastCreative;
     std::vector<CreativeReport> m_creatives;
+    std::vector<PlanOverflow> m_overflows;
 };
 
 // Tells the user that no program could be started to show shown (a web address, a document or a

@@ -26,6 +26,7 @@ interface CommandHost {
     function editNewText():Void;
     function saveProject(saveAs:Bool):Void;
     function openPublishPanel():Void;
+    function openFeedPanel():Void;
     function help():Void;
     function addImage():Void;
     function openAddSize():Void;
@@ -65,6 +66,7 @@ class Commands {
         add("save", "SAVE", "Ctrl+S", act, function() host.saveProject(false));
         add("saveAs", "SAVE_AS", "Ctrl+Shift+S", act, function() host.saveProject(true));
         add("publish", "PUBLISH", "Ctrl+P", act, host.openPublishPanel);
+        add("feed", "FEED", "Ctrl+Shift+F", act, host.openFeedPanel);
         add("help", "HELP", "F1", function() return true, host.help);
         add("undo", "UNDO", "Ctrl+Z", function() return host.canAct() && session.canUndo, function() {
             // A step still being typed is closed first: that is the one taken back.

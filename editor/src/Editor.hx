@@ -14,6 +14,7 @@ import ui.Theme;
 import ui.Widgets;
 import views.ArrangeBar;
 import views.CenterView;
+import views.FeedPanel;
 import views.LayerList;
 import views.PropertiesPanel;
 import views.PublishPanel;
@@ -45,6 +46,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     var statusBar:Sprite;
     var statusText:TextField;
     var publishPanel:PublishPanel;
+    var feedPanel:FeedPanel;
+    /** The feed loaded in the feed panel, kept while the panel is closed. */
+    public var feed(default, null):FeedSession;
     /** The buttons that run commands, enabled while their command can be used. */
     var commandButtons = new Map<String, {button:Button, command:String}>();
     /** Whether the last key went down with Ctrl (and without Alt, which with Ctrl is AltGr). */
@@ -61,6 +65,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         session = new EditorSession(BannerDocument.blank(300, 250));
         controller = new HostController(host, session, this);
         commands = new Commands(session, this);
+        feed = new FeedSession(host);
         center = new CenterView(session, widgets);
         build();
         session.listen(refresh);
@@ -283,6 +288,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     /** The whole screen is built again in the new language; the banner and its history stay. */
     public function languageChanged() {
         var panelOpen = publishPanel != null;
+        var feedOpen = feedPanel != null;
         for (m in modals.copy())
             closeModal(m);
         center.rebuild();
@@ -290,6 +296,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         refresh();
         if (panelOpen)
             openPublishPanel();
+        if (feedOpen)
+            openFeedPanel();
     }
 
     public function publishSettingsChanged() {
@@ -328,6 +336,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             m.parent.removeChild(m);
         if (m == publishPanel)
             publishPanel = null;
+        if (m == feedPanel)
+            feedPanel = null;
         followDialogs();
         if (stage != null && modals.length == 0)
             stage.focus = this;
@@ -392,6 +402,11 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             return;
         stage.focus = input.field;
         input.field.setSelection(0, input.field.text.length);
+    }
+
+    public function openFeedPanel() {
+        feedPanel = new FeedPanel(feed, session, controller, widgets, closeModal, status, function() return center.canvas.folder);
+        openModal(feedPanel);
     }
 
     public function toggleAllSizes() {

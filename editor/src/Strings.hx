@@ -216,6 +216,27 @@ class Strings {
     public static var AT_SIZE = "%s at %s";
     public static var PUBLISH_BAD_NAME = "File names must not contain / or \\ or start with a dot: %s";
 
+    // Feed panel
+    public static var FEED = "Feed...";
+    public static var FEED_TITLE = "Product feed: one variant of the banner per row";
+    public static var FEED_LOAD = "Load CSV file...";
+    public static var FEED_NONE = "No feed loaded. Each column named after an element's id sets it in that row's variant.";
+    public static var FEED_FILE = "%s: %s rows";
+    public static var FEED_FILTER = "Product feeds (*.csv)|*.csv|All files (*.*)|*.*||";
+    public static var FEED_UNREADABLE = "The feed %s could not be read.";
+    public static var FEED_ROWS_SHOWN = "Rows %s to %s of %s";
+    public static var FEED_ROW_REFUSED = "Row %s cannot be published: %s";
+    public static var FEED_NOT_FITTING = "%s does not fit its box at %s";
+    public static var FEED_LEFT_OUT = "%s is left out at %s";
+    public static var FEED_UNKNOWN = "Columns that name nothing in the design (ignored): %s";
+    public static var FEED_PUBLISH = "Publish all rows";
+    public static var FEED_CANCEL = "Stop";
+    public static var FEED_PUBLISHING = "Publishing: %s of %s rows done...";
+    public static var FEED_DONE = "Done: %s of %s variants published (%s failed) in %s";
+    public static var FEED_CANCELLED = "Stopped: %s of %s variants published (%s failed), each one whole, in %s";
+    public static var FEED_FAILED = "Publishing the feed did not finish.";
+    public static var FEED_NOT_STARTED = "The feed could not be published.";
+
     // Questions and messages
     public static var ASK_SAVE_TITLE = "Unsaved changes";
     public static var ASK_SAVE = "The banner \"%s\" has changes that are not saved.\nDo you want to save them first?";
@@ -540,6 +561,28 @@ class Strings {
         "AT_SIZE" => ["%s in %s", "%s en %s"],
         "PUBLISH_BAD_NAME" => ["Dateinamen d\u00fcrfen weder / noch \\ enthalten und nicht mit einem Punkt beginnen: %s",
             "Les noms de fichiers ne doivent contenir ni / ni \\ ni commencer par un point : %s"],
+        "FEED" => ["Feed...", "Flux..."],
+        "FEED_TITLE" => ["Produkt-Feed: eine Variante des Banners je Zeile", "Flux de produits : une variante de la banni\u00e8re par ligne"],
+        "FEED_LOAD" => ["CSV-Datei laden...", "Charger un fichier CSV..."],
+        "FEED_NONE" => ["Kein Feed geladen. Jede Spalte mit der ID eines Elements setzt es in der Variante ihrer Zeile.",
+            "Aucun flux charg\u00e9. Chaque colonne nomm\u00e9e d'apr\u00e8s l'id d'un \u00e9l\u00e9ment le d\u00e9finit dans la variante de sa ligne."],
+        "FEED_FILE" => ["%s: %s Zeilen", "%s : %s lignes"],
+        "FEED_FILTER" => ["Produkt-Feeds (*.csv)|*.csv|Alle Dateien (*.*)|*.*||", "Flux de produits (*.csv)|*.csv|Tous les fichiers (*.*)|*.*||"],
+        "FEED_UNREADABLE" => ["Der Feed %s konnte nicht gelesen werden.", "Le flux %s n'a pas pu \u00eatre lu."],
+        "FEED_ROWS_SHOWN" => ["Zeilen %s bis %s von %s", "Lignes %s \u00e0 %s sur %s"],
+        "FEED_ROW_REFUSED" => ["Zeile %s kann nicht ver\u00f6ffentlicht werden: %s", "La ligne %s ne peut pas \u00eatre publi\u00e9e : %s"],
+        "FEED_NOT_FITTING" => ["%s passt in %s nicht in sein Feld", "%s ne tient pas dans son cadre en %s"],
+        "FEED_LEFT_OUT" => ["%s f\u00e4llt in %s weg", "%s est omis en %s"],
+        "FEED_UNKNOWN" => ["Spalten, die nichts im Design benennen (ignoriert): %s", "Colonnes qui ne nomment rien du design (ignor\u00e9es) : %s"],
+        "FEED_PUBLISH" => ["Alle Zeilen ver\u00f6ffentlichen", "Publier toutes les lignes"],
+        "FEED_CANCEL" => ["Anhalten", "Arr\u00eater"],
+        "FEED_PUBLISHING" => ["Wird ver\u00f6ffentlicht: %s von %s Zeilen fertig...", "Publication : %s lignes sur %s termin\u00e9es..."],
+        "FEED_DONE" => ["Fertig: %s von %s Varianten ver\u00f6ffentlicht (%s fehlgeschlagen) in %s",
+            "Termin\u00e9 : %s variantes sur %s publi\u00e9es (%s en \u00e9chec) dans %s"],
+        "FEED_CANCELLED" => ["Angehalten: %s von %s Varianten ver\u00f6ffentlicht (%s fehlgeschlagen), jede vollst\u00e4ndig, in %s",
+            "Arr\u00eat\u00e9 : %s variantes sur %s publi\u00e9es (%s en \u00e9chec), chacune compl\u00e8te, dans %s"],
+        "FEED_FAILED" => ["Das Ver\u00f6ffentlichen des Feeds wurde nicht beendet.", "La publication du flux ne s'est pas termin\u00e9e."],
+        "FEED_NOT_STARTED" => ["Der Feed konnte nicht ver\u00f6ffentlicht werden.", "Le flux n'a pas pu \u00eatre publi\u00e9."],
         "ASK_SAVE_TITLE" => ["Ungespeicherte \u00c4nderungen", "Modifications non enregistr\u00e9es"],
         "ASK_SAVE" => ["Das Banner \u201e%s\u201c hat \u00c4nderungen, die nicht gespeichert sind.\nM\u00f6chten Sie sie zuerst speichern?",
             "La banni\u00e8re \u00ab %s \u00bb a des modifications non enregistr\u00e9es.\nVoulez-vous d'abord les enregistrer ?"],

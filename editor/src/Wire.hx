@@ -37,6 +37,14 @@ class Wire {
     public static inline var RECENT_PROJECTS = "RecentProjectsVC";
     public static inline var OPEN_RECENT = "OpenRecentProjectVC";
     public static inline var FORGET_RECENT = "ForgetRecentProjectVC";
+    // Beside the twelve: a product feed. The rows of a CSV file read by the host (as JSON: columns,
+    // rows, total, refused); every row published by the host on a thread of its own (the feed, then
+    // the publish arguments with the folder the variants go to); how far that has got (JSON:
+    // state, done, published, failed, lines); and stopping it.
+    public static inline var READ_FEED = "ReadFeedVC";
+    public static inline var PUBLISH_FEED = "PublishFeedVC";
+    public static inline var FEED_PROGRESS = "FeedProgressVC";
+    public static inline var CANCEL_FEED = "CancelFeedVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

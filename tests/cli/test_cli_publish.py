@@ -254,7 +254,7 @@ class Feeds(Harness):
              "#FF0000", "https://shop.example/", "9.99"],
             ["Παπούτσι", "Ελληνικά", "", "", "", "", ""],
             ["حذاء", "عربي", "", "", "", "", ""],
-            [long_name, "long", "", "", "", "", ""],
+            [long_name, long_name, "", "", "", "", ""],
             ["", "", "", "", "", "", ""],
             ["gone", "x", "pics/gone.png", "", "", "", ""],
             ["climb", "x", "../" * 12 + "proc/self/environ", "", "", "", ""],
@@ -264,19 +264,28 @@ class Feeds(Harness):
         ]
         lines = ["name,title,photo,buy.url,buy.color,link,price"]
         lines += [",".join(csv_field(cell) for cell in row) for row in rows]
-        feed = self.write("feed/feed.csv", ("\ufeff" + "\r\n".join(lines) + "\r\n").encode())
+        # Row 11 was saved in another encoding: its bytes are not UTF-8.
+        feed = self.write("feed/feed.csv", ("\ufeff" + "\r\n".join(lines) + "\r\n").encode()
+                          + b"latin,Chaussure \xe9t\xe9,,,,,\r\n")
         out = os.path.join(self.root, "out")
         run = self.run_cli("publish", design, "--feed", feed, "--folder", out, "--out-mode", "1")
         self.assertEqual(run.returncode, 1, run.stderr)
         long_folder = ("Sneaker-" * 8)[:64].rstrip("-")
         self.assertEqual(self.variants(out), sorted(
             ["Shoe-red", "2", "3", long_folder, "5", "Shoe-red-2", "ruffle"]))
-        for row, name in ((6, "gone"), (7, "climb"), (8, "secret"), (10, "badcolour")):
+        for row, name in ((6, "gone"), (7, "climb"), (8, "secret"), (10, "badcolour"), (11, "latin")):
             self.assertIn(f"row {row} ({name}): ", run.stderr)
         self.assertIn("cannot be published", run.stderr)
         self.assertIn('"blue" is not a colour', run.stderr)
+        self.assertIn('row 11 (latin): the column "title" is not UTF-8 text', run.stderr)
         self.assertEqual(run.stderr.count('the column "price" names nothing'), 1, run.stderr)
-        self.assertIn("published 6 of 10 variants; 4 failed", run.stderr)
+        # The long name is published as drawn, and said not to fit where it does not: the
+        # 728x90 size has room for it on one line at a legible size.
+        self.assertIn(f"row 4 ({long_folder}): the text of title does not fit its box at 300x250",
+                      run.stderr)
+        self.assertNotIn("does not fit its box at 728x90", run.stderr)
+        self.assertIn("published 6 of 11 variants; 5 failed; 1 with a text that does not fit",
+                      run.stderr)
         self.assertNotIn("dialog:", run.stderr)
 
         # A variant: every size, the creatives, the backup images, the pages on the one player.
@@ -315,9 +324,18 @@ class Feeds(Harness):
         self.write("out/Shoe-red/stale.txt", "old")
         run = self.run_cli("publish", design, "--feed", feed, "--folder", out, "--out-mode", "1",
                            "--overwrite", "yes")
-        self.assertIn("published 6 of 10 variants", run.stderr)
+        self.assertIn("published 6 of 11 variants", run.stderr)
         self.assertFalse(os.path.exists(os.path.join(shoe, "stale.txt")))
         self.assertTrue(os.path.isfile(os.path.join(shoe, "banner_html5.zip")))
+
+        # A text that does not fit fails the run only under --strict.
+        only = self.write("feed/long.csv", "name,title\nlong," + long_name + "\n")
+        common = ["--feed", only, "--out-mode", "2", "--player", "none", "--html5", "no"]
+        run = self.run_cli("publish", design, "--folder", out + "-lax", *common)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("row 1 (long): the text of title does not fit its box", run.stderr)
+        run = self.run_cli("publish", design, "--folder", out + "-strict", "--strict", *common)
+        self.assertEqual(run.returncode, 1, run.stderr)
 
     def test_shards_publish_every_row_once(self):
         design = self.design()

@@ -656,6 +656,76 @@ class ManyAtOnce(unittest.TestCase):
         self.assertEqual(self.state("shortcuts-closed")["dialog"], "")
 
 
+class FeedPanel(unittest.TestCase):
+    """The feed panel with the stand-in host: rows loaded, previewed at every size with the same
+    binding publishing uses, what does not fit named, and a publish followed and stopped."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-feed-"))
+        cls.server = Server(cls.scratch)
+        cls.result = cls.server.run("feed")
+        cls.snaps = snapshots(cls.result)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def feed(self, label):
+        return self.snaps[label]["state"]["feed"]
+
+    def test_a_row_is_shown_at_every_size_with_what_does_not_fit(self):
+        title = self.snaps["empty"]["extra"]["title"]
+        self.assertEqual(self.snaps["empty"]["state"]["dialog"], "feed")
+        self.assertEqual(self.feed("empty")["rows"], [])
+        # The file is chosen through the host with a CSV filter that does not make it the project.
+        chooser = [c for c in self.result["calls"] if c["name"] == "GetSelectedFilePathVC"][-1]
+        self.assertIn("*.csv", chooser["args"][0])
+        self.assertNotIn("xml", chooser["args"][0][1:])
+        read = [c for c in self.result["calls"] if c["name"] == "ReadFeedVC"]
+        self.assertEqual([c["args"] for c in read], [[self.scratch + "/products.csv"]])
+
+        first = self.feed("row1")
+        self.assertEqual(first["rows"], ["Red shoe", "Sneaker", "latin"])
+        self.assertEqual([p["size"] for p in first["preview"]], ["300x250", "728x90"])
+        self.assertEqual(first["notes"], [])
+        self.assertIn("price", first["notesText"])  # a column naming nothing is said once
+        # The design itself is untouched by previewing a row.
+        self.assertIn("Spring sale", self.snaps["row3"]["state"]["xml"])
+        self.assertNotIn("Red shoe", self.snaps["row3"]["state"]["xml"])
+
+        second = self.feed("row2")
+        self.assertEqual(second["selected"], 2)
+        self.assertEqual(sorted(second["notes"]), sorted(
+            [title + " overflow 300 \u00d7 250", title + " overflow 728 \u00d7 90"]))
+        self.assertIn(title + " does not fit its box at 300 \u00d7 250", second["notesText"])
+
+        # A row the host refuses is said to be, by number, and not drawn.
+        third = self.feed("row3")
+        self.assertEqual(third["preview"], [])
+        self.assertIn("Row 3 cannot be published", third["notesText"])
+        self.assertIn("not UTF-8", third["notesText"])
+
+    def test_the_whole_feed_is_published_with_progress_and_stopped(self):
+        publish = [c for c in self.result["calls"] if c["name"] == "PublishFeedVC"]
+        self.assertEqual(len(publish), 1)
+        self.assertEqual(publish[0]["args"][:2], [self.scratch + "/products.csv", "1"])
+        self.assertEqual(publish[0]["args"][3], self.scratch + "/out/products")
+        self.assertIn("Spring sale", self.result["published"]["feed"])
+        running = self.feed("running")
+        self.assertTrue(running["running"])
+        self.assertIn("of 3 rows done", running["status"])
+        self.assertEqual(self.snaps["running"]["extra"]["close"], "disabled")
+        stopped = self.feed("stopped")
+        self.assertEqual((stopped["outcome"], stopped["running"], stopped["published"]), ("cancelled", False, 2))
+        self.assertIn("Stopped: 2 of 3 variants published", stopped["status"])
+        names = [c["name"] for c in self.result["calls"]]
+        self.assertIn("CancelFeedVC", names)
+        # Once stopped, the host is no longer asked.
+        self.assertEqual(names[-1], "FeedProgressVC")
+
+
 def big_project(elements, text=""):
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<template version="2" demoWidth="300" demoHeight="250" '
            'bgColor="#1E3A5F"><elements>']

@@ -136,6 +136,26 @@ def panels(editor, scratch):
     yield "publish-refused"
     editor.drive(("key", "esc"))
 
+    # The host's output folder again (the refused publish above left the panel's empty).
+    editor.run('player.SettingOutputFilesVC(%s, "Banner.swf", "Banner.html"); return true;' % json.dumps(scratch + "/out"))
+    editor.drive(("click", "toolbar.feed"))
+    yield "feed-empty"
+    title = editor.state()["elements"][-1]["id"]
+    feed = {"columns": ["name", title, "price"], "total": 1200, "refused": {},
+            "rows": [["Product %d with a long name" % n, HEADLINE + " " + str(n) * 30, "9.99"] for n in range(1, 13)]}
+    editor.run("answers.file.push(%s); answers.feed = %s; answers.progress = [%s]; return true;" % (
+        json.dumps(PICTURES + "/products of the spring campaign.csv"), json.dumps(feed),
+        json.dumps({"state": "running", "done": 400, "published": 0, "failed": 0, "lines": []})))
+    editor.drive(("click", "feed.load"), ("click", "feed.row.2"))
+    yield "feed"
+    editor.drive(("click", "feed.publish"))
+    editor.wait("the publish to be followed", "state().feed.done === 400")
+    yield "feed-publishing"
+    editor.drive(("click", "feed.cancel"))
+    editor.wait("the publish to stop", 'state().feed.outcome === "cancelled"')
+    yield "feed-stopped"
+    editor.drive(("click", "feed.close"))
+
     editor.drive(("click", "toolbar.new"))
     editor.wait("the question before new", 'state().dialog === "askSave"')
     yield "ask-save"

@@ -254,6 +254,53 @@ class RealHostSession(unittest.TestCase):
         seen, wanted = banner_image_pixels(self.folder, "Banner", PROGRAM, 728, 90)
         self.assertGreaterEqual(seen, wanted, "the banner's image is not on the page")
 
+class RealHostFeed(unittest.TestCase):
+    """The feed panel with the real host: the whole feed published on the host's worker thread,
+    followed by the panel's progress and stopped; what is in the folder then is whole variants."""
+
+    def test_a_stopped_feed_leaves_whole_variants_only(self):
+        scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-serve-feed-"))
+        self.addCleanup(shutil.rmtree, scratch, True)
+        answers = os.path.join(scratch, "answers.txt")
+        with open(answers, "w") as f:
+            f.write(scratch + "/products.csv\n")
+        env = dict(os.environ, HOME=scratch, XDG_CONFIG_HOME=scratch + "/config", XDG_DATA_HOME=scratch + "/data")
+        bridge = ServeBridge(PROGRAM, answers, env)
+        server = harness.Server(scratch, bridge)
+        try:
+            result = server.run("realFeed", host="serve_host")
+        finally:
+            server.close()
+            code = bridge.close()
+        self.assertEqual(code, 0)
+        snaps = harness.snapshots(result)
+        self.assertEqual(snaps["loaded"]["state"]["feed"]["total"], 60)
+        running = snaps["running"]["state"]["feed"]
+        self.assertTrue(running["running"])
+        self.assertIn("of 60 rows done", running["status"])
+        stopped = snaps["stopped"]["state"]["feed"]
+        self.assertEqual((stopped["outcome"], stopped["failed"]), ("cancelled", 0), stopped)
+        self.assertGreaterEqual(stopped["published"], 1)
+        self.assertLess(stopped["published"], 60)
+
+        folder = os.path.join(scratch, "Pennoria", "products")
+        self.assertEqual(stopped["status"].split(" in ")[-1], folder)
+        variants = sorted(n for n in os.listdir(folder) if n != "ruffle")
+        self.assertEqual(len(variants), stopped["published"], variants)
+        for name in variants:
+            self.assertRegex(name, r"^item-[0-9]+$")
+            here = os.path.join(folder, name)
+            files = set()
+            for base, _, names in os.walk(here):
+                files.update(os.path.relpath(os.path.join(base, n), here) for n in names)
+            for wanted in ("template.xml", "banner_backup.png", "banner_html5.zip"):
+                self.assertTrue(any(f.lower().endswith(wanted) for f in files), (name, wanted, sorted(files)))
+            self.assertFalse([f for f in files if ".pennoria-tmp-" in f], name)
+            project = ET.parse(os.path.join(here, "template.xml")).getroot()
+            self.assertEqual(project.find("elements/text/label").text, "Product number " + name.split("-")[1])
+        self.assertFalse([n for n in os.listdir(folder) if n.startswith(".pennoria-feed-")])
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)

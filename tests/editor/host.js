@@ -3,7 +3,7 @@
 "use strict";
 
 const answers = { file: [], save: [], folder: [], publish: [], recent: [], startInfo: "new",
-                  settings: ["", "Banner.swf", "Banner.html"] };
+                  settings: ["", "Banner.swf", "Banner.html"], feed: null, progress: [] };
 const hostState = { currentPath: "", projectXml: {}, served: [] };
 
 function hostReport() { return { served: hostState.served, published: hostState.projectXml }; }
@@ -102,3 +102,28 @@ for (const name of ["ExitApplicationVC", "MinimizeApplicationVC", "OpenOutputFol
     window[name] = function () { record(name, arguments); return "NoDefine Call"; };
 }
 
+
+// The feed panel's calls: the rows the host would read (answers.feed), and a publish that goes
+// through answers.progress one answer per question, staying on the last.
+window.ReadFeedVC = function () {
+    record("ReadFeedVC", arguments);
+    return answers.feed === null ? JSON.stringify({ error: "cannot read the feed" }) : JSON.stringify(answers.feed);
+};
+window.PublishFeedVC = function () {
+    record("PublishFeedVC", arguments);
+    hostState.projectXml.feed = fetchProject("photoEditor");
+    return "ok";
+};
+window.FeedProgressVC = function () {
+    record("FeedProgressVC", arguments);
+    const next = answers.progress.length > 1 ? answers.progress.shift() : answers.progress[0];
+    return JSON.stringify(next || { state: "idle", done: 0, published: 0, failed: 0, lines: [] });
+};
+window.CancelFeedVC = function () {
+    record("CancelFeedVC", arguments);
+    // The rows being published finish; then the host says it stopped.
+    const last = answers.progress[answers.progress.length - 1] || { done: 0, published: 0, failed: 0 };
+    answers.progress = [{ state: "cancelled", done: last.done, published: last.published || last.done,
+                          failed: last.failed || 0, lines: [] }];
+    return "ok";
+};

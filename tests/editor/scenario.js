@@ -181,6 +181,72 @@ const scenarios = {
         snap("exit", { totalMs: Date.now() - pageStart });
     },
 
+    // The feed panel: a feed loaded through the host, rows previewed at every size with what does
+    // not fit, then the whole feed published with progress and stopped.
+    feed: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; });
+        drive("click", "sizes.add");
+        drive("click", "addSize.728x90");
+        drive("click", "size.300x250");
+        drive("click", "layers.addText");
+        const title = state().selectedElement;
+        drive("type", "label", "Spring sale");
+        drive("click", "toolbar.feed");
+        snap("empty", { title: title });
+        answers.file.push(dir + "/products.csv");
+        answers.feed = { columns: ["name", title, "price"], total: 3, refused: { "3": "the column \"" + title + "\" is not UTF-8 text" },
+                         rows: [["Red shoe", "Red shoe now 49", "49"], ["Sneaker", "Sneaker ".repeat(25).trim(), ""],
+                                ["latin", "Chaussure \ufffdt\ufffd", ""]] };
+        drive("click", "feed.load");
+        const drawn = function (words) {
+            const f = state().feed;
+            return f.preview.length === 2 && f.preview.every(function (p) {
+                return p.texts.join(" ").replace(/\s+/g, " ").indexOf(words) >= 0;
+            });
+        };
+        await waitFor("the first row at every size", function () { return drawn("Red shoe now 49"); }, 60);
+        snap("row1");
+        drive("click", "feed.row.2");
+        await waitFor("the second row at every size", function () { return drawn("Sneaker Sneaker"); }, 60);
+        snap("row2");
+        drive("click", "feed.row.3");
+        snap("row3");
+        answers.progress = [{ state: "running", done: 1, published: 0, failed: 0, lines: [] },
+                            { state: "running", done: 2, published: 0, failed: 0, lines: [] }];
+        drive("click", "feed.publish");
+        await waitFor("progress", function () { return state().feed.done >= 1; });
+        snap("running", { close: drive("click", "feed.close") });
+        drive("click", "feed.cancel");
+        await waitFor("the publish to stop", function () { return state().feed.outcome !== ""; });
+        snap("stopped");
+    },
+
+    // With the real host: a feed of 60 rows (made here, with the text's id as a column) loaded
+    // through the host's file dialog (its answer file names it), published on the host's worker
+    // and stopped once the first rows are done.
+    realFeed: async function () {
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; }, 60);
+        drive("key", "ctrl+shift+t");
+        drive("type", "label", "Spring sale");
+        const title = state().selectedElement;
+        let csv = "name," + title + "\n";
+        for (let n = 1; n <= 60; n++) csv += "item " + n + ",Product number " + n + "\n";
+        post("/write?path=" + encodeURIComponent(dir + "/products.csv"), csv);
+        drive("click", "toolbar.feed");
+        drive("click", "feed.load");
+        await waitFor("the rows", function () { return state().feed.rows.length === 60; }, 60);
+        snap("loaded");
+        drive("click", "feed.publish");
+        await waitFor("the first variants", function () { return state().feed.done >= 1; }, 240);
+        snap("running");
+        drive("click", "feed.cancel");
+        await waitFor("the publish to stop", function () { return state().feed.outcome !== ""; }, 240);
+        snap("stopped");
+    },
+
     // For looking at: a banner being edited, left on screen (no result is posted).
     show: async function () {
         answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];

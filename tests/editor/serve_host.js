@@ -6,7 +6,7 @@
 const COMMANDS = ["GetSelectedFilePathVC", "CreateNewProjectVC", "SaveProjectFileVC", "OutPutProjectFilesVC",
                   "ExitApplicationVC", "MinimizeApplicationVC", "MaximizeApplicationVC", "RestoreApplicationVC",
                   "GetOutputFielsInfoVC", "GetOutputFolderPathVC", "OpenOutputFolderVC", "OpenHelpFileVC",
-                  "PreviewInBrowserVC", "SetLanguageVC"];
+                  "PreviewInBrowserVC", "SetLanguageVC", "ReadFeedVC", "PublishFeedVC", "FeedProgressVC", "CancelFeedVC"];
 const hostCalls = [];
 
 function escapeXml(text) {

@@ -1,7 +1,7 @@
 // A row of a product feed applied to a design. A column named after an element's id replaces
 // its content (a text's or button's label, an image's picture); "<id>.url" sets a button's
 // link, "<id>.color" a text's or button's label colour, "<id>.fill" a button's or shape's fill,
-// and "link" the banner's link. An empty cell keeps the design's value. A column that names
+// and "link" the banner's link; "name" names the variant only. An empty cell keeps the design's value. A column that names
 // nothing the design has is unknown: it is ignored, and the caller says so once.
 
 import BannerDocument;
@@ -15,6 +15,8 @@ typedef FeedVariant = {
 class FeedBinding {
 	// The column that names the banner's own link.
 	public static inline var LINK = "link";
+	// The column that names the variant (its folder); it never sets anything of the design.
+	public static inline var NAME = "name";
 
 	// Whether the column names something of the design (whatever the cell holds).
 	public static function known(doc:BannerDocument, column:String):Bool {
@@ -58,6 +60,8 @@ class FeedBinding {
 		var unknown:Array<String> = [];
 		for (cell in cells) {
 			var column = cell[0], value = cell[1];
+			if (column == NAME)
+				continue;
 			var t = target(copy, column);
 			if (t == null) {
 				if (unknown.indexOf(column) < 0)
