@@ -229,6 +229,7 @@ class Strings {
     public static var FEED_NOT_FITTING = "%s does not fit its box at %s";
     public static var FEED_LEFT_OUT = "%s is left out at %s";
     public static var FEED_UNKNOWN = "Columns that name nothing in the design (ignored): %s";
+    public static var FEED_MORE = "...and %s more";
     public static var FEED_PUBLISH = "Publish all rows";
     public static var FEED_CANCEL = "Stop";
     public static var FEED_PUBLISHING = "Publishing: %s of %s rows done...";
@@ -574,6 +575,7 @@ class Strings {
         "FEED_NOT_FITTING" => ["%s passt in %s nicht in sein Feld", "%s ne tient pas dans son cadre en %s"],
         "FEED_LEFT_OUT" => ["%s f\u00e4llt in %s weg", "%s est omis en %s"],
         "FEED_UNKNOWN" => ["Spalten, die nichts im Design benennen (ignoriert): %s", "Colonnes qui ne nomment rien du design (ignor\u00e9es) : %s"],
+        "FEED_MORE" => ["...und %s weitere", "...et %s autres"],
         "FEED_PUBLISH" => ["Alle Zeilen ver\u00f6ffentlichen", "Publier toutes les lignes"],
         "FEED_CANCEL" => ["Anhalten", "Arr\u00eater"],
         "FEED_PUBLISHING" => ["Wird ver\u00f6ffentlicht: %s von %s Zeilen fertig...", "Publication : %s lignes sur %s termin\u00e9es..."],

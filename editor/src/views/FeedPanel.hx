@@ -23,9 +23,10 @@ class FeedPanel extends Modal {
     static inline var TOP = 76;
     static inline var PREVIEW_X = PAD + LIST_W + 15;
     static inline var PREVIEW_W = BOX_W - PREVIEW_X - PAD;
-    static inline var PREVIEW_H = 290;
+    static inline var PREVIEW_H = 280;
     static inline var GAP = 12;
     static inline var LABEL_H = 18;
+    static inline var NOTE_LINES = 5;
 
     public var statusText(default, null):TextField;
     public var notesText(default, null):TextField;
@@ -72,8 +73,8 @@ class FeedPanel extends Modal {
         fileText.height = 20;
         rowList = place(new Sprite(), PAD, TOP);
         var pageY = TOP + PAGE * (ROW_H + 2) + 4;
-        var prev = place(button("feed.prev", "\u25c0", function() page(-1), 36), PAD, pageY);
-        var next = place(button("feed.next", "\u25b6", function() page(1), 36), PAD + prev.buttonWidth + 4, pageY);
+        var prev = place(button("feed.prev", "<", function() page(-1), 36), PAD, pageY);
+        var next = place(button("feed.next", ">", function() page(1), 36), PAD + prev.buttonWidth + 4, pageY);
         pageText = place(Theme.label("", 11, Theme.MUTED), next.x + next.buttonWidth + 8, pageY + 5);
         preview = place(new Sprite(), PREVIEW_X, TOP);
         notesText = place(Theme.paragraph("", PREVIEW_W, 11, Theme.ERROR), PREVIEW_X, TOP + PREVIEW_H + 6);
@@ -256,13 +257,19 @@ class FeedPanel extends Modal {
             for (n in shownNotes)
                 Strings.format(n.what == "omitted" ? Strings.FEED_LEFT_OUT : Strings.FEED_NOT_FITTING, [n.id, n.size])
         ];
+        // The first few, and how many more: a long list would run under the progress bar.
+        if (said.length > NOTE_LINES) {
+            var more = said.length - (NOTE_LINES - 1);
+            said = said.slice(0, NOTE_LINES - 1);
+            said.push(Strings.format(Strings.FEED_MORE, [Std.string(more)]));
+        }
         if (v.unknown.length > 0)
-            said.push(Strings.format(Strings.FEED_UNKNOWN, [v.unknown.join(", ")]));
+            said.unshift(Strings.format(Strings.FEED_UNKNOWN, [v.unknown.join(", ")]));
         showNotes(said.join("\n"));
     }
 
     function showNotes(text:String) {
-        Theme.fitLines(notesText, text, 4);
+        Theme.fitLines(notesText, text, NOTE_LINES + 1);
     }
 
     // The largest scale (at most 1) at which the sizes, in rows from the left, fit the area.
