@@ -377,7 +377,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     }
 
     public function openPublishPanel() {
-        publishPanel = new PublishPanel(controller, widgets, closeModal, status);
+        publishPanel = new PublishPanel(controller, widgets, closeModal, status, function() {
+            closeModal(publishPanel);
+            openFeedPanel();
+        });
         openModal(publishPanel);
         if (stage != null)
             stage.focus = publishPanel.focusFirst;

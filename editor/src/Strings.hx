@@ -218,6 +218,7 @@ class Strings {
 
     // Feed panel
     public static var FEED = "Feed...";
+    public static var FEED_OPEN = "Product feed...";
     public static var FEED_TITLE = "Product feed: one variant of the banner per row";
     public static var FEED_LOAD = "Load CSV file...";
     public static var FEED_NONE = "No feed loaded. Each column named after an element's id sets it in that row's variant.";
@@ -563,6 +564,7 @@ class Strings {
         "PUBLISH_BAD_NAME" => ["Dateinamen d\u00fcrfen weder / noch \\ enthalten und nicht mit einem Punkt beginnen: %s",
             "Les noms de fichiers ne doivent contenir ni / ni \\ ni commencer par un point : %s"],
         "FEED" => ["Feed...", "Flux..."],
+        "FEED_OPEN" => ["Produkt-Feed...", "Flux de produits..."],
         "FEED_TITLE" => ["Produkt-Feed: eine Variante des Banners je Zeile", "Flux de produits : une variante de la banni\u00e8re par ligne"],
         "FEED_LOAD" => ["CSV-Datei laden...", "Charger un fichier CSV..."],
         "FEED_NONE" => ["Kein Feed geladen. Jede Spalte mit der ID eines Elements setzt es in der Variante ihrer Zeile.",

@@ -138,7 +138,7 @@ def panels(editor, scratch):
 
     # The host's output folder again (the refused publish above left the panel's empty).
     editor.run('player.SettingOutputFilesVC(%s, "Banner.swf", "Banner.html"); return true;' % json.dumps(scratch + "/out"))
-    editor.drive(("click", "toolbar.feed"))
+    editor.drive(("click", "toolbar.publish"), ("click", "publish.feed"))
     yield "feed-empty"
     title = editor.state()["elements"][-1]["id"]
     feed = {"columns": ["name", title, "price"], "total": 1200, "refused": {},

@@ -284,7 +284,7 @@ class RealHostFeed(unittest.TestCase):
         self.assertLess(stopped["published"], 60)
 
         folder = os.path.join(scratch, "Pennoria", "products")
-        self.assertEqual(stopped["status"].split(" in ")[-1], folder)
+        self.assertEqual(stopped["status"].split("\n")[0].split(" in ")[-1], folder)
         variants = sorted(n for n in os.listdir(folder) if n != "ruffle")
         self.assertEqual(len(variants), stopped["published"], variants)
         for name in variants:

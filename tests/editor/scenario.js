@@ -193,7 +193,8 @@ const scenarios = {
         drive("click", "layers.addText");
         const title = state().selectedElement;
         drive("type", "label", "Spring sale");
-        drive("click", "toolbar.feed");
+        drive("click", "toolbar.publish");
+        drive("click", "publish.feed");
         snap("empty", { title: title });
         answers.file.push(dir + "/products.csv");
         answers.feed = { columns: ["name", title, "price"], total: 3, refused: { "3": "the column \"" + title + "\" is not UTF-8 text" },
@@ -235,7 +236,7 @@ const scenarios = {
         let csv = "name," + title + "\n";
         for (let n = 1; n <= 60; n++) csv += "item " + n + ",Product number " + n + "\n";
         post("/write?path=" + encodeURIComponent(dir + "/products.csv"), csv);
-        drive("click", "toolbar.feed");
+        drive("key", "ctrl+shift+f");
         drive("click", "feed.load");
         await waitFor("the rows", function () { return state().feed.rows.length === 60; }, 60);
         snap("loaded");

@@ -21,7 +21,8 @@ class PublishPanel extends Modal {
     var widgets:Widgets;
     var status:String->Void;
 
-    public function new(controller:HostController, widgets:Widgets, close:Modal->Void, status:String->Void) {
+    /** openFeed: leaves this panel for the feed panel (every row of a CSV file a variant). */
+    public function new(controller:HostController, widgets:Widgets, close:Modal->Void, status:String->Void, openFeed:Void->Void) {
         super(Strings.PUBLISH_TITLE, BOX_W, BOX_H);
         name = "publish";
         this.controller = controller;
@@ -29,6 +30,12 @@ class PublishPanel extends Modal {
         this.status = status;
         widgets.beginGroup(9000);
         var inner = BOX_W - 2 * PAD;
+        // In the title bar: publishing a product feed instead, with what is typed here.
+        var feed = widgets.button(new Button("publish.feed", Strings.FEED_OPEN, function() {
+            takeFields();
+            openFeed();
+        }, Theme.label(Strings.FEED_OPEN, 12).width + 20, 22));
+        place(feed, BOX_W - 8 - feed.buttonWidth, 4);
         var y = 40.0;
         y += place(Theme.paragraph(Strings.PUBLISH_INTRO, inner, 12, Theme.MUTED), PAD, y).height + 6;
         var folder = field("publish.folder", Strings.OUTPUT_FOLDER, PAD, y, inner - 126, controller.outputFolder);
@@ -153,11 +160,15 @@ class PublishPanel extends Modal {
             field.typeText(chosen);
     }
 
-    function readFields():Bool {
+    function takeFields() {
         controller.outputFolder = text("publish.folder");
         controller.swfName = text("publish.swf");
         controller.pageName = text("publish.page");
         controller.xmlName = text("publish.xml");
+    }
+
+    function readFields():Bool {
+        takeFields();
         if (controller.outputFolder == "") {
             show(Strings.PUBLISH_NEED_FOLDER, true);
             return false;

@@ -22,7 +22,7 @@ class Toolbar extends Sprite {
         for (spec in [
             {cmd: "new", gap: 0}, {cmd: "open", gap: 0}, {cmd: "recent", gap: 0}, {cmd: "save", gap: 0}, {cmd: "saveAs", gap: 14},
             {cmd: "undo", gap: 0}, {cmd: "redo", gap: 14},
-            {cmd: "publish", gap: 0}, {cmd: "feed", gap: 14}, {cmd: "help", gap: 0}
+            {cmd: "publish", gap: 14}, {cmd: "help", gap: 0}
         ]) {
             var b = commandButton("toolbar." + spec.cmd, spec.cmd, 0);
             b.x = x;
