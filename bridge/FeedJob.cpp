@@ -1,11 +1,13 @@
-// The feed panel's host side: rows as JSON, the batch on a worker thread.
+// The feed panel's host side: rows as JSON, the batch as a background task.
 #include "bridge/FeedJob.h"
 
 #include "platform/Text.h"
 #include "platform/scripted/ScriptedHost.h"
 
 #include <cstdio>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace pennoria {
 
@@ -47,15 +49,19 @@ std::string List(const std::vector<std::string>& items) {
 
 } // namespace
 
-CFeedJob::~CFeedJob() {
-    m_cancel = true;
-    Join();
-}
+struct CFeedJob::State {
+    std::mutex mutex;
+    std::size_t done = 0;
+    std::vector<std::string> lines;
+    FeedSummary summary;
 
-void CFeedJob::Join() {
-    if (m_thread.joinable())
-        m_thread.join();
-}
+    void Say(const std::string& line) {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(platform::ToXmlText(line));
+        if (lines.size() > kKeptLines)
+            lines.erase(lines.begin());
+    }
+};
 
 std::string CFeedJob::ReadForPanel(const std::string& feedPath) {
     const FeedRows read = ReadFeedRows(feedPath, kMostRows, kMostBytes);
@@ -73,68 +79,59 @@ std::string CFeedJob::ReadForPanel(const std::string& feedPath) {
     return out + "}}";
 }
 
-bool CFeedJob::Running() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_started && !m_finished;
-}
-
 bool CFeedJob::Start(FeedPublishOptions options, const CAppSettings& settings, std::string* why) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_started && !m_finished) {
-            if (why)
-                *why = "a feed is being published already";
-            return false;
-        }
+    if (m_task.Running()) {
+        if (why)
+            *why = "a feed is being published already";
+        return false;
     }
-    Join();
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_cancel = false;
-    m_started = true;
-    m_finished = false;
-    m_done = 0;
-    m_lines.clear();
-    m_summary = FeedSummary();
-    options.cancelled = [this] { return m_cancel.load(); };
-    options.progress = [this](std::size_t done) {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_done = done;
+    auto state = std::make_shared<State>();
+    auto job = [state, options = std::move(options),
+                settings = CAppSettings(settings)](TaskControl& control) mutable {
+        options.cancelled = [&control] { return control.Cancelled(); };
+        options.progress = [state](std::size_t done) {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->done = done;
+        };
+        // A variant's publish opens nothing and shows no cursor: these only stand in.
+        platform::ScriptedShell shell;
+        platform::ScriptedHostWindow window;
+        const FeedSummary summary =
+            PublishFeed(options, settings, shell, window,
+                        [&state](const std::string& line) { state->Say(line); });
+        if (!summary.failure.empty())
+            state->Say(summary.failure);
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->summary = summary;
+        if (!summary.failure.empty())
+            return TaskOutcome{TaskOutcome::Status::Failed, summary.failure};
+        return TaskOutcome{
+            summary.cancelled ? TaskOutcome::Status::Cancelled : TaskOutcome::Status::Done, {}};
     };
-    m_thread = std::thread(
-        [this, options = std::move(options), settings = CAppSettings(settings)]() mutable {
-            // A variant's publish opens nothing and shows no cursor: these only stand in.
-            platform::ScriptedShell shell;
-            platform::ScriptedHostWindow window;
-            const FeedSummary summary =
-                PublishFeed(options, settings, shell, window, [this](const std::string& line) {
-                    std::lock_guard<std::mutex> guard(m_mutex);
-                    m_lines.push_back(platform::ToXmlText(line));
-                    if (m_lines.size() > kKeptLines)
-                        m_lines.erase(m_lines.begin());
-                });
-            std::lock_guard<std::mutex> guard(m_mutex);
-            m_summary = summary;
-            if (!summary.failure.empty())
-                m_lines.push_back(platform::ToXmlText(summary.failure));
-            m_finished = true;
-        });
+    if (!m_task.Start(std::move(job), {}, {})) {
+        if (why)
+            *why = "a feed is being published already";
+        return false;
+    }
+    m_state = std::move(state);
     return true;
 }
 
 std::string CFeedJob::Progress() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::string state = "idle";
-    if (m_started && !m_finished)
-        state = "running";
-    else if (m_finished)
-        state = !m_summary.failure.empty() ? "failed"
-                : m_summary.cancelled      ? "cancelled"
-                                           : "published";
-    const std::size_t published = m_finished ? m_summary.published : 0;
-    const std::size_t failed = m_finished ? m_summary.failed : 0;
-    return "{\"state\":\"" + state + "\",\"done\":" + std::to_string(m_done) +
-           ",\"published\":" + std::to_string(published) + ",\"failed\":" + std::to_string(failed) +
-           ",\"lines\":" + List(m_lines) + "}";
+    if (!m_state)
+        return "{\"state\":\"idle\",\"done\":0,\"published\":0,\"failed\":0,\"lines\":[]}";
+    // Running until the task's end has come through the loop: the summary is whole by then.
+    const bool running = m_task.Running();
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    const FeedSummary& summary = m_state->summary;
+    const std::string state = running                    ? "running"
+                              : !summary.failure.empty() ? "failed"
+                              : summary.cancelled        ? "cancelled"
+                                                         : "published";
+    return "{\"state\":\"" + state + "\",\"done\":" + std::to_string(m_state->done) +
+           ",\"published\":" + std::to_string(running ? 0 : summary.published) +
+           ",\"failed\":" + std::to_string(running ? 0 : summary.failed) +
+           ",\"lines\":" + List(m_state->lines) + "}";
 }
 
 } // namespace pennoria

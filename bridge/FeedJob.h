@@ -1,17 +1,15 @@
 // A product feed for the editor's feed panel: the rows of a CSV file handed to the movie, and the
-// whole feed published on a thread of its own while the editor goes on, followed by the movie
+// whole feed published as a background task while the editor goes on, followed by the movie
 // asking how far it has got, and stopped on request. Every answer is JSON text.
 #pragma once
 
+#include "bridge/BackgroundTask.h"
 #include "core/AppSettings.h"
 #include "publish/FeedPublish.h"
 
-#include <atomic>
 #include <cstddef>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace pennoria {
 
@@ -21,11 +19,8 @@ public:
     static constexpr std::size_t kMostRows = 1000;
     static constexpr std::size_t kMostBytes = std::size_t{4} << 20;
 
-    CFeedJob() = default;
-    // Stops a publish still running and waits for the rows being published to finish.
-    ~CFeedJob();
-    CFeedJob(const CFeedJob&) = delete;
-    CFeedJob& operator=(const CFeedJob&) = delete;
+    // The task's end comes through the window's loop.
+    explicit CFeedJob(platform::IHostWindow& window) : m_task(window) {}
 
     // {"columns": [...], "rows": [[...], ...], "total": N, "refused": {"<row>": "why"}}, or
     // {"error": "why"} when the file cannot be read.
@@ -38,20 +33,13 @@ public:
     //  "failed": n, "lines": [the last lines said]}; state "idle" before any publish.
     std::string Progress();
     // No further row is started; those being published are finished.
-    void Cancel() { m_cancel = true; }
-    bool Running();
+    void Cancel() { m_task.Cancel(); }
 
 private:
-    void Join();
-
-    std::mutex m_mutex; // guards everything below but the thread and the flag
-    std::thread m_thread;
-    std::atomic<bool> m_cancel{false};
-    bool m_started = false;
-    bool m_finished = false;
-    std::size_t m_done = 0;
-    std::vector<std::string> m_lines;
-    FeedSummary m_summary;
+    struct State; // shared with the job's thread
+    std::shared_ptr<State> m_state;
+    // Last: destroyed first, it stops a publish still running and waits for its thread.
+    CBackgroundTask m_task;
 };
 
 } // namespace pennoria

@@ -115,7 +115,8 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
           [this](ProjectTextKind kind, std::string& text) {
               return RequestProjectXml(ProjectTextWord(kind), text);
           },
-          [this] { return CurrentProjectPath(); }) {
+          [this] { return CurrentProjectPath(); }),
+      m_feedJob(window) {
     m_player.SetFlashCallHandler([this](const std::string& request) { OnFlashCall(request); });
     m_project.SetDialogStartFolder(&m_settings.OutputFolder);
     // A browser, help viewer or file manager that does not start is said, with what to open by
