@@ -449,7 +449,7 @@ const scenarios = {
             rounds.push({ playing: s.playing, time: s.canvas.time });
             // Now and then the editor is left alone until it rests, then woken by Play.
             if (round % 40 === 39)
-                await waitFor("round " + round + ": rest", function () { return state().frameRate <= 1; }, 15);
+                await waitFor("round " + round + ": rest", function () { return state().frameRate <= 1; }, 40);
         }
         snap("soaked", { rounds: rounds.length, seconds: (Date.now() - began) / 1000, slowestMoveMs: slowest });
     },
