@@ -1,6 +1,8 @@
 // The feed panel's host side: rows as JSON, the batch as a background task.
 #include "bridge/FeedJob.h"
 
+#include "core/Strings.h"
+
 #include "platform/Text.h"
 #include "platform/scripted/ScriptedHost.h"
 
@@ -16,34 +18,10 @@ namespace {
 // Lines of a publish kept for the panel (the last ones).
 constexpr std::size_t kKeptLines = 50;
 
-// A JSON string of UTF-8 text.
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
-
 std::string List(const std::vector<std::string>& items) {
     std::string out = "[";
     for (std::size_t i = 0; i < items.size(); ++i)
-        out += (i ? "," : "") + Quoted(items[i]);
+        out += (i ? "," : "") + ScriptString(items[i]);
     return out + "]";
 }
 
@@ -66,14 +44,14 @@ struct CFeedJob::State {
 std::string CFeedJob::ReadForPanel(const std::string& feedPath) {
     const FeedRows read = ReadFeedRows(feedPath, kMostRows, kMostBytes);
     if (!read.failure.empty())
-        return "{\"error\":" + Quoted(platform::ToXmlText(read.failure)) + "}";
+        return "{\"error\":" + ScriptString(platform::ToXmlText(read.failure)) + "}";
     std::string out = "{\"columns\":" + List(read.columns) + ",\"rows\":[";
     for (std::size_t i = 0; i < read.rows.size(); ++i)
         out += (i ? "," : "") + List(read.rows[i]);
     out += "],\"total\":" + std::to_string(read.total) + ",\"refused\":{";
     bool first = true;
     for (const auto& [row, why] : read.refused) {
-        out += (first ? "\"" : ",\"") + std::to_string(row) + "\":" + Quoted(why);
+        out += (first ? "\"" : ",\"") + std::to_string(row) + "\":" + ScriptString(why);
         first = false;
     }
     return out + "}}";

@@ -5,6 +5,8 @@
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
+#include <cstdio>
+
 namespace pennoria {
 
 const char* const kPlayerDownloadPage = "https://ruffle.rs/#downloads";
@@ -138,6 +140,55 @@ std::string LoadAppString(int id) {
     if (!text.empty())
         return text;
     return BuiltInString(id);
+}
+
+std::string ScriptString(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '<':
+            out += "\\u003C";
+            break; // never "</script>" or "<!--" inside the element
+        case '>':
+            out += "\\u003E";
+            break;
+        case '&':
+            out += "\\u0026";
+            break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
+                out += escaped;
+            } else if (c == 0xE2 && i + 2 < text.size() &&
+                       static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+                       (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
+                        static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+                // U+2028 and U+2029 end a line in older JavaScript.
+                out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
+                i += 2;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
 }
 
 std::string JoinLines(const std::string& text) {

@@ -79,4 +79,9 @@ std::string FormatAppString(int id, std::initializer_list<std::string> values);
 // A message's text on one line, for a terminal or a log: its paragraphs joined by blanks.
 std::string JoinLines(const std::string& text);
 
+// text as a JavaScript string literal, which is also a JSON string: quotes, backslashes,
+// control characters and U+2028/U+2029 escaped, and <, > and & too, so that it is safe inside a
+// <script> element of an HTML page.
+std::string ScriptString(const std::string& text);
+
 } // namespace pennoria
