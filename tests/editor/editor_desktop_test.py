@@ -66,6 +66,16 @@ def xdotool(*args):
 class Desktop:
     def __init__(self, scratch):
         self.log = os.path.join(scratch, "bridge.log")
+        # A desktop has a file manager: the program shows the published folder with it, and says
+        # so in a message when no program can. A stand-in that opens nothing is the default here.
+        apps = os.path.join(scratch, "data", "applications")
+        os.makedirs(apps, exist_ok=True)
+        with open(os.path.join(apps, "pennoria-test-files.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
+                    "MimeType=inode/directory;\nNoDisplay=true\n")
+        os.makedirs(os.path.join(scratch, "config"), exist_ok=True)
+        with open(os.path.join(scratch, "config", "mimeapps.list"), "w") as f:
+            f.write("[Default Applications]\ninode/directory=pennoria-test-files.desktop\n")
         env = dict(os.environ, HOME=scratch, XDG_CONFIG_HOME=scratch + "/config", XDG_DATA_HOME=scratch + "/data",
                    PENNORIA_BRIDGE_LOG=self.log, WEBKIT_DISABLE_COMPOSITING_MODE="1")
         self.output = open(os.path.join(scratch, "host.log"), "wb")

@@ -274,14 +274,14 @@ class RealHostFeed(unittest.TestCase):
             code = bridge.close()
         self.assertEqual(code, 0)
         snaps = harness.snapshots(result)
-        self.assertEqual(snaps["loaded"]["state"]["feed"]["total"], 60)
+        self.assertEqual(snaps["loaded"]["state"]["feed"]["total"], 600)
         running = snaps["running"]["state"]["feed"]
         self.assertTrue(running["running"])
-        self.assertIn("of 60 rows done", running["status"])
+        self.assertIn("of 600 rows done", running["status"])
         stopped = snaps["stopped"]["state"]["feed"]
         self.assertEqual((stopped["outcome"], stopped["failed"]), ("cancelled", 0), stopped)
         self.assertGreaterEqual(stopped["published"], 1)
-        self.assertLess(stopped["published"], 60)
+        self.assertLess(stopped["published"], 600)
 
         folder = os.path.join(scratch, "Pennoria", "products")
         self.assertEqual(stopped["status"].split("\n")[0].split(" in ")[-1], folder)

@@ -234,11 +234,12 @@ const scenarios = {
         drive("type", "label", "Spring sale");
         const title = state().selectedElement;
         let csv = "name," + title + "\n";
-        for (let n = 1; n <= 60; n++) csv += "item " + n + ",Product number " + n + "\n";
+        // More rows than a quiet machine publishes before Stop arrives.
+        for (let n = 1; n <= 600; n++) csv += "item " + n + ",Product number " + n + "\n";
         post("/write?path=" + encodeURIComponent(dir + "/products.csv"), csv);
         drive("key", "ctrl+shift+f");
         drive("click", "feed.load");
-        await waitFor("the rows", function () { return state().feed.rows.length === 60; }, 60);
+        await waitFor("the rows", function () { return state().feed.rows.length === 600; }, 60);
         snap("loaded");
         drive("click", "feed.publish");
         await waitFor("the first variants", function () { return state().feed.done >= 1; }, 240);

@@ -489,6 +489,7 @@ class FakeHost implements Commands.CommandHost {
     public function showShortcuts() {}
     public function renameLayer() {}
     public function openRecent() {}
+    public function openFeedPanel() {}
     public function editNewText() {}
     public var status = "";
     public function addImage() {
