@@ -58,6 +58,26 @@ def from_right(app, x, y):
     return (app.width - x, y)
 
 
+def wait_until(what, condition, seconds=60):
+    """condition's first true value, polled every 0.2 s; fails naming what after seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise AssertionError("not within %d s: %s" % (seconds, what))
+
+
+def read(path):
+    """A text file's words, or nothing when it is not there (yet)."""
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
 def xdotool(*args):
     return subprocess.run(["xdotool"] + [str(a) for a in args], check=True, capture_output=True,
                           text=True).stdout.strip()

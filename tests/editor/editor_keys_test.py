@@ -24,6 +24,7 @@ import xml.etree.ElementTree as ET
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import editor_desktop_test as desktop  # noqa: E402
+from editor_desktop_test import read, wait_until  # noqa: E402
 
 EXAMPLES = None
 TYPED = "Sixteen keys a second, every one kept"
@@ -36,25 +37,6 @@ def screen_pixel(x, y):
     width = int(header.group(1))
     i = header.end() + (y * width + x) * 3
     return tuple(data[i:i + 3])
-
-
-def wait_until(what, condition, seconds=60):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise AssertionError("not within %d s: %s" % (seconds, what))
-
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8") as f:
-            return f.read()
-    except OSError:
-        return ""
-
 
 class Keys(unittest.TestCase):
     def setUp(self):

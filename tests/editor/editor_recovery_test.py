@@ -22,27 +22,10 @@ import xml.etree.ElementTree as ET
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import editor_desktop_test as desktop  # noqa: E402
+from editor_desktop_test import read, wait_until  # noqa: E402
 
 WORDS = "Kept after a crash"
 ADD_TEXT = (33, 199)  # the layer list's Text button
-
-
-def wait_until(what, condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise AssertionError("not within %d s: %s" % (seconds, what))
-
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8") as f:
-            return f.read()
-    except OSError:
-        return ""
 
 
 class Recovery(unittest.TestCase):
