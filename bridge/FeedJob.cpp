@@ -18,13 +18,6 @@ namespace {
 // Lines of a publish kept for the panel (the last ones).
 constexpr std::size_t kKeptLines = 50;
 
-std::string List(const std::vector<std::string>& items) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i)
-        out += (i ? "," : "") + ScriptString(items[i]);
-    return out + "]";
-}
-
 } // namespace
 
 struct CFeedJob::State {
@@ -45,9 +38,9 @@ std::string CFeedJob::ReadForPanel(const std::string& feedPath) {
     const FeedRows read = ReadFeedRows(feedPath, kMostRows, kMostBytes);
     if (!read.failure.empty())
         return "{\"error\":" + ScriptString(platform::ToXmlText(read.failure)) + "}";
-    std::string out = "{\"columns\":" + List(read.columns) + ",\"rows\":[";
+    std::string out = "{\"columns\":" + ScriptList(read.columns) + ",\"rows\":[";
     for (std::size_t i = 0; i < read.rows.size(); ++i)
-        out += (i ? "," : "") + List(read.rows[i]);
+        out += (i ? "," : "") + ScriptList(read.rows[i]);
     out += "],\"total\":" + std::to_string(read.total) + ",\"refused\":{";
     bool first = true;
     for (const auto& [row, why] : read.refused) {
@@ -109,7 +102,7 @@ std::string CFeedJob::Progress() {
     return "{\"state\":\"" + state + "\",\"done\":" + std::to_string(m_state->done) +
            ",\"published\":" + std::to_string(running ? 0 : summary.published) +
            ",\"failed\":" + std::to_string(running ? 0 : summary.failed) +
-           ",\"lines\":" + List(m_state->lines) + "}";
+           ",\"lines\":" + ScriptList(m_state->lines) + "}";
 }
 
 } // namespace pennoria

@@ -39,74 +39,20 @@ void Refuse(const std::string& why) {
     SetExitCode(2);
 }
 
-// "300x250" (also with X or ×); nothing for any other text.
-std::optional<ExportSize> ParseSize(const std::string& text) {
-    std::size_t cut = text.find_first_of("xX");
-    std::size_t skip = 1;
-    if (cut == std::string::npos && (cut = text.find("\xC3\x97")) != std::string::npos)
-        skip = 2;
-    if (cut == std::string::npos || cut == 0 || cut + skip >= text.size())
-        return std::nullopt;
-    const std::string width = text.substr(0, cut);
-    const std::string height = text.substr(cut + skip);
-    for (const std::string* side : {&width, &height})
-        if (side->size() > 5 || side->find_first_not_of("0123456789") != std::string::npos)
-            return std::nullopt;
-    return ExportSize{std::atoi(width.c_str()), std::atoi(height.c_str())};
-}
-
-// A whole number within what an option takes; nothing for other text.
-std::optional<int> ParseCount(const std::string& text) {
-    if (text.empty() || text.size() > 9 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return std::atoi(text.c_str());
-}
-
-std::optional<double> ParseSeconds(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789.+-eE") != std::string::npos)
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 // The request from the options; false (refused with a message) when one cannot be read.
 bool ReadRequest(const ExportOptions& options, ExportRequest& request) {
-    const std::optional<ExportFormat> format = ParseExportFormat(options.format);
-    if (!format) {
-        Refuse("unknown format \"" + options.format + "\" (gif, mp4, webm, png or jpg)");
-        return false;
-    }
-    request.format = *format;
-    request.folder = options.folder;
-    request.baseName = std::filesystem::path(options.project).stem().string();
-    for (const std::string& text : options.sizes) {
-        const std::optional<ExportSize> size = ParseSize(text);
-        if (!size) {
-            Refuse("the size \"" + text + "\" is not WIDTHxHEIGHT (for instance 300x250)");
-            return false;
-        }
-        if (std::find(request.sizes.begin(), request.sizes.end(), *size) == request.sizes.end())
-            request.sizes.push_back(*size);
-    }
-    if (!options.at.empty() && !(request.atSeconds = ParseSeconds(options.at))) {
-        Refuse("the moment \"" + options.at + "\" is not a number of seconds");
-        return false;
-    }
-    if (!options.fps.empty() && !(request.fps = ParseCount(options.fps))) {
-        Refuse("the frame rate \"" + options.fps + "\" is not a whole number");
-        return false;
-    }
-    if (!options.maxKilobytes.empty() &&
-        !(request.maxKilobytes = ParseCount(options.maxKilobytes))) {
-        Refuse("the size limit \"" + options.maxKilobytes + "\" is not a whole number of KB");
-        return false;
-    }
-    return true;
+    ExportChoices choices;
+    choices.format = options.format;
+    choices.folder = options.folder;
+    choices.baseName = std::filesystem::path(options.project).stem().string();
+    choices.sizes = options.sizes;
+    choices.atSeconds = options.at;
+    choices.fps = options.fps;
+    choices.maxKilobytes = options.maxKilobytes;
+    const std::string problem = ReadExportChoices(choices, request);
+    if (!problem.empty())
+        Refuse(problem);
+    return problem.empty();
 }
 
 void RunExportCommand(const ExportOptions& options) {

@@ -1,12 +1,15 @@
 // pennoria-cli serve: the host without a window, serving an editor over standard input and
 // output with Content-Length framing; events go to standard error, one line each.
+#include "bridge/ExportJob.h"
 #include "bridge/HeadlessHost.h"
 #include "bridge/HostDialog.h"
 #include "cli/CliCommands.h"
 #include "core/AppSettings.h"
+#include "core/ProgramPaths.h"
 #include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
+#include "publish/Publisher.h"
 
 #include <CLI/CLI.hpp>
 
@@ -76,6 +79,8 @@ void RunServe(const ServeOptions& options) {
     int code = 0;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
+        CExportCommands exports(host, window,
+                                GetPublishSources(GetProgramFolder(), false).fontFolder);
         if (!host.StartEditor())
             code = 1;
         else

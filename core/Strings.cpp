@@ -207,4 +207,11 @@ std::string JoinLines(const std::string& text) {
     return line;
 }
 
+std::string ScriptList(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out += (i ? "," : "") + ScriptString(texts[i]);
+    return out + "]";
+}
+
 } // namespace pennoria

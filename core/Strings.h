@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace pennoria {
 
@@ -83,5 +84,7 @@ std::string JoinLines(const std::string& text);
 // control characters and U+2028/U+2029 escaped, and <, > and & too, so that it is safe inside a
 // <script> element of an HTML page.
 std::string ScriptString(const std::string& text);
+// The texts as a JavaScript (and JSON) array of such literals.
+std::string ScriptList(const std::vector<std::string>& texts);
 
 } // namespace pennoria

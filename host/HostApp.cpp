@@ -2,6 +2,7 @@
 // modally on the GTK main loop. The program ends when the window's loop ends.
 #include "host/HostApp.h"
 
+#include "bridge/ExportJob.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/HostDialog.h"
 #include "core/AppProfile.h"
@@ -19,6 +20,7 @@
 #include "platform/PlayerProbe.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
+#include "publish/Publisher.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -283,6 +285,8 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     const std::string configFolder = platform::GetUserConfigFolder();
     core.RememberProjectsIn(configFolder.empty() ? "" : configFolder + "/pennoria/recent-projects",
                             allowChosen);
+    // The Export panel's calls, with the program's faces for the frames' text.
+    CExportCommands exports(core, window, GetPublishSources(GetProgramFolder(), false).fontFolder);
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });

@@ -6,8 +6,10 @@
 #include "publish/ExportVideo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -341,6 +343,72 @@ std::string SizesText(const std::vector<ExportSize>& sizes) {
 }
 
 } // namespace
+
+namespace {
+
+// "300x250" (also with X or ×); nothing for any other text.
+std::optional<ExportSize> ParseSize(const std::string& text) {
+    std::size_t cut = text.find_first_of("xX");
+    std::size_t skip = 1;
+    if (cut == std::string::npos && (cut = text.find("\xC3\x97")) != std::string::npos)
+        skip = 2;
+    if (cut == std::string::npos || cut == 0 || cut + skip >= text.size())
+        return std::nullopt;
+    const std::string width = text.substr(0, cut);
+    const std::string height = text.substr(cut + skip);
+    for (const std::string* side : {&width, &height})
+        if (side->size() > 5 || side->find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+    return ExportSize{std::atoi(width.c_str()), std::atoi(height.c_str())};
+}
+
+// A whole number within what an option takes; nothing for other text.
+std::optional<int> ParseCount(const std::string& text) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::atoi(text.c_str());
+}
+
+std::optional<double> ParseSeconds(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789.+-eE") != std::string::npos)
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::string ReadExportChoices(const ExportChoices& choices, ExportRequest& request) {
+    const std::optional<ExportFormat> format = ParseExportFormat(choices.format);
+    if (!format)
+        return "unknown format \"" + choices.format + "\" (gif, mp4, webm, png or jpg)";
+    request.format = *format;
+    request.folder = choices.folder;
+    request.baseName = choices.baseName;
+    request.sizes.clear();
+    for (const std::string& text : choices.sizes) {
+        const std::optional<ExportSize> size = ParseSize(text);
+        if (!size)
+            return "the size \"" + text + "\" is not WIDTHxHEIGHT (for instance 300x250)";
+        if (std::find(request.sizes.begin(), request.sizes.end(), *size) == request.sizes.end())
+            request.sizes.push_back(*size);
+    }
+    request.atSeconds.reset();
+    if (!choices.atSeconds.empty() && !(request.atSeconds = ParseSeconds(choices.atSeconds)))
+        return "the moment \"" + choices.atSeconds + "\" is not a number of seconds";
+    request.fps.reset();
+    if (!choices.fps.empty() && !(request.fps = ParseCount(choices.fps)))
+        return "the frame rate \"" + choices.fps + "\" is not a whole number";
+    request.maxKilobytes.reset();
+    if (!choices.maxKilobytes.empty() && !(request.maxKilobytes = ParseCount(choices.maxKilobytes)))
+        return "the size limit \"" + choices.maxKilobytes + "\" is not a whole number of KB";
+    return {};
+}
 
 std::string CheckExportRequest(const IFrameSource& source, const ExportRequest& request) {
     const std::vector<ExportSize> sizes = source.Sizes();

@@ -39,6 +39,22 @@ struct ExportRequest {
     std::optional<int> maxKilobytes; // GIF: the size limit
 };
 
+// The choices as a person typed them (the command line's options, the editor's fields): empty
+// texts take the defaults, and every size is WIDTHxHEIGHT.
+struct ExportChoices {
+    std::string format;
+    std::string folder;
+    std::string baseName;
+    std::vector<std::string> sizes;
+    std::string atSeconds;
+    std::string fps;
+    std::string maxKilobytes;
+};
+
+// Reads choices into request; empty when they can be read, else one line naming the one that
+// cannot. Whether they fit the banner is CheckExportRequest's question.
+std::string ReadExportChoices(const ExportChoices& choices, ExportRequest& request);
+
 // Whether the request fits the banner and the machine: every size one of the banner's, the
 // moment within the timeline, the frame rate and limit in range, the folder writable (created
 // when missing). Empty when fine, else one line naming what is wrong.

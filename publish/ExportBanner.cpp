@@ -23,9 +23,8 @@ std::unique_ptr<BannerFrames> BannerFrames::Open(BannerModel& model, std::string
             *error = why;
         return nullptr;
     }
-    platform::UseFontFolder(fontFolder);
     std::unique_ptr<BannerFrames> frames(
-        new BannerFrames(model, std::move(projectXml), std::move(*plan)));
+        new BannerFrames(model, std::move(projectXml), std::move(*plan), fontFolder));
     // The pictures as publishing finds them; one that cannot be read is left out of the frames,
     // as the painter leaves out any picture without a readable file.
     std::vector<std::string> names = frames->m_plan.pictures;
@@ -46,8 +45,10 @@ std::unique_ptr<BannerFrames> BannerFrames::Open(BannerModel& model, std::string
     return frames;
 }
 
-BannerFrames::BannerFrames(BannerModel& model, std::string projectXml, PublishPlan plan)
-    : m_model(model), m_projectXml(std::move(projectXml)), m_plan(std::move(plan)) {}
+BannerFrames::BannerFrames(BannerModel& model, std::string projectXml, PublishPlan plan,
+                           std::string fontFolder)
+    : m_model(model), m_projectXml(std::move(projectXml)), m_plan(std::move(plan)),
+      m_fontFolder(std::move(fontFolder)) {}
 
 std::vector<ExportSize> BannerFrames::Sizes() const {
     std::vector<ExportSize> sizes;
@@ -69,6 +70,8 @@ bool BannerFrames::Paint(ExportSize size, double tMs, ArgbFrame& frame, std::str
     auto list = m_model.Display(m_projectXml, size.width, size.height, t, m_pictures, error);
     if (!list)
         return false;
+    // Each thread lays text out with the faces it was given; the same folder again costs nothing.
+    platform::UseFontFolder(m_fontFolder);
     platform::ArgbFrame painted;
     if (!m_painter.Paint(*list, painted, error))
         return false;

@@ -23,16 +23,20 @@ public:
     std::vector<ExportSize> Sizes() const override;
     int LengthMs() const override;
     int Loops() const override;
-    // A moment at or past LengthMs() is the banner's final frame.
+    // A moment at or past LengthMs() is the banner's final frame. Any one thread at a time may
+    // paint; its text has the program's faces.
     bool Paint(ExportSize size, double tMs, ArgbFrame& frame, std::string* error) override;
 
 private:
-    BannerFrames(BannerModel& model, std::string projectXml, PublishPlan plan);
+    BannerFrames(BannerModel& model, std::string projectXml, PublishPlan plan,
+                 std::string fontFolder);
 
     BannerModel& m_model;
     std::string m_projectXml;
     PublishPlan m_plan;
     PictureFiles m_pictures;
+    // Given to the painting thread before each frame: frames may be painted on any thread.
+    std::string m_fontFolder;
     platform::DisplayListPainter m_painter;
 };
 

@@ -27,6 +27,8 @@ interface CommandHost {
     function saveProject(saveAs:Bool):Void;
     function openPublishPanel():Void;
     function openFeedPanel():Void;
+    /** The banner as an animated GIF, a video or stills. */
+    function openExportPanel():Void;
     function help():Void;
     function addImage():Void;
     function openAddSize():Void;
@@ -67,6 +69,7 @@ class Commands {
         add("saveAs", "SAVE_AS", "Ctrl+Shift+S", act, function() host.saveProject(true));
         add("publish", "PUBLISH", "Ctrl+P", act, host.openPublishPanel);
         add("feed", "FEED", "Ctrl+Shift+F", act, host.openFeedPanel);
+        add("export", "EXPORT", "Ctrl+E", act, host.openExportPanel);
         add("help", "HELP", "F1", function() return true, host.help);
         add("undo", "UNDO", "Ctrl+Z", function() return host.canAct() && session.canUndo, function() {
             // A step still being typed is closed first: that is the one taken back.

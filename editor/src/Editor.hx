@@ -14,6 +14,7 @@ import ui.Theme;
 import ui.Widgets;
 import views.ArrangeBar;
 import views.CenterView;
+import views.ExportPanel;
 import views.FeedPanel;
 import views.LayerList;
 import views.PropertiesPanel;
@@ -49,6 +50,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     var feedPanel:FeedPanel;
     /** The feed loaded in the feed panel, kept while the panel is closed. */
     public var feed(default, null):FeedSession;
+    var exportPanel:ExportPanel;
+    /** The export running or last run, and the choices it was made with, kept while the panel is closed. */
+    public var exportJob(default, null):ExportSession;
+    var exportChoices:ExportSession.ExportChoices = {format: "gif", folder: "", sizes: [], at: "", fps: "5", maxKb: "150"};
     /** The buttons that run commands, enabled while their command can be used. */
     var commandButtons = new Map<String, {button:Button, command:String}>();
     /** Whether the last key went down with Ctrl (and without Alt, which with Ctrl is AltGr). */
@@ -66,6 +71,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         controller = new HostController(host, session, this);
         commands = new Commands(session, this);
         feed = new FeedSession(host);
+        exportJob = new ExportSession(host);
         center = new CenterView(session, widgets);
         build();
         session.listen(refresh);
@@ -289,6 +295,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     public function languageChanged() {
         var panelOpen = publishPanel != null;
         var feedOpen = feedPanel != null;
+        var exportOpen = exportPanel != null;
         for (m in modals.copy())
             closeModal(m);
         center.rebuild();
@@ -298,6 +305,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             openPublishPanel();
         if (feedOpen)
             openFeedPanel();
+        if (exportOpen)
+            openExportPanel();
     }
 
     public function publishSettingsChanged() {
@@ -338,6 +347,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             publishPanel = null;
         if (m == feedPanel)
             feedPanel = null;
+        if (m == exportPanel)
+            exportPanel = null;
         followDialogs();
         if (stage != null && modals.length == 0)
             stage.focus = this;
@@ -380,6 +391,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         publishPanel = new PublishPanel(controller, widgets, closeModal, status, function() {
             closeModal(publishPanel);
             openFeedPanel();
+        }, function() {
+            closeModal(publishPanel);
+            openExportPanel();
         });
         openModal(publishPanel);
         if (stage != null)
@@ -410,6 +424,12 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     public function openFeedPanel() {
         feedPanel = new FeedPanel(feed, session, controller, widgets, closeModal, status, function() return center.canvas.folder);
         openModal(feedPanel);
+    }
+
+    public function openExportPanel() {
+        exportPanel = new ExportPanel(exportJob, exportChoices, [for (s in session.doc.sizes) s.width + "x" + s.height], controller, widgets,
+            closeModal, status);
+        openModal(exportPanel);
     }
 
     public function toggleAllSizes() {

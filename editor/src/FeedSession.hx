@@ -4,14 +4,10 @@
 import BannerDocument;
 import FeedBinding.FeedVariant;
 import haxe.Json;
-import haxe.Timer;
 
 typedef FeedNote = {id:String, size:String, what:String};
 
-class FeedSession {
-    /** How often the host is asked how far a publish has got. */
-    static inline var POLL_MS = 250;
-
+class FeedSession extends HostTask {
     public var path(default, null):String = "";
     public var columns(default, null):Array<String> = [];
     /** The rows the host handed over (the first of a long feed), each a cell per column. */
@@ -22,35 +18,16 @@ class FeedSession {
     public var refused(default, null):Map<Int, String> = new Map();
     public var selected:Int = 0;
 
-    public var running(default, null) = false;
     public var done(default, null) = 0;
     public var published(default, null) = 0;
     public var failed(default, null) = 0;
-    /** "" before a publish; then "published", "cancelled" or "failed" once it has ended. */
-    public var outcome(default, null) = "";
     /** What the host said of rows and columns while publishing. */
     public var lines(default, null):Array<String> = [];
     public var folder(default, null):String = "";
 
-    var host:HostLink;
-    var timer:Timer;
-    var listeners:Array<Void->Void> = [];
-
+    /** A publish's outcome is "published", "cancelled" or "failed". */
     public function new(host:HostLink) {
-        this.host = host;
-    }
-
-    public function listen(f:Void->Void) {
-        listeners.push(f);
-    }
-
-    public function unlisten(f:Void->Void) {
-        listeners.remove(f);
-    }
-
-    function changed() {
-        for (f in listeners.copy())
-            f();
+        super(host, Wire.FEED_PROGRESS);
     }
 
     public var loaded(get, never):Bool;
@@ -158,15 +135,9 @@ class FeedSession {
         ]);
         if (reply != Wire.REPLY_OK)
             return reply == null || reply == "" || reply == Wire.REPLY_FALSE || reply == Wire.REPLY_NONE ? Strings.FEED_NOT_STARTED : reply;
-        running = true;
         done = published = failed = 0;
-        outcome = "";
         lines = [];
-        // The progress is drawn as it comes: the editor stays at its full frame rate meanwhile.
-        Pace.hold();
-        timer = new Timer(POLL_MS);
-        timer.run = poll;
-        changed();
+        follow();
         return null;
     }
 
@@ -176,36 +147,11 @@ class FeedSession {
             host.send(Wire.CANCEL_FEED, []);
     }
 
-    function poll() {
-        var reply = host.send(Wire.FEED_PROGRESS, []);
-        var p:Dynamic = null;
-        try {
-            p = reply == null || reply == "" ? null : Json.parse(reply);
-        } catch (e:Dynamic) {}
-        if (p == null || p.state == null) {
-            finish("failed");
-            return;
-        }
+    override function read(p:Dynamic) {
         done = Std.int(p.done);
         published = Std.int(p.published);
         failed = Std.int(p.failed);
         if (p.lines != null)
             lines = [for (l in (p.lines : Array<Dynamic>)) Std.string(l)];
-        if (p.state == "running") {
-            changed();
-            return;
-        }
-        finish(Std.string(p.state));
-    }
-
-    function finish(how:String) {
-        if (timer != null)
-            timer.stop();
-        timer = null;
-        if (running)
-            Pace.release();
-        running = false;
-        outcome = how;
-        changed();
     }
 }

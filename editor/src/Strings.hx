@@ -239,6 +239,34 @@ class Strings {
     public static var FEED_FAILED = "Publishing the feed did not finish.";
     public static var FEED_NOT_STARTED = "The feed could not be published.";
 
+    // The export panel
+    public static var EXPORT = "Export...";
+    public static var EXPORT_TITLE = "Export: animated GIF, video or still images";
+    public static var EXPORT_FORMAT = "Format";
+    public static var EXPORT_NOTE_GIF = "Animated, within the image-ad rules: at most 5 frames a second, 30 s and the size limit.";
+    public static var EXPORT_NOTE_VIDEO = "H.264 (MP4) or VP9 (WebM) video of the banner's whole play, at most 30 s.";
+    public static var EXPORT_NOTE_STILL = "One picture per size at the moment given.";
+    public static var EXPORT_SIZES = "Sizes";
+    public static var EXPORT_ALL_SIZES = "All sizes";
+    public static var EXPORT_AT = "Moment (s)";
+    public static var EXPORT_AT_HINT = "Empty: the final frame";
+    public static var EXPORT_FPS = "Frames a second";
+    public static var EXPORT_MAX_KB = "GIF size limit (KB)";
+    public static var EXPORT_FOLDER = "Folder";
+    public static var EXPORT_GO = "Export";
+    public static var EXPORT_STOP = "Stop";
+    public static var EXPORTING = "Exporting... %s %";
+    public static var EXPORT_DONE = "Done: %s files written in %s";
+    public static var EXPORT_CANCELLED = "Stopped: %s files written, each one whole, in %s";
+    public static var EXPORT_FAILED = "Not every size could be written: %s files written in %s";
+    public static var EXPORT_NEED_FOLDER = "Choose the folder the files go to.";
+    public static var EXPORT_NOT_STARTED = "The export could not be started.";
+    public static var EXPORT_GIF = "GIF";
+    public static var EXPORT_MP4 = "MP4";
+    public static var EXPORT_WEBM = "WebM";
+    public static var EXPORT_PNG = "PNG";
+    public static var EXPORT_JPEG = "JPEG";
+
     // Questions and messages
     public static var ASK_SAVE_TITLE = "Unsaved changes";
     public static var ASK_SAVE = "The banner \"%s\" has changes that are not saved.\nDo you want to save them first?";
@@ -587,6 +615,27 @@ class Strings {
             "Arr\u00eat\u00e9 : %s variantes sur %s publi\u00e9es (%s en \u00e9chec), chacune compl\u00e8te, dans %s"],
         "FEED_FAILED" => ["Das Ver\u00f6ffentlichen des Feeds wurde nicht beendet.", "La publication du flux ne s'est pas termin\u00e9e."],
         "FEED_NOT_STARTED" => ["Der Feed konnte nicht ver\u00f6ffentlicht werden.", "Le flux n'a pas pu \u00eatre publi\u00e9."],
+        "EXPORT" => ["Exportieren...", "Exporter..."],
+        "EXPORT_TITLE" => ["Exportieren: animiertes GIF, Video oder Standbilder", "Exporter : GIF anim\u00e9, vid\u00e9o ou images fixes"],
+        "EXPORT_FORMAT" => ["Format", "Format"],
+        "EXPORT_NOTE_GIF" => ["Animiert, nach den Regeln f\u00fcr Bildanzeigen: h\u00f6chstens 5 Bilder pro Sekunde, 30 s und die Gr\u00f6\u00dfengrenze.", "Anim\u00e9, selon les r\u00e8gles des annonces illustr\u00e9es : au plus 5 images par seconde, 30 s et la limite de taille."],
+        "EXPORT_NOTE_VIDEO" => ["Video in H.264 (MP4) oder VP9 (WebM) mit dem ganzen Ablauf des Banners, h\u00f6chstens 30 s.", "Vid\u00e9o H.264 (MP4) ou VP9 (WebM) de toute la lecture de la banni\u00e8re, au plus 30 s."],
+        "EXPORT_NOTE_STILL" => ["Ein Bild je Gr\u00f6\u00dfe zum angegebenen Zeitpunkt.", "Une image par taille au moment donn\u00e9."],
+        "EXPORT_SIZES" => ["Gr\u00f6\u00dfen", "Tailles"],
+        "EXPORT_ALL_SIZES" => ["Alle Gr\u00f6\u00dfen", "Toutes les tailles"],
+        "EXPORT_AT" => ["Zeitpunkt (s)", "Moment (s)"],
+        "EXPORT_AT_HINT" => ["Leer: das letzte Bild", "Vide : la derni\u00e8re image"],
+        "EXPORT_FPS" => ["Bilder pro Sekunde", "Images par seconde"],
+        "EXPORT_MAX_KB" => ["GIF-Gr\u00f6\u00dfengrenze (KB)", "Limite du GIF (Ko)"],
+        "EXPORT_FOLDER" => ["Ordner", "Dossier"],
+        "EXPORT_GO" => ["Exportieren", "Exporter"],
+        "EXPORT_STOP" => ["Anhalten", "Arr\u00eater"],
+        "EXPORTING" => ["Wird exportiert... %s %", "Exportation... %s %"],
+        "EXPORT_DONE" => ["Fertig: %s Dateien in %s geschrieben", "Termin\u00e9 : %s fichiers \u00e9crits dans %s"],
+        "EXPORT_CANCELLED" => ["Angehalten: %s Dateien geschrieben, jede vollst\u00e4ndig, in %s", "Arr\u00eat\u00e9 : %s fichiers \u00e9crits, chacun complet, dans %s"],
+        "EXPORT_FAILED" => ["Nicht jede Gr\u00f6\u00dfe konnte geschrieben werden: %s Dateien in %s", "Toutes les tailles n'ont pas pu \u00eatre \u00e9crites : %s fichiers dans %s"],
+        "EXPORT_NEED_FOLDER" => ["W\u00e4hlen Sie den Ordner f\u00fcr die Dateien.", "Choisissez le dossier des fichiers."],
+        "EXPORT_NOT_STARTED" => ["Der Export konnte nicht gestartet werden.", "L'exportation n'a pas pu d\u00e9marrer."],
         "ASK_SAVE_TITLE" => ["Ungespeicherte \u00c4nderungen", "Modifications non enregistr\u00e9es"],
         "ASK_SAVE" => ["Das Banner \u201e%s\u201c hat \u00c4nderungen, die nicht gespeichert sind.\nM\u00f6chten Sie sie zuerst speichern?",
             "La banni\u00e8re \u00ab %s \u00bb a des modifications non enregistr\u00e9es.\nVoulez-vous d'abord les enregistrer ?"],
@@ -688,7 +737,7 @@ class Strings {
     ];
 
     /** Fields that read the same in every language. */
-    static var UNTRANSLATED = ["MODIFIED_MARK", "TITLE", "ERROR_TITLE"];
+    static var UNTRANSLATED = ["MODIFIED_MARK", "TITLE", "ERROR_TITLE", "EXPORT_GIF", "EXPORT_MP4", "EXPORT_WEBM", "EXPORT_PNG", "EXPORT_JPEG"];
 
     static var english:Map<String, String> = null;
 

@@ -112,6 +112,7 @@ class TestDriver {
             publishReply: controller.publishReply,
             publishStatus: Std.isOfType(top, views.PublishPanel) ? (cast top : views.PublishPanel).statusText.text : "",
             feed: Std.isOfType(top, views.FeedPanel) ? (cast top : views.FeedPanel).testState() : null,
+            export: Std.isOfType(top, views.ExportPanel) ? (cast top : views.ExportPanel).testState() : null,
             imageState: editor.center.imageState,
             imageSize: editor.center.imageSize,
             playing: editor.center.canvas.playback.playing,

@@ -45,6 +45,13 @@ class Wire {
     public static inline var PUBLISH_FEED = "PublishFeedVC";
     public static inline var FEED_PROGRESS = "FeedProgressVC";
     public static inline var CANCEL_FEED = "CancelFeedVC";
+    // Beside the twelve: the banner exported by the host on a thread of its own (the format, the
+    // folder, the moment in seconds, frames a second, the GIF limit in KB, then the sizes; empty
+    // texts take the defaults, no size is every size); how far that has got (JSON: state,
+    // fraction, written, notes, errors); and stopping it.
+    public static inline var EXPORT_BANNER = "ExportBannerVC";
+    public static inline var EXPORT_PROGRESS = "ExportProgressVC";
+    public static inline var CANCEL_EXPORT = "CancelExportVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

@@ -726,6 +726,69 @@ class FeedPanel(unittest.TestCase):
         self.assertEqual(names[-1], "FeedProgressVC")
 
 
+class ExportPanel(unittest.TestCase):
+    """The export panel with the stand-in host: the choices each format takes sent as the host
+    reads them, a refusal said in the host's words, an animation followed and stopped, and the
+    files written and the sizes that could not be listed at the end."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editor-export-"))
+        cls.server = Server(cls.scratch)
+        cls.result = cls.server.run("exportPanel")
+        cls.snaps = snapshots(cls.result)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def export(self, label):
+        return self.snaps[label]["state"]["export"]
+
+    def test_choices_go_to_the_host_as_each_format_takes_them(self):
+        self.assertIn("Export...: Ctrl+E", self.snaps["shortcuts"]["state"]["dialogText"])
+        opened = self.snaps["opened"]["state"]
+        self.assertEqual(opened["dialog"], "export")
+        self.assertEqual((opened["export"]["format"], opened["export"]["sizes"]), ("gif", []))
+        self.assertEqual(opened["export"]["fields"], ["export.fps", "export.maxKb"])
+        self.assertEqual([opened["fields"][f] for f in ("export.fps", "export.maxKb", "export.folder")],
+                         ["5", "150", self.scratch + "/out"])
+        self.assertIn("export.allSizes", opened["selected"])
+        still = self.export("still")
+        self.assertEqual((still["format"], still["sizes"], still["fields"]), ("png", ["728x90"], ["export.at"]))
+
+        calls = [c["args"] for c in self.result["calls"] if c["name"] == "ExportBannerVC"]
+        out = self.scratch + "/out"
+        self.assertEqual(calls, [["png", out, "9", "", "", "728x90"], ["gif", out, "", "5", "150", "728x90"],
+                                 ["gif", out, "", "5", "10"]])
+        self.assertEqual(self.export("refused")["status"], "the moment 9 s is outside the timeline (0 to 5 s)")
+        self.assertEqual(self.export("refused")["outcome"], "")
+        # The design as it is now went with the start.
+        self.assertIn("Spring sale", self.result["published"]["exported"])
+
+    def test_an_animation_is_followed_stopped_and_its_outcome_listed(self):
+        running = self.snaps["running"]
+        self.assertTrue(running["state"]["export"]["running"])
+        self.assertIn("Exporting... 25 %", running["state"]["export"]["status"])
+        self.assertEqual(running["extra"], {"close": "disabled", "format": "disabled"})
+        stopped = self.export("stopped")
+        self.assertEqual((stopped["outcome"], stopped["running"]), ("cancelled", False))
+        self.assertTrue(stopped["status"].startswith("Stopped: 0 files written"), stopped["status"])
+        names = [c["name"] for c in self.result["calls"]]
+        self.assertIn("CancelExportVC", names)
+
+        ended = self.export("ended")
+        self.assertEqual(ended["outcome"], "failed")
+        lines = ended["status"].split("\n")
+        self.assertEqual(lines[0], "Not every size could be written: 1 files written in " + self.scratch + "/out")
+        self.assertTrue(lines[1].startswith("banner_300x250.gif: 41.3 KB"), lines)
+        self.assertTrue(lines[2].startswith("728x90: the GIF cannot fit 10 KB"), lines)
+        # The choices are kept for the next opening.
+        reopened = self.snaps["reopened"]["state"]
+        self.assertEqual((reopened["export"]["format"], reopened["fields"]["export.maxKb"]), ("gif", "10"))
+
+
 def big_project(elements, text=""):
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<template version="2" demoWidth="300" demoHeight="250" '
            'bgColor="#1E3A5F"><elements>']

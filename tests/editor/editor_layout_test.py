@@ -156,6 +156,25 @@ def panels(editor, scratch):
     yield "feed-stopped"
     editor.drive(("click", "feed.close"))
 
+    editor.drive(("click", "toolbar.publish"), ("click", "publish.export"))
+    yield "export"
+    editor.drive(("click", "export.png"))
+    yield "export-still"
+    folder = scratch + "/out"
+    written = [folder + "/Spring sale with a long name_%s.gif" % s for s in ("300x250", "728x90")]
+    editor.run("answers.exportProgress = %s; return true;" % json.dumps(
+        [{"state": "running", "fraction": 0.4, "written": [], "notes": [], "errors": []}]))
+    editor.drive(("click", "export.gif"), ("click", "export.go"))
+    editor.wait("the export to be followed", 'state().export.fraction === 0.4')
+    yield "export-running"
+    editor.run("answers.exportProgress = %s; return true;" % json.dumps([
+        {"state": "failed", "fraction": 1, "written": written[:1],
+         "notes": [written[0] + ": 148.2 KB, 64 colours, dithered, 5 frames a second, plays 3 times (15 s)"],
+         "errors": ["728x90: the GIF cannot fit 150 KB (at 16 colours and 1 frame a second it is 171.0 KB)"]}]))
+    editor.wait("the export to end", 'state().export.outcome === "failed"')
+    yield "export-done"
+    editor.drive(("click", "export.close"))
+
     editor.drive(("click", "toolbar.new"))
     editor.wait("the question before new", 'state().dialog === "askSave"')
     yield "ask-save"

@@ -3,7 +3,8 @@
 "use strict";
 
 const answers = { file: [], save: [], folder: [], publish: [], recent: [], startInfo: "new",
-                  settings: ["", "Banner.swf", "Banner.html"], feed: null, progress: [] };
+                  settings: ["", "Banner.swf", "Banner.html"], feed: null, progress: [],
+                  exportReply: "ok", exportProgress: [] };
 const hostState = { currentPath: "", projectXml: {}, served: [] };
 
 function hostReport() { return { served: hostState.served, published: hostState.projectXml }; }
@@ -125,5 +126,29 @@ window.CancelFeedVC = function () {
     const last = answers.progress[answers.progress.length - 1] || { done: 0, published: 0, failed: 0 };
     answers.progress = [{ state: "cancelled", done: last.done, published: last.published || last.done,
                           failed: last.failed || 0, lines: [] }];
+    return "ok";
+};
+
+// The export panel's calls: a start answered by answers.exportReply (the host's refusal when not
+// "ok"), and an export that goes through answers.exportProgress one answer per question, staying
+// on the last.
+window.ExportBannerVC = function () {
+    record("ExportBannerVC", arguments);
+    if (answers.exportReply === "ok")
+        hostState.projectXml.exported = fetchProject("photoEditor");
+    return answers.exportReply;
+};
+window.ExportProgressVC = function () {
+    record("ExportProgressVC", arguments);
+    const p = answers.exportProgress;
+    const next = p.length > 1 ? p.shift() : p[0];
+    return JSON.stringify(next || { state: "idle", fraction: 0, written: [], notes: [], errors: [] });
+};
+window.CancelExportVC = function () {
+    record("CancelExportVC", arguments);
+    // The file being written is given up; then the host says it stopped.
+    const last = answers.exportProgress[answers.exportProgress.length - 1] || { written: [], notes: [] };
+    answers.exportProgress = [{ state: "cancelled", fraction: 1, written: last.written, notes: last.notes,
+                                errors: ["the export was stopped"] }];
     return "ok";
 };

@@ -224,6 +224,55 @@ const scenarios = {
         snap("stopped");
     },
 
+    // The export panel: reached by its shortcut, the choices each format takes, a refusal said as
+    // the host says it, an animation followed with its bar and stopped, and an export that ends
+    // with files written and a size that could not be.
+    exportPanel: async function () {
+        answers.settings = [dir + "/out", "Banner.swf", "Banner.html"];
+        await startPlayer({ testMode: "1" });
+        await waitFor("output settings", function () { return state().outputFolder !== ""; });
+        drive("click", "sizes.add");
+        drive("click", "addSize.728x90");
+        drive("click", "layers.addText");
+        drive("type", "label", "Spring sale");
+        drive("key", "shift+f1");
+        snap("shortcuts");
+        drive("key", "esc");
+        drive("key", "ctrl+e");
+        snap("opened");
+        drive("click", "export.png");
+        drive("type", "export.at", "1.5");
+        drive("click", "export.size.728x90");
+        snap("still");
+        answers.exportReply = "the moment 9 s is outside the timeline (0 to 5 s)";
+        drive("type", "export.at", "9");
+        drive("click", "export.go");
+        snap("refused");
+        answers.exportReply = "ok";
+        answers.exportProgress = [{ state: "running", fraction: 0.25, written: [], notes: [], errors: [] },
+                                  { state: "running", fraction: 0.5, written: [], notes: [], errors: [] }];
+        drive("click", "export.gif");
+        drive("click", "export.go");
+        await waitFor("progress", function () { return state().export.fraction >= 0.25; });
+        snap("running", { close: drive("click", "export.close"), format: drive("click", "export.png") });
+        drive("click", "export.cancel");
+        await waitFor("the export to stop", function () { return state().export.outcome !== ""; });
+        snap("stopped");
+        const gif = dir + "/out/banner_300x250.gif";
+        answers.exportProgress = [{ state: "failed", fraction: 1, written: [gif],
+                                    notes: [gif + ": 41.3 KB, 128 colours, 5 frames a second, plays 1 time (5 s)"],
+                                    errors: ["728x90: the GIF cannot fit 10 KB (at 16 colours and 1 frame a second it is 12.0 KB)"] }];
+        drive("click", "export.allSizes");
+        drive("type", "export.maxKb", "10");
+        drive("click", "export.go");
+        await waitFor("the export to end", function () { return state().export.outcome !== ""; });
+        snap("ended");
+        drive("click", "export.close");
+        drive("click", "toolbar.publish");
+        drive("click", "publish.export");
+        snap("reopened");
+    },
+
     // With the real host: a feed of 60 rows (made here, with the text's id as a column) loaded
     // through the host's file dialog (its answer file names it), published on the host's worker
     // and stopped once the first rows are done.

@@ -6,7 +6,8 @@
 const COMMANDS = ["GetSelectedFilePathVC", "CreateNewProjectVC", "SaveProjectFileVC", "OutPutProjectFilesVC",
                   "ExitApplicationVC", "MinimizeApplicationVC", "MaximizeApplicationVC", "RestoreApplicationVC",
                   "GetOutputFielsInfoVC", "GetOutputFolderPathVC", "OpenOutputFolderVC", "OpenHelpFileVC",
-                  "PreviewInBrowserVC", "SetLanguageVC", "ReadFeedVC", "PublishFeedVC", "FeedProgressVC", "CancelFeedVC"];
+                  "PreviewInBrowserVC", "SetLanguageVC", "ReadFeedVC", "PublishFeedVC", "FeedProgressVC", "CancelFeedVC",
+                  "ExportBannerVC", "ExportProgressVC", "CancelExportVC"];
 const hostCalls = [];
 
 function escapeXml(text) {

@@ -21,8 +21,12 @@ class PublishPanel extends Modal {
     var widgets:Widgets;
     var status:String->Void;
 
-    /** openFeed: leaves this panel for the feed panel (every row of a CSV file a variant). */
-    public function new(controller:HostController, widgets:Widgets, close:Modal->Void, status:String->Void, openFeed:Void->Void) {
+    /**
+        openFeed: leaves this panel for the feed panel (every row of a CSV file a variant);
+        openExport: for the export panel (GIF, video, stills).
+    **/
+    public function new(controller:HostController, widgets:Widgets, close:Modal->Void, status:String->Void, openFeed:Void->Void,
+            openExport:Void->Void) {
         super(Strings.PUBLISH_TITLE, BOX_W, BOX_H);
         name = "publish";
         this.controller = controller;
@@ -36,6 +40,12 @@ class PublishPanel extends Modal {
             openFeed();
         }, Theme.label(Strings.FEED_OPEN, 12).width + 20, 22));
         place(feed, BOX_W - 8 - feed.buttonWidth, 4);
+        // Beside it: exporting the banner as pictures or video instead, into the folder typed here.
+        var export = widgets.button(new Button("publish.export", Strings.EXPORT, function() {
+            takeFields();
+            openExport();
+        }, Theme.label(Strings.EXPORT, 12).width + 20, 22));
+        place(export, feed.x - 6 - export.buttonWidth, 4);
         var y = 40.0;
         y += place(Theme.paragraph(Strings.PUBLISH_INTRO, inner, 12, Theme.MUTED), PAD, y).height + 6;
         var folder = field("publish.folder", Strings.OUTPUT_FOLDER, PAD, y, inner - 126, controller.outputFolder);

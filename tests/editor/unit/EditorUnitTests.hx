@@ -490,6 +490,8 @@ class FakeHost implements Commands.CommandHost {
     public function renameLayer() {}
     public function openRecent() {}
     public function openFeedPanel() {}
+
+    public function openExportPanel() {}
     public function editNewText() {}
     public var status = "";
     public function addImage() {
