@@ -3,9 +3,11 @@
 #include "bridge/ExportJob.h"
 
 #include "bridge/ReplyWords.h"
+#include "core/ProgramPaths.h"
 #include "core/Strings.h"
 #include "platform/Text.h"
 #include "publish/ExportBanner.h"
+#include "publish/Publisher.h"
 
 #include <filesystem>
 #include <mutex>
@@ -112,9 +114,8 @@ ExportChoices CExportCommands::ReadArguments(const std::vector<std::string>& arg
     return choices;
 }
 
-CExportCommands::CExportCommands(CHostDlg& core, platform::IHostWindow& window,
-                                 std::string fontFolder)
-    : m_core(core), m_job(window, std::move(fontFolder)) {
+CExportCommands::CExportCommands(CHostDlg& core, platform::IHostWindow& window)
+    : m_core(core), m_job(window, GetPublishSources(GetProgramFolder(), false).fontFolder) {
     m_core.AddCommand("ExportBannerVC", [this](const std::vector<std::string>& arguments) {
         const std::string& path = m_core.CurrentProjectPath();
         // The design as the editor has it now, saved or not.

@@ -47,7 +47,8 @@ private:
 //   "CancelExportVC": "ok".
 class CExportCommands {
 public:
-    CExportCommands(CHostDlg& core, platform::IHostWindow& window, std::string fontFolder);
+    // The frames' text has the faces of the program folder's fonts/.
+    CExportCommands(CHostDlg& core, platform::IHostWindow& window);
     ~CExportCommands();
     CExportCommands(const CExportCommands&) = delete;
     CExportCommands& operator=(const CExportCommands&) = delete;

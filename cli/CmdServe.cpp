@@ -5,11 +5,9 @@
 #include "bridge/HostDialog.h"
 #include "cli/CliCommands.h"
 #include "core/AppSettings.h"
-#include "core/ProgramPaths.h"
 #include "core/Strings.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
-#include "publish/Publisher.h"
 
 #include <CLI/CLI.hpp>
 
@@ -79,8 +77,7 @@ void RunServe(const ServeOptions& options) {
     int code = 0;
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
-        CExportCommands exports(host, window,
-                                GetPublishSources(GetProgramFolder(), false).fontFolder);
+        CExportCommands exports(host, window);
         if (!host.StartEditor())
             code = 1;
         else

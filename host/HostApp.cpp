@@ -20,7 +20,6 @@
 #include "platform/PlayerProbe.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
-#include "publish/Publisher.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -285,8 +284,8 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     const std::string configFolder = platform::GetUserConfigFolder();
     core.RememberProjectsIn(configFolder.empty() ? "" : configFolder + "/pennoria/recent-projects",
                             allowChosen);
-    // The Export panel's calls, with the program's faces for the frames' text.
-    CExportCommands exports(core, window, GetPublishSources(GetProgramFolder(), false).fontFolder);
+    // The Export panel's calls.
+    CExportCommands exports(core, window);
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });

@@ -54,8 +54,7 @@ protected:
         folder = bed.Scratch("out");
         bed.MovieAnswers({{"photoEditor", kProject}});
         bed.Start(project);
-        exports =
-            std::make_unique<CExportCommands>(*bed.host, bed.window, bed.ProgramFolder() + "fonts");
+        exports = std::make_unique<CExportCommands>(*bed.host, bed.window);
     }
 
     std::string Call(const std::string& name, const std::vector<std::string>& arguments = {}) {
