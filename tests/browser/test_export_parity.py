@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Exported frames look like the creative: an example is published (its HTML5 creative) and
-exported as PNG stills at a few moments and as an animated GIF; Chromium plays the creative with
-its clock held, so that each shot is the creative at exactly that moment. A still at t, the GIF's
-frame showing t, and the GIF's last frame against the backup image may each differ from the
-creative in at most 3 % of the pixels by more than 32 in a channel.
+exported as PNG stills at a few moments, as an animated GIF and as MP4 and WebM videos; Chromium
+plays the creative with its clock held, so that each shot is the creative at exactly that moment.
+A still at t, the GIF's frame showing t, and the GIF's last frame against the backup image may
+each differ from the creative in at most 3 % of the pixels by more than 32 in a channel; a video's
+frame showing t, and its last frame against the backup image, in at most 5 %. The videos are
+decoded by FFmpeg's libraries (the video_frames helper), not by a program of theirs.
 
 Prints each comparison's figure; fails when one is over the bound.
 
-usage: test_export_parity.py PROGRAM_DIR PENNORIA_CLI EXAMPLES_DIR
+usage: test_export_parity.py PROGRAM_DIR PENNORIA_CLI EXAMPLES_DIR VIDEO_FRAMES
 """
 
 import base64
@@ -26,6 +28,8 @@ import browser  # noqa: E402
 from test_export import read_gif_frames, read_png  # noqa: E402
 
 LIMIT = 0.03
+VIDEO_LIMIT = 0.05
+VIDEOS = ("mp4", "webm")
 SIZE = (300, 250)
 # On the GIF's grid of 0.2 s, so that its frame shows the very moment.
 MOMENTS = (0.4, 1.0, 2.2, 3.0)
@@ -52,6 +56,37 @@ def share_far(a, b):
     return far / float(b.width * b.height)
 
 
+def read_ppm(data):
+    """A binary PPM's pixels as rows of (r, g, b)."""
+    fields, at = [], 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    width, height = int(fields[1]), int(fields[2])
+    body = data[at + 1:]
+    assert fields[0] == b"P6" and len(body) >= width * height * 3, "not a whole PPM"
+    return [[tuple(body[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+            for y in range(height)]
+
+
+def video_frames(helper, video, folder, fractions):
+    """The video's frames nearest each fraction of its play, decoded by the helper."""
+    done = subprocess.run([helper, video, folder, *["%.6f" % f for f in fractions]],
+                          capture_output=True, text=True)
+    if done.returncode != 0:
+        raise AssertionError("video_frames failed: %s" % done.stderr)
+    frames = []
+    for n in range(1, len(fractions) + 1):
+        with open(os.path.join(folder, "frame-%d.ppm" % n), "rb") as f:
+            frames.append(read_ppm(f.read()))
+    return frames
+
+
 def wait_until(chromium, expression, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -62,7 +97,7 @@ def wait_until(chromium, expression, seconds=60):
 
 
 def main():
-    program, cli, examples = [os.path.abspath(p) for p in sys.argv[1:4]]
+    program, cli, examples, helper = [os.path.abspath(p) for p in sys.argv[1:5]]
     if browser.find_chromium() is None:
         print("chromium is not installed")
         return browser.SKIP
@@ -77,6 +112,7 @@ def main():
         project = os.path.join(copy, os.path.basename(project))
         with open(project, encoding="utf-8") as f:
             text = re.sub(r'\bloops="\d+"', 'loops="1"', f.read(), count=1)
+        length = int(re.search(r'\blength="(\d+)"', text).group(1)) / 1000.0
         with open(project, "w", encoding="utf-8") as f:
             f.write(text)
 
@@ -91,6 +127,15 @@ def main():
         run("export", project, "--folder", out, "--format", "gif", "--size", size)
         with open(os.path.join(out, "autumn-sale_%s.gif" % size), "rb") as f:
             gif = read_gif_frames(f.read())
+        # Each video's frames at the moments (a frame k of n shows k / (n - 1) of the play), and
+        # its last.
+        videos = {}
+        for kind in VIDEOS:
+            run("export", project, "--folder", out, "--format", kind, "--size", size)
+            frames = os.path.join(root, "frames-" + kind)
+            os.makedirs(frames)
+            videos[kind] = video_frames(helper, os.path.join(out, "autumn-sale_%s.%s" % (size, kind)),
+                                        frames, [m / length for m in MOMENTS] + [1.0])
         stills = {}
         keep = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
         for moment in MOMENTS:
@@ -127,16 +172,21 @@ def main():
                     elapsed += delay
                 if keep:
                     shot.save(os.path.join(keep, "creative-%.1f.png" % moment))
-                for label, picture in (("png still", stills[moment]), ("gif frame", frame)):
+                compared = [("png still", stills[moment], LIMIT), ("gif frame", frame, LIMIT)]
+                compared += [(kind + " frame", videos[kind][MOMENTS.index(moment)], VIDEO_LIMIT)
+                             for kind in VIDEOS]
+                for label, picture, limit in compared:
                     far = share_far(picture, shot)
                     figures.append("%s at %.1f s vs the creative: %.2f %% of pixels differ by "
                                    "more than 32" % (label, moment, 100 * far))
-                    if far > LIMIT:
+                    if far > limit:
                         problems.append("%s at %.1f s" % (label, moment))
-            far = share_far(gif[-1][1], backup)
-            figures.append("gif last frame vs the backup image: %.2f %%" % (100 * far))
-            if far > LIMIT:
-                problems.append("gif last frame vs the backup image")
+            lasts = [("gif", gif[-1][1], LIMIT)] + [(kind, videos[kind][-1], VIDEO_LIMIT) for kind in VIDEOS]
+            for label, picture, limit in lasts:
+                far = share_far(picture, backup)
+                figures.append("%s last frame vs the backup image: %.2f %%" % (label, 100 * far))
+                if far > limit:
+                    problems.append("%s last frame vs the backup image" % label)
             problems += ["script: %s" % e for e in chromium.script_errors()
                          if "favicon.ico" not in e]
         finally:

@@ -12,6 +12,7 @@ import argparse
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -38,6 +39,7 @@ SIZE_728X90 = (278, 96)        # its 728 x 90 button, from the dialog's corner
 PUBLISH_PANEL = (600, 540)     # the publish panel, centred in the movie
 PUBLISH_FOLDER = (200, 90)     # its output folder field, from the panel's corner
 PUBLISH_CLOSE = (543, 515)     # its Close button
+EXPORT_CLOSE = (553, 515)      # the export panel's Close button (the same size of box)
 # A new button is 120 x 36, centred on the 300 x 250 banner: (90, 107). It is dragged by a point
 # left of its words to where nothing else snaps.
 BUTTON_AT = (100, 125)
@@ -316,6 +318,18 @@ class DesktopSession(unittest.TestCase):
             app.screenshot("published")
             # The panel's Close button: the window keeps Escape from the movie.
             app.click((box_x + PUBLISH_CLOSE[0], box_y + PUBLISH_CLOSE[1]))
+            # The banner as an animated GIF of every size, from the export panel opened by its
+            # shortcut: its first button, Export, has the keyboard; its folder is the output folder.
+            app.click(LINK_FIELD(app))
+            mark = len(app.bridge_log())
+            app.key("ctrl+e")
+            app.key("Return")
+            app.wait_log("ExportBannerVC", after=mark)
+            gifs = [os.path.join(cls.scratch, "web", "banner_%dx%d.gif" % size) for size in ((300, 250), (728, 90))]
+            wait_until("the GIFs", lambda: all(os.path.exists(g) for g in gifs), 180)
+            wait_until("the export's end", lambda: re.search(r"state(&quot;|\W)+done", app.bridge_log()[mark:]), 60)
+            app.screenshot("exported")
+            app.click((box_x + EXPORT_CLOSE[0], box_y + EXPORT_CLOSE[1]))
             app.click((app.width - 11, 14))
             app.screenshot("closing")
         finally:
@@ -371,6 +385,13 @@ class DesktopSession(unittest.TestCase):
             # The project was opened again before publishing: its values came back from the file.
             self.assertEqual(root.find("elements/text/label").text, "Spring sale")
             self.assertEqual(root.get("img"), "res/sky.png")
+
+    def test_the_exported_gifs_have_every_size(self):
+        for size in ((300, 250), (728, 90)):
+            with open(os.path.join(self.scratch, "web", "banner_%dx%d.gif" % size), "rb") as f:
+                head = f.read(10)
+            self.assertEqual(head[:6], b"GIF89a")
+            self.assertEqual(struct.unpack("<HH", head[6:10]), size)
 
     def test_the_published_banners_show_the_button_where_it_was_put(self):
         import browser

@@ -192,7 +192,7 @@ GifFile ReadGif(const std::string& data) {
     return gif;
 }
 
-VideoFile ReadVideo(const std::string& path) {
+VideoFile ReadVideo(const std::string& path, KeepFrames keep) {
     VideoFile video;
     AVFormatContext* format = nullptr;
     if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
@@ -241,6 +241,8 @@ VideoFile ReadVideo(const std::string& path) {
                 for (int y = 0; y < frame->height; ++y)
                     std::copy_n(&padded[static_cast<std::size_t>(y) * stride], frame->width * 3,
                                 &video.last.rgb[static_cast<std::size_t>(y) * frame->width * 3]);
+                if (keep == KeepFrames::Every)
+                    video.every.push_back(video.last);
             }
         };
         while (video.problem.empty() && av_read_frame(format, packet) >= 0) {

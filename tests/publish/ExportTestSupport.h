@@ -44,11 +44,14 @@ struct VideoFile {
     double seconds = 0; // the stream's frames / rate
     int frames = 0;
     RgbPicture last;
+    std::vector<RgbPicture> every; // in the order shown, when asked for
     std::string problem;
 };
 
-// Decodes every frame of the file's picture stream (also a PNG or JPEG still).
-VideoFile ReadVideo(const std::string& path);
+// Decodes every frame of the file's picture stream (also a PNG or JPEG still); keeps every
+// picture when told to (else the last only).
+enum class KeepFrames { Last, Every };
+VideoFile ReadVideo(const std::string& path, KeepFrames keep = KeepFrames::Last);
 
 // The share of pixels of a banner frame (compared at its size, from the top-left) whose
 // red, green or blue differs by more than tolerance in the picture.
