@@ -33,6 +33,7 @@ class ExportPanel extends Modal {
     var momentBox:flash.display.Sprite;
     var fpsBox:flash.display.Sprite;
     var limitBox:flash.display.Sprite;
+    var fieldWidth = 0.0;
     var refusal = "";
 
     /** sizes: the banner's, as "WxH"; choices: those of the last export, kept while the editor runs. */
@@ -69,10 +70,10 @@ class ExportPanel extends Modal {
         }
         y = row(Strings.EXPORT_SIZES, sizeButtons, y);
         y += 6;
-        var third = (inner - 2 * 10) / 3;
-        momentBox = field("export.at", Strings.EXPORT_AT, Strings.EXPORT_AT_HINT, PAD, y, third, choices.at);
-        fpsBox = field("export.fps", Strings.EXPORT_FPS, "", PAD + third + 10, y, third, choices.fps);
-        limitBox = field("export.maxKb", Strings.EXPORT_MAX_KB, "", PAD + 2 * (third + 10), y, third, choices.maxKb);
+        fieldWidth = (inner - 2 * 10) / 3;
+        momentBox = field("export.at", Strings.EXPORT_AT, Strings.EXPORT_AT_HINT, PAD, y, fieldWidth, choices.at);
+        fpsBox = field("export.fps", Strings.EXPORT_FPS, "", PAD, y, fieldWidth, choices.fps);
+        limitBox = field("export.maxKb", Strings.EXPORT_MAX_KB, "", PAD, y, fieldWidth, choices.maxKb);
         y += 72;
         var folder = place(Theme.label(Strings.EXPORT_FOLDER, 12, Theme.TEXT, true), PAD, y);
         place(widgets.input(new TextInput("export.folder", inner - 126)), PAD, y + 18).text = choices.folder;
@@ -246,6 +247,13 @@ class ExportPanel extends Modal {
         momentBox.visible = !animation;
         fpsBox.visible = animation;
         limitBox.visible = choices.format == "gif";
+        // The fields the format takes, side by side from the left.
+        var x:Float = PAD;
+        for (f in [momentBox, fpsBox, limitBox])
+            if (f.visible) {
+                f.x = x;
+                x += fieldWidth + 10;
+            }
         noteText.text = choices.format == "gif" ? Strings.EXPORT_NOTE_GIF : animation ? Strings.EXPORT_NOTE_VIDEO : Strings.EXPORT_NOTE_STILL;
         widgets.setEnabled("export.go", !running);
         widgets.setEnabled("export.browse", !running);
