@@ -22,7 +22,9 @@ using testing::WriteFileText;
 // The system has no faces at all in this test: text has only the program's own, so a frame
 // painted without them cannot pass for one painted with them.
 const bool kNoSystemFaces = [] {
-    const std::string config = fs::temp_directory_path() / "pennoria-export-no-fonts.conf";
+    // Kept (and removed) with the process, which reads it whenever text is laid out.
+    static const testing::ScratchFolder folder;
+    const std::string config = folder / "no-fonts.conf";
     WriteFileText(config, "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     ::setenv("FONTCONFIG_FILE", config.c_str(), 1);
     return true;
