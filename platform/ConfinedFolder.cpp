@@ -216,6 +216,52 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
     return FileResult::Success();
 }
 
+FileResult ConfinedFolder::ShareFile(const std::string& fromPath, const std::string& toPath) const {
+    std::vector<std::string> fromLevels, toLevels;
+    if (!SplitLevels(fromPath, fromLevels) || !SplitLevels(toPath, toLevels))
+        return FileResult::Failure(m_path + toPath + ": not a plain file path");
+    std::string error;
+    Descriptor from(OpenParentOf(m_fd, fromLevels, fromLevels.size() - 1, false, m_path, error));
+    if (from.Get() < 0)
+        return FileResult::Failure("cannot read " + m_path + fromPath + ": " + error);
+    struct stat st {};
+    if (::fstatat(from.Get(), fromLevels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode))
+        return FileResult::Failure("cannot read " + m_path + fromPath + ": not a regular file");
+    Descriptor to(OpenParentOf(m_fd, toLevels, toLevels.size() - 1, true, m_path, error));
+    if (to.Get() < 0)
+        return FileResult::Failure("cannot write " + m_path + toPath + ": " + error);
+    const std::string& name = toLevels.back();
+    struct stat there {};
+    if (::fstatat(to.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+        there.st_dev == st.st_dev && there.st_ino == st.st_ino)
+        return FileResult::Success(); // already that file
+    std::string temporary;
+    int linked = -1;
+    for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
+        temporary = name + kTemporaryMarker + RandomSuffix();
+        linked = ::linkat(from.Get(), fromLevels.back().c_str(), to.Get(), temporary.c_str(), 0);
+        if (linked != 0 && errno != EEXIST)
+            break;
+    }
+    if (linked != 0) {
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != EXDEV)
+            return FileResult::Failure("cannot write " + m_path + toPath + ": " +
+                                       std::strerror(errno));
+        // A file system without hard links (FAT on a memory stick): the bytes once more.
+        auto bytes = ReadFile(fromPath, std::uint64_t{1} << 31);
+        if (!bytes)
+            return FileResult::Failure("cannot read " + m_path + fromPath);
+        return WriteFile(toPath, *bytes);
+    }
+    if (::renameat(to.Get(), temporary.c_str(), to.Get(), name.c_str()) != 0) {
+        std::string reason = "cannot replace " + m_path + toPath + ": " + std::strerror(errno);
+        ::unlinkat(to.Get(), temporary.c_str(), 0);
+        return FileResult::Failure(reason);
+    }
+    return FileResult::Success();
+}
+
 bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     std::vector<std::string> levels;
     std::string error;

@@ -48,6 +48,10 @@ public:
     // Replaces the file at relativePath with data, creating missing folder levels. A link at
     // relativePath is replaced by the file, never written through.
     FileResult WriteFile(const std::string& relativePath, std::string_view data) const;
+    // Makes toPath a second name of the regular file at fromPath (a hard link, put in place
+    // atomically like a write), so that identical outputs are stored once. Where the file
+    // system has no hard links, the bytes are copied instead. A link at fromPath is refused.
+    FileResult ShareFile(const std::string& fromPath, const std::string& toPath) const;
     // Removes the regular file or link at relativePath (never what a link points to); true when
     // nothing is there afterwards.
     bool RemoveFile(const std::string& relativePath) const;

@@ -76,12 +76,13 @@ bool WriteAll(int fd, std::string_view data) {
 
 } // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
-                                         std::uint64_t maxBytes) {
-    auto fail = [&](std::string reason) -> std::optional<std::string> {
+bool ReadFileInPieces(const std::string& path,
+                      const std::function<void(std::string_view piece)>& piece, std::string* error,
+                      const std::function<bool(std::uint64_t size)>& sized) {
+    auto fail = [&](std::string reason) {
         if (error)
             *error = std::move(reason);
-        return std::nullopt;
+        return false;
     };
     // Opened without blocking, so that a FIFO does not wait for a writer before it is refused.
     FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -93,10 +94,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (!S_ISREG(st.st_mode))
         return fail("not a regular file");
     ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
-    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+    if (sized && !sized(static_cast<std::uint64_t>(st.st_size)))
         return fail("file too large");
-    std::string data;
-    data.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
@@ -106,11 +105,38 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
             return fail(LastErrorText());
         }
         if (n == 0)
-            break;
-        if (data.size() + static_cast<size_t>(n) > maxBytes)
-            return fail("file too large");
-        data.append(buffer, static_cast<size_t>(n));
+            return true;
+        piece(std::string_view(buffer, static_cast<size_t>(n)));
     }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
+                                         std::uint64_t maxBytes) {
+    std::string data;
+    bool tooLarge = false;
+    const bool read = ReadFileInPieces(
+        path,
+        [&](std::string_view piece) {
+            // The file may grow while it is read.
+            if (tooLarge || data.size() + piece.size() > maxBytes)
+                tooLarge = true;
+            else
+                data.append(piece);
+        },
+        error,
+        [&](std::uint64_t size) {
+            if (size > maxBytes)
+                return false;
+            data.reserve(static_cast<size_t>(size));
+            return true;
+        });
+    if (read && tooLarge) {
+        if (error)
+            *error = "file too large";
+        return std::nullopt;
+    }
+    if (!read)
+        return std::nullopt;
     return data;
 }
 

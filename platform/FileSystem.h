@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,14 @@ bool IsTemporaryFileName(std::string_view name);
 // refused without waiting for a writer. Files larger than maxBytes are refused rather than read.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error = nullptr,
                                          std::uint64_t maxBytes = std::uint64_t{1} << 31);
+
+// Reads a regular file from start to end in pieces of at most 64 KiB, handing each to piece, so
+// that a large file is looked at without holding it in memory. sized, when given, is told the
+// file's size at opening and may refuse the file. False (and why) when it cannot be read.
+bool ReadFileInPieces(const std::string& path,
+                      const std::function<void(std::string_view piece)>& piece,
+                      std::string* error = nullptr,
+                      const std::function<bool(std::uint64_t size)>& sized = {});
 
 // Replaces the file at path with data: the bytes go to a temporary file in the same folder,
 // are flushed to disk, and the temporary file is renamed over the target. Either the old file

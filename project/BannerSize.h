@@ -18,6 +18,9 @@ struct BannerSize {
     bool IsDefault() const {
         return width == kDefaultBannerWidth && height == kDefaultBannerHeight;
     }
+    bool operator==(const BannerSize& other) const {
+        return width == other.width && height == other.height;
+    }
 };
 
 // A side brought into kMinBannerSide..kMaxBannerSide.

@@ -54,6 +54,8 @@ PlayerCopyResult CopyPlayerFiles(const std::string& source, const std::string& t
             fs::file_size(copy, sizeError) == entry.file_size(sizeError) && !sizeError &&
             !timeError && fs::last_write_time(copy, timeError) == sourceTime && !timeError) {
             ++outcome.kept;
+            outcome.keptNames.insert(name);
+            outcome.files.push_back(name);
             continue;
         }
         platform::FileResult copied =
@@ -64,6 +66,7 @@ PlayerCopyResult CopyPlayerFiles(const std::string& source, const std::string& t
         }
         fs::last_write_time(copy, sourceTime, timeError);
         ++outcome.copied;
+        outcome.files.push_back(name);
     }
     if (error) {
         outcome.result =

@@ -5,7 +5,9 @@
 #include "platform/FileSystem.h"
 
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace pennoria {
 
@@ -21,9 +23,11 @@ extern const char* const kPlayerFolderName; // "ruffle"
 
 struct PlayerCopyResult {
     platform::FileResult result;
-    int copied = 0;  // files written because they were new or had changed
-    int kept = 0;    // files left alone because size and modification time matched
-    int removed = 0; // files of an older player that the current one no longer has
+    int copied = 0;                  // files written because they were new or had changed
+    int kept = 0;                    // files left alone because size and modification time matched
+    int removed = 0;                 // files of an older player that the current one no longer has
+    std::vector<std::string> files;  // the names of the player's files, now all in target
+    std::set<std::string> keptNames; // those of them left alone
 };
 
 // Makes target hold the same files as source (one level, regular files): a file is copied only

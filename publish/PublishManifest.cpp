@@ -1,8 +1,10 @@
 // The publish folder's manifest of our own files.
 #include "publish/PublishManifest.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <set>
 
 #include <xxhash.h>
@@ -64,6 +66,18 @@ bool ParseHex(std::string_view text, std::uint64_t& value) {
 
 std::uint64_t ContentDigest(std::string_view bytes) {
     return XXH3_64bits(bytes.data(), bytes.size());
+}
+
+std::optional<std::uint64_t> FileContentDigest(const std::string& path) {
+    std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(XXH3_createState(),
+                                                                   &XXH3_freeState);
+    if (!state || XXH3_64bits_reset(state.get()) != XXH_OK)
+        return std::nullopt;
+    if (!platform::ReadFileInPieces(path, [&state](std::string_view piece) {
+            XXH3_64bits_update(state.get(), piece.data(), piece.size());
+        }))
+        return std::nullopt;
+    return XXH3_64bits_digest(state.get());
 }
 
 DigestMix& DigestMix::Add(std::string_view bytes) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ struct PublishedFileRecord {
 // digests every byte it writes, the bundled player's included): tells whether a file is still
 // as we wrote it. A manifest written with another digest only leaves its files in place.
 std::uint64_t ContentDigest(std::string_view bytes);
+// The same digest of a file's contents, read in pieces; nothing when it cannot be read.
+std::optional<std::uint64_t> FileContentDigest(const std::string& path);
 
 // Digests combined in order, for the digest of what an output is made from.
 class DigestMix {

@@ -211,15 +211,30 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         ShowFailure(run.failure);
         return PublishOutcome::FileFailed;
     };
+    // What the steps for every size wrote into the publish folder itself, but for its pages,
+    // which find the player and script one level up from a size folder.
+    std::vector<std::string> shared;
+    BannerSize shownSize;
     for (std::size_t pass = 0; pass <= run.sizeFolders.size(); ++pass) {
         if (pass > 0 && !SelectSizeFolder(run, pass - 1))
             return stopped();
+        if (pass > 0 && run.size == shownSize) {
+            if (!WritePages(run) || !ShareShownSize(run, shared))
+                return stopped();
+            continue;
+        }
         for (const Stage& stage : kSteps) {
             if (pass > 0 && !stage.everySize)
                 continue;
+            const std::size_t recorded = run.ledger.Files().size();
             if (!(this->*stage.step)(run))
                 return stopped();
+            if (pass == 0 && stage.everySize && stage.step != &CPublisher::WritePages)
+                for (std::size_t i = recorded; i < run.ledger.Files().size(); ++i)
+                    shared.push_back(run.ledger.Files()[i].path);
         }
+        if (pass == 0)
+            shownSize = run.size;
     }
     // The folder then holds what this project produces: what an earlier publish of ours wrote and
     // this one did not (a size taken out, a picture no longer used) goes, the user's files stay.
@@ -614,6 +629,44 @@ std::string DescribeJpegOffer(const JpegOffer& offer) {
 
 } // namespace
 
+namespace {
+
+// A size's folder names its zip after the size too, so that zips collected from several folders
+// never take each other's place.
+std::string SizeFolderZipName(const std::string& baseName, const std::string& prefix) {
+    return baseName + "_" + prefix.substr(0, prefix.size() - 1) + "_html5.zip";
+}
+
+} // namespace
+
+bool CPublisher::ShareShownSize(PublishRun& run, const std::vector<std::string>& shared) {
+    const CreativeReport* creative = run.writeCreative ? &m_lastCreative : nullptr;
+    const std::string zipName = SizeFolderZipName(PublishBaseName(run.request.swfName), run.prefix);
+    for (const std::string& path : shared) {
+        const PublishedFileRecord* record = run.ledger.Find(path);
+        if (!record)
+            continue;
+        const PublishedFileRecord copy = *record;
+        const std::string target =
+            run.prefix + (creative && path == creative->zipPath ? zipName : path);
+        platform::FileResult linked = run.folder->ShareFile(path, target);
+        if (!linked) {
+            run.failure = linked.error;
+            return false;
+        }
+        run.written.push_back(target);
+        run.ledger.RecordDigest(target, copy.digest, copy.source);
+    }
+    if (creative) {
+        CreativeReport same = *creative;
+        same.zipPath = run.prefix + zipName;
+        same.backupPath = run.prefix + creative->backupPath;
+        m_creatives.push_back(same);
+        Report(DescribeCreativeSize(same));
+    }
+    return true;
+}
+
 bool CPublisher::CopyPlayer(PublishRun& run) {
     if (run.playerMode != PlayerMode::Bundled || !run.request.sharedPlayer.empty() || !run.writeSwf)
         return true;
@@ -623,14 +676,19 @@ bool CPublisher::CopyPlayer(PublishRun& run) {
         run.failure = copied.result.error;
         return false;
     }
-    // The player's files are ours too: pages that no longer use it let it go.
-    std::error_code failed;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(run.folder->Path() + kPlayerFolderName, failed)) {
-        const std::string name =
-            std::string(kPlayerFolderName) + "/" + entry.path().filename().string();
-        if (auto bytes = run.folder->ReadFile(name, kMaxImageBytes))
-            run.ledger.Record(name, *bytes);
+    // The player's files are ours too: pages that no longer use it let it go. Each copy holds
+    // the installed file's bytes, so the installed file is digested, in pieces: the player is
+    // tens of megabytes, and reading the copy back whole cost a sixth of a small publish. A copy
+    // left in place (same size and time as the installed file) keeps the digest recorded for it.
+    for (const std::string& file : copied.files) {
+        const std::string name = std::string(kPlayerFolderName) + "/" + file;
+        const PublishedFileRecord* earlier = run.earlier.Find(name);
+        if (copied.keptNames.count(file) && earlier) {
+            run.ledger.RecordDigest(name, earlier->digest);
+            continue;
+        }
+        if (auto digest = FileContentDigest(run.sources.playerFolder + "/" + file))
+            run.ledger.RecordDigest(name, *digest);
     }
     return true;
 }
@@ -689,10 +747,8 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
-    // A size's folder names its zip after the size too, so that zips collected from several
-    // folders never take each other's place.
     if (!prefix.empty())
-        input.zipName = input.baseName + "_" + prefix.substr(0, prefix.size() - 1) + "_html5.zip";
+        input.zipName = SizeFolderZipName(input.baseName, prefix);
     PublishLedger& ledger = run.ledger;
     input.write = [this, &run, &folder, &prefix, &ledger](const std::string& relativePath,
                                                           std::string_view data) {

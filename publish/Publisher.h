@@ -197,6 +197,10 @@ private:
     void NoteCreative(PublishRun& run, std::uint64_t source, const CreativeReport& report);
     // Reports a size's creative, written or kept.
     bool CreativeWritten(PublishRun& run, CreativeReport creative);
+    // Gives the size folder of the size the publish folder itself shows the outputs written
+    // there (shared), each under the same name as a second name of the same file, the creative's
+    // zip under the size folder's zip name: the same bytes are not made twice.
+    bool ShareShownSize(PublishRun& run, const std::vector<std::string>& shared);
     // Copies an installed file into the publish folder.
     bool CopyInstalled(PublishRun& run, const std::string& source, const std::string& relativePath);
     // Tells the user why the run stopped ("Publishing stopped:" and the reason).

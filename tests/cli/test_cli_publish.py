@@ -164,6 +164,14 @@ class CommandLine(Harness):
 
         first_run = publish()
         first = files()
+        # The size the publish folder shows is made once: its folder holds second names of the
+        # same files, but for the pages, which find the player one level up.
+        for name in ("banner.swf", "template.xml", "res/sky.png", "html5/index.html",
+                     "banner_backup.png"):
+            self.assertEqual(first["300x250/" + name][0], first[name][0], name)
+        self.assertEqual(first["300x250/banner_300x250_html5.zip"], first["banner_html5.zip"])
+        self.assertNotEqual(first["300x250/banner.html"][0], first["banner.html"][0])
+        self.assertNotEqual(first["728x90/banner.swf"][0], first["banner.swf"][0])
         # Unchanged: every file stays in place (a replaced file has a new inode), the report too.
         again = publish()
         second = files()
@@ -201,7 +209,9 @@ class CommandLine(Harness):
             self.assertEqual(fourth[name][1], third[name][1], name)
         replaced = {p for p in third if third[p][0] != fourth[p][0]}
         self.assertEqual(replaced, {".pennoria-published", "728x90/banner.swf", "res/sky.png",
-                                    "html5/creative.js", "banner_backup.png", "728x90/fs_aux.html"})
+                                    "html5/creative.js", "banner_backup.png", "728x90/fs_aux.html",
+                                    "300x250/res/sky.png", "300x250/html5/creative.js",
+                                    "300x250/banner_backup.png"})
 
     def test_strict_fails_a_creative_over_the_ad_rules(self):
         self.write("big.png", png(260, 230, 3))  # about 180 KB that no zip makes smaller
