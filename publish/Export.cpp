@@ -236,8 +236,9 @@ Outcome ExportVideo(IFrameSource& source, ExportSize size, const ExportRequest& 
         std::max(1, std::min(std::max(1, source.Loops()),
                              kAnimationMaxMilliseconds / std::max(1, source.LengthMs())));
     const int fps = request.fps.value_or(kVideoDefaultFps);
-    // Frame k of a loop shows k * length / (count - 1): the first frame is the start and the
-    // last the final frame, and count frames last length.
+    // Frame k of a loop is shown at k / fps and shows that moment, so the video keeps the
+    // banner's pace; the last one shows the final frame (a frame's time before it), and count
+    // frames last length.
     const int count = std::max(2, static_cast<int>(std::lround(length * fps / 1000)));
     const bool mp4 = request.format == ExportFormat::Mp4;
     std::string error;
@@ -257,7 +258,7 @@ Outcome ExportVideo(IFrameSource& source, ExportSize size, const ExportRequest& 
     bool stopped = false;
     for (int n = 0; n < total && !stopped; ++n) {
         const int k = n % count;
-        const double t = length * k / (count - 1);
+        const double t = k == count - 1 ? length : std::min(length, 1000.0 * k / fps);
         ArgbFrame fresh;
         const ArgbFrame* picture = nullptr;
         if (keep) {

@@ -29,6 +29,7 @@ from test_export import read_gif_frames, read_png  # noqa: E402
 
 LIMIT = 0.03
 VIDEO_LIMIT = 0.05
+VIDEO_FPS = 30  # the exports' default
 VIDEOS = ("mp4", "webm")
 SIZE = (300, 250)
 # On the GIF's grid of 0.2 s, so that its frame shows the very moment.
@@ -127,15 +128,16 @@ def main():
         run("export", project, "--folder", out, "--format", "gif", "--size", size)
         with open(os.path.join(out, "autumn-sale_%s.gif" % size), "rb") as f:
             gif = read_gif_frames(f.read())
-        # Each video's frames at the moments (a frame k of n shows k / (n - 1) of the play), and
-        # its last.
+        # Each video's frames at the moments (frame k, shown at k / fps, shows that moment;
+        # the helper takes the frame at a fraction of the frames), and its last.
+        count = round(length * VIDEO_FPS)
         videos = {}
         for kind in VIDEOS:
             run("export", project, "--folder", out, "--format", kind, "--size", size)
             frames = os.path.join(root, "frames-" + kind)
             os.makedirs(frames)
             videos[kind] = video_frames(helper, os.path.join(out, "autumn-sale_%s.%s" % (size, kind)),
-                                        frames, [m / length for m in MOMENTS] + [1.0])
+                                        frames, [m * VIDEO_FPS / (count - 1) for m in MOMENTS] + [1.0])
         stills = {}
         keep = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
         for moment in MOMENTS:
