@@ -275,13 +275,55 @@ class EditGeometry {
 
     /** The closest pair of a candidate value and a snap line within reach: the line and the shift onto it. */
     static function nearest(candidates:Array<Float>, lines:Array<Float>, reach:Float):Null<{line:Float, shift:Float}> {
+        // Of the lines within reach of each candidate, the nearest (the first listed of equals);
+        // an earlier candidate keeps a tie. The lines are looked at in order of place, so that
+        // only those within reach are.
+        var order = sortedOrder(lines);
         var best:Null<{line:Float, shift:Float}> = null;
-        for (c in candidates)
-            for (l in lines) {
-                var d = l - c;
-                if (Math.abs(d) <= reach && (best == null || Math.abs(d) < Math.abs(best.shift)))
-                    best = {line: l, shift: d};
+        for (c in candidates) {
+            var low = 0, high = order.length;
+            while (low < high) {
+                var mid = (low + high) >> 1;
+                if (lines[order[mid]] < c - reach)
+                    low = mid + 1;
+                else
+                    high = mid;
             }
+            var found = -1;
+            var i = low;
+            while (i < order.length && lines[order[i]] <= c + reach) {
+                var k = order[i];
+                if (found < 0 || Math.abs(lines[k] - c) < Math.abs(lines[found] - c)
+                    || (Math.abs(lines[k] - c) == Math.abs(lines[found] - c) && k < found))
+                    found = k;
+                i++;
+            }
+            if (found >= 0) {
+                var d = lines[found] - c;
+                if (Math.abs(d) <= reach && (best == null || Math.abs(d) < Math.abs(best.shift)))
+                    best = {line: lines[found], shift: d};
+            }
+        }
         return best;
+    }
+
+    // The last lists sorted (a drag asks about the same two lists at every step): the indices of
+    // their lines in order of place.
+    static var sortedLists:Array<Array<Float>> = [];
+    static var sortedOrders:Array<Array<Int>> = [];
+
+    static function sortedOrder(lines:Array<Float>):Array<Int> {
+        for (i in 0...sortedLists.length)
+            if (sortedLists[i] == lines && sortedOrders[i].length == lines.length)
+                return sortedOrders[i];
+        var order = [for (i in 0...lines.length) i];
+        order.sort(function(a, b) return lines[a] < lines[b] ? -1 : (lines[a] > lines[b] ? 1 : a - b));
+        sortedLists.unshift(lines);
+        sortedOrders.unshift(order);
+        if (sortedLists.length > 2) {
+            sortedLists.pop();
+            sortedOrders.pop();
+        }
+        return order;
     }
 }

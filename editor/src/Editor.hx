@@ -74,7 +74,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         exportJob = new ExportSession(host);
         center = new CenterView(session, widgets);
         build();
-        session.listen(refresh);
+        session.listen(function() refresh(session.changed));
         refresh();
         status(host.available ? Strings.READY : Strings.STATUS_NO_HOST);
         LocalFiles.onRefused = status;
@@ -227,8 +227,11 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             m.layout(stageW, stageH);
     }
 
-    /** Follows the session and the dialogs: title, commands, panels. */
-    function refresh() {
+    /**
+        Follows the session and the dialogs: title, commands, panels. changed: only these elements
+        changed since the last refresh (null: anything may have).
+    **/
+    function refresh(?changed:Array<BannerDocument.BannerElement>) {
         titleText.text = Strings.format(Strings.TITLE, [Strings.APP_TITLE, controller.projectName()])
             + (session.readOnly ? Strings.READ_ONLY_MARK : (session.dirty ? Strings.MODIFIED_MARK : ""));
         for (cb in commandButtons) {
@@ -237,9 +240,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             if (c.checked != null)
                 cb.button.selected = c.checked();
         }
-        if (sizes.update())
+        if (sizes.update(changed))
             layout(stageW, stageH);
-        layers.update();
+        layers.update(changed);
         var chosen = session.selection.join(",");
         if (chosen != lastSelected) {
             lastSelected = chosen;

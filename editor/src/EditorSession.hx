@@ -1,5 +1,10 @@
-// The banner being edited and everything that follows it: the undo history (whole-document
-// snapshots), the selected elements, the size being edited, and whether the work is saved.
+// The banner being edited and everything that follows it: the undo history, the selected elements,
+// the size being edited, and whether the work is saved.
+//
+// Each step of the history holds the banner as it was, element by element: a step shares with the
+// one before it every element it did not change, so recording a step and going back or forward one
+// cost what the step touched, not what the banner holds. The document object stays the same through
+// undo and redo; its elements are put back in place.
 import BannerDocument;
 
 class EditorSession {
@@ -24,6 +29,13 @@ class EditorSession {
     /** The label of the step Undo would take back, or of the one Redo would do again. */
     public var undoLabel(get, never):String;
     public var redoLabel(get, never):String;
+    /**
+        What the last notice was about: the elements changed, when only they changed (empty when the
+        document did not change at all); null when anything may have changed.
+    **/
+    public var changed(default, null):Null<Array<BannerElement>> = null;
+    /** Counts the undos and redos: each puts an earlier or later state in place of what is shown. */
+    public var restores(default, null):Int = 0;
 
     // history[position] is the document as it is now; each entry after the first is one step.
     var history:Array<Snapshot> = [];
@@ -35,6 +47,12 @@ class EditorSession {
     var listeners:Array<Void->Void> = [];
     // The field being typed into: its keystrokes are one step until something else is done.
     var typingKey:Null<String> = null;
+    // Counts the changes made: a step still open changed the document when it moved since the last record.
+    var revision = 0;
+    // What the open step touched: these elements only, or (null) anything.
+    var scope:Null<Array<BannerElement>> = [];
+    // selectedElements while neither the selection nor the list of elements changes.
+    var selectedKept:Null<Array<BannerElement>> = null;
 
     public function new(?document:BannerDocument) {
         reset(document != null ? document : BannerDocument.blank(300, 250), true);
@@ -46,37 +64,42 @@ class EditorSession {
         readOnly = document.overLimits.length > 0;
         gestureDepth = 0;
         typingKey = null;
-        history = [snapshot("")];
+        scope = [];
+        history = [{state: freeze(null, null), label: "", selected: [], serial: nextSerial++, revision: revision}];
         position = 0;
         savedSerial = clean ? history[0].serial : -1;
         selected = null;
         selection = [];
         sizeIndex = 0;
-        notify();
+        notify(null);
     }
 
     /** Records that what is on screen now is what the project file holds. */
     public function markSaved() {
         settle();
         savedSerial = history[position].serial;
-        notify();
+        notify([]);
     }
 
     /** Nothing on screen is in a file any more (the file was dropped): the work counts as unsaved. */
     public function forgetSaved() {
         savedSerial = -1;
-        notify();
+        notify([]);
     }
 
-    /** One undoable step: apply changes the document; nothing is recorded when it changed nothing. */
-    public function change(label:String, apply:Void->Void) {
+    /**
+        One undoable step: apply changes the document; nothing is recorded when it changed nothing.
+        only: the elements apply may change, when it changes no other element, no place of another
+        and not the list of elements; without it, anything may change.
+    **/
+    public function change(label:String, apply:Void->Void, ?only:Array<BannerElement>) {
         endTyping();
         if (readOnly)
             return;
-        apply();
+        applied(apply, only);
         if (gestureDepth == 0)
             commit(label);
-        notify();
+        notify(only);
     }
 
     /** Changes until the matching endGesture are one step (a drag, a typed value). */
@@ -93,7 +116,7 @@ class EditorSession {
         gestureDepth--;
         if (gestureDepth == 0) {
             commit(gestureLabel);
-            notify();
+            notify([]);
         }
     }
 
@@ -101,7 +124,7 @@ class EditorSession {
         A change typed into a field: the keystrokes in one field are one step, which ends when another
         field is typed into or anything else is done (settle, change, undo, a selection).
     **/
-    public function typing(key:String, label:String, apply:Void->Void) {
+    public function typing(key:String, label:String, apply:Void->Void, ?only:Array<BannerElement>) {
         if (readOnly)
             return;
         if (typingKey != key) {
@@ -109,8 +132,19 @@ class EditorSession {
             beginGesture(label);
             typingKey = key;
         }
+        applied(apply, only);
+        notify(only);
+    }
+
+    function applied(apply:Void->Void, only:Null<Array<BannerElement>>) {
         apply();
-        notify();
+        revision++;
+        if (only == null)
+            scope = null;
+        else if (scope != null)
+            for (e in only)
+                if (scope.indexOf(e) < 0)
+                    scope.push(e);
     }
 
     /** Ends a typed step or gesture still open (before saving, say). */
@@ -143,7 +177,8 @@ class EditorSession {
             return;
         selection = kept;
         selected = kept.length == 0 ? null : kept[kept.length - 1];
-        notify();
+        selectedKept = null;
+        notify([]);
     }
 
     /** Adds the element to the selection, or takes it out when it is in it (Shift and a click). */
@@ -160,7 +195,18 @@ class EditorSession {
 
     /** The selected elements in drawing order (bottom first). */
     public function selectedElements():Array<BannerElement> {
-        return [for (e in doc.elements) if (selection.indexOf(e.id) >= 0) e];
+        if (selectedKept == null) {
+            var found = [];
+            for (id in selection) {
+                var e = doc.find(id);
+                if (e != null && found.indexOf(e) < 0)
+                    found.push(e);
+            }
+            var list = doc.elements;
+            found.sort(function(a, b) return list.indexOf(a) - list.indexOf(b));
+            selectedKept = found;
+        }
+        return selectedKept.copy();
     }
 
     public function selectSize(index:Int) {
@@ -168,7 +214,7 @@ class EditorSession {
         if (index < 0 || index >= doc.sizes.length || index == sizeIndex)
             return;
         sizeIndex = index;
-        notify();
+        notify(null);
     }
 
     public function selectedElement():Null<BannerElement> {
@@ -188,7 +234,7 @@ class EditorSession {
         if (!canUndo)
             return;
         position--;
-        restore(history[position]);
+        restore(history[position + 1], history[position], history[position + 1].state);
     }
 
     public function redo() {
@@ -196,7 +242,7 @@ class EditorSession {
         if (!canRedo)
             return;
         position++;
-        restore(history[position]);
+        restore(history[position - 1], history[position], history[position].state);
     }
 
     /** How many steps can be undone now (at most MAX_STEPS). */
@@ -229,7 +275,7 @@ class EditorSession {
 
     /** Whether a step still open has changed the document. */
     function pending():Bool {
-        return gestureDepth > 0 && doc.toXml() != history[position].xml;
+        return gestureDepth > 0 && revision != history[position].revision;
     }
 
     /** A gesture left open (the pointer released outside the movie) ends before undo or redo. */
@@ -242,11 +288,14 @@ class EditorSession {
     }
 
     function commit(label:String) {
-        var now = snapshot(label);
-        if (now.xml == history[position].xml)
+        var state = freeze(history[position].state, scope);
+        scope = [];
+        if (state == null) {
+            history[position].revision = revision;
             return;
+        }
         history.splice(position + 1, history.length);
-        history.push(now);
+        history.push({state: state, label: label, selected: selection.copy(), serial: nextSerial++, revision: revision});
         position++;
         while (history.length > MAX_STEPS + 1) {
             history.shift();
@@ -254,9 +303,127 @@ class EditorSession {
         }
     }
 
-    /** Puts a snapshot's document in place; the selection it had comes back with it. */
-    function restore(target:Snapshot) {
-        doc = target.doc.clone();
+    /**
+        The document as it is now, sharing with before what did not change; null when nothing did.
+        only: the elements that may have changed (null: any).
+    **/
+    function freeze(before:Null<State>, only:Null<Array<BannerElement>>):Null<State> {
+        var head = doc.headXml();
+        var elements = doc.elements;
+        var items:Array<Frozen> = null;
+        var same = true;
+        var diff:Array<Int> = [];
+        if (before != null && only != null && elements.length == before.items.length) {
+            // Only the touched elements are looked at again.
+            items = before.items.copy();
+            for (e in only) {
+                var i = elements.indexOf(e);
+                if (i < 0 || items[i].live != e) {
+                    items = null;
+                    break;
+                }
+                var item = again(items[i], e);
+                if (item != items[i]) {
+                    items[i] = item;
+                    diff.push(i);
+                }
+            }
+        }
+        var structure = before == null ? null : before.structure;
+        if (items == null) {
+            diff = [];
+            var old = before == null ? [] : before.items;
+            same = before != null && old.length == elements.length;
+            items = [];
+            for (i in 0...elements.length) {
+                var e = elements[i];
+                var was = i < old.length ? old[i] : null;
+                if (was == null || was.live != e)
+                    same = false;
+                var item = again(was, e);
+                if (item != was)
+                    diff.push(i);
+                items.push(item);
+            }
+            if (!same)
+                structure = {};
+        }
+        if (before != null && diff.length == 0 && structure == before.structure && head == before.head)
+            return null;
+        var headDoc = before != null && head == before.head ? before.headDoc : headOf(doc);
+        return {
+            head: head,
+            headDoc: headDoc,
+            items: items,
+            structure: structure,
+            diff: diff
+        };
+    }
+
+    /** The element e as it is now: was itself when e is the element was made from and has not changed. */
+    function again(was:Null<Frozen>, e:BannerElement):Frozen {
+        var places:Array<Null<Box>> = [for (s in doc.sizes) copyBox(s.places.get(e.id))];
+        var text = BannerDocument.elementXml(e);
+        for (p in places)
+            text += p == null ? "|" : "|" + p.x + "," + p.y + "," + p.width + "," + p.height + "," + p.fontSize + "," + (p.hidden == true);
+        if (was != null && was.live == e && was.text == text)
+            return was;
+        return {live: e, element: e.clone(), places: places, text: text};
+    }
+
+    static function headOf(d:BannerDocument):BannerDocument {
+        var h = new BannerDocument();
+        d.copyHeadTo(h);
+        h.sizes = [for (s in d.sizes) new BannerSize(s.width, s.height)];
+        return h;
+    }
+
+    static function copyBox(b:Null<Box>):Null<Box> {
+        return b == null ? null : {
+            x: b.x,
+            y: b.y,
+            width: b.width,
+            height: b.height,
+            fontSize: b.fontSize,
+            hidden: b.hidden == true
+        };
+    }
+
+    /**
+        Puts the document as target holds it in place of from's (the step next to it); stepped is the
+        later of the two, whose differences from the one before it are what changes.
+    **/
+    function restore(from:Snapshot, target:Snapshot, stepped:State) {
+        var now = from.state, to = target.state;
+        restores++;
+        var touched:Null<Array<BannerElement>> = [];
+        var sizesSame = now.headDoc.sizes.length == to.headDoc.sizes.length;
+        if (sizesSame)
+            for (i in 0...to.headDoc.sizes.length)
+                if (now.headDoc.sizes[i].width != to.headDoc.sizes[i].width || now.headDoc.sizes[i].height != to.headDoc.sizes[i].height)
+                    sizesSame = false;
+        if (now.head != to.head) {
+            to.headDoc.copyHeadTo(doc);
+            touched = null;
+        }
+        if (now.structure == to.structure && sizesSame) {
+            for (i in stepped.diff) {
+                var item = to.items[i];
+                put(item);
+                if (touched != null)
+                    touched.push(item.live);
+            }
+        } else {
+            if (!sizesSame)
+                doc.sizes = [for (s in to.headDoc.sizes) new BannerSize(s.width, s.height)];
+            else
+                for (s in doc.sizes)
+                    s.places = new Map();
+            doc.elements = [for (item in to.items) item.live];
+            for (item in to.items)
+                put(item);
+            touched = null;
+        }
         if (sizeIndex >= doc.sizes.length)
             sizeIndex = doc.sizes.length - 1;
         var wanted = [for (id in target.selected) if (doc.find(id) != null) id];
@@ -264,29 +431,55 @@ class EditorSession {
             wanted = [for (id in selection) if (doc.find(id) != null) id];
         selection = wanted;
         selected = wanted.length == 0 ? null : wanted[wanted.length - 1];
-        notify();
+        selectedKept = null;
+        notify(touched);
     }
 
-    function snapshot(label:String):Snapshot {
-        return {
-            doc: doc.clone(),
-            xml: doc.toXml(),
-            label: label,
-            selected: selection.copy(),
-            serial: nextSerial++
-        };
+    /** Makes an element what the record says, with its places at every size. */
+    function put(item:Frozen) {
+        var e = item.live;
+        item.element.copyTo(e);
+        for (i in 0...doc.sizes.length) {
+            var p = i < item.places.length ? item.places[i] : null;
+            if (p == null)
+                doc.sizes[i].places.remove(e.id);
+            else
+                doc.sizes[i].places.set(e.id, copyBox(p));
+        }
     }
 
-    function notify() {
+    function notify(what:Null<Array<BannerElement>>) {
+        changed = what;
+        if (what == null)
+            selectedKept = null;
         for (f in listeners.copy())
             f();
     }
 }
 
 private typedef Snapshot = {
-    doc:BannerDocument,
-    xml:String,
+    state:State,
     label:String,
     selected:Array<String>,
-    serial:Int
+    serial:Int,
+    // The count of changes made when the document was as this step holds it.
+    revision:Int
+}
+
+/** The document at one step of the history. */
+private typedef State = {
+    head:String, // everything but the elements, as text (BannerDocument.headXml)
+    headDoc:BannerDocument, // the same as a document without elements, its sizes without places
+    items:Array<Frozen>, // the elements in drawing order
+    // The same object for steps whose lists hold the same element objects in the same order.
+    structure:Dynamic,
+    diff:Array<Int> // the elements changed since the step before, when the structure is the same
+}
+
+/** One element as a step holds it, shared by the steps that did not change it. */
+private typedef Frozen = {
+    live:BannerElement, // the document's own element object
+    element:BannerElement, // a copy of it as it was, which nothing changes
+    places:Array<Null<Box>>, // its place at each size (null: none)
+    text:String // all of it as text, to tell whether it changed
 }

@@ -200,7 +200,7 @@ class Edits {
                     hidden: b.hidden
                 });
             }
-        });
+        }, elements);
         return true;
     }
 
@@ -238,9 +238,9 @@ class Edits {
             return;
         var label = Strings.format(Strings.STEP_PROPERTY, [what]);
         if (typingKey != null)
-            session.typing(typingKey + ":" + id, label, function() apply(e));
+            session.typing(typingKey + ":" + id, label, function() apply(e), [e]);
         else
-            session.change(label, function() apply(e));
+            session.change(label, function() apply(e), [e]);
     }
 
     /**
@@ -281,9 +281,9 @@ class Edits {
 
     public static function canMove(session:EditorSession, up:Bool):Bool {
         var list = session.doc.elements;
-        for (i in 0...list.length - 1) {
-            var lower = session.isSelected(list[i].id), upper = session.isSelected(list[i + 1].id);
-            if (up ? lower && !upper : upper && !lower)
+        for (e in session.selectedElements()) {
+            var next = list.indexOf(e) + (up ? 1 : -1);
+            if (next >= 0 && next < list.length && !session.isSelected(list[next].id))
                 return true;
         }
         return false;
@@ -357,9 +357,9 @@ class Edits {
         var label = Strings.format(Strings.STEP_PROPERTY, [what]);
         var run = function() for (e in all) apply(e);
         if (typingKey != null)
-            session.typing(typingKey + ":" + session.selection.join(","), label, run);
+            session.typing(typingKey + ":" + session.selection.join(","), label, run, all);
         else
-            session.change(label, run);
+            session.change(label, run, all);
     }
 
     /** A property of the banner itself, as element does for elements. */

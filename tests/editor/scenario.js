@@ -752,6 +752,39 @@ const scenarios = {
         snap("dragged", { times: times });
     },
 
+    // For bench/editor_cost.py: the project cost-N.pbf (N shapes, "target" on top) opened; the
+    // target selected and nudged, the nudges undone, then dragged; each step timed in the movie.
+    editCost: async function () {
+        answers.startInfo = dir + "/cost-" + query.get("n") + ".pbf";
+        hostState.currentPath = answers.startInfo;
+        await startPlayer({ testMode: "1" });
+        await waitFor("the project to open", function () { return state().path === answers.startInfo; }, 60);
+        await waitFor("the banner built", function () { return state().canvas.settled; }, 60);
+        const c = state().canvas;
+        const at = [c.x + 130 * c.scale, c.y + 120 * c.scale];
+        pointer("pointerdown", at);
+        pointer("pointerup", at);
+        snap("selected");
+        const times = { nudge: [], undo: [], drag: [] };
+        const timed = function (list, f) {
+            const started = performance.now();
+            f();
+            list.push(performance.now() - started);
+        };
+        for (let round = 0; round < 3; round++) {
+            for (let i = 0; i < 8; i++) timed(times.nudge, function () { realKey("ArrowRight", "ArrowRight", false); });
+            if (round === 0) snap("nudged");
+            for (let i = 0; i < 8; i++) timed(times.undo, function () { drive("key", "ctrl+z"); });
+            if (round === 0) snap("undone");
+            pointer("pointerdown", at);
+            for (let i = 1; i <= 20; i++)
+                timed(times.drag, function () { pointer("pointermove", [at[0] + i, at[1] + (i % 5)]); });
+            pointer("pointerup", [at[0] + 20, at[1]]);
+            drive("key", "ctrl+z");
+        }
+        snap("measured", { times: times });
+    },
+
     // Pictures the editor never fetches or decodes: a project whose background is a PNG bomb and
     // whose image elements are a web address and a GIF bomb, opened at start; then a second start
     // hands over a project whose background is a JPEG bomb.

@@ -142,6 +142,14 @@ class BannerElement {
 
 	public function clone():BannerElement {
 		var e = new BannerElement(kind, id);
+		copyTo(e);
+		return e;
+	}
+
+	// Makes e this element again, field by field (e keeps its identity).
+	public function copyTo(e:BannerElement) {
+		e.kind = kind;
+		e.id = id;
 		e.x = x;
 		e.y = y;
 		e.width = width;
@@ -178,7 +186,6 @@ class BannerElement {
 		e.name = name;
 		e.locked = locked;
 		e.editorHidden = editorHidden;
-		return e;
 	}
 }
 
@@ -570,6 +577,24 @@ class BannerDocument {
 		return b.toString();
 	}
 
+	// One element as toXml writes it: equal texts, equal elements.
+	public static function elementXml(e:BannerElement):String {
+		var b = new StringBuf();
+		writeElement(b, e);
+		return b.toString();
+	}
+
+	// Everything of the document but its elements and their places, as text: equal texts, equal
+	// banners around the elements.
+	public function headXml():String {
+		var b = new StringBuf();
+		b.add(escape(image, true) + '|' + background + '|' + escape(fit, true) + '|' + length + '|' + loops + '|' + escape(componentUrl, true) + '|'
+			+ escape(link, true) + '|' + escape(linkTarget, true) + '|' + version + '|' + shownSize + '|' + isProject);
+		for (s in sizes)
+			b.add('|' + s.width + 'x' + s.height);
+		return b.toString();
+	}
+
 	static function writeElement(b:StringBuf, e:BannerElement) {
 		var name = switch (e.kind) {
 			case Image: "image";
@@ -653,8 +678,15 @@ class BannerDocument {
 
 	public function clone():BannerDocument {
 		var d = new BannerDocument();
-		d.version = version;
+		copyHeadTo(d);
 		d.sizes = [for (s in sizes) s.clone()];
+		d.elements = [for (e in elements) e.clone()];
+		return d;
+	}
+
+	// Gives d everything of this document but its sizes and elements.
+	public function copyHeadTo(d:BannerDocument) {
+		d.version = version;
 		d.background = background;
 		d.image = image;
 		d.fit = fit;
@@ -663,20 +695,33 @@ class BannerDocument {
 		d.componentUrl = componentUrl;
 		d.length = length;
 		d.loops = loops;
-		d.elements = [for (e in elements) e.clone()];
 		d.legacy = legacy;
 		d.shownSize = shownSize;
 		d.isProject = isProject;
 		d.overLimits = overLimits.copy();
-		return d;
 	}
 
 	public function find(id:String):Null<BannerElement> {
-		for (e in elements)
-			if (e.id == id)
-				return e;
-		return null;
+		// Where each id was last seen, checked at every use: a list changed since is looked
+		// through again.
+		if (seenAt != null) {
+			var i = seenAt.get(id);
+			if (i != null && i < elements.length && elements[i].id == id)
+				return elements[i];
+		}
+		seenAt = new Map();
+		var found:Null<BannerElement> = null;
+		for (i in 0...elements.length) {
+			var e = elements[i];
+			if (!seenAt.exists(e.id))
+				seenAt.set(e.id, i);
+			if (found == null && e.id == id)
+				found = e;
+		}
+		return found;
 	}
+
+	var seenAt:Null<Map<String, Int>> = null;
 
 	// An id no element has yet: the kind's name and a number.
 	public function newId(kind:ElementKind):String {

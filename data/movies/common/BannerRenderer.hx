@@ -27,6 +27,7 @@ class BannerRenderer {
 	var drawn:Array<String> = [];
 	var pending = 0;
 	var ready:Void->Void = null;
+	var shownAt = -1.0; // the moment last rendered
 	// In the editor, elements hidden there are not shown; everywhere else they are.
 	public var editing = false;
 
@@ -60,6 +61,7 @@ class BannerRenderer {
 	// Shows the moment t (ms) of a loop.
 	public function render(t:Float) {
 		begin();
+		shownAt = t;
 		var elements = doc.elements;
 		if (drawn.length != elements.length) {
 			surface.layers(elements.length);
@@ -68,22 +70,45 @@ class BannerRenderer {
 			while (drawn.length < elements.length)
 				drawn.push("");
 		}
-		for (i in 0...elements.length) {
-			var e = elements[i];
-			var b = doc.box(e, sizeIndex);
-			var look = lookOf(e, b);
-			if (drawn[i] != look) {
-				drawn[i] = look;
-				draw(i, e, b);
-			}
-			var s = Timeline.stateAt(doc, e, b, width, height, t);
-			// Left out at this size by the automatic layout.
-			if (b.hidden == true || (editing && e.editorHidden))
-				s.visible = false;
-			// The zoom is about the element's centre.
-			surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,
-				s.scale);
+		for (i in 0...elements.length)
+			show(i, elements[i], t);
+	}
+
+	// Shows the moment t again where only these elements may have changed since the last render
+	// (an editor after an edit of them, the list of elements as it was): the others are left as
+	// they are. Anything else changed, or another moment, renders everything.
+	public function renderOnly(t:Float, changed:Array<BannerElement>) {
+		var elements = doc.elements;
+		if (t != shownAt || drawn.length != elements.length) {
+			render(t);
+			return;
 		}
+		begin();
+		if (drawn.length != elements.length) {
+			render(t); // set up again
+			return;
+		}
+		for (e in changed) {
+			var i = elements.indexOf(e);
+			if (i >= 0)
+				show(i, e, t);
+		}
+	}
+
+	function show(i:Int, e:BannerElement, t:Float) {
+		var b = doc.box(e, sizeIndex);
+		var look = lookOf(e, b);
+		if (drawn[i] != look) {
+			drawn[i] = look;
+			draw(i, e, b);
+		}
+		var s = Timeline.stateAt(doc, e, b, width, height, t);
+		// Left out at this size by the automatic layout.
+		if (b.hidden == true || (editing && e.editorHidden))
+			s.visible = false;
+		// The zoom is about the element's centre.
+		surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,
+			s.scale);
 	}
 
 	// Sets up the banner: its size, background, image and link; again when any of them changed

@@ -121,7 +121,7 @@ class Canvas extends Sprite {
             pose();
             drawOverlay();
         });
-        session.listen(sync);
+        session.listen(function() sync(session.changed));
         focusRect = false;
         addEventListener(MouseEvent.MOUSE_DOWN, onDown);
         addEventListener(MouseEvent.MOUSE_WHEEL, onWheel);
@@ -240,7 +240,7 @@ class Canvas extends Sprite {
                 if (el != null)
                     session.doc.setBox(el, size, {x: r.x, y: r.y, width: r.width, height: r.height, fontSize: b.fontSize, hidden: b.hidden});
             }
-        });
+        }, moving);
     }
 
     /** Zooms a step in (1) or out (-1) about the middle of the view, or fits the banner in (0). */
@@ -291,21 +291,31 @@ class Canvas extends Sprite {
      * changed), so edits only re-pose the built banner; another document (undo swaps it) or another
      * size builds it anew.
      */
-    function sync() {
+    function sync(?changed:Array<BannerElement>) {
         var doc = session.doc;
         if (drag != null && (doc != drag.doc || Lambda.exists(drag.ids, function(id) return doc.find(id) == null)))
             drag = null; // undone under the pointer
         if (doc != shownDoc || session.sizeIndex != shownSize) {
             rebuild();
+            changed = null;
         } else {
             var size = doc.sizes[shownSize];
             if (size.width != bannerW || size.height != bannerH) {
                 bannerW = size.width;
                 bannerH = size.height;
                 layout();
+                changed = null;
             }
-            pose();
+            pose(changed);
         }
+        if (changed == null)
+            hiddenKept = null;
+        else if (hiddenKept != null)
+            for (e in changed) {
+                var i = doc.elements.indexOf(e);
+                if (i >= 0 && i < hiddenKept.length)
+                    hiddenKept[i] = hiddenRectOf(e);
+            }
         drawOverlay();
     }
 
@@ -342,11 +352,14 @@ class Canvas extends Sprite {
         });
     }
 
-    /** Shows the built banner at the moment the timeline shows. */
-    function pose() {
+    /** Shows the built banner at the moment the timeline shows; changed: only these elements changed (null: anything). */
+    function pose(?changed:Array<BannerElement>) {
         if (renderer == null)
             return;
-        renderer.render(playback.time);
+        if (changed != null)
+            renderer.renderOnly(playback.time, changed);
+        else
+            renderer.render(playback.time);
         renders++;
         if (inputAt >= 0) {
             lastUpdateMs = Lib.getTimer() - inputAt;
@@ -513,16 +526,29 @@ class Canvas extends Sprite {
 
     /** The places of the elements hidden at the moment on screen; null for those shown and those hidden in the editor. */
     function hiddenRects():Array<Null<EditRect>> {
+        return [for (e in session.doc.elements) hiddenRectOf(e)];
+    }
+
+    function hiddenRectOf(e:BannerElement):Null<EditRect> {
         var doc = session.doc;
         var size = session.sizeIndex;
-        var t = playback.time;
-        var w = doc.sizes[size].width, h = doc.sizes[size].height;
-        return [
-            for (e in doc.elements) {
-                var b = doc.box(e, size);
-                e.editorHidden || Timeline.stateAt(doc, e, b, w, h, t).visible ? null : (b : EditRect);
-            }
-        ];
+        var b = doc.box(e, size);
+        return e.editorHidden || Timeline.stateAt(doc, e, b, doc.sizes[size].width, doc.sizes[size].height, playback.time).visible ? null : (b : EditRect);
+    }
+
+    /**
+        The hidden elements' places for the overlay, kept between edits: sync puts in those of the
+        elements an edit changed; another document, size, moment or list makes them anew.
+    **/
+    function keptHiddenRects():Array<Null<EditRect>> {
+        var doc = session.doc;
+        var key = session.sizeIndex + "|" + playback.time + "|" + doc.elements.length;
+        if (hiddenKept == null || key != hiddenKey || doc != hiddenDoc) {
+            hiddenKept = hiddenRects();
+            hiddenKey = key;
+            hiddenDoc = doc;
+        }
+        return hiddenKept;
     }
 
     /** Each element's rectangle as shown at the moment on screen; null where it is hidden then. */
@@ -719,6 +745,12 @@ class Canvas extends Sprite {
             guidesY = snapped.guidesY;
             placed = [snapped.rect];
         }
+        var moved = [];
+        for (id in d.ids) {
+            var el = session.doc.find(id);
+            if (el != null)
+                moved.push(el);
+        }
         session.change(d.handle == EditGeometry.NONE ? Strings.STEP_MOVE : Strings.STEP_RESIZE, function() {
             for (i in 0...d.ids.length) {
                 var el = session.doc.find(d.ids[i]);
@@ -733,7 +765,7 @@ class Canvas extends Sprite {
                         hidden: d.starts[i].hidden
                     });
             }
-        });
+        }, moved);
     }
 
     function release() {
@@ -782,6 +814,10 @@ class Canvas extends Sprite {
 
     // ---- Selection, handles, guides and the frame, drawn in screen pixels over the banner.
 
+    var hiddenKept:Null<Array<Null<EditRect>>> = null;
+    var hiddenKey = "";
+    var hiddenDoc:BannerDocument = null;
+
     function drawOverlay() {
         var g = overlay.graphics;
         g.clear();
@@ -801,7 +837,7 @@ class Canvas extends Sprite {
         if (!playback.playing && !actualSize) {
             // Elements hidden at this moment: a faint outline where they will be.
             g.lineStyle(1, Theme.MUTED, 0.7);
-            for (r in hiddenRects())
+            for (r in keptHiddenRects())
                 if (r != null)
                     dashedRect(g, ox + r.x * scale, oy + r.y * scale, r.width * scale, r.height * scale);
         }

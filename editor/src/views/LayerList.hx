@@ -24,6 +24,9 @@ class LayerList extends Sprite {
     var commandButton:(String, String, Float) -> Button;
     var columnHeight:Float = 500;
     var shownFor = "";
+    // Each element's part of shownFor, in drawing order, and the rest of it.
+    var shownRows:Null<Array<String>> = null;
+    var shownHead = "";
     /** The rows shown, top first: the element's id and the row's top. */
     var rows:Array<{id:String, y:Float}> = [];
     var rowDrag:Null<{id:String, fromY:Float, active:Bool}> = null;
@@ -47,24 +50,46 @@ class LayerList extends Sprite {
         build();
     }
 
-    /** Built anew when the sizes or the elements' list changed, else only the selection shown. */
-    public function update() {
+    /**
+        Built anew when the sizes or the elements' list changed, else only the selection shown.
+        changed: only these elements changed since the last update (null: anything may have).
+    **/
+    public function update(?changed:Array<BannerElement>) {
         // Another element selected, or the renamed one gone: the renaming ends.
         if (renaming != null && (session.selected != renaming || session.doc.find(renaming) == null))
             renaming = null;
-        if (shape() != shownFor) {
+        if (!sameRows(changed) && shape() != shownFor) {
             build();
             return;
         }
-        for (e in session.doc.elements)
-            widgets.setSelected("layer." + e.id, session.isSelected(e.id));
+        for (r in rows)
+            widgets.setSelected("layer." + r.id, session.isSelected(r.id));
+    }
+
+    /** Whether the rows are known to be as shown: only these elements changed, and not their rows. */
+    function sameRows(changed:Null<Array<BannerElement>>):Bool {
+        var elements = session.doc.elements;
+        if (changed == null || shownRows == null || shownRows.length != elements.length || headKey() != shownHead)
+            return false;
+        for (e in changed) {
+            var i = elements.indexOf(e);
+            if (i < 0 || shownRows[i] != rowKey(e))
+                return false;
+        }
+        return true;
     }
 
     function shape():String {
-        var doc = session.doc;
+        return [for (e in session.doc.elements) rowKey(e)].join(",") + "|" + headKey();
+    }
+
+    function rowKey(e:BannerElement):String {
         // The row being renamed keeps its field while the name changes under it.
-        return [for (e in doc.elements) e.id + ":" + (e.id == renaming ? "" : rowText(e)) + ":" + e.locked + ":" + e.editorHidden].join(",") + "|"
-            + Strings.language + "|" + columnHeight + "|" + renaming;
+        return e.id + ":" + (e.id == renaming ? "" : rowText(e)) + ":" + e.locked + ":" + e.editorHidden;
+    }
+
+    function headKey():String {
+        return Strings.language + "|" + columnHeight + "|" + renaming;
     }
 
     /** Shows a field in the selected element's row that renames it as the user types; Return or leaving it ends. */
@@ -170,7 +195,9 @@ class LayerList extends Sprite {
         place(commandButton("layers.duplicate", "duplicate", half2), PAD + half2 + 4, columnHeight - 64);
         place(commandButton("layers.forward", "forward", half2), PAD, columnHeight - 34);
         place(commandButton("layers.backward", "backward", half2), PAD + half2 + 4, columnHeight - 34);
-        shownFor = shape();
+        shownRows = [for (e in session.doc.elements) rowKey(e)];
+        shownHead = headKey();
+        shownFor = shownRows.join(",") + "|" + shownHead;
     }
 
     /**

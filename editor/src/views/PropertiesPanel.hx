@@ -23,6 +23,8 @@ class PropertiesPanel extends Sprite {
     var shownFor = "";
     /** The document the rows were built for. */
     var builtFor:BannerDocument = null;
+    var builtForElement:Null<BannerElement> = null;
+    var builtRestores = 0;
     var panelHeight:Float = 500;
 
     public function new(session:EditorSession, widgets:Widgets, actions:PanelActions) {
@@ -50,9 +52,10 @@ class PropertiesPanel extends Sprite {
         var e = session.selectedElement();
         if (e == null && tab != "banner")
             tab = "banner";
-        // Undo, redo, new and open put another document in place, whose elements the rows do not
-        // know: they are built for it, the field being typed into keeping the keyboard.
-        if (shape(e) != shownFor || session.doc != builtFor) {
+        // New and open put another document in place, undo and redo another state of it (a field
+        // being typed into would keep its words): the rows are built for it, the field being typed
+        // into keeping the keyboard.
+        if (shape(e) != shownFor || session.doc != builtFor || e != builtForElement || session.restores != builtRestores) {
             var typingIn = focusedInput();
             build();
             if (typingIn != null && widgets.inputs.exists(typingIn) && stage != null)
@@ -97,6 +100,8 @@ class PropertiesPanel extends Sprite {
 
     function build() {
         builtFor = session.doc;
+        builtForElement = session.selectedElement();
+        builtRestores = session.restores;
         removeChildren();
         widgets.beginGroup(5000);
         var e = session.selectedElement();

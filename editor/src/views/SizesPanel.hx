@@ -2,6 +2,7 @@
 // commands that add and remove sizes.
 package views;
 
+import BannerDocument;
 import flash.display.Sprite;
 import ui.Button;
 import ui.Theme;
@@ -17,6 +18,8 @@ class SizesPanel extends Sprite {
     var widgets:Widgets;
     var commandButton:(String, String, Float) -> Button;
     var shownFor = "";
+    // The sizes marked as not fitting a text, as shape has them.
+    var shownOverflowing:Null<String> = null;
 
     public function new(session:EditorSession, widgets:Widgets, commandButton:(String, String, Float) -> Button) {
         super();
@@ -27,7 +30,16 @@ class SizesPanel extends Sprite {
     }
 
     /** Built anew when the sizes changed (true: its height may have changed), else the choice shown. */
-    public function update():Bool {
+    /** changed: only these elements changed since the last update (null: anything may have). */
+    public function update(?changed:Array<BannerElement>):Bool {
+        // Only texts and buttons can stop fitting their boxes.
+        var fitting = changed != null && shownOverflowing != null;
+        if (fitting)
+            for (e in changed)
+                if (e.kind == Text || e.kind == Button)
+                    fitting = false;
+        if (!fitting)
+            shownOverflowing = overflowing().join(",");
         if (shape() != shownFor) {
             build();
             return true;
@@ -38,7 +50,9 @@ class SizesPanel extends Sprite {
     }
 
     function shape():String {
-        return [for (s in session.doc.sizes) s.width + "x" + s.height].join(",") + "|" + Strings.language + "|" + overflowing().join(",");
+        if (shownOverflowing == null)
+            shownOverflowing = overflowing().join(",");
+        return [for (s in session.doc.sizes) s.width + "x" + s.height].join(",") + "|" + Strings.language + "|" + shownOverflowing;
     }
 
     // The sizes at which a text does not fit its box: marked with "!" (the element's properties say

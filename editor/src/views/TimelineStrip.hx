@@ -80,7 +80,7 @@ class TimelineStrip extends Sprite {
         addChild(rows);
         playhead = new Shape();
         addChild(playhead);
-        session.listen(sync);
+        session.listen(function() sync(session.changed));
         playback.listen(showTime);
         sync();
     }
@@ -155,7 +155,12 @@ class TimelineStrip extends Sprite {
 
     // ---- Drawing.
 
-    function sync() {
+    /** Draws the strip again; changed: only these elements changed since (null: anything may have). */
+    function sync(?changed:Array<BannerElement>) {
+        if (changed != null && session.selected == shownSelection && sameRows(changed)) {
+            showTime();
+            return;
+        }
         var doc = session.doc;
         order = [for (i in 0...doc.elements.length) doc.elements[doc.elements.length - 1 - i].id];
         // A newly selected element's row is scrolled into view.
@@ -229,15 +234,35 @@ class TimelineStrip extends Sprite {
     /** What the rows show: redrawn only when it changed (not while an element is dragged on the canvas). */
     function rowsKey():String {
         var doc = session.doc;
-        var key = new StringBuf();
-        key.add(w + "/" + h + "/" + doc.length + "/" + session.selected);
-        for (e in doc.elements) {
-            key.add("|" + e.id + "/" + e.enter.type + "/" + e.enter.delay + "/" + e.enter.duration + "/" + rowName(e));
-            if (e.exit != null)
-                key.add("/" + e.exit.type + "/" + e.exit.delay + "/" + e.exit.duration);
-        }
-        return key.toString();
+        keyedHead = w + "/" + h + "/" + doc.length + "/" + session.selected;
+        keyedRows = [for (e in doc.elements) rowKey(e)];
+        return keyedHead + "|" + keyedRows.join("|");
     }
+
+    function rowKey(e:BannerElement):String {
+        var key = e.id + "/" + e.enter.type + "/" + e.enter.delay + "/" + e.enter.duration + "/" + rowName(e);
+        if (e.exit != null)
+            key += "/" + e.exit.type + "/" + e.exit.delay + "/" + e.exit.duration;
+        return key;
+    }
+
+    /** Whether the rows drawn are still right: only these elements changed, and not their rows. */
+    function sameRows(changed:Array<BannerElement>):Bool {
+        var elements = session.doc.elements;
+        if (keyedRows == null || keyedRows.length != elements.length || order.length != elements.length
+            || keyedHead != w + "/" + h + "/" + session.doc.length + "/" + session.selected)
+            return false;
+        for (e in changed) {
+            var i = elements.indexOf(e);
+            if (i < 0 || keyedRows[i] != rowKey(e))
+                return false;
+        }
+        return true;
+    }
+
+    // Each element's part of the rows' key as last drawn, in drawing order, and the rest of it.
+    var keyedRows:Null<Array<String>> = null;
+    var keyedHead = "";
 
     function drawRows() {
         var key = rowsKey();

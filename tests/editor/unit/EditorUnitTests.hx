@@ -22,6 +22,7 @@ class EditorUnitTests {
     static function main() {
         undoAndRedoOfSeveralKindsOfChange();
         aGestureAndTypingAreOneStep();
+        everyStepComesBackWholeThroughSharedSteps();
         theHistoryKeepsTheLastStepsOnly();
         dirtyFollowsTheUndoPosition();
         commandsAreEnabledWhenTheyCanRun();
@@ -113,6 +114,92 @@ class EditorUnitTests {
         s.change("move", function() s.doc.find(e.id).x = 77);
         s.undo();
         check("an open gesture is closed and undone", s.doc.find(e.id).x != 77);
+    }
+
+    // Steps that touch one element, several, a place at another size, the list itself and the
+    // banner, mixed: undo walks back through every document exactly, and redo forward again.
+    static function everyStepComesBackWholeThroughSharedSteps() {
+        var s = new EditorSession(BannerDocument.blank(300, 250));
+        var seen = [s.doc.toXml()];
+        function step(run:Void->Void) {
+            var depth = s.undoDepth();
+            run();
+            s.settle();
+            if (s.undoDepth() != depth)
+                seen.push(s.doc.toXml());
+        }
+        var shapes = [for (i in 0...6) {
+            var e:BannerElement = null;
+            step(function() e = Edits.add(s, Shape, i % 2 == 0 ? "rect" : "ellipse"));
+            e;
+        }];
+        var text:BannerElement = null;
+        step(function() text = Edits.add(s, Text));
+        step(function() Edits.addSize(s, 728, 90));
+        for (round in 0...3) {
+            for (i in 0...shapes.length) {
+                var e = shapes[i];
+                if (s.doc.find(e.id) == null)
+                    continue;
+                s.select(e.id);
+                step(function() Edits.element(s, "fill", function(el) el.fill = 0x100000 * round + i));
+                // A place at the size being edited (the second), then the element's own geometry.
+                step(function() Edits.element(s, "x", function(el) {
+                    var b = s.doc.box(el, s.sizeIndex);
+                    b.x += 3 + round;
+                    s.doc.setBox(el, s.sizeIndex, b);
+                }));
+            }
+            s.selectAll([shapes[1].id, shapes[3].id, text.id]);
+            step(function() {
+                s.beginGesture("drag");
+                for (k in 0...4)
+                    s.change("move", function() for (el in s.selectedElements()) {
+                        var b = s.doc.box(el, 0);
+                        b.y += 1;
+                        s.doc.setBox(el, 0, b);
+                    }, s.selectedElements());
+                s.endGesture();
+            });
+            step(function() Edits.element(s, "label", function(el) el.label = "round " + round, "label"));
+            step(function() Edits.move(s, round % 2 == 0));
+            s.select(shapes[round].id);
+            step(function() Edits.delete(s));
+            step(function() Edits.duplicate(s));
+            step(function() Edits.banner(s, "background", function(d) d.background = 0x222222 * (round + 1)));
+            step(function() Edits.layer(s, text.id, "lock", function(el) el.locked = !el.locked));
+        }
+        step(function() Edits.removeSize(s));
+        check("the steps were all recorded", seen.length > 40, Std.string(seen.length));
+        var i = seen.length - 1;
+        var walked = true;
+        while (s.canUndo) {
+            s.undo();
+            i--;
+            if (i < 0 || s.doc.toXml() != seen[i]) {
+                walked = false;
+                break;
+            }
+        }
+        check("undo passes through every step back to the start", walked && i == 0, "at step " + i);
+        var forward = true;
+        while (s.canRedo) {
+            s.redo();
+            i++;
+            if (s.doc.toXml() != seen[i]) {
+                forward = false;
+                break;
+            }
+        }
+        check("redo passes through every step to the end", forward && i == seen.length - 1, "at step " + i);
+        // A step taken after undoing, on an element the undone steps had changed.
+        for (k in 0...5)
+            s.undo();
+        var kept = s.doc.toXml();
+        s.select(s.doc.elements[0].id);
+        Edits.element(s, "opacity", function(el) el.opacity = 0.5);
+        s.undo();
+        same("a new step after undoing is undone to where it started", kept, s.doc.toXml());
     }
 
     static function theHistoryKeepsTheLastStepsOnly() {
