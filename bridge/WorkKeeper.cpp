@@ -25,8 +25,15 @@ std::optional<int> KeptWorkProcessId(const std::string& name) {
     if (name.size() <= prefix + suffix || name.compare(0, prefix, kPrefix) != 0 ||
         name.compare(name.size() - suffix, suffix, kSuffix) != 0)
         return std::nullopt;
-    const std::string digits = name.substr(prefix, name.size() - prefix - suffix);
-    if (digits.size() > 9 || digits.front() == '0')
+    std::string digits = name.substr(prefix, name.size() - prefix - suffix);
+    if (const std::size_t dash = digits.find('-'); dash != std::string::npos) {
+        const std::string count = digits.substr(dash + 1);
+        if (count.empty() || count.size() > 9 || count.front() == '0' ||
+            count.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        digits.resize(dash);
+    }
+    if (digits.empty() || digits.size() > 9 || digits.front() == '0')
         return std::nullopt;
     int pid = 0;
     for (char c : digits) {
@@ -112,6 +119,8 @@ void CWorkKeeper::WriterLoop() {
 
 bool CWorkKeeper::IsLeftBehind(const std::string& name) const {
     const std::optional<int> pid = KeptWorkProcessId(name);
+    if (std::find(m_setAside.begin(), m_setAside.end(), name) != m_setAside.end())
+        return true;
     return pid && name != m_ownName && !platform::IsOtherRunningCopy(*pid);
 }
 
@@ -145,8 +154,10 @@ std::optional<std::string> CWorkKeeper::Recover(const std::string& name) {
     // Kept under this run's name first, so that there is no moment when it is nowhere.
     Keep(*text);
     Flush();
-    if (platform::FileExists(m_folder + "/" + m_ownName))
+    if (platform::FileExists(m_folder + "/" + m_ownName)) {
         folder->RemoveFile(name);
+        m_setAside.erase(std::remove(m_setAside.begin(), m_setAside.end(), name), m_setAside.end());
+    }
     return text;
 }
 
@@ -156,7 +167,33 @@ bool CWorkKeeper::Discard(const std::string& name) {
         return false;
     std::string error;
     auto folder = platform::ConfinedFolder::Open(m_folder, &error);
-    return folder && folder->RemoveFile(name);
+    if (!folder || !folder->RemoveFile(name))
+        return false;
+    m_setAside.erase(std::remove(m_setAside.begin(), m_setAside.end(), name), m_setAside.end());
+    return true;
+}
+
+bool CWorkKeeper::SetAside() {
+    if (!Enabled())
+        return false;
+    Flush();
+    std::string error;
+    auto folder = platform::ConfinedFolder::Open(m_folder, &error);
+    if (!folder)
+        return false;
+    std::optional<std::string> text = folder->ReadFile(m_ownName, kLargestKeptWork);
+    if (!text)
+        return false;
+    const std::string stem = m_ownName.substr(0, m_ownName.size() - (sizeof kSuffix - 1));
+    std::string aside;
+    for (int n = 1; aside.empty() || platform::FileExists(m_folder + "/" + aside); ++n)
+        aside = stem + "-" + std::to_string(n) + kSuffix;
+    // Written under the new name before the old one goes, so that it is never nowhere.
+    if (!folder->WriteFile(aside, *text))
+        return false;
+    folder->RemoveFile(m_ownName);
+    m_setAside.push_back(aside);
+    return true;
 }
 
 } // namespace pennoria

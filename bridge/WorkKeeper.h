@@ -41,6 +41,11 @@ public:
     // Removes one of them; false for a name LeftBehind does not list.
     bool Discard(const std::string& name);
 
+    // The editor is started again within this run: what it handed over is put aside under a name
+    // of its own ("work-<process id>-<n>.pbf") and listed by LeftBehind, so the new editor offers
+    // it back as work an ended run left. Waits for the writer; false when nothing was kept.
+    bool SetAside();
+
     // This run's file name.
     const std::string& OwnName() const { return m_ownName; }
 
@@ -55,6 +60,7 @@ private:
 
     std::string m_folder;
     std::string m_ownName;
+    std::vector<std::string> m_setAside; // put aside by this run, not yet recovered or discarded
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
@@ -64,7 +70,8 @@ private:
     std::thread m_writer;
 };
 
-// Whether name has the form of a kept-work file, and the process id it carries.
+// Whether name has the form of a kept-work file ("work-<process id>.pbf", or
+// "work-<process id>-<n>.pbf" for work put aside), and the process id it carries.
 std::optional<int> KeptWorkProcessId(const std::string& name);
 
 } // namespace pennoria

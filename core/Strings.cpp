@@ -100,6 +100,9 @@ std::string BuiltInString(int id) {
         return "the desktop did not take it";
     case IDS_PUBLISH_NOTHING_CHOSEN:
         return "Nothing to publish: choose the SWF movie, the HTML5 ad, or both.";
+    case IDS_EDITOR_STOPPED:
+        return "The editor has stopped answering. Keep your unsaved work and start the editor "
+               "again? It will offer the work back to you.";
     default:
         return {};
     }

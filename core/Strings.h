@@ -44,6 +44,8 @@ enum StringId : int {
     IDS_LAUNCH_NOT_TAKEN = 48,
     // Neither the SWF outputs nor the HTML5 creative chosen.
     IDS_PUBLISH_NOTHING_CHOSEN = 49,
+    // The editor stopped answering: keep the work and start it again?
+    IDS_EDITOR_STOPPED = 50,
 };
 
 // Where the player's download page is, shown with message 6.

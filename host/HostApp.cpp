@@ -5,6 +5,8 @@
 #include "bridge/ExportJob.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/HostDialog.h"
+#include "bridge/MovieWatchdog.h"
+#include "bridge/WorkKeeper.h"
 #include "core/AppProfile.h"
 #include "core/AppSettings.h"
 #include "core/ProgramPaths.h"
@@ -308,6 +310,49 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
         m_openProject = openHanded;
     }
 
+    // A movie that stops answering is noticed; the user may keep the work and start it again.
+    struct Watch {
+        CWebKitFlashPlayer* player;
+        platform::GtkDialogs* dialogs;
+        pennoria::CHostDlg* core;
+        CMovieWatchdog dog;
+        bool asking = false; // our question is open
+    } watch{webPlayer.get(), &dialogs, &core, CMovieWatchdog{}, false};
+    const guint watchTimer =
+        !webPlayer ? 0
+                   : g_timeout_add(
+                         static_cast<guint>(CMovieWatchdog::Timing{}.periodMs),
+                         [](gpointer data) -> gboolean {
+                             auto& w = *static_cast<Watch*>(data);
+                             const bool busy = w.asking || !w.player->IsIdleAndUp();
+                             switch (w.dog.Tick(g_get_monotonic_time() / 1000, busy)) {
+                             case CMovieWatchdog::Action::None:
+                                 break;
+                             case CMovieWatchdog::Action::Ask:
+                                 w.player->Ping([&w] { w.dog.Answered(); });
+                                 break;
+                             case CMovieWatchdog::Action::Stalled: {
+                                 BridgeLog().Write("stalled", std::to_string(w.dog.WaitedMs()));
+                                 w.asking = true;
+                                 const bool restart =
+                                     w.dialogs->ShowMessage(LoadAppString(IDS_EDITOR_STOPPED),
+                                                            platform::MessageButtons::YesNo,
+                                                            platform::MessageIcon::Warning) ==
+                                     platform::MessageAnswer::Yes;
+                                 w.asking = false;
+                                 if (restart) {
+                                     if (CWorkKeeper* keeper = w.core->WorkKeeper())
+                                         keeper->SetAside();
+                                     w.player->Restart();
+                                 }
+                                 w.dog.Reset();
+                                 break;
+                             }
+                             }
+                             return G_SOURCE_CONTINUE;
+                         },
+                         &watch);
+
     const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &window);
     const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &window);
     if (window.Run() == FrameRun::Failed)
@@ -319,6 +364,8 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
     player->SetFlashCallHandler(nullptr);
     g_source_remove(term);
     g_source_remove(interrupt);
+    if (watchTimer)
+        g_source_remove(watchTimer);
     return false;
 }
 

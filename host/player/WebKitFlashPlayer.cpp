@@ -162,6 +162,13 @@ template <typename Done> bool RunNestedUntil(Done done, Clock::time_point deadli
     return true;
 }
 
+// The page's hooks for the tests (a key that stops the movie's script), only where the test's
+// environment asks for them.
+bool TestHooksWanted() {
+    const char* hooks = std::getenv("PENNORIA_TEST_HOOKS");
+    return hooks && *hooks == '1';
+}
+
 } // namespace
 
 struct CWebKitFlashPlayer::State {
@@ -181,13 +188,18 @@ struct CWebKitFlashPlayer::State {
     bool pageReady = false;
     bool pageFailed = false;
     bool shown = false;
+    bool upSinceLoad = false; // the first frame shown since the page was last loaded
+    int callsWaited = 0;      // calls of the host into the movie being waited for
+    std::string movieUrl;
     std::int32_t version = 0;
     std::string queuedMovieUrl;
     std::function<void()> onShown;
     std::string flashVars;
 
     BridgeLog log;
-    CPlayerConversations conversations{log};
+    std::unique_ptr<CPlayerConversations> talks = std::make_unique<CPlayerConversations>(log);
+    std::vector<std::unique_ptr<CPlayerConversations>> retiredTalks;
+    CPlayerConversations& conversations() { return *talks; }
 
     bool PageUsable() const { return alive && !pageFailed; }
 
@@ -229,7 +241,9 @@ std::string CWebKitFlashPlayer::State::ConfigScript() const {
     for (const std::string& path : fontFiles)
         fontSources += (fontSources.empty() ? "" : ",") + JsonString(MakePlayerUrl(path));
     return "window.pennoriaPlayerConfig = {bridgeUrl: " + JsonString(kBridgeUrl) +
-           ", renderer: " + JsonString(options.renderer) + ", fontSources: [" + fontSources +
+           ", renderer: " + JsonString(options.renderer) +
+           ", testHooks: " + (TestHooksWanted() ? "true" : "false") + ", fontSources: [" +
+           fontSources +
            "], defaultFonts: {sans: [\"DejaVu Sans\"], serif: [\"DejaVu Sans\"], "
            "typewriter: [\"DejaVu Sans\"]}};";
 }
@@ -323,8 +337,10 @@ void CWebKitFlashPlayer::State::ConnectViewSignals() {
                      this);
     g_signal_connect(
         view.get(), "web-process-terminated",
-        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
+        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
             auto* state = static_cast<State*>(data);
+            if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API)
+                return; // ours, on the way to starting the page again
             state->log.Write("pagefailed", "the web process ended");
             platform::DebugOutput("player: the web process ended");
             state->pageFailed = true;
@@ -462,6 +478,7 @@ void CWebKitFlashPlayer::State::HandleBridge(WebKitURISchemeRequest* request) {
         return;
     case PageMessage::Kind::Shown:
         FinishText(request, "ok");
+        upSinceLoad = true;
         if (!shown) {
             shown = true;
             log.Write("shown");
@@ -470,14 +487,14 @@ void CWebKitFlashPlayer::State::HandleBridge(WebKitURISchemeRequest* request) {
         }
         return;
     case PageMessage::Kind::Call:
-        conversations.HandleCall(AnswerFor(request), message.payload,
-                                 [this](const std::string& invokeText) {
-                                     if (owner)
-                                         owner->RaiseFlashCall(invokeText);
-                                 });
+        conversations().HandleCall(AnswerFor(request), message.payload,
+                                   [this](const std::string& invokeText) {
+                                       if (owner)
+                                           owner->RaiseFlashCall(invokeText);
+                                   });
         return;
     case PageMessage::Kind::Result:
-        conversations.HandleResult(AnswerFor(request), message);
+        conversations().HandleResult(AnswerFor(request), message);
         return;
     case PageMessage::Kind::Invalid:
         break;
@@ -572,7 +589,7 @@ CWebKitFlashPlayer::~CWebKitFlashPlayer() {
     s.alive = false;
     s.owner = nullptr;
     s.onShown = nullptr;
-    s.conversations.Abandon();
+    s.conversations().Abandon();
     if (s.view) {
         g_signal_handlers_disconnect_by_data(s.view.get(), m_state.get());
         webkit_web_view_stop_loading(s.view.get());
@@ -608,6 +625,7 @@ void CWebKitFlashPlayer::SetMovie(const std::string& moviePathOrUrl) {
         url = MakePlayerUrl(s.movieFile);
     }
     s.log.Write("movie", url);
+    s.movieUrl = url;
     Start();
     if (s.pageReady)
         s.LoadMovieNow(url);
@@ -642,7 +660,12 @@ std::optional<std::string> CWebKitFlashPlayer::CallEditor(const std::string& inv
         return std::nullopt;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(s->options.callTimeoutMs);
-    return s->conversations.CallMovie(
+    ++s->callsWaited;
+    struct Done {
+        State& state;
+        ~Done() { --state.callsWaited; }
+    } done{*s};
+    return s->conversations().CallMovie(
         invokeText, [&s] { return s->PageUsable(); },
         [deadline](const std::function<bool()>& done) { return RunNestedUntil(done, deadline); },
         [&s](const std::string& text, std::shared_ptr<MovieCall> call) {
@@ -651,11 +674,58 @@ std::optional<std::string> CWebKitFlashPlayer::CallEditor(const std::string& inv
 }
 
 void CWebKitFlashPlayer::SetReturnValue(const std::string& reply) {
-    m_state->conversations.SetReturnValue(reply);
+    m_state->conversations().SetReturnValue(reply);
+}
+
+bool CWebKitFlashPlayer::IsIdleAndUp() const {
+    const State& s = *m_state;
+    return s.PageUsable() && s.upSinceLoad && s.callsWaited == 0 && !s.talks->IsHandlingRequest();
+}
+
+void CWebKitFlashPlayer::Ping(std::function<void()> answered) {
+    State& s = *m_state;
+    if (!s.view)
+        return;
+    struct Asked {
+        std::weak_ptr<State> state;
+        std::function<void()> answered;
+    };
+    webkit_web_view_evaluate_javascript(
+        s.view.get(), "1", -1, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Asked> asked(static_cast<Asked*>(data));
+            GErrorPtr error;
+            GObjectPtr<JSCValue> value(webkit_web_view_evaluate_javascript_finish(
+                WEBKIT_WEB_VIEW(source), result, error.Out()));
+            std::shared_ptr<State> state = asked->state.lock();
+            // A process that ended answers with an error: that is no answer.
+            if (value && state && state->alive && asked->answered)
+                asked->answered();
+        },
+        new Asked{m_state, std::move(answered)});
+}
+
+void CWebKitFlashPlayer::Restart() {
+    State& s = *m_state;
+    if (!s.view)
+        return;
+    s.log.Write("restart");
+    platform::DebugOutput("player: the movie stopped answering; starting it again");
+    // The old movie's requests end unanswered; the new movie talks afresh.
+    // The old bookkeeping is kept: a request of the old page may still be on the stack.
+    s.talks->Abandon();
+    s.retiredTalks.push_back(std::move(s.talks));
+    s.talks = std::make_unique<CPlayerConversations>(s.log);
+    s.upSinceLoad = false;
+    webkit_web_view_terminate_web_process(s.view.get());
+    s.pageReady = false;
+    s.pageFailed = false;
+    s.queuedMovieUrl = s.movieUrl;
+    webkit_web_view_load_uri(s.view.get(), s.pageUrl.c_str());
 }
 
 bool CWebKitFlashPlayer::IsHandlingRequest() const {
-    return m_state->conversations.IsHandlingRequest();
+    return m_state->conversations().IsHandlingRequest();
 }
 
 } // namespace pennoria

@@ -73,6 +73,15 @@ public:
     // Called once, when the movie's first frame is on screen (the host's splash can go).
     void SetShownHandler(std::function<void()> handler);
 
+    // Whether the movie is up (its first frame shown since the page was last loaded) and no call
+    // of the host into it is being waited for: the time a cheap question must be answered in.
+    bool IsIdleAndUp() const;
+    // Asks the page a cheap question; answered() runs when it replies, never when it does not.
+    void Ping(std::function<void()> answered);
+    // Ends the page's process, whatever it is doing, and loads the page and the movie again.
+    // Every outstanding request of the old movie goes unanswered.
+    void Restart();
+
 private:
     struct State;
     std::shared_ptr<State> m_state;

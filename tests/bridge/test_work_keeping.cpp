@@ -98,10 +98,35 @@ TEST_F(KeptWork, WorkLeftBehindIsOfferedRecoveredOrDiscarded) {
     EXPECT_TRUE(platform::FileExists(folder + "/notes.txt"));
 }
 
+// The editor started again within the run (it stopped answering): its work is put aside and
+// offered to the new editor like work of an ended run; twice put aside, two offers; recovered, it
+// is this run's kept work again.
+TEST_F(KeptWork, WorkPutAsideForAnEditorStartedAgainIsOfferedBack) {
+    CWorkKeeper& keeper = *bed.host->WorkKeeper();
+    EXPECT_FALSE(keeper.SetAside()); // nothing kept yet
+    Reply("KeepWorkVC", {"<template n=" first "/>"});
+    ASSERT_TRUE(keeper.SetAside());
+    EXPECT_FALSE(platform::PathExists(own));
+    const std::string stem = "work-" + std::to_string(::getpid());
+    EXPECT_EQ(Reply("KeptWorkVC", {}), "<string>" + stem + "-1.pbf</string>");
+    Reply("KeepWorkVC", {"<template n=" second "/>"});
+    ASSERT_TRUE(keeper.SetAside());
+    EXPECT_EQ(keeper.LeftBehind(), (std::vector<std::string>{stem + "-1.pbf", stem + "-2.pbf"}));
+
+    EXPECT_EQ(Reply("RecoverWorkVC", {stem + "-1.pbf", "recover"}),
+              "<string>&lt;template n=&quot;first&quot;/&gt;</string>");
+    EXPECT_EQ(ReadFileText(own), "<template n=" first "/>");
+    EXPECT_EQ(Reply("RecoverWorkVC", {stem + "-2.pbf", "discard"}), "<string>ok</string>");
+    EXPECT_EQ(Reply("KeptWorkVC", {}), "<string>false</string>");
+    EXPECT_EQ(ReadFileText(own), "<template n=" first "/>");
+}
+
 TEST(KeptWorkNames, OnlyProcessIdsAreTaken) {
     EXPECT_EQ(KeptWorkProcessId("work-42.pbf"), 42);
+    EXPECT_EQ(KeptWorkProcessId("work-42-3.pbf"), 42);
     for (const char* name : {"work-.pbf", "work-042.pbf", "work-4x.pbf", "work-42.pbf.bak",
-                             "xwork-42.pbf", "work-1234567890.pbf", "work--1.pbf"})
+                             "xwork-42.pbf", "work-1234567890.pbf", "work--1.pbf", "work-42-.pbf",
+                             "work-42-03.pbf", "work-42-1-1.pbf", "work--.pbf"})
         EXPECT_FALSE(KeptWorkProcessId(name)) << name;
 }
 

@@ -86,7 +86,7 @@ def xdotool(*args):
 
 
 class Desktop:
-    def __init__(self, scratch):
+    def __init__(self, scratch, args=(), env=None):
         self.log = os.path.join(scratch, "bridge.log")
         # A desktop has a file manager: the program shows the published folder with it, and says
         # so in a message when no program can. A stand-in that opens nothing is the default here.
@@ -99,9 +99,9 @@ class Desktop:
         with open(os.path.join(scratch, "config", "mimeapps.list"), "w") as f:
             f.write("[Default Applications]\ninode/directory=pennoria-test-files.desktop\n")
         env = dict(os.environ, HOME=scratch, XDG_CONFIG_HOME=scratch + "/config", XDG_DATA_HOME=scratch + "/data",
-                   PENNORIA_BRIDGE_LOG=self.log, WEBKIT_DISABLE_COMPOSITING_MODE="1")
+                   PENNORIA_BRIDGE_LOG=self.log, WEBKIT_DISABLE_COMPOSITING_MODE="1", **(env or {}))
         self.output = open(os.path.join(scratch, "host.log"), "wb")
-        self.proc = subprocess.Popen([os.path.join(PROGRAM, "pennoria")], env=env, stdout=self.output,
+        self.proc = subprocess.Popen([os.path.join(PROGRAM, "pennoria")] + list(args), env=env, stdout=self.output,
                                      stderr=subprocess.STDOUT)
         try:
             self.wait_log("hostresult", 120)

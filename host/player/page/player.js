@@ -35,20 +35,27 @@
         waiting.delete(handle);
         if (entry.timer)
             clearTimeout(entry.timer);
+        if (entry.late)
+            clearTimeout(entry.late);
         if (entry.native)
             nativeCancel(entry.native);
         entry.callback(time);
     }
+    // A display frame more than this late is given from a timer: the movie never waits on a
+    // frame the view forgot (a hidden or re-parented view may stop giving them).
+    const kFrameLateMs = 1000;
     function schedule(handle) {
         const entry = waiting.get(handle);
-        if (resting())
+        if (resting()) {
             entry.timer = setTimeout(function () { deliver(handle, performance.now()); }, restIntervalMs());
-        else
+        } else {
             entry.native = nativeFrame(function (time) { deliver(handle, time); });
+            entry.late = setTimeout(function () { deliver(handle, performance.now()); }, kFrameLateMs);
+        }
     }
     window.requestAnimationFrame = function (callback) {
         const handle = nextHandle++;
-        waiting.set(handle, { native: 0, timer: 0, callback: callback });
+        waiting.set(handle, { native: 0, timer: 0, late: 0, callback: callback });
         schedule(handle);
         return handle;
     };
@@ -59,6 +66,8 @@
         waiting.delete(handle);
         if (entry.timer)
             clearTimeout(entry.timer);
+        if (entry.late)
+            clearTimeout(entry.late);
         if (entry.native)
             nativeCancel(entry.native);
     };
@@ -70,6 +79,7 @@
                 clearTimeout(entry.timer);
                 entry.timer = 0;
                 entry.native = nativeFrame(function (time) { deliver(handle, time); });
+                entry.late = setTimeout(function () { deliver(handle, performance.now()); }, kFrameLateMs);
             }
         }
     }
@@ -446,6 +456,17 @@
             }, function () {});
             return result;
         };
+    }
+
+    // For the tests: Ctrl+Shift+F12 stops the page's script for good, as a movie that stopped
+    // answering would.
+    if (config.testHooks) {
+        window.addEventListener("keydown", function (event) {
+            if (event.key === "F12" && event.ctrlKey && event.shiftKey) {
+                notify("log\ntest hook: the script stops");
+                setTimeout(function () { for (;;) {} }, 100);
+            }
+        }, true);
     }
 
     window.pennoriaRuffleLoaded = function () {
