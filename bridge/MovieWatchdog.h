@@ -13,19 +13,22 @@
 
 namespace pennoria {
 
+// How often the movie is asked, and how long its answer may take.
+struct MovieWatchTiming {
+    std::int64_t periodMs = 1000;
+    std::int64_t deadlineMs = 15000;
+};
+
 class CMovieWatchdog {
 public:
-    struct Timing {
-        std::int64_t periodMs = 1000;
-        std::int64_t deadlineMs = 15000;
-    };
+    using Timing = MovieWatchTiming;
     enum class Action {
         None,
         Ask,    // send the movie a question now; Answered() when it replies
         Stalled // no answer within the deadline: told once, until Reset()
     };
 
-    explicit CMovieWatchdog(Timing timing = {}) : m_timing(timing) {}
+    explicit CMovieWatchdog(Timing timing = Timing()) : m_timing(timing) {}
 
     Action Tick(std::int64_t nowMs, bool busy);
     // The movie answered the last question.

@@ -664,7 +664,7 @@ std::optional<std::string> CWebKitFlashPlayer::CallEditor(const std::string& inv
     struct Done {
         State& state;
         ~Done() { --state.callsWaited; }
-    } done{*s};
+    } waited{*s};
     return s->conversations().CallMovie(
         invokeText, [&s] { return s->PageUsable(); },
         [deadline](const std::function<bool()>& done) { return RunNestedUntil(done, deadline); },

@@ -13,8 +13,8 @@ using Action = CMovieWatchdog::Action;
 namespace {
 
 // Ticks every step ms from `from` up to (not including) `to`; the actions seen, in order.
-std::vector<Action> Run(CMovieWatchdog& dog, std::int64_t from, std::int64_t to, bool answer,
-                        bool busy = false, std::int64_t step = 1000) {
+std::vector<Action> TickEvery(CMovieWatchdog& dog, std::int64_t from, std::int64_t to, bool answer,
+                              bool busy = false, std::int64_t step = 1000) {
     std::vector<Action> seen;
     for (std::int64_t t = from; t < to; t += step) {
         Action action = dog.Tick(t, busy);
@@ -30,21 +30,23 @@ std::vector<Action> Run(CMovieWatchdog& dog, std::int64_t from, std::int64_t to,
 
 TEST(MovieWatchdog, AnAnsweringMovieIsAskedEveryPeriodAndASilentOneIsReportedOnce) {
     CMovieWatchdog dog({1000, 5000});
-    EXPECT_EQ(Run(dog, 0, 4500, true), (std::vector<Action>(4, Action::Ask)));
+    EXPECT_EQ(TickEvery(dog, 0, 4500, true), (std::vector<Action>(4, Action::Ask)));
     // Silent from here: asked once, reported 5 s later, then left alone.
-    EXPECT_EQ(Run(dog, 4500, 30500, false), (std::vector<Action>{Action::Ask, Action::Stalled}));
+    EXPECT_EQ(TickEvery(dog, 4500, 30500, false),
+              (std::vector<Action>{Action::Ask, Action::Stalled}));
     dog.Answered(); // a late answer does not start the watch again; a reset does
-    EXPECT_TRUE(Run(dog, 30500, 40500, false).empty());
+    EXPECT_TRUE(TickEvery(dog, 30500, 40500, false).empty());
     dog.Reset();
-    EXPECT_EQ(Run(dog, 40500, 47500, false), (std::vector<Action>{Action::Ask, Action::Stalled}));
+    EXPECT_EQ(TickEvery(dog, 40500, 47500, false),
+              (std::vector<Action>{Action::Ask, Action::Stalled}));
 }
 
 TEST(MovieWatchdog, BusySpellsAndLongGapsDoNotCount) {
     CMovieWatchdog dog({1000, 5000});
-    EXPECT_EQ(Run(dog, 0, 2000, false), (std::vector<Action>{Action::Ask}));
+    EXPECT_EQ(TickEvery(dog, 0, 2000, false), (std::vector<Action>{Action::Ask}));
     // A dialog of ours is open for a minute: the movie rightly waits.
-    EXPECT_TRUE(Run(dog, 2000, 62000, false, true).empty());
-    EXPECT_TRUE(Run(dog, 62000, 65000, false).empty());
+    EXPECT_TRUE(TickEvery(dog, 2000, 62000, false, true).empty());
+    EXPECT_TRUE(TickEvery(dog, 62000, 65000, false).empty());
     // The process was stopped for an hour (or the machine slept): the gap counts one period.
     const std::int64_t woken = 64000 + 3600000;
     EXPECT_EQ(dog.Tick(woken, false), Action::None);

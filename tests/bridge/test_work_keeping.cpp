@@ -104,21 +104,21 @@ TEST_F(KeptWork, WorkLeftBehindIsOfferedRecoveredOrDiscarded) {
 TEST_F(KeptWork, WorkPutAsideForAnEditorStartedAgainIsOfferedBack) {
     CWorkKeeper& keeper = *bed.host->WorkKeeper();
     EXPECT_FALSE(keeper.SetAside()); // nothing kept yet
-    Reply("KeepWorkVC", {"<template n=" first "/>"});
+    Reply("KeepWorkVC", {"<template n=\"first\"/>"});
     ASSERT_TRUE(keeper.SetAside());
     EXPECT_FALSE(platform::PathExists(own));
     const std::string stem = "work-" + std::to_string(::getpid());
     EXPECT_EQ(Reply("KeptWorkVC", {}), "<string>" + stem + "-1.pbf</string>");
-    Reply("KeepWorkVC", {"<template n=" second "/>"});
+    Reply("KeepWorkVC", {"<template n=\"second\"/>"});
     ASSERT_TRUE(keeper.SetAside());
     EXPECT_EQ(keeper.LeftBehind(), (std::vector<std::string>{stem + "-1.pbf", stem + "-2.pbf"}));
 
     EXPECT_EQ(Reply("RecoverWorkVC", {stem + "-1.pbf", "recover"}),
               "<string>&lt;template n=&quot;first&quot;/&gt;</string>");
-    EXPECT_EQ(ReadFileText(own), "<template n=" first "/>");
+    EXPECT_EQ(ReadFileText(own), "<template n=\"first\"/>");
     EXPECT_EQ(Reply("RecoverWorkVC", {stem + "-2.pbf", "discard"}), "<string>ok</string>");
     EXPECT_EQ(Reply("KeptWorkVC", {}), "<string>false</string>");
-    EXPECT_EQ(ReadFileText(own), "<template n=" first "/>");
+    EXPECT_EQ(ReadFileText(own), "<template n=\"first\"/>");
 }
 
 TEST(KeptWorkNames, OnlyProcessIdsAreTaken) {
