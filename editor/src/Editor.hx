@@ -416,6 +416,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     public function editNewText() {
         if (session.selectedElement() == null || stage == null)
             return;
+        session.flush(); // the new text's fields are made
         properties.showTab("element");
         var input = widgets.inputs.get("label");
         if (input == null)

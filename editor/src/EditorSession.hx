@@ -6,6 +6,10 @@
 // cost what the step touched, not what the banner holds. The document object stays the same through
 // undo and redo; its elements are put back in place.
 import BannerDocument;
+#if flash
+import flash.Lib;
+import flash.events.Event;
+#end
 
 class EditorSession {
     /** How many steps can be undone; older ones are forgotten. */
@@ -45,6 +49,11 @@ class EditorSession {
     var gestureDepth = 0;
     var gestureLabel = "";
     var listeners:Array<Void->Void> = [];
+    // A change waits for the next frame: the listeners (the views) hear of all the changes of a
+    // frame at once, so that keys coming faster than frames cost one redraw, not one each.
+    var waiting = false;
+    // What the changes waiting touched, as `changed` tells it.
+    var waitingChange:Null<Array<BannerElement>> = [];
     // The field being typed into: its keystrokes are one step until something else is done.
     var typingKey:Null<String> = null;
     // Counts the changes made: a step still open changed the document when it moved since the last record.
@@ -449,9 +458,48 @@ class EditorSession {
     }
 
     function notify(what:Null<Array<BannerElement>>) {
-        changed = what;
         if (what == null)
             selectedKept = null;
+        if (!waiting)
+            waitingChange = what == null ? null : what.copy();
+        else if (waitingChange != null && what == null)
+            waitingChange = null;
+        else if (waitingChange != null)
+            for (e in what)
+                if (waitingChange.indexOf(e) < 0)
+                    waitingChange.push(e);
+        if (waiting)
+            return;
+        waiting = true;
+        #if flash
+        var ticker = Lib.current;
+        if (ticker != null) {
+            ticker.addEventListener(Event.ENTER_FRAME, onFrame);
+            // The next frame comes soon even when the editor rests.
+            Pace.moving();
+            return;
+        }
+        #end
+        flush(); // no frames: at once
+    }
+
+    #if flash
+    function onFrame(_:Event) {
+        flush();
+    }
+    #end
+
+    /** Tells the listeners now of the changes made since they last heard (a reader needs the views up to date). */
+    public function flush() {
+        if (!waiting)
+            return;
+        waiting = false;
+        #if flash
+        if (Lib.current != null)
+            Lib.current.removeEventListener(Event.ENTER_FRAME, onFrame);
+        #end
+        changed = waitingChange;
+        waitingChange = [];
         for (f in listeners.copy())
             f();
     }

@@ -12,6 +12,14 @@ class TestDriver {
     }
 
     public function drive(op:Dynamic, a:Dynamic, b:Dynamic):String {
+        // What the test reads or presses is what the screen shows after every change so far.
+        editor.session.flush();
+        var result = driveNow(op, a, b);
+        editor.session.flush();
+        return result;
+    }
+
+    function driveNow(op:Dynamic, a:Dynamic, b:Dynamic):String {
         var arg = a == null ? "" : Std.string(a);
         var value = b == null ? "" : Std.string(b);
         var modals = editor.modals;
