@@ -464,6 +464,17 @@ void CHostDlg::GetSelectedFilePath(const InvokeRequest& request, std::string& re
         OpenProject(*chosen);
 }
 
+void CHostDlg::ShareClipboard(platform::IClipboard& clipboard,
+                              std::function<void(const std::string&)> onPasted) {
+    m_clipboard = std::make_unique<CElementClipboard>(
+        clipboard, GetPublishSources(GetProgramFolder(), false).fontFolder, std::move(onPasted));
+    AddCommand("CopyElementsVC", [this](const std::vector<std::string>& arguments) {
+        return m_clipboard->Copy(ArgumentOrEmpty(arguments, 0));
+    });
+    AddCommand("PasteElementsVC",
+               [this](const std::vector<std::string>&) { return m_clipboard->Paste(); });
+}
+
 void CHostDlg::AddCommand(const std::string& name, ExtraCommand handler) {
     for (auto entry = m_extraCommands.begin(); entry != m_extraCommands.end(); ++entry) {
         if (platform::EqualsIgnoreCase(entry->first, name)) {

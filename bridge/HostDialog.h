@@ -2,6 +2,7 @@
 // display. The desktop window and the headless host both wrap this class unchanged.
 #pragma once
 
+#include "bridge/ElementClipboard.h"
 #include "bridge/FeedJob.h"
 #include "bridge/FlashPlayer.h"
 #include "bridge/Invoke.h"
@@ -95,6 +96,12 @@ public:
     void RememberProjectsIn(const std::string& file,
                             std::function<void(const std::string& path)> allow = {});
 
+    // Shares clipboard with the editor ("CopyElementsVC", "PasteElementsVC"). Without it those
+    // commands are unknown, and the editor keeps what it copies to itself. onPasted sees each
+    // fragment handed to the editor (the desktop lets the movie read the pictures it names).
+    void ShareClipboard(platform::IClipboard& clipboard,
+                        std::function<void(const std::string& fragment)> onPasted = {});
+
     // Window events that concern the core: the help request, and a double-click in the
     // caption strip (reported as maximise or restore).
     void OnHelp();
@@ -155,6 +162,7 @@ private:
     std::unique_ptr<CRecentProjects> m_recent;
     std::function<void(const std::string&)> m_allowRecent;
     std::vector<std::pair<std::string, ExtraCommand>> m_extraCommands;
+    std::unique_ptr<CElementClipboard> m_clipboard;
     // Last: a feed still being published is stopped and waited for before anything else goes.
     CFeedJob m_feedJob;
 };

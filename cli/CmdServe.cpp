@@ -6,6 +6,7 @@
 #include "cli/CliCommands.h"
 #include "core/AppSettings.h"
 #include "core/Strings.h"
+#include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/ScriptedHost.h"
 
@@ -78,6 +79,9 @@ void RunServe(const ServeOptions& options) {
     {
         CHostDlg host(player, dialogs, shell, window, settings, options.project);
         CExportCommands exports(host, window);
+        // The served editor's clipboard lasts as long as the run.
+        platform::MemoryClipboard clipboard;
+        host.ShareClipboard(clipboard);
         if (!host.StartEditor())
             code = 1;
         else

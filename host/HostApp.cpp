@@ -20,6 +20,7 @@
 #include "platform/DebugLog.h"
 #include "platform/Paths.h"
 #include "platform/PlayerProbe.h"
+#include "platform/gtk/GtkDesktopClipboard.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkShell.h"
 
@@ -288,6 +289,15 @@ bool CHostApp::InitInstance(const std::vector<std::string>& arguments) {
                             allowChosen);
     // The Export panel's calls.
     CExportCommands exports(core, window);
+    // Elements copied go on the desktop's clipboard; the pictures of a fragment pasted from there
+    // are the user's choice as they were where it was copied.
+    platform::GtkDesktopClipboard clipboard;
+    core.ShareClipboard(clipboard, [&core, keptWorkFolder, allowChosen](const std::string& text) {
+        const std::string& project = core.CurrentProjectPath();
+        for (const std::string& image :
+             ProjectImagePaths(project.empty() ? keptWorkFolder + "/" : project, text))
+            allowChosen(image);
+    });
     EditorCoreLink link(core);
     window.SetEditorCore(&link);
     player->SetFlashCallHandler([&core](const std::string& request) { core.OnFlashCall(request); });

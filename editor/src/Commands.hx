@@ -39,6 +39,12 @@ interface CommandHost {
     function toggleAllSizes():Void;
     /** The project file's path ("" before the first save), against which relative pictures resolve. */
     function projectFile():String;
+    /** Puts copied elements (a fragment) on the desktop's clipboard, where the host shares one. */
+    function shareCopied(fragment:String):Void;
+    /** The fragment on the desktop's clipboard; null when it holds none or no clipboard is shared. */
+    function sharedFragment():Null<String>;
+    /** Whether the host shares the desktop's clipboard (what it holds can be pasted). */
+    function sharesClipboard():Bool;
     /** Zooms the canvas in (1) or out (-1) a step, or fits the banner in (0). */
     function zoom(step:Int):Void;
     function toggleGrid():Void;
@@ -98,12 +104,20 @@ class Commands {
         add("selectAll", "SELECT_ALL", "Ctrl+A", function() return editable() && session.doc.elements.length > 0,
             function() session.selectAll([for (e in session.doc.elements) if (!e.locked && !e.editorHidden) e.id]));
         add("copy", "COPY", "Ctrl+C", function() return host.canAct() && session.selectedElement() != null, function() {
-            if (Fragment.copy(session, host.projectFile()))
+            if (Fragment.copy(session, host.projectFile())) {
+                host.shareCopied(Fragment.copied);
                 host.showStatus(Strings.format(Strings.STATUS_COPIED_ELEMENTS, [Std.string(session.selection.length)]));
+            }
         });
-        add("cut", "CUT", "Ctrl+X", selected, function() Fragment.cut(session, host.projectFile()));
-        add("paste", "PASTE", "Ctrl+V", function() return editable() && Fragment.copied != "", function() {
-            if (Fragment.paste(session, Fragment.copied) == 0)
+        add("cut", "CUT", "Ctrl+X", selected, function() {
+            if (Fragment.cut(session, host.projectFile()))
+                host.shareCopied(Fragment.copied);
+        });
+        // The desktop's clipboard first (elements copied in another window or project), else what
+        // this editor copied last.
+        add("paste", "PASTE", "Ctrl+V", function() return editable() && (Fragment.copied != "" || host.sharesClipboard()), function() {
+            var shared = host.sharedFragment();
+            if (Fragment.paste(session, shared != null ? shared : Fragment.copied) == 0)
                 host.showStatus(Strings.STATUS_NOTHING_TO_PASTE);
         });
         var arrange = function(least:Int) return function() return editable() && Edits.canArrange(session, least);
@@ -122,6 +136,8 @@ class Commands {
         add("distributeV", "DISTRIBUTE_V", "Ctrl+Shift+V", arrange(3), function() Edits.distribute(session, false, alignToBanner));
         add("alignToBanner", "ALIGN_TO_BANNER", "", function() return true, function() alignToBanner = !alignToBanner,
             function() return alignToBanner);
+        add("group", "GROUP", "Ctrl+G", function() return editable() && Edits.canGroup(session), function() Edits.group(session));
+        add("ungroup", "UNGROUP", "Ctrl+Shift+G", function() return editable() && Edits.canUngroup(session), function() Edits.ungroup(session));
         add("rename", "RENAME", "F2", function() return editable() && session.selection.length == 1, host.renameLayer);
         add("forward", "FORWARD", "Ctrl+Up", function() return editable() && Edits.canMove(session, true), function() Edits.move(session, true));
         add("backward", "BACKWARD", "Ctrl+Down", function() return editable() && Edits.canMove(session, false),
@@ -134,7 +150,7 @@ class Commands {
         add("zoomIn", "ZOOM_IN", "Ctrl+Plus|Ctrl+NumPlus", function() return true, function() host.zoom(1));
         add("zoomOut", "ZOOM_OUT", "Ctrl+Minus|Ctrl+NumMinus", function() return true, function() host.zoom(-1));
         add("zoomFit", "ZOOM_FIT", "Ctrl+Shift+0", function() return true, function() host.zoom(0));
-        add("grid", "GRID", "Ctrl+Shift+G", function() return true, host.toggleGrid, host.gridShown);
+        add("grid", "GRID", "Ctrl+Shift+L", function() return true, host.toggleGrid, host.gridShown);
         add("shortcuts", "SHORTCUTS", "Shift+F1", function() return true, host.showShortcuts);
         add("allSizes", "ALL_SIZES", "", function() return true, host.toggleAllSizes);
         // The size being edited laid out again by the automatic layout (not the first: the design).

@@ -456,6 +456,18 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         return controller.projectPath;
     }
 
+    public function shareCopied(fragment:String) {
+        controller.shareCopied(fragment);
+    }
+
+    public function sharedFragment():Null<String> {
+        return controller.sharedFragment();
+    }
+
+    public function sharesClipboard():Bool {
+        return controller.sharesClipboard();
+    }
+
     public function zoom(step:Int) {
         center.canvas.zoomStep(step);
         status(Strings.format(Strings.STATUS_ZOOM, [Std.string(Math.round(center.canvas.scale * 100))]));

@@ -176,10 +176,18 @@ class EditorSession {
     /** Selects these elements (those that exist), the last one shown in the properties panel. */
     public function selectAll(ids:Array<String>) {
         endTyping();
+        // An element of a group brings the whole group; the one named last stays last.
         var kept = [];
-        for (id in ids)
-            if (id != null && kept.indexOf(id) < 0 && doc.find(id) != null)
-                kept.push(id);
+        for (id in ids) {
+            var e = id == null ? null : doc.find(id);
+            if (e != null)
+                for (m in doc.groupOf(e))
+                    if (kept.indexOf(m.id) < 0)
+                        kept.push(m.id);
+        }
+        var last = ids.length == 0 ? null : ids[ids.length - 1];
+        if (kept.remove(last))
+            kept.push(last);
         // The state in view remembers its selection, which comes back with it on undo and redo.
         history[position].selected = kept.copy();
         if (kept.join("\n") == selection.join("\n"))
@@ -193,8 +201,13 @@ class EditorSession {
     /** Adds the element to the selection, or takes it out when it is in it (Shift and a click). */
     public function toggleSelected(id:String) {
         var ids = selection.copy();
-        if (!ids.remove(id))
+        var e = doc.find(id);
+        if (e != null && ids.indexOf(id) >= 0) {
+            for (m in doc.groupOf(e))
+                ids.remove(m.id);
+        } else {
             ids.push(id);
+        }
         selectAll(ids);
     }
 

@@ -95,6 +95,7 @@ class Edits {
                 for (s in doc.sizes)
                     s.places.remove(e.id);
             }
+            doc.tidyGroups();
         });
         // The next element down (or the new bottom one) is selected, so that Delete can go on.
         var next = doc.elements.length == 0 ? null : doc.elements[Std.int(Math.max(0, Math.min(index - 1, doc.elements.length - 1)))];
@@ -109,9 +110,11 @@ class Edits {
             return;
         var ids = [];
         session.change(stepName(Strings.STEP_DUPLICATE, Strings.STEP_DUPLICATE_MANY, originals), function() {
+            var regroup = freshGroups(doc);
             for (e in originals) {
                 var copy = e.clone();
                 copy.id = doc.newId(e.kind);
+                copy.group = regroup(e.group);
                 copy.x += 10;
                 copy.y += 10;
                 doc.elements.insert(doc.elements.indexOf(e) + 1, copy);
@@ -127,6 +130,64 @@ class Edits {
         session.selectAll(ids);
     }
 
+    /**
+        New group names for copies: each group copied becomes a group of its own. Call it for each
+        copy just before the copy goes into the document.
+    **/
+    public static function freshGroups(doc:BannerDocument):String->String {
+        var names = new Map<String, String>();
+        return function(group:String) {
+            if (group == "")
+                return "";
+            if (!names.exists(group))
+                names.set(group, doc.newGroup());
+            return names.get(group);
+        };
+    }
+
+    /** Whether the selection can be made one group: two elements or more, not one group already. */
+    public static function canGroup(session:EditorSession):Bool {
+        var chosen = session.selectedElements();
+        if (chosen.length < 2)
+            return false;
+        for (e in chosen)
+            if (e.group == "" || e.group != chosen[0].group)
+                return true;
+        return false;
+    }
+
+    /** Makes the selected elements one group (groups among them join it), in one step. */
+    public static function group(session:EditorSession) {
+        if (!canGroup(session))
+            return;
+        var chosen = session.selectedElements();
+        var doc = session.doc;
+        session.change(Strings.STEP_GROUP, function() {
+            var name = doc.newGroup();
+            for (e in chosen)
+                e.group = name;
+            doc.tidyGroups();
+        });
+    }
+
+    public static function canUngroup(session:EditorSession):Bool {
+        for (e in session.selectedElements())
+            if (e.group != "")
+                return true;
+        return false;
+    }
+
+    /** The selected elements taken out of their groups, in one step; they stay selected. */
+    public static function ungroup(session:EditorSession) {
+        if (!canUngroup(session))
+            return;
+        var chosen = session.selectedElements();
+        session.change(Strings.STEP_UNGROUP, function() {
+            for (e in chosen)
+                e.group = "";
+        });
+    }
+
     /** A step's name: the kind's for one element, the count's for several. */
     static function stepName(one:String, many:String, elements:Array<BannerElement>):String {
         return elements.length == 1 ? Strings.format(one, [kindName(elements[0].kind)]) : Strings.format(many, [Std.string(elements.length)]);
@@ -138,17 +199,14 @@ class Edits {
         box around them all. Locked elements stay. One step; false when nothing moved.
     **/
     public static function align(session:EditorSession, how:String, toBanner:Bool):Bool {
-        var movable = movableSelection(session);
-        if (movable.length == 0)
+        var units = movableUnits(session);
+        if (units.length == 0)
             return false;
         var doc = session.doc, index = session.sizeIndex;
-        var boxes = [for (e in movable) doc.box(e, index)];
+        var rects = unitRects(doc, index, units);
         var size = doc.sizes[index];
-        var to = toBanner || movable.length == 1 ? {x: 0.0, y: 0.0, width: (size.width : Float), height: (size.height : Float)} : EditGeometry.bounds([
-            for (b in boxes) (b : EditGeometry.EditRect)
-        ]);
-        var placed = EditGeometry.align([for (b in boxes) (b : EditGeometry.EditRect)], how, to);
-        return place(session, alignName(how), movable, boxes, placed);
+        var to = toBanner || units.length == 1 ? {x: 0.0, y: 0.0, width: (size.width : Float), height: (size.height : Float)} : EditGeometry.bounds(rects);
+        return placeUnits(session, alignName(how), units, rects, EditGeometry.align(rects, how, to));
     }
 
     /**
@@ -156,24 +214,62 @@ class Edits {
         with equal gaps, horizontally or vertically. One step; false when nothing moved.
     **/
     public static function distribute(session:EditorSession, horizontal:Bool, toBanner:Bool):Bool {
-        var movable = movableSelection(session);
-        if (movable.length < 3)
+        var units = movableUnits(session);
+        if (units.length < 3)
             return false;
         var doc = session.doc, index = session.sizeIndex;
-        var boxes = [for (e in movable) doc.box(e, index)];
-        var rects = [for (b in boxes) (b : EditGeometry.EditRect)];
+        var rects = unitRects(doc, index, units);
         var size = doc.sizes[index];
         var around = EditGeometry.bounds(rects);
         var placed = if (horizontal)
             EditGeometry.distribute(rects, true, toBanner ? 0 : around.x, toBanner ? size.width : around.x + around.width)
         else
             EditGeometry.distribute(rects, false, toBanner ? 0 : around.y, toBanner ? size.height : around.y + around.height);
-        return place(session, horizontal ? Strings.DISTRIBUTE_H : Strings.DISTRIBUTE_V, movable, boxes, placed);
+        return placeUnits(session, horizontal ? Strings.DISTRIBUTE_H : Strings.DISTRIBUTE_V, units, rects, placed);
     }
 
     /** Whether align (with two elements or the banner) and distribute (three) have something to move. */
     public static function canArrange(session:EditorSession, least:Int):Bool {
-        return movableSelection(session).length >= least;
+        return movableUnits(session).length >= least;
+    }
+
+    /** The movable selection in the units that are arranged as one: a group's elements together. */
+    public static function movableUnits(session:EditorSession):Array<Array<BannerElement>> {
+        var units:Array<Array<BannerElement>> = [];
+        var byGroup = new Map<String, Array<BannerElement>>();
+        for (e in movableSelection(session)) {
+            if (e.group == "") {
+                units.push([e]);
+            } else if (byGroup.exists(e.group)) {
+                byGroup.get(e.group).push(e);
+            } else {
+                var unit = [e];
+                byGroup.set(e.group, unit);
+                units.push(unit);
+            }
+        }
+        return units;
+    }
+
+    static function unitRects(doc:BannerDocument, index:Int, units:Array<Array<BannerElement>>):Array<EditGeometry.EditRect> {
+        return [for (u in units) EditGeometry.bounds([for (e in u) (doc.box(e, index) : EditGeometry.EditRect)])];
+    }
+
+    /** Each unit moved as one from its rectangle to its placed one. */
+    static function placeUnits(session:EditorSession, label:String, units:Array<Array<BannerElement>>, rects:Array<EditGeometry.EditRect>,
+            placed:Array<EditGeometry.EditRect>):Bool {
+        var doc = session.doc, index = session.sizeIndex;
+        var elements = [], boxes = [], moved = [];
+        for (i in 0...units.length) {
+            var dx = placed[i].x - rects[i].x, dy = placed[i].y - rects[i].y;
+            for (e in units[i]) {
+                var b = doc.box(e, index);
+                elements.push(e);
+                boxes.push(b);
+                moved.push(({x: b.x + dx, y: b.y + dy, width: b.width, height: b.height} : EditGeometry.EditRect));
+            }
+        }
+        return place(session, label, elements, boxes, moved);
     }
 
     /** The selected elements that may be moved: not locked. */

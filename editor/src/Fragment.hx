@@ -76,8 +76,10 @@ class Fragment {
         var label = part.elements.length == 1 ? Strings.format(Strings.STEP_PASTE_ONE, [Edits.kindName(part.elements[0].kind)]) : Strings.format(Strings.STEP_PASTE,
             [Std.string(part.elements.length)]);
         session.change(label, function() {
+            var regroup = Edits.freshGroups(doc);
             for (source in part.elements) {
                 var e = source.clone();
+                e.group = regroup(source.group);
                 // What is pasted shows and can be moved, whatever it was where it came from.
                 e.locked = false;
                 e.editorHidden = false;

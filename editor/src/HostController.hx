@@ -219,6 +219,28 @@ class HostController {
         });
     }
 
+    /** Whether the host shares the desktop's clipboard; asked once. */
+    public function sharesClipboard():Bool {
+        if (sharedClipboard == null)
+            sharedClipboard = host.send(Wire.COPY_ELEMENTS, []) == Wire.REPLY_OK;
+        return sharedClipboard;
+    }
+
+    var sharedClipboard:Null<Bool> = null;
+
+    public function shareCopied(fragment:String) {
+        if (sharesClipboard())
+            host.send(Wire.COPY_ELEMENTS, [fragment]);
+    }
+
+    /** The fragment on the desktop's clipboard; null when there is none. */
+    public function sharedFragment():Null<String> {
+        if (!sharesClipboard())
+            return null;
+        var reply = host.send(Wire.PASTE_ELEMENTS, []);
+        return reply == null || reply == "" || reply == Wire.REPLY_FALSE ? null : reply;
+    }
+
     public function forgetRecent(path:String) {
         host.send(Wire.FORGET_RECENT, [path]);
     }

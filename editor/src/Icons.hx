@@ -94,6 +94,26 @@ class Icons {
     }
 
     /** Aligning to the banner: a frame with a bar inside it. */
+    /** Two boxes inside a dashed frame (group), or the frame broken open (ungroup). */
+    public static function group(together:Bool):Sprite->Int->Void {
+        return function(s:Sprite, ink:Int) {
+            var g = s.graphics;
+            g.lineStyle();
+            g.beginFill(ink, 0.8);
+            g.drawRect(-6, -5, 6, 5);
+            g.drawRect(1, 1, 6, 5);
+            g.endFill();
+            g.lineStyle(1, ink);
+            var corners = [[-9, -8, 1, 1], [9, -8, -1, 1], [-9, 8, 1, -1], [9, 8, -1, -1]];
+            for (c in corners) {
+                var l = together ? 4 : 2;
+                g.moveTo(c[0], c[1] + c[3] * l);
+                g.lineTo(c[0], c[1]);
+                g.lineTo(c[0] + c[2] * l, c[1]);
+            }
+        };
+    }
+
     public static function toBanner(s:Sprite, ink:Int) {
         s.graphics.lineStyle(1.5, ink);
         s.graphics.drawRect(-8, -6, 16, 12);

@@ -337,6 +337,10 @@ class Strings {
     public static var DISTRIBUTE_H = "Distribute horizontally";
     public static var DISTRIBUTE_V = "Distribute vertically";
     public static var ALIGN_TO_BANNER = "Align to the banner";
+    public static var GROUP = "Group";
+    public static var UNGROUP = "Ungroup";
+    public static var STEP_GROUP = "Group";
+    public static var STEP_UNGROUP = "Ungroup";
     public static var ZOOM_IN = "Zoom in";
     public static var ZOOM_OUT = "Zoom out";
     public static var ZOOM_FIT = "Fit";
@@ -700,6 +704,10 @@ class Strings {
         "ALIGN_BOTTOMS" => ["Unten ausrichten", "Aligner en bas"],
         "DISTRIBUTE_H" => ["Horizontal verteilen", "R\u00e9partir horizontalement"],
         "DISTRIBUTE_V" => ["Vertikal verteilen", "R\u00e9partir verticalement"],
+        "GROUP" => ["Gruppieren", "Grouper"],
+        "UNGROUP" => ["Gruppierung aufheben", "D\u00e9grouper"],
+        "STEP_GROUP" => ["Gruppieren", "Grouper"],
+        "STEP_UNGROUP" => ["Gruppierung aufheben", "D\u00e9grouper"],
         "ALIGN_TO_BANNER" => ["Am Banner ausrichten", "Aligner sur la banni\u00e8re"],
         "ZOOM_IN" => ["Vergr\u00f6\u00dfern", "Zoom avant"],
         "ZOOM_OUT" => ["Verkleinern", "Zoom arri\u00e8re"],

@@ -53,6 +53,11 @@ class Wire {
     public static inline var EXPORT_PROGRESS = "ExportProgressVC";
     public static inline var CANCEL_EXPORT = "CancelExportVC";
 
+    // Beside the twelve: elements copied, as a fragment, put on the desktop's clipboard (with no
+    // fragment, "ok" says the host shares one); the fragment the clipboard holds, or "false".
+    public static inline var COPY_ELEMENTS = "CopyElementsVC";
+    public static inline var PASTE_ELEMENTS = "PasteElementsVC";
+
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";
     public static inline var PLAYER_NONE = "none";

@@ -119,6 +119,9 @@ class BannerElement {
 	public var name:String = ""; // the name in the layer list; "" shows its kind and content
 	public var locked:Bool = false; // the canvas neither picks nor moves it
 	public var editorHidden:Bool = false; // not drawn in the editor; the published banner shows it
+	// The group it belongs to ("" for none): the editor selects, moves and arranges a group's
+	// elements together. The banner draws each as it would without it.
+	public var group:String = "";
 
 	// An element of the kind with that kind's defaults.
 	public function new(kind:ElementKind, id = "") {
@@ -186,6 +189,7 @@ class BannerElement {
 		e.name = name;
 		e.locked = locked;
 		e.editorHidden = editorHidden;
+		e.group = group;
 	}
 }
 
@@ -350,6 +354,7 @@ class BannerDocument {
 		if (longest > MAX_LABEL)
 			d.overLimits.push({what: "characters in a text", count: longest, limit: MAX_LABEL});
 		d.readSizes(first(root, "sizes"), w, h, renamed);
+		d.tidyGroups();
 		return d;
 	}
 
@@ -435,6 +440,8 @@ class BannerDocument {
 		e.name = layerName(node.get("name"));
 		e.locked = flag(node.get("locked"), false);
 		e.editorHidden = flag(node.get("editorHidden"), false);
+		var group = node.get("group");
+		e.group = validId(group) ? group : "";
 		switch (kind) {
 			case Image:
 				e.src = orEmpty(node.get("src"));
@@ -618,6 +625,8 @@ class BannerDocument {
 			b.add(' locked="true"');
 		if (e.editorHidden)
 			b.add(' editorHidden="true"');
+		if (e.group != "")
+			b.add(' group="' + escape(e.group, true) + '"');
 		switch (e.kind) {
 			case Image:
 				b.add(' src="' + escape(e.src, true) + '" fit="' + escape(e.fit, true) + '"');
@@ -722,6 +731,34 @@ class BannerDocument {
 	}
 
 	var seenAt:Null<Map<String, Int>> = null;
+	// The elements of e's group in drawing order; e alone when it is in none.
+	public function groupOf(e:BannerElement):Array<BannerElement> {
+		if (e.group == "")
+			return [e];
+		return [for (m in elements) if (m.group == e.group) m];
+	}
+
+	// A group name no element has yet.
+	public function newGroup():String {
+		var taken = new Map<String, Bool>();
+		for (e in elements)
+			taken.set(e.group, true);
+		var n = 1;
+		while (taken.exists("group" + n))
+			n++;
+		return "group" + n;
+	}
+
+	// A group needs two elements: one left alone (the others deleted) is in none.
+	public function tidyGroups() {
+		var counts = new Map<String, Int>();
+		for (e in elements)
+			if (e.group != "")
+				counts.set(e.group, (counts.exists(e.group) ? counts.get(e.group) : 0) + 1);
+		for (e in elements)
+			if (e.group != "" && counts.get(e.group) < 2)
+				e.group = "";
+	}
 
 	// An id no element has yet: the kind's name and a number.
 	public function newId(kind:ElementKind):String {

@@ -1,5 +1,5 @@
 // The strip over the canvas: align the selection (left, centre, right, top, middle, bottom),
-// distribute it, whether to align on the banner, zoom out, fit and zoom in, and the grid. Each is
+// distribute it, whether to align on the banner, group and ungroup it, zoom out, fit and zoom in, and the grid. Each is
 // a command of the table, drawn as an icon.
 package views;
 
@@ -22,7 +22,8 @@ class ArrangeBar extends Sprite {
             {cmd: "alignRight", icon: Icons.align("right"), gap: 6}, {cmd: "alignTop", icon: Icons.align("top"), gap: 0},
             {cmd: "alignMiddle", icon: Icons.align("middle"), gap: 0}, {cmd: "alignBottom", icon: Icons.align("bottom"), gap: 6},
             {cmd: "distributeH", icon: Icons.distribute(true), gap: 0}, {cmd: "distributeV", icon: Icons.distribute(false), gap: 6},
-            {cmd: "alignToBanner", icon: Icons.toBanner, gap: 0}
+            {cmd: "alignToBanner", icon: Icons.toBanner, gap: 6}, {cmd: "group", icon: Icons.group(true), gap: 0},
+            {cmd: "ungroup", icon: Icons.group(false), gap: 0}
         ]) {
             var b = commandIcon("arrange." + spec.cmd, spec.cmd, spec.icon);
             b.x = x;

@@ -155,6 +155,23 @@ class DocumentTests {
 		editing.render(5000);
 		same("the banner shows it", "10,10 1", banner.shown.get(1));
 		same("the editor does not", "hidden", editor.shown.get(1));
+
+		// Groups: a name two elements share is kept; one element alone in a group, or a name
+		// that is no id, is in none; the banner draws the members as it did without the group.
+		var plain = BannerDocument.parse(EXAMPLE);
+		var grouped = BannerDocument.parse(EXAMPLE);
+		grouped.find("logo").group = "g1";
+		grouped.find("t1").group = "g1";
+		grouped.find("b1").group = "alone";
+		var written = grouped.toXml().split('group="alone"').join('group="no good"');
+		var read = BannerDocument.parse(StringTools.replace(written, 'id="s1"', 'id="s1" group="alone"'));
+		same("groups read", "logo:g1 t1:g1 b1: s1:", [for (id in ["logo", "t1", "b1", "s1"]) id + ":" + read.find(id).group].join(" "));
+		same("members together", "logo,t1", [for (e in read.groupOf(read.find("t1"))) e.id].join(","));
+		same("written again the same", read.toXml(), BannerDocument.parse(read.toXml()).toXml());
+		var drawnPlain = new RecordingSurface(), drawnGrouped = new RecordingSurface();
+		new BannerRenderer(plain, drawnPlain, 0).render(5000);
+		new BannerRenderer(read, drawnGrouped, 0).render(5000);
+		same("the banner draws the members alone", drawnPlain.calls.join("\n") + Std.string(drawnPlain.shown), drawnGrouped.calls.join("\n") + Std.string(drawnGrouped.shown));
 	}
 
 	static function readsVersionOne() {

@@ -35,6 +35,7 @@ class EditorUnitTests {
         relativeImages();
         picturesComeFromFilesWithinTheBudget();
         severalElementsAtOnce();
+        groups();
         EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
@@ -319,12 +320,60 @@ class EditorUnitTests {
                 }
     }
 
+    // A group: made and undone in one step each; a member brings its group into the selection and
+    // Shift+click takes the group out; aligning moves the group as one; a duplicate makes a group of
+    // its own; Delete takes every member; a group already whole cannot be grouped again.
+    static function groups() {
+        var s = new EditorSession();
+        var c = new Commands(s, new FakeHost(s));
+        var made = [for (x in [10, 50, 200]) {
+            var e = Edits.add(s, Shape, "rect");
+            s.change("place", function() s.doc.setBox(e, 0, {x: x, y: x / 2, width: 20, height: 20, fontSize: 12}));
+            e;
+        }];
+        var a = made[0], b = made[1], d = made[2];
+        s.selectAll([a.id, b.id]);
+        check("two can be grouped, not ungrouped", c.isEnabled("group") && !c.isEnabled("ungroup"));
+        var depth = s.undoDepth();
+        c.run("group");
+        same("grouped in one step", depth + 1, s.undoDepth());
+        check("one group", a.group != "" && a.group == b.group && d.group == "");
+        check("a whole group cannot be grouped again", !c.isEnabled("group") && c.isEnabled("ungroup"));
+        s.select(null);
+        s.select(a.id);
+        same("a member selects its group, itself last", b.id + "," + a.id, s.selection.join(","));
+        s.toggleSelected(d.id);
+        c.run("alignRight");
+        var xs = function() return [for (e in made) Std.string(s.doc.find(e.id).x)].join(",");
+        same("the group moved as one to the right edge", "160,200,200", xs());
+        s.toggleSelected(b.id);
+        same("Shift+click on a member takes the group out", d.id, s.selection.join(","));
+        s.select(b.id);
+        c.run("duplicate");
+        var copies = s.selectedElements();
+        check("the copies are a group of their own", copies.length == 2 && copies[0].group != "" && copies[0].group == copies[1].group
+            && copies[0].group != a.group);
+        c.run("ungroup");
+        check("ungrouped", copies[0].group == "" && copies[1].group == "" && a.group != "");
+        s.undo();
+        s.undo();
+        same("back to three", 3, s.doc.elements.length);
+        s.select(b.id);
+        c.run("delete");
+        same("Delete takes every member", d.id, [for (e in s.doc.elements) e.id].join(","));
+        s.undo();
+        s.undo();
+        s.undo();
+        same("undone to before the group", "", s.doc.find(a.id).group);
+    }
+
     // Duplicate, delete, align and distribute of several elements are one step each; a locked
     // element stays where it is; a copied picture named relative to its project travels with its
     // whole path; pasting into another project that has the copied ids gives new ones.
     static function severalElementsAtOnce() {
         var s = new EditorSession();
-        var c = new Commands(s, new FakeHost(s));
+        var desk = new FakeHost(s);
+        var c = new Commands(s, desk);
         var ids = [];
         for (x in [10, 120, 200]) {
             var e = Edits.add(s, Shape, "rect");
@@ -363,6 +412,15 @@ class EditorUnitTests {
         c.run("paste");
         check("pasted again under new ids", s.selection.length == 2 && s.selection.indexOf(ids[0]) < 0);
         same("nothing pasted from a non-project", 0, Fragment.paste(s, "<html/>"));
+        check("the copy is on the desktop's clipboard", desk.shared == Fragment.copied);
+        // Elements another program put on the desktop's clipboard come before the editor's own.
+        var other = new EditorSession();
+        var ellipse = Edits.add(other, Shape, "ellipse");
+        other.selectAll([ellipse.id]);
+        desk.shared = Fragment.of(other, "");
+        var count = s.doc.elements.length;
+        c.run("paste");
+        same("the desktop's fragment pasted", (count + 1) + " ellipse", s.doc.elements.length + " " + s.doc.find(s.selection[0]).shapeKind);
         // Forward and back move each selected element past the next one not selected.
         var order = function() return [for (e in s.doc.elements) e.id].join(",");
         var all = [for (e in s.doc.elements) e.id];
@@ -570,6 +628,10 @@ class FakeHost implements Commands.CommandHost {
     public function toggleActualSize() {}
     public function toggleAllSizes() {}
     public function projectFile():String return "/work/project.pbf";
+    public var shared:Null<String> = null;
+    public function shareCopied(fragment:String) shared = fragment;
+    public function sharedFragment():Null<String> return shared;
+    public function sharesClipboard():Bool return shared != null;
     public function zoom(step:Int) {}
     public function toggleGrid() {}
     public function gridShown():Bool return false;
