@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Elements copied in one project and pasted into another through the desktop's clipboard, as a
+person would: the first run opens a project, selects every element and copies them; the X clipboard
+then holds the fragment under the program's own type and a picture for other programs. After that
+run has ended, the fragment is offered on the clipboard by another program (xclip), and a second run
+with another project pastes it: the pasted picture, named by its whole path, is shown, and the
+saved project holds every pasted element at the same place relative to its own size.
+Runs under its own Xvfb (the test command wraps it in xvfb-run).
+
+usage: editor_clipboard_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool, xclip or a display is missing)
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import editor_desktop_test as desktop  # noqa: E402
+from editor_desktop_test import wait_until  # noqa: E402
+
+EXAMPLES = None
+FRAGMENT_TYPE = "application/x-pennoria-fragment+xml"
+
+
+def clipboard(target):
+    result = subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-o"], capture_output=True, timeout=30)
+    return result.stdout if result.returncode == 0 else b""
+
+
+def served(app, path):
+    return any(line.split(" ", 2)[-1].strip() == path for line in app.bridge_log().splitlines() if " serve " in " " + line)
+
+
+class Clipboard(unittest.TestCase):
+    def setUp(self):
+        self.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editorclip"))
+        self.relay = None
+
+    def tearDown(self):
+        if self.relay:
+            self.relay.kill()
+            self.relay.wait()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def project(self, name):
+        folder = os.path.join(self.scratch, name)
+        shutil.copytree(os.path.join(EXAMPLES, name), folder)
+        return os.path.join(folder, name + ".pbf")
+
+    def test_elements_copied_in_one_project_are_pasted_into_another_with_their_picture(self):
+        source = self.project("autumn-sale")
+        leaf = os.path.join(os.path.dirname(source), "leaf.png")
+        copied = ET.parse(source).getroot()
+
+        first = desktop.Desktop(os.path.join(self.scratch, "first"), [source])
+        try:
+            wait_until("the first project drawn", lambda: served(first, leaf), seconds=180)
+            first.focus()
+            first.key("ctrl+a", "ctrl+c")
+            wait_until("the fragment on the clipboard", lambda: FRAGMENT_TYPE.encode() in clipboard("TARGETS"))
+            self.assertIn(b"image/png", clipboard("TARGETS"))
+            fragment = clipboard(FRAGMENT_TYPE)
+            picture = clipboard("image/png")
+            first.click((first.width - 11, 14))
+        finally:
+            self.assertEqual(first.close(), 0)
+
+        # The fragment: every element at the size copied from, the picture by its whole path.
+        part = ET.fromstring(fragment)
+        self.assertEqual([e.get("id") for e in part.find("elements")], [e.get("id") for e in copied.find("elements")])
+        self.assertEqual([(s.get("width"), s.get("height")) for s in part.find("sizes")], [("300", "250")])
+        self.assertEqual(part.find("elements/image").get("src"), leaf)
+        # The picture: a PNG of the elements' box, cut to the banner (the sun goes past its corner).
+        self.assertEqual(picture[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual(struct.unpack(">II", picture[16:24]), (300, 250))
+
+        # Offered by another program once the first has ended.
+        with open(os.path.join(self.scratch, "fragment.xml"), "wb") as f:
+            f.write(fragment)
+        self.relay = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-t", FRAGMENT_TYPE, "-i",
+                                       os.path.join(self.scratch, "fragment.xml")], stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+        wait_until("the fragment offered", lambda: clipboard(FRAGMENT_TYPE) == fragment)
+
+        target = self.project("coffee-launch")
+        cup = os.path.join(os.path.dirname(target), "cup.png")
+        before = ET.parse(target).getroot()
+        second = desktop.Desktop(os.path.join(self.scratch, "second"), [target])
+        try:
+            wait_until("the second project drawn", lambda: served(second, cup), seconds=180)
+            second.focus()
+            second.key("ctrl+v")
+            # The pasted picture comes from the other project's folder and is shown.
+            wait_until("the pasted picture shown", lambda: served(second, leaf))
+            mark = len(second.bridge_log())
+            os.remove(target)
+            second.key("ctrl+s")
+            second.wait_log("SaveProjectFileVC", after=mark)
+            second.wait_log("reply <string>" + target + "</string>", after=mark)
+            second.click((second.width - 11, 14))
+        finally:
+            self.assertEqual(second.close(), 0)
+
+        saved = ET.parse(target).getroot()
+        elements = list(saved.find("elements"))
+        self.assertEqual(len(elements), len(before.find("elements")) + len(copied.find("elements")))
+        pasted = elements[len(before.find("elements")):]
+        self.assertEqual([e.findtext("label") for e in pasted], [e.findtext("label") for e in copied.find("elements")])
+        self.assertEqual([e.get("src") for e in pasted if e.tag == "image"], [leaf])
+        # The band under the banner, copied at 300 x 250, is pasted at 336 x 280 where it was.
+        band = pasted[1]
+        self.assertEqual(band.get("kind"), "rect")
+        self.assertEqual([round(float(band.get(a)), 1) for a in ("x", "y", "width", "height")], [0.0, 197.1, 336.0, 82.9])
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--examples", required=True)
+    args, rest = parser.parse_known_args()
+    desktop.PROGRAM = os.path.realpath(args.program)
+    EXAMPLES = os.path.realpath(args.examples)
+    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
+    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not shutil.which("xclip") \
+            or not os.environ.get("DISPLAY"):
+        print("the desktop program, xdotool, xclip or a display is missing; skipping")
+        sys.exit(77)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
