@@ -2,10 +2,13 @@
 
 #include "bridge/ReplyWords.h"
 #include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
+#include "platform/Raster.h"
 #include "platform/RasterEncode.h"
 #include "platform/Text.h"
 #include "project/BannerModel.h"
-#include "publish/ExportBanner.h"
+#include "publish/PublishImage.h"
+#include "publish/Publisher.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,8 +30,8 @@ bool IsWholeFragment(BannerModel& model, const std::string& text) {
 
 CElementClipboard::CElementClipboard(platform::IClipboard& clipboard, std::string fontFolder,
                                      std::function<void(const std::string&)> onPasted)
-    : m_clipboard(clipboard), m_fontFolder(std::move(fontFolder)),
-      m_onPasted(std::move(onPasted)) {}
+    : m_clipboard(clipboard), m_fontFolder(std::move(fontFolder)), m_onPasted(std::move(onPasted)) {
+}
 
 BannerModel* CElementClipboard::Model() {
     std::string error;
@@ -62,23 +65,35 @@ std::string CElementClipboard::Paste() {
 
 std::optional<std::string> CElementClipboard::Picture(const std::string& fragment) {
     BannerModel* model = Model();
-    if (!model)
+    std::optional<PublishPlan> plan = model ? model->Plan(fragment) : std::nullopt;
+    if (!plan || !plan->isProject || plan->sizes.empty())
         return std::nullopt;
+    // A fragment names its pictures by whole paths; one that cannot be read is left out.
+    PictureFiles pictures;
+    for (const std::string& name : plan->pictures) {
+        const std::string resolved = platform::ResolvedPath(ResolveImageSource(name, {}));
+        if (resolved.empty() || IsInSystemFolder(resolved))
+            continue;
+        PictureFile file{resolved};
+        if (auto size = platform::ReadImageSize(resolved)) {
+            file.width = size->width;
+            file.height = size->height;
+        }
+        pictures[name] = std::move(file);
+    }
     std::string error;
-    // A fragment names its pictures by whole paths.
-    std::unique_ptr<BannerFrames> frames =
-        BannerFrames::Open(*model, fragment, std::string(), m_fontFolder, &error);
-    if (!frames || frames->Sizes().empty())
-        return std::nullopt;
-    const ExportSize size = frames->Sizes().front();
+    platform::UseFontFolder(m_fontFolder);
+    const PlanSize& size = plan->sizes.front();
+    std::optional<platform::DisplayList> list =
+        model->Display(fragment, size.width, size.height, -1, pictures, &error);
     platform::ArgbFrame frame;
-    if (!frames->Paint(size, frames->LengthMs(), frame, &error)) {
+    if (!list || !platform::DisplayListPainter().Paint(*list, frame, &error)) {
         platform::DebugOutput("clipboard: the picture was not painted: " + error);
         return std::nullopt;
     }
-    // Cut to the elements' bounds within the banner.
+    // Cut to the elements' box within the banner.
     double left = frame.width, top = frame.height, right = 0, bottom = 0;
-    for (const PlanElement& element : frames->Plan().elements) {
+    for (const PlanElement& element : plan->elements) {
         if (element.boxes.empty())
             continue;
         const PlanBox& box = element.boxes.front();

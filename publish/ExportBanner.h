@@ -26,8 +26,6 @@ public:
     // A moment at or past LengthMs() is the banner's final frame. Any one thread at a time may
     // paint; its text has the program's faces.
     bool Paint(ExportSize size, double tMs, ArgbFrame& frame, std::string* error) override;
-    // What the model read of the project.
-    const PublishPlan& Plan() const { return m_plan; }
 
 private:
     BannerFrames(BannerModel& model, std::string projectXml, PublishPlan plan,

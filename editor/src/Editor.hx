@@ -135,6 +135,7 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         widgets.beginGroup(1500);
         arrangeBar = new ArrangeBar(commandIcon);
         addChild(arrangeBar);
+        views.Form.picker = openColourPicker;
         properties = new PropertiesPanel(session, widgets, {
             status: status,
             withdraw: function(text) if (statusLine == text) status(""),
@@ -443,6 +444,12 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
     public function toggleActualSize() {
         var canvas = center.canvas;
         canvas.actualSize = !canvas.actualSize;
+    }
+
+    /** The colour picker for a property; the colour chosen is one step. */
+    function openColourPicker(caption:String, current:Null<Int>, choose:Int->Void) {
+        var d = new dialogs.ColourDialog(caption, current, Palette.usedIn(session.doc), widgets, choose, closeModal);
+        openModal(d);
     }
 
     public function openAddSize() {

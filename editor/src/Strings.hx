@@ -338,6 +338,12 @@ class Strings {
     public static var DISTRIBUTE_V = "Distribute vertically";
     public static var ALIGN_TO_BANNER = "Align to the banner";
     public static var GROUP = "Group";
+    public static var COLOUR_DIALOG_TITLE = "Colour: %s";
+    public static var COLOUR_NEW = "New";
+    public static var COLOUR_CURRENT = "Current";
+    public static var COLOUR_HEX = "Hex";
+    public static var COLOURS_IN_BANNER = "Colours in this banner";
+    public static var COLOURS_NONE_USED = "None yet.";
     public static var UNGROUP = "Ungroup";
     public static var STEP_GROUP = "Group";
     public static var STEP_UNGROUP = "Ungroup";
@@ -705,6 +711,12 @@ class Strings {
         "DISTRIBUTE_H" => ["Horizontal verteilen", "R\u00e9partir horizontalement"],
         "DISTRIBUTE_V" => ["Vertikal verteilen", "R\u00e9partir verticalement"],
         "GROUP" => ["Gruppieren", "Grouper"],
+        "COLOUR_DIALOG_TITLE" => ["Farbe: %s", "Couleur : %s"],
+        "COLOUR_NEW" => ["Neu", "Nouvelle"],
+        "COLOUR_CURRENT" => ["Bisher", "Actuelle"],
+        "COLOUR_HEX" => ["Hex", "Hex"],
+        "COLOURS_IN_BANNER" => ["Farben in diesem Banner", "Couleurs de cette banni\u00e8re"],
+        "COLOURS_NONE_USED" => ["Noch keine.", "Aucune pour l'instant."],
         "UNGROUP" => ["Gruppierung aufheben", "D\u00e9grouper"],
         "STEP_GROUP" => ["Gruppieren", "Grouper"],
         "STEP_UNGROUP" => ["Gruppierung aufheben", "D\u00e9grouper"],

@@ -18,6 +18,11 @@ std::string Fragment(const std::string& elements) {
            elements + "</elements><sizes><size width=\"300\" height=\"250\"/></sizes></template>";
 }
 
+// A reply as the player hands it to the movie.
+std::optional<std::string> Reply(const std::string& text) {
+    return "<string>" + EscapeXmlText(text) + "</string>";
+}
+
 // The width and height a PNG's header gives; (0, 0) for anything else.
 std::pair<int, int> PngSize(const std::string& png) {
     if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
@@ -42,8 +47,8 @@ TEST(ElementClipboard, CopiedElementsGoOutAsFragmentAndPictureAndComeBackWhole) 
                              [&pasted](const std::string& text) { pasted.push_back(text); });
 
     // The editor asks once whether a clipboard is shared; nothing is put there.
-    EXPECT_EQ(bed.player.Command("CopyElementsVC"), "ok");
-    EXPECT_EQ(bed.player.Command("PasteElementsVC"), "false");
+    EXPECT_EQ(bed.player.Command("CopyElementsVC"), Reply("ok"));
+    EXPECT_EQ(bed.player.Command("PasteElementsVC"), Reply("false"));
 
     // Two elements: the picture is cut to the box around both, 20..140 by 30..110.
     const std::string fragment =
@@ -51,10 +56,10 @@ TEST(ElementClipboard, CopiedElementsGoOutAsFragmentAndPictureAndComeBackWhole) 
                  "fill=\"#FF0000\"/>"
                  "<text id=\"t&amp;1\" x=\"100\" y=\"70\" width=\"40\" height=\"40\" size=\"12\" "
                  "color=\"#000000\"><label>A &lt;b&gt; &amp; \"c\"</label></text>");
-    EXPECT_EQ(bed.player.Command("CopyElementsVC", {fragment}), "ok");
+    EXPECT_EQ(bed.player.Command("CopyElementsVC", {fragment}), Reply("ok"));
     EXPECT_EQ(clipboard.Content().fragment, fragment);
     EXPECT_EQ(PngSize(clipboard.Content().png), std::make_pair(120, 80));
-    EXPECT_EQ(bed.player.Command("PasteElementsVC"), fragment);
+    EXPECT_EQ(bed.player.Command("PasteElementsVC"), Reply(fragment));
     EXPECT_EQ(pasted, std::vector<std::string>{fragment});
 
     // Refused, the clipboard keeping what it had: no project, a project without elements, past
@@ -66,15 +71,16 @@ TEST(ElementClipboard, CopiedElementsGoOutAsFragmentAndPictureAndComeBackWhole) 
     for (const std::string& refused :
          {std::string("<html><body>A page</body></html>"), Fragment(""), Fragment(manyElements),
           Fragment("<shape id=\"s1\"/>" + padding)}) {
-        EXPECT_EQ(bed.player.Command("CopyElementsVC", {refused}), "false") << refused.substr(0, 80);
+        EXPECT_EQ(bed.player.Command("CopyElementsVC", {refused}), Reply("false"))
+            << refused.substr(0, 80);
         EXPECT_EQ(clipboard.Content().fragment, fragment);
     }
 
     // Something else another program put there is not handed to the editor.
     clipboard.Put({"<html><body>A page</body></html>", ""});
-    EXPECT_EQ(bed.player.Command("PasteElementsVC"), "false");
+    EXPECT_EQ(bed.player.Command("PasteElementsVC"), Reply("false"));
     clipboard.Put({Fragment("<shape id=\"s1\"/>" + padding), ""});
-    EXPECT_EQ(bed.player.Command("PasteElementsVC"), "false");
+    EXPECT_EQ(bed.player.Command("PasteElementsVC"), Reply("false"));
     EXPECT_EQ(pasted.size(), 1u);
 }
 

@@ -649,10 +649,44 @@ class ManyAtOnce(unittest.TestCase):
         self.assertEqual(self.places("pasted-new"), copied)
         self.assertEqual(fresh["undoDepth"], 1)
 
+    def test_a_group_is_selected_moved_and_ungrouped_as_one_step_each(self):
+        depth = lambda label: self.state(label)["undoDepth"]
+        element = lambda label, id: ET.fromstring(self.state(label)["xml"]).find("elements/*[@id='%s']" % id)
+        grouped = self.state("grouped")
+        name = element("grouped", "shape1").get("group")
+        self.assertTrue(name)
+        self.assertEqual(element("grouped", "shape2").get("group"), name)
+        self.assertIsNone(element("grouped", "shape3").get("group"))
+        self.assertEqual(grouped["undoDepth"], depth("pasted-new") + 1)
+        # One member clicked brings the other; the drag moves both; each is one step.
+        self.assertEqual(sorted(self.state("member-clicked")["selection"]), ["shape1", "shape2"])
+        before, after = self.places("member-clicked"), self.places("group-moved")
+        self.assertEqual({k: (round(x - before[k][0]), round(y - before[k][1])) for k, (x, y) in after.items()},
+                         {"shape1": (20, 10), "shape2": (20, 10), "shape3": (0, 0)})
+        self.assertEqual(depth("group-moved"), depth("member-clicked") + 1)
+        self.assertIsNone(element("ungrouped", "shape1").get("group"))
+        self.assertEqual(depth("ungrouped"), depth("group-moved") + 1)
+        self.assertEqual(element("ungroup-undone", "shape2").get("group"), name)
+
+    def test_the_colour_picker_offers_the_banners_colours_and_a_chosen_colour_is_one_step(self):
+        picker = self.state("picker")
+        self.assertEqual(picker["dialog"], "colour")
+        # The banner's colours: the white background and fills, among them.
+        self.assertIn("colour.used.#FFFFFF", picker["labels"])
+        fill = lambda label: ET.fromstring(self.state(label)["xml"]).find("elements/*[@id='shape3']").get("fill")
+        self.assertEqual(fill("picker-cancelled"), fill("picker"))
+        self.assertEqual(self.state("picker-cancelled")["undoDepth"], self.state("picker")["undoDepth"])
+        # Typing a value changes nothing until it is chosen.
+        self.assertEqual(fill("picker-typed"), fill("picker"))
+        self.assertEqual(fill("picked"), "#12AB34")
+        self.assertEqual(self.state("picked")["undoDepth"], self.state("picker")["undoDepth"] + 1)
+        self.assertEqual(self.state("picked")["dialog"], "")
+
     def test_the_shortcuts_list_names_the_keys_and_closes_with_escape(self):
         self.assertEqual(self.state("shortcuts")["dialog"], "shortcuts")
         self.assertIn("Distribute vertically: Ctrl+Shift+V", self.state("shortcuts")["dialogText"])
         self.assertIn("Zoom in: Ctrl++, Ctrl+Num +", self.state("shortcuts")["dialogText"])
+        self.assertIn("Ungroup: Ctrl+Shift+G", self.state("shortcuts")["dialogText"])
         self.assertEqual(self.state("shortcuts-closed")["dialog"], "")
 
 

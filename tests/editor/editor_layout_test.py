@@ -109,6 +109,9 @@ def panels(editor, scratch):
     for shape, name in zip(shapes, ("rectangle", "ellipse")):
         editor.drive(("click", "layer." + shape), ("click", "tab.element"))
         yield name
+    editor.drive(("click", "fill.pick"))
+    yield "colour-picker"
+    editor.drive(("key", "esc"))
     editor.drive(("click", "tab.banner"), ("type", "length", "0"))
     yield "banner-refused-value"
 

@@ -606,7 +606,8 @@ const scenarios = {
     // three shapes, which move, nudge, distribute and align as one step each; a layer is hidden
     // (in the editor only), locked, renamed and dragged down the list; the banner is zoomed with the
     // buttons and with Ctrl+wheel about the pointer; the grid snaps; the elements are copied into
-    // another size and into a new project; the shortcuts list opens and closes.
+    // another size and into a new project; two are grouped and moved as one; a colour is picked;
+    // the shortcuts list opens and closes.
     arrange: async function () {
         await startPlayer({ testMode: "1" });
         const place = function (command, x, y) {
@@ -718,6 +719,45 @@ const scenarios = {
         drive("click", "askSave.discard");
         drive("key", "ctrl+v");
         snap("pasted-new");
+
+        // A group: two shapes selected by the pointer and grouped; a click on one member selects
+        // both, a drag moves both; ungrouped and the ungrouping undone.
+        c = state().canvas;
+        const corner = function (id) {
+            const e = new DOMParser().parseFromString(state().xml, "text/xml").querySelector('[id="' + id + '"]');
+            return [parseFloat(e.getAttribute("x")), parseFloat(e.getAttribute("y"))];
+        };
+        const spot = function (id) { return at(corner(id)[0] + 5, corner(id)[1] + 5); };
+        const click = function (point) {
+            pointer("pointerdown", point);
+            pointer("pointerup", point);
+        };
+        click(spot("shape1"));
+        realKey("Shift", "ShiftLeft", true, function () { click(spot("shape2")); });
+        drive("key", "ctrl+g");
+        snap("grouped");
+        click(at(290, 5));
+        click(spot("shape2"));
+        snap("member-clicked");
+        drag(spot("shape2"), at(corner("shape2")[0] + 25, corner("shape2")[1] + 15));
+        snap("group-moved");
+        drive("key", "ctrl+shift+g");
+        snap("ungrouped");
+        drive("key", "ctrl+z");
+        snap("ungroup-undone");
+
+        // The colour picker: a colour the banner uses taken and cancelled, then a typed one chosen.
+        drive("click", "layer.shape3");
+        drive("click", "fill.pick");
+        snap("picker");
+        drive("click", "colour.used.#FFFFFF");
+        drive("click", "colour.cancel");
+        snap("picker-cancelled");
+        drive("click", "fill.pick");
+        drive("type", "colour.hex", "#12AB34");
+        snap("picker-typed");
+        drive("click", "colour.ok");
+        snap("picked");
 
         drive("key", "shift+f1");
         snap("shortcuts");

@@ -18,6 +18,10 @@ class Form extends Sprite {
     static inline var LABEL_GAP = 8;
     static inline var NUMBER_W = 56;
     static inline var NUMBER_MIN_W = 44;
+    static inline var HEX_MIN_W = 56;
+
+    /** Opens the colour picker for a colour row: its caption, the colour now, and what to do with the one chosen. */
+    public static var picker:(String, Null<Int>, Int->Void)->Void = null;
 
     public var y0:Float = 0;
     public var formWidth(default, null):Float;
@@ -209,12 +213,16 @@ class Form extends Sprite {
             place(widgets.button(Swatch.none(id + ".none", function() choose(null))), x, y0 + 2);
             x += 23;
         }
-        for (c in palette) {
+        // As many of the palette's swatches as leave room for the picker and the hex field.
+        var room = Std.int((formWidth - x - 23 - 3 - HEX_MIN_W) / 23);
+        for (c in palette.slice(0, Std.int(Math.max(0, room)))) {
             var colour = c;
             var s = place(cast widgets.button(new Swatch(id + "." + BannerDocument.colourText(c), c, function() choose(colour))), x, y0 + 2);
             swatches.push(cast s);
             x += 23;
         }
+        place(widgets.button(Swatch.picker(id + ".pick", function() if (picker != null) picker(caption, read(), function(c) choose(c)))), x, y0 + 2);
+        x += 23;
         place(widgets.input(new TextInput(id, Math.min(64, formWidth - x - 3), 1, "#0-9a-fA-F", 7)), x + 3, y0);
         var field = widgets.inputs.get(id);
         var show = function() {

@@ -36,6 +36,7 @@ class EditorUnitTests {
         picturesComeFromFilesWithinTheBudget();
         severalElementsAtOnce();
         groups();
+        palette();
         EditGeometryTests.run(check);
         Sys.println(passed + " passed, " + failed + " failed");
         Sys.exit(failed == 0 ? 0 : 1);
@@ -318,6 +319,22 @@ class EditorUnitTests {
                     check("shortcut " + k + " only once", !seen.exists(k));
                     seen.set(k, command.id);
                 }
+    }
+
+    // The picker's colours: each comes back whole from hue, saturation and value; the banner's
+    // colours are offered each once, the most used first.
+    static function palette() {
+        for (c in [0x000000, 0xFFFFFF, 0xFF0000, 0x12AB34, 0x2F6FD6, 0xF2A900, 0xB3261E, 0x808080, 0xFF00FF, 0x00FFFF, 0x0000FE]) {
+            var h = Palette.toHsv(c);
+            same("round trip " + StringTools.hex(c, 6), StringTools.hex(c, 6), StringTools.hex(Palette.fromHsv(h[0], h[1], h[2]), 6));
+        }
+        same("green's hue", "120,1,1", Palette.toHsv(0x00FF00).join(","));
+        same("magenta's hue", "300,1,1", Palette.toHsv(0xFF00FF).join(","));
+        var doc = BannerDocument.parse('<template version="2" demoWidth="300" demoHeight="250" bgColor="#112233"><elements>'
+            + '<shape id="a" fill="#FF0000" stroke="#00FF00"/><shape id="b" fill="none"/><image id="i" src="x.png"/>'
+            + '<button id="c" fill="#FF0000" color="#112233"><label>Go</label></button><text id="t" color="#FF0000"><label>x</label></text>'
+            + '</elements></template>');
+        same("most used first", "FF0000,112233,00FF00", [for (c in Palette.usedIn(doc)) StringTools.hex(c, 6)].join(","));
     }
 
     // A group: made and undone in one step each; a member brings its group into the selection and
