@@ -61,6 +61,7 @@ class Clipboard(unittest.TestCase):
         first = desktop.Desktop(os.path.join(self.scratch, "first"), [source])
         try:
             wait_until("the first project drawn", lambda: served(first, leaf), seconds=180)
+            first.wait_log("splashgone")
             first.focus()
             first.key("ctrl+a", "ctrl+c")
             wait_until("the fragment on the clipboard", lambda: FRAGMENT_TYPE.encode() in clipboard("TARGETS"))
@@ -94,6 +95,7 @@ class Clipboard(unittest.TestCase):
         second = desktop.Desktop(os.path.join(self.scratch, "second"), [target])
         try:
             wait_until("the second project drawn", lambda: served(second, cup), seconds=180)
+            second.wait_log("splashgone")
             second.focus()
             second.key("ctrl+v")
             # The pasted picture comes from the other project's folder and is shown.
