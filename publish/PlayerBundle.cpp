@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 namespace pennoria {
@@ -46,6 +47,14 @@ PlayerCopyResult CopyPlayerFiles(const std::string& source, const std::string& t
         if (!entry.is_regular_file(error))
             continue;
         const std::string name = entry.path().filename().string();
+        // Visitors fetch the WebAssembly compressed (the pages unpack it): its raw build, kept
+        // for the desktop editor, stays behind, and one left by an earlier publish goes.
+        const std::string_view wasm = ".wasm";
+        std::error_code packedError;
+        if (name.size() > wasm.size() &&
+            name.compare(name.size() - wasm.size(), wasm.size(), wasm) == 0 &&
+            fs::is_regular_file(entry.path().string() + ".gz", packedError))
+            continue;
         names.insert(name);
         const fs::path copy = fs::path(target) / name;
         std::error_code sizeError, timeError;

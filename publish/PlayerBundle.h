@@ -33,7 +33,8 @@ struct PlayerCopyResult {
 // Makes target hold the same files as source (one level, regular files): a file is copied only
 // when it is missing in target or differs in size or modification time, and copies keep the
 // source's modification time so the next run can tell. Files in target that source lacks are
-// removed (chunk names change from one player version to the next).
+// removed (chunk names change from one player version to the next). A "<name>.wasm" with a
+// "<name>.wasm.gz" beside it in source is not copied: pages fetch the compressed one.
 PlayerCopyResult CopyPlayerFiles(const std::string& source, const std::string& target);
 
 } // namespace pennoria

@@ -21,6 +21,7 @@
 namespace pennoria {
 
 const char* const kBundledPlayerVariable = "BundledPlayer";
+const char* const kPlayerFetchVariable = "PlayerFetch";
 
 namespace {
 
@@ -514,9 +515,11 @@ bool CPublisher::WritePages(PublishRun& run) {
     const std::string player = run.request.sharedPlayer.empty()
                                    ? std::string(kPlayerFolderName) + "/"
                                    : run.request.sharedPlayer;
-    page.Variables().Set(kBundledPlayerVariable, run.playerMode == PlayerMode::Bundled
-                                                     ? up + player + "ruffle.js"
-                                                     : std::string());
+    const bool bundled = run.playerMode == PlayerMode::Bundled;
+    page.Variables().Set(kBundledPlayerVariable,
+                         bundled ? up + player + "ruffle.js" : std::string());
+    page.Variables().Set(kPlayerFetchVariable,
+                         bundled ? up + player + "wasm-fetch.js" : std::string());
     const std::pair<const std::string*, std::string> pages[] = {
         {&run.sources.mainPageTemplate, run.request.pageName},
         {&run.sources.auxPageTemplate, kAuxPage}};

@@ -50,6 +50,9 @@ std::string ResolveImageSource(const std::string& image, const std::string& proj
 // The page variable naming the bundled player's script ("ruffle/ruffle.js"); empty when the
 // pages get no player.
 extern const char* const kBundledPlayerVariable; // "BundledPlayer"
+// The page variable naming the script loaded just before it, which unpacks the player's
+// compressed WebAssembly ("ruffle/wasm-fetch.js"); empty when the player is not bundled.
+extern const char* const kPlayerFetchVariable; // "PlayerFetch"
 
 // How a publish answers the offer to re-encode the creative's image as JPEG.
 enum class JpegChoice { Ask, Accept, Decline };

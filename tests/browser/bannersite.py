@@ -83,7 +83,13 @@ def resize(cli, path, width, height):
 
 
 def link_ruffle(site, program):
-    os.symlink(os.path.abspath(os.path.join(program, "ruffle")), os.path.join(site, "ruffle"))
+    """The player's folder as publishing writes it: a WebAssembly build with a compressed copy
+    beside it is left out, so that pages play from the copy."""
+    player = os.path.abspath(os.path.join(program, "ruffle"))
+    os.mkdir(os.path.join(site, "ruffle"))
+    for name in os.listdir(player):
+        if not (name.endswith(".wasm") and os.path.exists(os.path.join(player, name + ".gz"))):
+            os.symlink(os.path.join(player, name), os.path.join(site, "ruffle", name))
 
 
 def ruffle_head(config_extra=""):
@@ -92,7 +98,8 @@ def ruffle_head(config_extra=""):
             '<script>window.RufflePlayer = window.RufflePlayer || {}; '
             'window.RufflePlayer.config = {autoplay: "on", unmuteOverlay: "hidden", '
             'splashScreen: false, contextMenu: "off", warnOnUnsupportedContent: false%s};'
-            '</script><script src="/ruffle/ruffle.js"></script>' % config_extra)
+            '</script><script src="/ruffle/wasm-fetch.js"></script>'
+            '<script src="/ruffle/ruffle.js"></script>' % config_extra)
 
 
 def add_ruffle(page_path):

@@ -43,6 +43,16 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+class _GzipCodingHandler(_QuietHandler):
+    """Sends a ".gz" file as gzip content coding, as many servers' default setups do: the
+    browser then hands the page the unpacked bytes."""
+
+    def end_headers(self):
+        if self.path.split("?")[0].endswith(".gz"):
+            self.send_header("Content-Encoding", "gzip")
+        super().end_headers()
+
+
 class _Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
@@ -54,8 +64,9 @@ class _Server(http.server.ThreadingHTTPServer):
 class Server:
     """Serves one folder on an ephemeral port of 127.0.0.1 until stopped."""
 
-    def __init__(self, root):
-        handler = functools.partial(_QuietHandler, directory=root)
+    def __init__(self, root, gzip_coding=False):
+        handler = functools.partial(_GzipCodingHandler if gzip_coding else _QuietHandler,
+                                    directory=root)
         self.httpd = _Server(("127.0.0.1", 0), handler)
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
@@ -207,6 +218,12 @@ class Browser:
                 if entry.get("level") == "error":
                     errors.append("log: %s %s" % (entry.get("text"), entry.get("url", "")))
         return errors
+
+    def transferred(self, since=0):
+        """Bytes received over the network (as sent, before any content decoding) by the
+        requests finished among the events from index since; needs Network.enable."""
+        return sum(e["params"].get("encodedDataLength", 0) for e in self.events[since:]
+                   if e.get("method") == "Network.loadingFinished")
 
     def save_screenshot(self, path):
         data = self.call("Page.captureScreenshot", session=True, format="png")["data"]

@@ -4,9 +4,12 @@ creative on) and opens what it wrote in headless Chromium exactly as a visitor w
 nothing injected: the embed and swfobject pages (played by the Ruffle copy beside them) and the
 HTML5 creative. Each must show the banner's image and background colours in the banner's
 rectangle, raise no script error, and open the link when clicked. The embed code each page offers
-to copy is pasted into a page of the visitor's own beside it and must play there too.
+to copy is pasted into a page of the visitor's own beside it and must play there too. The
+player's WebAssembly is published gzip-compressed only; the embed page must also play from a
+server that sends ".gz" files gzip-coded.
 
-Also prints the figures publishing is judged by: the folder's size with and without the player,
+Also prints the figures publishing is judged by: the bytes a visitor of the embed page
+transfers, against the same page with the raw player; the folder's size with and without the player,
 the zip's size, the time from a Chromium launch to the first banner pixels for the Ruffle page
 and for the creative, and how far the two renderings (and the backup image) differ once the
 entrance has ended.
@@ -119,7 +122,7 @@ def check_pasted_code(chromium, server_url, folder, name):
     code = chromium.evaluate("document.querySelector('textarea.code').value")
     if not code:
         return ["%s banner.html offers no embed code" % name]
-    if "ruffle/ruffle.js" not in code:
+    if "ruffle/ruffle.js" not in code or "ruffle/wasm-fetch.js" not in code:
         problems.append("%s embed code does not load the player: %s" % (name, code))
     if "Flash" in code:
         problems.append("%s embed code speaks of Flash: %s" % (name, code))
@@ -148,6 +151,69 @@ def check_pasted_code(chromium, server_url, folder, name):
     return problems + errors(chromium, name + " pasted code")
 
 
+def player_files(folder):
+    """What a publish folder's player must be: its WebAssembly compressed only."""
+    names = os.listdir(os.path.join(folder, "ruffle"))
+    problems = ["%s: raw %s published" % (folder, n) for n in names if n.endswith(".wasm")]
+    if not any(n.endswith(".wasm.gz") for n in names):
+        problems.append("%s: no .wasm.gz published" % folder)
+    return problems
+
+
+def page_transfer(chromium, url, name):
+    """Opens url with nothing cached; the bytes it took once the banner shows, and problems."""
+    chromium.events.clear()
+    chromium.navigate(url)
+    box = chromium.evaluate("(() => { const r = document.querySelector('.banner')"
+                            ".getBoundingClientRect(); return [r.left, r.top]; })()")
+    expected = {(int(box[0] + x), int(box[1] + y)): c for (x, y), c in EXPECTED.items()}
+    wrong = chromium.wait_for_pixels(expected, limit=90, scale=1)
+    problems = ["%s pixel %s is %s, expected %s" % (name, p, s, w)
+                for p, (s, w) in sorted(wrong.items())]
+    return chromium.transferred(), problems + errors(chromium, name)
+
+
+def check_transfer(chromium, root, embed, program, figures):
+    """The embed page as a visitor loads it: from the compressed player, from a server that
+    sends ".gz" files gzip-coded, and (for the figure) from the raw player as published before."""
+    raw = os.path.join(root, "raw")
+    shutil.copytree(embed, raw, ignore=lambda folder, names: ["ruffle"] if folder == embed else [])
+    os.symlink(os.path.join(program, "ruffle"), os.path.join(raw, "ruffle"))
+    with open(os.path.join(raw, "banner.html"), encoding="utf-8") as f:
+        page = f.read()
+    with open(os.path.join(raw, "banner.html"), "w", encoding="utf-8") as f:
+        f.write(page.replace('<script src="ruffle/wasm-fetch.js"></script>', ""))
+    problems = []
+    chromium.call("Network.enable", session=True)
+    chromium.call("Network.setCacheDisabled", session=True, cacheDisabled=True)
+    plain, coding = browser.Server(root), browser.Server(root, gzip_coding=True)
+    try:
+        sizes = {}
+        for name, server, folder in (("raw player", plain, raw), ("compressed", plain, embed),
+                                     ("gzip-coded", coding, embed)):
+            sizes[name], found = page_transfer(
+                chromium, server.url(os.path.relpath(folder, root) + "/banner.html"), name)
+            problems += found
+            if name == "gzip-coded":
+                coded = [e for e in chromium.events if e.get("method") == "Network.responseReceived"
+                         and e["params"]["response"]["url"].endswith(".wasm.gz")]
+                if not coded or any(e["params"]["response"]["headers"].get("Content-Encoding")
+                                    != "gzip" for e in coded):
+                    problems.append("the gzip-coding server did not code the player's .wasm.gz")
+    finally:
+        plain.stop()
+        coding.stop()
+        chromium.call("Network.disable", session=True)
+    figures.append("a visitor of the SWF page transfers %.2f MB (%.2f MB from the raw player, "
+                   "ratio %.2f; %.2f MB from a gzip-coding server)" % (
+                       sizes["compressed"] / 1e6, sizes["raw player"] / 1e6,
+                       sizes["compressed"] / max(sizes["raw player"], 1),
+                       sizes["gzip-coded"] / 1e6))
+    if sizes["compressed"] * 2 > sizes["raw player"]:
+        problems.append("the SWF page takes more than half the bytes of the raw player's")
+    return problems
+
+
 def errors(chromium, name):
     return ["%s: %s" % (name, e) for e in chromium.script_errors() if "favicon.ico" not in e]
 
@@ -168,6 +234,8 @@ def main():
         for folder in (embed, script):
             if not os.path.exists(os.path.join(folder, "ruffle", "ruffle.js")):
                 problems.append("%s has no ruffle/ruffle.js" % folder)
+            else:
+                problems += player_files(folder)
         zip_path = os.path.join(embed, "banner_html5.zip")
         problems += ["zip: " + p for p in validate_creative.problems(zip_path, WIDTH, HEIGHT)]
         figures.append("published folder: %.1f MB with the player, %.1f KB without" % (
@@ -204,6 +272,7 @@ def main():
                                  for p, (s, w) in sorted(wrong.items())]
                     problems += errors(chromium, name + " banner.html")
                     problems += check_pasted_code(chromium, base(folder, "pasted.html"), folder, name)
+                problems += check_transfer(chromium, root, embed, program, figures)
             finally:
                 chromium.close()
 

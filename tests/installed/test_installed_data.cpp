@@ -73,17 +73,27 @@ TEST(InstalledData, ProgramFolderHoldsEveryFileThePublisherAndHostRead) {
         "skins/frame/logo.ico",
         "Pennoria Help.chm",
         "ruffle/ruffle.js",
+        "ruffle/wasm-fetch.js",
     };
     for (const char* file : files)
         EXPECT_TRUE(IsFile(kProgram + file)) << file;
 }
 
-TEST(InstalledData, RuffleHasItsRuntimeWithoutSourceMaps) {
+TEST(InstalledData, RuffleHasItsRuntimeWithoutSourceMapsAndEachBuildCompressed) {
     int wasm = 0, scripts = 0;
     for (const auto& name : FilesIn(kProgram + "ruffle")) {
         EXPECT_FALSE(EndsWith(name, ".map")) << name;
         wasm += EndsWith(name, ".wasm");
         scripts += EndsWith(name, ".js");
+        if (!EndsWith(name, ".wasm"))
+            continue;
+        // The gzip copy published pages fetch, made reproducibly: its header names no file and
+        // no time. (That it unpacks to the build, the published pages' browser tests show.)
+        const std::string path = kProgram + "ruffle/" + name;
+        const std::string packed = ReadFileText(path + ".gz");
+        ASSERT_GT(packed.size(), 10u) << name;
+        EXPECT_EQ(packed.substr(0, 8), std::string("\x1f\x8b\x08\0\0\0\0\0", 8)) << name;
+        EXPECT_LT(packed.size() * 2, ReadFileText(path).size()) << name;
     }
     EXPECT_GE(wasm, 1);
     EXPECT_GE(scripts, 2); // the loader and at least one core chunk
@@ -122,6 +132,7 @@ const char* const kPageVariables[] = {
     "MovieWidth",    "AlbumTitle",   "StylePath",   "Copyright",   "EmbedTip",
     "Encoding",      "Creator",      "MainSWF",
     "BundledPlayer", // set by publishing beside the thirteen: the player's script, or empty
+    "PlayerFetch",   // and the script before it that unpacks the player's WebAssembly
 };
 
 } // namespace
@@ -153,6 +164,7 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
         // The bundled player is loaded, configured for a banner, before the movie is placed.
         const std::size_t player = text.find("<script src=\"$BundledPlayer\"></script>");
         ASSERT_NE(player, std::string::npos);
+        EXPECT_LT(text.find("<script src=\"$PlayerFetch\"></script>"), player);
         EXPECT_LT(player, text.find(page.scriptPage ? "swfobject.js" : "<object"));
         for (const char* option : {"splashScreen: false", "autoplay: \"on\"",
                                    "contextMenu: \"off\"", "allowScriptAccess: false"})
@@ -174,6 +186,7 @@ TEST(PageTemplates, UseKnownVariablesBalancedBlocksAndPublishedFilesOnly) {
             ASSERT_NE(code, std::string::npos);
             const std::size_t codePlayer = text.find("&lt;script src=\"$BundledPlayer\"&gt;", code);
             ASSERT_NE(codePlayer, std::string::npos);
+            EXPECT_LT(text.find("&lt;script src=\"$PlayerFetch\"&gt;", code), codePlayer);
             EXPECT_LT(codePlayer, text.find(page.scriptPage ? "swfobject.js" : "&lt;object", code));
             EXPECT_NE(text.find("$EmbedTip"), std::string::npos);
             EXPECT_NE(text.find("$Mosaiq_Footer"), std::string::npos);

@@ -15,6 +15,7 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <deque>
@@ -170,15 +171,24 @@ TEST(PlayerFiles, CopiedOnceThenOnlyWhatChangedAndStaleFilesGo) {
     WriteFileMakingFolders(source + "/ruffle.js", "player");
     WriteFileMakingFolders(source + "/core.1.wasm", std::string(1000, 'w'));
     WriteFileMakingFolders(source + "/LICENSE_MIT", "licence");
+    // A build with its compressed copy beside it goes out compressed only; the raw copy an
+    // earlier publish left is removed.
+    WriteFileMakingFolders(source + "/core.0.wasm", "raw");
+    WriteFileMakingFolders(source + "/core.0.wasm.gz", "packed");
+    WriteFileMakingFolders(target + "/core.0.wasm", "raw");
 
     PlayerCopyResult first = CopyPlayerFiles(source, target);
     ASSERT_TRUE(first.result) << first.result.error;
-    EXPECT_EQ(first.copied, 3);
+    EXPECT_EQ(first.copied, 4);
+    EXPECT_EQ(first.removed, 1);
     EXPECT_EQ(ReadFileText(target + "/core.1.wasm"), std::string(1000, 'w'));
+    EXPECT_EQ(ReadFileText(target + "/core.0.wasm.gz"), "packed");
+    EXPECT_FALSE(platform::PathExists(target + "/core.0.wasm"));
+    EXPECT_EQ(std::count(first.files.begin(), first.files.end(), "core.0.wasm"), 0);
 
     PlayerCopyResult again = CopyPlayerFiles(source, target);
     EXPECT_EQ(again.copied, 0);
-    EXPECT_EQ(again.kept, 3);
+    EXPECT_EQ(again.kept, 4);
 
     // A new player version: one file changed in place (same size, newer time), one renamed.
     WriteFileText(source + "/ruffle.js", "PLAYER");
@@ -187,7 +197,7 @@ TEST(PlayerFiles, CopiedOnceThenOnlyWhatChangedAndStaleFilesGo) {
     fs::rename(source + "/core.1.wasm", source + "/core.2.wasm");
     PlayerCopyResult update = CopyPlayerFiles(source, target);
     EXPECT_EQ(update.copied, 2);
-    EXPECT_EQ(update.kept, 1);
+    EXPECT_EQ(update.kept, 2);
     EXPECT_EQ(update.removed, 1);
     EXPECT_EQ(ReadFileText(target + "/ruffle.js"), "PLAYER");
     EXPECT_FALSE(platform::PathExists(target + "/core.1.wasm"));
