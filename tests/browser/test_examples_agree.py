@@ -150,10 +150,17 @@ def settled_shot(chromium, url, width, height, seconds):
                   height=height, deviceScaleFactor=1, mobile=False)
     chromium.width, chromium.height = width, height
     chromium.navigate(url)
+    # A busy machine may take seconds to fetch and compile the player: the banner's time starts
+    # once the player has loaded the movie (its readyState Loaded, 2), not at the navigation.
+    wait_until("the player to load the banner", lambda: chromium.evaluate(PLAYER_LOADED))
     time.sleep(seconds + 1.0)
     image = still_shot(chromium, width, height)
     errors = [e for e in chromium.script_errors() if "favicon.ico" not in e]
     return image, errors
+
+
+PLAYER_LOADED = """Array.from(document.querySelectorAll("*")).some(function (e) {
+  return e.tagName.indexOf("RUFFLE-") === 0 && e.readyState === 2; })"""
 
 
 def final_creative_shot(chromium, url, width, height, seconds):
