@@ -1,6 +1,6 @@
 // Loaded before ruffle.js. The player's WebAssembly is published gzip-compressed (a third of
 // its size) as "<name>.wasm.gz": plain web hosting sends files as they are, so the page
-// unpacks it itself. A request for a ".wasm" in this folder fetches the ".gz" beside it and is
+// unpacks it itself. A request for a ".wasm" fetches the ".gz" beside it and is
 // answered with the module's bytes. A server that decodes ".gz" on the way (Content-Encoding:
 // gzip) hands over the module already: the first bytes tell which, not the headers.
 (function () {
@@ -9,8 +9,6 @@
         return;
     var message = "This banner's player needs a browser that can unpack its files: " +
         "Chrome or Edge 80, Firefox 113, Safari 16.4 or later.";
-    var script = document.currentScript;
-    var folder = new URL(".", script && script.src ? script.src : location.href).href;
     var unpacks = typeof DecompressionStream === "function";
     if (!unpacks)
         console.error(message);
@@ -26,7 +24,9 @@
             return null;
         }
         address.hash = "";
-        return address.href.indexOf(folder) === 0 && /\.wasm$/.test(address.pathname) ? address : null;
+        // Any player folder's module, not only this script's: a page may load the player from
+        // another folder than the one this script came from (a second copy loaded first wins).
+        return /\.wasm$/.test(address.pathname) ? address : null;
     }
 
     // The body with its first chunks read ahead, to look at its first two bytes.
