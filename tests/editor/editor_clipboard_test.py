@@ -84,10 +84,20 @@ class Clipboard(unittest.TestCase):
         # Offered by another program once the first has ended.
         with open(os.path.join(self.scratch, "fragment.xml"), "wb") as f:
             f.write(fragment)
-        self.relay = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-t", FRAGMENT_TYPE, "-i",
-                                       os.path.join(self.scratch, "fragment.xml")], stdout=subprocess.DEVNULL,
-                                      stderr=subprocess.DEVNULL)
-        wait_until("the fragment offered", lambda: clipboard(FRAGMENT_TYPE) == fragment)
+        # The relay is started again if it does not hold the clipboard: on a busy display it
+        # can lose the selection to the first program's late going.
+        for attempt in range(3):
+            self.relay = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-t", FRAGMENT_TYPE,
+                                           "-i", os.path.join(self.scratch, "fragment.xml")],
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                wait_until("the fragment offered", lambda: clipboard(FRAGMENT_TYPE) == fragment, seconds=40)
+                break
+            except AssertionError:
+                self.relay.kill()
+                self.relay.wait()
+                if attempt == 2:
+                    raise
 
         target = self.project("coffee-launch")
         cup = os.path.join(os.path.dirname(target), "cup.png")
