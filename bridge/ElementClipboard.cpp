@@ -7,7 +7,6 @@
 #include "platform/RasterEncode.h"
 #include "platform/Text.h"
 #include "project/BannerModel.h"
-#include "publish/PublishImage.h"
 #include "publish/Publisher.h"
 
 #include <algorithm>
@@ -69,18 +68,7 @@ std::optional<std::string> CElementClipboard::Picture(const std::string& fragmen
     if (!plan || !plan->isProject || plan->sizes.empty())
         return std::nullopt;
     // A fragment names its pictures by whole paths; one that cannot be read is left out.
-    PictureFiles pictures;
-    for (const std::string& name : plan->pictures) {
-        const std::string resolved = platform::ResolvedPath(ResolveImageSource(name, {}));
-        if (resolved.empty() || IsInSystemFolder(resolved))
-            continue;
-        PictureFile file{resolved};
-        if (auto size = platform::ReadImageSize(resolved)) {
-            file.width = size->width;
-            file.height = size->height;
-        }
-        pictures[name] = std::move(file);
-    }
+    const PictureFiles pictures = ReadablePictureFiles(plan->pictures, {});
     std::string error;
     platform::UseFontFolder(m_fontFolder);
     const PlanSize& size = plan->sizes.front();

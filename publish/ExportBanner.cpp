@@ -3,7 +3,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Raster.h"
 #include "project/BannerSize.h"
-#include "publish/PublishImage.h"
 #include "publish/Publisher.h"
 
 namespace pennoria {
@@ -30,18 +29,7 @@ std::unique_ptr<BannerFrames> BannerFrames::Open(BannerModel& model, std::string
     std::vector<std::string> names = frames->m_plan.pictures;
     if (!frames->m_plan.image.empty())
         names.push_back(frames->m_plan.image);
-    for (const std::string& name : names) {
-        const std::string source = ResolveImageSource(name, projectPath);
-        const std::string resolved = platform::ResolvedPath(source);
-        if (resolved.empty() || IsInSystemFolder(resolved))
-            continue;
-        PictureFile file{resolved};
-        if (auto size = platform::ReadImageSize(resolved)) {
-            file.width = size->width;
-            file.height = size->height;
-        }
-        frames->m_pictures[name] = std::move(file);
-    }
+    frames->m_pictures = ReadablePictureFiles(names, projectPath);
     return frames;
 }
 

@@ -131,6 +131,23 @@ std::string ResolveImageSource(const std::string& image, const std::string& proj
     return platform::ToForwardSlashes(MakeEditorPath(image));
 }
 
+PictureFiles ReadablePictureFiles(const std::vector<std::string>& names,
+                                  const std::string& projectPath) {
+    PictureFiles pictures;
+    for (const std::string& name : names) {
+        const std::string resolved = platform::ResolvedPath(ResolveImageSource(name, projectPath));
+        if (resolved.empty() || IsInSystemFolder(resolved))
+            continue;
+        PictureFile file{resolved};
+        if (auto size = platform::ReadImageSize(resolved)) {
+            file.width = size->width;
+            file.height = size->height;
+        }
+        pictures[name] = std::move(file);
+    }
+    return pictures;
+}
+
 void ShowLaunchFailure(platform::IDialogs& dialogs, const std::string& shown,
                        const std::string& reason) {
     dialogs.ShowMessage(FormatAppString(IDS_LAUNCH_FAILED, {reason, shown}),

@@ -47,6 +47,12 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
 // program folder's "editor/". Backslashes count as separators.
 std::string ResolveImageSource(const std::string& image, const std::string& projectPath);
 
+// The named pictures as the painter finds them: each file, resolved as above, with its natural
+// size. A name whose file is missing or in a system folder is left out, as the painter leaves out
+// any picture without a readable file.
+PictureFiles ReadablePictureFiles(const std::vector<std::string>& names,
+                                  const std::string& projectPath);
+
 // The page variable naming the bundled player's script ("ruffle/ruffle.js"); empty when the
 // pages get no player.
 extern const char* const kBundledPlayerVariable; // "BundledPlayer"
