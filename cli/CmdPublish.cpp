@@ -48,19 +48,10 @@ void PrintError(const std::string& text) {
 
 // The publish's dialogs on a terminal: messages become lines on standard error, the question
 // about an existing folder is answered by --overwrite, and nothing is chosen interactively.
-class TerminalDialogs : public platform::IDialogs {
+class TerminalDialogs : public platform::MessagesOnlyDialogs {
 public:
     explicit TerminalDialogs(bool overwrite) : m_overwrite(overwrite) {}
 
-    std::optional<std::string> ChooseOpenFile(const platform::OpenFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseSaveFile(const platform::SaveFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseFolder(const platform::FolderRequest&) override {
-        return std::nullopt;
-    }
     platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageButtons buttons,
                                         platform::MessageIcon) override {
         if (buttons == platform::MessageButtons::YesNo)

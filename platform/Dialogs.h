@@ -52,6 +52,19 @@ public:
     }
 };
 
+// Dialogs where nothing is chosen interactively (a command line, a batch): every chooser answers
+// as cancelled; what a message does is the subclass's.
+class MessagesOnlyDialogs : public IDialogs {
+public:
+    std::optional<std::string> ChooseOpenFile(const OpenFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSaveFile(const SaveFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseFolder(const FolderRequest&) override { return std::nullopt; }
+};
+
 // One filter of the framework's filter form.
 struct FileFilter {
     std::string description;           // "Project files(*.pbf;*.xml)"

@@ -43,17 +43,8 @@ std::string Trimmed(const std::string& text) {
 
 // A variant's publish in a batch: its messages become the row's failure, and the question
 // about an existing folder is answered yes (each variant is staged in a folder of its own).
-class RowDialogs : public platform::IDialogs {
+class RowDialogs : public platform::MessagesOnlyDialogs {
 public:
-    std::optional<std::string> ChooseOpenFile(const platform::OpenFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseSaveFile(const platform::SaveFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseFolder(const platform::FolderRequest&) override {
-        return std::nullopt;
-    }
     platform::MessageAnswer ShowMessage(const std::string& text, platform::MessageButtons buttons,
                                         platform::MessageIcon) override {
         if (buttons == platform::MessageButtons::YesNo)
