@@ -6,6 +6,9 @@ import flash.display.DisplayObject;
 import flash.events.Event;
 
 class Playback {
+    /** The least that is played on from a moment: the time shown counts in tenths of a second. */
+    public static inline var SHORTEST_PLAY_MS = 100;
+
     public var playing(default, null) = false;
     /** The time shown, in ms from the start of a loop. */
     public var time(get, never):Float;
@@ -30,12 +33,17 @@ class Playback {
         listeners.push(f);
     }
 
-    /** Plays from the moment shown, or from the start when the final frame is shown. */
+    /**
+     * Plays from the moment shown, or from the start when the end is shown: the final frame, or a
+     * moment so near the end that too little is left to be seen playing (the time reads as the
+     * end; playing on from there would stop again at once, and Play would seem to do nothing).
+     */
     public function play() {
         if (playing)
             return;
-        var length = session.doc.length;
-        startElapsed = held < 0 || held >= length ? 0 : held;
+        var doc = session.doc;
+        var left = doc.length * Math.max(1, doc.loops) - held;
+        startElapsed = held < 0 || held >= doc.length || left < SHORTEST_PLAY_MS ? 0 : held;
         startedAt = Lib.getTimer();
         playing = true;
         ticker.addEventListener(Event.ENTER_FRAME, step);
