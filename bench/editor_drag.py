@@ -5,7 +5,7 @@ on both): each step is a pointer move handled by the movie, which moves the elem
 banner. Prints the median and the 90th percentile of each and their ratio.
 
 usage: editor_drag.py --ruffle DIR BEFORE.swf AFTER.swf [--rounds N]
-Each movie's folder should hold templateEditor/res/template.swf (the faces); without it the texts
+Each movie's folder should hold templateEditor/res/ with the face movies; without them the texts
 use device fonts, which this banner of shapes does not need.
 """
 import argparse

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 
 namespace pennoria {
@@ -279,6 +280,15 @@ std::optional<PublishPlan> BannerModel::Plan(const std::string& projectXml, std:
         for (const Json& face : json.at("faces"))
             plan.faces.push_back({Text(face, "family"), Flag(face, "bold"), Flag(face, "italic"),
                                   Text(face, "text")});
+        // Only names of movies the program ships: letters alone, never a path.
+        for (const Json& name : json.at("faceMovies")) {
+            const std::string movie = name.get<std::string>();
+            if (!movie.empty() && movie.size() <= 64 &&
+                std::all_of(movie.begin(), movie.end(), [](char c) {
+                    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+                }))
+                plan.faceMovies.push_back(movie);
+        }
         for (const Json& limit : json.at("overLimits"))
             plan.overLimits.push_back({Text(limit, "what"),
                                        static_cast<long long>(Number(limit, "count")),

@@ -78,6 +78,7 @@ struct PublishPlan {
     std::vector<PlanElement> elements;
     std::vector<std::string> pictures;   // every picture the banner draws, each once, as written
     std::vector<PlanFace> faces;         // the faces the creative carries
+    std::vector<std::string> faceMovies; // the face movies the component movie loads ("<name>.swf")
     std::vector<PlanLimit> overLimits;   // empty: the whole project was read
     std::vector<PlanOverflow> overflows; // by size, in the order of the sizes
 

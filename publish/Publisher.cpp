@@ -520,7 +520,17 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
 bool CPublisher::WriteComponentMovie(PublishRun& run) {
     if (!run.writeSwf)
         return true;
-    return CopyInstalled(run, run.sources.componentMovie, kComponentMovie);
+    if (!CopyInstalled(run, run.sources.componentMovie, kComponentMovie))
+        return false;
+    // Beside it, the movie of each face the banner's texts use, which it loads before drawing.
+    const std::string installed =
+        run.sources.componentMovie.substr(0, run.sources.componentMovie.find_last_of('/') + 1);
+    const std::string published = kComponentMovie;
+    const std::string folder = published.substr(0, published.find_last_of('/') + 1);
+    for (const std::string& face : run.plan.faceMovies)
+        if (!CopyInstalled(run, installed + face + ".swf", folder + face + ".swf"))
+            return false;
+    return true;
 }
 
 bool CPublisher::WritePages(PublishRun& run) {

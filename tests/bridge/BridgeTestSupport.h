@@ -114,6 +114,12 @@ public:
         const std::string base = ProgramFolder() + "editor/templateEditor/";
         WriteFileMakingFolders(base + "theme.swf", MakeTinySwf(720, 540));
         WriteFileMakingFolders(base + "res/template.swf", "component movie");
+        for (const char* face :
+             {"LiberationSansRegular", "LiberationSansBold", "LiberationSansItalic",
+              "LiberationSansBoldItalic", "LiberationSerifRegular", "LiberationSerifBold",
+              "LiberationSerifItalic", "LiberationSerifBoldItalic", "DejaVuSans", "DejaVuSansBold",
+              "DejaVuSansOblique", "DejaVuSansBoldOblique"})
+            WriteFileMakingFolders(base + "res/" + face + ".swf", std::string("face ") + face);
         WriteFileMakingFolders(base + "common/swfobject.js", "// swfobject");
         for (const char* set : {"embed", "swfObject"}) {
             const std::string pages = base + "common/normal_screen/" + set + "/";

@@ -164,8 +164,10 @@ def main():
         v2 = os.path.join(site, "v2")
         project = V2_PROJECT % {"banner": server.url("clicked.html?from=v2banner"),
                                 "button": server.url("clicked.html?from=button")}
-        banner_site.copy(os.path.join(editor, "res", "template.swf"),
-                         os.path.join(v2, "res", "template.swf"))
+        # The component movie with the faces beside it, as publishing leaves them.
+        for movie in os.listdir(os.path.join(editor, "res")):
+            if movie.endswith(".swf"):
+                banner_site.copy(os.path.join(editor, "res", movie), os.path.join(v2, "res", movie))
         with open(os.path.join(v2, "template.xml"), "w", encoding="utf-8") as f:
             f.write(project)
         browser.write_png(os.path.join(v2, "res", "green.png"), 40, 20, lambda x, y: GREEN)

@@ -83,8 +83,10 @@ def publish_by_hand(cli, program, project, image, out, embed_mode):
         f.write(text)
     shutil.copyfile(os.path.join(editor, "theme.swf"), os.path.join(folder, "banner.swf"))
     bannersite.resize(cli, os.path.join(folder, "banner.swf"), WIDTH, HEIGHT)
-    shutil.copyfile(os.path.join(editor, "res", "template.swf"),
-                    os.path.join(folder, "res", "template.swf"))
+    # The component movie with the face movies beside it, as publishing leaves them.
+    for movie in os.listdir(os.path.join(editor, "res")):
+        if movie.endswith(".swf"):
+            shutil.copyfile(os.path.join(editor, "res", movie), os.path.join(folder, "res", movie))
     shutil.copyfile(image, os.path.join(folder, "res", os.path.basename(image)))
     templates = os.path.join(editor, "common", "normal_screen", PAGE_TEMPLATES[embed_mode])
     for template, page in (("index.htt", "banner.html"), ("fs_aux.htt", "fs_aux.html")):

@@ -172,6 +172,15 @@ class CommandLine(Harness):
         self.assertEqual(first["300x250/banner_300x250_html5.zip"], first["banner_html5.zip"])
         self.assertNotEqual(first["300x250/banner.html"][0], first["banner.html"][0])
         self.assertNotEqual(first["728x90/banner.swf"][0], first["banner.swf"][0])
+        # Beside each component movie travels only the face its text is set in, as the program has it.
+        def movies(found, size):
+            return sorted(p[len(size) + 4:] for p in found
+                          if p.startswith(size + "res/") and p.endswith(".swf") and "/" not in p[len(size) + 4:])
+        shipped = os.path.join(PROGRAM, "editor", "templateEditor", "res")
+        for size in ("", "300x250/", "728x90/"):
+            self.assertEqual(movies(first, size), ["LiberationSansRegular.swf", "template.swf"], size)
+            with open(os.path.join(shipped, "LiberationSansRegular.swf"), "rb") as f:
+                self.assertEqual(first[size + "res/LiberationSansRegular.swf"][1], f.read())
         # Unchanged: every file stays in place (a replaced file has a new inode), the report too.
         again = publish()
         second = files()
@@ -212,6 +221,13 @@ class CommandLine(Harness):
                                     "html5/creative.js", "banner_backup.png", "728x90/fs_aux.html",
                                     "300x250/res/sky.png", "300x250/html5/creative.js",
                                     "300x250/banner_backup.png"})
+
+        # The text set in bold: the bold face travels instead of the regular one, at every size.
+        self.write("p.pbf", TWO_SIZES.format(img="sky.png").replace('size="14"', 'size="14" bold="true"'))
+        publish()
+        fifth = files()
+        for size in ("", "300x250/", "728x90/"):
+            self.assertEqual(movies(fifth, size), ["LiberationSansBold.swf", "template.swf"], size)
 
     def test_strict_fails_a_creative_over_the_ad_rules(self):
         self.write("big.png", png(260, 230, 3))  # about 180 KB that no zip makes smaller

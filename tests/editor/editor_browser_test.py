@@ -9,6 +9,7 @@ import argparse
 import http.server
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -70,8 +71,8 @@ class Server:
                     self.send_file(os.path.join(ARGS.ruffle, os.path.basename(path)))
                 elif path == "/editor/Pennoria.swf":
                     self.send_file(ARGS.swf)
-                elif path == "/editor/templateEditor/res/template.swf":
-                    # The component movie beside the editor, which lends the editor its fonts.
+                elif re.fullmatch(r"/editor/templateEditor/res/[A-Za-z]+\.swf", path):
+                    # The component and face movies beside the editor, which lend the editor its fonts.
                     self.send_file(os.path.join(os.path.dirname(ARGS.swf), path[len("/editor/"):]))
                 elif path in ("/harness.html", "/common.js", "/host.js", "/serve_host.js", "/scenario.js"):
                     self.send_file(os.path.join(HERE, path[1:]))

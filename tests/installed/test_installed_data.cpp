@@ -63,6 +63,8 @@ TEST(InstalledData, ProgramFolderHoldsEveryFileThePublisherAndHostRead) {
     const char* files[] = {
         "editor/templateEditor/theme.swf",
         "editor/templateEditor/res/template.swf",
+        "editor/templateEditor/res/LiberationSansRegular.swf",
+        "editor/templateEditor/res/DejaVuSansBoldOblique.swf",
         "editor/templateEditor/common/swfobject.js",
         "editor/templateEditor/common/normal_screen/embed/index.htt",
         "editor/templateEditor/common/normal_screen/embed/fs_aux.htt",

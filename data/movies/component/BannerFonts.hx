@@ -1,7 +1,6 @@
-// The shipped font faces for text drawn with flash.text: which embedded face a text uses, and,
-// for a movie that does not embed them itself (the editor), borrowing them from the component
-// movie at run time: the component movie is loaded into an application domain of its own and its
-// face classes registered, which costs the borrowing movie nothing in size.
+// The shipped font faces for text drawn with flash.text: which face a text uses, and loading the
+// faces at run time from their own small movies (ShippedFaces), each into an application domain of
+// its own, their classes registered. A banner loads the faces it uses, the editor every one.
 //
 // A text whose face is not available is drawn with the player's device font of the same kind
 // (_sans or _serif).
@@ -9,6 +8,7 @@
 import flash.display.Loader;
 import flash.events.Event;
 import flash.events.IOErrorEvent;
+import flash.events.SecurityErrorEvent;
 import flash.net.URLRequest;
 import flash.system.ApplicationDomain;
 import flash.system.LoaderContext;
@@ -16,15 +16,8 @@ import flash.text.Font;
 import flash.text.FontStyle;
 
 class BannerFonts {
-	// The class names of the faces in the component movie (EmbeddedFonts).
-	public static var FACE_CLASSES = [
-		"LiberationSansRegular", "LiberationSansBold", "LiberationSansItalic", "LiberationSansBoldItalic", "LiberationSerifRegular",
-		"LiberationSerifBold", "LiberationSerifItalic", "LiberationSerifBoldItalic", "DejaVuSans", "DejaVuSansBold", "DejaVuSansOblique",
-		"DejaVuSansBoldOblique"
-	];
-
 	static var known:Map<String, Bool> = null;
-	static var loader:Loader; // kept while it loads
+	static var loading:Array<Loader> = []; // kept while they load
 
 	// The embedded font name to draw family in that style with, or null when the face is not
 	// available (see deviceFont).
@@ -45,11 +38,10 @@ class BannerFonts {
 		return family == "Liberation Serif" ? "_serif" : "_sans";
 	}
 
-	// Registers faces classes found in a domain (the component movie's own, or one it was loaded
-	// into); answers how many.
+	// Registers the face classes found in a domain; answers how many.
 	public static function registerFrom(domain:ApplicationDomain):Int {
 		var count = 0;
-		for (name in FACE_CLASSES) {
+		for (name in ShippedFaces.CLASSES) {
 			try {
 				if (domain.hasDefinition(name)) {
 					Font.registerFont(cast domain.getDefinition(name));
@@ -61,25 +53,38 @@ class BannerFonts {
 		return count;
 	}
 
-	// Loads the component movie (componentUrl, e.g. "res/template.swf") into this movie's
-	// own application domain and registers its faces; done gets how many (0 when it failed).
-	public static function load(componentUrl:String, done:Int->Void) {
-		loader = new Loader();
-		var info = loader.contentLoaderInfo;
-		info.addEventListener(Event.INIT, function(_) {
-			var count = registerFrom(info.applicationDomain);
-			loader = null;
-			done(count);
-		});
-		info.addEventListener(IOErrorEvent.IO_ERROR, function(_) {
-			loader = null;
+	// Loads the face movies named (ShippedFaces classes) from folder (ending in "/"), each into an
+	// application domain of its own, and registers their faces; done gets how many were registered
+	// once every movie has loaded or failed (at once when there are none).
+	public static function load(folder:String, names:Array<String>, done:Int->Void) {
+		var waiting = names.length;
+		var count = 0;
+		if (waiting == 0) {
 			done(0);
-		});
-		try {
-			loader.load(new URLRequest(componentUrl), new LoaderContext(false, new ApplicationDomain(null)));
-		} catch (e:Dynamic) {
-			loader = null;
-			done(0);
+			return;
+		}
+		for (name in names) {
+			var loader = new Loader();
+			loading.push(loader);
+			var info = loader.contentLoaderInfo;
+			var finished = false;
+			var finish = function(registered:Int) {
+				if (finished)
+					return;
+				finished = true;
+				loading.remove(loader);
+				count += registered;
+				if (--waiting == 0)
+					done(count);
+			};
+			info.addEventListener(Event.INIT, function(_) finish(registerFrom(info.applicationDomain)));
+			info.addEventListener(IOErrorEvent.IO_ERROR, function(_) finish(0));
+			info.addEventListener(SecurityErrorEvent.SECURITY_ERROR, function(_) finish(0));
+			try {
+				loader.load(new URLRequest(folder + name + ".swf"), new LoaderContext(false, new ApplicationDomain(null)));
+			} catch (e:Dynamic) {
+				finish(0);
+			}
 		}
 	}
 }

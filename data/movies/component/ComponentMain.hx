@@ -1,5 +1,6 @@
 // The component movie: draws a banner from a project XML (BannerRenderer on flash.display) at
-// the size its demoWidth x demoHeight names, with the shipped fonts embedded (EmbeddedFonts).
+// the size its demoWidth x demoHeight names, once the faces its texts use are loaded from their
+// movies beside it (ShippedFaces, BannerFonts).
 // Loaded by the banner movie, it receives the project over its loader's shared event channel;
 // played on its own, it reads "template.xml" from the folder above its own.
 
@@ -22,7 +23,6 @@ class ComponentMain {
 
 	function new() {
 		root = flash.Lib.current;
-		EmbeddedFonts.register();
 		var standalone = root.parent == root.stage;
 		if (standalone) {
 			var own = MovieUrls.folderOf(root.loaderInfo.url);
@@ -47,6 +47,8 @@ class ComponentMain {
 			return;
 		shown = true;
 		var doc = BannerDocument.parse(text);
-		new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
+		BannerFonts.load(MovieUrls.folderOf(root.loaderInfo.url), ShippedFaces.moviesOf(doc), function(_) {
+			new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
+		});
 	}
 }

@@ -5,7 +5,8 @@
 //
 //   PennoriaModel.plan(text)
 //     what publishing needs: the normalized document, every picture it names, the faces its
-//     text uses, the limits it went past, the texts that do not fit their box at a size
+//     text uses (and the face movies the component movie loads for them), the limits it went
+//     past, the texts that do not fit their box at a size
 //   PennoriaModel.displayList(text, width, height, t, pictures)
 //     what is on screen at size width x height (0 x 0: the size the text names) t ms into a
 //     loop (t < 0: the final frame); pictures: JSON {name: [width, height]} of the pictures
@@ -166,6 +167,7 @@ class ModelMain {
 			elements: elements,
 			pictures: pictures(doc),
 			faces: faces,
+			faceMovies: legacy ? [] : ShippedFaces.moviesOf(doc),
 			overLimits: doc.overLimits,
 			overflows: legacy ? [] : [for (n in SizeLayout.overflows(doc)) {id: n.id, width: n.width, height: n.height}]
 		}));

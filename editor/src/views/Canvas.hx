@@ -41,8 +41,10 @@ class Canvas extends Sprite {
     static var ZOOMS = [0.25, 0.33, 0.5, 0.67, 0.75, 1, 1.5, 2, 3, 4, 6, 8];
     static inline var OUTLINE = 0x2F6FD6;
     static inline var GUIDE = 0xE0218A;
-    /** The component movie, from the editor movie's folder. */
-    static inline var COMPONENT_MOVIE = "templateEditor/res/template.swf";
+    /** Where the face movies are, from the editor movie's folder. */
+    static inline var FACE_FOLDER = "templateEditor/res/";
+    /** The movie of every shipped face, which the editor loads (one movie: the player answered the page with nothing after twelve). */
+    static inline var EVERY_FACE = "Faces";
     static var fontsAsked = false;
     /** Whether the borrowed faces are in (or could not be had). */
     static var fontsSettled = false;
@@ -138,7 +140,7 @@ class Canvas extends Sprite {
     }
 
     /**
-     * The shipped faces come from the component movie beside the editor (the editor does not embed
+     * The shipped faces come from their movies beside the component movie (the editor does not embed
      * them); once they are in, the banner is built again with them. Until then, or without them,
      * texts show in the player's device fonts.
      */
@@ -147,7 +149,7 @@ class Canvas extends Sprite {
             return;
         fontsAsked = true;
         Pace.hold();
-        BannerFonts.load(MovieUrls.folderOf(Lib.current.loaderInfo.url) + COMPONENT_MOVIE, function(count) {
+        BannerFonts.load(MovieUrls.folderOf(Lib.current.loaderInfo.url) + FACE_FOLDER, [EVERY_FACE], function(count) {
             Pace.release();
             fontsSettled = true;
             if (count > 0 && shownDoc != null)
