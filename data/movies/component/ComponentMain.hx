@@ -1,6 +1,7 @@
 // The component movie: draws a banner from a project XML (BannerRenderer on flash.display) at
 // the size its demoWidth x demoHeight names, once the faces its texts use are loaded from their
-// movies beside it (ShippedFaces, BannerFonts).
+// movies beside it (ShippedFaces, BannerFonts). Compiled with -D every_face, it embeds every face
+// instead and loads none (the movie the editor borrows its faces from).
 // Loaded by the banner movie, it receives the project over its loader's shared event channel;
 // played on its own, it reads "template.xml" from the folder above its own.
 
@@ -23,6 +24,9 @@ class ComponentMain {
 
 	function new() {
 		root = flash.Lib.current;
+		#if every_face
+		BannerFonts.registerFrom(flash.system.ApplicationDomain.currentDomain);
+		#end
 		var standalone = root.parent == root.stage;
 		if (standalone) {
 			var own = MovieUrls.folderOf(root.loaderInfo.url);
@@ -47,8 +51,11 @@ class ComponentMain {
 			return;
 		shown = true;
 		var doc = BannerDocument.parse(text);
-		BannerFonts.load(MovieUrls.folderOf(root.loaderInfo.url), ShippedFaces.moviesOf(doc), function(_) {
-			new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
-		});
+		var draw = function(_) new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
+		#if every_face
+		draw(0);
+		#else
+		BannerFonts.load(MovieUrls.folderOf(root.loaderInfo.url), ShippedFaces.moviesOf(doc), draw);
+		#end
 	}
 }

@@ -43,7 +43,7 @@ class Canvas extends Sprite {
     static inline var GUIDE = 0xE0218A;
     /** Where the face movies are, from the editor movie's folder. */
     static inline var FACE_FOLDER = "templateEditor/res/";
-    /** The movie of every shipped face, which the editor loads (one movie: the player answered the page with nothing after twelve). */
+    /** The component movie with every shipped face embedded, which the editor borrows them from (one movie: the player answered the page with nothing after loading the twelve face movies). */
     static inline var EVERY_FACE = "Faces";
     static var fontsAsked = false;
     /** Whether the borrowed faces are in (or could not be had). */
@@ -140,8 +140,8 @@ class Canvas extends Sprite {
     }
 
     /**
-     * The shipped faces come from their movies beside the component movie (the editor does not embed
-     * them); once they are in, the banner is built again with them. Until then, or without them,
+     * The shipped faces come from the component movie with every face, beside the published one (the
+     * editor does not embed them); once they are in, the banner is built again with them. Until then, or without them,
      * texts show in the player's device fonts.
      */
     function borrowFonts() {
