@@ -520,7 +520,24 @@ bool CPublisher::WriteBannerMovie(PublishRun& run) {
 bool CPublisher::WriteComponentMovie(PublishRun& run) {
     if (!run.writeSwf)
         return true;
-    if (!CopyInstalled(run, run.sources.componentMovie, kComponentMovie))
+    // The same bytes at every size: a size folder gets second names of the publish folder's
+    // copies, made once per publish.
+    auto place = [&run, this](const std::string& source, const std::string& relativePath) {
+        const PublishedFileRecord* there = run.ledger.Find(relativePath);
+        if (run.prefix.empty() || !there)
+            return CopyInstalled(run, source, relativePath);
+        const PublishedFileRecord record = *there;
+        const std::string path = run.prefix + relativePath;
+        platform::FileResult linked = run.folder->ShareFile(relativePath, path);
+        if (!linked) {
+            run.failure = linked.error;
+            return false;
+        }
+        run.written.push_back(path);
+        run.ledger.RecordDigest(path, record.digest, record.source);
+        return true;
+    };
+    if (!place(run.sources.componentMovie, kComponentMovie))
         return false;
     // Beside it, the movie of each face the banner's texts use, which it loads before drawing.
     const std::string installed =
@@ -528,7 +545,7 @@ bool CPublisher::WriteComponentMovie(PublishRun& run) {
     const std::string published = kComponentMovie;
     const std::string folder = published.substr(0, published.find_last_of('/') + 1);
     for (const std::string& face : run.plan.faceMovies)
-        if (!CopyInstalled(run, installed + face + ".swf", folder + face + ".swf"))
+        if (!place(installed + face + ".swf", folder + face + ".swf"))
             return false;
     return true;
 }

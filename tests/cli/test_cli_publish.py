@@ -172,7 +172,8 @@ class CommandLine(Harness):
         self.assertEqual(first["300x250/banner_300x250_html5.zip"], first["banner_html5.zip"])
         self.assertNotEqual(first["300x250/banner.html"][0], first["banner.html"][0])
         self.assertNotEqual(first["728x90/banner.swf"][0], first["banner.swf"][0])
-        # Beside each component movie travels only the face its text is set in, as the program has it.
+        # Beside each component movie travels only the face its text is set in, as the program has it,
+        # made once: every size folder holds second names of the publish folder's copies.
         def movies(found, size):
             return sorted(p[len(size) + 4:] for p in found
                           if p.startswith(size + "res/") and p.endswith(".swf") and "/" not in p[len(size) + 4:])
@@ -181,6 +182,8 @@ class CommandLine(Harness):
             self.assertEqual(movies(first, size), ["LiberationSansRegular.swf", "template.swf"], size)
             with open(os.path.join(shipped, "LiberationSansRegular.swf"), "rb") as f:
                 self.assertEqual(first[size + "res/LiberationSansRegular.swf"][1], f.read())
+            for movie in ("res/template.swf", "res/LiberationSansRegular.swf"):
+                self.assertEqual(first[size + movie][0], first[movie][0], size + movie)
         # Unchanged: every file stays in place (a replaced file has a new inode), the report too.
         again = publish()
         second = files()
