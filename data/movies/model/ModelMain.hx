@@ -167,7 +167,7 @@ class ModelMain {
 			elements: elements,
 			pictures: pictures(doc),
 			faces: faces,
-			faceMovies: legacy ? [] : ShippedFaces.moviesOf(doc),
+			faceMovies: ShippedFaces.moviesOf(doc), // the component movie draws a legacy project too
 			overLimits: doc.overLimits,
 			overflows: legacy ? [] : [for (n in SizeLayout.overflows(doc)) {id: n.id, width: n.width, height: n.height}]
 		}));
