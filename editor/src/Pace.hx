@@ -23,7 +23,10 @@ class Pace {
     public static function start(s:Stage, link:HostLink) {
         stage = s;
         host = link;
-        for (type in [MouseEvent.MOUSE_MOVE, MouseEvent.MOUSE_DOWN, MouseEvent.MOUSE_UP, MouseEvent.MOUSE_WHEEL])
+        // The pointer passing over the editor needs no frames: the player paints what an input
+        // changed (a button under the pointer) without one, and a change it makes to the session
+        // raises the rate itself. Every frame at full rate paints the whole stage again.
+        for (type in [MouseEvent.MOUSE_DOWN, MouseEvent.MOUSE_UP, MouseEvent.MOUSE_WHEEL])
             stage.addEventListener(type, function(_) moving(), true);
         stage.addEventListener(KeyboardEvent.KEY_DOWN, function(_) moving(), true);
         stage.addEventListener(TextEvent.TEXT_INPUT, function(_) moving(), true);

@@ -449,6 +449,7 @@ class EditorSession(unittest.TestCase):
     def test_the_still_editor_rests_and_playing_wakes_it(self):
         snaps = snapshots(self.rest)
         self.assertLessEqual(snaps["rested"]["state"]["frameRate"], 1)
+        self.assertLessEqual(snaps["pointer-at-rest"]["state"]["frameRate"], 1)
         self.assertEqual(snaps["playing"]["state"]["frameRate"], 30)
         self.assertLessEqual(snaps["rested-again"]["state"]["frameRate"], 1)
         # The page heard of every change, in order: rest, motion, rest (then the new image's effect).

@@ -509,6 +509,9 @@ const scenarios = {
         await startPlayer({ testMode: "1" });
         await waitFor("rest", function () { return state().frameRate <= 1; });
         snap("rested");
+        // The pointer passing over the still editor (a toolbar button) wakes no frames.
+        pointer("pointermove", [30, 45]);
+        snap("pointer-at-rest");
         drive("click", "timeline.play");
         snap("playing");
         await waitFor("rest after the effect", function () { return state().frameRate <= 1; });

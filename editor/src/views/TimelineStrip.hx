@@ -357,7 +357,9 @@ class TimelineStrip extends Sprite {
     function showTime() {
         var t = playback.time;
         var doc = session.doc;
-        timeText.text = seconds(t) + " / " + seconds(doc.length);
+        var text = seconds(t) + " / " + seconds(doc.length);
+        if (timeText.text != text)
+            timeText.text = text;
         playButton.enabled = !playback.playing;
         pauseButton.enabled = playback.playing;
         var x = Math.round(xOf(t)) + 0.5;
