@@ -124,6 +124,28 @@ CHostDlg::CHostDlg(IFlashPlayer& player, platform::IDialogs& dialogs, platform::
     m_shell.SetLaunchFailureHandler([this](const std::string& shown, const std::string& reason) {
         ShowLaunchFailure(m_dialogs, shown, reason);
     });
+    // Where the dialogs have a box to type in with the desktop's input methods, the editor may
+    // ask for it for the fields its player cannot serve (Chinese, Arabic...): "EditTextVC" with
+    // the text, the box's title, OK and Cancel labels, the lines ("1": one) and the most
+    // characters. Its reply is "=" and the text typed, or "false" when cancelled; without
+    // arguments, "ok" (the box is offered).
+    if (m_dialogs.OffersTextEntry())
+        AddCommand("EditTextVC", [this](const std::vector<std::string>& arguments) {
+            if (arguments.empty())
+                return std::string(kReplyOk);
+            platform::TextEntryRequest request;
+            request.text = arguments[0];
+            request.title = ArgumentOrEmpty(arguments, 1);
+            request.okLabel = ArgumentOrEmpty(arguments, 2);
+            request.cancelLabel = ArgumentOrEmpty(arguments, 3);
+            request.multiLine = ArgumentOrEmpty(arguments, 4) != "1";
+            const std::string& most = ArgumentOrEmpty(arguments, 5);
+            if (!most.empty() && most.size() < 8 &&
+                most.find_first_not_of("0123456789") == std::string::npos)
+                request.maxChars = static_cast<std::size_t>(std::stoul(most));
+            const auto typed = m_dialogs.EnterText(request);
+            return typed ? "=" + *typed : std::string(kReplyFalse);
+        });
 }
 
 CHostDlg::~CHostDlg() {

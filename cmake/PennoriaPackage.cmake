@@ -22,9 +22,11 @@ that shows it with the code to embed it.
 The package holds the desktop program (pennoria) and the command-line tool
 (pennoria-cli), which publishes saved projects without a display.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Read at run time rather than linked, so dpkg-shlibdeps cannot see it: the fonts given to the
-# player.
+# Read at run time rather than linked, so dpkg-shlibdeps cannot see them: the fonts given to the
+# player (whose full DejaVu Sans also sets Arabic and Hebrew text in published banners), and the
+# face for Chinese, Japanese and Korean text in published banners.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

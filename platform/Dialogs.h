@@ -2,6 +2,7 @@
 // Implementations: GTK (desktop) and scripted (tests and headless runs).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +37,17 @@ struct FolderRequest {
     std::function<std::string(const std::string& selectedFolder)> statusText;
 };
 
+// A box to type a text in with the desktop's input methods (any script, any direction), for
+// fields the editor movie's player cannot serve. Every text shown is the caller's, in its language.
+struct TextEntryRequest {
+    std::string title;
+    std::string text; // what the box starts with
+    std::string okLabel;
+    std::string cancelLabel;
+    bool multiLine = false;   // Return starts a new line (Ctrl+Return is OK); else Return is OK
+    std::size_t maxChars = 0; // characters (code points) at most; 0: no limit
+};
+
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -49,6 +61,12 @@ public:
     virtual MessageAnswer ShowTitledMessage(const std::string& /*title*/, const std::string& text,
                                             MessageButtons buttons, MessageIcon icon) {
         return ShowMessage(text, buttons, icon);
+    }
+    // Whether EnterText shows a box; backends without one answer every request with nothing.
+    virtual bool OffersTextEntry() const { return false; }
+    // The text typed, in UTF-8 (cut to maxChars); nullopt: cancelled.
+    virtual std::optional<std::string> EnterText(const TextEntryRequest& /*request*/) {
+        return std::nullopt;
     }
 };
 

@@ -49,13 +49,15 @@ struct DisplayOp {
     std::array<double, 4> source{0, 0, 0, 0};
     std::array<double, 4> clip{0, 0, 0, 0};
 
-    // Text: set in face (a family name or "sans-serif"/"serif") at size pixels. With wrap it
+    // Text: set in face (a family name, a comma-separated list of them tried in turn for each
+    // character, or "sans-serif"/"serif") at size pixels. With wrap it
     // wraps at word boundaries within the box's width less inset on each side; without, each
     // line stays whole and the block is aligned in the box. Each line box is lineHeight
     // pixels high with the glyphs centred in it, as a page sets text; 0 is the font's normal
     // line spacing. valign "middle" centres the block in the box; "top" puts its top at y,
     // moved up by anchor times the block's height (insets included). lines, when the model
-    // gives them, are the lines as it broke them, set as they are.
+    // gives them, are the lines as it broke them, set as they are: each aligned by its own
+    // width in the box, each in the direction of its first strong character.
     std::string text;
     std::vector<std::string> lines;
     std::string face = "sans-serif";

@@ -58,4 +58,17 @@ private:
 // calling it again with the same folder costs nothing.
 void UseFontFolder(const std::string& folder);
 
+// A face of the system's fonts (fontconfig's), not the program's: its file and the index of the
+// face in it (a collection holds several).
+struct SystemFace {
+    std::string path;
+    int index = 0;
+};
+
+// The system's face of family in the given style that has glyphs for some of the UTF-8 text's
+// characters (the regular face when the family has no such style); nothing when the family is
+// not installed or has none of them.
+std::optional<SystemFace> FindSystemFace(const std::string& family, bool bold, bool italic,
+                                         const std::string& text);
+
 } // namespace pennoria::platform

@@ -279,7 +279,7 @@ std::optional<PublishPlan> BannerModel::Plan(const std::string& projectXml, std:
             plan.pictures.push_back(name.get<std::string>());
         for (const Json& face : json.at("faces"))
             plan.faces.push_back({Text(face, "family"), Flag(face, "bold"), Flag(face, "italic"),
-                                  Text(face, "text")});
+                                  Text(face, "text"), Flag(face, "system"), Text(face, "range")});
         // Only names of movies the program ships: letters alone, never a path.
         for (const Json& name : json.at("faceMovies")) {
             const std::string movie = name.get<std::string>();

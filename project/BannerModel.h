@@ -45,6 +45,10 @@ struct PlanFace {
     bool bold = false;
     bool italic = false;
     std::string text;
+    // A face of the system for a script the shipped faces lack, setting only the characters of
+    // range (a CSS unicode-range); otherwise one of the program's fonts/.
+    bool system = false;
+    std::string range;
 };
 
 // A limit of the reader that the project went past: what was counted, how many there are and

@@ -22,7 +22,8 @@ using Input =
 
 } // namespace
 
-std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text) {
+std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text,
+                                          unsigned index) {
     if (face.empty() || face.size() > UINT_MAX || text.size() > INT_MAX)
         return std::nullopt;
     // The blob only borrows the bytes; the face and the cut are done with before returning.
@@ -30,7 +31,7 @@ std::optional<std::string> SubsetTrueType(const std::string& face, const std::st
                                            HB_MEMORY_MODE_READONLY, nullptr, nullptr));
     if (!blob)
         return std::nullopt;
-    const Face source(hb_face_create(blob.get(), 0));
+    const Face source(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(source.get()) == 0)
         return std::nullopt;
 

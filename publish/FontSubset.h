@@ -11,6 +11,8 @@ namespace pennoria {
 // shaping the text can reach (ligatures, composed glyphs' parts) and .notdef, cut by HarfBuzz's
 // subsetter, which checks every table it reads. Malformed UTF-8 counts as U+FFFD. Nothing when
 // the bytes are not a face HarfBuzz can cut (the whole face is then used).
-std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text);
+// index picks the face of a collection.
+std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text,
+                                          unsigned index = 0);
 
 } // namespace pennoria

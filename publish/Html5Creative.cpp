@@ -93,6 +93,7 @@ struct Creative {
 struct CreativeExtras {
     std::map<std::string, std::string> names; // a picture's name in the project -> its file
     std::string styleSheet;
+    std::uint64_t scriptFaceBytes = 0; // of the system's faces for other scripts, unencoded
     std::vector<CreativeFile> pictures;
     int picturesLeftOut = 0;
 };
@@ -133,7 +134,8 @@ CreativeExtras MakeExtras(const CreativeInput& input) {
     CreativeExtras extras;
     if (input.plan->version < 2)
         return extras;
-    extras.styleSheet = MakeFontFaceRules(input.plan->faces, input.fontFolder);
+    extras.styleSheet =
+        MakeFontFaceRules(input.plan->faces, input.fontFolder, &extras.scriptFaceBytes);
     std::vector<std::string> taken = {kPage,       kScript,      kStyleSheet, "image.png",
                                       "image.jpg", "image.jpeg", "image.gif"};
     const std::size_t room = kMaxCreativeFiles - 4; // page, script, image, style sheet
@@ -202,23 +204,46 @@ std::string FontFaceFile(const std::string& family, bool bold, bool italic) {
     return (family == "Liberation Serif" ? "LiberationSerif-" : "LiberationSans-") + style + ".ttf";
 }
 
-std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder) {
-    std::string rules;
-    // Each face carries only the glyphs of the text set in it.
+std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder,
+                              std::uint64_t* scriptFaceBytes) {
+    std::string rules, scriptRules;
+    std::uint64_t scriptBytes = 0;
+    // Each face carries only the glyphs of the text set in it. The system's faces for other
+    // scripts come last, so that in a family they share with a shipped face (named by their
+    // unicode-range) the browser looks at them first for their characters.
     for (const PlanFace& face : faces) {
-        auto bytes = platform::ReadWholeFile(fontFolder + "/" +
-                                                 FontFaceFile(face.family, face.bold, face.italic),
-                                             nullptr, kMaxFontBytes);
+        unsigned index = 0;
+        std::string path = fontFolder + "/" + FontFaceFile(face.family, face.bold, face.italic);
+        if (face.system) {
+            const auto found = platform::FindSystemFace(face.family, face.bold, false, face.text);
+            if (!found)
+                continue;
+            path = found->path;
+            index = static_cast<unsigned>(std::max(0, found->index));
+        }
+        auto bytes = platform::ReadWholeFile(path, nullptr, kMaxFontBytes);
         if (!bytes)
             continue;
-        if (auto subset = SubsetTrueType(*bytes, face.text))
+        if (auto subset = SubsetTrueType(*bytes, face.text, index))
             bytes = std::move(subset);
-        rules += "@font-face {\n  font-family: \"" + face.family +
-                 "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
-                 ") format(\"truetype\");\n  font-weight: " + (face.bold ? "700" : "400") +
-                 ";\n  font-style: " + (face.italic ? "italic" : "normal") + ";\n}\n";
+        else if (face.system)
+            continue; // never a whole collection of thousands of glyphs
+        std::string rule =
+            "@font-face {\n  font-family: \"" + face.family +
+            "\";\n  src: url(data:font/ttf;base64," + Base64(*bytes) +
+            ") format(\"truetype\");\n  font-weight: " + (face.bold ? "700" : "400") +
+            ";\n  font-style: " + (face.italic ? "italic" : "normal") + ";\n";
+        if (face.system) {
+            rule += "  unicode-range: " + face.range + ";\n}\n";
+            scriptRules += rule;
+            scriptBytes += bytes->size();
+        } else {
+            rules += rule + "}\n";
+        }
     }
-    return rules;
+    if (scriptFaceBytes)
+        *scriptFaceBytes = scriptBytes;
+    return rules + scriptRules;
 }
 
 std::string MakeCreativePage(int width, int height, const std::string& title,
@@ -308,6 +333,7 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     CreativeReport report;
     const CreativeExtras extras = MakeExtras(input);
     report.picturesLeftOut = extras.picturesLeftOut;
+    report.scriptFaceBytes = extras.scriptFaceBytes;
     const std::string folder = kFolder;
     report.zipPath = input.zipName.empty() ? input.baseName + "_html5.zip" : input.zipName;
     report.backupPath = input.baseName + "_backup.png";
@@ -425,6 +451,9 @@ std::string DescribeCreativeSize(const CreativeReport& report) {
                 std::to_string(kMaxCreativeFiles) + " files)";
     if (report.overLimit) {
         text += "; over the size ad networks accept";
+        if (report.scriptFaceBytes > 0)
+            text += "; the faces for its Chinese, Japanese, Korean, Arabic or Hebrew text take " +
+                    Kilobytes(report.scriptFaceBytes) + " KB of it";
         if (report.offeredQuality > 0)
             text += "; the image re-encoded as JPEG at quality " +
                     std::to_string(report.offeredQuality) + " would fit";

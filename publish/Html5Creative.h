@@ -71,6 +71,9 @@ struct CreativeReport {
     std::vector<std::string> files; // the creative's files, as named in the zip
     std::string backupPath;
     int picturesLeftOut = 0; // element pictures beyond what a creative may hold
+    // The bytes of the system's faces carried for scripts the shipped faces lack (Chinese,
+    // Arabic...), named in the size's warning when the creative is over the limit.
+    std::uint64_t scriptFaceBytes = 0;
 };
 
 // One file of a creative.
@@ -91,7 +94,10 @@ std::string FontFaceFile(const std::string& family, bool bold, bool italic);
 // "@font-face" rules for the faces the banner's text uses, each face's file from fontFolder,
 // cut down to the characters set in it, as a base64 data URL; empty when none is used. A face
 // whose file is missing is left out (the browser then uses a font of its own).
-std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder);
+// Faces of the system for scripts the shipped faces lack are cut the same way and limited to
+// their characters by a unicode-range; scriptFaceBytes, when given, receives their bytes.
+std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder,
+                              std::uint64_t* scriptFaceBytes = nullptr);
 
 // A zip archive of files (deflated; pictures stored as they are); empty with error on failure.
 std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error);

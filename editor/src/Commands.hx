@@ -52,6 +52,10 @@ interface CommandHost {
     function showShortcuts():Void;
     /** Types a new name for the selected element in its row of the layer list. */
     function renameLayer():Void;
+    /** Whether the host has a box to type in with the desktop's input methods (any script). */
+    function offersTextEntry():Bool;
+    /** Types the selected text's or button's words in the host's box; one undo step. */
+    function typeText():Void;
 }
 
 class Commands {
@@ -138,6 +142,11 @@ class Commands {
             function() return alignToBanner);
         add("group", "GROUP", "Ctrl+G", function() return editable() && Edits.canGroup(session), function() Edits.group(session));
         add("ungroup", "UNGROUP", "Ctrl+Shift+G", function() return editable() && Edits.canUngroup(session), function() Edits.ungroup(session));
+        // The player's text fields take no input method: Chinese, Arabic... are typed in the host's box.
+        add("typeText", "TYPE_TEXT", "Ctrl+Shift+K", function() {
+            var e = session.selectedElement();
+            return selected() && session.selection.length == 1 && (e.kind == Text || e.kind == Button) && host.offersTextEntry();
+        }, host.typeText);
         add("rename", "RENAME", "F2", function() return editable() && session.selection.length == 1, host.renameLayer);
         add("forward", "FORWARD", "Ctrl+Up", function() return editable() && Edits.canMove(session, true), function() Edits.move(session, true));
         add("backward", "BACKWARD", "Ctrl+Down", function() return editable() && Edits.canMove(session, false),

@@ -498,6 +498,20 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         layers.rename();
     }
 
+    public function offersTextEntry():Bool {
+        return controller.offersTextEntry();
+    }
+
+    public function typeText() {
+        var e = session.selectedElement();
+        if (e == null || (e.kind != Text && e.kind != Button))
+            return;
+        var what = e.kind == Text ? Strings.CONTENT : Strings.LABEL;
+        var typed = controller.enterText(e.label, what, e.kind == Text, BannerDocument.MAX_LABEL);
+        if (typed != null && typed != e.label)
+            Edits.element(session, what, function(el) el.label = typed);
+    }
+
     public function showShortcuts() {
         openModal(dialogs.ShortcutsDialog.open(commands, closeModal));
     }

@@ -241,6 +241,23 @@ class HostController {
         return reply == null || reply == "" || reply == Wire.REPLY_FALSE ? null : reply;
     }
 
+    /** Whether the host has a box to type text in with the desktop's input methods; asked once. */
+    public function offersTextEntry():Bool {
+        if (textEntry == null)
+            textEntry = host.send(Wire.EDIT_TEXT, []) == Wire.REPLY_OK;
+        return textEntry;
+    }
+
+    var textEntry:Null<Bool> = null;
+
+    /** The text typed in the host's box, starting from text; null when cancelled or not offered. */
+    public function enterText(text:String, title:String, multiLine:Bool, maxChars:Int):Null<String> {
+        if (!offersTextEntry())
+            return null;
+        var reply = host.send(Wire.EDIT_TEXT, [text, title, Strings.OK, Strings.CANCEL, multiLine ? "0" : "1", Std.string(maxChars)]);
+        return reply != null && StringTools.startsWith(reply, "=") ? reply.substr(1) : null;
+    }
+
     public function forgetRecent(path:String) {
         host.send(Wire.FORGET_RECENT, [path]);
     }

@@ -362,6 +362,8 @@ class Strings {
     public static var SELECTED_MANY = "%s elements selected: a change applies to each of them.";
     public static var LAYER_NAME = "Name";
     public static var RENAME = "Rename";
+    public static var TYPE_TEXT = "Type the words with the desktop's input method (any script)";
+    public static var SCRIPT_NOTE = "The editor and the SWF banner cannot draw these letters (Chinese, Japanese, Korean, Arabic or Hebrew) with the banner's fonts: the HTML5 creative, the backup image and exports show them.";
     public static var HIDE = "Hide in the editor";
     public static var LOCK = "Lock";
     public static var HIDDEN_NOTE = "Hidden elements are hidden in the editor only: the published banner shows them.";
@@ -737,6 +739,10 @@ class Strings {
             "%s \u00e9l\u00e9ments s\u00e9lectionn\u00e9s : une modification s'applique \u00e0 chacun."],
         "LAYER_NAME" => ["Name", "Nom"],
         "RENAME" => ["Umbenennen", "Renommer"],
+        "TYPE_TEXT" => ["Text mit der Eingabemethode des Systems eingeben (jede Schrift)",
+            "Saisir le texte avec la m\u00e9thode de saisie du syst\u00e8me (toute \u00e9criture)"],
+        "SCRIPT_NOTE" => ["Editor und SWF-Banner k\u00f6nnen diese Zeichen (Chinesisch, Japanisch, Koreanisch, Arabisch oder Hebr\u00e4isch) nicht mit den Schriften des Banners zeichnen: HTML5-Creative, Ersatzbild und Exporte zeigen sie.",
+            "L'\u00e9diteur et la banni\u00e8re SWF ne peuvent pas dessiner ces caract\u00e8res (chinois, japonais, cor\u00e9en, arabe ou h\u00e9breu) avec les polices de la banni\u00e8re : la cr\u00e9ation HTML5, l'image de secours et les exports les montrent."],
         "HIDE" => ["Im Editor ausblenden", "Masquer dans l'\u00e9diteur"],
         "LOCK" => ["Sperren", "Verrouiller"],
         "HIDDEN_NOTE" => ["Ausgeblendete Elemente fehlen nur im Editor: das ver\u00f6ffentlichte Banner zeigt sie.",

@@ -57,6 +57,7 @@ class Wire {
     // fragment, "ok" says the host shares one); the fragment the clipboard holds, or "false".
     public static inline var COPY_ELEMENTS = "CopyElementsVC";
     public static inline var PASTE_ELEMENTS = "PasteElementsVC";
+    public static inline var EDIT_TEXT = "EditTextVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

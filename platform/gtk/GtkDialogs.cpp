@@ -1,4 +1,4 @@
-// Native GTK file choosers and message dialogs behind IDialogs.
+// Native GTK file choosers, message dialogs and the text-entry box behind IDialogs.
 #include "platform/gtk/GtkDialogs.h"
 
 #include "platform/FileFilter.h"
@@ -243,6 +243,79 @@ MessageAnswer GtkDialogs::ShowMessage(const std::string& text, MessageButtons bu
     if (buttons == MessageButtons::YesNo)
         return response == GTK_RESPONSE_YES ? MessageAnswer::Yes : MessageAnswer::No;
     return MessageAnswer::Ok;
+}
+
+namespace {
+
+// Ctrl+Return in the box's text view answers OK (Return starts a new line there).
+gboolean OnTextEntryKey(GtkWidget* /*view*/, GdkEventKey* event, gpointer dialog) {
+    if ((event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter) &&
+        (event->state & GDK_CONTROL_MASK)) {
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+std::optional<std::string> GtkDialogs::EnterText(const TextEntryRequest& request) {
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(
+        request.title.c_str(), AsWindow(m_parent), GTK_DIALOG_MODAL,
+        request.cancelLabel.empty() ? "_Cancel" : request.cancelLabel.c_str(), GTK_RESPONSE_CANCEL,
+        request.okLabel.empty() ? "_OK" : request.okLabel.c_str(), GTK_RESPONSE_OK, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    gtk_widget_set_name(dialog, "pennoria-text-entry");
+    GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_set_border_width(GTK_CONTAINER(area), 8);
+    // The widgets' own input method context: the desktop's input method, or GTK's simple one
+    // (compose keys, Ctrl+Shift+U and a code point), whatever the script.
+    GtkWidget* entry = nullptr;
+    GtkTextBuffer* buffer = nullptr;
+    if (request.multiLine) {
+        GtkWidget* scroll = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroll), GTK_POLICY_AUTOMATIC,
+                                       GTK_POLICY_AUTOMATIC);
+        gtk_widget_set_size_request(scroll, 420, 140);
+        entry = gtk_text_view_new();
+        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(entry), GTK_WRAP_WORD_CHAR);
+        buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry));
+        gtk_text_buffer_set_text(buffer, request.text.c_str(), -1);
+        g_signal_connect(entry, "key-press-event", G_CALLBACK(OnTextEntryKey), dialog);
+        gtk_container_add(GTK_CONTAINER(scroll), entry);
+        gtk_box_pack_start(GTK_BOX(area), scroll, TRUE, TRUE, 0);
+    } else {
+        entry = gtk_entry_new();
+        gtk_entry_set_text(GTK_ENTRY(entry), request.text.c_str());
+        gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+        gtk_entry_set_width_chars(GTK_ENTRY(entry), 40);
+        if (request.maxChars > 0 && request.maxChars < 65536)
+            gtk_entry_set_max_length(GTK_ENTRY(entry), static_cast<gint>(request.maxChars));
+        gtk_box_pack_start(GTK_BOX(area), entry, TRUE, TRUE, 0);
+    }
+    gtk_widget_set_name(entry, "pennoria-text-entry-field");
+    gtk_widget_show_all(dialog);
+    gtk_widget_grab_focus(entry);
+    std::optional<std::string> typed;
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK) {
+        if (buffer) {
+            GtkTextIter start, end;
+            gtk_text_buffer_get_bounds(buffer, &start, &end);
+            gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+            typed = std::string(text ? text : "");
+            g_free(text);
+        } else {
+            typed = std::string(gtk_entry_get_text(GTK_ENTRY(entry)));
+        }
+        if (request.maxChars > 0 &&
+            g_utf8_strlen(typed->c_str(), -1) > static_cast<glong>(request.maxChars)) {
+            const char* cut =
+                g_utf8_offset_to_pointer(typed->c_str(), static_cast<glong>(request.maxChars));
+            typed->resize(static_cast<std::size_t>(cut - typed->c_str()));
+        }
+    }
+    gtk_widget_destroy(dialog);
+    return typed;
 }
 
 } // namespace pennoria::platform

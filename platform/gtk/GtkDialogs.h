@@ -1,5 +1,6 @@
 // The dialogs as native GTK dialogs: file choosers in open, save and select-folder mode, and
-// message dialogs. Covers every operation of IDialogs; needs gtk_init to have succeeded.
+// message dialogs, and a text-entry box with the desktop's input methods. Covers every operation
+// of IDialogs; needs gtk_init to have succeeded.
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -17,6 +18,8 @@ public:
     std::optional<std::string> ChooseFolder(const FolderRequest& request) override;
     MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
                               MessageIcon icon) override;
+    bool OffersTextEntry() const override { return true; }
+    std::optional<std::string> EnterText(const TextEntryRequest& request) override;
 
 private:
     void* m_parent;

@@ -313,11 +313,21 @@ LineMetrics FontLineMetrics(PangoLayout* layout) {
     return line;
 }
 
+// Where each line of a layout starts: where Pango put it in the layout's width, or, for lines
+// set as they are (never broken again), by the line's own width in room as a page's physical
+// text-align puts it, whatever direction the line runs in.
+struct LinePlacement {
+    bool own = false;
+    double room = 0;
+    TextAlign align = TextAlign::Left;
+};
+
 // Draws the layout's lines with their left edge at x, the first line box's top at top; each
 // line box is lineBox high with the glyphs' ascent and descent centred in it (the half leading
-// rounded down), as a web page sets text.
+// rounded down), as a web page sets text. Each line's base direction is that of its first
+// strong character (Pango's automatic direction, a page's unicode-bidi: plaintext).
 void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double lineBox,
-               const LineMetrics& metrics) {
+               const LineMetrics& metrics, const LinePlacement& placement) {
     PangoLayoutIter* iter = pango_layout_get_iter(layout);
     int index = 0;
     const double baseline =
@@ -327,11 +337,19 @@ void ShowLines(cairo_t* cr, PangoLayout* layout, double x, double top, double li
         PangoRectangle placed, own;
         pango_layout_iter_get_line_extents(iter, nullptr, &placed);
         pango_layout_line_get_extents(line, nullptr, &own);
+        double lineX = x + static_cast<double>(placed.x - own.x) / PANGO_SCALE;
+        if (placement.own) {
+            const double wide = static_cast<double>(own.width) / PANGO_SCALE;
+            const double room = placement.room - wide;
+            lineX = x - static_cast<double>(own.x) / PANGO_SCALE +
+                    (placement.align == TextAlign::Left    ? 0
+                     : placement.align == TextAlign::Right ? room
+                                                           : room / 2);
+        }
         // The outlines are filled where they fall: the glyph cache would put each glyph on a
         // whole pixel, which moves letters' edges by up to half a pixel from a browser's.
         cairo_new_path(cr);
-        cairo_move_to(cr, x + static_cast<double>(placed.x - own.x) / PANGO_SCALE,
-                      std::floor(top + index * lineBox + baseline + 0.5));
+        cairo_move_to(cr, lineX, std::floor(top + index * lineBox + baseline + 0.5));
         pango_cairo_layout_line_path(cr, line);
         cairo_fill(cr);
         ++index;
@@ -367,6 +385,52 @@ void UseFontFolder(const std::string& folder) {
             pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fonts.map), config);
     }
     FcConfigDestroy(config);
+}
+
+std::optional<SystemFace> FindSystemFace(const std::string& family, bool bold, bool italic,
+                                         const std::string& text) {
+    if (family.empty() || !FcInit())
+        return std::nullopt;
+    FcCharSet* wanted = FcCharSetCreate();
+    for (const char* at = text.c_str(); *at;) {
+        const gunichar c = g_utf8_get_char_validated(at, -1);
+        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2))
+            break;
+        FcCharSetAddChar(wanted, c);
+        at = g_utf8_next_char(at);
+    }
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::optional<SystemFace> found;
+    if (match) {
+        // Fontconfig answers its nearest face even for a family it lacks: only the family itself
+        // with some of the characters will do.
+        bool named = false;
+        FcChar8* name = nullptr;
+        for (int i = 0; !named && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch;
+             ++i)
+            named = FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0;
+        FcCharSet* has = nullptr;
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (named && FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+            FcCharSetIntersectCount(has, wanted) > 0 &&
+            FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+            FcPatternGetInteger(match, FC_INDEX, 0, &index);
+            found = SystemFace{reinterpret_cast<const char*>(file), index};
+        }
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    FcCharSetDestroy(wanted);
+    return found;
 }
 
 std::optional<ImageSize> ReadImageSize(const std::string& path, std::string* error) {
@@ -556,7 +620,8 @@ LayoutPtr RunLayout(cairo_t* cr, const DisplayOp& op, const std::string& text) {
                                      op.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_font_description_set_absolute_size(font.get(), std::max(1.0, op.size) * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), font.get());
-    if (op.wrap || !op.lines.empty()) {
+    // Lines set as they are are never broken again, as a page's white-space: pre keeps them.
+    if (op.wrap && op.lines.empty()) {
         const double width = std::max(1.0, op.w - 2 * op.inset);
         pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
         pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
@@ -597,6 +662,10 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
     }
     const double top =
         (op.middle ? op.y + (op.h - block) / 2 : op.y - op.anchor * block) + op.inset;
+    LinePlacement placement;
+    placement.own = !op.lines.empty();
+    placement.room = op.w - 2 * op.inset;
+    placement.align = op.align;
     if (op.shadow) {
         const TextShadow& shadow = *op.shadow;
         const double spread = std::ceil(shadow.blur * 3) + 1;
@@ -607,7 +676,7 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
         cairo_clip(cr);
         cairo_push_group_with_content(cr, CAIRO_CONTENT_ALPHA);
         cairo_set_source_rgb(cr, 0, 0, 0);
-        ShowLines(cr, layout.get(), left + shadow.x, top + shadow.y, lineBox, metrics);
+        ShowLines(cr, layout.get(), left + shadow.x, top + shadow.y, lineBox, metrics, placement);
         cairo_pattern_t* mask = cairo_pop_group(cr);
         cairo_surface_t* alpha = nullptr;
         if (cairo_pattern_get_surface(mask, &alpha) == CAIRO_STATUS_SUCCESS)
@@ -618,7 +687,7 @@ void PaintText(cairo_t* cr, const DisplayOp& op) {
         cairo_restore(cr);
     }
     SetColour(cr, op.colour);
-    ShowLines(cr, layout.get(), left, top, lineBox, metrics);
+    ShowLines(cr, layout.get(), left, top, lineBox, metrics, placement);
 }
 
 // Groups nest at most this deep; deeper ones are left out.

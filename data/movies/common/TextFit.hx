@@ -22,7 +22,8 @@ class TextFit {
 	public static inline var LEGIBLE_LOW = 8;
 	public static inline var LOW_BANNER = 60;
 	public static inline var ELLIPSIS = "\u2026";
-	// A character no shipped face has is drawn by a fallback face: about this wide (em).
+	// A character no shipped face has and no script face sets (ScriptFaces) is drawn by a
+	// fallback face: about this wide (em).
 	static inline var UNKNOWN_WIDTH = 0.6;
 
 	// Per face: em widths indexed by code point up to the last of RANGES (-1: no glyph).
@@ -87,7 +88,10 @@ class TextFit {
 		if (code == 9)
 			code = 32;
 		var w = table == null || code < 0 || code > lastCode ? -1.0 : table[code];
-		return w < 0 ? UNKNOWN_WIDTH : w;
+		if (w >= 0)
+			return w;
+		var script = ScriptFaces.advance(code);
+		return script >= 0 ? script : UNKNOWN_WIDTH;
 	}
 
 	// The width of a line of text in pixels.

@@ -2,8 +2,8 @@
 // background colour, a content box (the image; a version-1 headline too) moved by CSS
 // transforms, and a box per element of a version-2 banner above it. The whole banner is the
 // click area and opens the page's clickTag, which ad servers rewrite; a button opens its own
-// link, or the clickTag when it has none. Texts name the shipped families, which the creative's
-// fonts.css declares with @font-face (bold and italic select the faces).
+// link, or the clickTag when it has none. Texts name the shipped families and the script faces,
+// which the creative's fonts.css declares with @font-face (bold and italic select the faces).
 
 import BannerLayout.Rect;
 import BannerLayout.EntranceState;
@@ -190,8 +190,10 @@ class DomSurface implements BannerSurface {
 		return layer;
 	}
 
+	// The element's family, then the faces for scripts the shipped faces lack (ScriptFaces: the
+	// creative's fonts.css carries the cuts of them its text needs), then the generic family.
 	public static function fontFamily(family:String):String {
-		return '"' + family + '", ' + (family == "Liberation Serif" ? "serif" : "sans-serif");
+		return [for (f in ScriptFaces.families(family)) '"' + f + '"'].join(", ") + ", " + (family == "Liberation Serif" ? "serif" : "sans-serif");
 	}
 
 	static function setFont(s:js.html.CSSStyleDeclaration, e:BannerElement, fontSize:Int) {
@@ -245,6 +247,9 @@ class DomSurface implements BannerSurface {
 		s.lineHeight = px(fontSize * e.lineHeight);
 		s.textAlign = e.align;
 		s.whiteSpace = "pre";
+		// Each line runs in the direction of its first strong character, as the backup image's
+		// painter sets it; text-align stays physical (left is left in Arabic too).
+		untyped s.unicodeBidi = "plaintext";
 		untyped s.fontKerning = "none";
 		untyped s.fontVariantLigatures = "none";
 		if (e.shadowColor != null)
@@ -271,6 +276,7 @@ class DomSurface implements BannerSurface {
 		setFont(s, e, fontSize);
 		s.cursor = "pointer";
 		var label = Browser.document.createSpanElement();
+		untyped label.style.unicodeBidi = "plaintext";
 		label.textContent = e.label;
 		layer.appendChild(label);
 		var tag = clickTag();

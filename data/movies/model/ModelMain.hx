@@ -135,21 +135,35 @@ class ModelMain {
 			}
 			elements.push(item);
 		}
-		// Each face the creative carries, with the characters set in it.
+		// Each face the creative carries, with the characters set in it: the shipped family's
+		// face, and the system's script faces (ScriptFaces, upright only) for the characters of
+		// their scripts, which name the characters they set as a CSS unicode-range.
 		var faces:Array<Dynamic> = [];
 		if (!legacy) {
 			var byFace = new Map<String, Dynamic>();
-			for (e in doc.elements) {
-				if (e.kind != Text && e.kind != Button)
-					continue;
-				var key = e.font + "\x01" + e.bold + "\x01" + e.italic;
+			function add(family:String, bold:Bool, italic:Bool, text:String, range:String) {
+				if (text == "")
+					return;
+				var key = family + "\x01" + bold + "\x01" + italic + "\x01" + (range != null);
 				var face = byFace.get(key);
 				if (face == null) {
-					face = {family: e.font, bold: e.bold, italic: e.italic, text: ""};
+					face = {family: family, bold: bold, italic: italic, text: ""};
+					if (range != null) {
+						face.system = true;
+						face.range = range;
+					}
 					byFace.set(key, face);
 					faces.push(face);
 				}
-				face.text += e.label;
+				face.text += text;
+			}
+			for (e in doc.elements) {
+				if (e.kind != Text && e.kind != Button)
+					continue;
+				var parts = ScriptFaces.split(e.label);
+				add(e.font, e.bold, e.italic, parts[0], null);
+				for (i in 0...ScriptFaces.FACES.length)
+					add(ScriptFaces.FACES[i].family, e.bold, false, parts[i + 1], ScriptFaces.FACES[i].cssRange);
 			}
 		}
 		return wellFormed(Json.stringify({

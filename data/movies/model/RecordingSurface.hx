@@ -200,7 +200,7 @@ class RecordingSurface implements BannerSurface {
 			h: height,
 			inset: 0,
 			anchor: 0,
-			face: e.font,
+			face: ScriptFaces.families(e.font).join(","),
 			size: fontSize,
 			bold: e.bold,
 			italic: e.italic,

@@ -18,6 +18,48 @@ class EditorSurface extends FlashSurface {
         super(root, false);
     }
 
+    // Words in a script the player cannot draw with the banner's faces (ScriptFaces) are marked on
+    // the canvas with a dashed red frame and a corner flag: the properties say which outputs show them.
+    override public function drawText(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
+        super.drawText(index, e, width, height, fontSize, lines);
+        if (ScriptFaces.needsHost(e.label))
+            markScript(index, width, height);
+    }
+
+    override public function drawButton(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int) {
+        super.drawButton(index, e, width, height, fontSize);
+        if (ScriptFaces.needsHost(e.label))
+            markScript(index, width, height);
+    }
+
+    function markScript(index:Int, width:Float, height:Float) {
+        var g = layerSprites[index].graphics;
+        g.lineStyle(1, ui.Theme.ERROR);
+        var step = 6.0;
+        var x = 0.0;
+        while (x < width) {
+            g.moveTo(x, 0);
+            g.lineTo(Math.min(x + step / 2, width), 0);
+            g.moveTo(x, height);
+            g.lineTo(Math.min(x + step / 2, width), height);
+            x += step;
+        }
+        var y = 0.0;
+        while (y < height) {
+            g.moveTo(0, y);
+            g.lineTo(0, Math.min(y + step / 2, height));
+            g.moveTo(width, y);
+            g.lineTo(width, Math.min(y + step / 2, height));
+            y += step;
+        }
+        g.lineStyle();
+        g.beginFill(ui.Theme.ERROR);
+        g.moveTo(width - 10, 0);
+        g.lineTo(width, 0);
+        g.lineTo(width, 10);
+        g.endFill();
+    }
+
     override public function begin(w:Int, h:Int, colour:Int) {
         backdropPicture = null;
         super.begin(w, h, colour);

@@ -82,7 +82,8 @@ class PropertiesPanel extends Sprite {
     function shape(e:Null<BannerElement>):String {
         var rows = [tab, Std.string(session.sizeIndex), Strings.language, Std.string(session.selection.length), Std.string(mixedKinds())];
         if (e != null)
-            rows = rows.concat([e.id, Std.string(e.kind), e.shapeKind, e.enter.type, e.exit == null ? "-" : e.exit.type]);
+            rows = rows.concat([e.id, Std.string(e.kind), e.shapeKind, e.enter.type, e.exit == null ? "-" : e.exit.type,
+                Std.string(ScriptFaces.needsHost(e.label))]);
         return rows.join("|");
     }
 
@@ -204,6 +205,14 @@ class PropertiesPanel extends Sprite {
 
     // ---- The selected element (or elements: the values shown are the last one's, a change applies to each).
 
+    // Words the player cannot draw with the banner's faces are marked: which outputs show them.
+    function scriptNote(f:Form, e:BannerElement) {
+        if (ScriptFaces.needsHost(e.label)) {
+            var t = f.note(Strings.SCRIPT_NOTE, Theme.ERROR);
+            t.name = "scriptNote";
+        }
+    }
+
     function elementPage(f:Form, e:BannerElement) {
         var box = function() return session.doc.box(e, session.sizeIndex);
         function setBox(what:String, change:Box->Void, key:String) {
@@ -234,6 +243,7 @@ class PropertiesPanel extends Sprite {
             case Text:
                 f.text("label", Strings.CONTENT, function() return e.label, function(v) element(Strings.CONTENT, function(el) el.label = v, "label"), 3,
                     BannerDocument.MAX_LABEL);
+                scriptNote(f, e);
                 fontRows(f, e, box, setBox);
                 f.colour("color", Strings.COLOUR, function() return e.color, function(c) element(Strings.COLOUR, function(el) el.color = c),
                     TEXT_COLOURS);
@@ -247,6 +257,7 @@ class PropertiesPanel extends Sprite {
             case Button:
                 f.text("label", Strings.LABEL, function() return e.label, function(v) element(Strings.LABEL, function(el) el.label = v, "label"), 1,
                     BannerDocument.MAX_LABEL);
+                scriptNote(f, e);
                 f.text("url", Strings.LINK, function() return e.url, function(v) {
                     var t = StringTools.trim(v);
                     var allowed = ProjectRules.allowedLink(t);

@@ -654,6 +654,8 @@ class FakeHost implements Commands.CommandHost {
     public function gridShown():Bool return false;
     public function showShortcuts() {}
     public function renameLayer() {}
+    public function offersTextEntry():Bool return false;
+    public function typeText() {}
     public function openRecent() {}
     public function openFeedPanel() {}
 

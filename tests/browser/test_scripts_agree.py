@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Texts in other scripts: a banner with a Chinese, an Arabic and a mixed-direction text is
+published with pennoria-cli; its HTML5 creative (Chromium) and its backup image (the host's
+painter) must both draw every text with real glyphs (Chromium reports the faces it set each text
+in: the cuts the creative carries, not a fallback of the machine; neither image is blank there)
+and agree in where the ink lies, line by line, so that words come out in the same order. A
+banner with thousands of Chinese characters is over the creative's limit, and the publish says
+the face for them is why.
+
+usage: test_scripts_agree.py PROGRAM_DIR PENNORIA_CLI
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import browser  # noqa: E402
+from test_examples_agree import difference, final_creative_shot  # noqa: E402
+
+WIDTH, HEIGHT = 480, 300
+SIZE, LINE = 28, 36
+
+# id, text, align, box (x, y, width, lines), the faces Chromium must have set some of it in (every
+# face it used must be one the creative carries).
+TEXTS = [
+    ("zh", "春季大促销，全场五折", "left", (16, 12, 448, 1), {"WenQuanYi Micro Hei"}),
+    ("ar", "تخفيضات الربيع الكبرى", "right", (16, 64, 448, 1), {"DejaVu Sans"}),
+    # The first line runs left to right (its first strong letter is Latin), the second right to
+    # left: its English words stand left of the Arabic one.
+    ("mixed", "Sale تخفيض 50%\nتخفيض Sale 50%", "center", (16, 128, 448, 2),
+     {"Liberation Sans", "DejaVu Sans"}),
+]
+
+
+def project(texts, background="#FFFFFF"):
+    elements = ""
+    for ident, text, align, (x, y, w, lines), _ in texts:
+        label = text.replace("&", "&amp;").replace("<", "&lt;")
+        elements += (
+            '<text id="%s" x="%d" y="%d" width="%d" height="%d" opacity="1" '
+            'font="Liberation Sans" size="%d" bold="false" italic="false" color="#101010" '
+            'align="%s" lineHeight="%g"><label>%s</label></text>\n' % (
+                ident, x, y, w, lines * LINE + 8, SIZE, align, LINE / SIZE, label))
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<template version="2" demoWidth="%d" demoHeight="%d" bgColor="%s" length="1000" '
+            'loops="1"><component><info url="res/template.swf"/></component>'
+            '<elements>%s</elements><sizes><size width="%d" height="%d"/></sizes></template>\n'
+            % (WIDTH, HEIGHT, background, elements, WIDTH, HEIGHT))
+
+
+def publish(cli, folder, text, env):
+    os.makedirs(folder)
+    path = os.path.join(folder, "scripts.pbf")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
+    out = os.path.join(folder, "out")
+    run = subprocess.run([cli, "publish", path, "--folder", out, "--out-mode", "1",
+                          "--embed-mode", "0"], stdout=subprocess.PIPE,
+                         stderr=subprocess.PIPE, text=True, env=env)
+    return out, run
+
+
+def ink_columns(image, x0, y0, width, height):
+    """Per column of the rectangle, how many pixels are dark (text on white)."""
+    counts = []
+    for x in range(x0, x0 + width):
+        counts.append(sum(1 for y in range(y0, y0 + height) if max(image.pixel(x, y)[:3]) < 128))
+    return counts
+
+
+def profile_distance(a, b):
+    """How far apart two ink profiles are: 0 the same, 1 nothing in common."""
+    total = sum(a) + sum(b)
+    return sum(abs(u - v) for u, v in zip(a, b)) / float(total) if total else 1.0
+
+
+def fonts_used(chromium, selector):
+    """The faces Chromium set the text under selector in: {family: custom?}."""
+    root = chromium.call("DOM.getDocument", session=True)["root"]["nodeId"]
+    node = chromium.call("DOM.querySelector", session=True, nodeId=root,
+                         selector=selector)["nodeId"]
+    if not node:
+        return None
+    fonts = chromium.call("CSS.getPlatformFontsForNode", session=True, nodeId=node)["fonts"]
+    return {f["familyName"]: f["isCustomFont"] for f in fonts if f["glyphCount"] > 0}
+
+
+def main():
+    program, cli = [os.path.abspath(p) for p in sys.argv[1:3]]
+    if browser.find_chromium() is None:
+        print("chromium is not installed")
+        return browser.SKIP
+    problems, figures = [], []
+    with tempfile.TemporaryDirectory(prefix="pennoria-scripts-") as root:
+        root = os.path.realpath(root)
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(root, "config"),
+                   XDG_DATA_HOME=os.path.join(root, "data"))
+
+        # Thousands of different characters: their face cannot fit, and the publish says so.
+        many = "".join(chr(0x4E00 + i) for i in range(4000))
+        _, run = publish(cli, os.path.join(root, "many"), project(
+            [("many", many, "left", (0, 0, WIDTH, 8), set())]), env)
+        if "the faces for its Chinese" not in run.stdout + run.stderr:
+            problems.append("a creative too large for its Chinese face is not named so: %s %s"
+                            % (run.stdout, run.stderr))
+
+        out, run = publish(cli, os.path.join(root, "scripts"), project(TEXTS), env)
+        if run.returncode != 0:
+            print("FAIL: publish: %s %s" % (run.stdout, run.stderr))
+            return 1
+        with open(os.path.join(out, "banner_backup.png"), "rb") as f:
+            backup = browser.Image.from_png(f.read())
+        server = browser.Server(root)
+        chromium = browser.Browser(WIDTH, HEIGHT)
+        try:
+            url = server.url(os.path.relpath(os.path.join(out, "html5", "index.html"), root))
+            creative, errors = final_creative_shot(chromium, url, WIDTH, HEIGHT, 1.0)
+            problems += ["creative: %s" % e for e in errors]
+            chromium.call("DOM.enable", session=True)
+            chromium.call("CSS.enable", session=True)
+            for ident, _, _, _, faces in TEXTS:
+                used = fonts_used(chromium, '[data-id="%s"] div' % ident)
+                if used is None or not faces <= set(used) or not all(used.values()):
+                    problems.append("%s: the creative set it in %r, not the carried faces %s"
+                                    % (ident, used, sorted(faces)))
+        finally:
+            chromium.close()
+            server.stop()
+        keep = os.environ.get("PENNORIA_TEST_SCREENSHOTS")
+        if keep:
+            os.makedirs(keep, exist_ok=True)
+            creative.save(os.path.join(keep, "scripts-html5.png"))
+            backup.save(os.path.join(keep, "scripts-backup.png"))
+
+    mean, far = difference(backup, creative, WIDTH, HEIGHT)
+    figures.append("backup vs html5: mean %.2f per channel, %.2f %% of pixels differ by more "
+                   "than 32" % (mean, 100 * far))
+    if far > 0.03:
+        problems.append("the backup image and the creative differ in %.1f %% of the pixels"
+                        % (100 * far))
+    for ident, _, _, (x, y, w, lines), _ in TEXTS:
+        for line in range(lines):
+            band = (x, y + line * LINE, w, LINE)
+            a, b = ink_columns(backup, *band), ink_columns(creative, *band)
+            distance = profile_distance(a, b)
+            figures.append("%s line %d: %d and %d inked pixels, ink profiles %.2f apart" % (
+                ident, line + 1, sum(a), sum(b), distance))
+            # A blank line or a line of boxes has far less ink than letters.
+            if min(sum(a), sum(b)) < 200:
+                problems.append("%s line %d: no text drawn (%d, %d inked pixels)" % (
+                    ident, line + 1, sum(a), sum(b)))
+            elif distance > 0.25:
+                problems.append("%s line %d: the words lie in different places (%.2f)" % (
+                    ident, line + 1, distance))
+    for line in figures:
+        print(line)
+    for line in problems:
+        print("FAIL: " + line)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""Typing in any script, as a person would: the desktop program opens an example project, a text
+on the banner is clicked, and Ctrl+Shift+K opens the host's own box with the desktop's input
+method. Chinese and Arabic letters are committed into it through GTK's input method (Ctrl+Shift+U
+and the code point, which an X server without an input method still has), Ctrl+Return gives them
+to the movie, and the saved project holds them as one undo step: Ctrl+Z brings the old words
+back. A second run cancels the box with Escape, which changes nothing.
+Runs under its own Xvfb (the test command wraps it in xvfb-run).
+
+usage: editor_scripts_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool or a display is missing)
+"""
+import argparse
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import editor_desktop_test as desktop  # noqa: E402
+from editor_desktop_test import wait_until, xdotool  # noqa: E402
+
+EXAMPLES = None
+# Typed through the input method: two ideographs, a space and an Arabic word.
+TYPED = "\u4e2d\u6587 \u0633\u0644\u0627\u0645"
+
+
+def label(path, ident):
+    for e in ET.parse(path).getroot().find("elements"):
+        if e.get("id") == ident:
+            return e.findtext("label")
+    return None
+
+
+class Scripts(unittest.TestCase):
+    def setUp(self):
+        self.scratch = os.path.realpath(tempfile.mkdtemp(prefix="editorscripts"))
+        folder = os.path.join(self.scratch, "coffee-launch")
+        shutil.copytree(os.path.join(EXAMPLES, "coffee-launch"), folder)
+        self.project = os.path.join(folder, "coffee-launch.pbf")
+        self.before = label(self.project, "title")
+
+    def tearDown(self):
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def open_box(self, app):
+        """Selects the title on the banner and opens the host's box for its words."""
+        app.wait_log("splashgone", seconds=180)
+        app.focus()
+        app.click(app.on_banner((200, 150), banner=(336, 280)))
+        mark = len(app.bridge_log())
+        app.key("ctrl+shift+k")
+        app.wait_log("EditTextVC", after=mark)
+        box = app.find_window(lambda w, h: w >= 200 and h >= 100, exclude=(app.window,))
+        xdotool("windowfocus", "--sync", box)
+        return mark
+
+    def save(self, app):
+        mark = len(app.bridge_log())
+        app.focus()
+        app.key("ctrl+s")
+        app.wait_log("reply <string>" + self.project + "</string>", after=mark)
+
+    def test_letters_committed_by_the_input_method_reach_the_project_as_one_step(self):
+        app = desktop.Desktop(os.path.join(self.scratch, "run"), [self.project])
+        try:
+            mark = self.open_box(app)
+            app.key("ctrl+a", "BackSpace")
+            for character in TYPED:
+                if character == " ":
+                    app.key("space")
+                    continue
+                # GTK's own input method: Ctrl+Shift+U, the code point, and a space to commit.
+                app.key("ctrl+shift+u")
+                app.type("%x" % ord(character), delay=150)
+                app.key("space")
+            app.key("ctrl+Return")
+            app.wait_log("=" + TYPED, after=mark)
+            app.screenshot("scripts-typed")
+            self.save(app)
+            self.assertEqual(label(self.project, "title"), TYPED)
+            # One step: undo puts the old words back.
+            app.click(app.on_banner((10, 10), banner=(336, 280)))
+            app.key("ctrl+z")
+            self.save(app)
+            self.assertEqual(label(self.project, "title"), self.before)
+
+            # Escape closes the box and changes nothing.
+            mark = self.open_box(app)
+            app.key("ctrl+a", "x", "Escape")
+            app.wait_log("reply <string>false</string>", after=mark)
+            self.save(app)
+            self.assertEqual(label(self.project, "title"), self.before)
+            app.click((app.width - 11, 14))
+        finally:
+            self.assertEqual(app.close(), 0)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--examples", required=True)
+    args, rest = parser.parse_known_args()
+    desktop.PROGRAM = os.path.realpath(args.program)
+    EXAMPLES = os.path.realpath(args.examples)
+    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
+    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not os.environ.get("DISPLAY"):
+        print("the desktop program, xdotool or a display is missing; skipping")
+        sys.exit(77)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
