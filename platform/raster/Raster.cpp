@@ -630,6 +630,16 @@ LayoutPtr RunLayout(cairo_t* cr, const DisplayOp& op, const std::string& text) {
                                              : op.align == TextAlign::Right ? PANGO_ALIGN_RIGHT
                                                                             : PANGO_ALIGN_CENTER);
     pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
+    if (!op.wrap || !op.lines.empty()) {
+        // Texts and labels are set without kerning or optional ligatures, as the creative sets
+        // them (font-kerning and font-variant-ligatures: none): the model measures advances
+        // alone. What a script needs to be shaped at all (Arabic forms, marks) stays.
+        PangoAttrList* attributes = pango_attr_list_new();
+        pango_attr_list_insert(attributes, pango_attr_font_features_new(
+                                               "kern 0, liga 0, clig 0, dlig 0, hlig 0, calt 0"));
+        pango_layout_set_attributes(layout.get(), attributes);
+        pango_attr_list_unref(attributes);
+    }
     return layout;
 }
 

@@ -57,10 +57,9 @@ def publish(cli, folder, text, env):
     with open(path, "w", encoding="utf-8") as f:
         f.write(text)
     out = os.path.join(folder, "out")
-    run = subprocess.run([cli, "publish", path, "--folder", out, "--out-mode", "1",
-                          "--embed-mode", "0"], stdout=subprocess.PIPE,
-                         stderr=subprocess.PIPE, text=True, env=env)
-    return out, run
+    run = subprocess.run([cli, "publish", path, "--folder", out, "--no-swf"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    return os.path.join(out, "banner"), run
 
 
 def ink_columns(image, x0, y0, width, height):
