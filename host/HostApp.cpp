@@ -114,6 +114,10 @@ public:
                                               platform::MessageIcon icon) override {
         return m_inner.ShowTitledMessage(title, text, buttons, icon);
     }
+    bool OffersTextEntry() const override { return m_inner.OffersTextEntry(); }
+    std::optional<std::string> EnterText(const platform::TextEntryRequest& request) override {
+        return m_inner.EnterText(request);
+    }
 
 private:
     std::optional<std::string> Allowed(std::optional<std::string> chosen) {
