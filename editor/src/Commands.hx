@@ -143,9 +143,11 @@ class Commands {
         add("group", "GROUP", "Ctrl+G", function() return editable() && Edits.canGroup(session), function() Edits.group(session));
         add("ungroup", "UNGROUP", "Ctrl+Shift+G", function() return editable() && Edits.canUngroup(session), function() Edits.ungroup(session));
         // The player's text fields take no input method: Chinese, Arabic... are typed in the host's box.
+        // The host is asked first, so that its one answer comes with the first look at the
+        // commands rather than later, when it would wake the resting editor.
         add("typeText", "TYPE_TEXT", "Ctrl+Shift+K", function() {
             var e = session.selectedElement();
-            return selected() && session.selection.length == 1 && (e.kind == Text || e.kind == Button) && host.offersTextEntry();
+            return host.offersTextEntry() && selected() && session.selection.length == 1 && (e.kind == Text || e.kind == Button);
         }, host.typeText);
         add("rename", "RENAME", "F2", function() return editable() && session.selection.length == 1, host.renameLayer);
         add("forward", "FORWARD", "Ctrl+Up", function() return editable() && Edits.canMove(session, true), function() Edits.move(session, true));
