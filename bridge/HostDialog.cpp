@@ -1,6 +1,7 @@
 // The editor command dispatcher and the host's calls into the movie.
 #include "bridge/HostDialog.h"
 
+#include "bridge/UserFonts.h"
 #include "core/EditorPath.h"
 #include "core/ProgramPaths.h"
 #include "core/Strings.h"
@@ -46,6 +47,8 @@ enum class Command {
     PublishFeed,
     FeedProgress,
     CancelFeed,
+    AddFont,
+    FontMovie,
 };
 
 struct CommandName {
@@ -86,6 +89,12 @@ constexpr CommandName kCommands[] = {
     {"RecentProjectsVC", Command::RecentProjects},
     {"OpenRecentProjectVC", Command::OpenRecentProject},
     {"ForgetRecentProjectVC", Command::ForgetRecentProject},
+    // Beside the twelve: a face file the user chose copied beside the project ("fonts/<name>",
+    // a tab and its family), or "false", a tab and why.
+    {"AddFontVC", Command::AddFont},
+    // Beside the twelve: a face of the project's as a movie for the canvas (family, its file as
+    // the project names it, the characters to hold), base64-encoded, or "false".
+    {"FontMovieVC", Command::FontMovie},
     // Beside the twelve: a product feed for the feed panel. Its rows as JSON; every row published
     // on a thread of its own ("ok" once started); how far that has got, as JSON; stopping it.
     {"ReadFeedVC", Command::ReadFeed},
@@ -289,6 +298,18 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
     case Command::SetLanguage:
         reply = SetLanguage(ArgumentOrEmpty(args, 0)) ? kReplyOk : kReplyFalse;
         break;
+    case Command::FontMovie: {
+        const auto movie = UserFontMovie(ArgumentOrEmpty(args, 1), ArgumentOrEmpty(args, 0),
+                                         ArgumentOrEmpty(args, 2), CurrentProjectPath());
+        reply = movie ? *movie : std::string(kReplyFalse);
+        break;
+    }
+    case Command::AddFont: {
+        const AddedFont added = AddUserFont(ArgumentOrEmpty(args, 0), CurrentProjectPath());
+        reply = platform::ToXmlText(added.ok ? added.src + "\t" + added.family
+                                             : std::string(kReplyFalse) + "\t" + added.why);
+        break;
+    }
     case Command::KeepWork:
         reply = KeepWork(args);
         break;

@@ -57,6 +57,9 @@ private:
 // Kept for later frames of the calling thread (each thread lays text out with its own);
 // calling it again with the same folder costs nothing.
 void UseFontFolder(const std::string& folder);
+// The same, with the font files of files besides (the user's own faces of a project); a file
+// that is not a face is passed over.
+void UseFontFiles(const std::string& folder, const std::vector<std::string>& files);
 
 // A face of the system's fonts (fontconfig's), not the program's: its file and the index of the
 // face in it (a collection holds several).

@@ -289,6 +289,9 @@ std::optional<PublishPlan> BannerModel::Plan(const std::string& projectXml, std:
                 }))
                 plan.faceMovies.push_back(movie);
         }
+        if (auto fonts = json.find("fonts"); fonts != json.end())
+            for (const Json& font : *fonts)
+                plan.fonts.push_back({Text(font, "family"), Text(font, "src")});
         for (const Json& limit : json.at("overLimits"))
             plan.overLimits.push_back({Text(limit, "what"),
                                        static_cast<long long>(Number(limit, "count")),

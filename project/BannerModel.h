@@ -51,6 +51,12 @@ struct PlanFace {
     std::string range;
 };
 
+// A face of the user's own: its family and its file as the project names it.
+struct PlanFont {
+    std::string family;
+    std::string src;
+};
+
 // A limit of the reader that the project went past: what was counted, how many there are and
 // how many are read.
 struct PlanLimit {
@@ -83,6 +89,7 @@ struct PublishPlan {
     std::vector<std::string> pictures;   // every picture the banner draws, each once, as written
     std::vector<PlanFace> faces;         // the faces the creative carries
     std::vector<std::string> faceMovies; // the face movies the component movie loads ("<name>.swf")
+    std::vector<PlanFont> fonts;         // the user's own faces the project holds
     std::vector<PlanLimit> overLimits;   // empty: the whole project was read
     std::vector<PlanOverflow> overflows; // by size, in the order of the sizes
 

@@ -30,6 +30,9 @@ std::unique_ptr<BannerFrames> BannerFrames::Open(BannerModel& model, std::string
     if (!frames->m_plan.image.empty())
         names.push_back(frames->m_plan.image);
     frames->m_pictures = ReadablePictureFiles(names, projectPath);
+    for (const PlanFont& font : frames->m_plan.fonts)
+        frames->m_userFonts.push_back(
+            platform::ResolvedPath(ResolveImageSource(font.src, projectPath)));
     return frames;
 }
 
@@ -59,7 +62,7 @@ bool BannerFrames::Paint(ExportSize size, double tMs, ArgbFrame& frame, std::str
     if (!list)
         return false;
     // Each thread lays text out with the faces it was given; the same folder again costs nothing.
-    platform::UseFontFolder(m_fontFolder);
+    platform::UseFontFiles(m_fontFolder, m_userFonts);
     platform::ArgbFrame painted;
     if (!m_painter.Paint(*list, painted, error))
         return false;

@@ -37,6 +37,7 @@ private:
     PictureFiles m_pictures;
     // Given to the painting thread before each frame: frames may be painted on any thread.
     std::string m_fontFolder;
+    std::vector<std::string> m_userFonts; // the files of the user's own faces
     platform::DisplayListPainter m_painter;
 };
 

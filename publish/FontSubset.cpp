@@ -1,6 +1,7 @@
 // Cutting a face down to the glyphs some text needs, with HarfBuzz's subsetter.
 #include "publish/FontSubset.h"
 
+#include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
 
@@ -21,6 +22,29 @@ using Input =
     std::unique_ptr<hb_subset_input_t, HbFree<hb_subset_input_t, hb_subset_input_destroy>>;
 
 } // namespace
+
+std::optional<std::string> FaceFamily(const std::string& face) {
+    if (face.empty() || face.size() > UINT_MAX)
+        return std::nullopt;
+    const Blob blob(hb_blob_create_or_fail(face.data(), static_cast<unsigned>(face.size()),
+                                           HB_MEMORY_MODE_READONLY, nullptr, nullptr));
+    if (!blob)
+        return std::nullopt;
+    const Face source(hb_face_create(blob.get(), 0));
+    if (hb_face_get_glyph_count(source.get()) == 0)
+        return std::nullopt;
+    const hb_language_t english = hb_language_from_string("en", -1);
+    for (hb_ot_name_id_t id : {HB_OT_NAME_ID_TYPOGRAPHIC_FAMILY, HB_OT_NAME_ID_FONT_FAMILY}) {
+        char name[256];
+        unsigned size = sizeof name;
+        if (hb_ot_name_get_utf8(source.get(), id, english, &size, name) == 0)
+            continue;
+        std::string family(name, size);
+        if (!family.empty())
+            return family;
+    }
+    return std::nullopt;
+}
 
 std::optional<std::string> SubsetTrueType(const std::string& face, const std::string& text,
                                           unsigned index) {

@@ -134,8 +134,8 @@ CreativeExtras MakeExtras(const CreativeInput& input) {
     CreativeExtras extras;
     if (input.plan->version < 2)
         return extras;
-    extras.styleSheet =
-        MakeFontFaceRules(input.plan->faces, input.fontFolder, &extras.scriptFaceBytes);
+    extras.styleSheet = MakeFontFaceRules(input.plan->faces, input.fontFolder,
+                                          &extras.scriptFaceBytes, input.userFonts);
     std::vector<std::string> taken = {kPage,       kScript,      kStyleSheet, "image.png",
                                       "image.jpg", "image.jpeg", "image.gif"};
     const std::size_t room = kMaxCreativeFiles - 4; // page, script, image, style sheet
@@ -205,13 +205,40 @@ std::string FontFaceFile(const std::string& family, bool bold, bool italic) {
 }
 
 std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder,
-                              std::uint64_t* scriptFaceBytes) {
+                              std::uint64_t* scriptFaceBytes,
+                              const std::map<std::string, std::string>& userFonts) {
     std::string rules, scriptRules;
     std::uint64_t scriptBytes = 0;
+    // A user's face: one file for every style, so one rule with all its text.
+    std::vector<std::string> done;
+    for (const PlanFace& face : faces) {
+        const auto file = userFonts.find(face.family);
+        if (file == userFonts.end() ||
+            std::find(done.begin(), done.end(), face.family) != done.end())
+            continue;
+        done.push_back(face.family);
+        std::string text;
+        for (const PlanFace& same : faces)
+            if (same.family == face.family)
+                text += same.text;
+        auto bytes = platform::ReadWholeFile(file->second, nullptr, kMaxUserFontBytes);
+        if (!bytes)
+            continue;
+        auto subset = SubsetTrueType(*bytes, text);
+        // A face too large to travel whole is left out rather than carried uncut.
+        if (!subset && bytes->size() > kMaxFontBytes)
+            continue;
+        const std::string& carried = subset ? *subset : *bytes;
+        rules += "@font-face {\n  font-family: \"" + face.family +
+                 "\";\n  src: url(data:font/ttf;base64," + Base64(carried) +
+                 ") format(\"truetype\");\n}\n";
+    }
     // Each face carries only the glyphs of the text set in it. The system's faces for other
     // scripts come last, so that in a family they share with a shipped face (named by their
     // unicode-range) the browser looks at them first for their characters.
     for (const PlanFace& face : faces) {
+        if (userFonts.count(face.family) && !face.system)
+            continue;
         unsigned index = 0;
         std::string path = fontFolder + "/" + FontFaceFile(face.family, face.bold, face.italic);
         if (face.system) {
@@ -421,7 +448,10 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     report.overLimit = report.zipBytes > kCreativeSizeLimit;
 
     // The backup image: the final frame as the model lays it out.
-    platform::UseFontFolder(input.fontFolder);
+    std::vector<std::string> userFontFiles;
+    for (const auto& entry : input.userFonts)
+        userFontFiles.push_back(entry.second);
+    platform::UseFontFiles(input.fontFolder, userFontFiles);
     std::optional<std::string> backup;
     if (auto list = input.model->Display(input.projectXml, input.width, input.height, -1,
                                          input.pictures, &error)) {

@@ -56,6 +56,8 @@ struct CreativeInput {
     std::map<std::string, std::string> elementImages;
     PictureFiles pictures;  // every picture the banner draws, for the backup image
     std::string fontFolder; // the program's TrueType faces
+    // The user's own faces the project holds: the file of each by its family.
+    std::map<std::string, std::string> userFonts;
     // Paints the backup image; one painter for a publish's sizes reads each picture once. None:
     // a painter of its own.
     platform::DisplayListPainter* painter = nullptr;
@@ -93,11 +95,14 @@ std::string FontFaceFile(const std::string& family, bool bold, bool italic);
 
 // "@font-face" rules for the faces the banner's text uses, each face's file from fontFolder,
 // cut down to the characters set in it, as a base64 data URL; empty when none is used. A face
-// whose file is missing is left out (the browser then uses a font of its own).
+// whose file is missing is left out (the browser then uses a font of its own). A family of
+// userFonts is one rule from its file, with every character set in it in any style (the
+// browser makes bold and italic of it).
 // Faces of the system for scripts the shipped faces lack are cut the same way and limited to
 // their characters by a unicode-range; scriptFaceBytes, when given, receives their bytes.
 std::string MakeFontFaceRules(const std::vector<PlanFace>& faces, const std::string& fontFolder,
-                              std::uint64_t* scriptFaceBytes = nullptr);
+                              std::uint64_t* scriptFaceBytes = nullptr,
+                              const std::map<std::string, std::string>& userFonts = {});
 
 // A zip archive of files (deflated; pictures stored as they are); empty with error on failure.
 std::string ZipFiles(const std::vector<CreativeFile>& files, std::string* error);

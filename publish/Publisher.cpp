@@ -10,6 +10,8 @@
 #include "platform/PictureHeader.h"
 #include "platform/Raster.h"
 #include "platform/Text.h"
+#include "publish/FontMovie.h"
+#include "publish/FontSubset.h"
 #include "swf/SwfMovie.h"
 #include "template/PageTemplate.h"
 
@@ -95,10 +97,10 @@ PublishSources GetPublishSources(const std::string& programFolder, bool embedPag
     const std::string base = programFolder + "editor/templateEditor/";
     const std::string pages =
         base + (embedPages ? "common/normal_screen/embed/" : "common/normal_screen/swfObject/");
-    return {base + "theme.swf",           base + "res/template.swf",
-            base + "common/swfobject.js", pages + "index.htt",
-            pages + "fs_aux.htt",         programFolder + kPlayerFolderName,
-            base + "html5/creative.js",   programFolder + "fonts"};
+    return {
+        base + "theme.swf",         base + "res/template.swf", base + "common/swfobject.js",
+        pages + "index.htt",        pages + "fs_aux.htt",      programFolder + kPlayerFolderName,
+        base + "html5/creative.js", programFolder + "fonts",   base + "userface.swf"};
 }
 
 PlayerMode ChosenPlayerMode(const CPublishRequest& request, const CAppSettings& settings) {
@@ -215,9 +217,10 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     };
     static constexpr Stage kSteps[] = {
         {&CPublisher::ReadBannerSize, false},     {&CPublisher::CheckTemplateImage, false},
-        {&CPublisher::CheckElementImages, false}, {&CPublisher::OpenPublishFolder, false},
-        {&CPublisher::WriteProjectXml, true},     {&CPublisher::WriteBannerMovie, true},
-        {&CPublisher::WriteComponentMovie, true}, {&CPublisher::WritePages, true},
+        {&CPublisher::CheckElementImages, false}, {&CPublisher::MakeFontMovies, false},
+        {&CPublisher::OpenPublishFolder, false},  {&CPublisher::WriteProjectXml, true},
+        {&CPublisher::WriteBannerMovie, true},    {&CPublisher::WriteComponentMovie, true},
+        {&CPublisher::WriteFontMovies, true},     {&CPublisher::WritePages, true},
         {&CPublisher::CopySwfObjectScript, true}, {&CPublisher::CopyTemplateImage, true},
         {&CPublisher::CopyElementImages, true},   {&CPublisher::CopyPlayer, false},
         {&CPublisher::WriteCreative, true},
@@ -428,6 +431,57 @@ bool CPublisher::CheckElementImages(PublishRun& run) {
         run.pictureReferences[name] = reference;
         MeasurePicture(run, name, source);
     }
+    return true;
+}
+
+bool CPublisher::MakeFontMovies(PublishRun& run) {
+    if (!run.writeSwf || run.plan.fonts.empty())
+        return true;
+    const std::string projectPath = m_projectPath ? m_projectPath() : std::string();
+    std::optional<std::string> movieTemplate;
+    int number = 0;
+    for (const PlanFont& font : run.plan.fonts) {
+        // Only a face the texts use travels, with the glyphs of their characters.
+        std::string text;
+        bool used = false;
+        for (const PlanFace& face : run.plan.faces)
+            if (face.family == font.family) {
+                text += face.text;
+                used = true;
+            }
+        if (!used)
+            continue;
+        const std::string file = platform::ResolvedPath(ResolveImageSource(font.src, projectPath));
+        // A face whose file is missing is drawn with the player's own font, as the creative
+        // and the backup image draw it with theirs.
+        auto bytes =
+            file.empty() ? std::nullopt : platform::ReadWholeFile(file, nullptr, kMaxUserFontBytes);
+        if (!bytes)
+            continue;
+        std::string error;
+        if (!movieTemplate)
+            movieTemplate = platform::ReadWholeFile(run.sources.userFaceMovie, &error);
+        if (!movieTemplate) {
+            run.failure =
+                FormatAppString(IDS_PUBLISH_CANNOT_READ, {run.sources.userFaceMovie, error});
+            return false;
+        }
+        auto movie = MakeFontMovie(*movieTemplate, *bytes, font.family, text, &error);
+        if (!movie)
+            continue;
+        const std::string reference = "res/font-" + std::to_string(++number) + ".swf";
+        run.pictureReferences[font.src] = reference;
+        run.fontMovies.emplace_back(reference, std::move(*movie));
+    }
+    return true;
+}
+
+bool CPublisher::WriteFontMovies(PublishRun& run) {
+    if (!run.writeSwf)
+        return true;
+    for (const auto& [reference, bytes] : run.fontMovies)
+        if (!WritePublished(run, reference, bytes))
+            return false;
     return true;
 }
 
@@ -822,6 +876,9 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     for (const auto& [name, reference] : run.pictureReferences)
         input.elementImages[name] = folder.Path() + prefix + reference;
     input.fontFolder = run.sources.fontFolder;
+    for (const PlanFont& font : run.plan.fonts)
+        input.userFonts[font.family] = platform::ResolvedPath(
+            ResolveImageSource(font.src, m_projectPath ? m_projectPath() : std::string()));
     if (!run.painter)
         run.painter = std::make_unique<platform::DisplayListPainter>();
     input.painter = run.painter.get();

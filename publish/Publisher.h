@@ -39,6 +39,7 @@ struct PublishSources {
     std::string playerFolder;   // ruffle/ (the program's own player)
     std::string creativeScript; // editor/templateEditor/html5/creative.js
     std::string fontFolder;     // fonts/ (the shipped TrueType faces)
+    std::string userFaceMovie;  // editor/templateEditor/userface.swf (the face movies' template)
 };
 PublishSources GetPublishSources(const std::string& programFolder, bool embedPages);
 
@@ -103,6 +104,9 @@ struct PublishRun {
     std::string imageSource;                // the background image's resolved file
     std::vector<PublishedPicture> pictures; // the element pictures, each file once
     std::map<std::string, std::string> pictureReferences; // a picture's name -> its reference
+    // The movies of the user's faces the banner's texts use: reference ("res/font-1.swf") and
+    // bytes; their files' names map to the references in pictureReferences.
+    std::vector<std::pair<std::string, std::string>> fontMovies;
     std::optional<OfferAnswer> jpegAnswer; // the first size's answer serves every size
     std::string imageReference; // "res/" + the copy's name, as the project XML points to it
     std::string imageData;      // the checked image bytes; empty when none is copied
@@ -163,10 +167,12 @@ private:
     bool ReadBannerSize(PublishRun& run);
     bool CheckTemplateImage(PublishRun& run);
     bool CheckElementImages(PublishRun& run);
+    bool MakeFontMovies(PublishRun& run);
     bool OpenPublishFolder(PublishRun& run);
     bool WriteProjectXml(PublishRun& run);
     bool WriteBannerMovie(PublishRun& run);
     bool WriteComponentMovie(PublishRun& run);
+    bool WriteFontMovies(PublishRun& run);
     bool WritePages(PublishRun& run);
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);

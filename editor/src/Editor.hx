@@ -73,6 +73,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         feed = new FeedSession(host);
         exportJob = new ExportSession(host);
         center = new CenterView(session, widgets);
+        if (host.available)
+            center.canvas.userFaceMovie = controller.fontMovie;
         build();
         session.listen(function() refresh(session.changed));
         refresh();
@@ -141,7 +143,8 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             withdraw: function(text) if (statusLine == text) status(""),
             command: function(id) commands.run(id),
             chooseBackground: chooseBackground,
-            chooseElementImage: chooseElementImage
+            chooseElementImage: chooseElementImage,
+            addFont: addFont
         });
         addChild(properties);
         statusBar = new Sprite();
@@ -448,7 +451,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
 
     /** The colour picker for a property; the colour chosen is one step. */
     function openColourPicker(caption:String, current:Null<Int>, choose:Int->Void) {
-        var d = new dialogs.ColourDialog(caption, current, Palette.usedIn(session.doc), widgets, choose, closeModal);
+        var canvas = center.canvas;
+        var d = new dialogs.ColourDialog(caption, current, Palette.usedIn(session.doc), widgets, choose, closeModal,
+            canvas.canReadPixels() ? canvas.colourAt : null);
         openModal(d);
     }
 
@@ -530,6 +535,20 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             Edits.banner(session, Strings.BACKGROUND_IMAGE, function(d) d.image = chosen);
     }
 
+    /**
+        A face file of the user's: chosen, copied beside the project by the host, added to the
+        project and given to the selected texts, in one step; its licence is the user's to mind.
+    **/
+    function addFont() {
+        if (!canAct())
+            return;
+        var added = controller.addFont();
+        if (added == null)
+            return;
+        Edits.addFont(session, added.family, added.src);
+        message(Strings.ADD_FONT_TITLE, Strings.format(Strings.FONT_LICENCE, [added.family]));
+    }
+
     function chooseElementImage() {
         var e = session.selectedElement();
         if (!canAct() || e == null)
@@ -556,6 +575,9 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
             }
             return false;
         }
+        // Escape from one member of a group alone goes back to the whole group.
+        if (keyCode == 27 && !ctrl && !shift && !typingInField() && session.leaveMember())
+            return true;
         // Delete in a field deletes text there; so do the clipboard's keys and Ctrl+A select its text.
         if (typingInField() && ((keyCode == 46 && !ctrl) || (ctrl && !shift && [65, 67, 86, 88].indexOf(keyCode) >= 0)))
             return false;

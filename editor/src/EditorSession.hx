@@ -21,6 +21,8 @@ class EditorSession {
     public var selected(default, null):Null<String> = null;
     /** Every selected element's id, in the order they were selected (the last is `selected`). */
     public var selection(default, null):Array<String> = [];
+    /** The group whose one member is selected alone (Ctrl+click or a double click on it), or null. */
+    public var memberOf(default, null):Null<String> = null;
     /**
         The document went past a limit of the reader, so part of the project is not in it: it is
         shown, never changed, and never written anywhere in place of the file.
@@ -79,6 +81,7 @@ class EditorSession {
         savedSerial = clean ? history[0].serial : -1;
         selected = null;
         selection = [];
+        memberOf = null;
         sizeIndex = 0;
         notify(null);
     }
@@ -176,6 +179,7 @@ class EditorSession {
     /** Selects these elements (those that exist), the last one shown in the properties panel. */
     public function selectAll(ids:Array<String>) {
         endTyping();
+        memberOf = null;
         // An element of a group brings the whole group; the one named last stays last.
         var kept = [];
         for (id in ids) {
@@ -196,6 +200,37 @@ class EditorSession {
         selected = kept.length == 0 ? null : kept[kept.length - 1];
         selectedKept = null;
         notify([]);
+    }
+
+    /**
+        Selects one member of a group alone, so that it is moved and edited without the others;
+        an element outside any group is simply selected.
+    **/
+    public function selectMember(id:String) {
+        var e = doc.find(id);
+        if (e == null || e.group == "" || doc.groupOf(e).length < 2) {
+            select(id);
+            return;
+        }
+        endTyping();
+        history[position].selected = [id];
+        memberOf = e.group;
+        if (selection.length == 1 && selected == id)
+            return;
+        selection = [id];
+        selected = id;
+        selectedKept = null;
+        notify([]);
+    }
+
+    /** From one member back to its whole group (Escape); false when no member was alone. */
+    public function leaveMember():Bool {
+        if (memberOf == null)
+            return false;
+        var back = selected;
+        memberOf = null;
+        selectAll(back == null ? [] : [back]);
+        return true;
     }
 
     /** Adds the element to the selection, or takes it out when it is in it (Shift and a click). */
@@ -453,6 +488,9 @@ class EditorSession {
             wanted = [for (id in selection) if (doc.find(id) != null) id];
         selection = wanted;
         selected = wanted.length == 0 ? null : wanted[wanted.length - 1];
+        // A group's member alone in the selection can only have been chosen as a member.
+        var lone = wanted.length == 1 ? doc.find(wanted[0]) : null;
+        memberOf = lone != null && lone.group != "" && doc.groupOf(lone).length > 1 ? lone.group : null;
         selectedKept = null;
         notify(touched);
     }

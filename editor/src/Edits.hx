@@ -458,6 +458,21 @@ class Edits {
             session.change(label, run, all);
     }
 
+    /**
+        A face of the user's added to the project (or the one of that family already there) and
+        given to the selected texts and buttons: one step.
+    **/
+    public static function addFont(session:EditorSession, family:String, src:String) {
+        var texts = [for (e in session.selectedElements()) if (e.kind == Text || e.kind == Button) e];
+        session.change(Strings.format(Strings.STEP_PROPERTY, [Strings.FONT]), function() {
+            if (session.doc.fontNamed(family) == null && session.doc.fonts.length < BannerDocument.MAX_FONTS)
+                session.doc.fonts.push({family: family, src: src});
+            if (session.doc.fontNamed(family) != null)
+                for (e in texts)
+                    e.font = family;
+        });
+    }
+
     /** A property of the banner itself, as element does for elements. */
     public static function banner(session:EditorSession, what:String, apply:BannerDocument->Void, ?typingKey:String) {
         var doc = session.doc;

@@ -331,6 +331,33 @@ class HostController {
             after(saved);
     }
 
+    /**
+        Asks the host for a face file and to copy it beside the project; null when none was
+        chosen or it could not be added (the reason shown).
+    **/
+    public function addFont():Null<{family:String, src:String}> {
+        if (projectPath == "") {
+            shell.message(Strings.ERROR_TITLE, Strings.FONT_NEEDS_SAVING);
+            return null;
+        }
+        var chosen = host.send(Wire.SELECT_FILE, [Strings.FONT_FILTER, "", ""]);
+        if (!Wire.isPath(chosen))
+            return null;
+        var reply = host.send(Wire.ADD_FONT, [chosen]);
+        var parts = reply == null ? [] : reply.split("\t");
+        if (parts.length != 2 || parts[0] == Wire.REPLY_FALSE || !BannerDocument.usableFamily(parts[1])) {
+            shell.message(Strings.ERROR_TITLE, Strings.format(Strings.FONT_NOT_ADDED, [parts.length == 2 ? parts[1] : ""]));
+            return null;
+        }
+        return {src: parts[0], family: parts[1]};
+    }
+
+    /** A face of the project's as a face movie for the canvas, base64; null without a host that makes one. */
+    public function fontMovie(family:String, src:String, text:String):Null<String> {
+        var reply = host.send(Wire.FONT_MOVIE, [family, src, text]);
+        return reply == null || reply == "" || reply == Wire.REPLY_FALSE || reply == Wire.REPLY_NONE ? null : reply;
+    }
+
     /** Asks the host for an image file; null when none was chosen. */
     public function chooseImage(current:String):Null<String> {
         var chosen = host.send(Wire.SELECT_FILE, [Strings.IMAGE_FILTER, "", current]);

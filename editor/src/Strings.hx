@@ -342,6 +342,13 @@ class Strings {
     public static var COLOUR_NEW = "New";
     public static var COLOUR_CURRENT = "Current";
     public static var COLOUR_HEX = "Hex";
+    public static var COLOUR_EYEDROPPER = "Pick from the banner";
+    public static var ADD_FONT = "Add a font file\u2026";
+    public static var ADD_FONT_TITLE = "Font added";
+    public static var FONT_LICENCE = "The face %s is now part of this project: its file was copied to the fonts folder beside the project, and what you publish carries it. Whether the face's licence allows embedding it in banners is your responsibility.";
+    public static var FONT_NEEDS_SAVING = "Save the project first: the font file is copied into the fonts folder beside it.";
+    public static var FONT_NOT_ADDED = "The font could not be added: %s.";
+    public static var FONT_FILTER = "Fonts (*.ttf;*.otf)|*.ttf;*.otf;*.TTF;*.OTF|All files (*.*)|*.*||";
     public static var COLOURS_IN_BANNER = "Colours in this banner";
     public static var COLOURS_NONE_USED = "None yet.";
     public static var UNGROUP = "Ungroup";
@@ -377,6 +384,8 @@ class Strings {
     public static var HINT_ARROWS = "Nudge by 1 / 10 pixels";
     public static var KEY_WHEEL = "Ctrl+wheel";
     public static var HINT_WHEEL = "Zoom around the pointer; the wheel alone scrolls";
+    public static var KEY_MEMBER = "Ctrl+click, double-click";
+    public static var HINT_MEMBER = "One member of a group alone (Esc: the group)";
 
     // File dialog filters (description and pattern pairs, each ended by a vertical bar, the whole by two)
     public static var PROJECT_FILTER = "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||";
@@ -717,6 +726,20 @@ class Strings {
         "COLOUR_NEW" => ["Neu", "Nouvelle"],
         "COLOUR_CURRENT" => ["Bisher", "Actuelle"],
         "COLOUR_HEX" => ["Hex", "Hex"],
+        "COLOUR_EYEDROPPER" => ["Aus dem Banner w\u00e4hlen", "Prendre dans la banni\u00e8re"],
+        "ADD_FONT" => ["Schriftdatei hinzuf\u00fcgen\u2026", "Ajouter un fichier de police\u2026"],
+        "ADD_FONT_TITLE" => ["Schrift hinzugef\u00fcgt", "Police ajout\u00e9e"],
+        "FONT_LICENCE" => [
+            "Die Schrift %s geh\u00f6rt jetzt zu diesem Projekt: Ihre Datei wurde in den Ordner fonts neben dem Projekt kopiert, und was Sie ver\u00f6ffentlichen, enth\u00e4lt sie. Ob die Lizenz der Schrift das Einbetten in Banner erlaubt, liegt in Ihrer Verantwortung.",
+            "La police %s fait d\u00e9sormais partie de ce projet : son fichier a \u00e9t\u00e9 copi\u00e9 dans le dossier fonts \u00e0 c\u00f4t\u00e9 du projet, et ce que vous publiez la contient. V\u00e9rifier que sa licence permet de l'incorporer dans des banni\u00e8res rel\u00e8ve de votre responsabilit\u00e9."
+        ],
+        "FONT_NEEDS_SAVING" => [
+            "Speichern Sie das Projekt zuerst: Die Schriftdatei wird in den Ordner fonts daneben kopiert.",
+            "Enregistrez d'abord le projet : le fichier de police est copi\u00e9 dans le dossier fonts \u00e0 c\u00f4t\u00e9."
+        ],
+        "FONT_NOT_ADDED" => ["Die Schrift konnte nicht hinzugef\u00fcgt werden: %s.", "La police n'a pas pu \u00eatre ajout\u00e9e : %s."],
+        "FONT_FILTER" => ["Schriften (*.ttf;*.otf)|*.ttf;*.otf;*.TTF;*.OTF|Alle Dateien (*.*)|*.*||",
+            "Polices (*.ttf;*.otf)|*.ttf;*.otf;*.TTF;*.OTF|Tous les fichiers (*.*)|*.*||"],
         "COLOURS_IN_BANNER" => ["Farben in diesem Banner", "Couleurs de cette banni\u00e8re"],
         "COLOURS_NONE_USED" => ["Noch keine.", "Aucune pour l'instant."],
         "UNGROUP" => ["Gruppierung aufheben", "D\u00e9grouper"],
@@ -757,6 +780,8 @@ class Strings {
         "HINT_ARROWS" => ["Um 1 / 10 Pixel versetzen", "D\u00e9caler de 1 / 10 pixels"],
         "KEY_WHEEL" => ["Strg+Mausrad", "Ctrl+molette"],
         "HINT_WHEEL" => ["Zoomt um den Zeiger; das Rad allein rollt", "Zoome autour du pointeur ; la molette seule fait d\u00e9filer"],
+        "KEY_MEMBER" => ["Strg+Klick, Doppelklick", "Ctrl+clic, double-clic"],
+        "HINT_MEMBER" => ["Ein Mitglied einer Gruppe allein (Esc: die Gruppe)", "Un membre d'un groupe seul (\u00c9chap : le groupe)"],
         "PROJECT_FILTER" => ["Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||", "Banner Project File(*.pbf;*.xml)|*.pbf;*.xml||"],
         "IMAGE_FILTER" => ["Bilder (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Alle Dateien (*.*)|*.*||",
             "Images (*.png;*.jpg;*.jpeg;*.gif)|*.png;*.jpg;*.jpeg;*.gif|Tous les fichiers (*.*)|*.*||"]

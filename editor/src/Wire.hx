@@ -58,6 +58,8 @@ class Wire {
     public static inline var COPY_ELEMENTS = "CopyElementsVC";
     public static inline var PASTE_ELEMENTS = "PasteElementsVC";
     public static inline var EDIT_TEXT = "EditTextVC";
+    public static inline var ADD_FONT = "AddFontVC";
+    public static inline var FONT_MOVIE = "FontMovieVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

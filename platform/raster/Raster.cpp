@@ -365,21 +365,35 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
 } // namespace
 
 void UseFontFolder(const std::string& folder) {
+    UseFontFiles(folder, {});
+}
+
+void UseFontFiles(const std::string& folder, const std::vector<std::string>& files) {
     FontFolderMap& fonts = CurrentFonts();
-    if (fonts.map && fonts.folder == folder)
+    std::string key = folder;
+    for (const std::string& file : files)
+        key += '\n' + file;
+    if (fonts.map && fonts.folder == key)
         return;
     if (fonts.map)
         g_object_unref(fonts.map);
     fonts.map = nullptr;
-    fonts.folder = folder;
-    if (folder.empty() || !g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR))
+    fonts.folder = key;
+    const bool withFolder = !folder.empty() && g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR);
+    if (!withFolder && files.empty())
         return;
-    // A configuration of its own: the system's fonts and the folder's, which the rest of the
-    // process (a desktop window's text) never sees.
+    // A configuration of its own: the system's fonts, the folder's and the files', which the
+    // rest of the process (a desktop window's text) never sees.
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config)
         return;
-    if (FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(folder.c_str()))) {
+    bool added = withFolder &&
+                 FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(folder.c_str()));
+    for (const std::string& file : files)
+        if (g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) &&
+            FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str())))
+            added = true;
+    if (added) {
         fonts.map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
         if (fonts.map)
             pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fonts.map), config);

@@ -673,6 +673,14 @@ class ManyAtOnce(unittest.TestCase):
         self.assertIsNone(element("ungrouped", "shape1").get("group"))
         self.assertEqual(depth("ungrouped"), depth("group-moved") + 1)
         self.assertEqual(element("ungroup-undone", "shape2").get("group"), name)
+        # A double click on a member selects it alone; it moves alone; Escape selects the group again.
+        self.assertEqual(self.state("member-alone")["selection"], ["shape2"])
+        before, after = self.places("member-alone"), self.places("member-moved")
+        self.assertNotEqual(after["shape2"], before["shape2"])
+        self.assertEqual(after["shape1"], before["shape1"])
+        self.assertEqual(element("member-moved", "shape2").get("group"), name)
+        self.assertEqual(depth("member-moved"), depth("member-alone") + 1)
+        self.assertEqual(sorted(self.state("member-left")["selection"]), ["shape1", "shape2"])
 
     def test_the_colour_picker_offers_the_banners_colours_and_a_chosen_colour_is_one_step(self):
         picker = self.state("picker")
@@ -687,12 +695,18 @@ class ManyAtOnce(unittest.TestCase):
         self.assertEqual(fill("picked"), "#12AB34")
         self.assertEqual(self.state("picked")["undoDepth"], self.state("picker")["undoDepth"] + 1)
         self.assertEqual(self.state("picked")["dialog"], "")
+        # The eyedropper reads the banner as drawn on the canvas; the background is set in one step.
+        self.assertEqual(self.state("eyedropper")["dialog"], "colour")
+        eyedropped = ET.fromstring(self.state("eyedropped")["xml"])
+        self.assertEqual(eyedropped.get("bgColor"), "#12AB34")
+        self.assertEqual(self.state("eyedropped")["undoDepth"], self.state("picked")["undoDepth"] + 1)
 
     def test_the_shortcuts_list_names_the_keys_and_closes_with_escape(self):
         self.assertEqual(self.state("shortcuts")["dialog"], "shortcuts")
         self.assertIn("Distribute vertically: Ctrl+Shift+V", self.state("shortcuts")["dialogText"])
         self.assertIn("Zoom in: Ctrl++, Ctrl+Num +", self.state("shortcuts")["dialogText"])
         self.assertIn("Ungroup: Ctrl+Shift+G", self.state("shortcuts")["dialogText"])
+        self.assertIn("One member of a group alone (Esc: the group): Ctrl+click, double-click", self.state("shortcuts")["dialogText"])
         self.assertEqual(self.state("shortcuts-closed")["dialog"], "")
 
 

@@ -609,7 +609,7 @@ const scenarios = {
     // three shapes, which move, nudge, distribute and align as one step each; a layer is hidden
     // (in the editor only), locked, renamed and dragged down the list; the banner is zoomed with the
     // buttons and with Ctrl+wheel about the pointer; the grid snaps; the elements are copied into
-    // another size and into a new project; two are grouped and moved as one; a colour is picked;
+    // another size and into a new project; two are grouped and moved as one, then one member alone; a colour is picked;
     // the shortcuts list opens and closes.
     arrange: async function () {
         await startPlayer({ testMode: "1" });
@@ -748,6 +748,14 @@ const scenarios = {
         snap("ungrouped");
         drive("key", "ctrl+z");
         snap("ungroup-undone");
+        // A double click takes one member alone, which moves without the other; Escape gives the group back.
+        click(spot("shape2"));
+        click(spot("shape2"));
+        snap("member-alone");
+        drag(spot("shape2"), at(corner("shape2")[0] + 25, corner("shape2")[1] + 15));
+        snap("member-moved");
+        drive("key", "esc");
+        snap("member-left");
 
         // The colour picker: a colour the banner uses taken and cancelled, then a typed one chosen.
         drive("click", "layer.shape3");
@@ -761,6 +769,16 @@ const scenarios = {
         snap("picker-typed");
         drive("click", "colour.ok");
         snap("picked");
+        // The eyedropper: the banner's background takes the colour shown in the middle of shape3.
+        click(at(290, 5));
+        drive("click", "bgColor.pick");
+        drive("click", "colour.eyedropper");
+        snap("eyedropper");
+        const shape3 = new DOMParser().parseFromString(state().xml, "text/xml").querySelector('[id="shape3"]');
+        click(at(corner("shape3")[0] + parseFloat(shape3.getAttribute("width")) / 2,
+                 corner("shape3")[1] + parseFloat(shape3.getAttribute("height")) / 2));
+        drive("click", "colour.ok");
+        snap("eyedropped");
 
         drive("key", "shift+f1");
         snap("shortcuts");

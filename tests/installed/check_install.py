@@ -10,7 +10,8 @@ import subprocess
 import sys
 import tempfile
 
-DATA = ["editor/templateEditor/theme.swf", "editor/templateEditor/res/template.swf",
+DATA = ["editor/templateEditor/theme.swf", "editor/templateEditor/userface.swf",
+        "editor/templateEditor/res/template.swf",
         "editor/templateEditor/res/LiberationSansRegular.swf", "editor/templateEditor/res/DejaVuSansBoldOblique.swf",
         "editor/templateEditor/common/swfobject.js", "editor/templateEditor/html5/creative.js",
         "editor/templateEditor/common/normal_screen/embed/index.htt",

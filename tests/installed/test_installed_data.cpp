@@ -62,6 +62,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 TEST(InstalledData, ProgramFolderHoldsEveryFileThePublisherAndHostRead) {
     const char* files[] = {
         "editor/templateEditor/theme.swf",
+        "editor/templateEditor/userface.swf",
         "editor/templateEditor/res/template.swf",
         "editor/templateEditor/res/LiberationSansRegular.swf",
         "editor/templateEditor/res/DejaVuSansBoldOblique.swf",

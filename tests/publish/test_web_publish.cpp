@@ -3,8 +3,10 @@
 #include "platform/ConfinedFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/Raster.h"
+#include "publish/FontMovie.h"
 #include "publish/Html5Creative.h"
 #include "publish/PlayerBundle.h"
+#include "swf/SwfMovie.h"
 #include "tests/TestSupport.h"
 #include "tests/bridge/BridgeTestSupport.h"
 
@@ -673,4 +675,55 @@ TEST_F(PublishedProject, RepeatedIdsDrawEveryElementAtItsOwnPlace) {
     EXPECT_NE(project.find("id=\"a\""), std::string::npos);
     EXPECT_EQ(project.find("id=\"a\"", project.find("id=\"a\"") + 1), std::string::npos);
     EXPECT_EQ(project.find("not an id"), std::string::npos);
+}
+
+// A face of the user's as the SWF banner gets it: the template face movie with its face tag
+// written from the file, for the banner's characters only, every glyph with its outline, code,
+// advance and bounds; the movie still loads and keeps the class its face is linked to.
+TEST(FontMovie, TheTemplatesFaceIsReplacedByTheUsersGlyphsOfTheText) {
+    const auto face =
+        platform::ReadWholeFile("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
+    const auto movieTemplate =
+        platform::ReadWholeFile(PENNORIA_PROGRAM_DIR "/editor/templateEditor/userface.swf");
+    ASSERT_TRUE(face && movieTemplate);
+    std::string error;
+    const auto movie = MakeFontMovie(*movieTemplate, *face, "Acme Mono", "Hi, Hi\xC3\xA9", &error);
+    ASSERT_TRUE(movie) << error;
+    SWFMovie read(nullptr);
+    ASSERT_TRUE(read.LoadFromData(*movie)) << read.LoadError();
+    std::string body;
+    bool linked = false;
+    for (const SWFTag& tag : read.Tags()) {
+        if (tag.Code() == 75)
+            body.assign(reinterpret_cast<const char*>(tag.Body()->Data()), tag.Body()->GetLength());
+        linked = linked || tag.Code() == 76; // the class the face is linked to
+    }
+    ASSERT_GT(body.size(), 8u);
+    EXPECT_TRUE(linked);
+    auto u16 = [&body](std::size_t at) {
+        return static_cast<int>(static_cast<unsigned char>(body.at(at)) |
+                                static_cast<unsigned char>(body.at(at + 1)) << 8);
+    };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const std::size_t nameLength = static_cast<unsigned char>(body.at(4));
+    EXPECT_EQ(body.substr(5, nameLength), "Acme Mono");
+    EXPECT_EQ(static_cast<unsigned char>(body.at(2)) & 0x8C,
+              0x8C); // layout, wide offsets and codes
+    const std::size_t table = 5 + nameLength + 2;
+    const int glyphs = u16(table - 2);
+    // Space, ',', 'H', 'i' and '\u00E9', each once, in code order.
+    ASSERT_EQ(glyphs, 5);
+    const std::size_t codes = table + u32(table + 4 * glyphs);
+    std::vector<int> seen;
+    for (int i = 0; i < glyphs; ++i)
+        seen.push_back(u16(codes + 2 * i));
+    EXPECT_EQ(seen, (std::vector<int>{0x20, 0x2C, 0x48, 0x69, 0xE9}));
+    // Every glyph but the space has an outline; a monospaced face's advances are all alike.
+    for (int i = 1; i < glyphs; ++i)
+        EXPECT_GT(u32(table + 4 * (i + 1)) - u32(table + 4 * i), 2) << i;
+    const std::size_t advances = codes + 2 * glyphs + 6;
+    for (int i = 0; i < glyphs; ++i)
+        EXPECT_EQ(u16(advances + 2 * i), u16(advances)) << i;
+    EXPECT_NEAR(u16(advances), 0.602 * 20480, 200); // DejaVu Sans Mono: 1233 of 2048 units
+    EXPECT_FALSE(MakeFontMovie(*movieTemplate, "not a face", "Acme Mono", "Hi", &error));
 }

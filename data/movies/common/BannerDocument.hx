@@ -22,6 +22,13 @@ enum ElementKind {
 // element is left out at that size (the automatic layout found no room for it).
 // A limit of the reader that a document went past: what was counted, how many the document has
 // and how many are read.
+// A face of the user's own, from a font file of the project (src, relative to the project's
+// folder like a picture); texts name it by its family.
+typedef UserFont = {
+	family:String,
+	src:String
+}
+
 typedef OverLimit = {
 	what:String,
 	count:Int,
@@ -261,6 +268,8 @@ class BannerDocument {
 	public var isProject:Bool = true;
 	// The limits the text read went past; empty when the whole document was read.
 	public var overLimits:Array<OverLimit> = [];
+	// The user's own faces, each family once and none of the shipped ones.
+	public var fonts:Array<UserFont> = [];
 
 	public function new() {
 		sizes = [new BannerSize(720, 540)];
@@ -323,13 +332,15 @@ class BannerDocument {
 		d.length = intClamped(root.get("length"), MIN_LENGTH, MAX_LENGTH, DEFAULT_LENGTH);
 		d.loops = intClamped(root.get("loops"), 1, MAX_LOOPS, 1);
 		d.fitLoops();
+		d.readFonts(first(root, "fonts"));
+		var families = BannerElement.FONTS.concat([for (f in d.fonts) f.family]);
 		var list = first(root, "elements");
 		// An element whose id could not be kept is found by the id it was written with.
 		var renamed = new Map<String, String>();
 		var count = 0, longest = 0;
 		if (list != null) {
 			for (node in list.elements()) {
-				var e = readElement(node);
+				var e = readElement(node, families);
 				if (e == null)
 					continue;
 				count++;
@@ -417,7 +428,47 @@ class BannerDocument {
 		shownSize = shown;
 	}
 
-	static function readElement(node:Xml):BannerElement {
+	public static inline var MAX_FONTS = 20;
+	static inline var MAX_FAMILY = 64;
+
+	// The user's faces: a family no other face has (not a shipped one), with a file; at most MAX_FONTS.
+	function readFonts(list:Null<Xml>) {
+		if (list == null)
+			return;
+		var count = 0;
+		for (node in list.elementsNamed("font")) {
+			var family = StringTools.trim(orEmpty(node.get("family")));
+			var src = StringTools.trim(orEmpty(node.get("src")));
+			if (!usableFamily(family) || src == "" || fontNamed(family) != null)
+				continue;
+			count++;
+			if (fonts.length < MAX_FONTS)
+				fonts.push({family: family, src: src});
+		}
+		if (count > MAX_FONTS)
+			overLimits.push({what: "fonts", count: count, limit: MAX_FONTS});
+	}
+
+	// Whether family can name a face of the user's: some text, not too long, not a shipped face's,
+	// without control characters, quotes or backslashes (it is written into style sheets).
+	public static function usableFamily(family:String):Bool {
+		if (family == "" || family.length > MAX_FAMILY || BannerElement.FONTS.indexOf(family) >= 0)
+			return false;
+		for (i in 0...family.length)
+			if (family.charCodeAt(i) < 32 || family.charAt(i) == '"' || family.charAt(i) == "\\")
+				return false;
+		return true;
+	}
+
+	// The user's face of that family, or null (a shipped family or none).
+	public function fontNamed(family:String):Null<UserFont> {
+		for (f in fonts)
+			if (f.family == family)
+				return f;
+		return null;
+	}
+
+	static function readElement(node:Xml, families:Array<String>):BannerElement {
 		var kind = switch (node.nodeName) {
 			case "image": Image;
 			case "text": Text;
@@ -449,7 +500,7 @@ class BannerDocument {
 			case Text | Button:
 				var label = first(node, "label");
 				e.label = label == null ? "" : textOf(label);
-				e.font = oneOf(node.get("font"), BannerElement.FONTS, "Liberation Sans");
+				e.font = oneOf(node.get("font"), families, "Liberation Sans");
 				e.size = intClamped(node.get("size"), MIN_FONT, MAX_FONT, e.size);
 				e.bold = flag(node.get("bold"), e.bold);
 				e.italic = flag(node.get("italic"), false);
@@ -554,6 +605,12 @@ class BannerDocument {
 			+ '" bgColor="' + colourText(background) + '" fit="' + escape(fit, true) + '" length="' + length + '" loops="' + loops + '">\n');
 		b.add('  <component><info url="' + escape(componentUrl, true) + '"/></component>\n');
 		b.add('  <link url="' + escape(link, true) + '" target="' + escape(linkTarget, true) + '"/>\n');
+		if (fonts.length > 0) {
+			b.add('  <fonts>\n');
+			for (f in fonts)
+				b.add('    <font family="' + escape(f.family, true) + '" src="' + escape(f.src, true) + '"/>\n');
+			b.add('  </fonts>\n');
+		}
 		b.add('  <elements>\n');
 		for (e in elements)
 			writeElement(b, e);
@@ -599,6 +656,8 @@ class BannerDocument {
 			+ escape(link, true) + '|' + escape(linkTarget, true) + '|' + version + '|' + shownSize + '|' + isProject);
 		for (s in sizes)
 			b.add('|' + s.width + 'x' + s.height);
+		for (f in fonts)
+			b.add('|' + escape(f.family, true) + '=' + escape(f.src, true));
 		return b.toString();
 	}
 
@@ -708,6 +767,7 @@ class BannerDocument {
 		d.shownSize = shownSize;
 		d.isProject = isProject;
 		d.overLimits = overLimits.copy();
+		d.fonts = [for (f in fonts) {family: f.family, src: f.src}];
 	}
 
 	public function find(id:String):Null<BannerElement> {

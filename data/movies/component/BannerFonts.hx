@@ -41,7 +41,9 @@ class BannerFonts {
 	// Registers the face classes found in a domain; answers how many.
 	public static function registerFrom(domain:ApplicationDomain):Int {
 		var count = 0;
-		for (name in ShippedFaces.CLASSES) {
+		// The shipped faces' classes, and UserFace: a face of the user's that publishing or the
+		// host wrote into a face movie.
+		for (name in ShippedFaces.CLASSES.concat(["UserFace"])) {
 			try {
 				if (domain.hasDefinition(name)) {
 					Font.registerFont(cast domain.getDefinition(name));
@@ -51,6 +53,42 @@ class BannerFonts {
 		}
 		known = null;
 		return count;
+	}
+
+	// Loads the movies of the user's faces (urls, written by publishing: their class is UserFace),
+	// each into an application domain of its own, and registers their faces; done is called once
+	// every one has loaded or failed.
+	public static function loadUserFaces(urls:Array<String>, done:Void->Void) {
+		var waiting = urls.length;
+		if (waiting == 0) {
+			done();
+			return;
+		}
+		for (url in urls) {
+			var l = new Loader();
+			loading.push(l);
+			var info = l.contentLoaderInfo;
+			var finished = false;
+			var finish = function() {
+				if (finished)
+					return;
+				finished = true;
+				loading.remove(l);
+				if (--waiting == 0)
+					done();
+			};
+			info.addEventListener(Event.INIT, function(_) {
+				registerFrom(info.applicationDomain);
+				finish();
+			});
+			info.addEventListener(IOErrorEvent.IO_ERROR, function(_) finish());
+			info.addEventListener(SecurityErrorEvent.SECURITY_ERROR, function(_) finish());
+			try {
+				l.load(new URLRequest(url), new LoaderContext(false, new ApplicationDomain(null)));
+			} catch (e:Dynamic) {
+				finish();
+			}
+		}
 	}
 
 	// Loads the face movies named (ShippedFaces classes) from folder (ending in "/"), each into an

@@ -5,6 +5,7 @@
 // Loaded by the banner movie, it receives the project over its loader's shared event channel;
 // played on its own, it reads "template.xml" from the folder above its own.
 
+import BannerDocument;
 import flash.events.DataEvent;
 import flash.events.Event;
 import flash.events.IOErrorEvent;
@@ -52,10 +53,20 @@ class ComponentMain {
 		shown = true;
 		var doc = BannerDocument.parse(text);
 		var draw = function(_) new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
+		// The user's faces the texts use come too, from the face movies publishing wrote.
+		var movies = [];
+		for (f in doc.fonts) {
+			var used = false;
+			for (e in doc.elements)
+				if ((e.kind == Text || e.kind == Button) && e.font == f.family)
+					used = true;
+			if (used && StringTools.endsWith(f.src.toLowerCase(), ".swf"))
+				movies.push(MovieUrls.resolve(projectFolder, f.src));
+		}
 		#if every_face
-		draw(0);
+		BannerFonts.loadUserFaces(movies, function() draw(0));
 		#else
-		BannerFonts.load(MovieUrls.folderOf(root.loaderInfo.url), ShippedFaces.moviesOf(doc), draw);
+		BannerFonts.load(MovieUrls.folderOf(root.loaderInfo.url), ShippedFaces.moviesOf(doc), function(_) BannerFonts.loadUserFaces(movies, function() draw(0)));
 		#end
 	}
 }

@@ -299,7 +299,13 @@ class FlashSurface implements BannerSurface {
 	// apart (otherwise the font's own spacing). Answers the field and the leading added per line.
 	static function textField(e:BannerElement, fontSize:Int, align:String, ?lineHeight:Float):{field:TextField, leading:Float} {
 		var embedded = BannerFonts.face(e.font, e.bold, e.italic);
-		var format = new TextFormat(embedded != null ? embedded : BannerFonts.deviceFont(e.font), fontSize, e.color, e.bold, e.italic);
+		var bold = e.bold, italic = e.italic;
+		// A face of the user's is one file for every style: drawn plain rather than not at all.
+		if (embedded == null && (bold || italic) && BannerElement.FONTS.indexOf(e.font) < 0 && BannerFonts.face(e.font, false, false) != null) {
+			embedded = e.font;
+			bold = italic = false;
+		}
+		var format = new TextFormat(embedded != null ? embedded : BannerFonts.deviceFont(e.font), fontSize, e.color, bold, italic);
 		format.align = switch (align) {
 			case "center": TextFormatAlign.CENTER;
 			case "right": TextFormatAlign.RIGHT;

@@ -5,8 +5,8 @@
 //
 //   PennoriaModel.plan(text)
 //     what publishing needs: the normalized document, every picture it names, the faces its
-//     text uses (and the face movies the component movie loads for them), the limits it went
-//     past, the texts that do not fit their box at a size
+//     text uses (and the face movies the component movie loads for them, and the files of the
+//     user's own faces), the limits it went past, the texts that do not fit their box at a size
 //   PennoriaModel.displayList(text, width, height, t, pictures)
 //     what is on screen at size width x height (0 x 0: the size the text names) t ms into a
 //     loop (t < 0: the final frame); pictures: JSON {name: [width, height]} of the pictures
@@ -182,6 +182,7 @@ class ModelMain {
 			pictures: pictures(doc),
 			faces: faces,
 			faceMovies: ShippedFaces.moviesOf(doc), // the component movie draws a legacy project too
+			fonts: legacy ? [] : [for (f in doc.fonts) {family: f.family, src: f.src}],
 			overLimits: doc.overLimits,
 			overflows: legacy ? [] : [for (n in SizeLayout.overflows(doc)) {id: n.id, width: n.width, height: n.height}]
 		}));
@@ -305,6 +306,10 @@ class ModelMain {
 		one.sizes = [only];
 		one.shownSize = 0;
 		one.image = rename(one.image);
+		// A face's file under the name of the face movie published for it; others as written.
+		for (f in one.fonts)
+			if (Reflect.hasField(renamed, f.src))
+				f.src = rename(f.src);
 		if (o.component != null)
 			one.componentUrl = o.component;
 		return wellFormed(one.toXml());

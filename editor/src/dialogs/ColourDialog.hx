@@ -1,6 +1,7 @@
 // Choosing any colour: a saturation and brightness area in the chosen hue, a hue strip, the hex
 // value, and the colours the banner already uses. Nothing changes in the document until OK, so a
-// chosen colour is one step of the undo history.
+// chosen colour is one step of the undo history. Where the editor can read its own pixels, an
+// eyedropper takes the colour under the pointer from the banner on the canvas.
 package dialogs;
 
 import flash.display.GradientType;
@@ -32,11 +33,14 @@ class ColourDialog extends Modal {
     var preview:Sprite;
     var hex:TextInput;
     var original:Int;
+    var picking = false;
 
     /** The colour chosen now, 0xRRGGBB. */
     public var colour(get, never):Int;
 
-    public function new(caption:String, current:Null<Int>, used:Array<Int>, widgets:Widgets, choose:Int->Void, close:Modal->Void) {
+    /** pickAt, when given, reads the banner's colour at a point of the stage (null: not on the banner). */
+    public function new(caption:String, current:Null<Int>, used:Array<Int>, widgets:Widgets, choose:Int->Void, close:Modal->Void,
+            ?pickAt:Float->Float->Null<Int>) {
         super(Strings.format(Strings.COLOUR_DIALOG_TITLE, [caption]), BOX_W, BOX_H);
         name = "colour";
         original = current == null ? 0xFFFFFF : current;
@@ -101,8 +105,35 @@ class ColourDialog extends Modal {
             }, 90)),
             widgets.button(new Button("colour.cancel", Strings.CANCEL, function() close(this), 90))
         ]);
-        onEscape = function() close(this);
+        onEscape = function() if (picking) endPicking() else close(this);
+        if (pickAt != null) {
+            var dropper = widgets.button(new Button("colour.eyedropper", Strings.COLOUR_EYEDROPPER, beginPicking));
+            dropper.x = 12;
+            dropper.y = boxHeight - 12 - 26;
+            box.addChild(dropper);
+            // While picking the dialog is see-through and the next press anywhere reads the colour there.
+            addEventListener(MouseEvent.MOUSE_DOWN, function(e:MouseEvent) {
+                if (!picking)
+                    return;
+                endPicking();
+                var c = pickAt(e.stageX, e.stageY);
+                if (c != null)
+                    setColour(c, true);
+            });
+        }
         update(true);
+    }
+
+    function beginPicking() {
+        picking = true;
+        alpha = 0;
+        mouseChildren = false;
+    }
+
+    function endPicking() {
+        picking = false;
+        alpha = 1;
+        mouseChildren = true;
     }
 
     function get_colour():Int {

@@ -18,6 +18,7 @@ class ShortcutsDialog {
         rows.push({label: Strings.SHORTCUTS_POINTER, keys: "", heading: true});
         for (p in [
             [Strings.KEY_SHIFT_CLICK, Strings.HINT_SHIFT_CLICK],
+            [Strings.KEY_MEMBER, Strings.HINT_MEMBER],
             [Strings.KEY_FRAME, Strings.HINT_FRAME],
             [Strings.KEY_ARROWS, Strings.HINT_ARROWS],
             [Strings.KEY_WHEEL, Strings.HINT_WHEEL]

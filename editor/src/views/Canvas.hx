@@ -28,6 +28,8 @@ class Canvas extends Sprite {
     static inline var SNAP = 5;
     /** How far the pointer must move before a press becomes a drag, in screen pixels. */
     static inline var DRAG_START = 3;
+    // Two presses on one element this close (ms) are a double click.
+    static inline var DOUBLE_CLICK_MS = 400;
     static inline var MARGIN = 12;
     static inline var LABEL_H = 22;
     /** The rulers' breadth along the top and down the left side. */
@@ -86,6 +88,13 @@ class Canvas extends Sprite {
     var panY:Float = 0;
     // The frame dragged on the background, in banner pixels (null when none).
     var band:Null<EditRect> = null;
+    var lastPressed:Null<String> = null;
+    var pixelsReadable:Null<Bool> = null;
+    /** Asks the host for a face of the user's as a face movie (family, file, characters), base64; set by the editor. */
+    public var userFaceMovie:Null<String->String->String->Null<String>> = null;
+    var userFacesKey = "";
+    var userFaceLoaders:Array<flash.display.Loader> = [];
+    var lastPressAt = -10000;
     var renderer:BannerRenderer;
     var shownDoc:BannerDocument;
     var shownSize = -1;
@@ -157,6 +166,53 @@ class Canvas extends Sprite {
         });
     }
 
+    /**
+        The user's own faces come from the host as small face movies (base64) holding Latin-1 and
+        the characters the document sets in them; asked again when the faces or those characters
+        change, and the banner is built again with them once each is in.
+    **/
+    function askUserFaces(doc:BannerDocument) {
+        if (userFaceMovie == null)
+            return;
+        var texts = new Map<String, String>();
+        for (e in doc.elements)
+            if ((e.kind == Text || e.kind == Button) && doc.fontNamed(e.font) != null) {
+                var more = "";
+                for (i in 0...e.label.length)
+                    if (e.label.charCodeAt(i) > 0xFF)
+                        more += e.label.charAt(i);
+                texts.set(e.font, (texts.exists(e.font) ? texts.get(e.font) : "") + more);
+            }
+        var key = [for (f in doc.fonts) f.family + "=" + f.src + "=" + (texts.exists(f.family) ? texts.get(f.family) : "")].join("\x01");
+        if (key == userFacesKey)
+            return;
+        userFacesKey = key;
+        var latin = new StringBuf();
+        for (c in 0x20...0x100)
+            if (c < 0x7F || c >= 0xA0)
+                latin.addChar(c);
+        for (f in doc.fonts) {
+            var data = userFaceMovie(f.family, f.src, latin.toString() + (texts.exists(f.family) ? texts.get(f.family) : ""));
+            if (data == null)
+                continue;
+            var loader = new flash.display.Loader();
+            userFaceLoaders.push(loader);
+            var info = loader.contentLoaderInfo;
+            info.addEventListener(Event.INIT, function(_) {
+                userFaceLoaders.remove(loader);
+                BannerFonts.registerFrom(info.applicationDomain);
+                if (shownDoc != null)
+                    rebuild();
+            });
+            try {
+                loader.loadBytes(haxe.crypto.Base64.decode(data).getData(),
+                    new flash.system.LoaderContext(false, new flash.system.ApplicationDomain(null)));
+            } catch (_:Dynamic) {
+                userFaceLoaders.remove(loader);
+            }
+        }
+    }
+
     /** The canvas's area in the editor: the banner is scaled (never up) to fit inside it. */
     public function setArea(w:Float, h:Float) {
         areaW = Math.max(10, w);
@@ -167,11 +223,11 @@ class Canvas extends Sprite {
 
     // ---- Test driver: positions in banner pixels of the size being edited.
 
-    /** A click at a point of the banner: selects what is under it. */
-    public function clickAt(x:Float, y:Float) {
+    /** A click at a point of the banner: selects what is under it (with member, Ctrl held). */
+    public function clickAt(x:Float, y:Float, member:Bool = false) {
         Pace.moving();
         inputAt = Lib.getTimer();
-        press(x, y, false);
+        press(x, y, false, member);
         release();
     }
 
@@ -184,6 +240,45 @@ class Canvas extends Sprite {
             follow(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps, shift);
         inputAt = Lib.getTimer();
         release();
+    }
+
+    /** Whether the player draws display objects into bitmaps, which the eyedropper needs. */
+    public function canReadPixels():Bool {
+        if (pixelsReadable == null) {
+            try {
+                var b = new flash.display.BitmapData(1, 1, false, 0);
+                var s = new Shape();
+                s.graphics.beginFill(0x3366CC);
+                s.graphics.drawRect(0, 0, 2, 2);
+                b.draw(s);
+                pixelsReadable = b.getPixel(0, 0) == 0x3366CC;
+                b.dispose();
+            } catch (_:Dynamic) {
+                pixelsReadable = false;
+            }
+        }
+        return pixelsReadable;
+    }
+
+    /** The banner's colour at a point of the stage, as drawn at the moment shown; null off the banner. */
+    public function colourAt(stageX:Float, stageY:Float):Null<Int> {
+        var p = holder.globalToLocal(new flash.geom.Point(stageX, stageY));
+        var size = session.doc.sizes[session.sizeIndex];
+        if (p.x < 0 || p.y < 0 || p.x >= size.width || p.y >= size.height)
+            return null;
+        var m = holder.transform.concatenatedMatrix;
+        m.translate(-Math.floor(stageX), -Math.floor(stageY));
+        // The banner's own background under whatever is drawn there.
+        var b = new flash.display.BitmapData(1, 1, false, session.doc.background);
+        try {
+            b.draw(holder, m);
+        } catch (_:Dynamic) {
+            b.dispose();
+            return null;
+        }
+        var c = b.getPixel(0, 0);
+        b.dispose();
+        return c;
     }
 
     /** The element id the canvas would pick at a point, or null for the background. */
@@ -295,6 +390,8 @@ class Canvas extends Sprite {
      */
     function sync(?changed:Array<BannerElement>) {
         var doc = session.doc;
+        if (doc.fonts.length > 0)
+            askUserFaces(doc);
         if (drag != null && (doc != drag.doc || Lambda.exists(drag.ids, function(id) return doc.find(id) == null)))
             drag = null; // undone under the pointer
         if (doc != shownDoc || session.sizeIndex != shownSize) {
@@ -591,7 +688,14 @@ class Canvas extends Sprite {
             stage.addEventListener(MouseEvent.MOUSE_MOVE, onMove);
             stage.addEventListener(MouseEvent.MOUSE_UP, onUp);
         }
-        press(toBannerX(mouseX), toBannerY(mouseY), e.shiftKey);
+        var x = toBannerX(mouseX), y = toBannerY(mouseY);
+        // A second press on the same element soon after the first is a double click.
+        var now = Lib.getTimer();
+        var at = elementAt(x, y);
+        var twice = at != null && at == lastPressed && now - lastPressAt < DOUBLE_CLICK_MS;
+        lastPressed = at;
+        lastPressAt = now;
+        press(x, y, e.shiftKey, e.ctrlKey || twice);
     }
 
     function onMove(e:MouseEvent) {
@@ -626,7 +730,7 @@ class Canvas extends Sprite {
      * The pointer goes down at banner point x, y: a handle of a lone selected element, an element
      * to pick (with Shift: to add or take out), or the background, where a frame starts.
      */
-    function press(x:Float, y:Float, shift:Bool) {
+    function press(x:Float, y:Float, shift:Bool, member:Bool = false) {
         // A drag whose release never came (let go outside the player) ends here.
         if (drag != null)
             release();
@@ -652,6 +756,9 @@ class Canvas extends Sprite {
             session.toggleSelected(picked.id);
             return;
         }
+        // Ctrl or a double click takes one member of a group alone.
+        if (member && picked.group != "")
+            session.selectMember(picked.id);
         var collapse:Null<String> = null;
         if (!session.isSelected(picked.id))
             session.select(picked.id);

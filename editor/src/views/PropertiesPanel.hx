@@ -80,7 +80,10 @@ class PropertiesPanel extends Sprite {
 
     /** What decides which rows the panel has; the rows are built anew when it changes. */
     function shape(e:Null<BannerElement>):String {
-        var rows = [tab, Std.string(session.sizeIndex), Strings.language, Std.string(session.selection.length), Std.string(mixedKinds())];
+        var rows = [
+            tab, Std.string(session.sizeIndex), Strings.language, Std.string(session.selection.length), Std.string(mixedKinds()),
+            [for (f in session.doc.fonts) f.family].join("\x01")
+        ];
         if (e != null)
             rows = rows.concat([e.id, Std.string(e.kind), e.shapeKind, e.enter.type, e.exit == null ? "-" : e.exit.type,
                 Std.string(ScriptFaces.needsHost(e.label))]);
@@ -346,8 +349,12 @@ class PropertiesPanel extends Sprite {
     }
 
     function fontRows(f:Form, e:BannerElement, box:Void->Box, setBox:(String, Box->Void, String) -> Void) {
-        f.choices("font.", Strings.FONT, BannerElement.FONTS, ["Sans", "Serif", "DejaVu"], function() return e.font,
+        // The shipped faces, then the user's own.
+        var own = [for (u in session.doc.fonts) u.family];
+        f.choices("font.", Strings.FONT, BannerElement.FONTS.concat(own), ["Sans", "Serif", "DejaVu"].concat(own), function() return e.font,
             function(v) element(Strings.FONT, function(el) el.font = v));
+        f.button("font.add", Strings.ADD_FONT, actions.addFont, 0);
+        f.gap(32);
         f.number("size", Strings.TEXT_SIZE, 0, function() return box().fontSize, BannerDocument.MIN_FONT, BannerDocument.MAX_FONT,
             function(v) setBox(Strings.TEXT_SIZE, function(b) b.fontSize = Std.int(v), "size"), 0, Strings.PIXELS);
         var bold = f.toggle("bold", Strings.BOLD, 170, 48, function() return e.bold, function(on) element(Strings.BOLD, function(el) el.bold = on));
@@ -411,5 +418,7 @@ typedef PanelActions = {
     /** Runs a command of the editor's table (when it can run now). */
     command:String->Void,
     chooseBackground:Void->Void,
-    chooseElementImage:Void->Void
+    chooseElementImage:Void->Void,
+    /** Adds a face file of the user's to the project and sets the selected texts in it. */
+    addFont:Void->Void
 }

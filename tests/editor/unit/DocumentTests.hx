@@ -172,6 +172,25 @@ class DocumentTests {
 		new BannerRenderer(plain, drawnPlain, 0).render(5000);
 		new BannerRenderer(read, drawnGrouped, 0).render(5000);
 		same("the banner draws the members alone", drawnPlain.calls.join("\n") + Std.string(drawnPlain.shown), drawnGrouped.calls.join("\n") + Std.string(drawnGrouped.shown));
+
+		// The user's own faces: a family with a file is kept and may be set; a shipped family, one
+		// named twice, one without a file or with a quote is skipped; a text naming a family the
+		// project lacks reads as Liberation Sans; the faces are written again as read.
+		var withFonts = StringTools.replace(StringTools.replace(EXAMPLE, '<elements>', '<fonts><font family="Acme Display" src="fonts/acme.otf"/>'
+			+ '<font family="Liberation Serif" src="x.ttf"/><font family="Acme Display" src="other.ttf"/><font family="No File"/>'
+			+ '<font family="Say &quot;hi&quot;" src="q.ttf"/></fonts><elements>'), 'id="t1" x="10" y="195" width="180" height="50" font="Liberation Sans"',
+			'id="t1" x="10" y="195" width="180" height="50" font="Acme Display"');
+		var fonts = BannerDocument.parse(StringTools.replace(withFonts, 'font="Liberation Sans" size="14"', 'font="No File" size="14"'));
+		same("faces read", "Acme Display=fonts/acme.otf", [for (f in fonts.fonts) f.family + "=" + f.src].join(","));
+		same("set in it", "Acme Display", fonts.find("t1").font);
+		same("a family not there", "Liberation Sans", fonts.find("b1").font);
+		same("written again the same", fonts.toXml(), BannerDocument.parse(fonts.toXml()).toXml());
+		check("the head follows the faces", fonts.headXml() != BannerDocument.parse(EXAMPLE).headXml());
+		var many = new StringBuf();
+		for (i in 0...BannerDocument.MAX_FONTS + 2)
+			many.add('<font family="F' + i + '" src="f' + i + '.ttf"/>');
+		var crowded = BannerDocument.parse(StringTools.replace(EXAMPLE, '<elements>', '<fonts>' + many.toString() + '</fonts><elements>'));
+		same("at most 20, the rest reported", "20 fonts 22", crowded.fonts.length + " " + crowded.overLimits[0].what + " " + crowded.overLimits[0].count);
 	}
 
 	static function readsVersionOne() {

@@ -359,6 +359,19 @@ class EditorUnitTests {
         s.select(null);
         s.select(a.id);
         same("a member selects its group, itself last", b.id + "," + a.id, s.selection.join(","));
+        // One member alone: its properties and place change without the others, and come back.
+        s.selectMember(a.id);
+        same("Ctrl+click takes one member alone", a.id + " in " + a.group, s.selection.join(",") + " in " + s.memberOf);
+        var before = b.fill;
+        Edits.element(s, "fill", function(e) e.fill = 0x123456);
+        c.run("alignRight");
+        var fa = s.doc.find(a.id), fb = s.doc.find(b.id);
+        check("only the member changed", fa.fill == 0x123456 && fa.x == 280 && fb.fill == before && fb.x == 50);
+        s.undo();
+        same("undo keeps the member alone", a.id + " in " + a.group, s.selection.join(",") + " in " + s.memberOf);
+        s.undo();
+        check("Escape goes back to the group", s.leaveMember() && s.selection.join(",") == b.id + "," + a.id && s.memberOf == null);
+        check("and only once", !s.leaveMember());
         s.toggleSelected(d.id);
         c.run("alignRight");
         var xs = function() return [for (e in made) Std.string(s.doc.find(e.id).x)].join(",");
