@@ -15,6 +15,7 @@ usage: test_user_fonts.py PENNORIA_CLI
 """
 
 import base64
+import json
 import os
 import re
 import shutil
@@ -145,7 +146,7 @@ def main():
 
         # Chromium draws the creative with the face.
         server = browser.Server(root)
-        chromium = browser.Browser(300, 250)
+        chromium = browser.Browser(640, 480)
         shots = {}
         try:
             for name in ("own", "missing"):
@@ -169,10 +170,22 @@ def main():
                 chromium.navigate(server.url(os.path.relpath(os.path.join(published[name], "banner.html"), root)))
                 swf, deadline = None, time.monotonic() + 90
                 while time.monotonic() < deadline:
-                    swf = chromium.screenshot(scale=1)
-                    if sum(1 for y in range(90, 150) for x in range(10, 290)
-                           if browser.near(swf.pixel(x, y), (0, 0, 0), 60)) > 100:
-                        break
+                    at = chromium.evaluate(
+                        "(() => { const p = document.querySelector('ruffle-player, ruffle-embed, ruffle-object');"
+                        " if (!p) return null; const r = p.getBoundingClientRect();"
+                        " return JSON.stringify([Math.round(r.left), Math.round(r.top)]); })()")
+                    if at is not None:
+                        left, top = json.loads(at)
+                        shot = chromium.screenshot(scale=1)
+                        # The banner's own pixels, once its text is drawn on its background
+                        if shot.width >= left + 300 and shot.height >= top + 250:
+                            swf = browser.Image(300, 250, 3, [bytes(c for x in range(300) for c in shot.pixel(left + x, top + y))
+                                                              for y in range(250)])
+                            # (the banner's white, not the dark stage before the banner is in)
+                            if browser.near(swf.pixel(5, 5), (255, 255, 255), 30) and sum(
+                                    1 for y in range(90, 150) for x in range(10, 290)
+                                    if browser.near(swf.pixel(x, y), (0, 0, 0), 60)) > 100:
+                                break
                     swf = None
                     time.sleep(0.3)
                 if swf is None:
