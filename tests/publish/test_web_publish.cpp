@@ -727,3 +727,54 @@ TEST(FontMovie, TheTemplatesFaceIsReplacedByTheUsersGlyphsOfTheText) {
     EXPECT_NEAR(u16(advances), 0.602 * 20480, 200); // DejaVu Sans Mono: 1233 of 2048 units
     EXPECT_FALSE(MakeFontMovie(*movieTemplate, "not a face", "Acme Mono", "Hi", &error));
 }
+
+// The Add font button's call: the chosen face is copied into fonts/ beside the project under a
+// plain name and its family is named; the same face again is the same copy, another face of
+// that name gets one of its own; no project file yet, or a file that is no face, is refused. The
+// canvas's call then makes a face movie of the copy.
+TEST(UserFonts, AFaceIsCopiedBesideTheProjectAndGivenToTheCanvasAsAFaceMovie) {
+    HostTestBed bed;
+    const std::string program = bed.ProgramFolder() + "editor/templateEditor/";
+    fs::create_directories(program);
+    fs::copy_file(PENNORIA_PROGRAM_DIR "/editor/templateEditor/userface.swf",
+                  program + "userface.swf");
+    const std::string mono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+    auto call = [&bed](const char* name, std::vector<std::string> args) {
+        auto reply = bed.player.Command(name, args);
+        return reply ? UnwrapStringResult(*reply) : std::string("(none)");
+    };
+    bed.Start();
+    EXPECT_EQ(call("AddFontVC", {mono}), "false\tthe project has no file yet");
+
+    const std::string work = bed.Scratch("work/");
+    WriteFileText(work + "ad.pbf", "<template version=\"2\"/>");
+    bed.Start(work + "ad.pbf");
+    bed.host->ApplyCommandLine();
+    fs::create_directories(bed.Scratch("mine/"));
+    fs::create_directories(bed.Scratch("other/"));
+    fs::copy_file(mono, bed.Scratch("mine/My Face!.ttf"));
+    fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                  bed.Scratch("other/My Face!.ttf"));
+    EXPECT_EQ(call("AddFontVC", {bed.Scratch("mine/My Face!.ttf")}),
+              "fonts/My_Face_.ttf\tDejaVu Sans Mono");
+    EXPECT_EQ(ReadFileText(work + "fonts/My_Face_.ttf"), *platform::ReadWholeFile(mono));
+    EXPECT_EQ(call("AddFontVC", {bed.Scratch("mine/My Face!.ttf")}),
+              "fonts/My_Face_.ttf\tDejaVu Sans Mono");
+    EXPECT_EQ(call("AddFontVC", {bed.Scratch("other/My Face!.ttf")}),
+              "fonts/My_Face_-2.ttf\tDejaVu Sans");
+    WriteFileText(bed.Scratch("fake.ttf"), "not a face at all");
+    EXPECT_EQ(call("AddFontVC", {bed.Scratch("fake.ttf")}).rfind("false\t", 0), 0u);
+    EXPECT_FALSE(platform::PathExists(work + "fonts/fake.ttf"));
+
+    const std::string movie =
+        FromBase64(call("FontMovieVC", {"DejaVu Sans Mono", "fonts/My_Face_.ttf", "Hi"}));
+    SWFMovie read(nullptr);
+    ASSERT_TRUE(read.LoadFromData(movie)) << read.LoadError();
+    const auto face = std::find_if(read.Tags().begin(), read.Tags().end(),
+                                   [](const SWFTag& tag) { return tag.Code() == 75; });
+    ASSERT_NE(face, read.Tags().end());
+    const std::string body(reinterpret_cast<const char*>(face->Body()->Data()),
+                           face->Body()->GetLength());
+    EXPECT_EQ(body.substr(5, 16), "DejaVu Sans Mono");
+    EXPECT_EQ(call("FontMovieVC", {"Gone", "fonts/gone.ttf", "Hi"}), "false");
+}

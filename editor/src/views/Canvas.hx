@@ -88,13 +88,16 @@ class Canvas extends Sprite {
     var panY:Float = 0;
     // The frame dragged on the background, in banner pixels (null when none).
     var band:Null<EditRect> = null;
-    var lastPressed:Null<String> = null;
+    // The element pressed last, and the one of the last click (a press and release without a
+    // drag) with its time: a second click on it soon after is a double click.
+    var pressed:Null<String> = null;
+    var lastClicked:Null<String> = null;
+    var lastClickAt = -10000;
     var pixelsReadable:Null<Bool> = null;
     /** Asks the host for a face of the user's as a face movie (family, file, characters), base64; set by the editor. */
     public var userFaceMovie:Null<String->String->String->Null<String>> = null;
     var userFacesKey = "";
     var userFaceLoaders:Array<flash.display.Loader> = [];
-    var lastPressAt = -10000;
     var renderer:BannerRenderer;
     var shownDoc:BannerDocument;
     var shownSize = -1;
@@ -688,14 +691,7 @@ class Canvas extends Sprite {
             stage.addEventListener(MouseEvent.MOUSE_MOVE, onMove);
             stage.addEventListener(MouseEvent.MOUSE_UP, onUp);
         }
-        var x = toBannerX(mouseX), y = toBannerY(mouseY);
-        // A second press on the same element soon after the first is a double click.
-        var now = Lib.getTimer();
-        var at = elementAt(x, y);
-        var twice = at != null && at == lastPressed && now - lastPressAt < DOUBLE_CLICK_MS;
-        lastPressed = at;
-        lastPressAt = now;
-        press(x, y, e.shiftKey, e.ctrlKey || twice);
+        press(toBannerX(mouseX), toBannerY(mouseY), e.shiftKey, e.ctrlKey);
     }
 
     function onMove(e:MouseEvent) {
@@ -737,6 +733,7 @@ class Canvas extends Sprite {
         var doc = session.doc;
         var size = session.sizeIndex;
         var chosen = session.selectedElements();
+        pressed = null;
         if (!shift && chosen.length == 1 && !chosen[0].locked && !chosen[0].editorHidden) {
             var h = EditGeometry.handleAt(doc.box(chosen[0], size), x, y, HANDLE_REACH / scale);
             if (h != EditGeometry.NONE) {
@@ -746,6 +743,7 @@ class Canvas extends Sprite {
         }
         var i = pick(x, y);
         var picked = i < 0 ? null : doc.elements[i];
+        pressed = shift || picked == null ? null : picked.id;
         if (picked == null) {
             if (!shift)
                 session.select(null);
@@ -898,8 +896,18 @@ class Canvas extends Sprite {
             session.selectAll(ids);
         } else if (d != null && d.active) {
             session.endGesture();
-        } else if (d != null && d.collapse != null) {
-            session.select(d.collapse);
+        } else if (d != null && !d.band) {
+            // A click: the second on one element of a group soon after the first takes it alone.
+            var now = Lib.getTimer();
+            if (pressed != null && pressed == lastClicked && now - lastClickAt < DOUBLE_CLICK_MS) {
+                session.selectMember(pressed);
+                lastClicked = null;
+            } else {
+                if (d.collapse != null)
+                    session.select(d.collapse);
+                lastClicked = pressed;
+                lastClickAt = now;
+            }
         }
         drawOverlay();
     }
