@@ -743,11 +743,18 @@ TEST(UserFonts, AFaceIsCopiedBesideTheProjectAndGivenToTheCanvasAsAFaceMovie) {
         auto reply = bed.player.Command(name, args);
         return reply ? UnwrapStringResult(*reply) : std::string("(none)");
     };
-    bed.Start();
-    EXPECT_EQ(call("AddFontVC", {mono}), "false\tthe project has no file yet");
+    {
+        HostTestBed fresh;
+        fresh.Start();
+        auto reply = fresh.player.Command("AddFontVC", {mono});
+        EXPECT_EQ(reply ? UnwrapStringResult(*reply) : "", "false\tthe project has no file yet");
+    }
 
     const std::string work = bed.Scratch("work/");
-    WriteFileText(work + "ad.pbf", "<template version=\"2\"/>");
+    const std::string project = "<template version=\"2\"/>";
+    fs::create_directories(work);
+    WriteFileText(work + "ad.pbf", project);
+    bed.MovieAnswers({{"photoEditor", project}, {"customTemplate", project}});
     bed.Start(work + "ad.pbf");
     bed.host->ApplyCommandLine();
     fs::create_directories(bed.Scratch("mine/"));
