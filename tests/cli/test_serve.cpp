@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <sys/wait.h>
 #include <zlib.h>
 
@@ -172,6 +173,15 @@ TEST(Serve, EmptyAnswerToACallIsAPlayerError) {
 // What publishing puts beside the banner by default: the player and the creative's script; and
 // the banner model it asks, as built.
 void InstallPlayerAndCreative(const std::string& programFolder) {
+    // The built face movies: a banner's component movie loads those its texts are set in.
+    const std::filesystem::path faces =
+        std::filesystem::path(PENNORIA_PROGRAM_DIR) / "editor/templateEditor/res";
+    for (const auto& entry : std::filesystem::directory_iterator(faces)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".swf" && name != "template.swf")
+            WriteFileMakingFolders(programFolder + "editor/templateEditor/res/" + name,
+                                   ReadFileText(entry.path().string()));
+    }
     WriteFileMakingFolders(programFolder + "ruffle/ruffle.js", "// player");
     WriteFileMakingFolders(programFolder + "editor/templateEditor/html5/creative.js", "// ad");
     WriteFileMakingFolders(programFolder + "banner-model.js",
