@@ -9,7 +9,6 @@ Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
 usage: editor_clipboard_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool, xclip or a display is missing)
 """
-import argparse
 import os
 import shutil
 import struct
@@ -132,15 +131,5 @@ class Clipboard(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--examples", required=True)
-    args, rest = parser.parse_known_args()
-    desktop.PROGRAM = os.path.realpath(args.program)
-    EXAMPLES = os.path.realpath(args.examples)
-    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
-    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not shutil.which("xclip") \
-            or not os.environ.get("DISPLAY"):
-        print("the desktop program, xdotool, xclip or a display is missing; skipping")
-        sys.exit(77)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    EXAMPLES, rest = desktop.start_suite(tools=("xclip",))
+    desktop.run_suite(rest)

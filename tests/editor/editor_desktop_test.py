@@ -460,14 +460,46 @@ class DesktopSession(unittest.TestCase):
         self.assertEqual(self.exit_code, 0, self.host_output[-4000:])
 
 
-if __name__ == "__main__":
+def start_suite(examples=True, tools=(), modules=()):
+    """Reads --program (and --examples) for a desktop test; skips it (status 77) when the program,
+    xdotool, another of tools, a module of Debian's Python packages or the display is missing.
+    Answers the examples' folder (or None) and the arguments left for unittest."""
+    global PROGRAM
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
+    if examples:
+        parser.add_argument("--examples", required=True)
     args, rest = parser.parse_known_args()
     PROGRAM = os.path.realpath(args.program)
     needed = [os.path.join(PROGRAM, "pennoria"), os.path.join(PROGRAM, "ruffle", "ruffle.js"),
               os.path.join(PROGRAM, "editor", "templateEditor", "theme.swf")]
-    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not os.environ.get("DISPLAY"):
-        print("the desktop program, xdotool or a display is missing; skipping")
+    missing = [n for n in needed if not os.path.exists(n)]
+    missing += [t for t in ("xdotool",) + tuple(tools) if not shutil.which(t)]
+    missing += ["python3-" + m.lower() for m in modules if not debian_module(m)]
+    if not os.environ.get("DISPLAY"):
+        missing.append("a display")
+    if missing:
+        print("missing: %s; skipping" % ", ".join(missing))
         sys.exit(77)
+    return (os.path.realpath(args.examples) if examples else None), rest
+
+
+def run_suite(rest):
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+def debian_module(name):
+    """A module of Debian's Python packages, also from another interpreter of the same version."""
+    try:
+        return __import__(name)
+    except ImportError:
+        sys.path.append("/usr/lib/python3/dist-packages")
+        try:
+            return __import__(name)
+        except ImportError:
+            return None
+
+
+if __name__ == "__main__":
+    _, rest = start_suite(examples=False)
+    run_suite(rest)

@@ -11,7 +11,6 @@ dialog dims the editor around its box. Runs under its own Xvfb (the test command
 
 usage: editor_keys_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool or a display is missing)
 """
-import argparse
 import os
 import re
 import shutil
@@ -132,16 +131,6 @@ class Keys(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--examples", required=True)
-    args, rest = parser.parse_known_args()
-    desktop.PROGRAM = os.path.realpath(args.program)
     KEY_DELAY_MS = int(os.environ.get("PENNORIA_KEY_DELAY_MS", KEY_DELAY_MS))
-    EXAMPLES = os.path.realpath(args.examples)
-    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
-    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not shutil.which("import") \
-            or not os.environ.get("DISPLAY"):
-        print("the desktop program, xdotool, ImageMagick or a display is missing; skipping")
-        sys.exit(77)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    EXAMPLES, rest = desktop.start_suite(tools=("import",))
+    desktop.run_suite(rest)

@@ -7,7 +7,6 @@ kept work behind. Runs under its own Xvfb (the test command wraps it in xvfb-run
 
 usage: editor_recovery_test.py --program DIR   (exit 77 when the program, xdotool or a display is missing)
 """
-import argparse
 import glob
 import os
 import shutil
@@ -98,12 +97,5 @@ def app_pid(path):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    args, rest = parser.parse_known_args()
-    desktop.PROGRAM = os.path.realpath(args.program)
-    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
-    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not os.environ.get("DISPLAY"):
-        print("the desktop program, xdotool or a display is missing; skipping")
-        sys.exit(77)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    _, rest = desktop.start_suite(examples=False)
+    desktop.run_suite(rest)

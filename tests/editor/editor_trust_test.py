@@ -16,7 +16,6 @@ Runs under its own Xvfb (the test command wraps it in xvfb-run).
 usage: editor_trust_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool,
 python3-xlib or a display is missing)
 """
-import argparse
 import os
 import shutil
 import signal
@@ -35,18 +34,6 @@ EXAMPLES = None
 WORDS = "Kept when the editor froze"
 ADD_TEXT = (33, 199)  # the layer list's Text button
 SOAK_SECONDS = 40
-
-
-def debian_module(name):
-    """A module of Debian's Python packages, also from another interpreter of the same version."""
-    try:
-        return __import__(name)
-    except ImportError:
-        sys.path.append("/usr/lib/python3/dist-packages")
-        try:
-            return __import__(name)
-        except ImportError:
-            return None
 
 
 class Screen:
@@ -218,15 +205,5 @@ class Trust(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--examples", required=True)
-    args, rest = parser.parse_known_args()
-    desktop.PROGRAM = os.path.realpath(args.program)
-    EXAMPLES = os.path.realpath(args.examples)
-    needed = [os.path.join(desktop.PROGRAM, "pennoria"), os.path.join(desktop.PROGRAM, "ruffle", "ruffle.js")]
-    if not all(os.path.exists(n) for n in needed) or not shutil.which("xdotool") or not debian_module("Xlib") \
-            or not os.environ.get("DISPLAY"):
-        print("the desktop program, xdotool, python3-xlib or a display is missing; skipping")
-        sys.exit(77)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    EXAMPLES, rest = desktop.start_suite(modules=("Xlib",))
+    desktop.run_suite(rest)
