@@ -345,3 +345,12 @@ def write_png(path, width, height, colour_at):
     """Writes an RGB PNG whose pixel (x, y) is colour_at(x, y)."""
     rows = [bytes(c for x in range(width) for c in colour_at(x, y)) for y in range(height)]
     Image(width, height, 3, rows).save(path)
+
+
+def report(figures, problems):
+    """Prints a test's figures, then its failures; answers the exit status."""
+    for line in figures:
+        print(line)
+    for line in problems:
+        print("FAIL: " + line)
+    return 1 if problems else 0

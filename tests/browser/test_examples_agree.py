@@ -309,11 +309,7 @@ def main():
             chromium.close()
             harness.close()
             server.stop()
-    for line in figures:
-        print(line)
-    for line in problems:
-        print("FAIL: " + line)
-    return 1 if problems else 0
+    return browser.report(figures, problems)
 
 
 if __name__ == "__main__":

@@ -154,11 +154,7 @@ def main():
             elif distance > 0.25:
                 problems.append("%s line %d: the words lie in different places (%.2f)" % (
                     ident, line + 1, distance))
-    for line in figures:
-        print(line)
-    for line in problems:
-        print("FAIL: " + line)
-    return 1 if problems else 0
+    return browser.report(figures, problems)
 
 
 if __name__ == "__main__":

@@ -211,11 +211,7 @@ def main():
         figures.append("backup image: %d pixels of the text differ from the one without the face" % painted)
         if painted < 200:
             problems.append("the backup image looks the same with the face and without it")
-    for line in figures:
-        print(line)
-    for line in problems:
-        print("FAIL: " + line)
-    return 1 if problems else 0
+    return browser.report(figures, problems)
 
 
 if __name__ == "__main__":
