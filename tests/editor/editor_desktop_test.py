@@ -207,19 +207,35 @@ class Desktop:
         time.sleep(0.8)
 
     def answer_file_dialog(self, path, location_entry):
-        """Types a path into the GTK file dialog that opened, and confirms it."""
+        """Types a path into the GTK file dialog that opened, and confirms it. On a busy machine
+        the dialog can miss keys typed while it is still reading its folder; then it stays open,
+        and the path is typed once more over what it holds."""
         dialog = self.find_window(lambda w, h: w >= 300 and h >= 200, exclude=(self.window,))
         time.sleep(3.0)  # the dialog reads its folder first
-        xdotool("windowfocus", "--sync", dialog)
-        time.sleep(1.0)
-        if location_entry:
-            self.key("ctrl+l")
-        else:
+        for attempt in range(3):
+            xdotool("windowfocus", "--sync", dialog)
+            time.sleep(1.0)
+            if location_entry:
+                self.key("ctrl+l")
             self.key("ctrl+a")
-        self.type(path)
-        self.key("Return")
-        time.sleep(1.5)
+            self.type(path)
+            self.key("Return")
+            if self.wait_closed(dialog, seconds=20):
+                break
+            print("the file dialog is still open; typing the path again", file=sys.stderr)
         self.focus()
+
+    def wait_closed(self, window, seconds):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            try:
+                shown = xdotool("search", "--onlyvisible", "--name", "").split()
+            except subprocess.CalledProcessError:
+                shown = []
+            if window not in shown:
+                return True
+            time.sleep(0.3)
+        return False
 
     def close(self):
         try:
