@@ -169,6 +169,39 @@ bool TestHooksWanted() {
     return hooks && *hooks == '1';
 }
 
+struct EventFree {
+    void operator()(GdkEvent* event) const {
+        if (event)
+            gdk_event_free(event);
+    }
+};
+using GdkEventPtr = std::unique_ptr<GdkEvent, EventFree>;
+
+// The modifier a key holds while it is down; 0 for other keys. Caps Lock is left out: it toggles,
+// so its mask says nothing about the key being down.
+GdkModifierType ModifierOfKey(guint keyval) {
+    switch (keyval) {
+    case GDK_KEY_Control_L:
+    case GDK_KEY_Control_R:
+        return GDK_CONTROL_MASK;
+    case GDK_KEY_Shift_L:
+    case GDK_KEY_Shift_R:
+        return GDK_SHIFT_MASK;
+    case GDK_KEY_Alt_L:
+    case GDK_KEY_Alt_R:
+    case GDK_KEY_Meta_L:
+    case GDK_KEY_Meta_R:
+        return GDK_MOD1_MASK;
+    case GDK_KEY_Super_L:
+    case GDK_KEY_Super_R:
+        return GDK_SUPER_MASK;
+    case GDK_KEY_ISO_Level3_Shift:
+        return GDK_MOD5_MASK;
+    default:
+        return static_cast<GdkModifierType>(0);
+    }
+}
+
 } // namespace
 
 struct CWebKitFlashPlayer::State {
@@ -196,6 +229,9 @@ struct CWebKitFlashPlayer::State {
     std::function<void()> onShown;
     std::string flashVars;
 
+    // The keys the view was given a press of and no release yet, in the order pressed.
+    std::vector<GdkEventPtr> heldKeys;
+
     BridgeLog log;
     std::unique_ptr<CPlayerConversations> talks = std::make_unique<CPlayerConversations>(log);
     std::vector<std::unique_ptr<CPlayerConversations>> retiredTalks;
@@ -215,6 +251,8 @@ struct CWebKitFlashPlayer::State {
     void CreateContext(const std::shared_ptr<State>& self);
     void CreateView(const std::string& configScript);
     void ConnectViewSignals();
+    bool NoteKey(const GdkEventKey& event);
+    void ReleaseKeysLetGoElsewhere();
 
     void HandleSchemeRequest(WebKitURISchemeRequest* request);
     void ServeFile(WebKitURISchemeRequest* request, const std::string& encodedPath);
@@ -320,6 +358,19 @@ void CWebKitFlashPlayer::State::ConnectViewSignals() {
             return TRUE;
         }),
         this);
+    // Keys are noted before the view hands them to the page (the signal runs its class handler
+    // last), and the ones let go while another window had the keyboard are let go on return.
+    auto noteKey = +[](GtkWidget*, GdkEventKey* event, gpointer data) -> gboolean {
+        return static_cast<State*>(data)->NoteKey(*event) ? FALSE : TRUE;
+    };
+    g_signal_connect(view.get(), "key-press-event", G_CALLBACK(noteKey), this);
+    g_signal_connect(view.get(), "key-release-event", G_CALLBACK(noteKey), this);
+    g_signal_connect(view.get(), "focus-in-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventFocus*, gpointer data) -> gboolean {
+                         static_cast<State*>(data)->ReleaseKeysLetGoElsewhere();
+                         return FALSE;
+                     }),
+                     this);
     g_signal_connect(view.get(), "context-menu",
                      G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                     WebKitHitTestResult*, gpointer) -> gboolean { return TRUE; }),
@@ -347,6 +398,58 @@ void CWebKitFlashPlayer::State::ConnectViewSignals() {
             state->pageReady = false;
         }),
         this);
+}
+
+// Whether the page is to be given the key. A key held down repeats; the repeats that come while
+// the movie waits for the host (a box the key opened, say) would all reach it at once afterwards
+// and do the key's command again, so they are dropped.
+bool CWebKitFlashPlayer::State::NoteKey(const GdkEventKey& event) {
+    auto same = std::find_if(heldKeys.begin(), heldKeys.end(), [&event](const GdkEventPtr& held) {
+        return held->key.hardware_keycode == event.hardware_keycode;
+    });
+    const bool repeat = event.type == GDK_KEY_PRESS && same != heldKeys.end();
+    if (repeat && conversations().IsHandlingRequest())
+        return false;
+    if (same != heldKeys.end())
+        heldKeys.erase(same);
+    if (event.type == GDK_KEY_PRESS)
+        heldKeys.emplace_back(gdk_event_copy(reinterpret_cast<const GdkEvent*>(&event)));
+    return true;
+}
+
+// A key pressed in the view and let go while a dialog (or another program) had the keyboard never
+// reaches the page as let go: the player would go on holding it, and a Ctrl or Shift held that way
+// turns the next keys into other commands (Ctrl+S into Save As). When the view has the keyboard
+// again, the page is given the release of every such key, as WebKit gives any other, latest
+// pressed first. A modifier still held down stays held; any other key still down repeats.
+void CWebKitFlashPlayer::State::ReleaseKeysLetGoElsewhere() {
+    if (heldKeys.empty() || !view)
+        return;
+    GtkWidget* widget = GTK_WIDGET(view.get());
+    const guint down =
+        gdk_keymap_get_modifier_state(gdk_keymap_get_for_display(gtk_widget_get_display(widget)));
+    std::vector<GdkEventPtr> released;
+    for (auto it = heldKeys.begin(); it != heldKeys.end();) {
+        const GdkModifierType modifier = ModifierOfKey((*it)->key.keyval);
+        if (modifier != 0 && (down & modifier) != 0) {
+            ++it;
+            continue;
+        }
+        released.push_back(std::move(*it));
+        it = heldKeys.erase(it);
+    }
+    for (auto it = released.rbegin(); it != released.rend(); ++it) {
+        GdkEvent* release = it->get();
+        // The press's window, device and key, now let go.
+        if (!release->key.window || !gdk_window_is_viewable(release->key.window))
+            continue;
+        release->key.type = GDK_KEY_RELEASE;
+        release->key.send_event = TRUE;
+        release->key.state = static_cast<GdkModifierType>(release->key.state | down);
+        const char* name = gdk_keyval_name(release->key.keyval);
+        log.Write("keyreleased", name ? name : "");
+        gtk_widget_event(widget, release);
+    }
 }
 
 void CWebKitFlashPlayer::State::HandleSchemeRequest(WebKitURISchemeRequest* request) {
@@ -590,6 +693,7 @@ CWebKitFlashPlayer::~CWebKitFlashPlayer() {
     s.owner = nullptr;
     s.onShown = nullptr;
     s.conversations().Abandon();
+    s.heldKeys.clear();
     if (s.view) {
         g_signal_handlers_disconnect_by_data(s.view.get(), m_state.get());
         webkit_web_view_stop_loading(s.view.get());
@@ -717,6 +821,7 @@ void CWebKitFlashPlayer::Restart() {
     s.retiredTalks.push_back(std::move(s.talks));
     s.talks = std::make_unique<CPlayerConversations>(s.log);
     s.upSinceLoad = false;
+    s.heldKeys.clear(); // the new page holds no key
     webkit_web_view_terminate_web_process(s.view.get());
     s.pageReady = false;
     s.pageFailed = false;
