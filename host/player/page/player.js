@@ -399,6 +399,14 @@
     }
     let renderer = null;
 
+    // Ruffle ends a script of the movie that runs longer than its limit (15 seconds unless told)
+    // with an error in the middle of what it was doing. The clock keeps running while the movie
+    // waits for the host, and so while a person answers a dialog of the host's (types in its text
+    // box, looks for a file): the reply then came back to a movie whose handler was cut short, its
+    // change half made and never an undo step. The limit is set past any answer; a movie that
+    // really stops is noticed by the host, which asks it a cheap question now and then.
+    const kScriptLimitSeconds = 7 * 24 * 3600;
+
     function loadOptions(url, vars) {
         if (!renderer) {
             renderer = chooseRenderer(config.renderer);
@@ -421,6 +429,7 @@
             showSwfDownload: false,
             openUrlMode: "deny",
             logLevel: "error",
+            maxExecutionDuration: kScriptLimitSeconds,
             fontSources: config.fontSources || [],
             defaultFonts: config.defaultFonts || {},
         };
