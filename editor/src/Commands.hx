@@ -56,6 +56,8 @@ interface CommandHost {
     function offersTextEntry():Bool;
     /** Types the selected text's or button's words in the host's box; one undo step. */
     function typeText():Void;
+    /** A face file of another project's (a whole path) copied beside this one; null when it cannot be. */
+    function bringFont(path:String):Null<UserFont>;
 }
 
 class Commands {
@@ -121,7 +123,7 @@ class Commands {
         // this editor copied last.
         add("paste", "PASTE", "Ctrl+V", function() return editable() && (Fragment.copied != "" || host.sharesClipboard()), function() {
             var shared = host.sharedFragment();
-            if (Fragment.paste(session, shared != null ? shared : Fragment.copied) == 0)
+            if (Fragment.paste(session, shared != null ? shared : Fragment.copied, host.bringFont) == 0)
                 host.showStatus(Strings.STATUS_NOTHING_TO_PASTE);
         });
         var arrange = function(least:Int) return function() return editable() && Edits.canArrange(session, least);

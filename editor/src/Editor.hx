@@ -472,6 +472,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         controller.shareCopied(fragment);
     }
 
+    public function bringFont(path:String):Null<BannerDocument.UserFont> {
+        return controller.bringFont(path);
+    }
+
     public function sharedFragment():Null<String> {
         return controller.sharedFragment();
     }

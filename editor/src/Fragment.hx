@@ -1,7 +1,8 @@
 // Copy, cut and paste of elements: what is copied is a small project of its own (a fragment), the
-// copied elements at the size they were copied from, with their pictures named by full paths so
-// that they still show when pasted into another project. It is kept for the whole run of the
-// editor, so it can be pasted after New or Open.
+// copied elements at the size they were copied from, with their pictures and the files of the
+// user's faces their texts use named by full paths so that they still show when pasted into
+// another project. It is kept for the whole run of the editor, so it can be pasted after New or
+// Open.
 import BannerDocument;
 
 class Fragment {
@@ -31,6 +32,9 @@ class Fragment {
             if (c.kind == Image && projectFile != "")
                 c.src = Paths.resolveAgainst(c.src, projectFile);
             part.elements.push(c);
+            var face = doc.fontNamed(e.font);
+            if (face != null && part.fontNamed(face.family) == null)
+                part.fonts.push({family: face.family, src: projectFile != "" ? Paths.resolveAgainst(face.src, projectFile) : face.src});
         }
         return part.toXml();
     }
@@ -57,8 +61,11 @@ class Fragment {
         to the banner as where it was copied (its size follows the shorter side), new ids where
         the project has the copied ones; one step, the pasted elements selected. Answers how many
         were pasted (0 when the text is no fragment or the project has no room for it).
+        A face of the user's that a pasted text uses and the project lacks comes along: bring
+        copies its file (a whole path) beside the project and answers the face's family and name
+        there, or null, when the face keeps its whole path.
     **/
-    public static function paste(session:EditorSession, text:String):Int {
+    public static function paste(session:EditorSession, text:String, ?bring:String->Null<UserFont>):Int {
         if (text == null || text == "")
             return 0;
         var part = BannerDocument.parse(text);
@@ -75,11 +82,26 @@ class Fragment {
         var ids = [];
         var label = part.elements.length == 1 ? Strings.format(Strings.STEP_PASTE_ONE, [Edits.kindName(part.elements[0].kind)]) : Strings.format(Strings.STEP_PASTE,
             [Std.string(part.elements.length)]);
+        var faces:Array<UserFont> = [];
+        var renamed = new Map<String, String>();
+        for (f in part.fonts) {
+            if (doc.fontNamed(f.family) != null || [for (e in part.elements) if (e.font == f.family) e].length == 0)
+                continue;
+            var brought = bring != null && Paths.isAbsolute(f.src) ? bring(f.src) : null;
+            var face = brought != null ? brought : f;
+            renamed.set(f.family, face.family);
+            if (doc.fontNamed(face.family) == null && doc.fonts.length + faces.length < BannerDocument.MAX_FONTS)
+                faces.push(face);
+        }
         session.change(label, function() {
+            for (f in faces)
+                doc.fonts.push({family: f.family, src: f.src});
             var regroup = Edits.freshGroups(doc);
             for (source in part.elements) {
                 var e = source.clone();
                 e.group = regroup(source.group);
+                if (renamed.exists(e.font))
+                    e.font = renamed.get(e.font);
                 // What is pasted shows and can be moved, whatever it was where it came from.
                 e.locked = false;
                 e.editorHidden = false;

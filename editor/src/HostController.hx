@@ -335,6 +335,20 @@ class HostController {
         Asks the host for a face file and to copy it beside the project; null when none was
         chosen or it could not be added (the reason shown).
     **/
+    /**
+        A face file named by its whole path (another project's) copied into this project's fonts
+        folder by the host; its family and its name there, or null without a project file or host.
+    **/
+    public function bringFont(path:String):Null<BannerDocument.UserFont> {
+        if (projectPath == "" || !host.available)
+            return null;
+        var reply = host.send(Wire.ADD_FONT, [path]);
+        var parts = reply == null ? [] : reply.split("\t");
+        if (parts.length != 2 || parts[0] == Wire.REPLY_FALSE || !BannerDocument.usableFamily(parts[1]))
+            return null;
+        return {family: parts[1], src: parts[0]};
+    }
+
     public function addFont():Null<{family:String, src:String}> {
         if (projectPath == "") {
             shell.message(Strings.ERROR_TITLE, Strings.FONT_NEEDS_SAVING);

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Elements copied in one project and pasted into another through the desktop's clipboard, as a
 person would: the first run opens a project, selects every element and copies them; the X clipboard
-then holds the fragment under the program's own type and a picture for other programs. After that
+then holds the fragment under the program's own type and a picture for other programs. A text of the
+first project is drawn in a face of the user's (a file in the project's fonts folder). After that
 run has ended, the fragment is offered on the clipboard by another program (xclip), and a second run
-with another project pastes it: the pasted picture, named by its whole path, is shown, and the
-saved project holds every pasted element at the same place relative to its own size.
+with another project pastes it: the pasted picture, named by its whole path, is shown, the face's
+file is copied into the second project's fonts folder, and the saved project holds every pasted
+element at the same place relative to its own size, the text still in that face.
 Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
 usage: editor_clipboard_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool, xclip or a display is missing)
@@ -25,6 +27,9 @@ from editor_desktop_test import wait_until  # noqa: E402
 
 EXAMPLES = None
 FRAGMENT_TYPE = "application/x-pennoria-fragment+xml"
+# A face that is no shipped one, given to a text of the first project.
+FACE_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
+FACE = "DejaVu Sans Mono"
 
 
 def clipboard(target):
@@ -52,9 +57,22 @@ class Clipboard(unittest.TestCase):
         shutil.copytree(os.path.join(EXAMPLES, name), folder)
         return os.path.join(folder, name + ".pbf")
 
-    def test_elements_copied_in_one_project_are_pasted_into_another_with_their_picture(self):
+    def with_face(self, project, element):
+        """Adds the face's file to the project's fonts folder and gives it to one of its texts."""
+        os.makedirs(os.path.join(os.path.dirname(project), "fonts"))
+        shutil.copyfile(FACE_FILE, os.path.join(os.path.dirname(project), "fonts", "my mono.ttf"))
+        tree = ET.parse(project)
+        root = tree.getroot()
+        fonts = ET.Element("fonts")
+        ET.SubElement(fonts, "font", family=FACE, src="fonts/my mono.ttf")
+        root.insert(list(root).index(root.find("elements")), fonts)
+        root.find("elements/text[@id='%s']" % element).set("font", FACE)
+        tree.write(project, encoding="UTF-8", xml_declaration=True)
+
+    def test_elements_copied_in_one_project_are_pasted_into_another_with_their_picture_and_face(self):
         source = self.project("autumn-sale")
         leaf = os.path.join(os.path.dirname(source), "leaf.png")
+        self.with_face(source, "headline")
         copied = ET.parse(source).getroot()
 
         first = desktop.Desktop(os.path.join(self.scratch, "first"), [source])
@@ -76,6 +94,8 @@ class Clipboard(unittest.TestCase):
         self.assertEqual([e.get("id") for e in part.find("elements")], [e.get("id") for e in copied.find("elements")])
         self.assertEqual([(s.get("width"), s.get("height")) for s in part.find("sizes")], [("300", "250")])
         self.assertEqual(part.find("elements/image").get("src"), leaf)
+        self.assertEqual([(f.get("family"), f.get("src")) for f in part.find("fonts")],
+                         [(FACE, os.path.join(os.path.dirname(source), "fonts", "my mono.ttf"))])
         # The picture: a PNG of the elements' box, cut to the banner (the sun goes past its corner).
         self.assertEqual(picture[:8], b"\x89PNG\r\n\x1a\n")
         self.assertEqual(struct.unpack(">II", picture[16:24]), (300, 250))
@@ -124,6 +144,11 @@ class Clipboard(unittest.TestCase):
         pasted = elements[len(before.find("elements")):]
         self.assertEqual([e.findtext("label") for e in pasted], [e.findtext("label") for e in copied.find("elements")])
         self.assertEqual([e.get("src") for e in pasted if e.tag == "image"], [leaf])
+        # The face came along: its file beside the second project, named there, and the text in it.
+        self.assertEqual([(f.get("family"), f.get("src")) for f in saved.find("fonts")], [(FACE, "fonts/my_mono.ttf")])
+        with open(FACE_FILE, "rb") as face, open(os.path.join(os.path.dirname(target), "fonts", "my_mono.ttf"), "rb") as brought:
+            self.assertEqual(brought.read(), face.read())
+        self.assertEqual([e.get("font") for e in pasted if e.get("id", "").startswith("headline")], [FACE])
         # The band under the banner, copied at 300 x 250, is pasted at 336 x 280 where it was.
         band = pasted[1]
         self.assertEqual(band.get("kind"), "rect")

@@ -669,6 +669,7 @@ class FakeHost implements Commands.CommandHost {
     public function renameLayer() {}
     public function offersTextEntry():Bool return false;
     public function typeText() {}
+    public function bringFont(path:String):Null<BannerDocument.UserFont> return null;
     public function openRecent() {}
     public function openFeedPanel() {}
 
