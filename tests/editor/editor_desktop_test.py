@@ -85,6 +85,14 @@ def xdotool(*args):
                           text=True).stdout.strip()
 
 
+def shown_windows():
+    """The ids of the windows the X server shows now."""
+    try:
+        return xdotool("search", "--onlyvisible", "--name", "").split()
+    except subprocess.CalledProcessError:
+        return []
+
+
 class Desktop:
     def __init__(self, scratch, args=(), env=None):
         self.log = os.path.join(scratch, "bridge.log")
@@ -138,11 +146,7 @@ class Desktop:
     def find_window(self, accept, seconds=30, exclude=()):
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            try:
-                ids = xdotool("search", "--onlyvisible", "--name", "").split()
-            except subprocess.CalledProcessError:
-                ids = []
-            for wid in reversed(ids):
+            for wid in reversed(shown_windows()):
                 if wid in exclude:
                     continue
                 values = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", wid).splitlines())
@@ -228,11 +232,7 @@ class Desktop:
     def wait_closed(self, window, seconds):
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            try:
-                shown = xdotool("search", "--onlyvisible", "--name", "").split()
-            except subprocess.CalledProcessError:
-                shown = []
-            if window not in shown:
+            if window not in shown_windows():
                 return True
             time.sleep(0.3)
         return False
