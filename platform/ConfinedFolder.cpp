@@ -7,7 +7,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <random>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -105,7 +107,151 @@ std::string RandomSuffix() {
     return suffix;
 }
 
+// The folder part of a relative path, with its trailing '/' ("" for a file directly inside).
+std::string FolderPart(const std::string& relativePath) {
+    const std::size_t slash = relativePath.rfind('/');
+    return slash == std::string::npos ? std::string() : relativePath.substr(0, slash + 1);
+}
+
+// Starts writing a file's pages to disk without waiting, so that the flushes at the end of a batch
+// find most of the bytes written (and, on a journalling file system, the first flush commits the
+// blocks of all of them at once).
+void StartWriteback(int fd) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+#endif
+}
+
 } // namespace
+
+// The staged files: each path with its temporary file's name (no folder part), in the order they
+// were staged; an empty name was removed since.
+struct ConfinedFolder::Staged {
+    std::vector<std::pair<std::string, std::string>> files;
+    std::map<std::string, std::size_t> index;
+};
+
+ConfinedFolder::ConfinedFolder(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+
+void ConfinedFolder::BeginStaging() {
+    if (!m_staged)
+        m_staged = std::make_unique<Staged>();
+}
+
+std::string ConfinedFolder::StagedFile(const std::string& relativePath) const {
+    if (!m_staged)
+        return {};
+    auto found = m_staged->index.find(relativePath);
+    if (found == m_staged->index.end() || m_staged->files[found->second].second.empty())
+        return {};
+    return FolderPart(relativePath) + m_staged->files[found->second].second;
+}
+
+void ConfinedFolder::Stage(int folder, const std::string& relativePath,
+                           const std::string& temporary) const {
+    auto [found, added] = m_staged->index.emplace(relativePath, m_staged->files.size());
+    if (added) {
+        m_staged->files.emplace_back(relativePath, temporary);
+        return;
+    }
+    std::string& earlier = m_staged->files[found->second].second;
+    if (!earlier.empty())
+        ::unlinkat(folder, earlier.c_str(), 0);
+    earlier = temporary;
+}
+
+std::string ConfinedFolder::ReadablePath(const std::string& relativePath) const {
+    const std::string staged = StagedFile(relativePath);
+    return m_path + (staged.empty() ? relativePath : staged);
+}
+
+FileResult ConfinedFolder::CommitStaged() {
+    if (!m_staged)
+        return FileResult::Success();
+    const Staged staged = std::move(*m_staged);
+    m_staged.reset();
+    // Each folder opened once for every file in it.
+    std::map<std::string, Descriptor> folders;
+    std::map<std::string, std::string> unopened; // why a folder could not be opened
+    auto folderOf = [this, &folders, &unopened](const std::string& relativePath,
+                                                std::string& error) {
+        const std::string part = FolderPart(relativePath);
+        auto found = folders.find(part);
+        if (found != folders.end()) {
+            if (found->second.Get() < 0)
+                error = unopened[part];
+            return found->second.Get();
+        }
+        std::vector<std::string> levels;
+        int fd = -1;
+        if (part.empty())
+            fd = ::dup(m_fd);
+        else if (SplitLevels(part.substr(0, part.size() - 1), levels))
+            fd = OpenParentOf(m_fd, levels, levels.size(), false, m_path, error);
+        if (fd < 0 && error.empty())
+            error = std::strerror(errno);
+        if (fd < 0)
+            unopened[part] = error;
+        folders[part].Reset(fd);
+        return fd;
+    };
+    FileResult outcome = FileResult::Success();
+    std::size_t placed = 0;
+    // Every file's bytes on disk before any name changes.
+    for (const auto& [path, temporary] : staged.files) {
+        if (temporary.empty())
+            continue;
+        std::string error;
+        const int folder = folderOf(path, error);
+        Descriptor file(
+            folder < 0 ? -1
+                       : ::openat(folder, temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (file.Get() < 0 || ::fsync(file.Get()) != 0) {
+            outcome = FileResult::Failure("cannot write " + m_path + path + ": " +
+                                          (error.empty() ? std::strerror(errno) : error));
+            break;
+        }
+    }
+    for (; outcome && placed < staged.files.size(); ++placed) {
+        const auto& [path, temporary] = staged.files[placed];
+        if (temporary.empty())
+            continue;
+        std::string error;
+        const int folder = folderOf(path, error);
+        const std::string name = path.substr(FolderPart(path).size());
+        if (folder < 0 || ::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0)
+            outcome = FileResult::Failure("cannot replace " + m_path + path + ": " +
+                                          (error.empty() ? std::strerror(errno) : error));
+    }
+    if (!outcome) {
+        // Those not in place (a name already renamed is no longer there).
+        for (std::size_t i = 0; i < staged.files.size(); ++i) {
+            std::string error;
+            const int folder = folderOf(staged.files[i].first, error);
+            if (folder >= 0 && !staged.files[i].second.empty())
+                ::unlinkat(folder, staged.files[i].second.c_str(), 0);
+        }
+        return outcome;
+    }
+    return FileResult::Success();
+}
+
+void ConfinedFolder::DiscardStaged() {
+    if (!m_staged)
+        return;
+    for (const auto& [path, temporary] : m_staged->files) {
+        std::vector<std::string> levels;
+        std::string error;
+        if (temporary.empty() || !SplitLevels(path, levels))
+            continue;
+        Descriptor folder(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
+        if (folder.Get() >= 0)
+            ::unlinkat(folder.Get(), temporary.c_str(), 0);
+    }
+    m_staged.reset();
+}
 
 std::optional<ConfinedFolder> ConfinedFolder::Open(const std::string& path, std::string* error) {
     int fd = ::open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -121,21 +267,24 @@ std::optional<ConfinedFolder> ConfinedFolder::Open(const std::string& path, std:
 }
 
 ConfinedFolder::~ConfinedFolder() {
+    DiscardStaged();
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
 ConfinedFolder::ConfinedFolder(ConfinedFolder&& other) noexcept
-    : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+    : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_staged(std::move(other.m_staged)) {
     other.m_fd = -1;
 }
 
 ConfinedFolder& ConfinedFolder::operator=(ConfinedFolder&& other) noexcept {
     if (this != &other) {
+        DiscardStaged();
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = other.m_fd;
         m_path = std::move(other.m_path);
+        m_staged = std::move(other.m_staged);
         other.m_fd = -1;
     }
     return *this;
@@ -181,8 +330,11 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
     // An existing file keeps its permissions; a new one gets the usual 0666 & ~umask.
     struct stat st {};
     mode_t mode;
-    if (::fstatat(folder.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(st.st_mode)) {
+    const bool there = ::fstatat(folder.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    // A folder in the way is found now rather than when a staged file would be renamed.
+    if (there && S_ISDIR(st.st_mode) && m_staged)
+        return FileResult::Failure("cannot replace " + shown + ": " + std::strerror(EISDIR));
+    if (there && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 0777;
     } else {
         mode_t mask = ::umask(0);
@@ -207,7 +359,16 @@ FileResult ConfinedFolder::WriteFile(const std::string& relativePath, std::strin
         ::unlinkat(folder.Get(), temporary.c_str(), 0);
         return FileResult::Failure(reason);
     };
-    if (!WriteAll(file.Get(), data) || ::fsync(file.Get()) != 0)
+    if (!WriteAll(file.Get(), data))
+        return abandon("cannot write ");
+    if (m_staged) {
+        StartWriteback(file.Get());
+        if (::close(file.Release()) != 0)
+            return abandon("cannot write ");
+        Stage(folder.Get(), relativePath, temporary);
+        return FileResult::Success();
+    }
+    if (::fsync(file.Get()) != 0)
         return abandon("cannot write ");
     if (::close(file.Release()) != 0)
         return abandon("cannot write ");
@@ -224,6 +385,10 @@ FileResult ConfinedFolder::ShareFile(const std::string& fromPath, const std::str
     Descriptor from(OpenParentOf(m_fd, fromLevels, fromLevels.size() - 1, false, m_path, error));
     if (from.Get() < 0)
         return FileResult::Failure("cannot read " + m_path + fromPath + ": " + error);
+    // A staged file is shared as it will be.
+    const std::string stagedFrom = StagedFile(fromPath);
+    if (!stagedFrom.empty())
+        fromLevels.back() = stagedFrom.substr(FolderPart(fromPath).size());
     struct stat st {};
     if (::fstatat(from.Get(), fromLevels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(st.st_mode))
@@ -233,9 +398,13 @@ FileResult ConfinedFolder::ShareFile(const std::string& fromPath, const std::str
         return FileResult::Failure("cannot write " + m_path + toPath + ": " + error);
     const std::string& name = toLevels.back();
     struct stat there {};
-    if (::fstatat(to.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-        there.st_dev == st.st_dev && there.st_ino == st.st_ino)
-        return FileResult::Success(); // already that file
+    if (::fstatat(to.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (there.st_dev == st.st_dev && there.st_ino == st.st_ino && StagedFile(toPath).empty())
+            return FileResult::Success(); // already that file
+        if (S_ISDIR(there.st_mode) && m_staged)
+            return FileResult::Failure("cannot replace " + m_path + toPath + ": " +
+                                       std::strerror(EISDIR));
+    }
     std::string temporary;
     int linked = -1;
     for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
@@ -254,6 +423,10 @@ FileResult ConfinedFolder::ShareFile(const std::string& fromPath, const std::str
             return FileResult::Failure("cannot read " + m_path + fromPath);
         return WriteFile(toPath, *bytes);
     }
+    if (m_staged) {
+        Stage(to.Get(), toPath, temporary);
+        return FileResult::Success();
+    }
     if (::renameat(to.Get(), temporary.c_str(), to.Get(), name.c_str()) != 0) {
         std::string reason = "cannot replace " + m_path + toPath + ": " + std::strerror(errno);
         ::unlinkat(to.Get(), temporary.c_str(), 0);
@@ -271,6 +444,11 @@ bool ConfinedFolder::RemoveFile(const std::string& relativePath) const {
     folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
     if (folder.Get() < 0)
         return errno == ENOENT;
+    if (!StagedFile(relativePath).empty()) {
+        std::string& staged = m_staged->files[m_staged->index[relativePath]].second;
+        ::unlinkat(folder.Get(), staged.c_str(), 0);
+        staged.clear();
+    }
     struct stat st {};
     if (::fstatat(folder.Get(), levels.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
@@ -335,7 +513,10 @@ std::optional<std::string> ConfinedFolder::ReadFile(const std::string& relativeP
     folder.Reset(OpenParentOf(m_fd, levels, levels.size() - 1, false, m_path, error));
     if (folder.Get() < 0)
         return std::nullopt;
-    Descriptor file(::openat(folder.Get(), levels.back().c_str(),
+    const std::string staged = StagedFile(relativePath);
+    const std::string name =
+        staged.empty() ? levels.back() : staged.substr(FolderPart(relativePath).size());
+    Descriptor file(::openat(folder.Get(), name.c_str(),
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat st {};
     if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -391,10 +572,17 @@ int ConfinedFolder::RemoveStaleTemporaries(const std::string& relativeFolder) co
             ::close(listing);
         return 0;
     }
+    // Files staged by this folder are not debris.
+    std::set<std::string> staged;
+    if (m_staged)
+        for (const auto& [path, temporary] : m_staged->files)
+            if (!temporary.empty() &&
+                FolderPart(path) == (relativeFolder.empty() ? "" : relativeFolder + "/"))
+                staged.insert(temporary);
     std::vector<std::string> stale;
     while (const dirent* entry = ::readdir(dir)) {
         struct stat st {};
-        if (IsTemporaryFileName(entry->d_name) &&
+        if (IsTemporaryFileName(entry->d_name) && !staged.count(entry->d_name) &&
             ::fstatat(folder.Get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(st.st_mode))
             stale.emplace_back(entry->d_name);

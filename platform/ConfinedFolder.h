@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,8 @@ private:
 // An open folder; every path given to it is relative, its levels separated by '/'. Each level
 // below the folder is opened without following links: a level that is a link, or not a folder,
 // makes the operation fail. Files are replaced atomically through a temporary file whose name
-// carries kTemporaryMarker.
+// carries kTemporaryMarker: flushed to disk, then renamed over the old file, one at a time, or
+// all together once staging is on.
 class ConfinedFolder {
 public:
     // Opens the folder at path. Links in path itself are followed: it is the user's choice.
@@ -78,14 +80,36 @@ public:
     std::optional<FolderLock> Lock(std::chrono::milliseconds wait, bool* busy,
                                    std::string* error) const;
 
+    // Holds back what WriteFile and ShareFile put in place from now on: each new file waits
+    // under its temporary name, not yet flushed, and this folder's reads (ReadFile, ReadablePath,
+    // ShareFile's source) find it there. CommitStaged then flushes them all and renames each into
+    // place: every name still holds either its old file or the whole new one, and hundreds of
+    // files wait for the disk together instead of one after another. What is still staged when
+    // the folder closes is removed.
+    void BeginStaging();
+    // Flushes every staged file, renames each over its name in the order they were staged, and
+    // ends staging: later writes go in place at once. At the first failure (which names the file)
+    // the files not yet in place are removed.
+    FileResult CommitStaged();
+    // The path at which what relativePath holds can be read now: its staged file while one
+    // waits, else the file itself.
+    std::string ReadablePath(const std::string& relativePath) const;
+
     // The folder's path as opened, with a trailing '/'.
     const std::string& Path() const { return m_path; }
 
 private:
-    ConfinedFolder(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    struct Staged;
+    ConfinedFolder(int fd, std::string path);
+    // The staged temporary file of relativePath ("res/a.png.pennoria-tmp-Ab3dE9"), or "".
+    std::string StagedFile(const std::string& relativePath) const;
+    // Records a temporary file as relativePath's staged one, removing one staged before it.
+    void Stage(int folder, const std::string& relativePath, const std::string& temporary) const;
+    void DiscardStaged();
 
     int m_fd = -1;
     std::string m_path;
+    std::unique_ptr<Staged> m_staged; // while staging
 };
 
 } // namespace pennoria::platform

@@ -372,7 +372,8 @@ CreativeReport WriteHtml5Creative(const CreativeInput& input, const JpegOfferHan
     if (hasImage) {
         // Web pictures travel as they are; other formats, and pictures too large to read
         // whole, as JPEG.
-        const std::string extension = Extension(input.imagePath);
+        const std::string extension =
+            Extension(input.imageName.empty() ? input.imagePath : input.imageName);
         if (extension == "png" || extension == "gif" || extension == "jpg" || extension == "jpeg") {
             if (auto bytes =
                     platform::ReadWholeFile(input.imagePath, nullptr, kCreativeSizeLimit * 64)) {

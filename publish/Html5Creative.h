@@ -45,7 +45,8 @@ struct CreativeInput {
     const PublishPlan* plan = nullptr; // what the model read in it
     int width = 0;                     // the size published
     int height = 0;
-    std::string imagePath;      // the published background picture; empty or missing: none
+    std::string imagePath; // the published background picture; empty or missing: none
+    std::string imageName; // its published name, whose extension gives its format; "": imagePath's
     std::string creativeScript; // the installed creative.js
     std::string baseName;       // "banner" for banner.swf
     std::string zipName;        // empty: "<baseName>_html5.zip"

@@ -227,8 +227,10 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
     };
     // A run that stopped keeps what it wrote listed beside the earlier publish's files.
     auto stopped = [this, &run]() {
-        if (run.folder)
+        if (run.folder) {
+            run.folder->CommitStaged();
             UpdatePublishFolder(*run.folder, run.ledger, false);
+        }
         ShowFailure(run.failure);
         return PublishOutcome::FileFailed;
     };
@@ -256,6 +258,12 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         }
         if (pass == 0)
             shownSize = run.size;
+    }
+    // Every file written goes in place, flushed together, before the manifest names them.
+    platform::FileResult placed = run.folder->CommitStaged();
+    if (!placed) {
+        run.failure = placed.error;
+        return stopped();
     }
     // The folder then holds what this project produces: what an earlier publish of ours wrote and
     // this one did not (a size taken out, a picture no longer used) goes, the user's files stay.
@@ -513,6 +521,8 @@ bool CPublisher::OpenPublishFolder(PublishRun& run) {
     for (const char* written : {"", "res", "html5", kPlayerFolderName})
         run.folder->RemoveStaleTemporaries(written);
     run.earlier = ReadFolderManifest(*run.folder);
+    // Files wait under temporary names until the end of the run, which flushes them together.
+    run.folder->BeginStaging();
     return true;
 }
 
@@ -844,8 +854,10 @@ bool CPublisher::WriteCreative(PublishRun& run) {
     input.width = run.size.width;
     input.height = run.size.height;
     input.pictures = run.pictureFiles;
-    input.imagePath =
-        run.imageData.empty() ? std::string() : folder.Path() + prefix + run.imageReference;
+    if (!run.imageData.empty()) {
+        input.imagePath = folder.ReadablePath(prefix + run.imageReference);
+        input.imageName = FileNameOf(run.imageReference);
+    }
     input.creativeScript = std::move(*script);
     input.baseName = PublishBaseName(run.request.swfName);
     if (!prefix.empty())
@@ -869,12 +881,13 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         std::error_code failed;
         for (const auto& entry :
              std::filesystem::directory_iterator(folder.Path() + prefix + relativeFolder, failed))
-            if (entry.is_regular_file(failed) && !entry.is_symlink(failed))
+            if (entry.is_regular_file(failed) && !entry.is_symlink(failed) &&
+                !platform::IsTemporaryFileName(entry.path().filename().string()))
                 names.push_back(entry.path().filename().string());
         return names;
     };
     for (const auto& [name, reference] : run.pictureReferences)
-        input.elementImages[name] = folder.Path() + prefix + reference;
+        input.elementImages[name] = folder.ReadablePath(prefix + reference);
     input.fontFolder = run.sources.fontFolder;
     for (const PlanFont& font : run.plan.fonts)
         input.userFonts[font.family] = platform::ResolvedPath(

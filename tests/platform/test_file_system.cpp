@@ -1,4 +1,4 @@
-// Atomic replacement and whole-file reads.
+// Atomic replacement, staged replacement in a confined folder, and whole-file reads.
 #include "platform/ConfinedFolder.h"
 #include "platform/FileSystem.h"
 #include "tests/TestSupport.h"
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 using namespace pennoria;
@@ -103,4 +104,81 @@ TEST(ConfinedRead, RegularFilesOnlyAndNoLinks) {
     for (const char* refused : {"link.html", "sub/page.html", "fifo", "missing", "../secret.txt"})
         EXPECT_FALSE(folder->ReadFile(refused, 100)) << refused;
     EXPECT_FALSE(folder->ReadFile("page.html", 3));
+}
+
+namespace {
+
+// The temporary files anywhere below path.
+std::vector<std::string> TemporariesBelow(const std::string& path) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
+        if (platform::IsTemporaryFileName(entry.path().filename().string()))
+            found.push_back(entry.path().string());
+    return found;
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
+
+// Staged writes change no name until the commit puts them all in place; this folder's reads and
+// second names see them meanwhile; a file that cannot go in place is named and leaves no debris,
+// and closing without a commit leaves the old files.
+TEST(ConfinedStaging, FilesWaitUnderTemporaryNamesUntilCommittedTogether) {
+    ScratchFolder dir;
+    WriteFileText(dir / "page.html", "old page");
+    {
+        auto folder = platform::ConfinedFolder::Open(dir.Path(), nullptr);
+        ASSERT_TRUE(folder);
+        folder->BeginStaging();
+        ASSERT_TRUE(folder->WriteFile("page.html", "new page"));
+        ASSERT_TRUE(folder->WriteFile("res/a.png", "first picture"));
+        ASSERT_TRUE(folder->WriteFile("res/a.png", "picture"));
+        ASSERT_TRUE(folder->ShareFile("res/a.png", "300x250/res/a.png"));
+        ASSERT_TRUE(folder->WriteFile("gone.txt", "x"));
+        EXPECT_TRUE(folder->RemoveFile("gone.txt"));
+        EXPECT_EQ(ReadFileText(dir / "page.html"), "old page");
+        EXPECT_FALSE(platform::PathExists(dir / "res/a.png"));
+        EXPECT_EQ(folder->ReadFile("page.html", 100), "new page");
+        EXPECT_EQ(ReadFileText(folder->ReadablePath("300x250/res/a.png")), "picture");
+        EXPECT_EQ(folder->ReadablePath("other.html"), dir / "other.html");
+        EXPECT_EQ(folder->RemoveStaleTemporaries(""), 0);
+        EXPECT_EQ(folder->RemoveStaleTemporaries("res"), 0);
+        ASSERT_EQ(::mkdir((dir / "blocked").c_str(), 0755), 0);
+        const platform::FileResult blocked = folder->WriteFile("blocked", "x");
+        EXPECT_FALSE(blocked);
+        EXPECT_NE(blocked.error.find(dir / "blocked"), std::string::npos) << blocked.error;
+
+        ASSERT_TRUE(folder->CommitStaged());
+        EXPECT_EQ(ReadFileText(dir / "page.html"), "new page");
+        EXPECT_EQ(ReadFileText(dir / "300x250/res/a.png"), "picture");
+        EXPECT_EQ(InodeOf(dir / "300x250/res/a.png"), InodeOf(dir / "res/a.png"));
+        EXPECT_FALSE(platform::PathExists(dir / "gone.txt"));
+        EXPECT_TRUE(TemporariesBelow(dir.Path()).empty());
+
+        // A name taken by a folder after its file was staged: the commit stops there and says so.
+        // Staging ended with the commit: a file is in place as soon as written.
+        ASSERT_TRUE(folder->WriteFile("later.txt", "later"));
+        EXPECT_EQ(ReadFileText(dir / "later.txt"), "later");
+        folder->BeginStaging();
+        ASSERT_TRUE(folder->WriteFile("one.txt", "one"));
+        ASSERT_TRUE(folder->WriteFile("two.txt", "two"));
+        ASSERT_TRUE(folder->WriteFile("three.txt", "three"));
+        ASSERT_EQ(::mkdir((dir / "two.txt").c_str(), 0755), 0);
+        const platform::FileResult failed = folder->CommitStaged();
+        EXPECT_FALSE(failed);
+        EXPECT_NE(failed.error.find(dir / "two.txt"), std::string::npos) << failed.error;
+        EXPECT_EQ(ReadFileText(dir / "one.txt"), "one");
+        EXPECT_FALSE(platform::PathExists(dir / "three.txt"));
+        EXPECT_TRUE(TemporariesBelow(dir.Path()).empty());
+
+        // What is not committed goes with the folder.
+        folder->BeginStaging();
+        ASSERT_TRUE(folder->WriteFile("page.html", "third"));
+    }
+    EXPECT_EQ(ReadFileText(dir / "page.html"), "new page");
+    EXPECT_TRUE(TemporariesBelow(dir.Path()).empty());
 }
