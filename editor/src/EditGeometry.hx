@@ -276,54 +276,66 @@ class EditGeometry {
     /** The closest pair of a candidate value and a snap line within reach: the line and the shift onto it. */
     static function nearest(candidates:Array<Float>, lines:Array<Float>, reach:Float):Null<{line:Float, shift:Float}> {
         // Of the lines within reach of each candidate, the nearest (the first listed of equals);
-        // an earlier candidate keeps a tie. The lines are looked at in order of place, so that
-        // only those within reach are.
-        var order = sortedOrder(lines);
+        // an earlier candidate keeps a tie. The nearest line is next to the candidate's place among
+        // the lines in order, so each candidate costs a search, however many lines there are.
+        var index = indexOf(lines);
+        var values = index.values, firsts = index.firsts;
         var best:Null<{line:Float, shift:Float}> = null;
         for (c in candidates) {
-            var low = 0, high = order.length;
+            var low = 0, high = values.length;
             while (low < high) {
                 var mid = (low + high) >> 1;
-                if (lines[order[mid]] < c - reach)
+                if (values[mid] < c)
                     low = mid + 1;
                 else
                     high = mid;
             }
             var found = -1;
-            var i = low;
-            while (i < order.length && lines[order[i]] <= c + reach) {
-                var k = order[i];
-                if (found < 0 || Math.abs(lines[k] - c) < Math.abs(lines[found] - c)
-                    || (Math.abs(lines[k] - c) == Math.abs(lines[found] - c) && k < found))
-                    found = k;
-                i++;
+            if (low > 0 && values[low - 1] >= c - reach)
+                found = low - 1;
+            if (low < values.length && values[low] <= c + reach) {
+                var above = Math.abs(values[low] - c), below = found < 0 ? 0.0 : Math.abs(values[found] - c);
+                if (found < 0 || above < below || (above == below && firsts[low] < firsts[found]))
+                    found = low;
             }
             if (found >= 0) {
-                var d = lines[found] - c;
+                var d = values[found] - c;
                 if (Math.abs(d) <= reach && (best == null || Math.abs(d) < Math.abs(best.shift)))
-                    best = {line: lines[found], shift: d};
+                    best = {line: values[found], shift: d};
             }
         }
         return best;
     }
 
-    // The last lists sorted (a drag asks about the same two lists at every step): the indices of
-    // their lines in order of place.
-    static var sortedLists:Array<Array<Float>> = [];
-    static var sortedOrders:Array<Array<Int>> = [];
+    // The last lists put in order (a drag asks about the same two lists at every step): each
+    // distinct line once, in order of place, with the first place it has in the list.
+    static var indexedLists:Array<Array<Float>> = [];
+    static var indexes:Array<LineIndex> = [];
 
-    static function sortedOrder(lines:Array<Float>):Array<Int> {
-        for (i in 0...sortedLists.length)
-            if (sortedLists[i] == lines && sortedOrders[i].length == lines.length)
-                return sortedOrders[i];
+    static function indexOf(lines:Array<Float>):LineIndex {
+        for (i in 0...indexedLists.length)
+            if (indexedLists[i] == lines && indexes[i].count == lines.length)
+                return indexes[i];
         var order = [for (i in 0...lines.length) i];
         order.sort(function(a, b) return lines[a] < lines[b] ? -1 : (lines[a] > lines[b] ? 1 : a - b));
-        sortedLists.unshift(lines);
-        sortedOrders.unshift(order);
-        if (sortedLists.length > 2) {
-            sortedLists.pop();
-            sortedOrders.pop();
+        var index:LineIndex = {values: [], firsts: [], count: lines.length};
+        for (k in order)
+            if (index.values.length == 0 || index.values[index.values.length - 1] != lines[k]) {
+                index.values.push(lines[k]);
+                index.firsts.push(k);
+            }
+        indexedLists.unshift(lines);
+        indexes.unshift(index);
+        if (indexedLists.length > 2) {
+            indexedLists.pop();
+            indexes.pop();
         }
-        return order;
+        return index;
     }
+}
+
+private typedef LineIndex = {
+    values:Array<Float>,
+    firsts:Array<Int>,
+    count:Int
 }

@@ -117,7 +117,15 @@ class Canvas extends Sprite {
         holder = new Sprite();
         holder.mouseEnabled = false;
         holder.mouseChildren = false;
-        addChild(holder);
+        // The banner is shown as the face of a switched-off button: the player takes every pointer
+        // move through each sprite on the display list, and a button that is off keeps
+        // those of its face to itself, so a step costs the same with 10 elements as with 500.
+        var shield = new flash.display.SimpleButton(holder);
+        shield.enabled = false;
+        shield.mouseEnabled = false;
+        shield.tabEnabled = false;
+        shield.useHandCursor = false;
+        addChild(shield);
         frame = new Shape();
         addChild(frame);
         gridShape = new Shape();
@@ -265,11 +273,14 @@ class Canvas extends Sprite {
 
     /** The banner's colour at a point of the stage, as drawn at the moment shown; null off the banner. */
     public function colourAt(stageX:Float, stageY:Float):Null<Int> {
-        var p = holder.globalToLocal(new flash.geom.Point(stageX, stageY));
+        // Through the canvas's own place: the banner holder is a button's face, outside the display list's parents.
+        var local = globalToLocal(new flash.geom.Point(stageX, stageY));
         var size = session.doc.sizes[session.sizeIndex];
-        if (p.x < 0 || p.y < 0 || p.x >= size.width || p.y >= size.height)
+        var px = toBannerX(local.x), py = toBannerY(local.y);
+        if (px < 0 || py < 0 || px >= size.width || py >= size.height)
             return null;
-        var m = holder.transform.concatenatedMatrix;
+        var m = holder.transform.matrix;
+        m.concat(transform.concatenatedMatrix);
         m.translate(-Math.floor(stageX), -Math.floor(stageY));
         // The banner's own background under whatever is drawn there.
         var b = new flash.display.BitmapData(1, 1, false, session.doc.background);

@@ -96,6 +96,41 @@ class EditGeometryTests {
         r = EditGeometry.resize(start, EditGeometry.LEFT, 77, 0, false);
         snapped = EditGeometry.snapResize(start, EditGeometry.LEFT, r, {xs: [178.0], ys: []}, 4, false);
         same("a snap never goes below the minimum size", {x: 176, y: 100, width: 4, height: 40}, snapped.rect);
+
+        // A crowded banner, its lines shared and repeated: each move snaps to the line a look at
+        // every line finds (the nearest within reach, the first listed of equals, the first
+        // candidate edge of equals), and a drag that moves on keeps finding it.
+        var seed = 11;
+        var next = function(n:Int) {
+            seed = (seed * 75 + 74) % 65537;
+            return seed % n;
+        };
+        var crowd:Array<EditRect> = [for (i in 0...500) {x: next(600) / 2, y: next(500) / 2, width: 2 + next(40), height: 2 + next(30)}];
+        var many = EditGeometry.snapLines(300, 250, crowd);
+        var wrong = 0, snaps = 0;
+        for (k in 0...400) {
+            var r:EditRect = {x: next(6000) / 20 - 10, y: next(5000) / 20 - 10, width: 1 + next(80) / 4, height: 1 + next(60) / 4};
+            var reach = next(4) == 0 ? 0.5 : 1 + next(8) / 2;
+            var got = EditGeometry.snapMove(r, many, reach);
+            var x = lookAtEvery([r.x, r.x + r.width / 2, r.x + r.width], many.xs, reach);
+            var y = lookAtEvery([r.y, r.y + r.height / 2, r.y + r.height], many.ys, reach);
+            var want:EditRect = {x: x == null ? Math.round(r.x) : r.x + x.shift, y: y == null ? Math.round(r.y) : r.y + y.shift, width: r.width, height: r.height};
+            if (x != null)
+                snaps++;
+            if (got.rect.x != want.x || got.rect.y != want.y || got.guidesX.join(",") != (x == null ? "" : "" + x.line)
+                || got.guidesY.join(",") != (y == null ? "" : "" + y.line))
+                wrong++;
+        }
+        check("a crowded banner's moves snap as a look at every line does", wrong == 0 && snaps > 100, wrong + " wrong, " + snaps + " snapped");
+    }
+
+    static function lookAtEvery(candidates:Array<Float>, lines:Array<Float>, reach:Float):Null<{line:Float, shift:Float}> {
+        var best:Null<{line:Float, shift:Float}> = null;
+        for (c in candidates)
+            for (l in lines)
+                if (Math.abs(l - c) <= reach && (best == null || Math.abs(l - c) < Math.abs(best.shift)))
+                    best = {line: l, shift: l - c};
+        return best;
     }
 
     static function nudging() {
