@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -132,11 +133,21 @@ void SetColour(cairo_t* cr, std::uint32_t rgb) {
                          (rgb & 255) / 255.0);
 }
 
+// The layout's font's ascent and descent in whole pixels and its normal line height (the two
+// and the line gap, each rounded), as a web page rounds them to place text.
+struct LineMetrics {
+    double ascent = 0, descent = 0, normal = 0;
+};
+
 // The font map text is laid out with: the system's (null) or one that also has the program's
 // faces. Each thread has its own, as Pango's font maps are not shared between threads.
 struct FontFolderMap {
     std::string folder;
     PangoFontMap* map = nullptr;
+    // The line metrics of each font as laid out with this map (see FontLineMetrics): Pango
+    // measures a font's metrics by shaping sample text, which cost more than the rest of a text's
+    // layout when every text of a banner asked again.
+    std::map<std::string, LineMetrics> lineMetrics;
     FontFolderMap() = default;
     FontFolderMap(const FontFolderMap&) = delete;
     FontFolderMap& operator=(const FontFolderMap&) = delete;
@@ -290,16 +301,29 @@ void BlurAlpha(cairo_surface_t* surface, double sigma) {
     cairo_surface_mark_dirty(surface);
 }
 
-// The layout's font's ascent and descent in whole pixels and its normal line height (the two
-// and the line gap, each rounded), as a web page rounds them to place text.
-struct LineMetrics {
-    double ascent = 0, descent = 0, normal = 0;
-};
 LineMetrics FontLineMetrics(PangoLayout* layout) {
     LineMetrics line;
     const PangoFontDescription* font = pango_layout_get_font_description(layout);
-    PangoFontMetrics* metrics =
-        pango_context_get_metrics(pango_layout_get_context(layout), font, nullptr);
+    PangoContext* context = pango_layout_get_context(layout);
+    // Measured once for each font, transformation and set of font options of the context.
+    std::string key;
+    if (char* name = font ? pango_font_description_to_string(font) : nullptr) {
+        key = name;
+        g_free(name);
+    }
+    if (const PangoMatrix* matrix = pango_context_get_matrix(context))
+        for (double value :
+             {matrix->xx, matrix->xy, matrix->yx, matrix->yy, matrix->x0, matrix->y0})
+            key += ' ' + std::to_string(value);
+    if (const cairo_font_options_t* options = pango_cairo_context_get_font_options(context))
+        key += ' ' + std::to_string(cairo_font_options_hash(options));
+    key += pango_context_get_round_glyph_positions(context) ? " round " : " exact ";
+    // Languages are interned: one pointer each.
+    key += std::to_string(reinterpret_cast<std::uintptr_t>(pango_context_get_language(context)));
+    std::map<std::string, LineMetrics>& known = CurrentFonts().lineMetrics;
+    if (auto found = known.find(key); found != known.end())
+        return found->second;
+    PangoFontMetrics* metrics = pango_context_get_metrics(context, font, nullptr);
     if (!metrics)
         return line;
     const double ascent = static_cast<double>(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE;
@@ -310,6 +334,7 @@ LineMetrics FontLineMetrics(PangoLayout* layout) {
     line.ascent = std::round(ascent);
     line.descent = std::round(descent);
     line.normal = line.ascent + line.descent + std::round(std::max(0.0, height - ascent - descent));
+    known.emplace(std::move(key), line);
     return line;
 }
 
@@ -379,6 +404,7 @@ void UseFontFiles(const std::string& folder, const std::vector<std::string>& fil
         g_object_unref(fonts.map);
     fonts.map = nullptr;
     fonts.folder = key;
+    fonts.lineMetrics.clear();
     const bool withFolder = !folder.empty() && g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR);
     if (!withFolder && files.empty())
         return;
