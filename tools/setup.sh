@@ -37,8 +37,12 @@ build() {
     options+=("${extra[@]}")
     [ "${SANITIZE:-0}" = 1 ] && options+=(-DPENNORIA_SANITIZE=ON -DPENNORIA_BUILD_BENCH=OFF)
     # A compiler cache, where one is installed, makes rebuilds of several trees cheap.
-    command -v ccache >/dev/null 2>&1 &&
+    # Precompiled headers are cached too once ccache may ignore the times of the files they
+    # include (the precompiled header is made moments before the files that use it).
+    if command -v ccache >/dev/null 2>&1; then
         options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
+    fi
     cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
     cmake --build "$build_dir" --parallel "${BUILD_JOBS:-$(nproc)}"
 }
