@@ -24,9 +24,9 @@ The package holds the desktop program (pennoria) and the command-line tool
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read at run time rather than linked, so dpkg-shlibdeps cannot see them: the fonts given to the
 # player (whose full DejaVu Sans also sets Arabic and Hebrew text in published banners), and the
-# face for Chinese, Japanese and Korean text in published banners.
+# faces for Chinese, Japanese and Korean, Thai and Devanagari text in published banners.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-tlwg-loma-ttf, fonts-lohit-deva")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -483,7 +483,8 @@ std::string DescribeCreativeSize(const CreativeReport& report) {
     if (report.overLimit) {
         text += "; over the size ad networks accept";
         if (report.scriptFaceBytes > 0)
-            text += "; the faces for its Chinese, Japanese, Korean, Arabic or Hebrew text take " +
+            text += "; the faces for its Chinese, Japanese, Korean, Arabic, Hebrew, Thai or "
+                    "Devanagari text take " +
                     Kilobytes(report.scriptFaceBytes) + " KB of it";
         if (report.offeredQuality > 0)
             text += "; the image re-encoded as JPEG at quality " +

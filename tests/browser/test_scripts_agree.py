@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Texts in other scripts: a banner with a Chinese, an Arabic and a mixed-direction text is
-published with pennoria-cli; its HTML5 creative (Chromium) and its backup image (the host's
+"""Texts in other scripts: a banner with a Chinese, an Arabic, a mixed-direction, a Thai and a
+Devanagari (Hindi) text is published with pennoria-cli; its HTML5 creative (Chromium) and its backup image (the host's
 painter) must both draw every text with real glyphs (Chromium reports the faces it set each text
 in: the cuts the creative carries, not a fallback of the machine; neither image is blank there)
-and agree in where the ink lies, line by line, so that words come out in the same order. A
+and agree in where the ink lies, line by line, so that words come out in the same order. The
+cuts of the Thai and Devanagari faces keep the layout features of the whole faces, without which
+their marks, conjuncts and reordered vowels come out wrong in the creative. A
 banner with thousands of Chinese characters is over the creative's limit, and the publish says
 the face for them is why.
 
@@ -12,6 +14,9 @@ usage: test_scripts_agree.py PROGRAM_DIR PENNORIA_CLI
 
 import os
 import subprocess
+import base64
+import io
+import re
 import sys
 import tempfile
 
@@ -20,7 +25,7 @@ sys.path.insert(0, HERE)
 import browser  # noqa: E402
 from test_examples_agree import difference, final_creative_shot  # noqa: E402
 
-WIDTH, HEIGHT = 480, 300
+WIDTH, HEIGHT = 480, 360
 SIZE, LINE = 28, 36
 
 # id, text, align, box (x, y, width, lines), the faces Chromium must have set some of it in (every
@@ -28,6 +33,11 @@ SIZE, LINE = 28, 36
 TEXTS = [
     ("zh", "春季大促销，全场五折", "left", (16, 12, 448, 1), {"WenQuanYi Micro Hei"}),
     ("ar", "تخفيضات الربيع الكبرى", "right", (16, 64, 448, 1), {"DejaVu Sans"}),
+    # Two lines, broken at the space: marks stacked on a letter (น้ำ, ทั้ง), a vowel before its
+    # consonant (โ, เ).
+    ("th", "โปรโมชั่นส่งท้ายปี ลดราคาน้ำหอมทั้งร้าน", "left", (16, 216, 448, 2), {"Loma"}),
+    # A vowel sign drawn before its consonant (दि), a conjunct (स्ट), a nukta (क़).
+    ("hi", "दिवाली सेल: स्टोर में आधी क़ीमत", "center", (16, 304, 448, 1), {"Lohit Devanagari"}),
     # The first line runs left to right (its first strong letter is Latin), the second right to
     # left: its English words stand left of the Arabic one.
     ("mixed", "Sale تخفيض 50%\nتخفيض Sale 50%", "center", (16, 128, 448, 2),
@@ -76,6 +86,30 @@ def profile_distance(a, b):
     return sum(abs(u - v) for u, v in zip(a, b)) / float(total) if total else 1.0
 
 
+def carried_faces(html5):
+    """The faces the creative's style sheet carries: {family: the font file's bytes}."""
+    with open(os.path.join(html5, "fonts.css"), encoding="utf-8") as f:
+        css = f.read()
+    return {m.group(1): base64.b64decode(m.group(2)) for m in re.finditer(
+        r'font-family: "([^"]+)";\s*src: url\(data:font/ttf;base64,([A-Za-z0-9+/=]+)\)', css)}
+
+
+def layout_features(face):
+    """The GSUB and GPOS feature tags of a face (a path or bytes), and its glyph count."""
+    from fontTools.ttLib import TTFont
+    font = TTFont(io.BytesIO(face) if isinstance(face, bytes) else face)
+    tags = set()
+    for table in ("GSUB", "GPOS"):
+        if table in font and font[table].table.FeatureList:
+            tags |= {(table, r.FeatureTag) for r in font[table].table.FeatureList.FeatureRecord}
+    return tags, font["maxp"].numGlyphs
+
+
+def system_face(family):
+    run = subprocess.run(["fc-match", "-f", "%{file}", family], stdout=subprocess.PIPE, text=True)
+    return run.stdout if run.returncode == 0 and os.path.isfile(run.stdout) else None
+
+
 def fonts_used(chromium, selector):
     """The faces Chromium set the text under selector in: {family: custom?}."""
     root = chromium.call("DOM.getDocument", session=True)["root"]["nodeId"]
@@ -112,6 +146,20 @@ def main():
             return 1
         with open(os.path.join(out, "banner_backup.png"), "rb") as f:
             backup = browser.Image.from_png(f.read())
+        carried = carried_faces(os.path.join(out, "html5"))
+        for family in ("Loma", "Lohit Devanagari"):
+            whole = system_face(family)
+            if family not in carried or whole is None:
+                problems.append("%s: the creative carries no cut of it (installed: %s)"
+                                % (family, whole))
+                continue
+            (cut, glyphs), (full, all_glyphs) = (layout_features(carried[family]),
+                                                 layout_features(whole))
+            figures.append("%s: the cut holds %d of %d glyphs and %d of %d layout features" % (
+                family, glyphs, all_glyphs, len(cut), len(full)))
+            if not full or cut != full or glyphs >= all_glyphs:
+                problems.append("%s: the cut (%d glyphs) keeps %s of the layout features %s"
+                                % (family, glyphs, sorted(cut), sorted(full)))
         server = browser.Server(root)
         chromium = browser.Browser(WIDTH, HEIGHT)
         try:
