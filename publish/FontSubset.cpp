@@ -17,9 +17,32 @@ template <typename T, void (*Destroy)(T*)> struct HbFree {
 };
 using Blob = std::unique_ptr<hb_blob_t, HbFree<hb_blob_t, hb_blob_destroy>>;
 using Face = std::unique_ptr<hb_face_t, HbFree<hb_face_t, hb_face_destroy>>;
+using Font = std::unique_ptr<hb_font_t, HbFree<hb_font_t, hb_font_destroy>>;
 using Buffer = std::unique_ptr<hb_buffer_t, HbFree<hb_buffer_t, hb_buffer_destroy>>;
 using Input =
     std::unique_ptr<hb_subset_input_t, HbFree<hb_subset_input_t, hb_subset_input_destroy>>;
+
+// A character and the characters a shaper may set it as: its canonical decomposition where the
+// face has no glyph of its own for it, or where it is an Indic letter (whose shaper tries the
+// parts first: a nukta form, a split vowel sign), and the Thai and Lao vowel AM, which the shaper
+// always takes apart into NIKHAHIT and AA. A cut without them draws such characters as empty
+// boxes, or lets the browser fall back to another face for them.
+void AddWithParts(hb_set_t* unicodes, hb_font_t* font, hb_codepoint_t c, int depth = 0) {
+    hb_set_add(unicodes, c);
+    if (c == 0x0E33 || c == 0x0EB3) {
+        hb_set_add(unicodes, c + 0x1A); // NIKHAHIT (0E4D, 0ECD)
+        hb_set_add(unicodes, c - 1);    // AA (0E32, 0EB2)
+        return;
+    }
+    hb_codepoint_t glyph = 0, a = 0, b = 0;
+    const bool indic = c >= 0x0900 && c <= 0x0DFF;
+    if (depth < 4 && (indic || !hb_font_get_nominal_glyph(font, c, &glyph)) &&
+        hb_unicode_decompose(hb_unicode_funcs_get_default(), c, &a, &b)) {
+        AddWithParts(unicodes, font, a, depth + 1);
+        if (b)
+            AddWithParts(unicodes, font, b, depth + 1);
+    }
+}
 
 } // namespace
 
@@ -68,8 +91,9 @@ std::optional<std::string> SubsetTrueType(const std::string& face, const std::st
     unsigned count = 0;
     const hb_glyph_info_t* characters = hb_buffer_get_glyph_infos(buffer.get(), &count);
     hb_set_t* unicodes = hb_subset_input_unicode_set(input.get());
+    const Font font(hb_font_create(source.get()));
     for (unsigned i = 0; i < count; ++i)
-        hb_set_add(unicodes, characters[i].codepoint);
+        AddWithParts(unicodes, font.get(), characters[i].codepoint);
 
     const Face cut(hb_subset_or_fail(source.get(), input.get()));
     if (!cut)

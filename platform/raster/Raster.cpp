@@ -677,6 +677,22 @@ LayoutPtr RunLayout(cairo_t* cr, const DisplayOp& op, const std::string& text) {
         PangoAttrList* attributes = pango_attr_list_new();
         pango_attr_list_insert(attributes, pango_attr_font_features_new(
                                                "kern 0, liga 0, clig 0, dlig 0, hlig 0, calt 0"));
+        // Pango sets a space in the face of the letters around it, a browser (and the model's
+        // measure) in the first face of the list that has it: a space between Devanagari or
+        // Arabic words would come out wider than in the creative. A family of its own on each
+        // run of spaces makes Pango choose their face afresh, from the list's start. (Plain ASCII
+        // text is set in one face, and is spared the extra runs.)
+        const bool ascii = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        for (std::size_t at = ascii ? std::string::npos : text.find(' '); at != std::string::npos;
+             at = text.find(' ', at)) {
+            const std::size_t end = std::min(text.find_first_not_of(' ', at), text.size());
+            PangoAttribute* own = pango_attr_family_new(family.c_str());
+            own->start_index = static_cast<guint>(at);
+            own->end_index = static_cast<guint>(end);
+            pango_attr_list_insert(attributes, own);
+            at = end;
+        }
         pango_layout_set_attributes(layout.get(), attributes);
         pango_attr_list_unref(attributes);
     }
