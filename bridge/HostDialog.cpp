@@ -49,6 +49,7 @@ enum class Command {
     CancelFeed,
     AddFont,
     FontMovie,
+    TextPicture,
 };
 
 struct CommandName {
@@ -95,6 +96,9 @@ constexpr CommandName kCommands[] = {
     // Beside the twelve: a face of the project's as a movie for the canvas (family, its file as
     // the project names it, the characters to hold), base64-encoded, or "false".
     {"FontMovieVC", Command::FontMovie},
+    // Beside the twelve: a text the player cannot draw, painted by the host from its picture's
+    // display list (JSON), as a PNG base64-encoded, or "false".
+    {"TextPictureVC", Command::TextPicture},
     // Beside the twelve: a product feed for the feed panel. Its rows as JSON; every row published
     // on a thread of its own ("ok" once started); how far that has got, as JSON; stopping it.
     {"ReadFeedVC", Command::ReadFeed},
@@ -302,6 +306,11 @@ bool CHostDlg::DispatchEditorCommand(const InvokeRequest& request, std::string& 
         const auto movie = UserFontMovie(ArgumentOrEmpty(args, 1), ArgumentOrEmpty(args, 0),
                                          ArgumentOrEmpty(args, 2), CurrentProjectPath());
         reply = movie ? *movie : std::string(kReplyFalse);
+        break;
+    }
+    case Command::TextPicture: {
+        const auto picture = TextPicture(ArgumentOrEmpty(args, 0), CurrentProjectPath());
+        reply = picture ? *picture : std::string(kReplyFalse);
         break;
     }
     case Command::AddFont: {

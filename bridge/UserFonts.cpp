@@ -2,11 +2,15 @@
 
 #include "core/ProgramPaths.h"
 #include "platform/FileSystem.h"
+#include "platform/Raster.h"
+#include "project/BannerModel.h"
 #include "publish/FontMovie.h"
 #include "publish/FontSubset.h"
 #include "publish/Publisher.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 
 namespace pennoria {
 
@@ -69,6 +73,28 @@ std::optional<std::string> UserFontMovie(const std::string& src, const std::stri
     if (!movie)
         return std::nullopt;
     return Base64(*movie);
+}
+
+std::optional<std::string> TextPicture(const std::string& listJson,
+                                       const std::string& projectPath) {
+    auto list = ReadDisplayList(listJson);
+    if (!list || !list->transparent || list->width <= 0 || list->height <= 0 ||
+        static_cast<long long>(list->width) * list->height > kMaxTextPicturePixels)
+        return std::nullopt;
+    std::vector<std::string> userFonts;
+    if (!projectPath.empty()) {
+        std::error_code failed;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(FolderOf(projectPath) + "/fonts", failed))
+            if (entry.is_regular_file(failed))
+                userFonts.push_back(entry.path().string());
+        std::sort(userFonts.begin(), userFonts.end());
+    }
+    platform::UseFontFiles(GetPublishSources(GetProgramFolder(), false).fontFolder, userFonts);
+    const auto png = platform::DisplayListPainter().PaintPng(*list);
+    if (!png)
+        return std::nullopt;
+    return Base64(*png);
 }
 
 AddedFont AddUserFont(const std::string& fontPath, const std::string& projectPath) {

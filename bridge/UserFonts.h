@@ -28,4 +28,11 @@ AddedFont AddUserFont(const std::string& fontPath, const std::string& projectPat
 std::optional<std::string> UserFontMovie(const std::string& src, const std::string& family,
                                          const std::string& text, const std::string& projectPath);
 
+// For the editor's canvas: a text the Flash player cannot draw, painted by the host from the
+// picture's display list (the model's JSON form, on a transparent ground), as PNG bytes in
+// base64; set in the program's faces, the project's own (its "fonts/" folder) and the system's.
+// Nothing when the list is damaged or the picture larger than kMaxTextPicturePixels.
+constexpr long long kMaxTextPicturePixels = 16LL << 20;
+std::optional<std::string> TextPicture(const std::string& listJson, const std::string& projectPath);
+
 } // namespace pennoria

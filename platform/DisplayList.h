@@ -78,6 +78,8 @@ struct DisplayList {
     int width = 0;
     int height = 0;
     std::uint32_t background = 0xFFFFFF; // 0xRRGGBB, opaque
+    // Painted on a transparent ground instead of the background (a picture laid over others).
+    bool transparent = false;
     std::vector<DisplayOp> ops;
 };
 
@@ -101,7 +103,7 @@ public:
     // Paints the list into frame (resized to the list's size); false (and why) when the size
     // is out of range (1 to 8191 each way) or no picture of that size can be made.
     bool Paint(const DisplayList& list, ArgbFrame& frame, std::string* error = nullptr);
-    // The same, as PNG bytes (opaque RGB).
+    // The same, as PNG bytes (opaque RGB; RGBA for a transparent list).
     std::optional<std::string> PaintPng(const DisplayList& list, std::string* error = nullptr);
 
     struct Pictures; // the pictures read so far

@@ -211,6 +211,21 @@ int Int(const Json& object, const char* name, int fallback = 0) {
     return value >= -2147483648.0 && value <= 2147483647.0 ? static_cast<int>(value) : fallback;
 }
 
+std::optional<platform::DisplayList> ListFromJson(const Json& json, const PictureFiles& pictures,
+                                                  std::string* error) {
+    platform::DisplayList list;
+    list.width = Int(json, "width");
+    list.height = Int(json, "height");
+    list.background = ColourOrNone(json.value("background", Json())).value_or(0xFFFFFF);
+    list.transparent = Flag(json, "transparent");
+    auto ops = json.find("ops");
+    if (ops == json.end() || !ReadOps(*ops, list.ops, pictures, 0)) {
+        SetError(error, "the banner model's display list is damaged");
+        return std::nullopt;
+    }
+    return list;
+}
+
 } // namespace
 
 BannerModel::BannerModel(std::unique_ptr<platform::IScriptEngine> engine)
@@ -322,16 +337,36 @@ std::optional<platform::DisplayList> BannerModel::Display(const std::string& pro
                             error);
     if (json.is_discarded())
         return std::nullopt;
-    platform::DisplayList list;
-    list.width = Int(json, "width");
-    list.height = Int(json, "height");
-    list.background = ColourOrNone(json.value("background", Json())).value_or(0xFFFFFF);
-    auto ops = json.find("ops");
-    if (ops == json.end() || !ReadOps(*ops, list.ops, pictures, 0)) {
-        SetError(error, "the banner model's display list is damaged");
+    return ListFromJson(json, pictures, error);
+}
+
+std::optional<std::vector<HostTextPicture>>
+BannerModel::HostTexts(const std::string& projectXml, int width, int height, std::string* error) {
+    const Json json =
+        Parse(m_engine->Call(kModelObject, "hostTexts",
+                             {projectXml, static_cast<double>(width), static_cast<double>(height)},
+                             error),
+              error);
+    if (json.is_discarded())
+        return std::nullopt;
+    auto texts = json.find("texts");
+    if (texts == json.end() || !texts->is_array()) {
+        SetError(error, "the banner model's text pictures are damaged");
         return std::nullopt;
     }
-    return list;
+    std::vector<HostTextPicture> pictures;
+    for (const Json& item : *texts) {
+        auto list = item.is_object() ? item.find("list") : item.end();
+        if (list == item.end() || !list->is_object()) {
+            SetError(error, "the banner model's text pictures are damaged");
+            return std::nullopt;
+        }
+        auto painted = ListFromJson(*list, {}, error);
+        if (!painted)
+            return std::nullopt;
+        pictures.push_back({Text(item, "name"), std::move(*painted)});
+    }
+    return pictures;
 }
 
 std::optional<std::string>
@@ -405,6 +440,13 @@ BannerModel::Variant(const std::string& projectXml,
             if (column.is_string())
                 variant.unknownColumns.push_back(column.get<std::string>());
     return variant;
+}
+
+std::optional<platform::DisplayList> ReadDisplayList(const std::string& json, std::string* error) {
+    const Json parsed = Parse(json, error);
+    if (parsed.is_discarded())
+        return std::nullopt;
+    return ListFromJson(parsed, {}, error);
 }
 
 std::string DescribeLimits(const std::vector<PlanLimit>& limits) {

@@ -119,6 +119,13 @@ struct FeedVariant {
     std::vector<std::string> unknownColumns;
 };
 
+// A text the Flash player cannot draw, as the picture publishing writes for it: its file's name
+// beside the size's project, and what to paint there (a transparent list).
+struct HostTextPicture {
+    std::string name;
+    platform::DisplayList list;
+};
+
 class BannerModel {
 public:
     explicit BannerModel(std::unique_ptr<platform::IScriptEngine> engine);
@@ -169,6 +176,11 @@ public:
 private:
     std::unique_ptr<platform::IScriptEngine> m_engine;
 };
+
+// A display list given as JSON (the model's form of it) without the model: its pictures are left
+// out. Nothing (and why) when it is damaged.
+std::optional<platform::DisplayList> ReadDisplayList(const std::string& json,
+                                                     std::string* error = nullptr);
 
 // "1001 elements (at most 1000)", the limits joined by ", ".
 std::string DescribeLimits(const std::vector<PlanLimit>& limits);

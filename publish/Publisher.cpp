@@ -216,13 +216,14 @@ PublishOutcome CPublisher::PublishProject(const CPublishRequest& request) {
         bool everySize;
     };
     static constexpr Stage kSteps[] = {
-        {&CPublisher::ReadBannerSize, false},     {&CPublisher::CheckTemplateImage, false},
-        {&CPublisher::CheckElementImages, false}, {&CPublisher::MakeFontMovies, false},
-        {&CPublisher::OpenPublishFolder, false},  {&CPublisher::WriteProjectXml, true},
-        {&CPublisher::WriteBannerMovie, true},    {&CPublisher::WriteComponentMovie, true},
-        {&CPublisher::WriteFontMovies, true},     {&CPublisher::WritePages, true},
-        {&CPublisher::CopySwfObjectScript, true}, {&CPublisher::CopyTemplateImage, true},
-        {&CPublisher::CopyElementImages, true},   {&CPublisher::CopyPlayer, false},
+        {&CPublisher::ReadBannerSize, false},     {&CPublisher::PlanHostTexts, false},
+        {&CPublisher::CheckTemplateImage, false}, {&CPublisher::CheckElementImages, false},
+        {&CPublisher::MakeFontMovies, false},     {&CPublisher::OpenPublishFolder, false},
+        {&CPublisher::WriteProjectXml, true},     {&CPublisher::WriteBannerMovie, true},
+        {&CPublisher::WriteComponentMovie, true}, {&CPublisher::WriteFontMovies, true},
+        {&CPublisher::WritePages, true},          {&CPublisher::CopySwfObjectScript, true},
+        {&CPublisher::CopyTemplateImage, true},   {&CPublisher::CopyElementImages, true},
+        {&CPublisher::WriteHostTexts, true},      {&CPublisher::CopyPlayer, false},
         {&CPublisher::WriteCreative, true},
     };
     // A run that stopped keeps what it wrote listed beside the earlier publish's files.
@@ -334,6 +335,59 @@ bool CPublisher::ReadBannerSize(PublishRun& run) {
     return true;
 }
 
+bool CPublisher::PlanHostTexts(PublishRun& run) {
+    // Only a banner with words in a system's script face has such texts.
+    const bool scripts = std::any_of(run.plan.faces.begin(), run.plan.faces.end(),
+                                     [](const PlanFace& face) { return face.system; });
+    if (!run.writeSwf || !scripts)
+        return true;
+    std::vector<BannerSize> sizes = run.sizeFolders;
+    sizes.push_back(run.size);
+    for (const BannerSize& size : sizes) {
+        auto& texts = run.hostTexts[{size.width, size.height}];
+        if (!texts.empty())
+            continue;
+        std::string error;
+        auto pictures = run.model->HostTexts(run.fetchedText, size.width, size.height, &error);
+        if (!pictures) {
+            run.failure = error;
+            return false;
+        }
+        texts = std::move(*pictures);
+        for (const HostTextPicture& picture : texts) {
+            const std::string name = FileNameOf(picture.name);
+            if (std::find(run.hostTextNames.begin(), run.hostTextNames.end(), name) ==
+                run.hostTextNames.end())
+                run.hostTextNames.push_back(name);
+        }
+    }
+    return true;
+}
+
+bool CPublisher::WriteHostTexts(PublishRun& run) {
+    auto texts = run.hostTexts.find({run.size.width, run.size.height});
+    if (!run.writeSwf || texts == run.hostTexts.end() || texts->second.empty())
+        return true;
+    // Set in the faces the backup image uses: the program's, the user's, the system's.
+    std::vector<std::string> userFonts;
+    for (const PlanFont& font : run.plan.fonts)
+        userFonts.push_back(platform::ResolvedPath(
+            ResolveImageSource(font.src, m_projectPath ? m_projectPath() : std::string())));
+    platform::UseFontFiles(run.sources.fontFolder, userFonts);
+    platform::DisplayListPainter painter;
+    for (const HostTextPicture& picture : texts->second) {
+        std::string error;
+        auto png = painter.PaintPng(picture.list, &error);
+        if (!png) {
+            run.failure = "cannot draw " + picture.name + ": " + error;
+            return false;
+        }
+        if (!WritePublished(run, picture.name, *png))
+            return false;
+    }
+    return true;
+}
+
 bool CPublisher::CheckTemplateImage(PublishRun& run) {
     const std::string& name = run.plan.image;
     // An empty img is a banner without a background picture: nothing to copy or rename.
@@ -349,7 +403,8 @@ bool CPublisher::CheckTemplateImage(PublishRun& run) {
     ToResourcePath(reference);
     // The copy never takes the name of another published file, nor one a web server would
     // serve as anything but a picture.
-    const std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    taken.insert(taken.end(), run.hostTextNames.begin(), run.hostTextNames.end());
     run.imageReference =
         "res/" + PublishedImageName(FileNameOf(platform::ToForwardSlashes(reference)), kind, taken);
     run.imageData = std::move(bytes);
@@ -405,6 +460,7 @@ bool CPublisher::ReadPicture(PublishRun& run, const std::string& source, std::ui
 bool CPublisher::CheckElementImages(PublishRun& run) {
     const std::string projectPath = m_projectPath ? m_projectPath() : std::string();
     std::vector<std::string> taken = {FileNameOf(kComponentMovie)};
+    taken.insert(taken.end(), run.hostTextNames.begin(), run.hostTextNames.end());
     if (!run.imageData.empty())
         taken.push_back(FileNameOf(run.imageReference));
     // Every picture counts against one budget, as the background alone does.

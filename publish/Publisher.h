@@ -107,6 +107,10 @@ struct PublishRun {
     // The movies of the user's faces the banner's texts use: reference ("res/font-1.swf") and
     // bytes; their files' names map to the references in pictureReferences.
     std::vector<std::pair<std::string, std::string>> fontMovies;
+    // The pictures of the texts the Flash player cannot draw, by size (width, height), and
+    // their file names below res/, which no copied picture takes.
+    std::map<std::pair<int, int>, std::vector<HostTextPicture>> hostTexts;
+    std::vector<std::string> hostTextNames;
     std::optional<OfferAnswer> jpegAnswer; // the first size's answer serves every size
     std::string imageReference; // "res/" + the copy's name, as the project XML points to it
     std::string imageData;      // the checked image bytes; empty when none is copied
@@ -165,6 +169,7 @@ private:
     // must stop. The checks come first, so that a refused project or image changes nothing.
     bool FetchProject(PublishRun& run);
     bool ReadBannerSize(PublishRun& run);
+    bool PlanHostTexts(PublishRun& run);
     bool CheckTemplateImage(PublishRun& run);
     bool CheckElementImages(PublishRun& run);
     bool MakeFontMovies(PublishRun& run);
@@ -177,6 +182,8 @@ private:
     bool CopySwfObjectScript(PublishRun& run);
     bool CopyTemplateImage(PublishRun& run);
     bool CopyElementImages(PublishRun& run);
+    // The pictures of the size's texts that the Flash player cannot draw, painted by the host.
+    bool WriteHostTexts(PublishRun& run);
     // Writes a picture as it is published at the size being written: scaled down to twice
     // the largest box it is drawn in there (GIFs, which may move, as they are). digest is that
     // of bytes.

@@ -73,8 +73,10 @@ class Editor extends Sprite implements HostController.Shell implements Commands.
         feed = new FeedSession(host);
         exportJob = new ExportSession(host);
         center = new CenterView(session, widgets);
-        if (host.available)
+        if (host.available) {
             center.canvas.userFaceMovie = controller.fontMovie;
+            views.EditorSurface.hostPicture = controller.textPicture;
+        }
         build();
         session.listen(function() refresh(session.changed));
         refresh();

@@ -372,6 +372,12 @@ class HostController {
         return reply == null || reply == "" || reply == Wire.REPLY_FALSE || reply == Wire.REPLY_NONE ? null : reply;
     }
 
+    /** A text painted by the host from its picture's display list (JSON), PNG as base64; null without a host that paints. */
+    public function textPicture(list:String):Null<String> {
+        var reply = host.send(Wire.TEXT_PICTURE, [list]);
+        return reply == null || reply == "" || reply == Wire.REPLY_FALSE || reply == Wire.REPLY_NONE ? null : reply;
+    }
+
     /** Asks the host for an image file; null when none was chosen. */
     public function chooseImage(current:String):Null<String> {
         var chosen = host.send(Wire.SELECT_FILE, [Strings.IMAGE_FILTER, "", current]);

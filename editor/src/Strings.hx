@@ -370,7 +370,8 @@ class Strings {
     public static var LAYER_NAME = "Name";
     public static var RENAME = "Rename";
     public static var TYPE_TEXT = "Type the words with the desktop's input method (any script)";
-    public static var SCRIPT_NOTE = "The editor and the SWF banner cannot draw these letters (Chinese, Japanese, Korean, Arabic, Hebrew, Thai or Devanagari) with the banner's fonts: the HTML5 creative, the backup image and exports show them.";
+    public static var SCRIPT_NOTE = "The player cannot set these letters (Chinese, Japanese, Korean, Arabic, Hebrew, Thai or Devanagari) with the banner's fonts: the editor and the SWF banner show a picture of them drawn by this program, the HTML5 creative, the backup image and exports set them as text.";
+    public static var SCRIPT_NOTE_BUTTON = "The editor and the SWF banner cannot draw these letters (Chinese, Japanese, Korean, Arabic, Hebrew, Thai or Devanagari) on a button with the banner's fonts: the HTML5 creative, the backup image and exports show them.";
     public static var HIDE = "Hide in the editor";
     public static var LOCK = "Lock";
     public static var HIDDEN_NOTE = "Hidden elements are hidden in the editor only: the published banner shows them.";
@@ -764,8 +765,10 @@ class Strings {
         "RENAME" => ["Umbenennen", "Renommer"],
         "TYPE_TEXT" => ["Text mit der Eingabemethode des Systems eingeben (jede Schrift)",
             "Saisir le texte avec la m\u00e9thode de saisie du syst\u00e8me (toute \u00e9criture)"],
-        "SCRIPT_NOTE" => ["Editor und SWF-Banner k\u00f6nnen diese Zeichen (Chinesisch, Japanisch, Koreanisch, Arabisch, Hebr\u00e4isch, Thai oder Devanagari) nicht mit den Schriften des Banners zeichnen: HTML5-Creative, Ersatzbild und Exporte zeigen sie.",
-            "L'\u00e9diteur et la banni\u00e8re SWF ne peuvent pas dessiner ces caract\u00e8res (chinois, japonais, cor\u00e9en, arabe, h\u00e9breu, tha\u00ef ou devanagari) avec les polices de la banni\u00e8re : la cr\u00e9ation HTML5, l'image de secours et les exports les montrent."],
+        "SCRIPT_NOTE" => ["Der Player kann diese Zeichen (Chinesisch, Japanisch, Koreanisch, Arabisch, Hebr\u00e4isch, Thai oder Devanagari) nicht mit den Schriften des Banners setzen: Editor und SWF-Banner zeigen ein Bild davon, das dieses Programm zeichnet; HTML5-Creative, Ersatzbild und Exporte setzen sie als Text.",
+            "Le lecteur ne peut pas composer ces caract\u00e8res (chinois, japonais, cor\u00e9en, arabe, h\u00e9breu, tha\u00ef ou devanagari) avec les polices de la banni\u00e8re : l'\u00e9diteur et la banni\u00e8re SWF en montrent une image dessin\u00e9e par ce programme ; la cr\u00e9ation HTML5, l'image de secours et les exports les composent en texte."],
+        "SCRIPT_NOTE_BUTTON" => ["Editor und SWF-Banner k\u00f6nnen diese Zeichen (Chinesisch, Japanisch, Koreanisch, Arabisch, Hebr\u00e4isch, Thai oder Devanagari) auf einer Schaltfl\u00e4che nicht mit den Schriften des Banners zeichnen: HTML5-Creative, Ersatzbild und Exporte zeigen sie.",
+            "L'\u00e9diteur et la banni\u00e8re SWF ne peuvent pas dessiner ces caract\u00e8res (chinois, japonais, cor\u00e9en, arabe, h\u00e9breu, tha\u00ef ou devanagari) sur un bouton avec les polices de la banni\u00e8re : la cr\u00e9ation HTML5, l'image de secours et les exports les montrent."],
         "HIDE" => ["Im Editor ausblenden", "Masquer dans l'\u00e9diteur"],
         "LOCK" => ["Sperren", "Verrouiller"],
         "HIDDEN_NOTE" => ["Ausgeblendete Elemente fehlen nur im Editor: das ver\u00f6ffentlichte Banner zeigt sie.",

@@ -60,6 +60,9 @@ class Wire {
     public static inline var EDIT_TEXT = "EditTextVC";
     public static inline var ADD_FONT = "AddFontVC";
     public static inline var FONT_MOVIE = "FontMovieVC";
+    // Beside the twelve: a text the player cannot draw painted by the host, as the picture's display
+    // list (JSON) in, a PNG (base64) or "false" out.
+    public static inline var TEXT_PICTURE = "TextPictureVC";
 
     // Publish choices beside the modes, as the host stores them.
     public static inline var PLAYER_BUNDLED = "bundled";

@@ -815,8 +815,10 @@ SurfacePtr PaintSurface(const DisplayList& list, DisplayListPainter::Pictures& p
         return nullptr;
     }
     CairoPtr cr(cairo_create(surface.get()));
-    SetColour(cr.get(), list.background);
-    cairo_paint(cr.get());
+    if (!list.transparent) {
+        SetColour(cr.get(), list.background);
+        cairo_paint(cr.get());
+    }
     PaintOps(cr.get(), list.ops, pictures, 0);
     cairo_surface_flush(surface.get());
     return surface;
@@ -848,6 +850,15 @@ std::optional<std::string> DisplayListPainter::PaintPng(const DisplayList& list,
     SurfacePtr surface = PaintSurface(list, *m_pictures, error);
     if (!surface)
         return std::nullopt;
+    std::string png;
+    if (list.transparent) {
+        if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &png) !=
+            CAIRO_STATUS_SUCCESS) {
+            SetError(error, "cannot encode PNG");
+            return std::nullopt;
+        }
+        return png;
+    }
     // Opaque: written as RGB.
     SurfacePtr opaque(cairo_image_surface_create(CAIRO_FORMAT_RGB24, list.width, list.height));
     CairoPtr cr(cairo_create(opaque.get()));
@@ -855,7 +866,6 @@ std::optional<std::string> DisplayListPainter::PaintPng(const DisplayList& list,
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr.get());
     cairo_surface_flush(opaque.get());
-    std::string png;
     if (cairo_surface_write_to_png_stream(opaque.get(), AppendBytes, &png) !=
         CAIRO_STATUS_SUCCESS) {
         SetError(error, "cannot encode PNG");

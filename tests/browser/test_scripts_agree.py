@@ -5,7 +5,9 @@ painter) must both draw every text with real glyphs (Chromium reports the faces 
 in: the cuts the creative carries, not a fallback of the machine; neither image is blank there)
 and agree in where the ink lies, line by line, so that words come out in the same order. The
 cuts of the Thai and Devanagari faces keep the layout features these texts are shaped with,
-without which their marks and conjuncts come out wrong in the creative. A
+without which their marks and conjuncts come out wrong in the creative. The SWF banner (under the
+Ruffle copy beside its pages), whose player cannot set these scripts, shows the host's pictures of
+the texts in their places: ink on every line, where the backup image has it. A
 banner with thousands of Chinese characters is over the creative's limit, and the publish says
 the face for them is why.
 
@@ -23,7 +25,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import browser  # noqa: E402
-from test_examples_agree import difference, final_creative_shot  # noqa: E402
+from test_examples_agree import difference, final_creative_shot, settled_shot  # noqa: E402
 
 WIDTH, HEIGHT = 480, 360
 SIZE, LINE = 28, 36
@@ -50,6 +52,8 @@ SHAPING = {
     "Lohit Devanagari": {("GSUB", "half"), ("GSUB", "nukt"), ("GSUB", "pres"), ("GPOS", "abvm"),
                          ("GPOS", "blwm")},
 }
+# The Arabic text slides in: the SWF banner's picture of it moves with its layer.
+ENTER = {"ar": '<enter type="slide" from="left" delay="0" duration="300" easing="linear"/>'}
 
 
 def project(texts, background="#FFFFFF"):
@@ -59,8 +63,9 @@ def project(texts, background="#FFFFFF"):
         elements += (
             '<text id="%s" x="%d" y="%d" width="%d" height="%d" opacity="1" '
             'font="Liberation Sans" size="%d" bold="false" italic="false" color="#101010" '
-            'align="%s" lineHeight="%g"><label>%s</label></text>\n' % (
-                ident, x, y, w, lines * LINE + 8, SIZE, align, LINE / SIZE, label))
+            'align="%s" lineHeight="%g"><label>%s</label>%s</text>\n' % (
+                ident, x, y, w, lines * LINE + 8, SIZE, align, LINE / SIZE, label,
+                ENTER.get(ident, "")))
     return ('<?xml version="1.0" encoding="UTF-8"?>\n'
             '<template version="2" demoWidth="%d" demoHeight="%d" bgColor="%s" length="1000" '
             'loops="1"><component><info url="res/template.swf"/></component>'
@@ -68,13 +73,15 @@ def project(texts, background="#FFFFFF"):
             % (WIDTH, HEIGHT, background, elements, WIDTH, HEIGHT))
 
 
-def publish(cli, folder, text, env):
+def publish(cli, folder, text, env, swf=False):
     os.makedirs(folder)
     path = os.path.join(folder, "scripts.pbf")
     with open(path, "w", encoding="utf-8") as f:
         f.write(text)
     out = os.path.join(folder, "out")
-    run = subprocess.run([cli, "publish", path, "--folder", out, "--no-swf"],
+    outputs = ["--out-mode", "1", "--embed-mode", "0", "--player", "bundled"] if swf else [
+        "--no-swf"]
+    run = subprocess.run([cli, "publish", path, "--folder", out] + outputs,
                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
     return os.path.join(out, "banner"), run
 
@@ -142,6 +149,9 @@ def main():
     if browser.find_chromium() is None:
         print("chromium is not installed")
         return browser.SKIP
+    if not os.path.isfile(os.path.join(program, "ruffle", "ruffle.js")):
+        print("Ruffle is not beside the program")
+        return browser.SKIP
     problems, figures = [], []
     with tempfile.TemporaryDirectory(prefix="pennoria-scripts-") as root:
         root = os.path.realpath(root)
@@ -156,7 +166,7 @@ def main():
             problems.append("a creative too large for its Chinese face is not named so: %s %s"
                             % (run.stdout, run.stderr))
 
-        out, run = publish(cli, os.path.join(root, "scripts"), project(TEXTS), env)
+        out, run = publish(cli, os.path.join(root, "scripts"), project(TEXTS), env, swf=True)
         if run.returncode != 0:
             print("FAIL: publish: %s %s" % (run.stdout, run.stderr))
             return 1
@@ -180,8 +190,11 @@ def main():
         server = browser.Server(root)
         chromium = browser.Browser(WIDTH, HEIGHT)
         try:
-            url = server.url(os.path.relpath(os.path.join(out, "html5", "index.html"), root))
-            creative, errors = final_creative_shot(chromium, url, WIDTH, HEIGHT, 1.0)
+            url = lambda page: server.url(os.path.relpath(os.path.join(out, page), root))
+            swf, errors = settled_shot(chromium, url("fs_aux.html"), WIDTH, HEIGHT, 1.0)
+            problems += ["swf: %s" % e for e in errors]
+            creative, errors = final_creative_shot(chromium, url("html5/index.html"), WIDTH,
+                                                   HEIGHT, 1.0)
             problems += ["creative: %s" % e for e in errors]
             chromium.call("DOM.enable", session=True)
             chromium.call("CSS.enable", session=True)
@@ -197,6 +210,7 @@ def main():
         if keep:
             os.makedirs(keep, exist_ok=True)
             creative.save(os.path.join(keep, "scripts-html5.png"))
+            swf.save(os.path.join(keep, "scripts-swf.png"))
             backup.save(os.path.join(keep, "scripts-backup.png"))
 
     mean, far = difference(backup, creative, WIDTH, HEIGHT)
@@ -218,6 +232,17 @@ def main():
                     ident, line + 1, sum(a), sum(b)))
             elif distance > 0.25:
                 problems.append("%s line %d: the words lie in different places (%.2f)" % (
+                    ident, line + 1, distance))
+            # The SWF banner shows the host's picture, painted as the backup image is.
+            c = ink_columns(swf, *band)
+            distance = profile_distance(a, c)
+            figures.append("%s line %d: the SWF banner has %d inked pixels, %.2f apart from the "
+                           "backup image's" % (ident, line + 1, sum(c), distance))
+            if sum(c) < 200:
+                problems.append("%s line %d: the SWF banner draws no text (%d inked pixels)" % (
+                    ident, line + 1, sum(c)))
+            elif distance > 0.25:
+                problems.append("%s line %d: the SWF banner's words lie elsewhere (%.2f)" % (
                     ident, line + 1, distance))
     return browser.report(figures, problems)
 

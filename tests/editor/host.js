@@ -97,6 +97,8 @@ window.ForgetRecentProjectVC = function (path) {
 };
 window.SetLanguageVC = function () { record("SetLanguageVC", arguments); return "ok"; };
 window.PreviewInBrowserVC = function () { record("PreviewInBrowserVC", arguments); return "ok"; };
+// No painter here: the editor keeps a text the player cannot draw marked and blank.
+window.TextPictureVC = function () { record("TextPictureVC", arguments); return "false"; };
 window.MaximizeApplicationVC = function () { record("MaximizeApplicationVC", arguments); return "true"; };
 window.RestoreApplicationVC = function () { record("RestoreApplicationVC", arguments); return "restore"; };
 for (const name of ["ExitApplicationVC", "MinimizeApplicationVC", "OpenOutputFolderVC", "OpenHelpFileVC"]) {

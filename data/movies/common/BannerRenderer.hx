@@ -30,6 +30,11 @@ class BannerRenderer {
 	var shownAt = -1.0; // the moment last rendered
 	// In the editor, elements hidden there are not shown; everywhere else they are.
 	public var editing = false;
+	// Where set (the SWF banner), texts the Flash player cannot draw are shown as the host's
+	// pictures of them, published beside the project (HostText).
+	public var hostTexts = false;
+	// How far each layer's drawing starts above and left of its box (a host's text picture).
+	var margins:Array<Float> = [];
 
 	public function new(doc:BannerDocument, surface:BannerSurface, sizeIndex = 0) {
 		this.doc = doc;
@@ -107,8 +112,9 @@ class BannerRenderer {
 		if (b.hidden == true || (editing && e.editorHidden))
 			s.visible = false;
 		// The zoom is about the element's centre.
-		surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2, b.y + s.dy + b.height * (1 - s.scale) / 2,
-			s.scale);
+		var m = i < margins.length ? margins[i] : 0.0;
+		surface.showLayer(i, s.visible, s.alpha, b.x + s.dx + b.width * (1 - s.scale) / 2 - s.scale * m,
+			b.y + s.dy + b.height * (1 - s.scale) / 2 - s.scale * m, s.scale);
 	}
 
 	// Sets up the banner: its size, background, image and link; again when any of them changed
@@ -155,27 +161,40 @@ class BannerRenderer {
 	}
 
 	function draw(layer:Int, e:BannerElement, b:Box) {
+		while (margins.length <= layer)
+			margins.push(0);
+		margins[layer] = 0;
 		switch (e.kind) {
 			case Image:
 				if (e.src == "") {
 					surface.drawShape(layer, emptyShape, b.width, b.height);
 					return;
 				}
-				var waiting = ready != null;
-				if (waiting)
-					pending++;
-				surface.drawImage(layer, MovieUrls.resolve(folder, e.src), e.fit, b.width, b.height, function() {
-					if (waiting)
-						loaded();
-				});
+				drawPicture(layer, MovieUrls.resolve(folder, e.src), e.fit, b.width, b.height);
 			case Text:
 				var fitted = TextFit.forText(e, b, height);
+				if (hostTexts && HostText.needed(e)) {
+					var area = HostText.area(e, b.width, b.height, fitted.size, fitted.lines);
+					margins[layer] = area.margin;
+					drawPicture(layer, MovieUrls.resolve(folder, HostText.fileName(layer)), "stretch", area.width, area.height);
+					return;
+				}
 				surface.drawText(layer, e, b.width, b.height, fitted.size, fitted.lines);
 			case Button:
 				surface.drawButton(layer, e, b.width, b.height, b.fontSize);
 			case Shape:
 				surface.drawShape(layer, e, b.width, b.height);
 		}
+	}
+
+	function drawPicture(layer:Int, url:String, fit:String, width:Float, height:Float) {
+		var waiting = ready != null;
+		if (waiting)
+			pending++;
+		surface.drawImage(layer, url, fit, width, height, function() {
+			if (waiting)
+				loaded();
+		});
 	}
 
 	static var emptyShape:BannerElement = {

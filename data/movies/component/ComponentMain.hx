@@ -52,7 +52,12 @@ class ComponentMain {
 			return;
 		shown = true;
 		var doc = BannerDocument.parse(text);
-		var draw = function(_) new BannerRenderer(doc, new FlashSurface(root), doc.shownSize).start(projectFolder);
+		var draw = function(_) {
+			var renderer = new BannerRenderer(doc, new FlashSurface(root), doc.shownSize);
+			// Texts in scripts the player cannot set come as the pictures publishing painted.
+			renderer.hostTexts = true;
+			renderer.start(projectFolder);
+		};
 		// The user's faces the texts use come too, from the face movies publishing wrote.
 		var movies = [];
 		for (f in doc.fonts) {

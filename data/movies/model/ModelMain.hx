@@ -21,6 +21,10 @@
 //   PennoriaModel.publishText(text, options)
 //     the project text publishing writes for one size; options: JSON {width, height,
 //     pictures: {name: published name}, component: the component movie's name}
+//   PennoriaModel.hostTexts(text, width, height)
+//     the pictures of texts the Flash player cannot draw that publishing writes for the size
+//     width x height: {texts: [{name: the file's name beside the project, list: the display
+//     list to paint, on a transparent ground}]} (HostText)
 //   PennoriaModel.variant(text, options)
 //     the project text of one row of a product feed: options: JSON {folder: the feed's folder,
 //     cells: [[column, value], ...]}; answers {project, unknown: [columns naming nothing]} or
@@ -313,6 +317,29 @@ class ModelMain {
 		if (o.component != null)
 			one.componentUrl = o.component;
 		return wellFormed(one.toXml());
+	}
+
+	public static function hostTexts(text:String, width:Int, height:Int):String {
+		var doc = read(text);
+		var texts:Array<Dynamic> = [];
+		if (doc.legacy == null || doc.version != 1) {
+			var index = doc.sizeIndexFor(width, height);
+			if (index < 0)
+				index = doc.shownSize;
+			// Layers are counted as in the size's published project, without the elements left out.
+			var layer = 0;
+			for (e in doc.elements) {
+				var b = doc.box(e, index);
+				if (b.hidden == true)
+					continue;
+				if (HostText.needed(e)) {
+					var fitted = TextFit.forText(e, b, doc.sizes[index].height);
+					texts.push({name: HostText.fileName(layer), list: HostText.displayList(e, b.width, b.height, fitted.size, fitted.lines, 1)});
+				}
+				layer++;
+			}
+		}
+		return wellFormed(Json.stringify({texts: texts}));
 	}
 
 	public static function variant(text:String, options:String):String {

@@ -190,41 +190,13 @@ class RecordingSurface implements BannerSurface {
 		done();
 	}
 
-	static function textOp(e:BannerElement, width:Float, height:Float, fontSize:Int):Dynamic {
-		return {
-			op: "text",
-			text: e.label,
-			x: 0,
-			y: 0,
-			w: width,
-			h: height,
-			inset: 0,
-			anchor: 0,
-			face: ScriptFaces.families(e.font).join(","),
-			size: fontSize,
-			bold: e.bold,
-			italic: e.italic,
-			color: e.color,
-			align: e.align,
-			valign: "top",
-			wrap: true,
-			lineHeight: fontSize * e.lineHeight,
-			shadow: e.shadowColor == null ? null : {
-				color: e.shadowColor,
-				x: e.shadowX,
-				y: e.shadowY,
-				blur: e.shadowBlur
-			}
-		};
-	}
-
 	// The lines as the model decided them, set as they are.
 	public function drawText(layer:Int, e:BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
 		if (e.label == "") {
 			layerOps[layer] = [];
 			return;
 		}
-		var op = textOp(e, width, height, fontSize);
+		var op = HostText.textOp(e, width, height, fontSize);
 		op.lines = lines;
 		layerOps[layer] = [op];
 	}
@@ -245,7 +217,7 @@ class RecordingSurface implements BannerSurface {
 			});
 		if (e.label != "") {
 			// The label's lines as they are, centred in the box at the font's own spacing.
-			var label = textOp(e, width, height, fontSize);
+			var label = HostText.textOp(e, width, height, fontSize);
 			label.align = "center";
 			label.valign = "middle";
 			label.wrap = false;

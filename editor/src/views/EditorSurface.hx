@@ -18,12 +18,86 @@ class EditorSurface extends FlashSurface {
         super(root, false);
     }
 
+    /**
+        Asks the host to paint a text the player cannot draw: the picture's display list (HostText)
+        as JSON in, a PNG (base64) out, or null without a host that paints. Set by the editor.
+    **/
+    public static var hostPicture:Null<String->Null<String>> = null;
+
+    /** Picture pixels per banner pixel of the host's text pictures: sharp at twice the size. */
+    static inline var PICTURE_SCALE = 2;
+
+    /** The host's pictures by their display list, so that a text drawn again shows at once. */
+    static var hostPictures = new Map<String, BitmapData>();
+    static var hostPictureCount = 0;
+    static inline var KEPT_PICTURES = 64;
+
     // Words in a script the player cannot draw with the banner's faces (ScriptFaces) are marked on
-    // the canvas with a dashed red frame and a corner flag: the properties say which outputs show them.
+    // the canvas with a dashed red frame and a corner flag, and drawn by the host where it paints
+    // them; the properties say so.
     override public function drawText(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
-        super.drawText(index, e, width, height, fontSize, lines);
+        if (!HostText.needed(e) || !drawHostPicture(index, e, width, height, fontSize, lines))
+            super.drawText(index, e, width, height, fontSize, lines);
         if (ScriptFaces.needsHost(e.label))
             markScript(index, width, height);
+    }
+
+    // Shows the host's picture of the text in its layer (once loaded, unless the layer was drawn
+    // again meanwhile); false when the host gives none.
+    function drawHostPicture(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>):Bool {
+        if (hostPicture == null)
+            return false;
+        var area = HostText.area(e, width, height, fontSize, lines);
+        var key = haxe.Json.stringify(HostText.displayList(e, width, height, fontSize, lines, PICTURE_SCALE));
+        var cached = hostPictures.get(key);
+        if (cached != null) {
+            placeHostPicture(fresh(index), cached, area);
+            return true;
+        }
+        var data = hostPicture(key);
+        var bytes:haxe.io.Bytes = null;
+        try {
+            bytes = data == null ? null : haxe.crypto.Base64.decode(data);
+        } catch (_:Dynamic) {}
+        if (bytes == null || bytes.length == 0)
+            return false;
+        var layer = fresh(index);
+        var drawing = drawings[index];
+        var loader = new flash.display.Loader();
+        var info = loader.contentLoaderInfo;
+        Pace.hold();
+        info.addEventListener(flash.events.Event.COMPLETE, function(_) {
+            Pace.release();
+            var picture:BitmapData = null;
+            try {
+                picture = (cast loader.content : Bitmap).bitmapData;
+            } catch (_:Dynamic) {}
+            if (picture == null)
+                return;
+            if (++hostPictureCount > KEPT_PICTURES) {
+                hostPictures = new Map();
+                hostPictureCount = 1;
+            }
+            hostPictures.set(key, picture);
+            if (index < drawings.length && drawings[index] == drawing && layerSprites[index] == layer)
+                placeHostPicture(layer, picture, area);
+        });
+        info.addEventListener(flash.events.IOErrorEvent.IO_ERROR, function(_) Pace.release());
+        try {
+            loader.loadBytes(bytes.getData());
+        } catch (_:Dynamic) {
+            Pace.release();
+        }
+        return true;
+    }
+
+    static function placeHostPicture(layer:flash.display.Sprite, picture:BitmapData, area:HostText.HostTextArea) {
+        var bitmap = new Bitmap(picture);
+        bitmap.smoothing = true;
+        bitmap.x = bitmap.y = -area.margin;
+        bitmap.width = area.width;
+        bitmap.height = area.height;
+        layer.addChildAt(bitmap, 0);
     }
 
     override public function drawButton(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int) {

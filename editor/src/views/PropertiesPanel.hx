@@ -208,10 +208,11 @@ class PropertiesPanel extends Sprite {
 
     // ---- The selected element (or elements: the values shown are the last one's, a change applies to each).
 
-    // Words the player cannot draw with the banner's faces are marked: which outputs show them.
+    // Words the player cannot draw with the banner's faces are marked: how each output shows them
+    // (a text as the host's picture of it, a button's label not at all).
     function scriptNote(f:Form, e:BannerElement) {
         if (ScriptFaces.needsHost(e.label)) {
-            var t = f.note(Strings.SCRIPT_NOTE, Theme.ERROR);
+            var t = f.note(HostText.needed(e) ? Strings.SCRIPT_NOTE : Strings.SCRIPT_NOTE_BUTTON, Theme.ERROR);
             t.name = "scriptNote";
         }
     }
