@@ -153,6 +153,10 @@ public:
                                            const std::string& componentMovie,
                                            std::string* error = nullptr);
 
+    // The pictures of the texts the Flash player cannot draw at the size width x height.
+    std::optional<std::vector<HostTextPicture>> HostTexts(const std::string& projectXml, int width,
+                                                          int height, std::string* error = nullptr);
+
     // The project with the sizes ("728x90") added by the automatic layout from its first size;
     // sizes it has already are laid out again only with relayout.
     std::optional<LayoutResult> Layout(const std::string& projectXml,

@@ -30,65 +30,80 @@ class EditorSurface extends FlashSurface {
     /** The host's pictures by their display list, so that a text drawn again shows at once. */
     static var hostPictures = new Map<String, BitmapData>();
     static var hostPictureCount = 0;
+    /** The pictures the host did not paint: not asked for again. */
+    static var refusedPictures = new Map<String, Bool>();
     static inline var KEPT_PICTURES = 64;
 
     // Words in a script the player cannot draw with the banner's faces (ScriptFaces) are marked on
     // the canvas with a dashed red frame and a corner flag, and drawn by the host where it paints
     // them; the properties say so.
     override public function drawText(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>) {
-        if (!HostText.needed(e) || !drawHostPicture(index, e, width, height, fontSize, lines))
+        var asked = hostPicture != null && HostText.needed(e);
+        var key = asked ? haxe.Json.stringify(HostText.displayList(e, width, height, fontSize, lines, PICTURE_SCALE)) : null;
+        var area = asked ? HostText.area(e, width, height, fontSize, lines) : null;
+        var cached = asked ? hostPictures.get(key) : null;
+        if (cached != null)
+            placeHostPicture(fresh(index), cached, area);
+        else
             super.drawText(index, e, width, height, fontSize, lines);
         if (ScriptFaces.needsHost(e.label))
             markScript(index, width, height);
+        if (asked && cached == null && !refusedPictures.exists(key))
+            askHostPicture(index, key, area);
     }
 
-    // Shows the host's picture of the text in its layer (once loaded, unless the layer was drawn
-    // again meanwhile); false when the host gives none.
-    function drawHostPicture(index:Int, e:BannerDocument.BannerElement, width:Float, height:Float, fontSize:Int, lines:Array<String>):Bool {
-        if (hostPicture == null)
-            return false;
-        var area = HostText.area(e, width, height, fontSize, lines);
-        var key = haxe.Json.stringify(HostText.displayList(e, width, height, fontSize, lines, PICTURE_SCALE));
-        var cached = hostPictures.get(key);
-        if (cached != null) {
-            placeHostPicture(fresh(index), cached, area);
-            return true;
-        }
-        var data = hostPicture(key);
-        var bytes:haxe.io.Bytes = null;
-        try {
-            bytes = data == null ? null : haxe.crypto.Base64.decode(data);
-        } catch (_:Dynamic) {}
-        if (bytes == null || bytes.length == 0)
-            return false;
-        var layer = fresh(index);
+    // Asks the host for the picture once this drawing is done, on a stack of its own (the edit may
+    // come after a long dialog, which used up most of the script's time). The picture takes the
+    // text field's place when it is in, unless the layer was drawn again meanwhile.
+    function askHostPicture(index:Int, key:String, area:HostText.HostTextArea) {
+        var layer = layerSprites[index];
         var drawing = drawings[index];
-        var loader = new flash.display.Loader();
-        var info = loader.contentLoaderInfo;
+        var current = function() return index < drawings.length && drawings[index] == drawing && layerSprites[index] == layer;
         Pace.hold();
-        info.addEventListener(flash.events.Event.COMPLETE, function(_) {
-            Pace.release();
-            var picture:BitmapData = null;
-            try {
-                picture = (cast loader.content : Bitmap).bitmapData;
-            } catch (_:Dynamic) {}
-            if (picture == null)
-                return;
-            if (++hostPictureCount > KEPT_PICTURES) {
-                hostPictures = new Map();
-                hostPictureCount = 1;
+        haxe.Timer.delay(function() {
+            var bytes:haxe.io.Bytes = null;
+            if (current()) {
+                var data = hostPicture(key);
+                try {
+                    bytes = data == null ? null : haxe.crypto.Base64.decode(data);
+                } catch (_:Dynamic) {}
+                if (bytes == null || bytes.length == 0)
+                    refusedPictures.set(key, true);
             }
-            hostPictures.set(key, picture);
-            if (index < drawings.length && drawings[index] == drawing && layerSprites[index] == layer)
+            if (bytes == null || bytes.length == 0) {
+                Pace.release();
+                return;
+            }
+            var loader = new flash.display.Loader();
+            var info = loader.contentLoaderInfo;
+            info.addEventListener(flash.events.Event.COMPLETE, function(_) {
+                Pace.release();
+                var picture:BitmapData = null;
+                try {
+                    picture = (cast loader.content : Bitmap).bitmapData;
+                } catch (_:Dynamic) {}
+                if (picture == null)
+                    return;
+                if (++hostPictureCount > KEPT_PICTURES) {
+                    hostPictures = new Map();
+                    hostPictureCount = 1;
+                }
+                hostPictures.set(key, picture);
+                if (!current())
+                    return;
+                // The field goes; the frame marking the text stays (it is the layer's own drawing).
+                while (layer.numChildren > 0)
+                    layer.removeChildAt(0);
+                layer.filters = [];
                 placeHostPicture(layer, picture, area);
-        });
-        info.addEventListener(flash.events.IOErrorEvent.IO_ERROR, function(_) Pace.release());
-        try {
-            loader.loadBytes(bytes.getData());
-        } catch (_:Dynamic) {
-            Pace.release();
-        }
-        return true;
+            });
+            info.addEventListener(flash.events.IOErrorEvent.IO_ERROR, function(_) Pace.release());
+            try {
+                loader.loadBytes(bytes.getData());
+            } catch (_:Dynamic) {
+                Pace.release();
+            }
+        }, 0);
     }
 
     static function placeHostPicture(layer:flash.display.Sprite, picture:BitmapData, area:HostText.HostTextArea) {
