@@ -6,13 +6,17 @@ does from a quick hand. Chinese and Arabic letters are committed into it through
 method (Ctrl+Shift+U and the code point, which an X server without an input method still has),
 Ctrl+Return gives them to the movie, Ctrl+S saves them (not Save As: the player let go of Ctrl
 and Shift), and they are one undo step: Ctrl+Z brings the old words back. The box closed with
-Escape hands nothing back.
+Escape hands nothing back. The player cannot set such letters: the canvas shows the host's picture
+of a Chinese note instead (made magenta, a colour the banner's photograph lacks, to find its ink
+on the screen).
 Runs under its own Xvfb (the test command wraps it in xvfb-run).
 
 usage: editor_scripts_test.py --program DIR --examples DIR   (exit 77 when the program, xdotool or a display is missing)
 """
 import os
+import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -26,6 +30,26 @@ from editor_desktop_test import wait_until, xdotool  # noqa: E402
 EXAMPLES = None
 # Typed through the input method: two ideographs, a space and an Arabic word.
 TYPED = "\u4e2d\u6587 \u0633\u0644\u0627\u0645"
+
+
+BANNER = (336, 280)
+NOTE = "\u6668\u95f4\u70d8\u7119\u65b0\u54c1\u4e0a\u5e02"  # Chinese, in magenta
+
+
+def magenta_on_banner(app):
+    """How many pixels of the banner on the canvas are about the note's magenta."""
+    shot = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                          stdout=subprocess.PIPE, check=True).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", shot)
+    width, pixels = int(header.group(1)), shot[header.end():]
+    (left, top), (right, bottom) = app.on_banner((0, 0), BANNER), app.on_banner(BANNER, BANNER)
+    count = 0
+    for y in range(app.y + top, app.y + bottom):
+        row = pixels[3 * (y * width + app.x + left):3 * (y * width + app.x + right)]
+        for i in range(0, len(row), 3):
+            r, g, b = row[i], row[i + 1], row[i + 2]
+            count += r > 180 and b > 180 and g < 110
+    return count
 
 
 def label(path, ident):
@@ -42,6 +66,12 @@ class Scripts(unittest.TestCase):
         shutil.copytree(os.path.join(EXAMPLES, "coffee-launch"), folder)
         self.project = os.path.join(folder, "coffee-launch.pbf")
         self.before = label(self.project, "title")
+        with open(self.project, encoding="utf-8") as f:
+            text = f.read()
+        text = re.sub(r'(<text id="note"[^>]*color=")#[0-9A-Fa-f]{6}([^>]*>\s*<label>)[^<]*',
+                      r"\g<1>#FF00FF\g<2>" + NOTE, text)
+        with open(self.project, "w", encoding="utf-8") as f:
+            f.write(text)
 
     def tearDown(self):
         shutil.rmtree(self.scratch, ignore_errors=True)
@@ -50,8 +80,13 @@ class Scripts(unittest.TestCase):
         """Selects the title on the banner and opens the host's box for its words; held: Ctrl and
         Shift are let go only once the box has the keyboard."""
         app.wait_log("splashgone", seconds=180)
+        # The note drawn by the host: hundreds of pixels of letters (the frame and corner flag
+        # marking it are red).
+        app.wait_log("TextPictureVC")
+        wait_until("the host's picture of the note on the canvas",
+                   lambda: magenta_on_banner(app) >= 150, 60)
         app.focus()
-        app.click(app.on_banner((200, 150), banner=(336, 280)))
+        app.click(app.on_banner((200, 150), banner=BANNER))
         mark = len(app.bridge_log())
         if held:
             xdotool("keydown", "ctrl+shift+k")
@@ -105,5 +140,5 @@ class Scripts(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    EXAMPLES, rest = desktop.start_suite()
+    EXAMPLES, rest = desktop.start_suite(tools=("import",))
     desktop.run_suite(rest)
