@@ -371,13 +371,13 @@ bool CPublisher::WriteHostTexts(PublishRun& run) {
     // Set in the faces the backup image uses: the program's, the user's, the system's.
     std::vector<std::string> userFonts;
     for (const PlanFont& font : run.plan.fonts)
-        userFonts.push_back(platform::ResolvedPath(
-            ResolveImageSource(font.src, m_projectPath ? m_projectPath() : std::string())));
+        userFonts.push_back(FontFile(font));
     platform::UseFontFiles(run.sources.fontFolder, userFonts);
-    platform::DisplayListPainter painter;
+    if (!run.painter)
+        run.painter = std::make_unique<platform::DisplayListPainter>();
     for (const HostTextPicture& picture : texts->second) {
         std::string error;
-        auto png = painter.PaintPng(picture.list, &error);
+        auto png = run.painter->PaintPng(picture.list, &error);
         if (!png) {
             run.failure = "cannot draw " + picture.name + ": " + error;
             return false;
@@ -498,10 +498,14 @@ bool CPublisher::CheckElementImages(PublishRun& run) {
     return true;
 }
 
+std::string CPublisher::FontFile(const PlanFont& font) const {
+    return platform::ResolvedPath(
+        ResolveImageSource(font.src, m_projectPath ? m_projectPath() : std::string()));
+}
+
 bool CPublisher::MakeFontMovies(PublishRun& run) {
     if (!run.writeSwf || run.plan.fonts.empty())
         return true;
-    const std::string projectPath = m_projectPath ? m_projectPath() : std::string();
     std::optional<std::string> movieTemplate;
     int number = 0;
     for (const PlanFont& font : run.plan.fonts) {
@@ -515,7 +519,7 @@ bool CPublisher::MakeFontMovies(PublishRun& run) {
             }
         if (!used)
             continue;
-        const std::string file = platform::ResolvedPath(ResolveImageSource(font.src, projectPath));
+        const std::string file = FontFile(font);
         // A face whose file is missing is drawn with the player's own font, as the creative
         // and the backup image draw it with theirs.
         auto bytes =
@@ -946,8 +950,7 @@ bool CPublisher::WriteCreative(PublishRun& run) {
         input.elementImages[name] = folder.ReadablePath(prefix + reference);
     input.fontFolder = run.sources.fontFolder;
     for (const PlanFont& font : run.plan.fonts)
-        input.userFonts[font.family] = platform::ResolvedPath(
-            ResolveImageSource(font.src, m_projectPath ? m_projectPath() : std::string()));
+        input.userFonts[font.family] = FontFile(font);
     if (!run.painter)
         run.painter = std::make_unique<platform::DisplayListPainter>();
     input.painter = run.painter.get();

@@ -172,6 +172,8 @@ private:
     bool PlanHostTexts(PublishRun& run);
     bool CheckTemplateImage(PublishRun& run);
     bool CheckElementImages(PublishRun& run);
+    // Where a face of the project's own is read from (its src is relative to the project).
+    std::string FontFile(const PlanFont& font) const;
     bool MakeFontMovies(PublishRun& run);
     bool OpenPublishFolder(PublishRun& run);
     bool WriteProjectXml(PublishRun& run);
